@@ -1,0 +1,65 @@
+#include "value/error.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "value/string.h"
+#include "value/value.h"
+
+namespace vel {
+
+namespace {
+ErrorHandler errorHandler = nullptr;
+ExitHandler exitHandler = nullptr;
+} // namespace
+
+ErrorHandler setErrorHandler(ErrorHandler handler)
+{
+    ErrorHandler previous = errorHandler;
+    errorHandler = handler;
+    return previous;
+}
+
+ExitHandler setExitHandler(ExitHandler handler)
+{
+    ExitHandler previous = exitHandler;
+    exitHandler = handler;
+    return previous;
+}
+
+void fatalExit()
+{
+    if (exitHandler)
+        exitHandler(-1);
+    std::_Exit(-1 & 0xff);
+}
+
+void velError(const Value& message)
+{
+    if (!errorHandler) {
+        fatalExit();
+    }
+    int answer = message.is(Tag::String) ? errorHandler(message)
+                                         : errorHandler(Value::string("Bogus argument passed to velError()"));
+    if (answer != 0 && exitHandler)
+        exitHandler(-1);
+    else if (answer != 0)
+        fatalExit();
+}
+
+void velError(std::string_view message)
+{
+    velError(Value::string(message));
+}
+
+void badArgument(std::string_view signature, int argument)
+{
+    std::string text = "Bad type for argument ";
+    text += std::to_string(argument);
+    text += " of ";
+    text += signature;
+    text += ".";
+    velError(text);
+}
+
+} // namespace vel
