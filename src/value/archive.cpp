@@ -1,0 +1,184 @@
+#include "value/archive.h"
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "value/encoding.h"
+#include "value/error.h"
+#include "value/list.h"
+#include "value/stream.h"
+#include "value/string.h"
+
+namespace vel {
+
+namespace {
+constexpr char kMagic[4] = {'0', 'V', 'E', 'L'};
+
+// The stream an archive works on: the given stream, or the named file opened with the given mode.
+Value streamFor(const Value& streamOrName, int32_t mode)
+{
+    if (streamOrName.is(Tag::Stream))
+        return streamOrName;
+    if (streamOrName.is(Tag::String))
+        return fileStream(textOf(streamOrName), mode, false);
+    velError(std::string("Cannot open archive on a value of type ") + typeName(streamOrName.tag()));
+    return Value();
+}
+} // namespace
+
+Value Archive::create(const Value& streamOrName, int32_t directoryCapacity)
+{
+    if (const Stream* given = asStream(streamOrName); given && !given->isWritable()) {
+        velError("Cannot create archive from read-only stream");
+        return Value();
+    }
+    Value streamValue = streamFor(streamOrName, Stream::Read | Stream::Write | Stream::Create);
+    Stream* stream = asStream(streamValue);
+    if (!stream)
+        return Value();
+    if (!stream->seek(0) || stream->write(kMagic, 4) != 4) {
+        velError("Cannot write VELINT to stream");
+        return Value();
+    }
+    if (!writeInt32(*stream, kHeaderSize))
+        return Value();
+    auto* archive = new Archive;
+    std::memcpy(archive->magic_, kMagic, 4);
+    archive->stream_ = streamValue;
+    archive->directory_ = IntList::make(directoryCapacity, kDirectoryGrowth);
+    archive->directoryOffset_ = kHeaderSize;
+    archive->flags_ = kWritable | kChanged;
+    return Value::adopt(Tag::Archive, archive);
+}
+
+Value Archive::open(const Value& streamOrName, bool writable)
+{
+    if (const Stream* given = asStream(streamOrName); given && writable && !given->isWritable()) {
+        velError("Cannot create writable archive from read-only stream");
+        return Value();
+    }
+    Value streamValue = streamFor(streamOrName, writable ? Stream::Read | Stream::Write : Stream::Read);
+    Stream* stream = asStream(streamValue);
+    if (!stream)
+        return Value();
+    char magic[4] = {};
+    if (!stream->seek(0) || stream->read(magic, 4) != 4 || std::memcmp(magic, kMagic, 4) != 0) {
+        velError("Version mismatch -- cannot open archive");
+        return Value();
+    }
+    int32_t directoryOffset = 0;
+    if (!readInt32(*stream, directoryOffset))
+        return Value();
+    // The directory must lie inside the file, after the header, or its decode would read whatever follows.
+    if (directoryOffset < kHeaderSize || directoryOffset >= stream->size()) {
+        velError("Archive directory offset outside the file: " + std::to_string(directoryOffset));
+        return Value();
+    }
+    stream->seek(directoryOffset);
+    Value directory = decode(*stream);
+    if (!asIntList(directory)) {
+        velError("Archive directory is not a list of offsets");
+        return Value();
+    }
+    auto* archive = new Archive;
+    std::memcpy(archive->magic_, magic, 4);
+    archive->stream_ = streamValue;
+    archive->directory_ = directory;
+    archive->directoryOffset_ = directoryOffset;
+    archive->flags_ = writable ? kWritable : 0;
+    return Value::adopt(Tag::Archive, archive);
+}
+
+Archive::~Archive()
+{
+    flush();
+}
+
+int32_t Archive::count() const
+{
+    return directory_.as<IntList>()->count();
+}
+
+Value Archive::get(int32_t n) const
+{
+    const IntList* directory = directory_.as<IntList>();
+    if (n < 0 || n >= directory->count()) {
+        velError("Index out of range: " + std::to_string(n));
+        return Value();
+    }
+    Stream* stream = stream_.as<Stream>();
+    int32_t offset = directory->at(n);
+    if (offset < kHeaderSize || offset >= stream->size()) {
+        velError("Archive item offset outside the file: " + std::to_string(offset));
+        return Value();
+    }
+    stream->seek(offset);
+    return decode(*stream);
+}
+
+int32_t Archive::append(const Value& value)
+{
+    Stream* stream = stream_.as<Stream>();
+    if (!stream->seek(directoryOffset_))
+        return -1;
+    // A value that fails to encode leaves its partial bytes past the directory offset, where the next
+    // item or the directory overwrites them; the directory never points at them.
+    if (!encode(*stream, value))
+        return -1;
+    int64_t end = stream->tell();
+    if (end > INT32_MAX) {
+        velError("Archive too large: item offsets are 32-bit");
+        return -1;
+    }
+    int32_t offset = directoryOffset_;
+    directoryOffset_ = static_cast<int32_t>(end);
+    flags_ |= kChanged;
+    return offset;
+}
+
+bool Archive::add(const Value& value)
+{
+    if (!isWritable()) {
+        velError("Cannot add item to read-only archive");
+        return false;
+    }
+    int32_t offset = append(value);
+    if (offset < 0)
+        return false;
+    directory_.as<IntList>()->appendInt(offset);
+    return true;
+}
+
+bool Archive::put(int32_t n, const Value& value)
+{
+    if (!isWritable()) {
+        velError("Cannot put to read-only archive");
+        return false;
+    }
+    IntList* directory = directory_.as<IntList>();
+    if (n < 0 || n >= directory->count()) {
+        velError("Index out of range: " + std::to_string(n));
+        return false;
+    }
+    int32_t offset = append(value);
+    if (offset < 0)
+        return false;
+    directory->set(n, Value::integer(offset));
+    return true;
+}
+
+bool Archive::flush()
+{
+    if (!isWritable() || !(flags_ & kChanged))
+        return true;
+    Stream* stream = stream_.as<Stream>();
+    bool ok = stream->seek(4) && writeInt32(*stream, directoryOffset_) && stream->seek(directoryOffset_) &&
+              encode(*stream, directory_);
+    ok = stream->flush() && ok;
+    if (ok)
+        flags_ &= ~kChanged;
+    return ok;
+}
+
+} // namespace vel
