@@ -9,8 +9,15 @@ namespace vel {
 
 BlockAllocator& BlockAllocator::instance()
 {
-    static BlockAllocator allocator;
-    return allocator;
+    // Never destroyed: values in static storage may still be released after exit begins.
+    static BlockAllocator* allocator = new BlockAllocator;
+    return *allocator;
+}
+
+BlockAllocator::~BlockAllocator()
+{
+    if (this != &instance())
+        releaseAllChunks();
 }
 
 bool BlockAllocator::routesToSystem()

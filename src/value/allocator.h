@@ -23,6 +23,11 @@ public:
     static constexpr int kChunkTableGrowth = 256;
 
     static BlockAllocator& instance();
+    // The process-wide allocator is instance(); separate ones exist for tests.
+    BlockAllocator() = default;
+    ~BlockAllocator();
+    BlockAllocator(const BlockAllocator&) = delete;
+    BlockAllocator& operator=(const BlockAllocator&) = delete;
 
     // Zero-filled block of at least n bytes. n == 0 is served as a 16-byte block.
     void* allocate(std::size_t n);
@@ -36,7 +41,6 @@ public:
     static bool routesToSystem();
 
 private:
-    BlockAllocator() = default;
     static int classFor(std::size_t n);
     void refill(int cls);
     void releaseAllChunks();

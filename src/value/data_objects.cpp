@@ -124,13 +124,13 @@ const char* const Date::kFieldNames[FieldCount] = {"Year",   "Month",  "Day",   
 
 namespace {
 // Packed layout, low word: year (signed 16 bits), month (4), day (5), hour (5).
-// High word: minute (6), second (6), millisecond (10), microsecond (10). An all-ones field is
-// unspecified.
+// High word: minute (6), second (6), millisecond (10), microsecond (10). A stored 0 is an
+// unspecified field; fields that can be 0 are stored plus one.
 struct FieldLayout {
-    int word, shift, bits;
+    int word, shift, bits, bias;
 };
-constexpr FieldLayout kLayout[Date::FieldCount] = {{0, 0, 16}, {0, 16, 4}, {0, 20, 5}, {0, 25, 5},
-                                                   {1, 0, 6},  {1, 6, 6},  {1, 12, 10}, {1, 22, 10}};
+constexpr FieldLayout kLayout[Date::FieldCount] = {{0, 0, 16, 0}, {0, 16, 4, 0},  {0, 20, 5, 0},  {0, 25, 5, 1},
+                                                   {1, 0, 6, 1},  {1, 6, 6, 1},   {1, 12, 10, 1}, {1, 22, 10, 1}};
 } // namespace
 
 Value Date::make(const int32_t (&values)[FieldCount])
@@ -141,21 +141,24 @@ Value Date::make(const int32_t (&values)[FieldCount])
     // Keep every field inside what the wire form can carry.
     uint32_t low, high;
     d->toWords(low, high);
-    Value packed = fromWords(low, high);
     delete d;
-    return packed;
+    return fromWords(low, high);
 }
 
 void Date::toWords(uint32_t& low, uint32_t& high) const
 {
     uint32_t words[2] = {0, 0};
     for (int f = 0; f < FieldCount; ++f) {
-        uint32_t mask = (1u << kLayout[f].bits) - 1;
-        uint32_t v = f == Year ? static_cast<uint32_t>(fields[f]) & mask
-                               : (fields[f] < 0 || static_cast<uint32_t>(fields[f]) >= mask
-                                      ? mask
-                                      : static_cast<uint32_t>(fields[f]));
-        words[kLayout[f].word] |= v << kLayout[f].shift;
+        const FieldLayout& layout = kLayout[f];
+        uint32_t mask = (1u << layout.bits) - 1;
+        uint32_t stored;
+        if (f == Year) {
+            stored = static_cast<uint32_t>(fields[f]) & mask;
+        } else {
+            int64_t v = static_cast<int64_t>(fields[f]) + layout.bias;
+            stored = fields[f] < 0 || v > mask ? 0 : static_cast<uint32_t>(v);
+        }
+        words[layout.word] |= stored << layout.shift;
     }
     low = words[0];
     high = words[1];
@@ -166,12 +169,12 @@ Value Date::fromWords(uint32_t low, uint32_t high)
     auto* d = new Date;
     uint32_t words[2] = {low, high};
     for (int f = 0; f < FieldCount; ++f) {
-        uint32_t mask = (1u << kLayout[f].bits) - 1;
-        uint32_t v = (words[kLayout[f].word] >> kLayout[f].shift) & mask;
+        const FieldLayout& layout = kLayout[f];
+        uint32_t v = (words[layout.word] >> layout.shift) & ((1u << layout.bits) - 1);
         if (f == Year)
             d->fields[f] = static_cast<int16_t>(v);
         else
-            d->fields[f] = v == mask ? kUnspecified : static_cast<int32_t>(v);
+            d->fields[f] = v == 0 ? kUnspecified : static_cast<int32_t>(v) - layout.bias;
     }
     return Value::adopt(Tag::Date, d);
 }

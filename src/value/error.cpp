@@ -34,17 +34,25 @@ void fatalExit()
     std::_Exit(-1 & 0xff);
 }
 
+namespace {
+// An error that the handler (or its absence) makes fatal: the exit handler decides, and when it
+// returns the caller carries on with its fallback. Without one the process ends here.
+void errorExit()
+{
+    if (!exitHandler)
+        std::_Exit(-1 & 0xff);
+    exitHandler(-1);
+}
+} // namespace
+
 void velError(const Value& message)
 {
-    if (!errorHandler) {
-        fatalExit();
-    }
+    if (!errorHandler)
+        return errorExit();
     int answer = message.is(Tag::String) ? errorHandler(message)
                                          : errorHandler(Value::string("Bogus argument passed to velError()"));
-    if (answer != 0 && exitHandler)
-        exitHandler(-1);
-    else if (answer != 0)
-        fatalExit();
+    if (answer != 0)
+        errorExit();
 }
 
 void velError(std::string_view message)

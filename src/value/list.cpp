@@ -407,4 +407,14 @@ Value IntList::sortByColumn(int32_t, bool) const
     return Value();
 }
 
+Value ValueList::print(Tag, bool quoted) const
+{
+    return vel::print(Value::share(Tag::List, this), quoted);
+}
+
+Value IntList::print(Tag, bool quoted) const
+{
+    return vel::print(Value::share(Tag::List, this), quoted);
+}
+
 } // namespace vel

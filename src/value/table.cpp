@@ -4,6 +4,7 @@
 #include <string>
 
 #include "value/error.h"
+#include "value/printer.h"
 #include "value/string.h"
 
 namespace vel {
@@ -83,6 +84,9 @@ int32_t Table::find(const Value& key, uint32_t hash) const
 
 void Table::put(const Value& key, const Value& value)
 {
+    // A nil key would read as an empty slot and leave the count wrong; such entries are not kept.
+    if (key.isNil())
+        return;
     uint32_t hash = hashValue(key);
     for (;;) {
         int32_t home = homeSlot(hash);
@@ -209,6 +213,11 @@ Value Table::get(std::string_view key) const
 void Table::put(std::string_view key, const Value& value)
 {
     put(Value::string(key), value);
+}
+
+Value Table::print(Tag, bool quoted) const
+{
+    return vel::print(Value::share(Tag::Table, this), quoted);
 }
 
 } // namespace vel

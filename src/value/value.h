@@ -124,6 +124,16 @@ public:
         return v;
     }
 
+    // Another reference to an object some value already holds.
+    static Value share(Tag t, const Object* object)
+    {
+        Value v;
+        v.tag_ = t;
+        v.bits_.pointer = const_cast<Object*>(object);
+        v.retain();
+        return v;
+    }
+
     Tag tag() const { return tag_; }
     bool isNil() const { return tag_ == Tag::Nil; }
     bool isObject() const { return isObjectTag(tag_); }
