@@ -1,0 +1,174 @@
+// vel print, vel compile and vel archive.
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "commands.h"
+#include "data_file.h"
+#include "value/archive.h"
+#include "value/encoding.h"
+#include "value/list.h"
+#include "value/printer.h"
+#include "value/string.h"
+
+namespace vel::tool {
+
+namespace {
+
+void printQuoted(const Value& v)
+{
+    std::string text = quotedForm(v);
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+int printArchive(const std::string& path)
+{
+    Value archive = Archive::open(Value::string(path), false);
+    Archive* a = asArchive(archive);
+    if (!a)
+        return 2;
+    int32_t count = a->count();
+    std::printf("(archive %d)\n", count);
+    for (int32_t k = 0; k < count; ++k) {
+        std::printf("; item %d\n", k);
+        printQuoted(a->get(k));
+    }
+    return 0;
+}
+
+int printFile(const std::string& path)
+{
+    auto bytes = readWholeFile(path);
+    if (!bytes)
+        return 2;
+    switch (classify(path, *bytes)) {
+    case FileKind::Archive:
+        return printArchive(path);
+    case FileKind::Encoded:
+        printQuoted(decodeFromBytes(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
+        return 0;
+    case FileKind::Text:
+        for (const Value& v : parseAll(*bytes))
+            printQuoted(v);
+        return 0;
+    }
+    return 2;
+}
+
+// One value in text notation from a file; nothing (after a message) when there is none.
+std::optional<Value> readOneValue(const std::string& path)
+{
+    auto bytes = readWholeFile(path);
+    if (!bytes)
+        return std::nullopt;
+    std::vector<Value> values = parseAll(*bytes);
+    if (values.empty()) {
+        complain(path + ": no value in it");
+        return std::nullopt;
+    }
+    return values.front();
+}
+
+bool parseIndex(const char* text, int32_t& out)
+{
+    char* end = nullptr;
+    long n = std::strtol(text, &end, 10);
+    if (!*text || *end || n < 0 || n > INT32_MAX)
+        return false;
+    out = static_cast<int32_t>(n);
+    return true;
+}
+
+} // namespace
+
+int runPrint(Args args)
+{
+    if (args.empty()) {
+        complain("usage: vel print FILE...");
+        return 2;
+    }
+    int status = 0;
+    for (const char* path : args) {
+        int s = printFile(path);
+        if (s > status)
+            status = s;
+    }
+    return status;
+}
+
+int runCompile(Args args)
+{
+    if (args.size() != 2) {
+        complain("usage: vel compile IN OUT");
+        return 2;
+    }
+    auto value = readOneValue(args[0]);
+    if (!value)
+        return 2;
+    bool ok = false;
+    std::vector<uint8_t> bytes = encodeToBytes(*value, &ok);
+    if (!ok)
+        return 2;
+    return writeWholeFile(args[1], std::string(bytes.begin(), bytes.end())) ? 0 : 2;
+}
+
+int runArchive(Args args)
+{
+    std::string_view verb = args.empty() ? "" : args[0];
+    if (verb == "create" && args.size() == 3) {
+        auto value = readOneValue(args[2]);
+        if (!value)
+            return 2;
+        ValueList* items = asValueList(*value);
+        if (!items) {
+            complain(std::string(args[2]) + ": a list of items is expected");
+            return 2;
+        }
+        // Built beside the target and renamed into place when complete.
+        std::string target = args[1];
+        std::string temporary = target + ".tmp";
+        {
+            Value archive = Archive::create(Value::string(temporary), items->count() > 0 ? items->count() : 4);
+            Archive* a = asArchive(archive);
+            if (!a)
+                return 2;
+            for (const Value& item : *items)
+                if (!a->add(item))
+                    return 2;
+            if (!a->flush())
+                return 2;
+        }
+        if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+            complain("cannot write " + target);
+            return 2;
+        }
+        return 0;
+    }
+    if ((verb == "count" && args.size() == 2) || (verb == "get" && args.size() == 3)) {
+        Value archive = Archive::open(Value::string(args[1]), false);
+        Archive* a = asArchive(archive);
+        if (!a)
+            return 2;
+        if (verb == "count") {
+            std::printf("%d\n", a->count());
+            return 0;
+        }
+        int32_t n = 0;
+        if (!parseIndex(args[2], n)) {
+            complain(std::string("not an item number: ") + args[2]);
+            return 2;
+        }
+        if (n >= a->count()) {
+            complain("no item " + std::to_string(n) + " in " + args[1] + " (it holds " + std::to_string(a->count()) + ")");
+            return 1;
+        }
+        printQuoted(a->get(n));
+        return 0;
+    }
+    complain("usage: vel archive create OUT IN | count FILE | get FILE N");
+    return 2;
+}
+
+} // namespace vel::tool
