@@ -1,0 +1,218 @@
+// An index file: keys in sorted order in one B-tree of 1024-byte pages, each key with a data record
+// of variable length kept in chunks inside the leaf entries. One BtreeFile is one opener's control
+// block; every operation answers 0 or a negative code (index_errors.h), searches also 1 and 2.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "index/byte_order.h"
+#include "index/file_lock.h"
+#include "index/index_errors.h"
+#include "index/key_types.h"
+
+namespace vel::index {
+
+struct CachedPage;
+
+constexpr int kMaxKeyNumber = 20;
+constexpr int kMaxDescriptorKeyNumber = 15;
+constexpr int kMaxStoredKey = 242;     // a stored key must be shorter than 243 bytes
+constexpr int kMaxChunks = 128;
+constexpr int kChunkBase = 244;        // chunk size = kChunkBase - stored key length
+constexpr uint16_t kInUseMark = 13245;
+constexpr int kInUseOffset = 1010;
+constexpr int kLockAreaOffset = 562;
+constexpr int kUserSlots = 209;
+constexpr int kMaxLevel = 24;
+
+// A creation descriptor: key number (1-15) and key type; a compound key (type 8) also takes its
+// segment list, entries of 16 bytes (type in the first byte, descending flag in the tenth) ended by
+// an entry whose type is 31.
+struct KeyDescriptor {
+    int keyNumber = 0;
+    int keyType = 0;
+    const uint8_t* segmentList = nullptr;
+};
+
+enum class AccessMode { ReadOnly = 1, ReadWrite = 2 };
+enum class LockState { Unlocked, Shared, Exclusive };
+
+struct OpenOptions {
+    // For repair tools only: open a file whose in-use mark is set, without setting it anew.
+    bool ignoreInUseMark = false;
+};
+
+class BtreeFile {
+public:
+    using Progress = std::function<void(int32_t pagesRead)>;
+
+    BtreeFile();
+    ~BtreeFile();
+    BtreeFile(const BtreeFile&) = delete;
+    BtreeFile& operator=(const BtreeFile&) = delete;
+
+    // byteOrder: 1 or 3 little-endian, 2 big-endian. The new file is left open for reading and writing.
+    int create(const std::string& path, int byteOrder, std::span<const KeyDescriptor> descriptors = {});
+    // mode 1 read-only, 2 read/write.
+    int open(const std::string& path, int mode, std::span<const KeyDescriptor> descriptors = {},
+             OpenOptions options = {});
+    int setKeyMode(int mode);
+    int close();
+
+    // Looks for (key, record number) under keyNumber; see FindResult. On 0, 1 and 2 the record found
+    // is read into data (when given); a record longer than size is cut to size and the find answers
+    // kReadShort with the secondary code kBufferTooSmall. The key found is then key(), its record recordNumber().
+    int find(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber, void* data, int32_t size);
+    // Steps to the next record of keyNumber after the current position and reads it.
+    int next(int keyNumber, void* data, int32_t size);
+    // Adds the key with an empty record under a new record number.
+    int addKey(int keyNumber, std::span<const uint8_t> key);
+    // Writes the record of the key's first record, or adds the key when it is new.
+    int writeRecord(int keyNumber, std::span<const uint8_t> key, const void* data, int32_t length);
+    // Replaces the data of an existing record.
+    int rewriteRecord(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber, const void* data,
+                      int32_t length);
+    // Removes a record and its chunks.
+    int deleteRecord(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber);
+    // Walks the whole tree; 0 or the code of the first failing page (failedPage(), secondaryError()).
+    int verify(const Progress& progress = {});
+
+    // Shared access holds this opener's slot byte; exclusive holds the whole user area.
+    int lockShared();
+    int lockExclusive();
+    int unlock();
+    // Record locks: one byte per record number beyond any page. wait: until granted; else one try.
+    int lockRecord(int32_t recordNumber, bool wait);
+    int unlockRecord(int32_t recordNumber);
+    // 0 when no other opener holds the record's byte, kOutOfRange when one does.
+    int testRecord(int32_t recordNumber);
+
+    bool isOpen() const { return handle_.isOpen(); }
+    std::span<const uint8_t> key() const { return {foundKey_, static_cast<size_t>(foundKeyLength_)}; }
+    std::string_view keyText() const;
+    int32_t recordNumber() const { return recordNumber_; }
+    int32_t dataLength() const { return dataLength_; }
+    int lastError() const { return lastError_; }
+    int secondaryError() const { return secondaryError_; }
+    int32_t failedPage() const { return failedPage_; }
+    AccessMode accessMode() const { return accessMode_; }
+    LockState lockState() const { return lockState_; }
+    int userSlot() const { return userSlot_; }
+    int keyMode() const { return keyMode_; }
+    bool bigEndian() const { return order_.big; }
+    int32_t pageCount() const { return pageCount_; }
+    int32_t rootPage() const { return root_; }
+    int32_t nextRecordNumber() const { return counter_; }
+    const KeyFormat& keyFormat(int keyNumber) const { return formats_[keyNumber]; }
+    const std::string& path() const { return path_; }
+
+private:
+    struct Probe {
+        int keyNumber;
+        const uint8_t* key;
+        int keyLength;
+        int32_t record;
+        int chunk;
+    };
+    struct Entry {
+        int keyNumber;
+        int chunkByte;
+        int32_t record;
+        const uint8_t* key;
+        int keyLength;
+        const uint8_t* data;
+        int dataLength;
+        int32_t child;
+    };
+    struct Position {
+        int32_t page = -1;
+        int index = 0;
+        uint32_t stamp = 0;
+        bool valid = false;
+    };
+    struct PageImage;
+
+    int fail(int code, int secondary = 0, int32_t page = -1);
+    int succeed(int code = kOk);
+    int checkOpen() const;
+    int ensureLock();
+    int readHeader(std::span<const KeyDescriptor> descriptors, OpenOptions options);
+    int writeHeader(bool inUse);
+    int takeSlot();
+    static int parseDescriptors(std::span<const KeyDescriptor> descriptors, KeyFormat* formats);
+
+    // Page access.
+    CachedPage* fetch(int32_t page, int* rc);
+    int parsePage(CachedPage* page);
+    int storePage(int32_t pageNumber, const uint8_t* bytes);
+    Entry entryAt(const uint8_t* page, int offset, bool internal) const;
+    int compareProbe(const Probe& probe, const Entry& entry) const;
+    int checkKey(int keyNumber, std::span<const uint8_t> key, int* storedLength) const;
+    const uint8_t* prepareKey(int keyNumber, std::span<const uint8_t> key, int length);
+
+    // Searching.
+    int descend(const Probe& probe, std::vector<int32_t>* path, int32_t* leaf, int* index);
+    int settle(int32_t* page, int* index, CachedPage** entryPage);
+    int locate(const Probe& probe, int32_t* page, int* index);
+    int readRecordAt(int32_t page, int index, const Entry& first, void* data, int32_t size);
+    void remember(const Entry& entry, int32_t page, int index);
+    void keepLastPage(CachedPage* page);
+
+    // Writing.
+    int insertEntry(const Probe& probe, const uint8_t* data, int32_t dataLength, int chunkByte);
+    int insertIntoPage(std::vector<int32_t>& path, int depth, const uint8_t* entry, int entryLength);
+    int splitPage(std::vector<int32_t>& path, int depth, PageImage& image, int insertedIndex);
+    int putRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record, const uint8_t* data,
+                  int32_t length);
+    int removeRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record);
+    int checkWritable() const;
+    int recordChunks(int keyLength, int32_t length) const;
+
+    // Verifying.
+    struct VerifyState;
+    int verifyPage(VerifyState& state, int32_t page, int level, const std::vector<uint8_t>* low,
+                   const std::vector<uint8_t>* high);
+
+    IndexFileHandle handle_;
+    std::string path_;
+    uint32_t owner_ = 0;
+    ByteOrder order_;
+    AccessMode accessMode_ = AccessMode::ReadOnly;
+    LockState lockState_ = LockState::Unlocked;
+    int userSlot_ = -1;
+    int keyMode_ = 0;
+    bool markSet_ = false;
+
+    int32_t root_ = -1;
+    int32_t pageCount_ = 0;
+    int32_t counter_ = 1;
+    bool headerChanged_ = false;
+    KeyFormat formats_[kMaxKeyNumber + 1];
+
+    uint8_t foundKey_[256] = {};
+    int foundKeyLength_ = 0;
+    int32_t recordNumber_ = 0;
+    int32_t dataLength_ = 0;
+    int lastError_ = 0;
+    int secondaryError_ = 0;
+    int32_t failedPage_ = -1;
+    uint8_t probeKey_[256] = {};
+
+    uint32_t stamp_ = 1;
+    Position positions_[kMaxKeyNumber + 1];
+    // The leaf the last search ended on, so the next search or step that lands there reads nothing.
+    struct LastPage {
+        int32_t page = -1;
+        uint32_t stamp = 0;
+        int count = 0;
+        uint8_t bytes[1024];
+        uint16_t offsets[144];
+    } lastPage_;
+};
+
+} // namespace vel::index

@@ -1,0 +1,66 @@
+// Helpers shared by the index tests: a scratch directory removed after each test, and keys in the
+// stored forms the engine takes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace vel::index_testing {
+
+class ScratchDir {
+public:
+    ScratchDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vel-index-XXXXXX").string();
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back(0);
+        path_ = mkdtemp(buffer.data());
+    }
+    ~ScratchDir() { std::filesystem::remove_all(path_); }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::vector<uint8_t> textKey(const std::string& text)
+{
+    std::vector<uint8_t> k(text.begin(), text.end());
+    k.push_back(0);
+    return k;
+}
+
+inline std::vector<uint8_t> countedKey(const std::string& bytes)
+{
+    std::vector<uint8_t> k;
+    k.push_back(static_cast<uint8_t>(bytes.size()));
+    k.insert(k.end(), bytes.begin(), bytes.end());
+    return k;
+}
+
+inline std::vector<uint8_t> intKey(int32_t n)
+{
+    std::vector<uint8_t> k(4);
+    std::memcpy(k.data(), &n, 4);
+    return k;
+}
+
+inline std::vector<uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
+
+inline std::string randomText(std::mt19937& rng, int minLength, int maxLength, const char* alphabet)
+{
+    std::uniform_int_distribution<int> length(minLength, maxLength);
+    std::size_t letters = std::strlen(alphabet);
+    std::string s(static_cast<std::size_t>(length(rng)), 'a');
+    for (char& c : s)
+        c = alphabet[rng() % letters];
+    return s;
+}
+
+} // namespace vel::index_testing
