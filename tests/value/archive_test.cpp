@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/error_capture.h"
+#include "value/archive.h"
+#include "value/builtins.h"
+#include "value/encoding.h"
+#include "value/list.h"
+#include "value/stream.h"
+#include "value/string.h"
+#include "value/structural.h"
+
+namespace vel {
+namespace {
+
+using testing_support::ErrorCheckedTest;
+using testing_support::structurallyEqual;
+
+std::string fileContents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string le32(int32_t n)
+{
+    auto u = static_cast<uint32_t>(n);
+    return {static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16), static_cast<char>(u >> 24)};
+}
+
+class ArchiveTest : public ErrorCheckedTest {
+protected:
+    void SetUp() override
+    {
+        ErrorCheckedTest::SetUp();
+        path_ = ::testing::TempDir() + "archive_test_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".vel";
+        deleteFile(path_);
+    }
+    void TearDown() override
+    {
+        deleteFile(path_);
+        ErrorCheckedTest::TearDown();
+    }
+    Value name() const { return Value::string(path_); }
+
+    std::string path_;
+};
+
+TEST_F(ArchiveTest, AnEmptyArchiveIsTheHeaderAndAnEmptyDirectory)
+{
+    {
+        Value archive = Archive::create(name(), 10);
+        ASSERT_TRUE(archive.is(Tag::Archive));
+        EXPECT_EQ(archive.as<Archive>()->count(), 0);
+        EXPECT_EQ(archive.as<Archive>()->directory().as<List>()->growth(), Archive::kDirectoryGrowth);
+    }
+    EXPECT_EQ(fileContents(path_), "0VEL" + le32(8) + "\x08" + le32(0) + "\x03");
+
+    Value reopened = Archive::open(name(), false);
+    ASSERT_TRUE(reopened.is(Tag::Archive));
+    EXPECT_EQ(reopened.as<Archive>()->count(), 0);
+    EXPECT_EQ(reopened.as<Archive>()->directoryOffset(), 8);
+}
+
+TEST_F(ArchiveTest, ItemsComeBackAfterReopening)
+{
+    testing_support::RandomValues random(5);
+    std::vector<Value> items;
+    {
+        Value archive = Archive::create(name(), 2);
+        for (int i = 0; i < 60; ++i) {
+            items.push_back(random.make(2));
+            ASSERT_TRUE(archive.as<Archive>()->add(items.back()));
+        }
+        // Reading while writing sees the items already added.
+        EXPECT_TRUE(structurallyEqual(archive.as<Archive>()->get(3), items[3]));
+    }
+    Value archive = Archive::open(name(), false);
+    ASSERT_TRUE(archive.is(Tag::Archive));
+    ASSERT_EQ(archive.as<Archive>()->count(), 60);
+    // Out of order, so every fetch is its own seek.
+    for (int i = 59; i >= 0; i -= 2)
+        ASSERT_TRUE(structurallyEqual(archive.as<Archive>()->get(i), items[static_cast<std::size_t>(i)])) << i;
+    for (int i = 0; i < 60; i += 2)
+        ASSERT_TRUE(structurallyEqual(archive.as<Archive>()->get(i), items[static_cast<std::size_t>(i)])) << i;
+
+    // The builtins reach archives too.
+    EXPECT_EQ(velCount(archive), 60);
+    EXPECT_TRUE(structurallyEqual(velGet(archive, 7), items[7]));
+}
+
+TEST_F(ArchiveTest, PuttingAnItemAgainAppendsANewCopy)
+{
+    {
+        Value archive = Archive::create(name(), 4);
+        archive.as<Archive>()->add(Value::string("first"));
+        archive.as<Archive>()->add(Value::string("second"));
+    }
+    std::size_t before = fileContents(path_).size();
+    {
+        Value archive = Archive::open(name(), true);
+        ASSERT_TRUE(archive.as<Archive>()->put(0, Value::string("replaced")));
+        velAddItem(archive, Value::integer(3));
+        velPut(archive, 2, Value::integer(4));
+        EXPECT_EQ(archive.as<Archive>()->count(), 3);
+    }
+    std::string after = fileContents(path_);
+    EXPECT_GT(after.size(), before);
+    // The old bytes stay where they were, unreferenced.
+    EXPECT_NE(after.find("first"), std::string::npos);
+
+    Value archive = Archive::open(name(), false);
+    EXPECT_EQ(textOf(archive.as<Archive>()->get(0)), "replaced");
+    EXPECT_EQ(textOf(archive.as<Archive>()->get(1)), "second");
+    EXPECT_EQ(archive.as<Archive>()->get(2).asInt(), 4);
+}
+
+TEST_F(ArchiveTest, RefusalsAndTheirMessages)
+{
+    {
+        Value archive = Archive::create(name(), 4);
+        archive.as<Archive>()->add(Value::integer(1));
+    }
+    Value archive = Archive::open(name(), false);
+    Archive* a = archive.as<Archive>();
+    EXPECT_FALSE(a->add(Value::integer(2)));
+    EXPECT_FALSE(a->put(0, Value::integer(2)));
+    EXPECT_TRUE(a->get(1).isNil());
+    EXPECT_TRUE(a->get(-1).isNil());
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot add item to read-only archive", "Cannot put to read-only archive",
+                                                  "Index out of range: 1", "Index out of range: -1"}));
+    EXPECT_EQ(a->count(), 1);
+
+    Value readOnly = fileStream(path_ + ".other", Stream::Create, false);
+    readOnly = Value();
+    readOnly = fileStream(path_ + ".other", Stream::Read, false);
+    EXPECT_TRUE(Archive::create(readOnly, 4).isNil());
+    EXPECT_TRUE(Archive::open(readOnly, true).isNil());
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot create archive from read-only stream",
+                                                  "Cannot create writable archive from read-only stream"}));
+    readOnly = Value();
+    deleteFile(path_ + ".other");
+
+    // A writable archive still checks the index of a put.
+    archive = Value();
+    Value writable = Archive::open(name(), true);
+    EXPECT_FALSE(writable.as<Archive>()->put(5, Value()));
+    EXPECT_EQ(errors(), std::vector<std::string>{"Index out of range: 5"});
+
+    EXPECT_TRUE(Archive::open(Value::string(path_ + ".missing"), false).isNil());
+    EXPECT_EQ(errors(), std::vector<std::string>{"velFileStream: Cannot open " + path_ + ".missing"});
+}
+
+TEST_F(ArchiveTest, AValueThatCannotBeEncodedIsNotAdded)
+{
+    {
+        Value archive = Archive::create(name(), 4);
+        archive.as<Archive>()->add(Value::string("kept"));
+        Value bad = ValueList::make();
+        bad.as<ValueList>()->append(Value::string(std::string(500, 'z')));
+        bad.as<ValueList>()->append(Value::unique());
+        EXPECT_FALSE(archive.as<Archive>()->add(bad));
+        EXPECT_EQ(errors(), std::vector<std::string>{"Cannot encode this type: unique"});
+        EXPECT_TRUE(archive.as<Archive>()->add(Value::integer(9)));
+    }
+    Value archive = Archive::open(name(), false);
+    ASSERT_EQ(archive.as<Archive>()->count(), 2);
+    EXPECT_EQ(textOf(archive.as<Archive>()->get(0)), "kept");
+    EXPECT_EQ(archive.as<Archive>()->get(1).asInt(), 9);
+}
+
+TEST_F(ArchiveTest, ArchivesInMemory)
+{
+    Value memory = MemoryStream::growable();
+    {
+        Value archive = Archive::create(memory, 4);
+        archive.as<Archive>()->add(Value::string("in memory"));
+    }
+    Value archive = Archive::open(memory, true);
+    ASSERT_TRUE(archive.is(Tag::Archive));
+    EXPECT_EQ(textOf(archive.as<Archive>()->get(0)), "in memory");
+}
+
+TEST_F(ArchiveTest, MalformedFilesAreReportedNotReadPastTheirEnd)
+{
+    const std::string emptyDirectory = std::string("\x08") + le32(0) + "\x03";
+    struct Case {
+        std::string bytes;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"1VEL" + le32(8) + emptyDirectory, "Version mismatch -- cannot open archive"},
+        {"0VE", "Version mismatch -- cannot open archive"},
+        {"", "Version mismatch -- cannot open archive"},
+        {"0VEL" + le32(8), "Archive directory offset outside the file: 8"},
+        {"0VEL" + le32(4000) + emptyDirectory, "Archive directory offset outside the file: 4000"},
+        {"0VEL" + le32(-2) + emptyDirectory, "Archive directory offset outside the file: -2"},
+        {"0VEL" + le32(3) + emptyDirectory, "Archive directory offset outside the file: 3"},
+        {"0VEL" + le32(8) + "\x22\x01x", "Archive directory is not a list of offsets"},
+        {"0VEL" + le32(8) + std::string("\x08") + le32(1000) + "\x03", "Cannot read IntList from stream"},
+    };
+    for (const Case& c : cases) {
+        writeFile(path_, c.bytes);
+        EXPECT_TRUE(Archive::open(name(), false).isNil());
+        std::vector<std::string> got = errors();
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(got.front(), c.message);
+    }
+
+    // Item offsets outside the file are refused one by one; the good items still read.
+    writeFile(path_, "0VEL" + le32(10) + "\x20\x05" + std::string("\x08") + le32(3) + "\x03" + le32(8) +
+                         le32(900) + le32(2));
+    Value archive = Archive::open(name(), false);
+    ASSERT_TRUE(archive.is(Tag::Archive));
+    EXPECT_EQ(archive.as<Archive>()->get(0).asInt(), 5);
+    EXPECT_TRUE(archive.as<Archive>()->get(1).isNil());
+    EXPECT_TRUE(archive.as<Archive>()->get(2).isNil());
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Archive item offset outside the file: 900",
+                                                  "Archive item offset outside the file: 2"}));
+}
+
+} // namespace
+} // namespace vel

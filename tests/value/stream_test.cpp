@@ -1,0 +1,322 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/error_capture.h"
+#include "value/buffer.h"
+#include "value/stream.h"
+#include "value/string.h"
+
+namespace vel {
+namespace {
+
+using testing_support::ErrorCheckedTest;
+
+std::string fileContents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Bytes that differ at every position, so a misplaced block shows.
+std::string pattern(std::size_t n)
+{
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return s;
+}
+
+class StreamTest : public ErrorCheckedTest {
+protected:
+    void SetUp() override
+    {
+        ErrorCheckedTest::SetUp();
+        path_ = ::testing::TempDir() + "stream_test_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        deleteFile(path_);
+    }
+    void TearDown() override
+    {
+        deleteFile(path_);
+        ErrorCheckedTest::TearDown();
+    }
+    Value open(int32_t mode) { return fileStream(path_, mode, false); }
+
+    std::string path_;
+};
+
+TEST_F(StreamTest, WritesAndReadsAcrossTheBufferBoundary)
+{
+    const std::string data = pattern(3 * Stream::kBufferSize + 100);
+    {
+        Value s = open(Stream::Create);
+        ASSERT_TRUE(s.is(Tag::Stream));
+        Stream* out = s.as<Stream>();
+        EXPECT_TRUE(out->isWritable());
+        // Byte by byte up to one short of the boundary, then blocks that straddle it, then a large one.
+        std::size_t at = 0;
+        for (; at < Stream::kBufferSize - 1; ++at)
+            ASSERT_TRUE(out->writeByte(static_cast<uint8_t>(data[at])));
+        ASSERT_EQ(out->write(data.data() + at, 3), 3);
+        at += 3;
+        ASSERT_EQ(out->write(data.data() + at, 2 * Stream::kBufferSize + 1), 2 * Stream::kBufferSize + 1);
+        at += 2 * Stream::kBufferSize + 1;
+        ASSERT_EQ(out->write(data.data() + at, static_cast<int32_t>(data.size() - at)),
+                  static_cast<int32_t>(data.size() - at));
+        EXPECT_EQ(out->size(), static_cast<int64_t>(data.size()));
+        EXPECT_EQ(out->tell(), static_cast<int64_t>(data.size()));
+    } // destroying the stream flushes it
+    EXPECT_EQ(fileContents(path_), data);
+
+    Value s = open(Stream::Read);
+    Stream* in = s.as<Stream>();
+    EXPECT_FALSE(in->isWritable());
+    EXPECT_EQ(in->size(), static_cast<int64_t>(data.size()));
+    std::string back;
+    for (int32_t chunk : {1, 7, 2047, 2049, 1, 3000, 5000}) {
+        std::string part(static_cast<std::size_t>(chunk), '\0');
+        int32_t got = in->read(part.data(), chunk);
+        back.append(part.data(), static_cast<std::size_t>(got));
+    }
+    EXPECT_EQ(back, data);
+    EXPECT_TRUE(in->atEnd());
+    EXPECT_EQ(in->readByte(), -1);
+    char extra;
+    EXPECT_EQ(in->read(&extra, 1), 0);
+}
+
+TEST_F(StreamTest, SeekingMixesReadsAndWritesOnOneStream)
+{
+    const std::string data = pattern(5000);
+    writeFile(path_, data);
+    Value s = open(Stream::Write);
+    Stream* io = s.as<Stream>();
+    ASSERT_TRUE(io->seek(4000));
+    EXPECT_EQ(io->readByte(), static_cast<uint8_t>(data[4000]));
+    // A seek back inside the bytes already read, then an overwrite there.
+    ASSERT_TRUE(io->seek(3990));
+    EXPECT_EQ(io->readByte(), static_cast<uint8_t>(data[3990]));
+    ASSERT_EQ(io->write("XYZ", 3), 3);
+    EXPECT_EQ(io->tell(), 3994);
+    EXPECT_EQ(io->readByte(), static_cast<uint8_t>(data[3994]));
+    // Writing past the end extends the file.
+    ASSERT_TRUE(io->seek(4998));
+    ASSERT_EQ(io->write("abcd", 4), 4);
+    EXPECT_EQ(io->size(), 5002);
+    ASSERT_TRUE(io->seek(0));
+    char head[2];
+    ASSERT_EQ(io->read(head, 2), 2);
+    EXPECT_EQ(std::string(head, 2), data.substr(0, 2));
+    EXPECT_TRUE(io->flush());
+
+    std::string expected = data.substr(0, 3991) + "XYZ" + data.substr(3994, 4998 - 3994) + "abcd";
+    EXPECT_EQ(fileContents(path_), expected);
+    EXPECT_FALSE(io->seek(-1));
+}
+
+TEST_F(StreamTest, TextModeTranslatesLineEnds)
+{
+    {
+        Value s = open(Stream::Create | Stream::Text);
+        Stream* out = s.as<Stream>();
+        ASSERT_EQ(out->write("a\nb\r\nc\n", 7), 7);
+        // Enough line feeds that the doubled bytes overflow the translation buffer.
+        for (int i = 0; i < 3000; ++i)
+            ASSERT_TRUE(out->writeByte('\n'));
+    }
+    std::string expected = "a\r\nb\r\r\nc\r\n";
+    for (int i = 0; i < 3000; ++i)
+        expected += "\r\n";
+    EXPECT_EQ(fileContents(path_), expected);
+
+    // Reading drops every carriage return, including runs longer than a buffer.
+    writeFile(path_, "x\r\ny" + std::string(5000, '\r') + "z\r");
+    Value s = open(Stream::Read | Stream::Text);
+    Stream* in = s.as<Stream>();
+    std::string back;
+    for (int c = in->readByte(); c >= 0; c = in->readByte())
+        back += static_cast<char>(c);
+    EXPECT_EQ(back, "x\nyz");
+    EXPECT_TRUE(in->atEnd());
+}
+
+TEST_F(StreamTest, OpenModes)
+{
+    // Without create, a missing file cannot be opened; quiet suppresses the report.
+    EXPECT_TRUE(open(Stream::Read).isNil());
+    EXPECT_EQ(errors(), std::vector<std::string>{"velFileStream: Cannot open " + path_});
+    EXPECT_TRUE(fileStream(path_, Stream::Write, true).isNil());
+    EXPECT_FALSE(fileExists(path_));
+
+    // Create truncates an existing file and implies write.
+    writeFile(path_, "old contents");
+    {
+        Value s = open(Stream::Create);
+        ASSERT_TRUE(s.is(Tag::Stream));
+        EXPECT_TRUE(s.as<Stream>()->isWritable());
+        EXPECT_EQ(s.as<Stream>()->size(), 0);
+        EXPECT_TRUE(s.as<Stream>()->isOpen());
+    }
+    EXPECT_EQ(fileContents(path_), "");
+
+    // A read-only stream refuses writes without touching the file.
+    writeFile(path_, "keep");
+    {
+        Value s = open(Stream::Read);
+        EXPECT_FALSE(s.as<Stream>()->writeByte('x'));
+        EXPECT_EQ(s.as<Stream>()->write("xx", 2), 0);
+        EXPECT_FALSE(writeInt32(*s.as<Stream>(), 1));
+        EXPECT_FALSE(writeInt16(*s.as<Stream>(), 1));
+        EXPECT_FALSE(writeByte(*s.as<Stream>(), 1));
+        EXPECT_FALSE(writeFloat(*s.as<Stream>(), 1.0f));
+        EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot write VELINT to stream", "Cannot write VELINT to stream",
+                                                      "Cannot write VELBYTE to stream",
+                                                      "Cannot write VELFLOAT to stream"}));
+    }
+    EXPECT_EQ(fileContents(path_), "keep");
+
+    // No sharing: a second open fails while the first lasts.
+    {
+        Value first = open(Stream::Read);
+        ASSERT_TRUE(first.is(Tag::Stream));
+        EXPECT_TRUE(fileStream(path_, Stream::Read, true).isNil());
+        EXPECT_TRUE(fileStream(path_, Stream::Create, true).isNil());
+    }
+    EXPECT_EQ(fileContents(path_), "keep");
+    EXPECT_TRUE(open(Stream::Read).is(Tag::Stream));
+
+    // Names are limited to 255 bytes; directories are not files.
+    std::string longName = ::testing::TempDir() + std::string(300, 'n');
+    EXPECT_TRUE(fileStream(longName, Stream::Create, true).isNil());
+    EXPECT_TRUE(fileStream(::testing::TempDir(), Stream::Read, true).isNil());
+}
+
+TEST_F(StreamTest, FixedSizeTransfersAndTheirShortReads)
+{
+    Value s = MemoryStream::growable();
+    Stream* io = s.as<Stream>();
+    ASSERT_TRUE(writeInt32(*io, -2));
+    ASSERT_TRUE(writeInt16(*io, -3));
+    ASSERT_TRUE(writeByte(*io, 200));
+    ASSERT_TRUE(writeFloat(*io, 2.5f));
+    EXPECT_EQ(std::vector<uint8_t>(s.as<MemoryStream>()->data(), s.as<MemoryStream>()->data() + 11),
+              (std::vector<uint8_t>{0xFE, 0xFF, 0xFF, 0xFF, 0xFD, 0xFF, 200, 0x00, 0x00, 0x20, 0x40}));
+    io->seek(0);
+    int32_t i = 0;
+    int16_t h = 0;
+    uint8_t b = 0;
+    float f = 0;
+    EXPECT_TRUE(readInt32(*io, i));
+    EXPECT_TRUE(readInt16(*io, h));
+    EXPECT_TRUE(readByte(*io, b));
+    EXPECT_TRUE(readFloat(*io, f));
+    EXPECT_EQ(i, -2);
+    EXPECT_EQ(h, -3);
+    EXPECT_EQ(b, 200);
+    EXPECT_EQ(f, 2.5f);
+
+    // Each short read reports and gives 0, and the next transfer starts where it stopped.
+    io->seek(8);
+    EXPECT_FALSE(readInt32(*io, i));
+    EXPECT_EQ(i, 0);
+    io->seek(10);
+    EXPECT_FALSE(readInt16(*io, h));
+    EXPECT_FALSE(readFloat(*io, f));
+    EXPECT_FALSE(readByte(*io, b));
+    EXPECT_EQ(f, 0.0f);
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot read VELINT from stream", "Cannot read VELINT from stream",
+                                                  "Cannot read VELFLOAT from stream",
+                                                  "Cannot read VELBYTE from stream"}));
+}
+
+TEST_F(StreamTest, WriteBuiltinAndReadIntoBuffer)
+{
+    Value s = open(Stream::Create);
+    EXPECT_EQ(velWrite(s, Value::string("hello ")).asInt(), 1);
+    Value b = Buffer::over("world", 5, true);
+    EXPECT_EQ(velWrite(s, b).asInt(), 1);
+    EXPECT_EQ(velWrite(s, Value::string("")).asInt(), 0);
+    EXPECT_EQ(velWrite(s, Value::integer(3)).asInt(), 0);
+    EXPECT_EQ(errors(), std::vector<std::string>{"Bad type for argument 2 of velWrite(stream,bufOrString)."});
+    EXPECT_EQ(velWrite(Value::integer(3), b).asInt(), 0);
+    EXPECT_EQ(errors(), std::vector<std::string>{"Bad type for argument 1 of velWrite(stream,bufOrString)."});
+    s.as<Stream>()->flush();
+    EXPECT_EQ(fileContents(path_), "hello world");
+
+    s.as<Stream>()->seek(0);
+    Value into = Buffer::make(4);
+    std::string back;
+    std::vector<int32_t> counts;
+    for (int k = 0; k < 4; ++k) {
+        counts.push_back(readIntoBuffer(s, into));
+        EXPECT_EQ(into.as<Buffer>()->length(), counts.back());
+        back.append(reinterpret_cast<const char*>(into.as<Buffer>()->bytes()),
+                    static_cast<std::size_t>(into.as<Buffer>()->length()));
+    }
+    EXPECT_EQ(counts, (std::vector<int32_t>{4, 4, 3, 0}));
+    EXPECT_EQ(back, "hello world");
+}
+
+TEST_F(StreamTest, FileExistsAndDelete)
+{
+    EXPECT_FALSE(fileExists(path_));
+    EXPECT_FALSE(deleteFile(path_));
+    writeFile(path_, "x");
+    EXPECT_TRUE(fileExists(path_));
+    EXPECT_TRUE(deleteFile(path_));
+    EXPECT_FALSE(fileExists(path_));
+}
+
+TEST_F(StreamTest, ASmallerIoBufferGivesTheSameBytes)
+{
+    const std::string data = pattern(1000);
+    {
+        Value s = open(Stream::Create);
+        s.as<Stream>()->setBuffer(Buffer::make(3));
+        ASSERT_EQ(s.as<Stream>()->write(data.data(), 500), 500);
+        for (std::size_t i = 500; i < data.size(); ++i)
+            ASSERT_TRUE(s.as<Stream>()->writeByte(static_cast<uint8_t>(data[i])));
+    }
+    EXPECT_EQ(fileContents(path_), data);
+    Value s = open(Stream::Read);
+    s.as<Stream>()->setBuffer(Buffer::make(5));
+    std::string back(1000, '\0');
+    EXPECT_EQ(s.as<Stream>()->read(back.data(), 1000), 1000);
+    EXPECT_EQ(back, data);
+}
+
+TEST_F(StreamTest, MemoryStreamsStopAtTheirEnd)
+{
+    // Over a buffer value: writes go up to its capacity and set its length.
+    Value buffer = Buffer::make(8);
+    Value s = MemoryStream::overBuffer(buffer, true);
+    Stream* io = s.as<Stream>();
+    EXPECT_EQ(io->write("0123456789", 10), 8);
+    EXPECT_EQ(buffer.as<Buffer>()->length(), 8);
+    EXPECT_FALSE(io->writeByte('x'));
+    EXPECT_TRUE(io->atEnd());
+    io->seek(6);
+    EXPECT_EQ(io->readByte(), '6');
+
+    // Over bytes read-only: nothing is written.
+    char text[] = "abc";
+    Value r = MemoryStream::overBytes(text, 3, false);
+    EXPECT_FALSE(r.as<Stream>()->isWritable());
+    EXPECT_EQ(r.as<Stream>()->write("zz", 2), 0);
+    EXPECT_STREQ(text, "abc");
+    EXPECT_FALSE(r.as<Stream>()->seek(4));
+    EXPECT_TRUE(MemoryStream::overBuffer(Value::integer(1), false).isNil());
+}
+
+} // namespace
+} // namespace vel

@@ -1,0 +1,218 @@
+// Test helpers for the encoding tests: structural equality (value equality compares lists and tables by
+// identity) and a generator of random encodable values.
+#pragma once
+
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "value/buffer.h"
+#include "value/data_objects.h"
+#include "value/list.h"
+#include "value/makers.h"
+#include "value/string.h"
+#include "value/table.h"
+
+namespace vel::testing_support {
+
+inline bool structurallyEqual(const Value& a, const Value& b);
+
+inline bool partsEqual(const WireParts& a, const WireParts& b)
+{
+    return a.flag == b.flag && a.encodable == b.encodable && structurallyEqual(a.first, b.first) &&
+           structurallyEqual(a.second, b.second);
+}
+
+inline bool structurallyEqual(const Value& a, const Value& b)
+{
+    if (a.tag() != b.tag())
+        return false;
+    switch (a.tag()) {
+    case Tag::Nil:
+        return true;
+    case Tag::Float:
+        return a.payload() == b.payload(); // bit for bit, so NaNs compare too
+    case Tag::String:
+        return textOf(a) == textOf(b);
+    case Tag::Buffer: {
+        const Buffer* x = a.as<Buffer>();
+        const Buffer* y = b.as<Buffer>();
+        return x->length() == y->length() &&
+               std::memcmp(x->bytes(), y->bytes(), static_cast<std::size_t>(x->length())) == 0;
+    }
+    case Tag::List: {
+        const List* x = a.as<List>();
+        const List* y = b.as<List>();
+        if (x->elementKind() != y->elementKind() || x->count() != y->count())
+            return false;
+        for (int32_t i = 0; i < x->count(); ++i)
+            if (!structurallyEqual(x->get(i), y->get(i)))
+                return false;
+        return true;
+    }
+    case Tag::Table: {
+        const Table* x = a.as<Table>();
+        const Table* y = b.as<Table>();
+        if (x->count() != y->count() || x->capacity() != y->capacity())
+            return false;
+        // Slots need not line up: decoding re-inserts in slot order, so a key that had probed past a
+        // since-deleted slot, or wrapped around the end, settles elsewhere.
+        for (int32_t i = x->firstIndex(); i >= 0; i = x->nextIndex(i)) {
+            const Value& key = x->keyRef(i);
+            if (!y->contains(key) || !structurallyEqual(x->valueRef(i), y->get(key)))
+                return false;
+        }
+        return true;
+    }
+    case Tag::Region: {
+        const Region* x = a.as<Region>();
+        const Region* y = b.as<Region>();
+        if (x->left != y->left || x->top != y->top || x->right != y->right || x->bottom != y->bottom ||
+            x->points.size() != y->points.size())
+            return false;
+        for (std::size_t i = 0; i < x->points.size(); ++i)
+            if (x->points[i].x != y->points[i].x || x->points[i].y != y->points[i].y)
+                return false;
+        return true;
+    }
+    case Tag::Font: {
+        const Font* x = a.as<Font>();
+        const Font* y = b.as<Font>();
+        return x->size == y->size && x->style == y->style && structurallyEqual(x->face, y->face);
+    }
+    case Tag::TextBlock: {
+        const TextBlock* x = a.as<TextBlock>();
+        const TextBlock* y = b.as<TextBlock>();
+        return x->width == y->width && x->height == y->height && structurallyEqual(x->first, y->first) &&
+               structurallyEqual(x->second, y->second);
+    }
+    case Tag::Date:
+        return std::memcmp(a.as<Date>()->fields, b.as<Date>()->fields, sizeof(Date::fields)) == 0;
+    case Tag::Image:
+    case Tag::Sound:
+    case Tag::Control:
+    case Tag::Form:
+    case Tag::Reference: {
+        const auto* x = dynamic_cast<const CompositeObject*>(a.object());
+        const auto* y = dynamic_cast<const CompositeObject*>(b.object());
+        return x && y && partsEqual(x->wireParts(), y->wireParts());
+    }
+    default:
+        return a == b;
+    }
+}
+
+// Random values of every encodable kind, with sizes around the compact forms' limits.
+class RandomValues {
+public:
+    explicit RandomValues(uint32_t seed) : random_(seed) {}
+
+    Value make(int depth)
+    {
+        int kinds = depth <= 0 ? 7 : 17;
+        switch (below(kinds)) {
+        case 0: return Value();
+        case 1: return Value::boolean(below(2));
+        case 2: return Value::integer(interestingInt());
+        case 3: {
+            uint32_t bits = static_cast<uint32_t>(random_());
+            float f;
+            std::memcpy(&f, &bits, 4);
+            return Value::real(below(2) ? f : static_cast<float>(interestingInt()) / 8.0f);
+        }
+        case 4: return Value::string(text(interestingLength()));
+        case 5: {
+            std::string bytes = text(interestingLength());
+            Value b = Buffer::make(static_cast<int32_t>(bytes.size()) + below(5));
+            std::memcpy(b.as<Buffer>()->bytes(), bytes.data(), bytes.size());
+            b.as<Buffer>()->setLength(static_cast<int32_t>(bytes.size()));
+            return b;
+        }
+        case 6: {
+            int32_t fields[Date::FieldCount] = {below(4000) - 1000, below(13) - 1, below(32) - 1, below(24) - 1,
+                                                below(60) - 1,      below(60) - 1, below(1000) - 1, below(1000) - 1};
+            return Date::make(fields);
+        }
+        case 7:
+        case 8: {
+            // Capacities on both sides of the short-list limit.
+            int32_t count = below(4) == 0 ? 250 + below(12) : below(6);
+            Value l = ValueList::make(1 + below(300));
+            for (int32_t i = 0; i < count; ++i)
+                l.as<ValueList>()->append(make(i < 8 ? depth - 1 : 0));
+            return l;
+        }
+        case 9: {
+            Value l = IntList::make(1 + below(10));
+            int32_t count = below(600);
+            for (int32_t i = 0; i < count; ++i)
+                l.as<IntList>()->appendInt(interestingInt());
+            return l;
+        }
+        case 10:
+        case 11: {
+            Value t = Table::make(1 + below(40));
+            int32_t count = below(12);
+            for (int32_t i = 0; i < count; ++i) {
+                Value key = below(2) ? Value::string(text(1 + below(10))) : Value::integer(interestingInt());
+                t.as<Table>()->put(key, make(depth - 1));
+            }
+            // Removals leave deleted slots the encoding must skip.
+            if (count > 2)
+                t.as<Table>()->remove(t.as<Table>()->keyRef(t.as<Table>()->firstIndex()));
+            return t;
+        }
+        case 12: {
+            if (below(2))
+                return Region::rectangle(interestingInt(), interestingInt(), interestingInt(), interestingInt());
+            std::vector<Region::Point> points(static_cast<std::size_t>(1 + below(8)));
+            for (auto& p : points)
+                p = {interestingInt(), interestingInt()};
+            return Region::polygon(points);
+        }
+        case 13: return Font::make(Value::string(text(below(20))), interestingInt(), below(16));
+        case 14: return TextBlock::make(interestingInt(), interestingInt(), make(depth - 1), make(depth - 1));
+        case 15: {
+            Value props = Table::make(8);
+            props.as<Table>()->put("Class", Value::string(text(6)));
+            props.as<Table>()->put("Hot Spot", Region::rectangle(1, 2, 3, 4));
+            return below(2) ? objectMakers().form(props) : objectMakers().control(props);
+        }
+        default: {
+            switch (below(3)) {
+            case 0: return objectMakers().reference(Value::string(text(8)));
+            case 1: return objectMakers().imageFromParts(Value::string(text(8)), make(0));
+            default: return objectMakers().soundFromParts(Value::string(text(8)), interestingInt(), make(0));
+            }
+        }
+        }
+    }
+
+private:
+    int32_t below(int32_t n) { return static_cast<int32_t>(random_() % static_cast<uint32_t>(n)); }
+    int32_t interestingInt()
+    {
+        static const int32_t edges[] = {0,     1,      -1,     126,    127,        128,       -126,
+                                        -127,  -128,   -129,   32766,  32767,      32768,     -32766,
+                                        -32767, -32768, -32769, 40000, INT32_MAX, INT32_MIN, 255};
+        if (below(2))
+            return edges[below(static_cast<int32_t>(std::size(edges)))];
+        return static_cast<int32_t>(random_()) >> below(31);
+    }
+    int32_t interestingLength()
+    {
+        static const int32_t edges[] = {0, 1, 254, 255, 256, 257, 1000};
+        return below(3) ? below(20) : edges[below(static_cast<int32_t>(std::size(edges)))];
+    }
+    std::string text(int32_t n)
+    {
+        std::string s(static_cast<std::size_t>(n), '\0');
+        for (char& c : s)
+            c = static_cast<char>(random_()); // every byte value, NUL included
+        return s;
+    }
+
+    std::mt19937 random_;
+};
+
+} // namespace vel::testing_support
