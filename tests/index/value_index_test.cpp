@@ -1,0 +1,174 @@
+#include "index/value_index.h"
+
+#include <gtest/gtest.h>
+
+#include "index/title_indexes.h"
+#include "index_test_support.h"
+#include "support/error_capture.h"
+#include "value/list.h"
+#include "value/printer.h"
+#include "value/reader.h"
+#include "value/string.h"
+
+namespace vel {
+namespace {
+
+using index_testing::ScratchDir;
+using testing_support::ErrorCheckedTest;
+
+std::string quoted(const Value& v) { return quotedForm(v); }
+
+std::vector<std::string> strings(const Value& list)
+{
+    std::vector<std::string> out;
+    if (ValueList* l = asValueList(list))
+        for (const Value& v : *l)
+            out.push_back(quotedForm(v));
+    return out;
+}
+
+class ValueIndexTest : public ErrorCheckedTest {
+protected:
+    ScratchDir dir;
+    std::string path = dir.file("v.idx");
+};
+
+TEST_F(ValueIndexTest, ANewIndexClosedAtOnceHoldsOnlyItsCount)
+{
+    ValueIndex::make(path, true, false);
+    Value index = ValueIndex::make(path, false, false);
+    ValueIndex* vi = asValueIndex(index);
+    ASSERT_NE(vi, nullptr);
+    EXPECT_EQ(vi->count(), 1);
+    EXPECT_EQ(quoted(vi->get(Value::string("__VEL_INDEX_COUNT__"))), "1");
+    EXPECT_EQ(strings(vi->keysWithPrefix(Value::string(""))), (std::vector<std::string>{"\"__VEL_INDEX_COUNT__\""}));
+}
+
+TEST_F(ValueIndexTest, PutGetContainsAndCount)
+{
+    {
+        Value index = ValueIndex::make(path, true, false);
+        ValueIndex* vi = asValueIndex(index);
+        vi->put(Value::string("alpha"), parseText("(list 1 \"two\" 3.5)"));
+        vi->put(Value::integer(5), Value::string("five"));
+        EXPECT_EQ(vi->count(), 3);
+        // The int 5 and the string 5 are one key.
+        EXPECT_TRUE(vi->contains(Value::string("5")));
+        vi->put(Value::string("5"), Value::string("FIVE"));
+        EXPECT_EQ(vi->count(), 3);
+        EXPECT_EQ(quoted(vi->get(Value::integer(5))), "\"FIVE\"");
+        EXPECT_TRUE(vi->get(Value::string("absent")).isNil());
+        EXPECT_FALSE(vi->contains(Value::string("absent")));
+        // Nil stored is nil read back, but present.
+        vi->put(Value::string("nothing"), Value());
+        EXPECT_TRUE(vi->contains(Value::string("nothing")));
+        EXPECT_TRUE(vi->get(Value::string("nothing")).isNil());
+    }
+    Value index = ValueIndex::make(path, false, true);
+    ValueIndex* vi = asValueIndex(index);
+    ASSERT_NE(vi, nullptr);
+    EXPECT_EQ(vi->count(), 4);
+    EXPECT_EQ(quoted(vi->get(Value::string("alpha"))), quoted(parseText("(list 1 \"two\" 3.5)")));
+}
+
+TEST_F(ValueIndexTest, LongKeysAreCutTo239Bytes)
+{
+    Value index = ValueIndex::make(path, true, false);
+    ValueIndex* vi = asValueIndex(index);
+    std::string common(239, 'k');
+    vi->put(Value::string(common + std::string(61, 'a')), Value::integer(1));
+    vi->put(Value::string(common + std::string(61, 'b')), Value::integer(2));
+    EXPECT_EQ(vi->count(), 2);
+    EXPECT_EQ(quoted(vi->get(Value::string(common + "zzzzzzzzzzzzzzzzzz"))), "2");
+    // A key of exactly 240 bytes is kept whole.
+    vi->put(Value::string(common + "x"), Value::integer(3));
+    EXPECT_EQ(vi->count(), 3);
+    EXPECT_EQ(quoted(vi->get(Value::string(common))), "2");
+}
+
+TEST_F(ValueIndexTest, PrefixWalksOfKeysAndValues)
+{
+    Value index = ValueIndex::make(path, true, false);
+    ValueIndex* vi = asValueIndex(index);
+    vi->put(Value::string("B"), Value::integer(3));
+    vi->put(Value::string("Abd"), Value::integer(2));
+    vi->put(Value::string("Abc"), Value::integer(1));
+    EXPECT_EQ(strings(vi->keysWithPrefix(Value::string("A"))), (std::vector<std::string>{"\"Abc\"", "\"Abd\""}));
+    EXPECT_EQ(strings(vi->valuesWithPrefix(Value::string("A"))), (std::vector<std::string>{"1", "2"}));
+    EXPECT_TRUE(vi->keysWithPrefix(Value::string("C")).isNil());
+    EXPECT_EQ(strings(vi->keysWithPrefix(Value::string("Abd"))), (std::vector<std::string>{"\"Abd\""}));
+    // An empty prefix walks everything, the count entry included.
+    EXPECT_EQ(strings(vi->keysWithPrefix(Value::string(""))).size(), 4u);
+    // The stop test ends the walk after the item it accepts.
+    auto stopAtFirst = [](const Value&, const Value&) { return true; };
+    EXPECT_EQ(strings(vi->valuesWithPrefix(Value::string("A"), stopAtFirst)), (std::vector<std::string>{"1"}));
+}
+
+TEST_F(ValueIndexTest, ReadOnlyIndexesRefusePuts)
+{
+    ValueIndex::make(path, true, false);
+    Value index = ValueIndex::make(path, false, false);
+    ValueIndex* vi = asValueIndex(index);
+    vi->put(Value::string("k"), Value::integer(1));
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot put objects into a read-only index"}));
+    EXPECT_FALSE(vi->contains(Value::string("k")));
+    EXPECT_EQ(vi->count(), 1);
+}
+
+TEST_F(ValueIndexTest, MakingFailsWithItsMessages)
+{
+    EXPECT_TRUE(ValueIndex::make(dir.file("none.idx"), false, false).isNil());
+    EXPECT_TRUE(ValueIndex::make(dir.file("none.idx"), false, true).isNil());
+    ValueIndex::make(path, true, false);
+    EXPECT_TRUE(ValueIndex::make(path, true, false).isNil());
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot open index", "Cannot open index for writing",
+                                                  "Cannot create index"}));
+}
+
+TEST_F(ValueIndexTest, RecordsTooLongAreRefusedWithoutHarm)
+{
+    Value index = ValueIndex::make(path, true, false);
+    ValueIndex* vi = asValueIndex(index);
+    // Beyond the work buffer.
+    vi->put(Value::string("huge"), Value::string(std::string(40000, 'h')));
+    // Within the work buffer but beyond 128 chunks under a long key (4-byte chunks).
+    vi->put(Value::string(std::string(239, 'L')), Value::string(std::string(600, 's')));
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot put item into index", "Cannot put item into index"}));
+    EXPECT_FALSE(vi->contains(Value::string("huge")));
+    EXPECT_EQ(vi->count(), 1);
+    // The largest encodable record fits under a short key.
+    vi->put(Value::string("big"), Value::string(std::string(29000, 'b')));
+    EXPECT_EQ(textOf(vi->get(Value::string("big"))).size(), 29000u);
+    EXPECT_EQ(vi->file().verify(), 0);
+}
+
+TEST_F(ValueIndexTest, TitleRegistryRecordsOnlyIndexFiles)
+{
+    ValueIndex::make(dir.file("VDBLSTID.IDX"), true, false);
+    {
+        Value made = ValueIndex::make(dir.file("ATIDList.IDX"), true, false);
+        asValueIndex(made)->put(Value::string("x"), Value::integer(7));
+    }
+    FILE* junk = std::fopen(dir.file("VDBNList.IDX").c_str(), "wb");
+    std::fputs("not an index", junk);
+    std::fclose(junk);
+
+    TitleIndexes registry;
+    std::vector<std::string> archives;
+    registry.registerAll(dir.file(""), [&](std::string_view a) { archives.emplace_back(a); });
+    EXPECT_EQ(archives, (std::vector<std::string>{"Verbetes", "Midias", "Atlas"}));
+    EXPECT_TRUE(registry.has("VDB_LISTID")); // found without regard to case
+    EXPECT_FALSE(registry.has("VDB_NAMELIST"));
+    EXPECT_TRUE(registry.get("VDB_NAMELIST").isNil());
+    EXPECT_TRUE(registry.get("NO_SUCH_NAME").isNil());
+    Value atlas = registry.get("DBL_IDLIST");
+    ASSERT_NE(asValueIndex(atlas), nullptr);
+    EXPECT_TRUE(asValueIndex(atlas)->readOnly());
+    EXPECT_EQ(quoted(asValueIndex(atlas)->get(Value::string("x"))), "7");
+    EXPECT_EQ(TitleIndexes::table().size(), 12u);
+    EXPECT_STREQ(TitleIndexes::table()[7].name, "MDB_FNAME");
+    EXPECT_STREQ(TitleIndexes::table()[7].file, "MDBNList.IDX");
+}
+
+} // namespace
+} // namespace vel
