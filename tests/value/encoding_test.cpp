@@ -399,7 +399,7 @@ TEST_F(EncodingTest, TableCapacityIsCutWhenTheInputCannotJustifyIt)
 TEST_F(EncodingTest, EveryTruncationOfAValidEncodingFailsCleanly)
 {
     testing_support::RandomValues random(99);
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 20; ++i) {
         Value v = ValueList::make();
         for (int k = 0; k < 6; ++k)
             v.as<ValueList>()->append(random.make(2));
