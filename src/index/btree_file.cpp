@@ -252,7 +252,8 @@ int BtreeFile::readHeader(std::span<const KeyDescriptor> descriptors, OpenOption
             if (!(wanted[k] == formats_[k]))
                 return fail(kKeyType);
     }
-    if (order_.get16(page + kInUseOffset) == kInUseMark && !options.ignoreInUseMark)
+    markFound_ = order_.get16(page + kInUseOffset) == kInUseMark;
+    if (markFound_ && !options.ignoreInUseMark)
         return fail(kInUse);
     return kOk;
 }
@@ -1230,6 +1231,7 @@ struct BtreeFile::VerifyState {
     bool havePrevious = false;
     bool recordOpen = false;
     int expectedChunk = 0;
+    int32_t highestRecord = 0;
 };
 
 int BtreeFile::verifyPage(VerifyState& st, int32_t page, int level, const std::vector<uint8_t>* low,
@@ -1294,6 +1296,7 @@ int BtreeFile::verifyPage(VerifyState& st, int32_t page, int level, const std::v
             if (!st.recordOpen && chunk != 0)
                 return fail(kReadShort, kTreeDamaged, page);
             st.recordOpen = (e.chunkByte & kLastChunkBit) == 0;
+            st.highestRecord = std::max(st.highestRecord, e.record);
             st.expectedChunk = chunk + 1;
             st.previous.assign(raw, raw + raw[0] + 1);
             st.havePrevious = true;
@@ -1361,7 +1364,41 @@ int BtreeFile::verify(const Progress& progress)
         if (sibling != expected)
             return fail(kReadShort, kTreeDamaged, st.leaves[i]);
     }
+    highestRecord_ = st.highestRecord;
     return succeed();
+}
+
+int BtreeFile::recover(const std::string& path, bool* wasMarked, const Progress& progress)
+{
+    OpenOptions options;
+    options.ignoreInUseMark = true;
+    int rc = open(path, 2, {}, options);
+    if (rc != kOk)
+        return rc;
+    *wasMarked = markFound_;
+    // A writer that still lives holds its slot: its mark is not ours to clear.
+    if (handle_.lock(kLockAreaOffset, kUserSlots, true, false) != kOk) {
+        close();
+        return fail(kLockFailed);
+    }
+    lockState_ = LockState::Exclusive;
+    rc = verify(progress);
+    if (rc != kOk) {
+        int secondary = secondaryError_;
+        int32_t page = failedPage_;
+        close();
+        return fail(rc, secondary, page);
+    }
+    if (markFound_) {
+        // Records the dead writer added in pages it did write may lie beyond the header's counter.
+        if (highestRecord_ >= counter_)
+            counter_ = highestRecord_ + 1;
+        rc = writeHeader(false);
+        if (rc == kOk)
+            rc = handle_.flushToDisk();
+    }
+    close();
+    return rc == kOk ? succeed() : fail(rc, handle_.systemError());
 }
 
 } // namespace vel::index

@@ -81,6 +81,10 @@ public:
     int deleteRecord(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber);
     // Walks the whole tree; 0 or the code of the first failing page (failedPage(), secondaryError()).
     int verify(const Progress& progress = {});
+    // For a file left marked in use by a writer that died: verifies the tree and clears the mark only
+    // when it is sound (kLockFailed while another opener still holds the file). wasMarked tells
+    // whether there was anything to clear. Leaves the block closed.
+    int recover(const std::string& path, bool* wasMarked, const Progress& progress = {});
 
     // Shared access holds this opener's slot byte; exclusive holds the whole user area.
     int lockShared();
@@ -187,6 +191,8 @@ private:
     int userSlot_ = -1;
     int keyMode_ = 0;
     bool markSet_ = false;
+    bool markFound_ = false;
+    int32_t highestRecord_ = 0;
 
     int32_t root_ = -1;
     int32_t pageCount_ = 0;
