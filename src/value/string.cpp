@@ -22,7 +22,11 @@ String::~String()
 
 uint32_t String::hash() const
 {
-    return hashText(text_, length_);
+    if (!hashed_) {
+        hash_ = hashText(text_, length_);
+        hashed_ = true;
+    }
+    return hash_;
 }
 
 Value String::print(Tag, bool quoted) const

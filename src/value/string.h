@@ -25,6 +25,9 @@ public:
 private:
     int32_t length_;
     char* text_;
+    // Strings never change, so their hash is worked out once, on first use.
+    mutable uint32_t hash_ = 0;
+    mutable bool hashed_ = false;
 };
 
 // Access to a string value's text; an empty view for anything else.

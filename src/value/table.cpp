@@ -36,6 +36,7 @@ Table::Table(int32_t capacity, int32_t growth, int32_t threshold)
     deletedMarker();
     keys_ = makeSlots(capacity_);
     values_ = makeSlots(capacity_);
+    hashes_ = allocateArray<uint32_t>(static_cast<std::size_t>(capacity_));
 }
 
 Value Table::make(int32_t capacity, int32_t growth, int32_t thresholdPercent)
@@ -48,6 +49,7 @@ Table::~Table()
 {
     releaseSlots(keys_, capacity_);
     releaseSlots(values_, capacity_);
+    releaseArray(hashes_, static_cast<std::size_t>(capacity_));
 }
 
 int32_t Table::homeSlot(uint32_t hash) const
@@ -60,6 +62,14 @@ bool Table::occupied(int32_t slot) const
 {
     const Value& k = keys_[slot];
     return !k.isNil() && !(k.is(Tag::Unique) && k.payload() == deletedMarker().payload());
+}
+
+// Keys with different hashes can still be equal when one is an int and the other a float.
+static bool mayMatch(uint32_t slotHash, uint32_t hash, const Value& k, const Value& key)
+{
+    if (slotHash == hash)
+        return true;
+    return (k.is(Tag::Int) && key.is(Tag::Float)) || (k.is(Tag::Float) && key.is(Tag::Int));
 }
 
 static bool isDeleted(const Value& k)
@@ -75,7 +85,7 @@ int32_t Table::find(const Value& key, uint32_t hash) const
         const Value& k = keys_[slot];
         if (k.isNil())
             return -1;
-        if (!isDeleted(k) && k == key)
+        if (mayMatch(hashes_[slot], hash, k, key) && !isDeleted(k) && k == key)
             return slot;
         slot = slot + 1 == capacity_ ? 0 : slot + 1;
     } while (slot != home);
@@ -102,7 +112,7 @@ void Table::put(const Value& key, const Value& value)
             if (isDeleted(k)) {
                 if (freeSlot < 0)
                     freeSlot = slot;
-            } else if (k == key) {
+            } else if (mayMatch(hashes_[slot], hash, k, key) && k == key) {
                 values_[slot] = value;
                 return;
             }
@@ -111,6 +121,7 @@ void Table::put(const Value& key, const Value& value)
         if (freeSlot >= 0) {
             keys_[freeSlot] = key;
             values_[freeSlot] = value;
+            hashes_[freeSlot] = hash;
             ++count_;
             return;
         }
@@ -133,20 +144,35 @@ bool Table::grow()
         fatalExit();
     Value* oldKeys = keys_;
     Value* oldValues = values_;
+    uint32_t* oldHashes = hashes_;
     int32_t oldCapacity = capacity_;
     capacity_ = static_cast<int32_t>(grown);
     keys_ = makeSlots(capacity_);
     values_ = makeSlots(capacity_);
+    hashes_ = allocateArray<uint32_t>(static_cast<std::size_t>(capacity_));
     threshold_ = static_cast<int32_t>(static_cast<int64_t>(threshold_) * capacity_ / oldCapacity);
     count_ = 0;
     for (int32_t i = 0; i < oldCapacity; ++i) {
         const Value& k = oldKeys[i];
         if (!k.isNil() && !isDeleted(k))
-            put(k, oldValues[i]);
+            insertRehashed(k, oldValues[i], oldHashes[i]);
     }
     releaseSlots(oldKeys, oldCapacity);
     releaseSlots(oldValues, oldCapacity);
+    releaseArray(oldHashes, static_cast<std::size_t>(oldCapacity));
     return true;
+}
+
+// Growth re-puts distinct keys into a larger table, so each goes into the first empty slot on its path.
+void Table::insertRehashed(const Value& key, const Value& value, uint32_t hash)
+{
+    int32_t slot = homeSlot(hash);
+    while (!keys_[slot].isNil())
+        slot = slot + 1 == capacity_ ? 0 : slot + 1;
+    keys_[slot] = key;
+    values_[slot] = value;
+    hashes_[slot] = hash;
+    ++count_;
 }
 
 Value Table::get(const Value& key) const

@@ -45,6 +45,7 @@ public:
 private:
     Table(int32_t capacity, int32_t growth, int32_t threshold);
     int32_t find(const Value& key, uint32_t hash) const;
+    void insertRehashed(const Value& key, const Value& value, uint32_t hash);
     int32_t homeSlot(uint32_t hash) const;
     bool occupied(int32_t slot) const;
     bool grow();
@@ -55,6 +56,8 @@ private:
     int32_t threshold_;
     Value* keys_;
     Value* values_;
+    // The hash of each occupied slot's key, so that probing compares keys only when hashes agree.
+    uint32_t* hashes_;
 };
 
 inline Table* asTable(const Value& v) { return v.is(Tag::Table) ? v.as<Table>() : nullptr; }

@@ -291,6 +291,21 @@ TEST_F(CollectionsTest, TableProbingDeletedSlotsAndReplacement)
     EXPECT_FALSE(table->contains(Value::real(1.0f)));
 }
 
+TEST_F(CollectionsTest, EqualNumbersMeetOnlyWhereTheirProbePathsCross)
+{
+    Value t = Table::make(8, 100, 75);
+    Table* table = t.as<Table>();
+    table->put(Value::integer(8), str("eight")); // slot 0, where the float 1.0 starts probing
+    table->put(Value::integer(1), str("one"));   // slot 1
+    EXPECT_EQ(show(table->get(Value::real(1.0f))), "one");
+    table->put(Value::real(1.0f), str("float")); // replaces the int key's value
+    EXPECT_EQ(table->count(), 2);
+    EXPECT_EQ(show(table->get(Value::integer(1))), "float");
+    Value u = Table::make(8, 100, 75);
+    u.as<Table>()->put(Value::integer(1), str("one"));
+    EXPECT_FALSE(u.as<Table>()->contains(Value::real(1.0f))); // home slot 0 is empty: absent
+}
+
 TEST_F(CollectionsTest, TableWithoutGrowthReportsFull)
 {
     Value t = velTable(2, 0, 50);
