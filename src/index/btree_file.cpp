@@ -384,6 +384,9 @@ int BtreeFile::lockExclusive()
         return fail(kNotOpen);
     if (lockState_ == LockState::Exclusive)
         return succeed();
+    // Refused before the shared lock is given up: a read-only handle can never hold the area.
+    if (!handle_.writable())
+        return fail(kLockFailed);
     if (lockState_ == LockState::Shared && unlock() != kOk)
         return lastError_;
     if (int rc = handle_.lock(kLockAreaOffset, kUserSlots, true, true))
