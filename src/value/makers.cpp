@@ -3,7 +3,9 @@
 #include <string>
 
 #include "value/printer.h"
+#include "value/protocols.h"
 #include "value/string.h"
+#include "value/table.h"
 
 namespace vel {
 
@@ -11,7 +13,7 @@ namespace {
 
 // Stands in for a runtime object where no runtime is installed: it keeps what it was made from, so
 // it prints in its text form and encodes back to the same bytes.
-class PlaceholderObject final : public CompositeObject {
+class PlaceholderObject final : public CompositeObject, public CollectionProtocol {
 public:
     PlaceholderObject(const char* keyword, WireParts parts) : keyword_(keyword), parts_(std::move(parts)) {}
 
@@ -29,6 +31,33 @@ public:
             return Object::print(tag, quoted);
         }
         return Value::string(out);
+    }
+
+    // Forms and controls answer the collection builtins from their property table.
+    Value itemAt(int32_t index) const override
+    {
+        Table* t = asTable(parts_.first);
+        return t ? t->valueAt(index) : Value();
+    }
+    Value getKey(const Value& key) const override
+    {
+        Table* t = asTable(parts_.first);
+        return t ? t->get(key) : Value();
+    }
+    void putKey(const Value& key, const Value& v) override
+    {
+        if (Table* t = asTable(parts_.first))
+            t->put(key, v);
+    }
+    bool containsKey(const Value& key) const override
+    {
+        Table* t = asTable(parts_.first);
+        return t && t->contains(key);
+    }
+    void removeKey(const Value& key) override
+    {
+        if (Table* t = asTable(parts_.first))
+            t->remove(key);
     }
 
 private:

@@ -183,6 +183,11 @@ TEST_F(NotationTest, FormsGoThroughTheInstalledMaker)
     // The placeholder prints the form back as it was written.
     Value placeholder = parse("(form (\"Class\" \"MainForm\"))");
     EXPECT_EQ(quoted(placeholder), "(form (\"Class\" \"MainForm\"))");
+    EXPECT_EQ(textOf(velGet(placeholder, Value::string("Class"))), "MainForm");
+    velPut(placeholder, Value::string("Origin X"), Value::integer(3));
+    EXPECT_TRUE(velContainsKey(placeholder, Value::string("Origin X")));
+    EXPECT_TRUE(velPerform(placeholder, Value::string("Draw"), Value()).isNil());
+    EXPECT_EQ(errors(), std::vector<std::string>{"Bad type for argument 1 of velPerform(frmOrCtrl,action,data)."});
 }
 
 TEST_F(NotationTest, PrinterForms)
