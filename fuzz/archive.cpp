@@ -14,7 +14,13 @@
 #include "value/string.h"
 
 namespace {
-int carryOn(const vel::Value&) { return 0; }
+// The latest message, kept so that a crash report can show what was being complained about.
+std::string lastMessage;
+int carryOn(const vel::Value& message)
+{
+    lastMessage = vel::textOf(message);
+    return 0;
+}
 void ignoreExit(int) {}
 // Each item read may decode up to the rest of the file; a few hundred cover every shape.
 constexpr int32_t kItemsRead = 256;

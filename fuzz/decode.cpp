@@ -3,12 +3,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "value/encoding.h"
 #include "value/error.h"
+#include "value/string.h"
 
 namespace {
-int carryOn(const vel::Value&) { return 0; }
+// The latest message, kept so that a crash report can show what was being complained about.
+std::string lastMessage;
+int carryOn(const vel::Value& message)
+{
+    lastMessage = vel::textOf(message);
+    return 0;
+}
 void ignoreExit(int) {}
 } // namespace
 
