@@ -737,6 +737,15 @@ void BtreeFile::remember(const Entry& e, int32_t page, int index)
 // Gathers the chunks of the record whose first entry is at (page, index).
 int BtreeFile::readRecordAt(int32_t page, int index, const Entry& first, void* data, int32_t size)
 {
+    // Most records are one chunk, already in hand.
+    if (first.chunkByte == kLastChunkBit) {
+        dataLength_ = first.dataLength;
+        if (!data || first.dataLength <= size) {
+            if (data && first.dataLength > 0)
+                std::memcpy(data, first.data, static_cast<size_t>(first.dataLength));
+            return kOk;
+        }
+    }
     // The identity of the record, copied: the pages holding it may leave the cache as we go.
     uint8_t key[256];
     std::memcpy(key, first.key, static_cast<size_t>(first.keyLength));

@@ -190,7 +190,7 @@ Value ValueIndex::walk(const Value& prefix, bool values, const StopTest& stop) c
         return Value();
     Value list;
     for (;;) {
-        Value key = Value::string(file_.keyText());
+        Value key = !values || stop ? Value::string(file_.keyText()) : Value();
         Value item = values ? decodeWork() : key;
         if (list.isNil())
             list = ValueList::make(4, 100);
