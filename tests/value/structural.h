@@ -38,7 +38,7 @@ inline bool structurallyEqual(const Value& a, const Value& b)
         const Buffer* x = a.as<Buffer>();
         const Buffer* y = b.as<Buffer>();
         return x->length() == y->length() &&
-               std::memcmp(x->bytes(), y->bytes(), static_cast<std::size_t>(x->length())) == 0;
+               (x->length() == 0 || std::memcmp(x->bytes(), y->bytes(), static_cast<std::size_t>(x->length())) == 0);
     }
     case Tag::List: {
         const List* x = a.as<List>();
@@ -124,7 +124,8 @@ public:
         case 5: {
             std::string bytes = text(interestingLength());
             Value b = Buffer::make(static_cast<int32_t>(bytes.size()) + below(5));
-            std::memcpy(b.as<Buffer>()->bytes(), bytes.data(), bytes.size());
+            if (!bytes.empty())
+                std::memcpy(b.as<Buffer>()->bytes(), bytes.data(), bytes.size());
             b.as<Buffer>()->setLength(static_cast<int32_t>(bytes.size()));
             return b;
         }
