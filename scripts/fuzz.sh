@@ -20,9 +20,9 @@ for t in "${targets[@]}"; do
   log="$build/$t.log"
   if "$build/bin/fuzz_$t" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -print_final_stats=1 \
        -artifact_prefix="$build/" "${dirs[@]}" >"$log" 2>&1; then
-    echo "fuzz: $t ok, $(grep -m1 'stat::number_of_executed_units' "$log" | awk '{print $2}') executions in ${seconds}s"
+    echo "fuzz: $t ok, $(grep -a -m1 'stat::number_of_executed_units' "$log" | awk '{print $2}') executions in ${seconds}s"
   else
-    echo "fuzz: $t FAILED"; grep -E -A30 '==[0-9]+==ERROR|runtime error|deadly signal' "$log" | head -60
+    echo "fuzz: $t FAILED"; grep -a -E -A30 '==[0-9]+==ERROR|runtime error|deadly signal' "$log" | head -60
     status=1
   fi
 done
