@@ -5,6 +5,7 @@
 #include "index/title_indexes.h"
 #include "index_test_support.h"
 #include "support/error_capture.h"
+#include "value/builtins.h"
 #include "value/list.h"
 #include "value/printer.h"
 #include "value/reader.h"
@@ -69,6 +70,16 @@ TEST_F(ValueIndexTest, PutGetContainsAndCount)
     ASSERT_NE(vi, nullptr);
     EXPECT_EQ(vi->count(), 4);
     EXPECT_EQ(quoted(vi->get(Value::string("alpha"))), quoted(parseText("(list 1 \"two\" 3.5)")));
+}
+
+TEST_F(ValueIndexTest, CollectionBuiltinsReachTheIndex)
+{
+    Value index = ValueIndex::make(path, true, false);
+    velPut(index, Value::string("k"), Value::integer(42));
+    EXPECT_TRUE(velContainsKey(index, Value::string("k")));
+    EXPECT_FALSE(velContainsKey(index, Value::string("j")));
+    EXPECT_EQ(quoted(velGet(index, Value::string("k"))), "42");
+    EXPECT_EQ(velCount(index), 2);
 }
 
 TEST_F(ValueIndexTest, LongKeysAreCutTo239Bytes)
