@@ -58,10 +58,8 @@ int main(int argc, char** argv)
         return vel::tool::runCompile(args);
     if (command == "archive")
         return vel::tool::runArchive(args);
-#ifdef VEL_TOOL_INDEX
     if (command == "index")
         return vel::tool::runIndex(args);
-#endif
     usage();
     return 2;
 }
