@@ -1,0 +1,73 @@
+// orva: the program's entry. It guards against a second running copy, installs the error and exit
+// handlers, reads the command line and runs the application.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/instance_lock.h"
+#include "platform/message_box.h"
+#include "platform/user_dirs.h"
+#include "runtime/application.h"
+#include "runtime/command_line.h"
+#include "runtime/environment.h"
+#include "value/error.h"
+#include "value/string.h"
+
+namespace {
+
+int showError(const vel::Value& message)
+{
+    std::string text(vel::textOf(message));
+    std::fprintf(stderr, "%s\n", text.c_str());
+    vel::platform::showMessageBox("ERROR", text);
+    return 1;
+}
+
+void exitAbnormally(int code)
+{
+    delete vel::velApplication::current();
+    std::fputs("\n[Exiting abnormally...]\n", stderr);
+    std::fflush(nullptr);
+    std::_Exit(code & 0xff);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    vel::setExitHandler(exitAbnormally);
+    vel::setErrorHandler(showError);
+
+    vel::ProgramOptions options;
+    std::string error;
+    if (!vel::parseProgramOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "orva: %s\n%s", error.c_str(), vel::programUsage().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(vel::programUsage().c_str(), stdout);
+        return 0;
+    }
+
+    std::string moduleDirectory = vel::platform::moduleDirectory(options.home.value_or(""));
+    vel::platform::InstanceLock lock;
+    // Scripted runs are tests: they may run beside a copy someone is using.
+    if (!options.script && lock.acquire(moduleDirectory) == vel::platform::InstanceLock::State::HeldElsewhere) {
+        std::fprintf(stderr, "orva: %s is already running for %s\n", std::string(vel::kProductTitle).c_str(),
+                     moduleDirectory.c_str());
+        return 0;
+    }
+
+    vel::RunOptions run;
+    run.moduleDirectory = moduleDirectory;
+    run.settings = vel::commandLineSettings(options);
+    run.headless = options.headless || options.script.has_value();
+    run.script = options.script.value_or("");
+    run.scale = options.scale;
+    run.fullscreen = options.fullscreen;
+
+    auto* application = new vel::velApplication(vel::argumentList(options));
+    int status = application->run(run);
+    delete application;
+    return status;
+}

@@ -1,0 +1,76 @@
+// A true-colour drawing canvas over cairo: the off-screen surface, the presented frame and printed
+// pages all draw through it. Coordinates are pixels; colours are 0x00RRGGBB pixels (see pixels.h).
+// Text arrives in Windows-1252 and is converted here, at the edge.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/pixels.h"
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace vel::platform {
+
+// A face as the data names it, resolved to an installed face: Arial and MS Sans Serif to Liberation
+// Sans, Times New Roman to Liberation Serif, Courier New to Liberation Mono; others as named.
+struct FontSpec {
+    std::string face;   // as the data names it; empty for the system's variable-pitch font
+    int pixelHeight = 16; // character height (em) in pixels
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+};
+
+struct TextMetrics {
+    int width = 0;
+    int height = 0; // ascent + descent
+    int ascent = 0;
+    int descent = 0;
+};
+
+std::string installedFaceFor(std::string_view face);
+
+class Canvas {
+public:
+    Canvas(int width, int height);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // Direct pixel access; call changed() after writing so cairo sees the new pixels.
+    PixelView pixels();
+    void changed();
+
+    void setClip(const Rect& r);
+    void resetClip();
+    void fill(const Rect& r, uint32_t rgb);
+    void frame(const Rect& r, uint32_t rgb, int penWidth);
+    void line(int x0, int y0, int x1, int y1, uint32_t rgb, int penWidth);
+    // Copies a rectangle of this canvas (or of another) to (x, y) here.
+    void copyFrom(const Canvas& source, const Rect& from, int x, int y);
+
+    void setFont(const FontSpec& font);
+    const FontSpec& font() const { return font_; }
+    TextMetrics measure(std::string_view text1252);
+    // Draws with the cell's top-left at (x, y); background -1 leaves it transparent.
+    void drawText(int x, int y, std::string_view text1252, uint32_t rgb, int64_t background);
+
+    bool writePng(const std::string& path);
+
+private:
+    void applyColor(uint32_t rgb);
+    int width_, height_;
+    cairo_surface_t* surface_;
+    cairo_t* cairo_;
+    FontSpec font_;
+};
+
+
+} // namespace vel::platform

@@ -1,0 +1,68 @@
+// The program's one window on a desktop: SDL2 delivers input, which becomes window-system messages
+// in media-area pixels, and the presented frame is scaled into the window (sharp integer scaling by
+// default). Headless runs have no window at all: presenting keeps the frame for screenshots only.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "platform/message.h"
+#include "platform/pixels.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+union SDL_Event;
+
+namespace vel::platform {
+
+struct WindowOptions {
+    std::string title = "Orvale Vanta";
+    int mediaWidth = 640;
+    int mediaHeight = 480;
+    int scale = 0;          // 0: the largest integer scale that fits the screen
+    bool fullscreen = false;
+    bool maximized = false; // borderless, covering the screen, media area centred
+    bool headless = false;
+};
+
+enum class CursorShape { Arrow, IBeam, Wait, Hand };
+
+class SdlWindow final : public MessageSource {
+public:
+    SdlWindow() = default;
+    ~SdlWindow() override;
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    // False with a reason when the window cannot be made.
+    bool open(const WindowOptions& options, std::string& error);
+    void close();
+    bool isOpen() const { return open_; }
+    bool headless() const { return options_.headless; }
+
+    // Shows the frame (the media area) in the window.
+    void present(const PixelView& frame);
+    void raise();
+    void setCursor(CursorShape shape);
+
+    bool poll(Message& out) override;
+    void wait(int milliseconds) override;
+
+private:
+    void translate(const SDL_Event& event);
+    void toMedia(int windowX, int windowY, int& x, int& y) const;
+    uint32_t keyState() const;
+
+    WindowOptions options_;
+    bool open_ = false;
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    std::deque<Message> pending_;
+    uint32_t buttons_ = 0;
+    CursorShape cursor_ = CursorShape::Arrow;
+};
+
+} // namespace vel::platform

@@ -1,0 +1,284 @@
+#include "runtime/surface.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/sdl_window.h"
+#include "runtime/drawing_context.h"
+#include "runtime/image.h"
+#include "value/data_objects.h"
+#include "value/error.h"
+#include "value/string.h"
+
+namespace vel {
+
+using platform::Rect;
+
+namespace {
+uint32_t pixelOf(int32_t colorRef)
+{
+    return platform::fromColorRef(colorRef) & 0x00FFFFFF;
+}
+
+// The off-screen canvas as a drawing context: what images draw is marked for cairo and for the next
+// update.
+class SurfaceContext final : public DrawingContext {
+public:
+    explicit SurfaceContext(DrawingSurface& surface) : surface_(surface) { setView(surface.offscreen().pixels()); }
+    void changed(const Rect& area) override
+    {
+        surface_.offscreen().changed();
+        surface_.invalidate(area);
+    }
+
+private:
+    DrawingSurface& surface_;
+};
+} // namespace
+
+Value DrawingSurface::context()
+{
+    if (context_.isNil())
+        context_ = Value::adopt(Tag::Context, new SurfaceContext(*this));
+    auto* c = context_.as<DrawingContext>();
+    // Cairo may have drawn since: let the pixels settle before anyone reads or writes them.
+    offscreen_->pixels();
+    c->setOrigin(originX_, originY_);
+    return context_;
+}
+
+void DrawingSurface::setBackgroundImage(const Value& image)
+{
+    backgroundImage_ = image;
+    originX_ = originY_ = 0;
+    offscreen_->resetClip();
+    offscreen_->fill({0, 0, width_, height_}, pixelOf(background_));
+    if (!image.isNil())
+        velDrawImage(context(), image, 0, 0);
+    invalidateAll();
+    update();
+}
+
+DrawingSurface::DrawingSurface(int width, int height, platform::SdlWindow* window)
+    : width_(width), height_(height), offscreen_(std::make_unique<platform::Canvas>(width, height)),
+      frame_(std::make_unique<platform::Canvas>(width, height)), window_(window)
+{
+    offscreen_->fill({0, 0, width, height}, 0);
+    frame_->fill({0, 0, width, height}, 0);
+}
+
+DrawingSurface::~DrawingSurface() = default;
+
+Rect DrawingSurface::toSurface(const Rect& r) const
+{
+    return {r.left + originX_, r.top + originY_, r.right + originX_, r.bottom + originY_};
+}
+
+void DrawingSurface::invalidate(const Rect& r)
+{
+    Rect area = r.intersect({0, 0, width_, height_});
+    if (area.empty())
+        return;
+    if (invalid_.empty())
+        invalid_ = area;
+    else
+        invalid_ = {std::min(invalid_.left, area.left), std::min(invalid_.top, area.top),
+                    std::max(invalid_.right, area.right), std::max(invalid_.bottom, area.bottom)};
+}
+
+void DrawingSurface::invalidateAll()
+{
+    invalidate({0, 0, width_, height_});
+}
+
+void DrawingSurface::update()
+{
+    if (invalid_.empty())
+        return;
+    frame_->copyFrom(*offscreen_, invalid_, invalid_.left, invalid_.top);
+    invalid_ = Rect{};
+    present();
+}
+
+void DrawingSurface::present()
+{
+    if (window_)
+        window_->present(frame_->pixels());
+}
+
+void DrawingSurface::fill(const Rect& r, int32_t colorRef)
+{
+    Rect area = toSurface(r);
+    offscreen_->fill(area, pixelOf(colorRef));
+    invalidate(area);
+}
+
+int DrawingSurface::pixelHeightForPoints(int points)
+{
+    int height = (-36 - 96 * points) / 72;
+    return height < 0 ? -height : height;
+}
+
+platform::FontSpec DrawingSurface::fontSpecFor(const Value& font)
+{
+    platform::FontSpec spec;
+    if (!font.is(Tag::Font)) {
+        spec.pixelHeight = pixelHeightForPoints(10);
+        return spec;
+    }
+    const Font* f = font.as<Font>();
+    spec.face = std::string(textOf(f->face));
+    spec.pixelHeight = pixelHeightForPoints(f->size);
+    spec.italic = (f->style & 1) != 0;
+    spec.bold = (f->style & 2) != 0;
+    spec.underline = (f->style & 12) != 0;
+    return spec;
+}
+
+bool DrawingSurface::selectFont(const Value& font)
+{
+    if (font.is(Tag::Font)) {
+        const Font* f = font.as<Font>();
+        // A face name the platform cannot hold, or a size that gives no glyphs, has no font.
+        if (textOf(f->face).size() > 32 || f->size <= 0 || f->size > 1000) {
+            velError("Cannot find font: " + std::string(textOf(f->face)) + " of size " + std::to_string(f->size) +
+                     " with style " + std::to_string(f->style));
+            return false;
+        }
+    } else if (!font.isNil()) {
+        velError("Cannot select font:");
+        return false;
+    }
+    font_ = font;
+    offscreen_->setFont(fontSpecFor(font));
+    return true;
+}
+
+platform::TextMetrics DrawingSurface::measureText(std::string_view text)
+{
+    return offscreen_->measure(text);
+}
+
+void DrawingSurface::textOut(int x, int y, std::string_view text)
+{
+    platform::TextMetrics m = offscreen_->measure(text);
+    Rect area = toSurface(Rect::sized(x, y, m.width, m.height));
+    offscreen_->drawText(area.left, area.top, text, pixelOf(textColor_),
+                         textBackground_ < 0 ? -1 : static_cast<int64_t>(pixelOf(static_cast<int32_t>(textBackground_))));
+    invalidate(area);
+}
+
+int DrawingSurface::drawTextInRect(const Rect& r, std::string_view text, int format)
+{
+    Rect area = toSurface(r);
+    // Break into lines: at line feeds, and at spaces where a word would cross the right edge.
+    std::vector<std::string> lines;
+    std::string current;
+    auto flush = [&] { lines.push_back(current); current.clear(); };
+    std::size_t i = 0;
+    while (i <= text.size()) {
+        if (i == text.size() || text[i] == '\n') {
+            if (!current.empty() && current.back() == '\r')
+                current.pop_back();
+            flush();
+            ++i;
+            if (i > text.size())
+                break;
+            continue;
+        }
+        if ((format & text_format::SingleLine) || !(format & text_format::WordBreak)) {
+            current += text[i++];
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && text[end] != ' ' && text[end] != '\n')
+            ++end;
+        std::string word(text.substr(i, end - i));
+        std::string candidate = current.empty() ? word : current + " " + word;
+        if (!current.empty() && offscreen_->measure(candidate).width > area.width()) {
+            flush();
+            current = word;
+        } else {
+            current = candidate;
+        }
+        i = end;
+        if (i < text.size() && text[i] == ' ')
+            ++i;
+    }
+    if (format & text_format::SingleLine) {
+        std::string joined;
+        for (auto& l : lines)
+            joined += l;
+        lines = {joined};
+    }
+    int lineHeight = offscreen_->measure("Ag").height;
+    int total = lineHeight * static_cast<int>(lines.size());
+    int y = area.top;
+    if (format & text_format::VCenter)
+        y = area.top + (area.height() - total) / 2;
+    else if (format & text_format::Bottom)
+        y = area.bottom - total;
+    offscreen_->setClip(clipped_ ? area.intersect(clip_) : area);
+    for (const std::string& l : lines) {
+        int w = offscreen_->measure(l).width;
+        int x = (format & text_format::Center) ? area.left + (area.width() - w) / 2
+                : (format & text_format::Right) ? area.right - w
+                                                : area.left;
+        offscreen_->drawText(x, y, l, pixelOf(textColor_),
+                             textBackground_ < 0 ? -1 : static_cast<int64_t>(pixelOf(static_cast<int32_t>(textBackground_))));
+        y += lineHeight;
+    }
+    if (clipped_)
+        offscreen_->setClip(clip_);
+    else
+        offscreen_->resetClip();
+    invalidate(area);
+    return total;
+}
+
+void DrawingSurface::rectangle(const Rect& r, int32_t colorRef, int penWidth)
+{
+    Rect area = toSurface(r);
+    offscreen_->frame(area, pixelOf(colorRef), penWidth);
+    invalidate(area);
+}
+
+void DrawingSurface::line(int x0, int y0, int x1, int y1, int32_t colorRef, int penWidth)
+{
+    offscreen_->line(x0 + originX_, y0 + originY_, x1 + originX_, y1 + originY_, pixelOf(colorRef), penWidth);
+    int pad = std::max(1, penWidth);
+    invalidate({std::min(x0, x1) + originX_ - pad, std::min(y0, y1) + originY_ - pad,
+                std::max(x0, x1) + originX_ + pad + 1, std::max(y0, y1) + originY_ + pad + 1});
+}
+
+void DrawingSurface::copyArea(const Rect& from, int x, int y)
+{
+    Rect source = toSurface(from);
+    offscreen_->copyFrom(*offscreen_, source, x + originX_, y + originY_);
+    invalidate(Rect::sized(x + originX_, y + originY_, source.width(), source.height()));
+}
+
+void DrawingSurface::intersectClip(const Rect& r)
+{
+    Rect area = toSurface(r);
+    clip_ = clipped_ ? clip_.intersect(area) : area;
+    clipped_ = true;
+    offscreen_->setClip(clip_);
+}
+
+void DrawingSurface::setClip(const Rect& r)
+{
+    clip_ = toSurface(r);
+    clipped_ = true;
+    offscreen_->setClip(clip_);
+}
+
+void DrawingSurface::resetClip()
+{
+    clipped_ = false;
+    clip_ = Rect{};
+    offscreen_->resetClip();
+}
+
+} // namespace vel

@@ -1,0 +1,104 @@
+// The drawing surface of the application window: everything is drawn off screen into a canvas of
+// the media size, then copied to the presented frame, which the window shows. Coordinates are the
+// current form's: the origin offset is added to each. Palettes stay data here; fades blend the
+// presented frame instead, with the same timing.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/canvas.h"
+#include "platform/pixels.h"
+#include "value/value.h"
+
+namespace vel {
+
+namespace platform {
+class SdlWindow;
+}
+
+// Alignment of text drawn in a rectangle, as the platform's text-drawing flags give it.
+namespace text_format {
+constexpr int Left = 0, Center = 1, Right = 2, VCenter = 4, Bottom = 8, WordBreak = 16, SingleLine = 32;
+}
+
+class DrawingSurface {
+public:
+    DrawingSurface(int width, int height, platform::SdlWindow* window);
+    ~DrawingSurface();
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    platform::Canvas& offscreen() { return *offscreen_; }
+    platform::Canvas& frame() { return *frame_; }
+
+    void setOrigin(int x, int y) { originX_ = x; originY_ = y; }
+    int originX() const { return originX_; }
+    int originY() const { return originY_; }
+    // From form coordinates to surface pixels.
+    platform::Rect toSurface(const platform::Rect& r) const;
+
+    // The attribute-caching switch, read once when the surface is made.
+    void setAttributeCaching(bool disabled) { cachingDisabled_ = disabled; }
+    bool attributeCachingDisabled() const { return cachingDisabled_; }
+
+    // Invalid areas are copied to the frame and shown by update.
+    void invalidate(const platform::Rect& r);
+    void invalidateAll();
+    void update();
+    // Shows the frame as it stands (after a transition or a fade step).
+    void present();
+
+    void fill(const platform::Rect& r, int32_t colorRef);
+    void setBackgroundColor(int32_t colorRef) { background_ = colorRef; }
+    int32_t backgroundColor() const { return background_; }
+    void setTextColor(int32_t colorRef) { textColor_ = colorRef; }
+    // -1 draws text with a transparent background.
+    void setTextBackground(int64_t colorRef) { textBackground_ = colorRef; }
+    // A font value (tag 16) or nil for the system font; reports "Cannot find font: ..." when unusable.
+    bool selectFont(const Value& font);
+    platform::TextMetrics measureText(std::string_view text);
+    void textOut(int x, int y, std::string_view text);
+    // Lays the text out in the rectangle by the format flags; returns the height used.
+    int drawTextInRect(const platform::Rect& r, std::string_view text, int format);
+    void rectangle(const platform::Rect& r, int32_t colorRef, int penWidth);
+    void line(int x0, int y0, int x1, int y1, int32_t colorRef, int penWidth);
+    void copyArea(const platform::Rect& from, int x, int y);
+    void intersectClip(const platform::Rect& r);
+    void setClip(const platform::Rect& r);
+    void resetClip();
+
+    // Points size to pixels by the platform rule at 96 dots per inch: (-36 - 96 * size) / 72.
+    static int pixelHeightForPoints(int points);
+    static platform::FontSpec fontSpecFor(const Value& font);
+
+    bool writeFramePng(const std::string& path) { return frame_->writePng(path); }
+
+    // The surface as a drawing context (tag 14), for images and captures; its origin is the surface's.
+    Value context();
+    // Fills with the background colour, draws the image at the origin's corner, shows it all and resets
+    // the origin to (0, 0).
+    void setBackgroundImage(const Value& image);
+    const Value& backgroundImage() const { return backgroundImage_; }
+
+private:
+    int width_, height_;
+    std::unique_ptr<platform::Canvas> offscreen_;
+    std::unique_ptr<platform::Canvas> frame_;
+    platform::SdlWindow* window_;
+    int originX_ = 0, originY_ = 0;
+    bool cachingDisabled_ = true;
+    platform::Rect invalid_;
+    platform::Rect clip_;
+    bool clipped_ = false;
+    int32_t background_ = 0;
+    int32_t textColor_ = 1;
+    int64_t textBackground_ = -1;
+    Value font_;
+    Value context_;
+    Value backgroundImage_;
+};
+
+} // namespace vel

@@ -1,0 +1,171 @@
+// The drawing surface and the transitions: what reaches the presented frame, and how long it takes on
+// the clock.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/clock.h"
+#include "runtime/surface.h"
+#include "runtime/transitions.h"
+#include "support/error_capture.h"
+#include "value/data_objects.h"
+
+namespace vel {
+namespace {
+
+using platform::Rect;
+using testing_support::ErrorCheckedTest;
+
+class SurfaceTest : public ErrorCheckedTest {
+protected:
+    void SetUp() override
+    {
+        ErrorCheckedTest::SetUp();
+        platform::installClock(&clock_);
+    }
+    void TearDown() override
+    {
+        platform::installClock(nullptr);
+        ErrorCheckedTest::TearDown();
+    }
+    uint32_t framePixel(int x, int y) { return surface_.frame().pixels().row(y)[x] & 0xFFFFFF; }
+    uint32_t offscreenPixel(int x, int y) { return surface_.offscreen().pixels().row(y)[x] & 0xFFFFFF; }
+    // Paints the whole surface red without showing it.
+    void paintRed() { surface_.offscreen().fill({0, 0, 640, 480}, 0xFF0000); }
+
+    platform::VirtualClock clock_;
+    DrawingSurface surface_{640, 480, nullptr};
+    bool disabled_ = false;
+    Transitions transitions_{surface_, [this] { return disabled_; }};
+};
+
+TEST_F(SurfaceTest, DrawingHonoursTheOriginAndReachesTheFrameOnUpdate)
+{
+    surface_.setOrigin(100, 50);
+    surface_.fill(Rect::sized(0, 0, 10, 10), 0x0000FF); // red as a colour reference
+    EXPECT_EQ(offscreenPixel(100, 50), 0xFF0000u);
+    EXPECT_EQ(offscreenPixel(99, 50), 0u);
+    EXPECT_EQ(framePixel(100, 50), 0u); // not shown before update
+    surface_.update();
+    EXPECT_EQ(framePixel(109, 59), 0xFF0000u);
+    EXPECT_EQ(framePixel(110, 60), 0u);
+    surface_.rectangle(Rect::sized(0, 0, 20, 20), 0x00FF00, 2);
+    surface_.update();
+    EXPECT_EQ(framePixel(101, 51), 0x00FF00u);
+    EXPECT_EQ(framePixel(103, 53), 0xFF0000u); // inside the pen: the fill shows through
+}
+
+TEST_F(SurfaceTest, ClippingLimitsDrawing)
+{
+    surface_.setClip(Rect::sized(10, 10, 5, 5));
+    surface_.fill(Rect::sized(0, 0, 100, 100), 0xFFFFFF);
+    EXPECT_EQ(offscreenPixel(12, 12), 0xFFFFFFu);
+    EXPECT_EQ(offscreenPixel(20, 20), 0u);
+    surface_.resetClip();
+    surface_.fill(Rect::sized(20, 20, 1, 1), 0xFFFFFF);
+    EXPECT_EQ(offscreenPixel(20, 20), 0xFFFFFFu);
+}
+
+TEST_F(SurfaceTest, FontsFollowTheHeightRule)
+{
+    EXPECT_EQ(DrawingSurface::pixelHeightForPoints(10), 13);
+    EXPECT_EQ(DrawingSurface::pixelHeightForPoints(12), 16);
+    EXPECT_EQ(DrawingSurface::pixelHeightForPoints(72), 96);
+    ASSERT_TRUE(surface_.selectFont(Font::make(Value::string("Arial"), 12, 2)));
+    platform::TextMetrics wide = surface_.measureText("WWWW");
+    platform::TextMetrics narrow = surface_.measureText("iiii");
+    EXPECT_GT(wide.width, narrow.width);
+    EXPECT_GE(wide.height, 14);
+    surface_.setTextColor(0xFFFFFF);
+    surface_.textOut(10, 10, "S\xe3o Paulo");
+    bool inked = false;
+    for (int y = 10; y < 10 + wide.height && !inked; ++y)
+        for (int x = 10; x < 80 && !inked; ++x)
+            inked = offscreenPixel(x, y) != 0;
+    EXPECT_TRUE(inked);
+    EXPECT_FALSE(surface_.selectFont(Font::make(Value::string("Arial"), 0, 0)));
+    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot find font: Arial of size 0 with style 0"});
+}
+
+TEST_F(SurfaceTest, EachSteppedEffectRevealsTheWholeAreaInItsDuration)
+{
+    for (int effect = 1; effect <= 11; ++effect) {
+        surface_.frame().fill({0, 0, 640, 480}, 0);
+        paintRed();
+        uint32_t start = clock_.now();
+        transitions_.run(effect, 500, 0, 0, 0, 640, 480);
+        uint32_t took = clock_.now() - start;
+        EXPECT_GE(took, 495u) << "effect " << effect;
+        EXPECT_LE(took, 520u) << "effect " << effect;
+        for (auto [x, y] : {std::pair{0, 0}, {639, 479}, {320, 240}, {17, 401}, {639, 0}})
+            EXPECT_EQ(framePixel(x, y), 0xFF0000u) << "effect " << effect << " at " << x << "," << y;
+    }
+}
+
+TEST_F(SurfaceTest, HalfwayThroughAWipeHalfTheAreaShows)
+{
+    paintRed();
+    // Stop the wipe halfway by giving it an area and checking the frame as the clock passes the middle.
+    surface_.frame().fill({0, 0, 640, 480}, 0);
+    std::srand(1);
+    transitions_.run(3, 400, 40, 0, 0, 320, 480); // wipe right over the left half only
+    EXPECT_EQ(framePixel(319, 200), 0xFF0000u);
+    EXPECT_EQ(framePixel(320, 200), 0u);
+}
+
+TEST_F(SurfaceTest, NegativeWidthReachesTheRightEdge)
+{
+    paintRed();
+    transitions_.run(5, 0, 0, 100, 0, -1, 10);
+    EXPECT_EQ(framePixel(99, 5), 0u);
+    EXPECT_EQ(framePixel(100, 5), 0xFF0000u);
+    EXPECT_EQ(framePixel(639, 5), 0xFF0000u);
+    EXPECT_EQ(framePixel(100, 10), 0u);
+}
+
+TEST_F(SurfaceTest, DisabledTransitionsReturnAtOnce)
+{
+    disabled_ = true;
+    paintRed();
+    uint32_t start = clock_.now();
+    transitions_.run(7, 1000, 0, 0, 0, 640, 480);
+    transitions_.run(13, 1000, 0xFFFFFF, 0, 0, 640, 480);
+    EXPECT_EQ(clock_.now(), start);
+    EXPECT_EQ(framePixel(320, 240), 0u);
+}
+
+TEST_F(SurfaceTest, FadesBlendTheFrameOverTheirDuration)
+{
+    surface_.frame().fill({0, 0, 640, 480}, 0x000000);
+    uint32_t start = clock_.now();
+    transitions_.run(13, 800, 0xFFFFFF, 0, 0, 640, 480); // to white
+    EXPECT_GE(clock_.now() - start, 800u);
+    EXPECT_EQ(framePixel(5, 5), 0xFFFFFFu);
+    EXPECT_EQ(offscreenPixel(5, 5), 0xFFFFFFu);
+
+    paintRed();
+    transitions_.run(12, 600, 0x000000, 0, 0, 640, 480); // from black to the picture
+    EXPECT_EQ(framePixel(5, 5), 0xFF0000u);
+
+    // Zero duration shows the target at once.
+    surface_.offscreen().fill({0, 0, 640, 480}, 0x0000FF);
+    transitions_.crossFade(0);
+    EXPECT_EQ(framePixel(7, 7), 0x0000FFu);
+}
+
+TEST_F(SurfaceTest, TextInARectangleWrapsAndCentres)
+{
+    surface_.selectFont(Font::make(Value::string("Arial"), 10, 0));
+    surface_.setTextColor(0xFFFFFF);
+    int oneLine = surface_.drawTextInRect(Rect::sized(0, 0, 600, 100), "short", text_format::Center);
+    int wrapped = surface_.drawTextInRect(Rect::sized(0, 100, 80, 200),
+                                          "several words that cannot fit on one line", text_format::WordBreak);
+    EXPECT_GT(wrapped, 2 * oneLine);
+    // Centred text leaves the left edge of its rectangle blank.
+    for (int y = 0; y < oneLine; ++y)
+        for (int x = 0; x < 250; ++x)
+            ASSERT_EQ(offscreenPixel(x, y), 0u);
+}
+
+} // namespace
+} // namespace vel
