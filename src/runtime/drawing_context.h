@@ -1,0 +1,57 @@
+// The drawing context (tag 14): pixels to draw into, a clip and an origin. Drawing adds the origin
+// to every coordinate it is given and touches only pixels inside the clip; reading an area back
+// (captures, copies from a context) uses the pixels' own coordinates. The drawing surface derives
+// from it; a memory context owns its pixels.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/pixels.h"
+#include "value/value.h"
+
+namespace vel {
+
+class DrawingContext : public Object {
+public:
+    // A context over pixels that someone else keeps alive for as long as the context.
+    static Value over(const platform::PixelView& view);
+    // A context owning width x height opaque black pixels.
+    static Value memory(int32_t width, int32_t height);
+
+    const platform::PixelView& view() const { return view_; }
+    // The clip, always inside the pixels' bounds.
+    const platform::Rect& clip() const { return clip_; }
+    void setClip(const platform::Rect& clip) { clip_ = clip.intersect(view_.bounds()); }
+    // Narrows the clip by a rectangle given in drawing coordinates (the origin is added).
+    void intersectClip(const platform::Rect& rect);
+    void resetClip() { clip_ = view_.bounds(); }
+    int32_t originX() const { return originX_; }
+    int32_t originY() const { return originY_; }
+    void setOrigin(int32_t x, int32_t y) { originX_ = x, originY_ = y; }
+
+    // Told after pixels inside `area` (pixel coordinates) were drawn.
+    virtual void changed(const platform::Rect& area) {}
+
+protected:
+    DrawingContext() = default;
+    // For a derived context whose pixels move (a surface made again): resets the clip.
+    void setView(const platform::PixelView& view)
+    {
+        view_ = view;
+        clip_ = view.bounds();
+    }
+
+private:
+    platform::PixelView view_;
+    platform::Rect clip_;
+    int32_t originX_ = 0, originY_ = 0;
+    std::vector<uint32_t> owned_;
+};
+
+inline DrawingContext* asDrawingContext(const Value& v)
+{
+    return v.is(Tag::Context) ? dynamic_cast<DrawingContext*>(v.object()) : nullptr;
+}
+
+} // namespace vel

@@ -1,0 +1,294 @@
+#include "runtime/image.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "runtime/drawing_context.h"
+#include "runtime/image_context.h"
+#include "runtime/image_dib.h"
+#include "runtime/image_pic.h"
+#include "value/buffer.h"
+#include "value/error.h"
+#include "value/string.h"
+
+namespace vel {
+
+namespace {
+
+// Coordinates from data are kept well inside int so that sums of two never overflow.
+constexpr int64_t kCoordinateLimit = int64_t(1) << 29;
+
+int clampCoordinate(int64_t v)
+{
+    return static_cast<int>(std::clamp(v, -kCoordinateLimit, kCoordinateLimit));
+}
+
+platform::Rect sizedRect(int64_t x, int64_t y, int64_t width, int64_t height)
+{
+    const int left = clampCoordinate(x), top = clampCoordinate(y);
+    return {left, top, clampCoordinate(left + std::clamp<int64_t>(width, 0, kCoordinateLimit)),
+            clampCoordinate(top + std::clamp<int64_t>(height, 0, kCoordinateLimit))};
+}
+
+bool overlaps(const Raster& r, const platform::PixelView& view)
+{
+    if (r.format != Raster::Format::Pixels32 || !view.pixels || r.area.empty())
+        return false;
+    const auto* begin = reinterpret_cast<const uint8_t*>(view.pixels);
+    const auto* end = reinterpret_cast<const uint8_t*>(view.pixels + static_cast<std::ptrdiff_t>(view.stride) * view.height);
+    const uint8_t* first = r.row(r.area.top);
+    const uint8_t* last = r.row(r.area.bottom - 1);
+    return std::max(first, last) >= begin && std::min(first, last) < end;
+}
+
+// A raster drawn into the pixels it comes from is copied first, so no pixel is read after it was
+// written (a context drawn into itself, a capture put back over its own area).
+Raster detached(const Raster& r, const platform::PixelView& view, std::vector<uint32_t>& copy)
+{
+    if (!overlaps(r, view))
+        return r;
+    const int w = r.area.width(), h = r.area.height();
+    copy.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y)
+        std::memcpy(copy.data() + static_cast<std::size_t>(y) * w,
+                    reinterpret_cast<const uint32_t*>(r.row(r.area.top + y)) + r.area.left, sizeof(uint32_t) * w);
+    Raster out = r;
+    out.top = reinterpret_cast<const uint8_t*>(copy.data()) - static_cast<std::ptrdiff_t>(r.area.left) * 4;
+    out.stride = static_cast<std::ptrdiff_t>(w) * 4;
+    return out;
+}
+
+Raster viewRaster(const platform::PixelView& view)
+{
+    if (!view.pixels || view.width <= 0 || view.height <= 0)
+        return Raster{};
+    return Raster{Raster::Format::Pixels32, reinterpret_cast<const uint8_t*>(view.pixels),
+                  static_cast<std::ptrdiff_t>(view.stride) * 4, nullptr, view.bounds()};
+}
+
+void drawRaster(DrawingContext& target, const Raster& source, const Raster* mask, const platform::Rect& destination,
+                const platform::Rect& sourceRect)
+{
+    std::vector<uint32_t> copy, maskCopy;
+    const Raster from = detached(source, target.view(), copy);
+    Raster maskFrom;
+    if (mask)
+        maskFrom = detached(*mask, target.view(), maskCopy);
+    const platform::Rect shifted{clampCoordinate(int64_t(destination.left) + target.originX()),
+                                 clampCoordinate(int64_t(destination.top) + target.originY()),
+                                 clampCoordinate(int64_t(destination.right) + target.originX()),
+                                 clampCoordinate(int64_t(destination.bottom) + target.originY())};
+    const platform::Rect changed =
+        stretchRaster(from, mask ? &maskFrom : nullptr, target.view(), target.clip(), shifted, sourceRect);
+    if (!changed.empty())
+        target.changed(changed);
+}
+
+// The drawing context behind a target, or null after the builtin's message.
+DrawingContext* targetContext(const Value& context, const char* builtin)
+{
+    if (DrawingContext* c = asDrawingContext(context))
+        return c;
+    if (!context.is(Tag::Image)) {
+        velError(std::string(builtin) + ": context type must be VEL_CONTEXT_TYPE or VEL_IMAGE_TYPE.");
+        return nullptr;
+    }
+    if (ContextImage* image = asContextImage(context))
+        return &image->context();
+    velError(std::string(builtin) + ": context sub-type must be 'context'.");
+    return nullptr;
+}
+
+struct SourceSize {
+    bool ok = false;
+    int32_t width = 0, height = 0;
+};
+
+SourceSize sourceSize(const Value& imgSrc, const char* builtin)
+{
+    if (const DrawingContext* c = asDrawingContext(imgSrc))
+        return {true, c->view().width, c->view().height};
+    if (const Image* image = asImage(imgSrc))
+        return {true, image->width(), image->height()};
+    velError(std::string(builtin) + ": imgSrc type must be VEL_CONTEXT_TYPE or VEL_IMAGE_TYPE.");
+    return {};
+}
+
+void drawSource(DrawingContext& target, const Value& imgSrc, const platform::Rect& destination,
+                const platform::Rect& source, bool stretching)
+{
+    if (const DrawingContext* c = asDrawingContext(imgSrc)) {
+        drawRaster(target, viewRaster(c->view()), nullptr, destination, source);
+        return;
+    }
+    Image* image = asImage(imgSrc);
+    if (stretching)
+        image->stretchIntoContext(target, destination, source);
+    else
+        image->renderIntoContext(target, destination.left, destination.top, source);
+}
+
+} // namespace
+
+void Image::renderIntoContext(DrawingContext& context, int32_t x, int32_t y, const platform::Rect& source)
+{
+    draw(context, sizedRect(x, y, source.width(), source.height()), source, false);
+}
+
+void Image::stretchIntoContext(DrawingContext& context, const platform::Rect& destination,
+                               const platform::Rect& source)
+{
+    draw(context, destination, source, true);
+}
+
+void Image::draw(DrawingContext& context, const platform::Rect& destination, const platform::Rect& source,
+                 bool stretching)
+{
+    Raster maskRaster;
+    if (!mask_.isNil()) {
+        Image* m = asImage(mask_);
+        if (!acceptsMask(m ? m->subType() : std::string_view(), stretching))
+            return;
+        maskRaster = m->raster();
+    }
+    drawRaster(context, raster(), mask_.isNil() ? nullptr : &maskRaster, destination, source);
+}
+
+bool Image::setMask(const Value& mask)
+{
+    if (mask.isNil()) {
+        mask_ = Value();
+        return true;
+    }
+    std::string_view kind = imageSubType(mask);
+    if (kind != "context" && kind != "dib") {
+        velError("Mask image must be of type 'context' or 'dib'");
+        return false;
+    }
+    mask_ = mask;
+    return true;
+}
+
+WireParts Image::wireParts() const
+{
+    WireParts parts;
+    parts.first = data_;
+    parts.second = mask_;
+    return parts;
+}
+
+std::string_view imageSubType(const Value& image)
+{
+    const Image* i = asImage(image);
+    return i ? i->subType() : std::string_view();
+}
+
+bool validateImage(const Value& image)
+{
+    Image* i = asImage(image);
+    return i && i->validate();
+}
+
+Value imageBits(const Value& image)
+{
+    Image* i = asImage(image);
+    return i ? i->bits() : Value();
+}
+
+Value imagePalette(const Value& image)
+{
+    Image* i = asImage(image);
+    return i ? i->palette() : Value();
+}
+
+bool setImageMask(const Value& image, const Value& mask)
+{
+    Image* i = asImage(image);
+    return i && i->setMask(mask);
+}
+
+Value imageFromBuffer(const Value& buffer, std::string_view extension)
+{
+    if (!buffer.is(Tag::Buffer))
+        return Value();
+    std::string lower(extension);
+    for (char& c : lower)
+        c = static_cast<char>(toLower1252(static_cast<unsigned char>(c)));
+    Value image = lower == "jpg" ? PicImage::make(buffer) : DibImage::make(buffer);
+    if (!asImage(image)->validate())
+        return Value();
+    return image;
+}
+
+Value imageFromParts(const Value& first, const Value& second)
+{
+    Buffer* b = asBuffer(first);
+    if (!b)
+        return Value();
+    const bool jpeg = b->length() >= 2 && b->bytes()[0] == 0xFF && b->bytes()[1] == 0xD8;
+    Value image = imageFromBuffer(first, jpeg ? "jpg" : "dib");
+    if (!image.isNil() && !second.isNil())
+        setImageMask(image, second);
+    return image;
+}
+
+void velDrawImage(const Value& context, const Value& imgSrc, int32_t x, int32_t y, int32_t width, int32_t height,
+                  int32_t sourceX, int32_t sourceY)
+{
+    if (imgSrc.isNil())
+        return;
+    DrawingContext* target = targetContext(context, "velDrawImage");
+    if (!target)
+        return;
+    SourceSize size = sourceSize(imgSrc, "velDrawImage");
+    if (!size.ok)
+        return;
+    const platform::Rect source =
+        sizedRect(sourceX, sourceY, width == 0 ? size.width : width, height == 0 ? size.height : height);
+    drawSource(*target, imgSrc, sizedRect(x, y, source.width(), source.height()), source, false);
+}
+
+void velStretchImage(const Value& context, const Value& imgSrc, int32_t x, int32_t y, int32_t width,
+                     int32_t height, int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight)
+{
+    if (imgSrc.isNil())
+        return;
+    DrawingContext* target = targetContext(context, "velStretchImage");
+    if (!target)
+        return;
+    SourceSize size = sourceSize(imgSrc, "velStretchImage");
+    if (!size.ok)
+        return;
+    const platform::Rect source = sizedRect(sourceX, sourceY, sourceWidth == 0 ? size.width : sourceWidth,
+                                            sourceHeight == 0 ? size.height : sourceHeight);
+    const platform::Rect destination =
+        sizedRect(x, y, width == 0 ? source.width() : width, height == 0 ? source.height() : height);
+    drawSource(*target, imgSrc, destination, source, true);
+}
+
+Value velImageFromImage(const Value& image, const Value& subType)
+{
+    Image* source = asImage(image);
+    if (!source) {
+        badArgument("velImageFromImage(img,subType)");
+        return Value();
+    }
+    const std::string_view kind = textOf(subType);
+    Value made;
+    if (kind == "dib") {
+        made = source->bits();
+    } else if (kind == "context") {
+        made = ContextImage::make(source->width(), source->height(), source->palette());
+        ContextImage* copy = asContextImage(made);
+        drawRaster(copy->context(), source->raster(), nullptr, source->bounds(), source->bounds());
+    } else {
+        velError("velImageFromImage: Unknown image type.");
+        return Value();
+    }
+    if (Image* i = asImage(made); i && !source->mask().isNil())
+        i->setMask(source->mask());
+    return made;
+}
+
+} // namespace vel
