@@ -256,8 +256,17 @@ void velApplication::showStartupPreview(const std::string& formName)
         image = t->get(Value::string("Background Image"));
     if (!image.isNil())
         image = loadImage(image);
-    if (surface_)
-        surface_->setBackgroundImage(image);
+    if (!surface_)
+        return;
+    surface_->setBackgroundImage(image);
+    // "Transition": (list effect duration step-or-colour), run over the whole media area.
+    Value transition;
+    if (auto* c = protocolOf<CollectionProtocol>(description))
+        transition = c->getKey(Value::string("Transition"));
+    else if (Table* t = asTable(description))
+        transition = t->get(Value::string("Transition"));
+    if (List* l = asList(transition); l && l->count() >= 2)
+        transitions_->run(l->getInt(0), l->getInt(1), l->count() > 2 ? l->getInt(2) : 0, 0, 0, -1, -1);
 }
 
 int velApplication::closeRequest(const EventRecord&)
