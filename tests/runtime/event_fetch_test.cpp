@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "runtime/event_queue.h"
+#include "runtime/event_test_support.h"
+#include "runtime/framework_timer.h"
+#include "runtime/input_translator.h"
+
+namespace vel {
+namespace {
+
+using platform::MessageKind;
+using testing_support::characterMessage;
+using testing_support::FakeMessageSource;
+using testing_support::pointerMessage;
+
+class EventFetchTest : public testing_support::VirtualClockTest {
+protected:
+    void SetUp() override
+    {
+        VirtualClockTest::SetUp();
+        queue.setMessageSource(&source);
+        queue.setDispatcher([this](const platform::Message& m) { translator.translate(m); });
+        queue.setTimer(&timer);
+        EXPECT_EQ(queue.next(event_kind::All, -1).kind, event_kind::Null);
+    }
+
+    FakeMessageSource source{clock};
+    EventQueue queue;
+    InputTranslator translator{queue};
+    FrameworkTimer timer;
+};
+
+TEST_F(EventFetchTest, TheVeryFirstFetchIsNullEvenWithEventsWaiting)
+{
+    EventQueue fresh;
+    EventRecord key;
+    key.kind = event_kind::KeyDown;
+    fresh.post(key);
+    EventRecord first = fresh.next(event_kind::All, -1);
+    EXPECT_EQ(first.kind, event_kind::Null);
+    EXPECT_EQ(first.time, 1000);
+    EXPECT_EQ(fresh.next(event_kind::All, -1).kind, event_kind::KeyDown);
+}
+
+TEST_F(EventFetchTest, WaitEndsWithANullEventAtItsDeadline)
+{
+    EventRecord e = queue.next(event_kind::KeyDown, 100);
+    EXPECT_EQ(e.kind, event_kind::Null);
+    EXPECT_EQ(clock.now(), 1100u);
+    EXPECT_EQ(e.time, 1100);
+
+    // A message of another kind does not end the wait; it stays queued.
+    source.pushAt(1130, pointerMessage(MessageKind::MouseMove, 5, 5));
+    e = queue.next(event_kind::KeyDown, 250);
+    EXPECT_EQ(e.kind, event_kind::Null);
+    EXPECT_EQ(clock.now(), 1350u);
+    EXPECT_EQ(queue.size(), 1);
+}
+
+TEST_F(EventFetchTest, AMessageArrivingWithinTheWaitIsReturnedWhenItArrives)
+{
+    source.pushAt(1040, characterMessage('x'));
+    EventRecord e = queue.next(event_kind::KeyDown, 100);
+    EXPECT_EQ(e.kind, event_kind::KeyDown);
+    EXPECT_EQ(e.detail, 'x');
+    EXPECT_EQ(e.time, 1040);
+    EXPECT_EQ(clock.now(), 1040u);
+}
+
+TEST_F(EventFetchTest, NoWaitStillPumpsWhatIsThereWithoutLettingTimePass)
+{
+    source.push(characterMessage('q'));
+    EXPECT_EQ(queue.next(event_kind::KeyDown, 0).detail, 'q');
+    EXPECT_EQ(queue.next(event_kind::KeyDown, 0).kind, event_kind::Null);
+    EXPECT_EQ(clock.now(), 1000u);
+}
+
+TEST_F(EventFetchTest, UnlimitedWaitPumpsUntilAMatchingEventComes)
+{
+    source.pushAt(5000, characterMessage('z'));
+    EventRecord e = queue.next(event_kind::KeyDown, -1);
+    EXPECT_EQ(e.detail, 'z');
+    EXPECT_EQ(clock.now(), 5000u);
+}
+
+TEST_F(EventFetchTest, TheMaskPicksTheFirstMatchingEventAndLeavesTheRest)
+{
+    source.push(pointerMessage(MessageKind::MouseMove, 1, 2));
+    source.push(characterMessage('a'));
+    source.push(pointerMessage(MessageKind::LeftDown, 1, 2));
+    source.push(characterMessage('b'));
+    EventRecord e = queue.next(event_kind::KeyDown | event_kind::MouseUp, -1);
+    EXPECT_EQ(e.detail, 'a');
+    EXPECT_EQ(queue.size(), 1); // the mouse over; the rest is still at the source
+    e = queue.next(event_kind::MouseDown, -1);
+    EXPECT_EQ(e.kind, event_kind::MouseDown);
+    EXPECT_EQ(queue.next(event_kind::All, -1).kind, event_kind::MouseOver);
+    EXPECT_EQ(queue.next(event_kind::All, -1).detail, 'b');
+}
+
+TEST_F(EventFetchTest, IdleWorkRunsOnlyWhenNoMessageIsThereAndWhatItPostsEndsTheWait)
+{
+    int idleRuns = 0;
+    queue.setIdleWork([&] {
+        ++idleRuns;
+        if (clock.now() >= 1200) {
+            EventRecord ended;
+            ended.kind = event_kind::MediaNotification;
+            ended.time = static_cast<int32_t>(clock.now());
+            queue.post(ended);
+        }
+    });
+    source.push(characterMessage('a'));
+    EXPECT_EQ(queue.next(event_kind::KeyDown, 50).detail, 'a');
+    EXPECT_EQ(idleRuns, 0);
+
+    EventRecord e = queue.next(event_kind::MediaNotification, -1);
+    EXPECT_EQ(e.kind, event_kind::MediaNotification);
+    EXPECT_EQ(e.time, 1200);
+    EXPECT_EQ(clock.now(), 1200u);
+    EXPECT_GT(idleRuns, 1);
+}
+
+TEST_F(EventFetchTest, AHandlerFetchesInItsOwnLoopWhileTheOuterLoopWaits)
+{
+    // A press starts tracking: the handler takes drags and the release itself, and the outer loop
+    // carries on with what came after.
+    source.push(pointerMessage(MessageKind::LeftDown, 10, 10));
+    source.push(pointerMessage(MessageKind::MouseMove, 12, 10));
+    source.push(characterMessage('k'));
+    source.push(pointerMessage(MessageKind::MouseMove, 14, 10));
+    source.push(pointerMessage(MessageKind::LeftUp, 14, 10));
+    source.push(characterMessage('m'));
+
+    std::vector<int32_t> outer, inner;
+    const int32_t tracked = event_kind::MouseDrag | event_kind::MouseUp;
+    for (;;) {
+        EventRecord e = queue.next(event_kind::All, 100);
+        if (e.kind == event_kind::Null)
+            break;
+        outer.push_back(e.kind == event_kind::KeyDown ? e.detail : e.kind);
+        if (e.kind == event_kind::MouseDown) {
+            for (;;) {
+                EventRecord t = queue.next(tracked, -1);
+                inner.push_back(t.kind == event_kind::MouseDrag ? t.x : -1);
+                if (t.kind == event_kind::MouseUp)
+                    break;
+            }
+        }
+    }
+    EXPECT_EQ(outer, (std::vector<int32_t>{event_kind::MouseDown, 'k', 'm'}));
+    EXPECT_EQ(inner, (std::vector<int32_t>{12, 14, -1}));
+}
+
+TEST_F(EventFetchTest, ADispatcherMayFetchFromInsideThePump)
+{
+    // A message handled at once (as the window's native messages are) runs a nested loop of its own.
+    std::vector<int32_t> nested;
+    queue.setDispatcher([&](const platform::Message& m) {
+        if (m.kind == MessageKind::Expose) {
+            for (int i = 0; i < 2; ++i)
+                nested.push_back(queue.next(event_kind::KeyDown, -1).detail);
+            return;
+        }
+        translator.translate(m);
+    });
+    source.push(characterMessage('1'));
+    source.push(testing_support::message(MessageKind::Expose));
+    source.push(characterMessage('2'));
+    source.push(characterMessage('3'));
+    source.push(characterMessage('4'));
+    EXPECT_EQ(queue.next(event_kind::MouseDown, 0).kind, event_kind::Null); // pumps the '1' only
+    EventRecord e = queue.next(event_kind::KeyDown, -1);
+    EXPECT_EQ(e.detail, '1');
+    e = queue.next(event_kind::KeyDown, -1); // pumps the Expose: the nested loop takes '2' and '3'
+    EXPECT_EQ(nested, (std::vector<int32_t>{'2', '3'}));
+    EXPECT_EQ(e.detail, '4');
+}
+
+TEST_F(EventFetchTest, TheTimerFiresOnTheClockAndNeverPilesUp)
+{
+    timer.set(30);
+    EventRecord e = queue.next(event_kind::Timer, -1);
+    EXPECT_EQ(e.kind, event_kind::Timer);
+    EXPECT_EQ(e.time, 1030);
+    e = queue.next(event_kind::Timer, -1);
+    EXPECT_EQ(e.time, 1060);
+
+    // Ten periods without taking a timer event leave one.
+    EXPECT_EQ(queue.next(event_kind::KeyDown, 300).kind, event_kind::Null);
+    EXPECT_EQ(queue.size(), 1);
+    e = queue.next(event_kind::Timer, 0);
+    EXPECT_EQ(e.kind, event_kind::Timer);
+    EXPECT_EQ(e.time, 1330); // the last period that ended before the wait did
+}
+
+TEST_F(EventFetchTest, SettingTheTimerReplacesItAndKillingItStopsIt)
+{
+    timer.set(10);
+    timer.set(200);
+    EXPECT_EQ(queue.next(event_kind::Timer, -1).time, 1200);
+    timer.kill();
+    EXPECT_FALSE(timer.active());
+    EXPECT_EQ(queue.next(event_kind::Timer, 1000).kind, event_kind::Null);
+    EXPECT_EQ(queue.size(), 0);
+
+    timer.set(0); // raised to the shortest period the window system allows
+    EXPECT_EQ(timer.interval(), FrameworkTimer::MinimumInterval);
+    EXPECT_EQ(queue.next(event_kind::Timer, -1).time, static_cast<int32_t>(2200 + FrameworkTimer::MinimumInterval));
+    timer.set(-5);
+    EXPECT_EQ(timer.interval(), FrameworkTimer::MinimumInterval);
+}
+
+TEST_F(EventFetchTest, WithoutASourceTheFetchStillWaitsOnTheClock)
+{
+    EventQueue bare;
+    bare.next(event_kind::All, -1);
+    EXPECT_EQ(bare.next(event_kind::All, 75).kind, event_kind::Null);
+    EXPECT_EQ(clock.now(), 1075u);
+}
+
+} // namespace
+} // namespace vel

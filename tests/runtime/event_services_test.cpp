@@ -1,0 +1,131 @@
+// The small services beside the event loop: caret, clipboard, help and the current directory.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/clipboard.h"
+#include "platform/headless.h"
+#include "runtime/caret.h"
+#include "runtime/clipboard.h"
+#include "runtime/current_directory.h"
+#include "runtime/event_test_support.h"
+#include "runtime/help.h"
+#include "value/buffer.h"
+#include "value/string.h"
+
+namespace vel {
+namespace {
+
+class EventServicesTest : public testing_support::VirtualClockTest {
+protected:
+    void SetUp() override
+    {
+        VirtualClockTest::SetUp();
+        platform::setHeadless(true);
+    }
+};
+
+TEST_F(EventServicesTest, TheCaretBlinksFromWhenItIsShownAndOnlyWithTheFocus)
+{
+    Caret caret;
+    EXPECT_FALSE(caret.visible());
+    EXPECT_FALSE(caret.lit());
+    caret.show(10, 20, 0, 16);
+    EXPECT_EQ(caret.rect().left, 10);
+    EXPECT_EQ(caret.rect().width(), 1);
+    EXPECT_EQ(caret.rect().height(), 16);
+    EXPECT_TRUE(caret.lit());
+    clock.advance(Caret::BlinkMilliseconds - 1);
+    EXPECT_TRUE(caret.lit());
+    clock.advance(1);
+    EXPECT_FALSE(caret.lit());
+    clock.advance(Caret::BlinkMilliseconds);
+    EXPECT_TRUE(caret.lit());
+
+    caret.focusLost();
+    EXPECT_FALSE(caret.visible());
+    EXPECT_FALSE(caret.lit());
+    clock.advance(Caret::BlinkMilliseconds);
+    caret.focusGained(); // re-created: lit again at once
+    EXPECT_TRUE(caret.lit());
+    caret.hide();
+    EXPECT_FALSE(caret.visible());
+    caret.focusLost();
+    caret.focusGained();
+    EXPECT_FALSE(caret.visible()); // hidden by the application stays hidden
+}
+
+TEST_F(EventServicesTest, HeadlessClipboardKeepsTextAndImagesInMemory)
+{
+    const std::string accented = "A\xE7\xE3o \x80 5\x96" "6"; // Ação € 5–6 in Windows-1252
+    clipboardPutText(Value::string(accented));
+    EXPECT_EQ(textOf(clipboardGetText()), accented);
+    EXPECT_EQ(*platform::clipboardGetText(), accented);
+
+    clipboardPutText(Value::integer(5)); // not a string: the clipboard keeps what it had
+    EXPECT_EQ(textOf(clipboardGetText()), accented);
+
+    const char withNul[] = {'a', 'b', '\0', 'c'};
+    clipboardPutText(Value::string(withNul, 4));
+    EXPECT_EQ(textOf(clipboardGetText()), "ab");
+
+    const unsigned char dib[] = {40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0};
+    clipboardPutImage(Buffer::over(dib, sizeof dib, true));
+    EXPECT_TRUE(clipboardGetText().isNil());
+    auto image = platform::clipboardGetImage();
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(*image, std::vector<uint8_t>(dib, dib + sizeof dib));
+
+    clipboardPutImage(Value::string("not a bitmap"));
+    EXPECT_TRUE(platform::clipboardGetImage().has_value());
+    clipboardPutText(Value::string(""));
+    EXPECT_FALSE(platform::clipboardGetImage().has_value());
+    EXPECT_EQ(textOf(clipboardGetText()), "");
+    EXPECT_TRUE(clipboardGetText().is(Tag::String));
+}
+
+TEST_F(EventServicesTest, HelpSaysItCannotShowAnything)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(helpOpen(Value::string("ORVA.HLP"), 12));
+    EXPECT_FALSE(helpOpen(Value::string("ORVA.HLP"), -1));
+    helpClose();
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("topic 12"), std::string::npos) << said;
+    EXPECT_NE(said.find("the index"), std::string::npos) << said;
+    EXPECT_NE(said.find("ORVA.HLP"), std::string::npos) << said;
+    EXPECT_FALSE(helpIsOpen());
+}
+
+TEST_F(EventServicesTest, SettingTheCurrentDirectoryGivesThePreviousOne)
+{
+    namespace fs = std::filesystem;
+    const fs::path start = fs::current_path();
+    const fs::path target = fs::temp_directory_path() / ("events-cwd-" + std::to_string(getpid()));
+    fs::create_directories(target / "sub");
+
+    Value previous = setCurrentDirectory(Value::string(target.string()));
+    EXPECT_EQ(textOf(previous), start.string());
+    EXPECT_EQ(fs::current_path(), target);
+
+    previous = setCurrentDirectory(Value::string("sub"));
+    EXPECT_EQ(textOf(previous), target.string());
+    EXPECT_EQ(fs::current_path(), target / "sub");
+
+    EXPECT_TRUE(setCurrentDirectory(Value::string("no such directory")).isNil());
+    EXPECT_TRUE(setCurrentDirectory(Value::string("")).isNil());
+    EXPECT_TRUE(setCurrentDirectory(Value::string(std::string_view("sub\0x", 5))).isNil());
+    EXPECT_TRUE(setCurrentDirectory(Value::integer(3)).isNil());
+    EXPECT_EQ(fs::current_path(), target / "sub");
+
+    EXPECT_FALSE(setCurrentDirectory(Value::string(start.string())).isNil());
+    EXPECT_EQ(fs::current_path(), start);
+    fs::remove_all(target);
+}
+
+} // namespace
+} // namespace vel
