@@ -175,7 +175,13 @@ int DrawingSurface::drawTextInRect(const Rect& r, std::string_view text, int for
     // Break into lines: at line feeds, and at spaces where a word would cross the right edge.
     std::vector<std::string> lines;
     std::string current;
-    auto flush = [&] { lines.push_back(current); current.clear(); };
+    int currentWidth = 0;
+    const int spaceWidth = offscreen_->measure(" ").width;
+    auto flush = [&] {
+        lines.push_back(current);
+        current.clear();
+        currentWidth = 0;
+    };
     std::size_t i = 0;
     while (i <= text.size()) {
         if (i == text.size() || text[i] == '\n') {
@@ -194,14 +200,17 @@ int DrawingSurface::drawTextInRect(const Rect& r, std::string_view text, int for
         std::size_t end = i;
         while (end < text.size() && text[end] != ' ' && text[end] != '\n')
             ++end;
-        std::string word(text.substr(i, end - i));
-        std::string candidate = current.empty() ? word : current + " " + word;
-        if (!current.empty() && offscreen_->measure(candidate).width > area.width()) {
+        std::string_view word = text.substr(i, end - i);
+        // Widths add up word by word, so each word is measured once.
+        int wordWidth = offscreen_->measure(word).width;
+        if (!current.empty() && currentWidth + spaceWidth + wordWidth > area.width())
             flush();
-            current = word;
-        } else {
-            current = candidate;
+        if (!current.empty()) {
+            current += ' ';
+            currentWidth += spaceWidth;
         }
+        current += word;
+        currentWidth += wordWidth;
         i = end;
         if (i < text.size() && text[i] == ' ')
             ++i;
