@@ -282,6 +282,8 @@ Value loadMovie(const Value& specification, std::string_view extension)
 
 Value readFile(const std::string& path)
 {
+    if (!platform::isFile(path))
+        return Value();
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return Value();
