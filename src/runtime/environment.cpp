@@ -205,6 +205,11 @@ void set(std::string_view key, int32_t value, bool persist)
 
 void putGlobal(std::string_view key, const Value& value)
 {
+    putGlobal(Value::string(key), value);
+}
+
+void putGlobal(const Value& key, const Value& value)
+{
     if (!registered)
         return;
     if (!asTable(registered->globals))

@@ -38,6 +38,7 @@ bool getTruth(std::string_view key, bool fallback);
 void set(std::string_view key, const Value& value, bool persist = false);
 void set(std::string_view key, int32_t value, bool persist = false);
 void putGlobal(std::string_view key, const Value& value);
+void putGlobal(const Value& key, const Value& value);
 
 } // namespace environment
 

@@ -280,6 +280,28 @@ Value loadMovie(const Value& specification, std::string_view extension)
     return mediaMakers().movieForPath(platform::pathUnder(mediaRoot(), file));
 }
 
+Value loadResourceFile(const std::string& path)
+{
+    std::string extension = extensionOf(path);
+    ResourceKind kind = resourceKindOf(extension);
+    Value result;
+    if (kind != ResourceKind::Unknown && platform::isFile(path))
+        result = resolve(fileByKind(path, kind, extension));
+    reportIfFatal(result, Value::string(path));
+    return result;
+}
+
+bool loadGlobalResource()
+{
+    Value loaded = loadResourceFile(findFile("global", "vel"));
+    Table* table = asTable(loaded);
+    if (!table)
+        return false;
+    for (int32_t slot = table->firstIndex(); slot >= 0; slot = table->nextIndex(slot))
+        environment::putGlobal(table->keyRef(slot), table->valueRef(slot));
+    return true;
+}
+
 Value readFile(const std::string& path)
 {
     if (!platform::isFile(path))

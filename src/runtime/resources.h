@@ -46,6 +46,12 @@ Value resolve(const Value& value);
 Value loadImage(const Value& specification);
 Value loadSound(const Value& specification, bool prepare);
 Value loadMovie(const Value& specification, std::string_view extension);
+// A file on this machine (a path the file look-up gave) loaded by the kind of its extension; nil when
+// the kind is unknown or the file cannot be read. ResourceFatal reports as load resource does.
+Value loadResourceFile(const std::string& path);
+// The start of the framework's application: the "global" resource ("global.vel" by the file look-up)
+// put key by key into the globals table. False when there was none.
+bool loadGlobalResource();
 // The whole file as a buffer; nil when it cannot be read.
 Value readFile(const std::string& path);
 

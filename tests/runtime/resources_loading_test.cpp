@@ -307,5 +307,20 @@ TEST_F(ResourcesTest, CompileFormWritesTheLoadedResourceTableBetweenLoadAndUnloa
     EXPECT_FALSE(compileForm(Value::string("NaoExiste"), "x"));
 }
 
+TEST_F(ResourcesTest, TheGlobalResourceIsFoundByTheLookupAndFillsTheGlobals)
+{
+    EXPECT_FALSE(loadGlobalResource());
+    Value table = Table::make();
+    asTable(table)->put("Titulo", Value::string("Orvale Vanta"));
+    asTable(table)->put(Value::integer(7), Value::string("sete"));
+    disc.write("Compilados/GLOBAL.VEL", bytesOf(table));
+    environment::set("vel", Value::string(disc / "compilados"));
+    ASSERT_TRUE(loadGlobalResource());
+    EXPECT_EQ(textOf(asTable(tables.globals)->get("Titulo")), "Orvale Vanta");
+    EXPECT_EQ(textOf(asTable(tables.globals)->get(Value::integer(7))), "sete");
+    EXPECT_TRUE(loadResourceFile(disc / "Compilados/GLOBAL.VEL").is(Tag::Table));
+    EXPECT_TRUE(loadResourceFile(disc / "Compilados").isNil());
+}
+
 } // namespace
 } // namespace vel
