@@ -35,10 +35,37 @@ public:
 private:
     DrawingSurface& surface_;
 };
+
+// A printed page as a drawing context.
+class PageContext final : public DrawingContext {
+public:
+    explicit PageContext(platform::Canvas& page) : page_(page) { setView(page.pixels()); }
+    void changed(const Rect&) override { page_.changed(); }
+
+private:
+    platform::Canvas& page_;
+};
 } // namespace
+
+void DrawingSurface::redirect(platform::Canvas* page, int dotsPerInch)
+{
+    target_ = page ? page : offscreen_.get();
+    dotsPerInch_ = page ? dotsPerInch : 96;
+    clipped_ = false;
+    clip_ = Rect{};
+    target_->resetClip();
+    target_->setFont(fontSpecFor(font_, dotsPerInch_));
+    printContext_ = page ? Value::adopt(Tag::Context, new PageContext(*page)) : Value();
+}
 
 Value DrawingSurface::context()
 {
+    if (printing()) {
+        auto* page = printContext_.as<DrawingContext>();
+        target_->pixels();
+        page->setOrigin(originX_, originY_);
+        return printContext_;
+    }
     if (context_.isNil())
         context_ = Value::adopt(Tag::Context, new SurfaceContext(*this));
     auto* c = context_.as<DrawingContext>();
@@ -64,6 +91,7 @@ DrawingSurface::DrawingSurface(int width, int height, platform::SdlWindow* windo
     : width_(width), height_(height), offscreen_(std::make_unique<platform::Canvas>(width, height)),
       frame_(std::make_unique<platform::Canvas>(width, height)), window_(window)
 {
+    target_ = offscreen_.get();
     offscreen_->fill({0, 0, width, height}, 0);
     frame_->fill({0, 0, width, height}, 0);
 }
@@ -77,6 +105,8 @@ Rect DrawingSurface::toSurface(const Rect& r) const
 
 void DrawingSurface::invalidate(const Rect& r)
 {
+    if (printing())
+        return;
     Rect area = r.intersect({0, 0, width_, height_});
     if (area.empty())
         return;
@@ -110,26 +140,26 @@ void DrawingSurface::present()
 void DrawingSurface::fill(const Rect& r, int32_t colorRef)
 {
     Rect area = toSurface(r);
-    offscreen_->fill(area, pixelOf(colorRef));
+    target_->fill(area, pixelOf(colorRef));
     invalidate(area);
 }
 
-int DrawingSurface::pixelHeightForPoints(int points)
+int DrawingSurface::pixelHeightForPoints(int points, int dotsPerInch)
 {
-    int height = (-36 - 96 * points) / 72;
+    int height = (-36 - dotsPerInch * points) / 72;
     return height < 0 ? -height : height;
 }
 
-platform::FontSpec DrawingSurface::fontSpecFor(const Value& font)
+platform::FontSpec DrawingSurface::fontSpecFor(const Value& font, int dotsPerInch)
 {
     platform::FontSpec spec;
     if (!font.is(Tag::Font)) {
-        spec.pixelHeight = pixelHeightForPoints(10);
+        spec.pixelHeight = pixelHeightForPoints(10, dotsPerInch);
         return spec;
     }
     const Font* f = font.as<Font>();
     spec.face = std::string(textOf(f->face));
-    spec.pixelHeight = pixelHeightForPoints(f->size);
+    spec.pixelHeight = pixelHeightForPoints(f->size, dotsPerInch);
     spec.italic = (f->style & 1) != 0;
     spec.bold = (f->style & 2) != 0;
     spec.underline = (f->style & 12) != 0;
@@ -151,20 +181,20 @@ bool DrawingSurface::selectFont(const Value& font)
         return false;
     }
     font_ = font;
-    offscreen_->setFont(fontSpecFor(font));
+    target_->setFont(fontSpecFor(font, dotsPerInch_));
     return true;
 }
 
 platform::TextMetrics DrawingSurface::measureText(std::string_view text)
 {
-    return offscreen_->measure(text);
+    return target_->measure(text);
 }
 
 void DrawingSurface::textOut(int x, int y, std::string_view text)
 {
-    platform::TextMetrics m = offscreen_->measure(text);
+    platform::TextMetrics m = target_->measure(text);
     Rect area = toSurface(Rect::sized(x, y, m.width, m.height));
-    offscreen_->drawText(area.left, area.top, text, pixelOf(textColor_),
+    target_->drawText(area.left, area.top, text, pixelOf(textColor_),
                          textBackground_ < 0 ? -1 : static_cast<int64_t>(pixelOf(static_cast<int32_t>(textBackground_))));
     invalidate(area);
 }
@@ -176,7 +206,7 @@ int DrawingSurface::drawTextInRect(const Rect& r, std::string_view text, int for
     std::vector<std::string> lines;
     std::string current;
     int currentWidth = 0;
-    const int spaceWidth = offscreen_->measure(" ").width;
+    const int spaceWidth = target_->measure(" ").width;
     auto flush = [&] {
         lines.push_back(current);
         current.clear();
@@ -202,7 +232,7 @@ int DrawingSurface::drawTextInRect(const Rect& r, std::string_view text, int for
             ++end;
         std::string_view word = text.substr(i, end - i);
         // Widths add up word by word, so each word is measured once.
-        int wordWidth = offscreen_->measure(word).width;
+        int wordWidth = target_->measure(word).width;
         if (!current.empty() && currentWidth + spaceWidth + wordWidth > area.width())
             flush();
         if (!current.empty()) {
@@ -221,27 +251,27 @@ int DrawingSurface::drawTextInRect(const Rect& r, std::string_view text, int for
             joined += l;
         lines = {joined};
     }
-    int lineHeight = offscreen_->measure("Ag").height;
+    int lineHeight = target_->measure("Ag").height;
     int total = lineHeight * static_cast<int>(lines.size());
     int y = area.top;
     if (format & text_format::VCenter)
         y = area.top + (area.height() - total) / 2;
     else if (format & text_format::Bottom)
         y = area.bottom - total;
-    offscreen_->setClip(clipped_ ? area.intersect(clip_) : area);
+    target_->setClip(clipped_ ? area.intersect(clip_) : area);
     for (const std::string& l : lines) {
-        int w = offscreen_->measure(l).width;
+        int w = target_->measure(l).width;
         int x = (format & text_format::Center) ? area.left + (area.width() - w) / 2
                 : (format & text_format::Right) ? area.right - w
                                                 : area.left;
-        offscreen_->drawText(x, y, l, pixelOf(textColor_),
+        target_->drawText(x, y, l, pixelOf(textColor_),
                              textBackground_ < 0 ? -1 : static_cast<int64_t>(pixelOf(static_cast<int32_t>(textBackground_))));
         y += lineHeight;
     }
     if (clipped_)
-        offscreen_->setClip(clip_);
+        target_->setClip(clip_);
     else
-        offscreen_->resetClip();
+        target_->resetClip();
     invalidate(area);
     return total;
 }
@@ -249,13 +279,13 @@ int DrawingSurface::drawTextInRect(const Rect& r, std::string_view text, int for
 void DrawingSurface::rectangle(const Rect& r, int32_t colorRef, int penWidth)
 {
     Rect area = toSurface(r);
-    offscreen_->frame(area, pixelOf(colorRef), penWidth);
+    target_->frame(area, pixelOf(colorRef), penWidth);
     invalidate(area);
 }
 
 void DrawingSurface::line(int x0, int y0, int x1, int y1, int32_t colorRef, int penWidth)
 {
-    offscreen_->line(x0 + originX_, y0 + originY_, x1 + originX_, y1 + originY_, pixelOf(colorRef), penWidth);
+    target_->line(x0 + originX_, y0 + originY_, x1 + originX_, y1 + originY_, pixelOf(colorRef), penWidth);
     int pad = std::max(1, penWidth);
     invalidate({std::min(x0, x1) + originX_ - pad, std::min(y0, y1) + originY_ - pad,
                 std::max(x0, x1) + originX_ + pad + 1, std::max(y0, y1) + originY_ + pad + 1});
@@ -264,7 +294,7 @@ void DrawingSurface::line(int x0, int y0, int x1, int y1, int32_t colorRef, int 
 void DrawingSurface::copyArea(const Rect& from, int x, int y)
 {
     Rect source = toSurface(from);
-    offscreen_->copyFrom(*offscreen_, source, x + originX_, y + originY_);
+    target_->copyFrom(*target_, source, x + originX_, y + originY_);
     invalidate(Rect::sized(x + originX_, y + originY_, source.width(), source.height()));
 }
 
@@ -273,21 +303,21 @@ void DrawingSurface::intersectClip(const Rect& r)
     Rect area = toSurface(r);
     clip_ = clipped_ ? clip_.intersect(area) : area;
     clipped_ = true;
-    offscreen_->setClip(clip_);
+    target_->setClip(clip_);
 }
 
 void DrawingSurface::setClip(const Rect& r)
 {
     clip_ = toSurface(r);
     clipped_ = true;
-    offscreen_->setClip(clip_);
+    target_->setClip(clip_);
 }
 
 void DrawingSurface::resetClip()
 {
     clipped_ = false;
     clip_ = Rect{};
-    offscreen_->resetClip();
+    target_->resetClip();
 }
 
 } // namespace vel

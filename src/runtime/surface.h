@@ -70,9 +70,14 @@ public:
     void setClip(const platform::Rect& r);
     void resetClip();
 
-    // Points size to pixels by the platform rule at 96 dots per inch: (-36 - 96 * size) / 72.
-    static int pixelHeightForPoints(int points);
-    static platform::FontSpec fontSpecFor(const Value& font);
+    // Points to pixels by the platform rule, 96 dots per inch on the screen: (-36 - dpi * size) / 72.
+    static int pixelHeightForPoints(int points, int dotsPerInch = 96);
+    static platform::FontSpec fontSpecFor(const Value& font, int dotsPerInch = 96);
+
+    // Sends the drawing operations to a printed page (nullptr: back to the screen) for a print job.
+    void redirect(platform::Canvas* page, int dotsPerInch);
+    bool printing() const { return target_ != offscreen_.get(); }
+    platform::Canvas& target() { return *target_; }
 
     bool writeFramePng(const std::string& path) { return frame_->writePng(path); }
 
@@ -99,6 +104,9 @@ private:
     Value font_;
     Value context_;
     Value backgroundImage_;
+    platform::Canvas* target_ = nullptr;
+    int dotsPerInch_ = 96;
+    Value printContext_;
 };
 
 } // namespace vel

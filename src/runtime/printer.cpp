@@ -1,0 +1,243 @@
+#include "runtime/printer.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include <unistd.h>
+
+#include "platform/canvas.h"
+#include "platform/message_box.h"
+#include "platform/pdf_writer.h"
+#include "platform/text_encoding.h"
+#include "platform/user_dirs.h"
+#include "runtime/application.h"
+#include "runtime/environment.h"
+#include "runtime/surface.h"
+#include "value/string.h"
+
+namespace vel {
+
+namespace fs = std::filesystem;
+
+Printer& Printer::instance()
+{
+    static Printer printer;
+    return printer;
+}
+
+Printer::Printer() = default;
+
+Printer::~Printer()
+{
+    if (writer_)
+        writer_->discard();
+}
+
+void Printer::report(const char* message)
+{
+    platform::showMessageBox(kProductTitle, message);
+}
+
+DrawingSurface* Printer::surface()
+{
+    if (surface_)
+        return surface_;
+    velApplication* app = velApplication::current();
+    return app && app->hasWindow() ? &app->surface() : nullptr;
+}
+
+int Printer::useDefaultPrinter()
+{
+    if (printing()) {
+        report("VEL printing error 1. Framework is currently printing.");
+        return 0;
+    }
+    std::string queue(textOf(environment::get("Printer")));
+    driver_ = queue.empty() ? "PDF" : "CUPS";
+    device_ = queue.empty() ? "Orva PDF" : queue;
+    Value output = environment::get("PrintOutput");
+    port_ = output.is(Tag::String) && !textOf(output).empty() ? std::string(textOf(output)) : platform::documentsDirectory();
+    return 1;
+}
+
+int Printer::printerSetup()
+{
+    if (printing()) {
+        report("VEL printing error 2. Framework is currently printing.");
+        return 0;
+    }
+    // There is no dialog to show: the configured printer is the choice.
+    return useDefaultPrinter();
+}
+
+std::string Printer::outputPathFor(std::string_view documentName) const
+{
+    std::string stem;
+    for (char c : documentName)
+        stem += (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
+    if (stem.empty())
+        stem = "Documento";
+    fs::path port(port_);
+    if (port.extension() == ".pdf" || port.extension() == ".PDF")
+        return port.string();
+    fs::path candidate = port / (stem + ".pdf");
+    // Never overwrite what an earlier job printed.
+    for (int n = 2; fs::exists(candidate); ++n)
+        candidate = port / (stem + " (" + std::to_string(n) + ").pdf");
+    return candidate.string();
+}
+
+int Printer::startDocument(std::string_view name)
+{
+    if (printing()) {
+        report("VEL printing error 3. Framework is currently printing.");
+        return 0;
+    }
+    if (!selected() && !useDefaultPrinter() && !printerSetup())
+        return 0;
+    std::string name1252(name);
+    std::string fileName = platform::utf8FromWindows1252(name1252);
+    outputPath_ = outputPathFor(fileName);
+    temporaryPath_ = outputPath_ + ".part" + std::to_string(::getpid());
+    auto writer = std::make_unique<platform::PdfWriter>();
+    std::error_code ignored;
+    fs::create_directories(fs::path(outputPath_).parent_path(), ignored);
+    if (!writer->open(temporaryPath_)) {
+        report("VEL printing error 4. Framework is unable to get printer context.");
+        return 0;
+    }
+    writer_ = std::move(writer);
+    documentName_ = name1252;
+    return 1;
+}
+
+int Printer::startDocument()
+{
+    Value name = environment::get("Print Document Name");
+    return startDocument(name.is(Tag::String) ? textOf(name) : kProductTitle);
+}
+
+int Printer::startPage()
+{
+    if (!printing()) {
+        report("VEL printing error 10. Framework is not currently printing.");
+        return 0;
+    }
+    if (page_) {
+        report("VEL printing error 11. Framework is unable to start printing page.");
+        return 0;
+    }
+    page_ = std::make_unique<platform::Canvas>(kPageWidth, kPageHeight);
+    page_->fill({0, 0, kPageWidth, kPageHeight}, 0xFFFFFF);
+    if (DrawingSurface* s = surface())
+        s->redirect(page_.get(), kDotsPerInch);
+    return 1;
+}
+
+int Printer::endPage()
+{
+    if (!printing()) {
+        report("VEL printing error 12. Framework is not currently printing.");
+        return 0;
+    }
+    if (!page_) {
+        report("VEL printing error 13. Framework is unable to end printing page.");
+        return 0;
+    }
+    if (DrawingSurface* s = surface())
+        s->redirect(nullptr, 0);
+    bool ok = writer_->addPage(*page_);
+    page_.reset();
+    if (!ok) {
+        report("VEL printing error 13. Framework is unable to end printing page.");
+        return 0;
+    }
+    return 1;
+}
+
+void Printer::finishJob(bool abort)
+{
+    if (page_) {
+        if (DrawingSurface* s = surface())
+            s->redirect(nullptr, 0);
+        if (!abort)
+            writer_->addPage(*page_);
+        page_.reset();
+    }
+    std::unique_ptr<platform::PdfWriter> writer = std::move(writer_);
+    if (abort) {
+        writer->discard();
+        return;
+    }
+    // A document with no page still makes a file of one blank sheet, as a printer would eject one.
+    if (writer->pages() == 0) {
+        platform::Canvas blank(kPageWidth, kPageHeight);
+        blank.fill({0, 0, kPageWidth, kPageHeight}, 0xFFFFFF);
+        writer->addPage(blank);
+    }
+    std::error_code failed;
+    if (!writer->finish() || (fs::rename(temporaryPath_, outputPath_, failed), failed)) {
+        std::remove(temporaryPath_.c_str());
+        report("VEL printing error 7. Framework is unable to end print job.");
+        return;
+    }
+    lastOutput_ = outputPath_;
+    if (driver_ == "CUPS" && !platform::sendToPrintQueue(device_, outputPath_, platform::utf8FromWindows1252(documentName_)))
+        report("VEL printing error 7. Framework is unable to end print job.");
+}
+
+void Printer::endDocument()
+{
+    if (!printing()) {
+        report("VEL printing error 6. Framework is not currently printing.");
+        return;
+    }
+    finishJob(false);
+}
+
+void Printer::abortDocument()
+{
+    if (!printing()) {
+        report("VEL printing error 6a. Framework is not currently printing.");
+        return;
+    }
+    finishJob(true);
+}
+
+int Printer::measure(int value, const char* noPrinter, const char* noContext)
+{
+    if (printing())
+        return value;
+    if (!selected() && !useDefaultPrinter()) {
+        report(noPrinter);
+        return -1;
+    }
+    (void)noContext; // the PDF writer's measures need no information context
+    return value;
+}
+
+int Printer::pageWidth()
+{
+    return measure(kPageWidth, "VEL printing error 14. Framework is unable to get printer information.",
+                   "VEL printing error 15. Framework is unable to get printer information context.");
+}
+
+int Printer::pageHeight()
+{
+    return measure(kPageHeight, "VEL printing error 16. VEL printing error 14. Framework is unable to get printer information.",
+                   "VEL printing error 17. Framework is to get printer information context.");
+}
+
+int Printer::dotsPerInchAcross()
+{
+    return measure(kDotsPerInch, "VEL printing error 22. Framework is unable to get printer information.",
+                   "VEL printing error 23. Framework is to get printer information context.");
+}
+
+int Printer::dotsPerInchDown()
+{
+    return measure(kDotsPerInch, "VEL printing error 24. Framework is unable to get printer information.",
+                   "VEL printing error 25. Framework is to get printer information context.");
+}
+
+} // namespace vel

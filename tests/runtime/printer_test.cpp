@@ -1,0 +1,157 @@
+// Printing to PDF: the job's life cycle, its numbered messages, and drawing sent to the page.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "platform/headless.h"
+#include "runtime/environment.h"
+#include "runtime/printer.h"
+#include "runtime/surface.h"
+#include "support/error_capture.h"
+#include "value/string.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+
+int pagesIn(const std::string& pdf)
+{
+    std::ifstream in(pdf, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::regex page("/Type\\s*/Page[^s]");
+    return static_cast<int>(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page), std::sregex_iterator()));
+}
+
+class PrinterTest : public testing_support::ErrorCheckedTest {
+protected:
+    void SetUp() override
+    {
+        ErrorCheckedTest::SetUp();
+        platform::setHeadless(true);
+        dir_ = fs::temp_directory_path() / ("printer_test_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+        registerApplicationTables(&tables_);
+        environment::set("PrintOutput", Value::string(dir_.string()));
+        printer().setSurface(&surface_);
+        printer().useDefaultPrinter();
+    }
+    void TearDown() override
+    {
+        if (printer().printing())
+            printer().abortDocument();
+        printer().setSurface(nullptr);
+        registerApplicationTables(nullptr);
+        fs::remove_all(dir_);
+        ErrorCheckedTest::TearDown();
+    }
+    static Printer& printer() { return Printer::instance(); }
+    std::string said() { return ::testing::internal::GetCapturedStderr(); }
+
+    fs::path dir_;
+    ApplicationTables tables_;
+    DrawingSurface surface_{640, 480, nullptr};
+};
+
+TEST_F(PrinterTest, AJobWritesItsPagesAndTheScreenIsLeftAlone)
+{
+    ASSERT_EQ(printer().startDocument("Verbete: S\xe3o Paulo"), 1);
+    for (int page = 0; page < 2; ++page) {
+        ASSERT_EQ(printer().startPage(), 1);
+        surface_.fill(platform::Rect::sized(100, 100, 300, 200), 0x000000);
+        // The drawing lands on the page, at the printer's resolution, not on the screen.
+        EXPECT_EQ(surface_.target().pixels().row(150)[150] & 0xFFFFFF, 0u);
+        EXPECT_EQ(surface_.target().width(), Printer::kPageWidth);
+        EXPECT_EQ(printer().endPage(), 1);
+    }
+    EXPECT_EQ(surface_.offscreen().pixels().row(150)[150] & 0xFFFFFF, 0u); // the screen was black before...
+    surface_.fill(platform::Rect::sized(0, 0, 10, 10), 0xFFFFFF);
+    EXPECT_EQ(surface_.offscreen().pixels().row(5)[5] & 0xFFFFFF, 0xFFFFFFu); // ...and takes drawing again after
+    printer().endDocument();
+    ASSERT_FALSE(printer().printing());
+    std::string out = printer().lastOutput();
+    EXPECT_EQ(fs::path(out).filename().string(), "Verbete_ S\xc3\xa3o Paulo.pdf");
+    EXPECT_TRUE(fs::exists(out));
+    EXPECT_EQ(pagesIn(out), 2);
+    // Nothing half-written is left beside it.
+    int files = 0;
+    for (auto& entry : fs::directory_iterator(dir_))
+        files += entry.is_regular_file();
+    EXPECT_EQ(files, 1);
+
+    ASSERT_EQ(printer().startDocument("Verbete: S\xe3o Paulo"), 1);
+    printer().endDocument();
+    EXPECT_EQ(fs::path(printer().lastOutput()).filename().string(), "Verbete_ S\xc3\xa3o Paulo (2).pdf");
+    EXPECT_EQ(pagesIn(printer().lastOutput()), 1); // an empty job ejects one blank sheet
+}
+
+TEST_F(PrinterTest, MisuseIsToldAndChangesNothing)
+{
+    ::testing::internal::CaptureStderr();
+    printer().endDocument();
+    printer().abortDocument();
+    EXPECT_EQ(printer().startPage(), 0);
+    EXPECT_EQ(printer().endPage(), 0);
+    std::string text = said();
+    EXPECT_NE(text.find("VEL printing error 6. Framework is not currently printing."), std::string::npos) << text;
+    EXPECT_NE(text.find("VEL printing error 6a. Framework is not currently printing."), std::string::npos);
+    EXPECT_NE(text.find("VEL printing error 10. Framework is not currently printing."), std::string::npos);
+    EXPECT_NE(text.find("VEL printing error 12. Framework is not currently printing."), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(dir_));
+
+    ASSERT_EQ(printer().startDocument("first"), 1);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(printer().startDocument("second"), 0);
+    EXPECT_EQ(printer().useDefaultPrinter(), 0);
+    EXPECT_EQ(printer().printerSetup(), 0);
+    EXPECT_EQ(printer().startPage(), 1);
+    EXPECT_EQ(printer().startPage(), 0);
+    text = said();
+    EXPECT_NE(text.find("VEL printing error 3. Framework is currently printing."), std::string::npos) << text;
+    EXPECT_NE(text.find("VEL printing error 1. "), std::string::npos);
+    EXPECT_NE(text.find("VEL printing error 2. "), std::string::npos);
+    EXPECT_NE(text.find("VEL printing error 11. "), std::string::npos);
+    EXPECT_TRUE(printer().printing()); // the first job goes on
+    printer().endDocument();
+    EXPECT_EQ(fs::path(printer().lastOutput()).filename().string(), "first.pdf");
+}
+
+TEST_F(PrinterTest, AbortLeavesNoFileAndRestoresTheScreen)
+{
+    ASSERT_EQ(printer().startDocument("dropped"), 1);
+    ASSERT_EQ(printer().startPage(), 1);
+    EXPECT_TRUE(surface_.printing());
+    printer().abortDocument();
+    EXPECT_FALSE(surface_.printing());
+    EXPECT_FALSE(printer().printing());
+    EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(PrinterTest, MeasuresNeedNoJob)
+{
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(printer().pageWidth(), Printer::kPageWidth);
+    EXPECT_EQ(printer().pageHeight(), Printer::kPageHeight);
+    EXPECT_EQ(printer().dotsPerInchAcross(), 150);
+    EXPECT_EQ(printer().dotsPerInchDown(), 150);
+    EXPECT_TRUE(said().empty()); // the default printer is chosen silently
+}
+
+TEST_F(PrinterTest, TheDocumentNameComesFromTheSettings)
+{
+    environment::set("Print Document Name", Value::string("Atlas"));
+    ASSERT_EQ(printer().startDocument(), 1);
+    printer().endDocument();
+    EXPECT_EQ(fs::path(printer().lastOutput()).filename().string(), "Atlas.pdf");
+    environment::set("PrintOutput", Value::string((dir_ / "exact.pdf").string()));
+    printer().useDefaultPrinter();
+    ASSERT_EQ(printer().startDocument("ignored"), 1);
+    printer().endDocument();
+    EXPECT_EQ(printer().lastOutput(), (dir_ / "exact.pdf").string());
+}
+
+} // namespace
+} // namespace vel
