@@ -1,0 +1,99 @@
+// The sound value (tag 19): a wave sound or a tune, chosen by the file's extension. At most one wave
+// sound plays at a time; its end is planned on the process clock when it starts, and the end check
+// (run by every play and stop and by the event fetch's idle work) posts "ended" once the clock gets
+// there.
+//
+// On the wire a sound is its source (a path, or a buffer holding the whole file), a flag (1 when the
+// source is the buffer) and its kind ("wav" or "mid").
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "runtime/wave_file.h"
+#include "value/makers.h"
+#include "value/protocols.h"
+
+namespace vel::platform {
+struct AudioClip;
+}
+
+namespace vel {
+
+class Sound : public CompositeObject, public MediaProtocol {
+public:
+    // The wave sound and the tune of a given path or buffer.
+    const Value& source() const { return source_; }
+    bool inMemory() const { return source_.is(Tag::Buffer); }
+    virtual std::string_view kind() const = 0;
+    // Reads the file into memory (and, for a wave, decodes it), so that play starts at once.
+    virtual void prepare() = 0;
+    virtual bool playLooping() = 0;
+    // Samples at 22050 a second since the start while playing, else -1.
+    virtual int32_t position() const = 0;
+
+    WireParts wireParts() const override;
+    Value print(Tag tag, bool quoted) const override;
+
+protected:
+    explicit Sound(const Value& source) : source_(source) {}
+    Value source_;
+};
+
+class WaveSound final : public Sound {
+public:
+    // Nil after "Not a valid sound file" when the bytes break the reading rules.
+    static Value fromPath(const std::string& path);
+    static Value fromBuffer(const Value& buffer);
+
+    std::string_view kind() const override { return "wav"; }
+    void prepare() override;
+    // play: `to` is the sample count that plans the end (at 22050 a second, whatever the file's
+    // rate); `wait` plays to the end before returning. from is not used by wave sounds.
+    bool play(int32_t from, int32_t to, bool wait) override;
+    bool playLooping() override;
+    void stop() override;
+    bool isPlaying() const override;
+    int32_t position() const override;
+
+    const WaveFormat& format() const { return format_; }
+    int32_t channels() const { return format_.channels; }
+    int32_t sampleRate() const { return static_cast<int32_t>(format_.sampleRate); }
+    int32_t sampleCount() const { return static_cast<int32_t>(format_.sampleCount); }
+    bool looping() const { return looping_; }
+    // The decoded samples, or null when the file's format is not one decoded here.
+    std::shared_ptr<const platform::AudioClip> clip();
+
+private:
+    WaveSound(const Value& source, const WaveFormat& format) : Sound(source), format_(format) {}
+    bool start(int32_t sampleCount, bool looping, bool wait);
+
+    WaveFormat format_;
+    bool looping_ = false;
+    bool decoded_ = false;
+    std::shared_ptr<const platform::AudioClip> clip_;
+};
+
+inline Sound* asSound(const Value& v) { return v.is(Tag::Sound) ? dynamic_cast<Sound*>(v.object()) : nullptr; }
+
+// The loader's entry: "wav" (in any case) gives a wave sound, "mid" a tune; any other extension
+// reports "Unsupported sound type: " and the extension, and gives nil.
+Value soundFromFile(const std::string& path);
+// The decoder's maker for the three wire parts.
+Value soundFromParts(const Value& first, int32_t flag, const Value& second);
+// What load sound does with the flag set.
+void prepareSound(const Value& sound);
+
+// The wave sound now playing (nil when none), and the operations on whichever it is.
+Value playingSound();
+void stopSound();
+// Posts "ended" for the playing sound once the clock reaches its planned end.
+void checkSoundEnd();
+
+// Installs "(sound", "(soundfile", the decoder's maker and the resource loaders' sound makers,
+// keeping the other makers as they are.
+void installSoundMakers();
+
+} // namespace vel
