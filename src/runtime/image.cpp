@@ -228,8 +228,8 @@ Value imageFromParts(const Value& first, const Value& second)
         return Value();
     const bool jpeg = b->length() >= 2 && b->bytes()[0] == 0xFF && b->bytes()[1] == 0xD8;
     Value image = imageFromBuffer(first, jpeg ? "jpg" : "dib");
-    if (!image.isNil() && !second.isNil())
-        setImageMask(image, second);
+    if (!image.isNil())
+        asImage(image)->adoptMask(second);
     return image;
 }
 

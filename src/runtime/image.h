@@ -39,6 +39,8 @@ public:
 
     // Sets, or with nil clears, the mask: a "context" or "dib" image.
     bool setMask(const Value& mask);
+    // Takes a mask as it comes, the wire form's way; drawing checks its sub-type.
+    void adoptMask(const Value& mask) { mask_ = mask; }
     const Value& mask() const { return mask_; }
     const Value& data() const { return data_; }
     int32_t width() const override { return width_; }
