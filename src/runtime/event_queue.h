@@ -16,6 +16,7 @@ class MessageSource;
 } // namespace platform
 
 class FrameworkTimer;
+class InputTranslator;
 
 class EventQueue {
 public:
@@ -49,6 +50,10 @@ public:
     void setDispatcher(std::function<void(const platform::Message&)> dispatch) { dispatch_ = std::move(dispatch); }
     void setIdleWork(std::function<void()> work) { idleWork_ = std::move(work); }
     void setTimer(FrameworkTimer* timer) { timer_ = timer; }
+    // The translator registers itself, so that events made outside it (the timer's) carry the
+    // pointer position and modifier bits as well.
+    void setInput(const InputTranslator* input) { input_ = input; }
+    const InputTranslator* input() const { return input_; }
 
     // The first queued event whose kind has a bit in mask; otherwise pumps messages until one
     // arrives or wait milliseconds pass on the process clock (-1: no limit), then gives the null
@@ -77,6 +82,7 @@ private:
     std::function<void(const platform::Message&)> dispatch_;
     std::function<void()> idleWork_;
     FrameworkTimer* timer_ = nullptr;
+    const InputTranslator* input_ = nullptr;
 };
 
 } // namespace vel

@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "runtime/event_queue.h"
+#include "runtime/input_translator.h"
 
 namespace vel {
 
@@ -41,6 +42,8 @@ bool FrameworkTimer::check(EventQueue& queue)
     EventRecord event;
     event.kind = event_kind::Timer;
     event.time = static_cast<int32_t>(now);
+    if (const InputTranslator* input = queue.input())
+        input->stamp(event);
     return queue.post(event) == 1;
 }
 

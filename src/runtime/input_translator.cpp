@@ -53,6 +53,24 @@ int32_t keyModifiersOf(uint32_t state)
 
 } // namespace
 
+InputTranslator::InputTranslator(EventQueue& queue, Caret* caret) : queue_(queue), caret_(caret)
+{
+    queue_.setInput(this);
+}
+
+InputTranslator::~InputTranslator()
+{
+    if (queue_.input() == this)
+        queue_.setInput(nullptr);
+}
+
+void InputTranslator::stamp(EventRecord& event) const
+{
+    event.modifiers = modifiers_;
+    event.x = x_;
+    event.y = y_;
+}
+
 bool InputTranslator::translate(const platform::Message& message)
 {
     using platform::MessageKind;
@@ -82,9 +100,7 @@ bool InputTranslator::translate(const platform::Message& message)
         EventRecord event;
         event.kind = event_kind::CloseRequest;
         event.time = static_cast<int32_t>(message.time);
-        event.modifiers = modifiers_;
-        event.x = x_;
-        event.y = y_;
+        stamp(event);
         queue_.postCloseRequest(event);
         return true;
     }
@@ -98,9 +114,7 @@ void InputTranslator::post(int32_t kind, uint32_t time, int32_t detail)
     EventRecord event;
     event.kind = kind;
     event.time = static_cast<int32_t>(time);
-    event.modifiers = modifiers_;
-    event.x = x_;
-    event.y = y_;
+    stamp(event);
     event.detail = detail;
     queue_.post(event);
 }

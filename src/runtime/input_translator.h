@@ -22,7 +22,10 @@ public:
     static constexpr uint32_t DoubleClickMilliseconds = 500;
     static constexpr int DoubleClickDistance = 4;
 
-    explicit InputTranslator(EventQueue& queue, Caret* caret = nullptr) : queue_(queue), caret_(caret) {}
+    InputTranslator(EventQueue& queue, Caret* caret = nullptr);
+    ~InputTranslator();
+    InputTranslator(const InputTranslator&) = delete;
+    InputTranslator& operator=(const InputTranslator&) = delete;
 
     // Posts what the message means; false for messages that are not input (paint, quit), which the
     // window handles itself.
@@ -30,6 +33,8 @@ public:
 
     int32_t modifiers() const { return modifiers_; }
     bool captured() const { return captured_; }
+    // Fills an event's modifier bits and pointer position with the current ones.
+    void stamp(EventRecord& event) const;
 
 private:
     void post(int32_t kind, uint32_t time, int32_t detail);

@@ -196,6 +196,37 @@ TEST_F(EventFetchTest, TheTimerFiresOnTheClockAndNeverPilesUp)
     EXPECT_EQ(e.time, 1330); // the last period that ended before the wait did
 }
 
+TEST_F(EventFetchTest, TimerEventsCarryThePointerAndButtonsForAutoRepeat)
+{
+    // A scroll arrow repeating on the timer asks whether the pointer is still on it.
+    source.push(pointerMessage(MessageKind::LeftDown, 30, 40));
+    source.push(pointerMessage(MessageKind::MouseMove, 33, 44));
+    timer.set(50);
+    EXPECT_EQ(queue.next(event_kind::MouseDown, -1).x, 30);
+    EventRecord e = queue.next(event_kind::Timer, -1);
+    EXPECT_EQ(e.x, 33);
+    EXPECT_EQ(e.y, 44);
+    EXPECT_EQ(e.modifiers, modifier::LeftButton);
+}
+
+TEST_F(EventFetchTest, ATimerOutlivingItsTranslatorStillFires)
+{
+    EventQueue other;
+    FrameworkTimer otherTimer;
+    other.setTimer(&otherTimer);
+    {
+        InputTranslator gone(other);
+        platform::Message move = pointerMessage(MessageKind::MouseMove, 9, 9);
+        gone.translate(move);
+    }
+    other.discard(event_kind::All);
+    otherTimer.set(20);
+    other.next(event_kind::All, 0);
+    EventRecord e = other.next(event_kind::Timer, -1);
+    EXPECT_EQ(e.kind, event_kind::Timer);
+    EXPECT_EQ(e.x, 0);
+}
+
 TEST_F(EventFetchTest, SettingTheTimerReplacesItAndKillingItStopsIt)
 {
     timer.set(10);
