@@ -13,6 +13,7 @@ int runPrint(Args args);
 int runCompile(Args args);
 int runArchive(Args args);
 int runIndex(Args args);
+int runImage(Args args);
 
 // Prints "vel: " + message on standard error.
 void complain(std::string_view message);

@@ -27,7 +27,8 @@ void usage()
     std::fputs("usage: vel print FILE...\n"
                "       vel compile IN OUT\n"
                "       vel archive create OUT IN | count FILE | get FILE N\n"
-               "       vel index create|put|get|keys|values|count|verify|dump|recover FILE ...\n",
+               "       vel index create|put|get|keys|values|count|verify|dump|recover FILE ...\n"
+               "       vel image FILE OUT.png\n",
                stderr);
 }
 
@@ -60,6 +61,8 @@ int main(int argc, char** argv)
         return vel::tool::runArchive(args);
     if (command == "index")
         return vel::tool::runIndex(args);
+    if (command == "image")
+        return vel::tool::runImage(args);
     usage();
     return 2;
 }
