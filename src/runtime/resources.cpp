@@ -136,7 +136,12 @@ Value loadQuietly(const Value& specification)
         std::string extension = extensionOf(name);
         ResourceKind kind = resourceKindOf(extension);
         if (kind != ResourceKind::Unknown) {
-            std::string path = platform::pathUnder(mediaRoot(), name);
+            // A path the file look-up gave under the media root names the same file as the rest of it.
+            std::string root = mediaRoot();
+            if (!root.empty() && name.size() > root.size() + 1 && name.compare(0, root.size(), root) == 0 &&
+                name[root.size()] == '/')
+                name.remove_prefix(root.size() + 1);
+            std::string path = platform::pathUnder(root, name);
             if (platform::isFile(path))
                 result = fileByKind(path, kind, extension);
         }

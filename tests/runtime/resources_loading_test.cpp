@@ -319,6 +319,11 @@ TEST_F(ResourcesTest, TheGlobalResourceIsFoundByTheLookupAndFillsTheGlobals)
     EXPECT_EQ(textOf(asTable(tables.globals)->get("Titulo")), "Orvale Vanta");
     EXPECT_EQ(textOf(asTable(tables.globals)->get(Value::integer(7))), "sete");
     EXPECT_TRUE(loadResourceFile(disc / "Compilados/GLOBAL.VEL").is(Tag::Table));
+    // What the look-up gives under the media root loads by name too; elsewhere it stays a name from the data.
+    disc.write("Media/Global.vel", bytesOf(table));
+    environment::set("vel", Value());
+    EXPECT_TRUE(loadResource(Value::string(findFile("global", "vel"))).is(Tag::Table));
+    EXPECT_TRUE(loadResource(Value::string(disc / "Compilados/GLOBAL.VEL")).isNil());
     EXPECT_TRUE(loadResourceFile(disc / "Compilados").isNil());
 }
 
