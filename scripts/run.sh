@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# Runs the title on the sample disc; until the title program exists, shows the data tool at work on
-# the sample disc's sources.
+# Builds the demo disc and runs the title on it. With no display, runs headless with a short script
+# and leaves a screenshot behind.
 set -euo pipefail
 build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
-if [ -x "$build/bin/orva" ]; then
-  exec "$build/bin/orva" --media "$build/disc"
+"$root/scripts/build_disc.sh" "$build"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display: a headless run of the demo, its first screen saved as $build/demo.png"
+  printf 'wait 500\nshot %s\nquit\n' "$(cd "$build" && pwd)/demo.png" > "$build/demo.script"
+  exec "$build/bin/orva" --media "$build/disc-demo" --home "$build/home" --script "$build/demo.script"
 fi
-echo "The title program is not built yet; the sample disc's data as the data tool reads it:"
-for f in "$root"/disc/sample/*; do
-  echo "== $(basename "$f")"
-  "$build/bin/vel" print "$f"
-done
+exec "$build/bin/orva" --media "$build/disc-demo" --home "$build/home"

@@ -1,0 +1,15 @@
+; The demo's first screen: four buttons drawn in the background picture, each a hot spot.
+(table ("Class" "DemoForm")
+       ("Name" "Inicio")
+       ("Background Image" "fundo.bmp")
+       ("Control List"
+        (list (control ("Class" "velControlObject") ("Name" "Atlas")
+                       ("Hot Spot" (rect 60 200 240 56)) ("Target Form" "atlas.frm"))
+              (control ("Class" "velControlObject") ("Name" "Sobre")
+                       ("Hot Spot" (rect 340 200 240 56)) ("Action" "OpenDialog") ("Media" "sobre.frm"))
+              (control ("Class" "velControlObject") ("Name" "Som")
+                       ("Hot Spot" (rect 60 290 240 56)) ("Action" "PlaySound") ("Media" "clique.wav"))
+              (control ("Class" "velControlObject") ("Name" "Musica")
+                       ("Hot Spot" (rect 60 360 240 30)) ("Action" "PlayMusic") ("Media" "tema.mid"))
+              (control ("Class" "velControlObject") ("Name" "Filme")
+                       ("Hot Spot" (rect 340 290 240 56)) ("Action" "PlayMovie") ("Media" "filme.mpg")))))
