@@ -47,6 +47,16 @@ void drainConverter(SDL_AudioStream* stream, std::vector<float>& out)
     }
 }
 
+// SDL's resampler keeps back up to about 1024 frames and its flush does not give them up; silence
+// pushed after the last samples does, and the caller counts off only the frames that were real.
+void padConverter(SDL_AudioStream* stream, int channels, int rate, bool isFloat)
+{
+    const std::size_t frames = static_cast<std::size_t>(4096.0 * rate / AudioMixer::Rate) + 256;
+    const std::size_t sampleBytes = isFloat ? sizeof(float) : sizeof(int16_t);
+    std::vector<uint8_t> silence(frames * static_cast<std::size_t>(channels) * sampleBytes, 0);
+    SDL_AudioStreamPut(stream, silence.data(), static_cast<int>(silence.size()));
+}
+
 float gainOf(uint16_t level)
 {
     return static_cast<float>(level) / static_cast<float>(AudioMixer::FullVolume);
@@ -141,6 +151,7 @@ void AudioMixer::close()
     movieQueue_.clear();
     movieRead_ = 0;
     moviePlayed_ = 0;
+    movieHeld_ = 0;
     movieChannels_ = movieRate_ = 0;
     open_ = false;
     driver_.clear();
@@ -165,6 +176,9 @@ bool AudioMixer::playClip(std::shared_ptr<const AudioClip> clip, bool looping)
     clipLooping_ = looping;
     clipPosition_ = 0;
     clipDrained_ = false;
+    clipGiven_ = 0;
+    clipOutputFrames_ = (static_cast<uint64_t>(clip_->frames()) * Rate + static_cast<uint64_t>(clip_->rate) / 2) /
+                        static_cast<uint64_t>(clip_->rate);
     return true;
 }
 
@@ -219,17 +233,14 @@ bool AudioMixer::pushMovie(const void* samples, std::size_t frames, int channels
     if (!ensureOpen())
         return false;
     const std::size_t sampleBytes = isFloat ? sizeof(float) : sizeof(int16_t);
-    // At the mixer's rate, rounded up: what these frames will add to the queue.
-    const uint64_t converted = (static_cast<uint64_t>(frames) * Rate + static_cast<uint64_t>(rate) - 1) / static_cast<uint64_t>(rate);
+    // At the mixer's rate: what these frames will add to the queue.
+    const double converted = static_cast<double>(frames) * Rate / rate;
     std::lock_guard<std::mutex> guard(lock_);
-    const std::size_t waiting = movieQueue_.size() / Channels - movieRead_ +
-                                (movieStream_ ? static_cast<std::size_t>(SDL_AudioStreamAvailable(movieStream_)) / bytesPerFrame : 0);
-    if (waiting + converted > MaxQueuedMovieFrames)
+    if (static_cast<double>(movieWaiting()) + converted > static_cast<double>(MaxQueuedMovieFrames))
         return false;
     if (!movieStream_ || movieChannels_ != channels || movieRate_ != rate || movieFloat_ != isFloat) {
         if (movieStream_) {
-            SDL_AudioStreamFlush(movieStream_);
-            drainConverter(movieStream_, movieQueue_);
+            finishMovie();
             SDL_FreeAudioStream(movieStream_);
         }
         movieStream_ = newConverter(isFloat, channels, rate);
@@ -247,13 +258,48 @@ bool AudioMixer::pushMovie(const void* samples, std::size_t frames, int channels
         error_ = SDL_GetError();
         return false;
     }
+    movieHeld_ += converted;
+    drainMovie();
+    return true;
+}
+
+// Called with the lock held.
+void AudioMixer::drainMovie()
+{
     // The mixed part goes first, so that the queue never keeps what was already played.
     if (movieRead_ > 0) {
         movieQueue_.erase(movieQueue_.begin(), movieQueue_.begin() + static_cast<std::ptrdiff_t>(movieRead_ * Channels));
         movieRead_ = 0;
     }
+    const std::size_t before = movieQueue_.size();
     drainConverter(movieStream_, movieQueue_);
-    return true;
+    movieHeld_ = std::max(0.0, movieHeld_ - static_cast<double>((movieQueue_.size() - before) / Channels));
+}
+
+// Called with the lock held.
+std::size_t AudioMixer::movieWaiting() const
+{
+    return movieQueue_.size() / Channels - movieRead_ + static_cast<std::size_t>(movieHeld_ + 0.5);
+}
+
+void AudioMixer::finishMovieSamples()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    finishMovie();
+}
+
+// Called with the lock held.
+void AudioMixer::finishMovie()
+{
+    if (!movieStream_)
+        return;
+    const std::size_t real = movieQueue_.size() / Channels + static_cast<std::size_t>(movieHeld_ + 0.5);
+    padConverter(movieStream_, movieChannels_, movieRate_, movieFloat_);
+    drainConverter(movieStream_, movieQueue_);
+    SDL_AudioStreamClear(movieStream_);
+    if (movieQueue_.size() > real * Channels)
+        movieQueue_.resize(real * Channels);
+    movieHeld_ = 0;
 }
 
 void AudioMixer::clearMovieSamples()
@@ -262,6 +308,7 @@ void AudioMixer::clearMovieSamples()
     movieQueue_.clear();
     movieRead_ = 0;
     moviePlayed_ = 0;
+    movieHeld_ = 0;
     if (movieStream_)
         SDL_AudioStreamClear(movieStream_);
 }
@@ -269,10 +316,7 @@ void AudioMixer::clearMovieSamples()
 std::size_t AudioMixer::queuedMovieFrames() const
 {
     std::lock_guard<std::mutex> guard(lock_);
-    std::size_t waiting = movieQueue_.size() / Channels - movieRead_;
-    if (movieStream_)
-        waiting += static_cast<std::size_t>(SDL_AudioStreamAvailable(movieStream_)) / bytesPerFrame;
-    return waiting;
+    return movieWaiting();
 }
 
 uint64_t AudioMixer::playedMovieFrames() const
@@ -345,7 +389,7 @@ void AudioMixer::mixClip(float* out, std::size_t frames)
             if (clipLooping_) {
                 clipPosition_ = 0;
             } else {
-                SDL_AudioStreamFlush(clipStream_);
+                padConverter(clipStream_, clip.channels, clip.rate, false);
                 clipDrained_ = true;
             }
         }
@@ -354,14 +398,21 @@ void AudioMixer::mixClip(float* out, std::size_t frames)
     int got = SDL_AudioStreamGet(clipStream_, scratch_.data(), wanted);
     if (got < 0)
         got = 0;
-    const std::size_t gotFrames = static_cast<std::size_t>(got / bytesPerFrame);
+    std::size_t gotFrames = static_cast<std::size_t>(got / bytesPerFrame);
+    if (!clipLooping_) {
+        // Only the clip's own length, not the silence that pushed its end out of the converter.
+        gotFrames = static_cast<std::size_t>(std::min<uint64_t>(gotFrames, clipOutputFrames_ - std::min(clipOutputFrames_, clipGiven_)));
+        clipGiven_ += gotFrames;
+    }
     const float left = gainOf(waveLeft_), right = gainOf(waveRight_);
     for (std::size_t i = 0; i < gotFrames; ++i) {
         out[2 * i] += scratch_[2 * i] * left;
         out[2 * i + 1] += scratch_[2 * i + 1] * right;
     }
-    if (clipDrained_ && SDL_AudioStreamAvailable(clipStream_) == 0)
+    if (clipDrained_ && (SDL_AudioStreamAvailable(clipStream_) == 0 || (!clipLooping_ && clipGiven_ >= clipOutputFrames_))) {
         clip_.reset();
+        SDL_AudioStreamClear(clipStream_);
+    }
 }
 
 void AudioMixer::mix(float* out, std::size_t frames)

@@ -80,7 +80,11 @@ public:
     bool pushMovieSamples(const float* samples, std::size_t frames, int channels, int rate);
     bool pushMovieSamples(const int16_t* samples, std::size_t frames, int channels, int rate);
     void clearMovieSamples();
-    // Frames (at Rate) pushed and not yet mixed, and frames mixed since the last clear.
+    // The last samples pushed: lets the converter give up the few it holds back to resample, so that
+    // the end of the sound is heard too.
+    void finishMovieSamples();
+    // Frames (at Rate) pushed and not yet mixed (those the converter holds included), and frames mixed
+    // since the last clear.
     std::size_t queuedMovieFrames() const;
     uint64_t playedMovieFrames() const;
 
@@ -109,6 +113,9 @@ private:
     void mix(float* out, std::size_t frames);
     void mixClip(float* out, std::size_t frames);
     bool pushMovie(const void* samples, std::size_t frames, int channels, int rate, bool isFloat);
+    void drainMovie();
+    void finishMovie();
+    std::size_t movieWaiting() const;
     bool openDevice();
 
     mutable std::mutex lock_;
@@ -124,6 +131,8 @@ private:
     bool clipLooping_ = false;
     std::size_t clipPosition_ = 0; // frames of the clip handed to the converter
     bool clipDrained_ = true;
+    uint64_t clipOutputFrames_ = 0; // the clip's length at the mixer's rate
+    uint64_t clipGiven_ = 0;
     _SDL_AudioStream* clipStream_ = nullptr;
 
     // Music source.
@@ -136,6 +145,7 @@ private:
     bool movieFloat_ = false;
     std::vector<float> movieQueue_; // converted frames not yet mixed
     std::size_t movieRead_ = 0;     // frames of movieQueue_ already mixed
+    double movieHeld_ = 0;          // frames the converter has been given and not yet given back
     uint64_t moviePlayed_ = 0;
 
     uint16_t waveLeft_ = FullVolume, waveRight_ = FullVolume;
