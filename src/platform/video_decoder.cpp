@@ -1,0 +1,503 @@
+#include "platform/video_decoder.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cmath>
+#include <mutex>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+namespace vel::platform {
+
+namespace {
+
+// Packets read by one decode step before it gives the caller a turn; a file of nothing but
+// undecodable packets then costs bounded time per step, and still ends because the file does.
+constexpr int ReadsPerStep = 64;
+// A rate the container does not give, or one no movie has, is taken as this.
+constexpr double FallbackFrameRate = 25.0;
+constexpr double MaxFrameRate = 240.0;
+// Sound nobody takes is kept for at most this many seconds, then dropped.
+constexpr int SoundBacklogSeconds = 8;
+// A seek by time starts this much before its target.
+constexpr int64_t SeekLeadMs = 1000;
+
+const char* describe(VideoError code)
+{
+    switch (code) {
+    case VideoError::None: return "no error";
+    case VideoError::FileNotFound: return "The movie file cannot be found";
+    case VideoError::UnrecognizedFormat: return "The file is not a movie of a format that can be played";
+    case VideoError::NoVideoStream: return "The file holds no pictures";
+    case VideoError::NoDecoder: return "No decoder is available for the movie's pictures";
+    case VideoError::BadFrameSize: return "The movie's picture size is not usable";
+    case VideoError::OutOfMemory: return "Not enough memory for the movie";
+    case VideoError::SeekFailed: return "The movie cannot be positioned";
+    case VideoError::BadDestination: return "The destination of the picture is not usable";
+    }
+    return "unknown error";
+}
+
+bool listHas(std::string_view list, std::string_view name)
+{
+    while (!list.empty()) {
+        size_t comma = list.find(',');
+        if (list.substr(0, comma) == name)
+            return true;
+        if (comma == std::string_view::npos)
+            break;
+        list.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
+// Whether two comma-separated lists of names share one.
+bool listsMeet(std::string_view a, std::string_view b)
+{
+    while (!a.empty()) {
+        size_t comma = a.find(',');
+        if (listHas(b, a.substr(0, comma)))
+            return true;
+        if (comma == std::string_view::npos)
+            break;
+        a.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
+// The decoder whose complaints are being counted, and how many it made. Decoding runs on the
+// program's one thread (each decoder is given a single thread).
+const void* watchedDecoder = nullptr;
+int watchedComplaints = 0;
+
+void logMessage(void* context, int level, const char*, va_list)
+{
+    if (context && context == watchedDecoder && level <= AV_LOG_ERROR)
+        ++watchedComplaints;
+}
+
+void quietLibraries()
+{
+    // The movie layer reports failures in its own words; FFmpeg's console chatter would only
+    // duplicate them on standard error. What it says about a picture still tells whether it was whole.
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_callback(logMessage); });
+}
+
+} // namespace
+
+struct VideoDecoder::State {
+    AVFormatContext* format = nullptr;
+    AVCodecContext* video = nullptr;
+    AVCodecContext* sound = nullptr;
+    int videoIndex = -1;
+    int soundIndex = -1;
+    AVRational timeBase{1, 1000};
+    int64_t startPts = 0;
+    double frameMs = 40;
+
+    AVPacket* packet = nullptr;
+    AVFrame* upcoming = nullptr;
+    AVFrame* current = nullptr;
+    AVFrame* soundFrame = nullptr;
+
+    SwsContext* scaler = nullptr;
+    SwrContext* resampler = nullptr;
+    int resamplerRate = 0;
+    int resamplerFormat = -1;
+    AVChannelLayout resamplerLayout{};
+    std::vector<int16_t> samples;
+
+    bool demuxEnded = false;
+    bool videoFlushed = false;
+    int64_t skipBeforeMs = -1;
+    int64_t lastMs = -1;
+
+    ~State()
+    {
+        sws_freeContext(scaler);
+        swr_free(&resampler);
+        av_channel_layout_uninit(&resamplerLayout);
+        av_frame_free(&upcoming);
+        av_frame_free(&current);
+        av_frame_free(&soundFrame);
+        av_packet_free(&packet);
+        avcodec_free_context(&video);
+        avcodec_free_context(&sound);
+        avformat_close_input(&format);
+    }
+};
+
+VideoDecoder::VideoDecoder() { quietLibraries(); }
+VideoDecoder::~VideoDecoder() = default;
+
+bool VideoDecoder::containerAvailable(std::string_view name)
+{
+    return av_find_input_format(std::string(name).c_str()) != nullptr;
+}
+
+void VideoDecoder::fail(VideoError code, int ffmpegCode)
+{
+    error_ = code;
+    errorText_ = describe(code);
+    if (ffmpegCode < 0) {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        if (av_strerror(ffmpegCode, text, sizeof text) == 0 && text[0])
+            errorText_ += std::string(" (") + text + ")";
+    }
+}
+
+bool VideoDecoder::isOpen() const { return state_ && state_->video; }
+
+void VideoDecoder::close()
+{
+    state_.reset();
+    info_ = VideoInfo{};
+    hasUpcoming_ = hasCurrent_ = false;
+    upcomingMs_ = currentMs_ = 0;
+}
+
+bool VideoDecoder::open(const std::string& path, std::string_view acceptedContainers)
+{
+    close();
+    error_ = VideoError::None;
+    errorText_.clear();
+
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        fail(VideoError::FileNotFound);
+        return false;
+    }
+    auto state = std::make_unique<State>();
+    int r = avformat_open_input(&state->format, path.c_str(), nullptr, nullptr);
+    if (r < 0) {
+        fail(VideoError::UnrecognizedFormat, r);
+        return false;
+    }
+    const char* container = state->format->iformat->name;
+    if (!acceptedContainers.empty() && !listsMeet(container, acceptedContainers)) {
+        fail(VideoError::UnrecognizedFormat);
+        return false;
+    }
+    r = avformat_find_stream_info(state->format, nullptr);
+    if (r < 0) {
+        fail(VideoError::UnrecognizedFormat, r);
+        return false;
+    }
+
+    const AVCodec* videoCodec = nullptr;
+    r = av_find_best_stream(state->format, AVMEDIA_TYPE_VIDEO, -1, -1, &videoCodec, 0);
+    if (r == AVERROR_DECODER_NOT_FOUND) {
+        fail(VideoError::NoDecoder, r);
+        return false;
+    }
+    if (r < 0) {
+        fail(VideoError::NoVideoStream, r);
+        return false;
+    }
+    state->videoIndex = r;
+    AVStream* stream = state->format->streams[r];
+    const AVCodecParameters* parameters = stream->codecpar;
+    if (parameters->width <= 0 || parameters->height <= 0 || parameters->width > MaxDimension ||
+        parameters->height > MaxDimension) {
+        fail(VideoError::BadFrameSize);
+        return false;
+    }
+    state->video = avcodec_alloc_context3(videoCodec);
+    if (!state->video) {
+        fail(VideoError::OutOfMemory);
+        return false;
+    }
+    // One thread: the machine is shared with the rest of the program, and the pictures are small.
+    state->video->thread_count = 1;
+    state->video->pkt_timebase = stream->time_base;
+    if ((r = avcodec_parameters_to_context(state->video, parameters)) < 0 ||
+        (r = avcodec_open2(state->video, videoCodec, nullptr)) < 0) {
+        avcodec_free_context(&state->video);
+        fail(VideoError::NoDecoder, r);
+        return false;
+    }
+
+    state->packet = av_packet_alloc();
+    state->upcoming = av_frame_alloc();
+    state->current = av_frame_alloc();
+    state->soundFrame = av_frame_alloc();
+    if (!state->packet || !state->upcoming || !state->current || !state->soundFrame) {
+        avcodec_free_context(&state->video);
+        fail(VideoError::OutOfMemory);
+        return false;
+    }
+
+    VideoInfo info;
+    info.width = parameters->width;
+    info.height = parameters->height;
+    info.container = container;
+    AVRational guessed = av_guess_frame_rate(state->format, stream, nullptr);
+    double rate = guessed.num > 0 && guessed.den > 0 ? av_q2d(guessed) : 0;
+    info.frameRate = rate >= 1 && rate <= MaxFrameRate ? rate : FallbackFrameRate;
+    state->timeBase = stream->time_base.num > 0 && stream->time_base.den > 0 ? stream->time_base : AVRational{1, 1000};
+    state->startPts = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    state->frameMs = 1000.0 / info.frameRate;
+    // The stream's own length can come out short (MPEG streams whose last pictures carry no time);
+    // the container's covers all of it.
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        info.durationMs = av_rescale_q(stream->duration, state->timeBase, AVRational{1, 1000});
+    if (state->format->duration != AV_NOPTS_VALUE && state->format->duration > 0)
+        info.durationMs = std::max<int64_t>(info.durationMs, state->format->duration / (AV_TIME_BASE / 1000));
+    info.durationMs = std::max<int64_t>(info.durationMs, 0);
+    info.frameCount = stream->nb_frames > 0 ? stream->nb_frames
+                                            : static_cast<int64_t>(std::llround(info.durationMs * info.frameRate / 1000.0));
+
+    // A movie whose sound cannot be decoded still plays its pictures.
+    const AVCodec* soundCodec = nullptr;
+    int soundIndex = av_find_best_stream(state->format, AVMEDIA_TYPE_AUDIO, -1, state->videoIndex, &soundCodec, 0);
+    if (soundIndex >= 0 && soundCodec) {
+        AVCodecContext* context = avcodec_alloc_context3(soundCodec);
+        if (context && avcodec_parameters_to_context(context, state->format->streams[soundIndex]->codecpar) >= 0 &&
+            avcodec_open2(context, soundCodec, nullptr) >= 0) {
+            state->sound = context;
+            state->soundIndex = soundIndex;
+            info.hasSound = true;
+        } else {
+            avcodec_free_context(&context);
+        }
+    }
+    // Streams we do not decode are not read into memory.
+    for (unsigned i = 0; i < state->format->nb_streams; ++i)
+        if (static_cast<int>(i) != state->videoIndex && static_cast<int>(i) != state->soundIndex)
+            state->format->streams[i]->discard = AVDISCARD_ALL;
+
+    state_ = std::move(state);
+    info_ = std::move(info);
+    // A file none of whose pictures decode is no movie: the first is decoded now, and waits. It
+    // must decode whole; a picture the decoder patched up from a cut or damaged start does not count.
+    watchedDecoder = state_->video;
+    watchedComplaints = 0;
+    Step step = Step::Pending;
+    while (step == Step::Pending)
+        step = decodeNext();
+    watchedDecoder = nullptr;
+    if (step != Step::Frame || watchedComplaints > 0) {
+        close();
+        fail(VideoError::NoVideoStream);
+        return false;
+    }
+    return true;
+}
+
+void VideoDecoder::setSoundOutput(int rate, int channels)
+{
+    soundRate_ = rate > 0 && rate <= 192000 ? rate : 0;
+    soundChannels_ = soundRate_ && (channels == 1 || channels == 2) ? channels : 0;
+}
+
+namespace {
+
+void appendSound(VideoDecoder::State& state, const AVFrame* frame, int rate, int channels)
+{
+    if (frame->nb_samples <= 0 || frame->sample_rate <= 0)
+        return;
+    AVChannelLayout inLayout{};
+    if (frame->ch_layout.nb_channels > 0 && frame->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC)
+        av_channel_layout_copy(&inLayout, &frame->ch_layout);
+    else
+        av_channel_layout_default(&inLayout, frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels : 1);
+
+    if (!state.resampler || state.resamplerRate != frame->sample_rate || state.resamplerFormat != frame->format ||
+        av_channel_layout_compare(&state.resamplerLayout, &inLayout) != 0) {
+        swr_free(&state.resampler);
+        AVChannelLayout outLayout{};
+        av_channel_layout_default(&outLayout, channels);
+        int r = swr_alloc_set_opts2(&state.resampler, &outLayout, AV_SAMPLE_FMT_S16, rate, &inLayout,
+                                    static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr);
+        av_channel_layout_uninit(&outLayout);
+        if (r < 0 || swr_init(state.resampler) < 0) {
+            swr_free(&state.resampler);
+            av_channel_layout_uninit(&inLayout);
+            return;
+        }
+        state.resamplerRate = frame->sample_rate;
+        state.resamplerFormat = frame->format;
+        av_channel_layout_uninit(&state.resamplerLayout);
+        av_channel_layout_copy(&state.resamplerLayout, &inLayout);
+    }
+    av_channel_layout_uninit(&inLayout);
+
+    const size_t limit = static_cast<size_t>(rate) * channels * SoundBacklogSeconds;
+    int room = swr_get_out_samples(state.resampler, frame->nb_samples);
+    if (room <= 0)
+        return;
+    size_t wanted = static_cast<size_t>(room) * channels;
+    if (state.samples.size() + wanted > limit)
+        return;
+    size_t before = state.samples.size();
+    state.samples.resize(before + wanted);
+    auto* out = reinterpret_cast<uint8_t*>(state.samples.data() + before);
+    int made = swr_convert(state.resampler, &out, room, const_cast<const uint8_t**>(frame->extended_data),
+                           frame->nb_samples);
+    state.samples.resize(before + static_cast<size_t>(std::max(made, 0)) * channels);
+}
+
+void decodeSoundPacket(VideoDecoder::State& state, const AVPacket* packet, int rate, int channels)
+{
+    if (avcodec_send_packet(state.sound, packet) < 0 && packet)
+        return;
+    while (avcodec_receive_frame(state.sound, state.soundFrame) == 0) {
+        if (channels > 0 && state.skipBeforeMs < 0)
+            appendSound(state, state.soundFrame, rate, channels);
+        av_frame_unref(state.soundFrame);
+    }
+}
+
+} // namespace
+
+VideoDecoder::Step VideoDecoder::decodeNext()
+{
+    if (!isOpen())
+        return Step::End;
+    State& s = *state_;
+    if (hasUpcoming_)
+        return Step::Frame;
+    int reads = 0;
+    for (;;) {
+        int r = avcodec_receive_frame(s.video, s.upcoming);
+        if (r == 0) {
+            AVFrame* f = s.upcoming;
+            if (f->width <= 0 || f->height <= 0 || f->width > MaxDimension || f->height > MaxDimension) {
+                av_frame_unref(f);
+                continue;
+            }
+            int64_t pts = f->best_effort_timestamp;
+            int64_t ms = pts != AV_NOPTS_VALUE
+                             ? av_rescale_q(pts - s.startPts, s.timeBase, AVRational{1, 1000})
+                             : (s.lastMs < 0 ? 0 : s.lastMs + static_cast<int64_t>(s.frameMs));
+            ms = std::max<int64_t>(ms, 0);
+            if (s.skipBeforeMs >= 0 && ms + s.frameMs / 2 < s.skipBeforeMs) {
+                av_frame_unref(f);
+                continue;
+            }
+            s.skipBeforeMs = -1;
+            s.lastMs = ms;
+            upcomingMs_ = ms;
+            hasUpcoming_ = true;
+            return Step::Frame;
+        }
+        if (r == AVERROR_EOF)
+            return Step::End;
+        // Otherwise the decoder wants input, or it refused a picture; either way read on.
+        if (s.demuxEnded) {
+            if (s.videoFlushed)
+                return Step::End;
+            avcodec_send_packet(s.video, nullptr);
+            if (s.sound)
+                decodeSoundPacket(s, nullptr, soundRate_, soundChannels_);
+            s.videoFlushed = true;
+            continue;
+        }
+        if (reads++ >= ReadsPerStep)
+            return Step::Pending;
+        r = av_read_frame(s.format, s.packet);
+        if (r < 0) {
+            s.demuxEnded = true;
+            continue;
+        }
+        if (s.packet->stream_index == s.videoIndex)
+            avcodec_send_packet(s.video, s.packet);
+        else if (s.packet->stream_index == s.soundIndex)
+            decodeSoundPacket(s, s.packet, soundRate_, soundChannels_);
+        av_packet_unref(s.packet);
+    }
+}
+
+void VideoDecoder::takeUpcoming()
+{
+    if (!hasUpcoming_)
+        return;
+    std::swap(state_->current, state_->upcoming);
+    av_frame_unref(state_->upcoming);
+    hasUpcoming_ = false;
+    hasCurrent_ = true;
+    currentMs_ = upcomingMs_;
+}
+
+bool VideoDecoder::convertCurrent(const PixelView& destination)
+{
+    if (!hasCurrent_ || !isOpen())
+        return false;
+    if (!destination.pixels || destination.width <= 0 || destination.height <= 0 ||
+        destination.width > MaxDimension || destination.height > MaxDimension ||
+        destination.stride < destination.width) {
+        fail(VideoError::BadDestination);
+        return false;
+    }
+    State& s = *state_;
+    const AVFrame* f = s.current;
+    s.scaler = sws_getCachedContext(s.scaler, f->width, f->height, static_cast<AVPixelFormat>(f->format),
+                                    destination.width, destination.height, AV_PIX_FMT_RGB32, SWS_BILINEAR,
+                                    nullptr, nullptr, nullptr);
+    if (!s.scaler) {
+        fail(VideoError::NoDecoder);
+        return false;
+    }
+    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(destination.pixels), nullptr, nullptr, nullptr};
+    int strides[4] = {destination.stride * 4, 0, 0, 0};
+    sws_scale(s.scaler, f->data, f->linesize, 0, f->height, planes, strides);
+    return true;
+}
+
+size_t VideoDecoder::takeSound(std::vector<int16_t>& out)
+{
+    if (!state_ || soundChannels_ == 0 || state_->samples.empty())
+        return 0;
+    size_t frames = state_->samples.size() / soundChannels_;
+    out.insert(out.end(), state_->samples.begin(), state_->samples.end());
+    state_->samples.clear();
+    return frames;
+}
+
+bool VideoDecoder::seek(int64_t ms)
+{
+    if (!isOpen())
+        return false;
+    State& s = *state_;
+    ms = std::max<int64_t>(ms, 0);
+    int r = -1;
+    // The start of an MPEG stream is the file's first byte; a seek by time can land on the key
+    // picture after it when the first pictures carry no time.
+    if (ms <= SeekLeadMs && listHas("mpeg,mpegts,mpegvideo,m4v,h261,h263,h264,hevc", s.format->iformat->name))
+        r = av_seek_frame(s.format, -1, 0, AVSEEK_FLAG_BYTE);
+    if (r < 0) {
+        // From a little early, so that the key picture before the target is read; the pictures
+        // between are decoded and passed over.
+        int64_t target = s.startPts + av_rescale_q(std::max<int64_t>(ms - SeekLeadMs, 0), AVRational{1, 1000}, s.timeBase);
+        r = av_seek_frame(s.format, s.videoIndex, target, AVSEEK_FLAG_BACKWARD);
+    }
+    if (r < 0) {
+        fail(VideoError::SeekFailed, r);
+        return false;
+    }
+    avcodec_flush_buffers(s.video);
+    if (s.sound)
+        avcodec_flush_buffers(s.sound);
+    if (s.resampler)
+        swr_init(s.resampler); // drops what it buffered from before the jump
+    s.samples.clear();
+    s.demuxEnded = false;
+    s.videoFlushed = false;
+    s.skipBeforeMs = ms;
+    s.lastMs = -1;
+    av_frame_unref(s.upcoming);
+    hasUpcoming_ = false;
+    return true;
+}
+
+} // namespace vel::platform

@@ -1,0 +1,362 @@
+// Movies that open and play: their measures, the pictures reaching the presented frame as the clock
+// runs, the notifications, and the window operations.
+#include "movie_test_support.h"
+
+#include "runtime/resources.h"
+#include "value/builtins.h"
+
+namespace vel {
+namespace {
+
+using movie_test::MovieTest;
+using movie_test::notices;
+using movie_test::RecordingSink;
+using platform::Rect;
+
+TEST_F(MovieTest, OpeningReadsTheDeviceTypeSizeAndLength)
+{
+    struct Case {
+        std::string path;
+        const char* device;
+        int width, height, frames;
+    } cases[] = {
+        {clips().mpeg(), "MPEGVideo", 160, 120, 25},
+        {clips().aviJpeg(), "AVIVideo", 160, 120, 15},
+        {clips().aviVideo1(), "AVIVideo", 96, 64, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        Value movie = movieFromFile(c.path);
+        Movie* m = asMovie(movie);
+        ASSERT_NE(m, nullptr);
+        EXPECT_FALSE(m->opened()); // opened on first use
+        EXPECT_EQ(velWidth(movie), c.width);
+        EXPECT_EQ(velHeight(movie), c.height);
+        EXPECT_TRUE(m->opened());
+        EXPECT_EQ(m->deviceType(), c.device);
+        EXPECT_NEAR(velCount(movie), c.frames, 1);
+        EXPECT_EQ(m->position(), -1); // nothing shown yet
+    }
+    EXPECT_TRUE(notices().empty());
+}
+
+TEST_F(MovieTest, PlaysToTheEndOnTheClockAndSaysEnded)
+{
+    for (const std::string& path : {clips().mpeg(), clips().aviJpeg(), clips().aviVideo1()}) {
+        SCOPED_TRACE(path);
+        paintForm(0xFFFFFF);
+        Value movie = movieFromFile(path);
+        const uint32_t start = clock_.now();
+        ASSERT_TRUE(velPlay(movie, -1, -1, false));
+        EXPECT_TRUE(velIsPlaying(movie));
+        EventRecord e = nextNotification();
+        auto [who, word] = notification(e);
+        EXPECT_EQ(word, "ended");
+        EXPECT_EQ(who.object(), movie.object());
+        // One second of pictures, handed over within a round of the idle work of the end.
+        EXPECT_GE(clock_.now() - start, 1000u);
+        EXPECT_LE(clock_.now() - start, 1020u);
+        EXPECT_FALSE(velIsPlaying(movie));
+        EXPECT_FALSE(anyMoviePlaying());
+        // The pictures went to the top-left corner at their own size, and nowhere else.
+        const int w = velWidth(movie), h = velHeight(movie);
+        EXPECT_NE(pixel(w / 2, h / 2) & 0xFFFFFF, 0xFFFFFFu);
+        EXPECT_EQ(pixel(w, h / 2) & 0xFFFFFF, 0xFFFFFFu);
+        EXPECT_EQ(pixel(w / 2, h) & 0xFFFFFF, 0xFFFFFFu);
+        EXPECT_EQ(pixel(w / 2, h / 2) >> 24, 0xFFu) << "movie pixels are opaque";
+        EXPECT_EQ(asMovie(movie)->position(), velCount(movie) - 1);
+        EXPECT_EQ(queue_.size(), 0);
+    }
+}
+
+TEST_F(MovieTest, PicturesFollowTheClock)
+{
+    Value movie = movieFromFile(clips().mpeg());
+    Movie* m = asMovie(movie);
+    ASSERT_TRUE(m->showAndPlay(100, 50, 320, 240));
+    const Rect place = Rect::sized(100, 50, 320, 240);
+    EXPECT_EQ(velLeft(movie), 100);
+    EXPECT_EQ(velTop(movie), 50);
+    EXPECT_EQ(velWidth(movie), 320);
+    EXPECT_EQ(m->position(), 0);
+    std::vector<uint32_t> first = area(place);
+
+    run(200);
+    EXPECT_NEAR(m->position(), 5, 1);
+    std::vector<uint32_t> later = area(place);
+    EXPECT_NE(first, later) << "the picture moves on";
+
+    run(20); // within the same frame nothing is drawn again
+    int32_t held = m->position();
+    run(15);
+    EXPECT_LE(m->position() - held, 1);
+
+    // A jump of the clock shows the frame due, skipping the ones between.
+    clock_.advance(400);
+    run(1);
+    EXPECT_NEAR(m->position(), 15, 1);
+    auto [who, word] = notification(nextNotification());
+    EXPECT_EQ(word, "ended");
+}
+
+TEST_F(MovieTest, StopSaysAbortedOnceAndKeepsThePicture)
+{
+    Value movie = movieFromFile(clips().aviJpeg());
+    ASSERT_TRUE(velPlay(movie, -1, -1, false));
+    run(300);
+    std::vector<uint32_t> shown = area(Rect::sized(0, 0, 160, 120));
+    velStop(movie);
+    EXPECT_FALSE(velIsPlaying(movie));
+    auto [who, word] = notification(nextNotification(0));
+    EXPECT_EQ(word, "aborted");
+    EXPECT_EQ(who.object(), movie.object());
+    velStop(movie); // not playing: nothing to abort
+    run(1500);
+    EXPECT_EQ(queue_.size(), 0);
+    EXPECT_EQ(area(Rect::sized(0, 0, 160, 120)), shown);
+}
+
+TEST_F(MovieTest, ASecondPlaySupersedesTheFirst)
+{
+    Value movie = movieFromFile(clips().mpeg());
+    ASSERT_TRUE(velPlay(movie, -1, -1, false));
+    run(600);
+    ASSERT_TRUE(velPlay(movie, 0, -1, false));
+    EXPECT_EQ(asMovie(movie)->position(), 0);
+    EXPECT_EQ(notification(nextNotification(0)).second, "aborted");
+    const uint32_t restarted = clock_.now();
+    EXPECT_EQ(notification(nextNotification()).second, "ended");
+    EXPECT_GE(clock_.now() - restarted, 1000u);
+}
+
+TEST_F(MovieTest, PauseHoldsThePictureAndPlayGoesOn)
+{
+    Value movie = movieFromFile(clips().mpeg());
+    Movie* m = asMovie(movie);
+    ASSERT_TRUE(m->play(-1, -1, false));
+    run(400);
+    ASSERT_TRUE(m->pause());
+    EXPECT_TRUE(m->isPaused());
+    EXPECT_FALSE(m->isPlaying());
+    const int32_t held = m->position();
+    std::vector<uint32_t> picture = area(Rect::sized(0, 0, 160, 120));
+    run(2000);
+    EXPECT_EQ(m->position(), held);
+    EXPECT_EQ(area(Rect::sized(0, 0, 160, 120)), picture);
+    EXPECT_EQ(queue_.size(), 0);
+
+    const uint32_t resumed = clock_.now();
+    ASSERT_TRUE(m->play(-1, -1, false));
+    EXPECT_EQ(notification(nextNotification()).second, "ended");
+    // What was left of the second, give or take a frame.
+    EXPECT_NEAR(double(clock_.now() - resumed), 1000.0 - held * 40.0, 60.0);
+
+    // Played on from its end, the movie starts again.
+    ASSERT_TRUE(m->play(-1, -1, false));
+    EXPECT_LE(m->position(), 1);
+    m->stop();
+    EXPECT_EQ(notification(nextNotification(0)).second, "aborted");
+}
+
+TEST_F(MovieTest, PlaysFromAndToTheFramesAsked)
+{
+    Value movie = movieFromFile(clips().mpeg());
+    Movie* m = asMovie(movie);
+    const uint32_t start = clock_.now();
+    ASSERT_TRUE(velPlay(movie, 5, 9, false));
+    EXPECT_EQ(m->position(), 5);
+    EXPECT_EQ(notification(nextNotification()).second, "ended");
+    EXPECT_EQ(m->position(), 9);
+    EXPECT_NEAR(double(clock_.now() - start), 200.0, 20.0); // frames 5 to 9, 40 ms each
+
+    ASSERT_TRUE(m->seek(20));
+    EXPECT_EQ(m->position(), 20);
+    ASSERT_TRUE(m->rewind());
+    EXPECT_EQ(m->position(), 0);
+    EXPECT_FALSE(m->seek(-1));
+}
+
+TEST_F(MovieTest, WaitingPlayReturnsWhenTheMovieIsOver)
+{
+    Value movie = movieFromFile(clips().aviVideo1());
+    const uint32_t start = clock_.now();
+    ASSERT_TRUE(velPlay(movie, 0, -1, true));
+    EXPECT_FALSE(velIsPlaying(movie));
+    EXPECT_GE(clock_.now() - start, 1000u);
+    EXPECT_LE(clock_.now() - start, 1100u);
+    EXPECT_EQ(notification(nextNotification(0)).second, "ended");
+}
+
+TEST_F(MovieTest, HidingAndMovingGiveTheFormItsAreaBack)
+{
+    paintForm(0x0000FF); // red
+    const uint32_t red = 0xFF0000;
+    Value movie = movieFromFile(clips().aviVideo1());
+    ASSERT_TRUE(velShow(movie));
+    EXPECT_EQ(asMovie(movie)->position(), 0); // shown before playing: its first picture
+    EXPECT_NE(pixel(10, 10) & 0xFFFFFF, red);
+
+    ASSERT_TRUE(velMove(movie, 200, 100));
+    EXPECT_EQ(pixel(10, 10) & 0xFFFFFF, red);
+    EXPECT_NE(pixel(210, 110) & 0xFFFFFF, red);
+    EXPECT_EQ(velLeft(movie), 200);
+
+    ASSERT_TRUE(velSetSize(movie, 192, 128));
+    EXPECT_EQ(velWidth(movie), 192);
+    EXPECT_NE(pixel(200 + 180, 100 + 120) & 0xFFFFFF, red);
+    EXPECT_FALSE(velSetSize(movie, 100000, 10)) << "a size no picture can have";
+    EXPECT_EQ(velWidth(movie), 192);
+
+    ASSERT_TRUE(velHide(movie));
+    EXPECT_EQ(pixel(210, 110) & 0xFFFFFF, red);
+    EXPECT_EQ(pixel(380, 220) & 0xFFFFFF, red);
+
+    // Partly off the surface: the part inside is drawn, nothing outside is touched.
+    ASSERT_TRUE(velMove(movie, 600, 440));
+    ASSERT_TRUE(velShow(movie));
+    EXPECT_NE(pixel(620, 460) & 0xFFFFFF, red);
+    EXPECT_EQ(pixel(599, 460) & 0xFFFFFF, red);
+    // The form's origin places it.
+    velHide(movie);
+    surface_.setOrigin(50, 40);
+    ASSERT_TRUE(velMove(movie, 0, 0));
+    velShow(movie);
+    EXPECT_EQ(pixel(49, 39) & 0xFFFFFF, red);
+    EXPECT_NE(pixel(60, 50) & 0xFFFFFF, red);
+    EXPECT_EQ(velLeft(movie), 0);
+}
+
+TEST_F(MovieTest, FullScreenFillsTheMediaArea)
+{
+    paintForm(0x0000FF);
+    Value movie = movieFromFile(clips().aviVideo1());
+    ASSERT_TRUE(asMovie(movie)->showAndPlay(10, 10, -1, -1, true));
+    EXPECT_EQ(velWidth(movie), 640);
+    EXPECT_EQ(velHeight(movie), 480);
+    for (auto [x, y] : {std::pair{0, 0}, {639, 0}, {0, 479}, {639, 479}})
+        EXPECT_NE(pixel(x, y) & 0xFFFFFF, 0xFF0000u) << x << "," << y;
+    asMovie(movie)->close();
+
+    // The settings ask for it too, but only together.
+    environment::set("FullScreenVideo", 1);
+    Value other = movieFromFile(clips().aviVideo1());
+    ASSERT_TRUE(asMovie(other)->showAndPlay(10, 10, -1, -1));
+    EXPECT_EQ(velWidth(other), 96);
+    asMovie(other)->close();
+    environment::set("MaximizeWindow", 1);
+    Value third = movieFromFile(clips().aviVideo1());
+    ASSERT_TRUE(asMovie(third)->showAndPlay(10, 10, -1, -1));
+    EXPECT_EQ(velWidth(third), 640);
+}
+
+TEST_F(MovieTest, SoundGoesToTheSinkAtItsRate)
+{
+    for (auto [rate, channels] : {std::pair{22050, 1}, {44100, 2}}) {
+        for (const std::string& path : {clips().mpeg(), clips().aviJpeg()}) {
+            SCOPED_TRACE(path + " at " + std::to_string(rate));
+            RecordingSink sink(rate, channels);
+            setMovieSoundSink(&sink);
+            Value movie = movieFromFile(path);
+            ASSERT_TRUE(velPlay(movie, -1, -1, false));
+            EXPECT_EQ(notification(nextNotification()).second, "ended");
+            EXPECT_EQ(sink.starts, 1);
+            EXPECT_GE(sink.stops, 1);
+            // About a second of the tone; a sine at ffmpeg's default level is far from silence.
+            EXPECT_NEAR(double(sink.samples.size()) / channels, double(rate), rate * 0.1);
+            EXPECT_GT(sink.rms(), 1000.0);
+            setMovieSoundSink(nullptr);
+        }
+    }
+    // A movie without sound starts no sound.
+    RecordingSink sink(22050, 1);
+    setMovieSoundSink(&sink);
+    Value silent = movieFromFile(clips().aviVideo1());
+    velPlay(silent, -1, -1, true);
+    EXPECT_EQ(sink.starts, 0);
+    EXPECT_TRUE(sink.samples.empty());
+}
+
+TEST_F(MovieTest, DeviceTypesAreOpenedOnceAndCounted)
+{
+    Value a = movieFromFile(clips().aviJpeg());
+    Value b = movieFromFile(clips().aviVideo1());
+    Value c = movieFromFile(clips().mpeg());
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 0);
+    ASSERT_TRUE(asMovie(a)->open());
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
+    ASSERT_TRUE(asMovie(b)->open());
+    EXPECT_EQ(movieDeviceUseCount("avivideo"), 2);
+    ASSERT_TRUE(asMovie(c)->open());
+    EXPECT_EQ(movieDeviceUseCount("MPEGVideo"), 1);
+    asMovie(a)->close();
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
+    b = Value(); // the last reference: the movie goes and its device with it
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 0);
+    // A closed movie opens again on use.
+    EXPECT_TRUE(velPlay(a, -1, -1, false));
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
+}
+
+TEST_F(MovieTest, CloseAllStopsThePlayingLastFirstAndForgetsTheDevices)
+{
+    Value first = movieFromFile(clips().mpeg());
+    Value second = movieFromFile(clips().aviJpeg());
+    Value idle = movieFromFile(clips().aviVideo1());
+    ASSERT_TRUE(velPlay(first, -1, -1, false));
+    ASSERT_TRUE(velPlay(second, -1, -1, false));
+    ASSERT_TRUE(asMovie(idle)->open());
+    run(100);
+    Movie* firstMovie = asMovie(first);
+    first = Value(); // the playing list keeps it
+    closeAllMovies();
+    EXPECT_FALSE(anyMoviePlaying());
+    EXPECT_FALSE(velIsPlaying(second));
+    EXPECT_FALSE(asMovie(second)->opened());
+    auto [last, word1] = notification(nextNotification(0));
+    auto [earlier, word2] = notification(nextNotification(0));
+    EXPECT_EQ(last.object(), second.object());
+    EXPECT_EQ(earlier.object(), firstMovie);
+    EXPECT_EQ(word1, "aborted");
+    EXPECT_EQ(word2, "aborted");
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 0);
+    EXPECT_EQ(movieDeviceUseCount("MPEGVideo"), 0);
+    // The movie that was not playing keeps its file and still plays.
+    EXPECT_TRUE(asMovie(idle)->opened());
+    EXPECT_TRUE(velPlay(idle, -1, -1, true));
+    // A movie opened since counts in the new table; the older one going does not take from it.
+    Value fresh = movieFromFile(clips().aviJpeg());
+    ASSERT_TRUE(asMovie(fresh)->open());
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
+    idle = Value();
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
+}
+
+TEST_F(MovieTest, APlayingMovieLivesOnWithoutItsOwner)
+{
+    Value movie = movieFromFile(clips().aviVideo1());
+    ASSERT_TRUE(velPlay(movie, -1, -1, false));
+    Object* playing = movie.object();
+    movie = Value();
+    auto [who, word] = notification(nextNotification());
+    EXPECT_EQ(word, "ended");
+    EXPECT_EQ(who.object(), playing);
+}
+
+TEST_F(MovieTest, TheLoaderMakesMoviesAndKeepsTheSoundMakers)
+{
+    static int made = 0;
+    auto soundMaker = +[](const std::string&) { ++made; return Value::integer(7); };
+    MediaMakers previous = installMediaMakers(MediaMakers{soundMaker, nullptr, nullptr});
+    installMovieMaker();
+    MediaMakers now = installMediaMakers(previous);
+    EXPECT_EQ(now.soundForPath, soundMaker);
+    ASSERT_NE(now.movieForPath, nullptr);
+    Value movie = now.movieForPath(clips().mpeg());
+    ASSERT_TRUE(movie.is(Tag::Movie));
+    EXPECT_EQ(asMovie(movie)->extension(), "MPG");
+    EXPECT_EQ(velWidth(movie), 160);
+    EXPECT_EQ(made, 0);
+}
+
+} // namespace
+} // namespace vel

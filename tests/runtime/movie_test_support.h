@@ -1,0 +1,177 @@
+// Movies for the tests, made once per run by the ffmpeg tool from its test pictures and a sine tone,
+// and a fixture that plays them on a virtual clock into a surface and a queue of its own.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "../platform/scratch_dir.h"
+#include "platform/clock.h"
+#include "runtime/environment.h"
+#include "runtime/event_queue.h"
+#include "runtime/movie.h"
+#include "runtime/surface.h"
+#include "support/error_capture.h"
+#include "value/list.h"
+#include "value/string.h"
+
+namespace vel::movie_test {
+
+// The files made for the run; each is made the first time it is asked for.
+class Clips {
+public:
+    static Clips& get()
+    {
+        static Clips clips;
+        return clips;
+    }
+    // 160 x 120, 25 frames a second, 1 s, MPEG-1 pictures and MPEG audio of a 440 Hz tone.
+    const std::string& mpeg() { return make(mpeg_, "clip.mpg",
+        "-f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine=frequency=440:sample_rate=22050 -t 1 "
+        "-c:v mpeg1video -c:a mp2"); }
+    // 160 x 120, 15 frames a second, 1 s, Motion JPEG with 16-bit PCM sound.
+    const std::string& aviJpeg() { return make(aviJpeg_, "clip.avi",
+        "-f lavfi -i testsrc=size=160x120:rate=15 -f lavfi -i sine=frequency=440:sample_rate=22050 -t 1 "
+        "-c:v mjpeg -c:a pcm_s16le"); }
+    // 96 x 64, 10 frames a second, 1 s, MS Video 1 without sound.
+    const std::string& aviVideo1() { return make(aviVideo1_, "video1.avi",
+        "-f lavfi -i testsrc=size=96x64:rate=10 -t 1 -c:v msvideo1 -pix_fmt rgb555le"); }
+    // A sound file with no pictures.
+    const std::string& wav() { return make(wav_, "tone.wav", "-f lavfi -i sine=frequency=440 -t 0.5"); }
+
+    std::string directory() const { return scratch_.path(); }
+    // A copy of a file's first bytes under a new name.
+    std::string cut(const std::string& from, size_t bytes, const std::string& name)
+    {
+        std::ifstream in(from, std::ios::binary);
+        std::string data(bytes, '\0');
+        in.read(data.data(), static_cast<std::streamsize>(bytes));
+        data.resize(static_cast<size_t>(in.gcount()));
+        return scratch_.write(name, data);
+    }
+    std::string copy(const std::string& from, const std::string& name)
+    {
+        return cut(from, static_cast<size_t>(std::filesystem::file_size(from)), name);
+    }
+    std::string write(const std::string& name, const std::string& contents) { return scratch_.write(name, contents); }
+
+private:
+    const std::string& make(std::string& path, const char* name, const char* arguments)
+    {
+        if (path.empty()) {
+            std::string target = scratch_ / name;
+            std::string command = std::string("ffmpeg -nostdin -v error -y ") + arguments + " " + target;
+            EXPECT_EQ(std::system(command.c_str()), 0) << command;
+            path = target;
+        }
+        return path;
+    }
+    testing_support::ScratchDirectory scratch_;
+    std::string mpeg_, aviJpeg_, aviVideo1_, wav_;
+};
+
+inline std::vector<std::string>& notices()
+{
+    static std::vector<std::string> texts;
+    return texts;
+}
+inline void recordNotice(std::string_view text) { notices().emplace_back(text); }
+
+// A sound output that keeps what it is given.
+class RecordingSink final : public MovieSoundSink {
+public:
+    RecordingSink(int rate, int channels) : rate_(rate), channels_(channels) {}
+    int rate() const override { return rate_; }
+    int channels() const override { return channels_; }
+    void start() override { ++starts; }
+    void queue(const int16_t* s, size_t frames) override { samples.insert(samples.end(), s, s + frames * channels_); }
+    void stop() override { ++stops; }
+
+    double rms() const
+    {
+        double sum = 0;
+        for (int16_t s : samples)
+            sum += double(s) * s;
+        return samples.empty() ? 0 : std::sqrt(sum / samples.size());
+    }
+    std::vector<int16_t> samples;
+    int starts = 0, stops = 0;
+
+private:
+    int rate_, channels_;
+};
+
+class MovieTest : public testing_support::ErrorCheckedTest {
+protected:
+    void SetUp() override
+    {
+        ErrorCheckedTest::SetUp();
+        registerApplicationTables(&tables_);
+        platform::installClock(&clock_);
+        setMovieStage(&surface_, &queue_);
+        setMovieNoticeHook(recordNotice);
+        notices().clear();
+        queue_.setIdleWork([] { advancePlayingMovies(); });
+        queue_.next(0, 0); // the very first fetch gives the null event at once
+    }
+    void TearDown() override
+    {
+        closeAllMovies();
+        setMovieSoundSink(nullptr);
+        setMovieStage(nullptr, nullptr);
+        setMovieNoticeHook(nullptr);
+        resetMovieDeviceTypes();
+        platform::installClock(nullptr);
+        registerApplicationTables(nullptr);
+        ErrorCheckedTest::TearDown();
+    }
+
+    Clips& clips() { return Clips::get(); }
+
+    // Runs the queue until a media notification arrives or the time passes; the null event if none.
+    EventRecord nextNotification(int32_t within = 5000)
+    {
+        return queue_.next(event_kind::MediaNotification, within);
+    }
+    // The movie and the word of a notification.
+    static std::pair<Value, std::string> notification(const EventRecord& e)
+    {
+        List* list = asList(e.value1);
+        if (e.kind != event_kind::MediaNotification || !list || list->count() != 2)
+            return {Value(), ""};
+        return {list->get(0), std::string(textOf(list->get(1)))};
+    }
+    // Lets the clock run while movies play, without taking any event.
+    void run(int32_t milliseconds) { queue_.next(0, milliseconds); }
+
+    uint32_t pixel(int x, int y) { return surface_.frame().pixels().row(y)[x]; }
+    // Every presented pixel of the rectangle, to compare pictures.
+    std::vector<uint32_t> area(const platform::Rect& r)
+    {
+        std::vector<uint32_t> out;
+        platform::PixelView view = surface_.frame().pixels();
+        for (int y = r.top; y < r.bottom; ++y)
+            out.insert(out.end(), view.row(y) + r.left, view.row(y) + r.right);
+        return out;
+    }
+    // Paints the form's whole area and shows it.
+    void paintForm(int32_t colorRef)
+    {
+        surface_.fill({0, 0, 640, 480}, colorRef);
+        surface_.update();
+    }
+
+    ApplicationTables tables_;
+    platform::VirtualClock clock_;
+    DrawingSurface surface_{640, 480, nullptr};
+    EventQueue queue_;
+};
+
+} // namespace vel::movie_test
