@@ -7,13 +7,14 @@
 #include <optional>
 #include <utility>
 
+#include "platform/audio_mixer.h"
 #include "platform/clock.h"
 #include "platform/ini_file.h"
 #include "platform/message_box.h"
 #include "runtime/application.h"
 #include "runtime/environment.h"
 #include "runtime/event.h"
-#include "runtime/event_queue.h"
+#include "runtime/media_notifications.h"
 #include "runtime/resources.h"
 #include "runtime/surface.h"
 #include "value/list.h"
@@ -42,6 +43,34 @@ constexpr std::pair<std::string_view, std::string_view> BuiltInDeviceTypes[] = {
 
 void showNotice(std::string_view text) { platform::showMessageBox(kProductTitle, text); }
 
+class MixerSound final : public MovieSoundSink {
+public:
+    int rate() const override { return platform::AudioMixer::Rate; }
+    int channels() const override { return platform::AudioMixer::Channels; }
+    void start() override
+    {
+        platform::AudioMixer& mixer = platform::audioMixer();
+        mixer.ensureOpen();
+        mixer.clearMovieSamples();
+    }
+    void queue(const int16_t* samples, size_t frames) override
+    {
+        platform::audioMixer().pushMovieSamples(samples, frames, Channels, Rate);
+    }
+    void end() override { platform::audioMixer().finishMovieSamples(); }
+    void stop() override { platform::audioMixer().clearMovieSamples(); }
+
+private:
+    static constexpr int Rate = platform::AudioMixer::Rate;
+    static constexpr int Channels = platform::AudioMixer::Channels;
+};
+
+MixerSound& mixerSound()
+{
+    static MixerSound sink;
+    return sink;
+}
+
 struct MovieState {
     std::optional<std::vector<std::pair<std::string, std::string>>> deviceTypes;
     std::string profileFile; // empty: the application's
@@ -50,9 +79,8 @@ struct MovieState {
     std::vector<Value> playing;
     std::vector<Movie*> live;
     Movie* sounding = nullptr;
-    MovieSoundSink* sink = nullptr;
+    MovieSoundSink* sink = &mixerSound();
     DrawingSurface* surface = nullptr;
-    EventQueue* events = nullptr;
     MovieNoticeHook notice = showNotice;
 };
 
@@ -80,14 +108,6 @@ DrawingSurface* stageSurface()
         return movies().surface;
     velApplication* app = velApplication::current();
     return app && app->hasWindow() ? &app->surface() : nullptr;
-}
-
-EventQueue* stageEvents()
-{
-    if (movies().events)
-        return movies().events;
-    velApplication* app = velApplication::current();
-    return app && app->hasWindow() ? &app->events() : nullptr;
 }
 
 // The containers each device type reads; empty: any that has pictures.
@@ -128,21 +148,6 @@ void loadDeviceTypes()
                 state.deviceTypes->emplace_back(upper(extension), type);
     for (auto [extension, type] : BuiltInDeviceTypes)
         state.deviceTypes->emplace_back(std::string(extension), std::string(type));
-}
-
-void postNotification(const Value& movie, const char* word)
-{
-    EventQueue* events = stageEvents();
-    if (!events)
-        return;
-    Value list = ValueList::make(2);
-    asList(list)->append(movie);
-    asList(list)->append(Value::string(word));
-    EventRecord event;
-    event.kind = event_kind::MediaNotification;
-    event.time = static_cast<int32_t>(platform::clock().now());
-    event.value1 = list;
-    events->post(event);
 }
 
 void leavePlaying(const Movie* movie)
@@ -292,7 +297,7 @@ bool Movie::play(int32_t from, int32_t to, bool wait)
         return false;
     MovieState& state = movies();
     if (state_ == State::Playing)
-        postNotification(self(), "aborted"); // the earlier play is superseded
+        postMediaNotification(self(), "aborted"); // the earlier play is superseded
     if (from >= 0) {
         if (!seek(from))
             return false;
@@ -384,11 +389,15 @@ void Movie::finish(const char* word)
     MovieState& state = movies();
     state_ = State::Stopped;
     if (state.sounding == this) {
-        if (state.sink)
-            state.sink->stop();
+        if (state.sink) {
+            if (std::string_view(word) == "ended")
+                state.sink->end();
+            else
+                state.sink->stop();
+        }
         state.sounding = nullptr;
     }
-    postNotification(keep, word);
+    postMediaNotification(keep, word);
     leavePlaying(this);
 }
 
@@ -664,11 +673,9 @@ void resetMovieDeviceTypes(const std::string& profileFile)
     movies().profileFile = profileFile;
 }
 
-void setMovieStage(DrawingSurface* surface, EventQueue* events)
-{
-    movies().surface = surface;
-    movies().events = events;
-}
+void setMovieStage(DrawingSurface* surface) { movies().surface = surface; }
+
+MovieSoundSink& mixerMovieSound() { return mixerSound(); }
 
 void setMovieSoundSink(MovieSoundSink* sink)
 {
@@ -697,6 +704,7 @@ void installMovieMaker()
     MediaMakers makers = installMediaMakers(MediaMakers{nullptr, nullptr, nullptr});
     makers.movieForPath = makeMovieForPath;
     installMediaMakers(makers);
+    addMediaIdleCheck(advancePlayingMovies);
 }
 
 } // namespace vel

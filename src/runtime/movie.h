@@ -24,7 +24,6 @@
 namespace vel {
 
 class DrawingSurface;
-class EventQueue;
 
 class Movie final : public Object, public GeometryProtocol, public MediaProtocol, public CollectionProtocol {
 public:
@@ -145,20 +144,27 @@ int32_t movieDeviceUseCount(std::string_view deviceType);
 // given, or when none is, from the application's.
 void resetMovieDeviceTypes(const std::string& profileFile = {});
 
-// Where movies draw and report. Unset, they use the current application's surface and queue.
-void setMovieStage(DrawingSurface* surface, EventQueue* events);
+// Where movies draw. Unset, they draw into the current application's surface. Notifications go
+// where the other media's do (media_notifications.h).
+void setMovieStage(DrawingSurface* surface);
 
-// The movie's sound leaves through this; the audio mixer's movie source implements it. Without one
-// the sound is not decoded. One movie sounds at a time: the one started last.
+// The movie's sound leaves through this. One movie sounds at a time: the one started last.
 class MovieSoundSink {
 public:
     virtual ~MovieSoundSink() = default;
+    // The samples wanted: interleaved 16-bit at this rate and channel count.
     virtual int rate() const = 0;
     virtual int channels() const = 0;
     virtual void start() = 0;
     virtual void queue(const int16_t* samples, size_t frames) = 0;
+    // No more will come: what is queued plays out.
+    virtual void end() = 0;
+    // Silence at once.
     virtual void stop() = 0;
 };
+// The audio mixer's movie source; the sink movies use unless told otherwise.
+MovieSoundSink& mixerMovieSound();
+// nullptr: movies opened from now on decode no sound.
 void setMovieSoundSink(MovieSoundSink* sink);
 
 // Message boxes of the movie layer (open failures, and MCI error reports when ShowVideoErrors is
@@ -169,7 +175,8 @@ MovieNoticeHook setMovieNoticeHook(MovieNoticeHook hook);
 // The MCI error report: "MCI error (N): text", or the operation's name when there is no text.
 std::string movieErrorReport(int code, std::string_view text, std::string_view operation);
 
-// Makes movies the loader's movie maker, keeping the sound makers installed.
+// Makes movies the loader's movie maker, keeping the sound makers installed, and adds the movies'
+// step to the media idle work.
 void installMovieMaker();
 
 } // namespace vel

@@ -2,6 +2,7 @@
 // runs, the notifications, and the window operations.
 #include "movie_test_support.h"
 
+#include "platform/audio_mixer.h"
 #include "runtime/resources.h"
 #include "value/builtins.h"
 
@@ -260,12 +261,26 @@ TEST_F(MovieTest, SoundGoesToTheSinkAtItsRate)
             ASSERT_TRUE(velPlay(movie, -1, -1, false));
             EXPECT_EQ(notification(nextNotification()).second, "ended");
             EXPECT_EQ(sink.starts, 1);
-            EXPECT_GE(sink.stops, 1);
+            EXPECT_EQ(sink.ends, 1) << "at its end the sound queued plays out";
+            EXPECT_EQ(sink.stops, 0);
             // About a second of the tone; a sine at ffmpeg's default level is far from silence.
             EXPECT_NEAR(double(sink.samples.size()) / channels, double(rate), rate * 0.1);
             EXPECT_GT(sink.rms(), 1000.0);
             setMovieSoundSink(nullptr);
         }
+    }
+    // Stopped, the sound stops at once.
+    {
+        RecordingSink sink(22050, 1);
+        setMovieSoundSink(&sink);
+        Value movie = movieFromFile(clips().mpeg());
+        ASSERT_TRUE(velPlay(movie, -1, -1, false));
+        run(300);
+        velStop(movie);
+        EXPECT_EQ(sink.stops, 1);
+        EXPECT_EQ(sink.ends, 0);
+        EXPECT_LT(sink.samples.size(), 22050u);
+        setMovieSoundSink(nullptr);
     }
     // A movie without sound starts no sound.
     RecordingSink sink(22050, 1);
@@ -274,6 +289,26 @@ TEST_F(MovieTest, SoundGoesToTheSinkAtItsRate)
     velPlay(silent, -1, -1, true);
     EXPECT_EQ(sink.starts, 0);
     EXPECT_TRUE(sink.samples.empty());
+}
+
+TEST_F(MovieTest, TheMixerPlaysTheMovieSound)
+{
+    platform::AudioMixer& mixer = platform::audioMixer();
+    ASSERT_TRUE(mixer.open(platform::AudioMixer::Output::Manual));
+    setMovieSoundSink(&mixerMovieSound());
+    Value movie = movieFromFile(clips().aviJpeg());
+    ASSERT_TRUE(velPlay(movie, -1, -1, false));
+    run(200);
+    EXPECT_GT(mixer.queuedMovieFrames(), 0u);
+    std::vector<float> mixed(2 * 4410);
+    mixer.render(mixed.data(), 4410);
+    float peak = 0;
+    for (float f : mixed)
+        peak = std::max(peak, std::abs(f));
+    EXPECT_GT(peak, 0.05f) << "the tone, at an eighth of full scale, is far from silence";
+    velStop(movie);
+    EXPECT_EQ(mixer.queuedMovieFrames(), 0u);
+    mixer.close();
 }
 
 TEST_F(MovieTest, DeviceTypesAreOpenedOnceAndCounted)

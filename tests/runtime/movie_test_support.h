@@ -15,6 +15,7 @@
 #include "../platform/scratch_dir.h"
 #include "platform/clock.h"
 #include "runtime/environment.h"
+#include "runtime/media_notifications.h"
 #include "runtime/event_queue.h"
 #include "runtime/movie.h"
 #include "runtime/surface.h"
@@ -92,6 +93,7 @@ public:
     int channels() const override { return channels_; }
     void start() override { ++starts; }
     void queue(const int16_t* s, size_t frames) override { samples.insert(samples.end(), s, s + frames * channels_); }
+    void end() override { ++ends; }
     void stop() override { ++stops; }
 
     double rms() const
@@ -102,7 +104,7 @@ public:
         return samples.empty() ? 0 : std::sqrt(sum / samples.size());
     }
     std::vector<int16_t> samples;
-    int starts = 0, stops = 0;
+    int starts = 0, ends = 0, stops = 0;
 
 private:
     int rate_, channels_;
@@ -115,17 +117,21 @@ protected:
         ErrorCheckedTest::SetUp();
         registerApplicationTables(&tables_);
         platform::installClock(&clock_);
-        setMovieStage(&surface_, &queue_);
+        installMovieMaker();
+        setMovieStage(&surface_);
+        setMediaEventQueue(&queue_);
+        setMovieSoundSink(nullptr);
         setMovieNoticeHook(recordNotice);
         notices().clear();
-        queue_.setIdleWork([] { advancePlayingMovies(); });
+        queue_.setIdleWork(mediaIdleWork);
         queue_.next(0, 0); // the very first fetch gives the null event at once
     }
     void TearDown() override
     {
         closeAllMovies();
-        setMovieSoundSink(nullptr);
-        setMovieStage(nullptr, nullptr);
+        setMovieSoundSink(&mixerMovieSound());
+        setMediaEventQueue(nullptr);
+        setMovieStage(nullptr);
         setMovieNoticeHook(nullptr);
         resetMovieDeviceTypes();
         platform::installClock(nullptr);
