@@ -1,0 +1,293 @@
+// Test support for sounds and music: wave and MIDI files built byte by byte, and a fixture that runs
+// the mixer without a device (the test pulls the samples), on a virtual clock, with media
+// notifications going to an event queue of its own.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/audio_mixer.h"
+#include "runtime/environment.h"
+#include "runtime/event_queue.h"
+#include "runtime/media_notifications.h"
+#include "runtime/music.h"
+#include "runtime/sound.h"
+#include "runtime/event_test_support.h"
+#include "value/list.h"
+#include "value/string.h"
+
+namespace vel::testing_support {
+
+using Bytes = std::vector<uint8_t>;
+
+inline void put16(Bytes& b, uint32_t v)
+{
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+inline void put32(Bytes& b, uint32_t v)
+{
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+inline void putTag(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+
+struct Chunk {
+    std::string tag;
+    Bytes body;
+    int64_t declaredSize = -1; // -1: the body's own size
+};
+
+// "RIFF" size "WAVE" and the chunks in order, each padded to an even size.
+inline Bytes riffWave(const std::vector<Chunk>& chunks)
+{
+    Bytes out;
+    putTag(out, "RIFF");
+    put32(out, 0);
+    putTag(out, "WAVE");
+    for (const Chunk& c : chunks) {
+        putTag(out, c.tag.c_str());
+        put32(out, c.declaredSize >= 0 ? static_cast<uint32_t>(c.declaredSize) : static_cast<uint32_t>(c.body.size()));
+        out.insert(out.end(), c.body.begin(), c.body.end());
+        if (c.body.size() & 1)
+            out.push_back(0);
+    }
+    const uint32_t riffSize = static_cast<uint32_t>(out.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        out[4 + i] = static_cast<uint8_t>(riffSize >> (8 * i));
+    return out;
+}
+
+inline Bytes formatBody(uint16_t code, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits,
+                        const Bytes& extra = {})
+{
+    Bytes b;
+    put16(b, code);
+    put16(b, channels);
+    put32(b, rate);
+    put32(b, rate * blockAlign);
+    put16(b, blockAlign);
+    put16(b, bits);
+    b.insert(b.end(), extra.begin(), extra.end());
+    return b;
+}
+
+inline Bytes pcm16Body(const std::vector<int16_t>& samples)
+{
+    Bytes b;
+    for (int16_t s : samples)
+        put16(b, static_cast<uint16_t>(s));
+    return b;
+}
+
+inline Bytes pcm16Wave(const std::vector<int16_t>& samples, uint16_t channels, uint32_t rate)
+{
+    return riffWave({{"fmt ", formatBody(1, channels, rate, static_cast<uint16_t>(2 * channels), 16)},
+                     {"data", pcm16Body(samples)}});
+}
+
+// A sine of the given length at that rate, amplitude about half of full scale.
+inline std::vector<int16_t> sine(std::size_t frames, uint32_t rate, double hertz, uint16_t channels = 1)
+{
+    std::vector<int16_t> out;
+    for (std::size_t i = 0; i < frames; ++i)
+        for (uint16_t c = 0; c < channels; ++c)
+            out.push_back(static_cast<int16_t>(16000 * std::sin(2 * M_PI * hertz * static_cast<double>(i) / rate + c)));
+    return out;
+}
+
+// The IMA ADPCM encoder, the counterpart of what the decoder does, written from the published method.
+class ImaEncoder {
+public:
+    uint8_t encode(int sample)
+    {
+        static const int steps[89] = {7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,
+                                      21,    23,    25,    28,    31,    34,    37,    41,    45,    50,    55,
+                                      60,    66,    73,    80,    88,    97,    107,   118,   130,   143,   157,
+                                      173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,
+                                      494,   544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,
+                                      1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749,  3024,  3327,  3660,
+                                      4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493,  10442,
+                                      11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794,
+                                      32767};
+        static const int shift[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
+        int step = steps[index];
+        int difference = sample - predictor;
+        uint8_t nibble = 0;
+        if (difference < 0) {
+            nibble = 8;
+            difference = -difference;
+        }
+        int delta = step >> 3;
+        if (difference >= step) { nibble |= 4; difference -= step; delta += step; }
+        if (difference >= step >> 1) { nibble |= 2; difference -= step >> 1; delta += step >> 1; }
+        if (difference >= step >> 2) { nibble |= 1; delta += step >> 2; }
+        predictor += (nibble & 8) ? -delta : delta;
+        predictor = std::max(-32768, std::min(32767, predictor));
+        index = std::max(0, std::min(88, index + shift[nibble & 7]));
+        return nibble;
+    }
+    int predictor = 0;
+    int index = 0;
+};
+
+// IMA ADPCM blocks of blockAlign bytes from interleaved samples; the last block may be short.
+inline Bytes imaAdpcmData(const std::vector<int16_t>& samples, uint16_t channels, uint16_t blockAlign)
+{
+    const std::size_t perBlock = 1 + (blockAlign - 4u * channels) * 2u / channels;
+    const std::size_t frames = samples.size() / channels;
+    Bytes out;
+    std::vector<ImaEncoder> encoders(channels);
+    for (std::size_t first = 0; first < frames; first += perBlock) {
+        const std::size_t count = std::min(perBlock, frames - first);
+        for (uint16_t c = 0; c < channels; ++c) {
+            encoders[c].predictor = samples[first * channels + c];
+            put16(out, static_cast<uint16_t>(samples[first * channels + c]));
+            out.push_back(static_cast<uint8_t>(encoders[c].index));
+            out.push_back(0);
+        }
+        // Runs of eight samples per channel, four bytes each, the channels taking turns.
+        for (std::size_t run = 1; run < count; run += 8) {
+            for (uint16_t c = 0; c < channels; ++c) {
+                uint8_t bytes[4] = {0, 0, 0, 0};
+                for (std::size_t k = 0; k < 8; ++k) {
+                    const std::size_t frame = first + run + k;
+                    const uint8_t nibble = frame < first + count ? encoders[c].encode(samples[frame * channels + c]) : 0;
+                    bytes[k / 2] |= (k & 1) ? static_cast<uint8_t>(nibble << 4) : nibble;
+                }
+                out.insert(out.end(), bytes, bytes + 4);
+            }
+        }
+    }
+    return out;
+}
+
+inline Bytes imaAdpcmWave(const std::vector<int16_t>& samples, uint16_t channels, uint32_t rate, uint16_t blockAlign)
+{
+    const uint16_t perBlock = static_cast<uint16_t>(1 + (blockAlign - 4u * channels) * 2u / channels);
+    Bytes extra;
+    put16(extra, 2);
+    put16(extra, perBlock);
+    return riffWave({{"fmt ", formatBody(17, channels, rate, blockAlign, 4, extra)},
+                     {"data", imaAdpcmData(samples, channels, blockAlign)}});
+}
+
+// A format-0 MIDI file: one track of notes of `ticks` each at 96 ticks a quarter, with the tempo given
+// in microseconds a quarter.
+inline Bytes midiTune(const std::vector<int>& notes, uint32_t ticks, uint32_t tempo = 500000)
+{
+    Bytes track;
+    auto variable = [&](uint32_t v) {
+        uint8_t bytes[4];
+        int n = 0;
+        bytes[n++] = v & 0x7F;
+        while (v >>= 7)
+            bytes[n++] = static_cast<uint8_t>(0x80 | (v & 0x7F));
+        while (n)
+            track.push_back(bytes[--n]);
+    };
+    variable(0);
+    track.insert(track.end(), {0xFF, 0x51, 0x03, static_cast<uint8_t>(tempo >> 16), static_cast<uint8_t>(tempo >> 8),
+                               static_cast<uint8_t>(tempo)});
+    variable(0);
+    track.insert(track.end(), {0xC0, 0x00}); // piano
+    for (int note : notes) {
+        variable(0);
+        track.insert(track.end(), {0x90, static_cast<uint8_t>(note), 100});
+        variable(ticks);
+        track.insert(track.end(), {0x80, static_cast<uint8_t>(note), 0});
+    }
+    variable(0);
+    track.insert(track.end(), {0xFF, 0x2F, 0x00});
+    Bytes out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
+    const uint32_t length = static_cast<uint32_t>(track.size());
+    out.insert(out.end(), {static_cast<uint8_t>(length >> 24), static_cast<uint8_t>(length >> 16),
+                           static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
+    out.insert(out.end(), track.begin(), track.end());
+    return out;
+}
+
+inline std::string asText(const Bytes& b) { return std::string(b.begin(), b.end()); }
+
+// Root mean square of interleaved floats.
+inline double loudness(const std::vector<float>& samples, std::size_t from = 0, std::size_t to = SIZE_MAX)
+{
+    to = std::min(to, samples.size());
+    if (from >= to)
+        return 0;
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i)
+        sum += static_cast<double>(samples[i]) * samples[i];
+    return std::sqrt(sum / static_cast<double>(to - from));
+}
+
+inline std::vector<std::string>& mediaNotices()
+{
+    static std::vector<std::string> notices;
+    return notices;
+}
+inline void recordMediaNotice(std::string_view text) { mediaNotices().emplace_back(text); }
+
+// The mixer pulled by hand, a virtual clock from 1000 ms, an application's tables (so that settings
+// can be made), and notifications into `queue`.
+class MediaTest : public VirtualClockTest {
+protected:
+    void SetUp() override
+    {
+        VirtualClockTest::SetUp();
+        registerApplicationTables(&tables);
+        platform::audioMixer().close();
+        platform::audioMixer().open(platform::AudioMixer::Output::Manual);
+        platform::audioMixer().setWaveVolume(platform::AudioMixer::FullVolume, platform::AudioMixer::FullVolume);
+        platform::audioMixer().setMusicVolume(platform::AudioMixer::FullVolume, platform::AudioMixer::FullVolume);
+        setMediaEventQueue(&queue);
+        mediaNotices().clear();
+        previousNotice = setMediaNoticeHook(recordMediaNotice);
+        (void)queue.next(event_kind::All, 0); // the very first fetch only makes the queue
+    }
+    void TearDown() override
+    {
+        setMediaEventQueue(nullptr);
+        stopSound();
+        stopMusic();
+        platform::audioMixer().close();
+        setMediaNoticeHook(previousNotice);
+        registerApplicationTables(nullptr);
+        VirtualClockTest::TearDown();
+    }
+
+    // Pulls that many milliseconds of the mix.
+    std::vector<float> pull(uint32_t milliseconds)
+    {
+        std::vector<float> out(static_cast<std::size_t>(milliseconds) * platform::AudioMixer::Rate / 1000 * 2);
+        platform::audioMixer().render(out.data(), out.size() / 2);
+        return out;
+    }
+
+    // The next media notification within the wait (the fetch's idle work runs the end checks and, on
+    // the virtual clock, waiting moves time on); the null event when none came.
+    EventRecord nextNotification(int32_t wait)
+    {
+        queue.setIdleWork(mediaIdleWork);
+        return queue.next(event_kind::MediaNotification, wait);
+    }
+
+    static std::string whatOf(const EventRecord& e)
+    {
+        List* l = asList(e.value1);
+        return l && l->count() == 2 ? std::string(textOf(l->get(1))) : std::string();
+    }
+    static Value mediaOf(const EventRecord& e)
+    {
+        List* l = asList(e.value1);
+        return l && l->count() == 2 ? l->get(0) : Value();
+    }
+
+    ApplicationTables tables;
+    EventQueue queue;
+    MediaNoticeHook previousNotice = nullptr;
+};
+
+} // namespace vel::testing_support
