@@ -8,6 +8,7 @@
 #include "platform/media_path.h"
 #include "runtime/class_registry.h"
 #include "runtime/environment.h"
+#include "runtime/image.h"
 #include "value/buffer.h"
 #include "value/encoding.h"
 #include "value/error.h"
@@ -17,10 +18,6 @@
 #include "value/string.h"
 #include "value/table.h"
 
-#if __has_include("runtime/image.h")
-#include "runtime/image.h"
-#define VEL_HAVE_IMAGES 1
-#endif
 
 namespace vel {
 
@@ -85,11 +82,7 @@ Value imageFromFile(const std::string& path, const std::string& extension)
     Value buffer = readFile(path);
     if (buffer.isNil())
         return Value();
-#ifdef VEL_HAVE_IMAGES
     return imageFromBuffer(buffer, extension);
-#else
-    return Value();
-#endif
 }
 
 Value fileByKind(const std::string& path, ResourceKind kind, const std::string& extension)

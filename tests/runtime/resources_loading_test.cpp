@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config_test_support.h"
+#include "image_test_support.h"
 #include "runtime/environment.h"
 #include "runtime/resources.h"
 #include "value/buffer.h"
@@ -325,6 +326,24 @@ TEST_F(ResourcesTest, TheGlobalResourceIsFoundByTheLookupAndFillsTheGlobals)
     EXPECT_TRUE(loadResource(Value::string(findFile("global", "vel"))).is(Tag::Table));
     EXPECT_TRUE(loadResource(Value::string(disc / "Compilados/GLOBAL.VEL")).isNil());
     EXPECT_TRUE(loadResourceFile(disc / "Compilados").isNil());
+}
+
+TEST_F(ResourcesTest, ABackgroundImagePropertyNamesTheBitmapFileTheImageLoaderReads)
+{
+    image_test::Bytes bitmap = image_test::encode(image_test::patterned(4, 3, 8), true);
+    disc.write("Media/Fundos/Tela.bmp", std::string(bitmap.begin(), bitmap.end()));
+    disc.write("Media/Fundos/quebrado.bmp", "BM not really");
+    setResourceScope(&formScope);
+    asTable(formScope.properties)->put("Background Image", Value::string("FUNDOS\\tela.BMP"));
+    Value image = loadImage(Value::string("Background Image"));
+    ASSERT_TRUE(image.is(Tag::Image));
+    EXPECT_EQ(velWidth(image), 4);
+    EXPECT_EQ(velHeight(image), 3);
+    asTable(formScope.properties)->put("Background Image", Value::string("fundos\\quebrado.bmp"));
+    EXPECT_TRUE(loadImage(Value::string("Background Image")).isNil());
+    std::vector<std::string> reported = errors();
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0].rfind("velDIBImageObject::validate:", 0), 0u) << reported[0];
 }
 
 } // namespace
