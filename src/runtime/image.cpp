@@ -279,7 +279,9 @@ Value velImageFromImage(const Value& image, const Value& subType)
     if (kind == "dib") {
         made = source->bits();
     } else if (kind == "context") {
-        made = ContextImage::make(source->width(), source->height(), source->palette());
+        // A photograph's palette takes a second, quantizing decode; its context copy is true colour.
+        made = ContextImage::make(source->width(), source->height(),
+                                  source->subType() == "pic" ? Value() : source->palette());
         ContextImage* copy = asContextImage(made);
         drawRaster(copy->context(), source->raster(), nullptr, source->bounds(), source->bounds());
     } else {
