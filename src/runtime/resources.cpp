@@ -365,6 +365,8 @@ void installResourceMakers()
     makers.file = binaryFileMaker;
     makers.form = [](const Value& data) { return createForm(data); };
     makers.control = [](const Value& data) { return createControl(data); };
+    makers.image = [](const Value& name) { return loadImage(name); };
+    makers.imageFromParts = imageFromParts;
     installObjectMakers(makers);
 }
 
