@@ -29,8 +29,7 @@ int virtualKeyFor(SDL_Keycode key)
     case SDLK_RSHIFT: return vk::Shift;
     case SDLK_LCTRL:
     case SDLK_RCTRL: return vk::Control;
-    case SDLK_LALT:
-    case SDLK_RALT: return vk::Menu;
+    case SDLK_LALT: return vk::Menu; // right Alt is AltGr on Portuguese keyboards: it types, it is no Alt
     case SDLK_ESCAPE: return vk::Escape;
     case SDLK_SPACE: return vk::Space;
     case SDLK_PAGEUP: return vk::Prior;
@@ -177,7 +176,7 @@ uint32_t SdlWindow::keyState() const
     uint32_t state = buttons_;
     if (mod & KMOD_SHIFT) state |= keystate::Shift;
     if (mod & KMOD_CTRL) state |= keystate::Control;
-    if (mod & KMOD_ALT) state |= keystate::Alt;
+    if (mod & KMOD_LALT) state |= keystate::Alt;
     return state;
 }
 
