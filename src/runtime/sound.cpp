@@ -89,8 +89,13 @@ Value Sound::print(Tag tag, bool quoted) const
 {
     if (!source_.is(Tag::String))
         return Object::print(tag, quoted);
+    // Read back, a sound file's name is taken under the media root; one there is printed that way.
+    std::string_view name = textOf(source_);
+    const std::string root = mediaRoot();
+    if (!root.empty() && name.size() > root.size() + 1 && name.compare(0, root.size(), root) == 0 && name[root.size()] == '/')
+        name.remove_prefix(root.size() + 1);
     std::string out = "(soundfile ";
-    printTo(out, source_, true);
+    printTo(out, Value::string(name), true);
     out += ')';
     return Value::string(out);
 }

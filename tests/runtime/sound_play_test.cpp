@@ -224,7 +224,8 @@ TEST_F(SoundPlayTest, ResourcesTheNotationAndTheWireMakeSounds)
     // The notation's two forms.
     Value fromFile = parseText("(soundfile \"ding.wav\")");
     ASSERT_TRUE(asSound(fromFile));
-    EXPECT_EQ(displayForm(fromFile), "(soundfile \"" + path + "\")");
+    EXPECT_EQ(displayForm(fromFile), "(soundfile \"ding.wav\")");
+    EXPECT_EQ(displayForm(parseText(displayForm(fromFile))), "(soundfile \"ding.wav\")");
     Value fromResource = parseText("(sound \"ding.wav\")");
     ASSERT_TRUE(asSound(fromResource));
     EXPECT_TRUE(asSound(fromResource)->inMemory());
