@@ -10,8 +10,10 @@
 #include "runtime/event_queue.h"
 #include "runtime/framework_timer.h"
 #include "runtime/input_translator.h"
+#include "runtime/media_notifications.h"
 #include "runtime/resources.h"
 #include "runtime/script_runner.h"
+#include "runtime/sound.h"
 #include "runtime/surface.h"
 #include "runtime/transitions.h"
 #include "value/list.h"
@@ -63,6 +65,7 @@ velApplication::velApplication(const Value& arguments) : arguments_(arguments)
     formScope = std::make_unique<CurrentFormScope>(*this);
     setResourceScope(formScope.get());
     installResourceMakers();
+    installSoundMakers();
 }
 
 velApplication::~velApplication()
@@ -123,6 +126,8 @@ bool velApplication::createMainWindow(const RunOptions& options, std::string& er
         events_->setMessageSource(window_.get());
     }
     events_->setTimer(timer_.get());
+    events_->setIdleWork(mediaIdleWork);
+    setMediaEventQueue(events_.get());
     events_->setDispatcher([this](const platform::Message& m) {
         if (m.kind == platform::MessageKind::Expose)
             present();
@@ -140,6 +145,8 @@ bool velApplication::createMainWindow(const RunOptions& options, std::string& er
 
 void velApplication::destroyMainWindow()
 {
+    if (events_ && mediaEventQueue() == events_.get())
+        setMediaEventQueue(nullptr);
     input_.reset();
     caret_.reset();
     timer_.reset();
@@ -190,6 +197,7 @@ int velApplication::run(const RunOptions& options)
             break;
     }
     shutDown();
+    stopSoundsAtExit();
     setCursor(Value());
     int status = 0;
     if (script_ && script_->failed()) {
@@ -231,6 +239,7 @@ void velApplication::start()
 {
     Value previous = cursor_;
     setCursor(Cursor::make(CursorKind::Wait));
+    rememberWaveOutVolume();
     if (fullInstall())
         environment::set("ResourcePath", Value::string(joinPath(moduleDirectory_, textOf(environment::get("MediaPath")))));
     Value global = loadResource(Value::string(findFile("global", "vel")));
