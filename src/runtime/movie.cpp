@@ -86,8 +86,9 @@ struct MovieState {
 
 MovieState& movies()
 {
-    static MovieState state;
-    return state;
+    // Never destroyed: a movie value held by some other static may go after it at exit.
+    static MovieState* state = new MovieState;
+    return *state;
 }
 
 std::string upper(std::string_view text)
@@ -280,8 +281,9 @@ bool Movie::showAndPlay(int32_t x, int32_t y, int32_t width, int32_t height, boo
     Value keep = self();
     if (!open())
         return false;
-    // The steps that give the movie the screen palette and the MPEG overlay its key colour have
-    // nothing to do here: the surface is true colour and movies are drawn into it, not overlaid.
+    // The steps that switch off the window's background erasing, give the movie the screen palette
+    // and give the MPEG overlay its key colour have nothing to do here: the surface is true colour,
+    // nothing erases it, and movies are drawn into it rather than overlaid.
     if (width > platform::VideoDecoder::MaxDimension || height > platform::VideoDecoder::MaxDimension)
         return false;
     restoreArea();

@@ -227,6 +227,24 @@ TEST_F(MovieTest, HidingAndMovingGiveTheFormItsAreaBack)
     EXPECT_EQ(velLeft(movie), 0);
 }
 
+TEST_F(MovieTest, AMovieDrawnOverIsRepaintedAndAPausedOneIsNotPlaying)
+{
+    paintForm(0x0000FF);
+    Value movie = movieFromFile(clips().mpeg());
+    Movie* m = asMovie(movie);
+    ASSERT_TRUE(m->showAndPlay(20, 20, -1, -1));
+    run(100);
+    ASSERT_TRUE(m->pause());
+    EXPECT_FALSE(anyMoviePlaying());
+    std::vector<uint32_t> picture = area(Rect::sized(20, 20, 160, 120));
+    paintForm(0x0000FF); // the form draws and updates over the movie's area
+    EXPECT_EQ(pixel(100, 80) & 0xFFFFFF, 0xFF0000u);
+    repaintMovies();
+    EXPECT_EQ(area(Rect::sized(20, 20, 160, 120)), picture);
+    m->stop();
+    EXPECT_EQ(notification(nextNotification(0)).second, "aborted");
+}
+
 TEST_F(MovieTest, FullScreenFillsTheMediaArea)
 {
     paintForm(0x0000FF);
