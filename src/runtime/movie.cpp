@@ -344,7 +344,10 @@ void Movie::pumpSound()
     MovieState& state = movies();
     if (!decoder_.takeSound(sound_))
         return;
-    if (state.sink && state.sounding == this && state_ == State::Playing)
+    // Sound decoded for another sink's format (the sink changed since the movie opened) is dropped:
+    // the sink would read it with its own channel count.
+    if (state.sink && state.sounding == this && state_ == State::Playing &&
+        state.sink->channels() == decoder_.soundChannels() && state.sink->rate() == decoder_.soundRate())
         state.sink->queue(sound_.data(), sound_.size() / static_cast<size_t>(decoder_.soundChannels()));
     sound_.clear();
 }

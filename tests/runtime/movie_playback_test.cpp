@@ -300,6 +300,18 @@ TEST_F(MovieTest, SoundGoesToTheSinkAtItsRate)
         EXPECT_LT(sink.samples.size(), 22050u);
         setMovieSoundSink(nullptr);
     }
+    // A sink of another format than the one the movie opened for is given nothing it would misread.
+    {
+        RecordingSink mono(22050, 1), stereo(44100, 2);
+        setMovieSoundSink(&mono);
+        Value movie = movieFromFile(clips().aviJpeg());
+        ASSERT_TRUE(asMovie(movie)->open());
+        setMovieSoundSink(&stereo);
+        ASSERT_TRUE(velPlay(movie, -1, -1, true));
+        EXPECT_TRUE(stereo.samples.empty());
+        EXPECT_TRUE(mono.samples.empty());
+        setMovieSoundSink(nullptr);
+    }
     // A movie without sound starts no sound.
     RecordingSink sink(22050, 1);
     setMovieSoundSink(&sink);
