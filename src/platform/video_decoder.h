@@ -37,8 +37,9 @@ struct VideoInfo {
 
 class VideoDecoder {
 public:
-    // Largest frame accepted from a file or asked for as a destination, in either direction.
-    static constexpr int MaxDimension = 4096;
+    // Largest frame accepted from a file or asked for as a destination, in either direction: three
+    // times a full-screen picture of the media area, and a bound on what one file can make us allocate.
+    static constexpr int MaxDimension = 2048;
 
     VideoDecoder();
     ~VideoDecoder();

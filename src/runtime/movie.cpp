@@ -559,6 +559,10 @@ void Movie::draw()
         if (!decoder_.convertCurrent(area))
             return;
     } else {
+        // Partly outside: scaled whole aside, then the visible part copied. A picture far larger than
+        // the surface is not worth the memory; it is not drawn.
+        if (static_cast<int64_t>(w) * h > 4 * static_cast<int64_t>(surface->width()) * surface->height())
+            return;
         scratch_.resize(static_cast<size_t>(w) * h);
         PixelView whole{scratch_.data(), w, h, w};
         if (!decoder_.convertCurrent(whole))

@@ -217,6 +217,16 @@ TEST_F(MovieTest, HidingAndMovingGiveTheFormItsAreaBack)
     ASSERT_TRUE(velShow(movie));
     EXPECT_NE(pixel(620, 460) & 0xFFFFFF, red);
     EXPECT_EQ(pixel(599, 460) & 0xFFFFFF, red);
+    // Larger than the surface but within reason, the visible part is drawn; far larger, nothing is.
+    velHide(movie);
+    ASSERT_TRUE(velSetSize(movie, 1000, 700));
+    velShow(movie);
+    EXPECT_NE(pixel(620, 460) & 0xFFFFFF, red);
+    velHide(movie);
+    ASSERT_TRUE(velSetSize(movie, 2048, 2048));
+    velShow(movie);
+    EXPECT_EQ(pixel(620, 460) & 0xFFFFFF, red);
+    ASSERT_TRUE(velSetSize(movie, 96, 64));
     // The form's origin places it.
     velHide(movie);
     surface_.setOrigin(50, 40);
