@@ -8,6 +8,7 @@
 #include "runtime/caret.h"
 #include "runtime/cursor.h"
 #include "runtime/event_queue.h"
+#include "runtime/form.h"
 #include "runtime/framework_timer.h"
 #include "runtime/input_translator.h"
 #include "runtime/media_notifications.h"
@@ -44,6 +45,24 @@ private:
 };
 std::unique_ptr<CurrentFormScope> formScope;
 
+// What forms ask of the application.
+class ApplicationFormHost final : public FormHost {
+public:
+    explicit ApplicationFormHost(velApplication& app) : app_(app) {}
+    Value currentForm() const override { return app_.currentForm(); }
+    void setCurrentForm(const Value& form) override { app_.setCurrentForm(form); }
+    DrawingSurface* surface() override { return app_.hasWindow() ? &app_.surface() : nullptr; }
+    EventQueue* events() override { return app_.hasWindow() ? &app_.events() : nullptr; }
+    int handleEvent(const EventRecord& event) override { return app_.handleEvent(event); }
+    void quit() override { app_.quit(); }
+    bool quitting() const override { return app_.quitting(); }
+    void setCursor(const Value& cursor) override { app_.setCursor(cursor); }
+
+private:
+    velApplication& app_;
+};
+std::unique_ptr<ApplicationFormHost> applicationFormHost;
+
 platform::CursorShape shapeOf(CursorKind kind)
 {
     switch (kind) {
@@ -66,6 +85,9 @@ velApplication::velApplication(const Value& arguments) : arguments_(arguments)
     setResourceScope(formScope.get());
     installResourceMakers();
     installSoundMakers();
+    installFormClasses();
+    applicationFormHost = std::make_unique<ApplicationFormHost>(*this);
+    setFormHost(applicationFormHost.get());
 }
 
 velApplication::~velApplication()
@@ -73,6 +95,8 @@ velApplication::~velApplication()
     destroyMainWindow();
     setResourceScope(nullptr);
     formScope.reset();
+    setFormHost(nullptr);
+    applicationFormHost.reset();
     if (registered == this) {
         registered = nullptr;
         registerApplicationTables(nullptr);
@@ -116,7 +140,7 @@ bool velApplication::createMainWindow(const RunOptions& options, std::string& er
         hooks.shot = [this](const std::string& path) { return surface_->writeFramePng(path); };
         hooks.currentFormName = [this] {
             FormEventTarget* form = currentFormTarget();
-            return form ? form->formName() : std::string();
+            return form ? form->targetName() : std::string();
         };
         script_ = std::make_unique<ScriptRunner>(*virtualClock_, hooks);
         if (!script_->load(options.script, error))
@@ -252,36 +276,13 @@ void velApplication::start()
 
 void velApplication::startUp(const EventRecord&)
 {
-    showStartupPreview(startupForm());
-}
-
-void velApplication::showStartupPreview(const std::string& formName)
-{
-    Value description = loadResource(Value::string(formName));
-    Value image;
-    if (auto* c = protocolOf<CollectionProtocol>(description))
-        image = c->getKey(Value::string("Background Image"));
-    else if (Table* t = asTable(description))
-        image = t->get(Value::string("Background Image"));
-    if (!image.isNil())
-        image = loadImage(image);
-    if (!surface_)
-        return;
-    surface_->setBackgroundImage(image);
-    // "Transition": (list effect duration step-or-colour), run over the whole media area.
-    Value transition;
-    if (auto* c = protocolOf<CollectionProtocol>(description))
-        transition = c->getKey(Value::string("Transition"));
-    else if (Table* t = asTable(description))
-        transition = t->get(Value::string("Transition"));
-    if (List* l = asList(transition); l && l->count() >= 2)
-        transitions_->run(l->getInt(0), l->getInt(1), l->count() > 2 ? l->getInt(2) : 0, 0, 0, -1, -1);
+    goToForm(Value::string(startupForm()), Value(), true);
 }
 
 int velApplication::closeRequest(const EventRecord&)
 {
     if (FormEventTarget* form = currentFormTarget())
-        form->close();
+        form->onClose();
     return 1;
 }
 
@@ -289,19 +290,19 @@ void velApplication::activated(const EventRecord&)
 {
     setCursor(Value());
     if (FormEventTarget* form = currentFormTarget())
-        form->activated();
+        form->onActivated();
 }
 
 void velApplication::deactivated(const EventRecord&)
 {
     if (FormEventTarget* form = currentFormTarget())
-        form->deactivated();
+        form->onDeactivated();
 }
 
 void velApplication::mouseOver(const EventRecord& e)
 {
     if (FormEventTarget* form = currentFormTarget())
-        form->mouseOver(e);
+        form->onMouseOver(e);
     else
         setCursor(Value());
 }
@@ -309,49 +310,49 @@ void velApplication::mouseOver(const EventRecord& e)
 void velApplication::mouseDown(const EventRecord& e)
 {
     if (FormEventTarget* form = currentFormTarget())
-        form->mouseDown(e);
+        form->onMouseDown(e);
 }
 
 void velApplication::mouseDrag(const EventRecord& e)
 {
     if (FormEventTarget* form = currentFormTarget())
-        form->mouseDrag(e);
+        form->onMouseDrag(e);
 }
 
 void velApplication::mouseUp(const EventRecord& e)
 {
     if (FormEventTarget* form = currentFormTarget())
-        form->mouseUp(e);
+        form->onMouseUp(e);
 }
 
 void velApplication::keyDown(const EventRecord& e)
 {
     if (FormEventTarget* form = currentFormTarget())
-        form->keyDown(e);
+        form->onKeyDown(e);
 }
 
 void velApplication::keyUp(const EventRecord& e)
 {
     if (FormEventTarget* form = currentFormTarget())
-        form->keyUp(e);
+        form->onKeyUp(e);
 }
 
 void velApplication::timer(const EventRecord& e)
 {
     if (FormEventTarget* form = currentFormTarget())
-        form->timer(e);
+        form->onTimer(e);
 }
 
 void velApplication::mediaNotification(const EventRecord& e)
 {
     if (FormEventTarget* form = currentFormTarget())
-        form->dataEvent(e.value1, e.value2);
+        form->onDataEvent(e.value1, e.value2);
 }
 
 void velApplication::reservedEvent(const EventRecord& e)
 {
     if (FormEventTarget* form = currentFormTarget())
-        form->reservedEvent(e);
+        form->onReservedEvent(e);
 }
 
 void velApplication::setCursor(const Value& cursor)

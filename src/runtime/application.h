@@ -31,19 +31,19 @@ class Transitions;
 class FormEventTarget {
 public:
     virtual ~FormEventTarget() = default;
-    virtual std::string formName() const = 0;
-    virtual void activated() {}
-    virtual void deactivated() {}
-    virtual void mouseOver(const EventRecord& e) {}
-    virtual void mouseDown(const EventRecord& e) {}
-    virtual void mouseDrag(const EventRecord& e) {}
-    virtual void mouseUp(const EventRecord& e) {}
-    virtual void keyDown(const EventRecord& e) {}
-    virtual void keyUp(const EventRecord& e) {}
-    virtual void timer(const EventRecord& e) {}
-    virtual void dataEvent(const Value& first, const Value& second) {}
-    virtual void reservedEvent(const EventRecord& e) {}
-    virtual void close() {}
+    virtual std::string targetName() const = 0;
+    virtual void onActivated() {}
+    virtual void onDeactivated() {}
+    virtual void onMouseOver(const EventRecord& e) {}
+    virtual void onMouseDown(const EventRecord& e) {}
+    virtual void onMouseDrag(const EventRecord& e) {}
+    virtual void onMouseUp(const EventRecord& e) {}
+    virtual void onKeyDown(const EventRecord& e) {}
+    virtual void onKeyUp(const EventRecord& e) {}
+    virtual void onTimer(const EventRecord& e) {}
+    virtual void onDataEvent(const Value& first, const Value& second) {}
+    virtual void onReservedEvent(const EventRecord& e) {}
+    virtual void onClose() {}
 };
 
 struct RunOptions {
@@ -97,6 +97,7 @@ public:
     void setCurrentForm(const Value& form) { currentForm_ = form; }
     FormEventTarget* currentFormTarget() const;
     void quit() { quit_ = true; }
+    bool quitting() const { return quit_; }
 
     // The main window's parts; valid from the window's creation in run to the end of run.
     DrawingSurface& surface() { return *surface_; }
@@ -106,10 +107,6 @@ public:
     Caret& caret() { return *caret_; }
     bool hasWindow() const { return surface_ != nullptr; }
     void setCursor(const Value& cursor);
-
-    // What the start-up event shows while no form classes are registered: the start-up resource's
-    // background image, when it names one.
-    void showStartupPreview(const std::string& formName);
 
 private:
     bool createMainWindow(const RunOptions& options, std::string& error);

@@ -1,0 +1,52 @@
+// `velDialogObject`: a form shown modally over the current screen. It saves what it covers, runs its
+// own loop until it ends, and can be dragged by its `Drag Rect`.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/form.h"
+
+namespace vel {
+
+class velDialogObject : public velFormObject {
+public:
+    explicit velDialogObject(const Value& properties);
+
+    Value className() const override;
+    Value createInstance(const Value& data) const override;
+    void controlClicked(const Value& control) override;
+    void open(const Value& data) override;
+    void close() override;
+    void mouseDown(int32_t x, int32_t y) override;
+    void keyDown(int32_t keyCode, int32_t flags) override;
+    void draw() override;
+
+    // Slot 53: what the modal loop returns.
+    virtual Value result();
+    // Slot 54.
+    virtual void end();
+    // Slot 55: follows the pointer from a press at (x, y) until the button is released.
+    virtual void drag(int32_t x, int32_t y);
+
+    bool done() const { return done_ != 0; }
+
+private:
+    // Draws the saved background back at the dialog's place.
+    void restoreBackground();
+    void saveBackground();
+
+    Value savedBackground_;
+    int32_t savedOriginX_ = 0, savedOriginY_ = 0;
+    int32_t done_ = 0;
+    bool shown_ = false;
+};
+
+inline velDialogObject* asDialog(const Value& v)
+{
+    return v.is(Tag::Form) ? dynamic_cast<velDialogObject*>(v.object()) : nullptr;
+}
+
+// Opens the dialog and takes events until it ends; its result.
+Value runDialog(const Value& specification, const Value& data);
+
+} // namespace vel

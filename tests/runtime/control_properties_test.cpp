@@ -1,0 +1,191 @@
+// The control base: its operations' slot order, the defaults of its properties, hot spots and their
+// measures, cursors, the actions it answers, and the builtins that reach it through its table.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "form_test_support.h"
+#include "value/builtins.h"
+#include "value/data_objects.h"
+#include "value/encoding.h"
+#include "value/list.h"
+#include "value/printer.h"
+#include "value/table.h"
+
+namespace vel {
+namespace {
+
+using testing_support::FormTest;
+
+// Where a virtual operation lies in its class's table, in bytes, by the C++ ABI of this platform:
+// a pointer to a virtual member holds its table offset plus one.
+template <typename Member>
+std::ptrdiff_t slotOf(Member member)
+{
+    static_assert(sizeof(Member) == 2 * sizeof(std::ptrdiff_t));
+    std::ptrdiff_t words[2];
+    std::memcpy(words, &member, sizeof words);
+    EXPECT_EQ(words[0] & 1, 1) << "not a virtual operation";
+    return words[0] - 1;
+}
+
+// Offsets in slot order must rise one entry at a time.
+void expectConsecutive(const std::vector<std::ptrdiff_t>& slots, const char* what)
+{
+    for (std::size_t i = 1; i < slots.size(); ++i)
+        EXPECT_EQ(slots[i] - slots[i - 1], static_cast<std::ptrdiff_t>(sizeof(void*))) << what << " slot " << i;
+}
+
+TEST(ControlSlots, OperationsFollowTheSlotOrder)
+{
+    using C = velControlObject;
+    std::vector<std::ptrdiff_t> slots = {
+        slotOf(&C::className),    slotOf(&C::createInstance), slotOf(&C::onFormLoad),    slotOf(&C::hasProperty),
+        slotOf(&C::getProperty),  slotOf(&C::getTruth),       slotOf(&C::getInteger),    slotOf(&C::setProperty),
+        slotOf(&C::setBoolean),   slotOf(&C::setInteger),     slotOf(&C::removeProperty), slotOf(&C::perform),
+        slotOf(&C::draw),         slotOf(&C::drawPressed),    slotOf(&C::isVisible),     slotOf(&C::isEnabled),
+        slotOf(&C::isActive),     slotOf(&C::canActivate),    slotOf(&C::activate),      slotOf(&C::deactivate),
+        slotOf(&C::key),          slotOf(&C::containsPoint),  slotOf(&C::help),          slotOf(&C::cursor),
+        slotOf(&C::cursorAt),     slotOf(&C::mouseEnter),     slotOf(&C::mouseLeave),    slotOf(&C::track),
+        slotOf(&C::trackBegin),   slotOf(&C::trackChanged),   slotOf(&C::trackEnd),      slotOf(&C::dataEvent),
+        slotOf(&C::captureMouse), slotOf(&C::left),           slotOf(&C::top),           slotOf(&C::width),
+        slotOf(&C::height),       slotOf(&C::giveUpActivation)};
+    ASSERT_EQ(slots.size(), 38u); // slots 3 to 40
+    expectConsecutive(slots, "control");
+}
+
+class ControlTest : public FormTest {
+protected:
+    Value control(const std::string& entries) { return read("(control " + entries + ")"); }
+};
+
+TEST_F(ControlTest, APlainControlHasTheBaseDefaults)
+{
+    Value v = control("(\"Class\" \"Desconhecida\") (\"Name\" \"OK\")");
+    auto* c = asControl(v);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(textOf(c->className()), "velControlObject");
+    EXPECT_TRUE(c->isVisible());
+    EXPECT_TRUE(c->isEnabled());
+    EXPECT_TRUE(c->canActivate());
+    EXPECT_FALSE(c->isActive());
+    EXPECT_FALSE(c->key('a', 0));
+    EXPECT_TRUE(c->help().isNil());
+    EXPECT_TRUE(c->cursor().isNil());
+    EXPECT_TRUE(c->mouseEnter(1, 1).isNil());
+    // No hot spot: no point is inside and the measures are 0.
+    EXPECT_FALSE(c->containsPoint(0, 0));
+    EXPECT_EQ(velLeft(v), 0);
+    EXPECT_EQ(velWidth(v), 0);
+    EXPECT_EQ(c->getInteger(Value::string("Ausente"), 7), 7);
+    EXPECT_TRUE(c->getTruth(Value::string("Ausente"), true));
+    EXPECT_EQ(c->getInteger(Value::string("Name"), 7), 0) << "present: velIntValue of the text";
+    EXPECT_FALSE(c->getTruth(Value::string("Name"), true)) << "present: the truth test of the text";
+}
+
+TEST_F(ControlTest, HiddenAndDisabledControlsNeitherActivateNorHelp)
+{
+    Value hidden = control("(\"Class\" \"X\") (\"Hidden\" true) (\"Help\" \"Ajuda\")");
+    Value disabled = control("(\"Class\" \"X\") (\"Disabled\" 1) (\"Help\" \"Ajuda\")");
+    Value zero = control("(\"Class\" \"X\") (\"Disabled\" 0) (\"Help\" \"Ajuda\")");
+    EXPECT_FALSE(asControl(hidden)->isVisible());
+    EXPECT_FALSE(asControl(hidden)->isEnabled()) << "a hidden control is not enabled";
+    EXPECT_TRUE(asControl(disabled)->isVisible());
+    EXPECT_FALSE(asControl(disabled)->canActivate());
+    EXPECT_TRUE(asControl(hidden)->help().isNil());
+    EXPECT_TRUE(asControl(disabled)->help().isNil());
+    EXPECT_EQ(textOf(asControl(zero)->help()), "Ajuda");
+}
+
+TEST_F(ControlTest, TheHotSpotGivesContainmentAndMeasures)
+{
+    Value v = control("(\"Class\" \"X\") (\"Hot Spot\" (rect 10 20 30 40))");
+    auto* c = asControl(v);
+    EXPECT_EQ(velLeft(v), 10);
+    EXPECT_EQ(velTop(v), 20);
+    EXPECT_EQ(velWidth(v), 30);
+    EXPECT_EQ(velHeight(v), 40);
+    EXPECT_TRUE(c->containsPoint(10, 20));
+    EXPECT_TRUE(c->containsPoint(39, 59));
+    EXPECT_FALSE(c->containsPoint(40, 30));
+    EXPECT_FALSE(c->containsPoint(9, 30));
+
+    // By resource name, found through the globals.
+    environment::putGlobal("Area", read("(rect 100 100 5 5)"));
+    Value named = control("(\"Class\" \"X\") (\"Hot Spot\" \"Area\")");
+    EXPECT_TRUE(asControl(named)->containsPoint(102, 104));
+    EXPECT_EQ(velWidth(named), 5);
+    // A name that loads nothing, or a value that is no region, is no hot spot.
+    Value broken = control("(\"Class\" \"X\") (\"Hot Spot\" \"Nenhuma\")");
+    EXPECT_FALSE(asControl(broken)->containsPoint(0, 0));
+    Value number = control("(\"Class\" \"X\") (\"Hot Spot\" 12)");
+    EXPECT_EQ(velHeight(number), 0);
+}
+
+TEST_F(ControlTest, TheCursorIsLoadedByName)
+{
+    environment::putGlobal("Mao", Cursor::make(CursorKind::Hand));
+    Value v = control("(\"Class\" \"X\") (\"Cursor\" \"Mao\")");
+    EXPECT_EQ(cursorKindOf(asControl(v)->cursor()), CursorKind::Hand);
+    EXPECT_EQ(cursorKindOf(asControl(v)->cursorAt(3, 4)), CursorKind::Hand);
+    Value missing = control("(\"Class\" \"X\") (\"Cursor\" \"Nada\")");
+    EXPECT_TRUE(asControl(missing)->cursor().isNil());
+}
+
+TEST_F(ControlTest, ActionsAnswerAsTheBaseSays)
+{
+    Value v = control("(\"Class\" \"X\")");
+    EXPECT_TRUE(velPerform(v, Value::string("Activate"), Value()).isNil());
+    EXPECT_TRUE(asControl(v)->isActive());
+    EXPECT_EQ(asControl(v)->property("Active"), Value::boolean(1)) << "stored as a boolean";
+    velPerform(v, Value::string("Deactivate"), Value());
+    EXPECT_EQ(asControl(v)->property("Active"), Value::boolean(0));
+
+    Value key = velPerform(v, Value::string("Key"), read("(list 13 0)"));
+    EXPECT_EQ(key, Value::boolean(0));
+    EXPECT_TRUE(velPerform(v, Value::string("Key"), read("(list 13)")).isNil()) << "one integer short";
+    EXPECT_TRUE(velPerform(v, Value::string("Key"), read("(list \"a\" 0)")).isNil());
+    EXPECT_TRUE(velPerform(v, Value::string("Desconhecida"), Value()).isNil());
+    EXPECT_TRUE(velPerform(v, Value::integer(3), Value()).isNil());
+
+    EXPECT_TRUE(velPerform(Table::make(), Value::string("Draw"), Value()).isNil());
+    EXPECT_EQ(errors(), std::vector<std::string>{"Bad type for argument 1 of velPerform(frmOrCtrl,action,data)."});
+}
+
+TEST_F(ControlTest, TheCollectionBuiltinsWorkOnThePropertyTable)
+{
+    Value v = control("(\"Class\" \"X\") (\"Name\" \"OK\")");
+    EXPECT_EQ(textOf(velGet(v, Value::string("Name"))), "OK");
+    velPut(v, Value::string("Target Form"), Value::string("segunda.frm"));
+    EXPECT_TRUE(velContainsKey(v, Value::string("Target Form")));
+    EXPECT_EQ(textOf(asControl(v)->property("Target Form")), "segunda.frm");
+    velRemoveKey(v, Value::string("Name"));
+    EXPECT_FALSE(asControl(v)->hasProperty(Value::string("Name")));
+
+    // A control made with no data takes a table on its first put.
+    velControlObject bare{Value()};
+    bare.setInteger(Value::string("N"), 4);
+    EXPECT_EQ(bare.getInteger(Value::string("N"), 0), 4);
+}
+
+TEST_F(ControlTest, PrintedAndEncodedFormsComeBackAsControls)
+{
+    Value v = control("(\"Class\" \"X\") (\"Hot Spot\" (rect 1 2 3 4)) (\"Name\" \"OK\")");
+    std::string printed = quotedForm(v);
+    EXPECT_EQ(printed.rfind("(control ", 0), 0u) << printed;
+    Value again = read(printed);
+    ASSERT_NE(asControl(again), nullptr);
+    EXPECT_EQ(textOf(asControl(again)->property("Name")), "OK");
+    EXPECT_EQ(velWidth(again), 3);
+
+    bool ok = false;
+    std::vector<uint8_t> bytes = encodeToBytes(v, &ok);
+    ASSERT_TRUE(ok);
+    Value decoded = decodeFromBytes(bytes.data(), bytes.size());
+    ASSERT_NE(asControl(decoded), nullptr);
+    EXPECT_EQ(velHeight(decoded), 4);
+    EXPECT_EQ(quotedForm(decoded), printed);
+}
+
+} // namespace
+} // namespace vel

@@ -1,0 +1,206 @@
+// The mouse and keyboard protocol between a form and its controls: which control a press reaches,
+// the tracking loop that decides whether it was a click, the capture flag, rollover and keys.
+#include <gtest/gtest.h>
+
+#include "form_test_support.h"
+#include "value/builtins.h"
+#include "value/list.h"
+#include "value/string.h"
+
+namespace vel {
+namespace {
+
+using testing_support::FormTest;
+using testing_support::keyEvent;
+using testing_support::pointerEvent;
+
+// A control that writes down what the form and the tracking loop ask of it.
+class LoggingControl final : public velControlObject {
+public:
+    LoggingControl(const Value& data, std::string* log) : velControlObject(data), log_(log) {}
+    Value createInstance(const Value& data) const override
+    {
+        return Value::adopt(Tag::Control, new LoggingControl(data, log_));
+    }
+    Value className() const override { return Value::string("Registo"); }
+    void draw() override { note("draw"); }
+    void drawPressed() override { note("pressed"); }
+    void trackBegin() override { note("begin"); }
+    void trackChanged() override { note("changed"); }
+    void trackEnd() override { note("end"); }
+    bool key(int32_t code, int32_t) override
+    {
+        note("key");
+        return code == 13;
+    }
+    Value mouseEnter(int32_t x, int32_t y) override
+    {
+        note("enter");
+        return Value::integer(x * 1000 + y);
+    }
+    void mouseLeave(const Value& state, int32_t, int32_t) override { note("leave " + std::to_string(state.asInt())); }
+
+private:
+    void note(const std::string& what)
+    {
+        *log_ += name() + ":" + what + " ";
+    }
+    std::string name() const { return std::string(textOf(property("Name"))); }
+    std::string* log_;
+};
+
+// A form that counts its clicks instead of going anywhere.
+class ClickCountingForm final : public velFormObject {
+public:
+    using velFormObject::velFormObject;
+    Value createInstance(const Value& data) const override { return Value::adopt(Tag::Form, new ClickCountingForm(data)); }
+    Value className() const override { return Value::string("Contador"); }
+    void controlClicked(const Value& control) override
+    {
+        clicked.emplace_back(textOf(asControl(control)->property("Name")));
+    }
+    std::vector<std::string> clicked;
+};
+
+class FormClickTest : public FormTest {
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        registerClass(Value::adopt(Tag::Control, new LoggingControl(Value(), &log)));
+        registerClass(Value::adopt(Tag::Form, new ClickCountingForm(Value())));
+        // Two overlapping buttons on a form whose origin is (100, 50).
+        formValue = read("(form (\"Class\" \"Contador\") (\"Origin X\" 100) (\"Origin Y\" 50) (\"Control List\" (list "
+                         "(control (\"Class\" \"Registo\") (\"Name\" \"A\") (\"Hot Spot\" (rect 0 0 100 50))) "
+                         "(control (\"Class\" \"Registo\") (\"Name\" \"B\") (\"Hot Spot\" (rect 50 25 100 50))))))");
+        host.setCurrentForm(formValue);
+        form()->open(Value());
+        log.clear();
+    }
+    ClickCountingForm* form() { return dynamic_cast<ClickCountingForm*>(formValue.object()); }
+    Value control(const char* name) { return form()->findControl(Value::string(name)); }
+    // A press at (x, y) on the surface with the moves and the release fed to the tracking loop.
+    void press(int x, int y, std::initializer_list<std::pair<int, int>> moves, std::pair<int, int> release)
+    {
+        for (auto [mx, my] : moves)
+            host.feed(pointerEvent(event_kind::MouseDrag, mx, my));
+        host.feed(pointerEvent(event_kind::MouseUp, release.first, release.second));
+        form()->onMouseDown(pointerEvent(event_kind::MouseDown, x, y));
+        EXPECT_TRUE(host.fedAll());
+    }
+
+    std::string log;
+    Value formValue;
+};
+
+TEST_F(FormClickTest, APressReleasedInsideIsAClick)
+{
+    press(110, 60, {}, {112, 62});
+    EXPECT_EQ(form()->clicked, std::vector<std::string>{"A"});
+    EXPECT_EQ(log, "A:begin A:pressed A:draw A:end ");
+    EXPECT_EQ(form()->activeControl(), control("A")) << "the press activated it";
+}
+
+TEST_F(FormClickTest, LeavingAndComingBackBeforeTheReleaseStillClicks)
+{
+    press(110, 60, {{90, 60}, {80, 40}, {105, 55}}, {105, 55});
+    EXPECT_EQ(form()->clicked, std::vector<std::string>{"A"});
+    EXPECT_EQ(log, "A:begin A:pressed A:draw A:changed A:pressed A:changed A:draw A:end ");
+    ASSERT_GE(host.cursors.size(), 2u);
+    EXPECT_TRUE(host.cursors[0].isNil()) << "the arrow while outside";
+}
+
+TEST_F(FormClickTest, ReleasedOutsideIsNoClick)
+{
+    press(110, 60, {{300, 300}}, {300, 300});
+    EXPECT_TRUE(form()->clicked.empty());
+    EXPECT_EQ(log, "A:begin A:pressed A:draw A:changed A:end ");
+    // The release alone decides nothing: a move outside and a release back inside still clicks.
+    press(110, 60, {{300, 300}}, {110, 60});
+    EXPECT_TRUE(form()->clicked.empty()) << "the last drag's place counts, not the release's";
+}
+
+TEST_F(FormClickTest, TheEarlierOfTwoOverlappingControlsTakesThePress)
+{
+    press(170, 90, {}, {170, 90}); // inside both A (100..199, 50..99) and B (150..249, 75..124)
+    EXPECT_EQ(form()->clicked, std::vector<std::string>{"A"});
+    press(230, 110, {}, {230, 110}); // B alone
+    EXPECT_EQ(form()->clicked, (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(form()->activeControl(), control("B"));
+    EXPECT_FALSE(asControl(control("A"))->isActive());
+
+    // A disabled control lets the press through to the one beneath.
+    form()->enableControl(control("A"), 0);
+    press(170, 90, {}, {170, 90});
+    EXPECT_EQ(form()->clicked.back(), "B");
+    // Nothing there: nothing tracked.
+    log.clear();
+    form()->onMouseDown(pointerEvent(event_kind::MouseDown, 5, 5));
+    EXPECT_EQ(log, "");
+}
+
+TEST_F(FormClickTest, TheCaptureFlagSendsPressesToTheActiveControl)
+{
+    form()->setActiveControl(control("B"), 1);
+    asControl(control("B"))->captureMouse(1);
+    // Over A and outside B's hot spot: B tracks it, and a press starts inside whatever its place.
+    press(110, 60, {}, {110, 60});
+    EXPECT_EQ(form()->clicked, std::vector<std::string>{"B"});
+    EXPECT_EQ(log.rfind("B:begin", 0), 0u) << log;
+    asControl(control("B"))->captureMouse(0);
+    press(110, 60, {}, {110, 60});
+    EXPECT_EQ(form()->clicked, (std::vector<std::string>{"B", "A"}));
+}
+
+TEST_F(FormClickTest, APressEndedByTheProgramClosingIsNoClick)
+{
+    EventRecord close;
+    close.kind = event_kind::CloseRequest;
+    host.feed(close);
+    form()->onMouseDown(pointerEvent(event_kind::MouseDown, 110, 60));
+    EXPECT_TRUE(form()->clicked.empty());
+    EventRecord left = host.events()->next(event_kind::All, 0);
+    EXPECT_EQ(left.kind, event_kind::CloseRequest) << "the close request is left for the main loop";
+}
+
+TEST_F(FormClickTest, RolloverEntersAndLeavesWithTheStateTheControlGave)
+{
+    environment::putGlobal("Mao", Cursor::make(CursorKind::Hand));
+    asControl(control("A"))->setProperty(Value::string("Cursor"), Value::string("Mao"));
+    form()->onMouseOver(pointerEvent(event_kind::MouseOver, 110, 60));
+    EXPECT_EQ(form()->controlUnderPointer(), control("A"));
+    EXPECT_EQ(log, "A:enter ");
+    ASSERT_EQ(host.cursors.size(), 1u);
+    EXPECT_EQ(cursorKindOf(host.cursors[0]), CursorKind::Hand);
+    form()->onMouseOver(pointerEvent(event_kind::MouseOver, 120, 70));
+    EXPECT_EQ(log, "A:enter ") << "still over the same control";
+    form()->onMouseOver(pointerEvent(event_kind::MouseOver, 230, 110));
+    EXPECT_EQ(log, "A:enter A:leave 10010 B:enter ") << "A gets back what it gave on entering at (10, 10)";
+    form()->onMouseOver(pointerEvent(event_kind::MouseOver, 600, 400));
+    EXPECT_TRUE(form()->controlUnderPointer().isNil());
+    EXPECT_TRUE(host.cursors.back().isNil()) << "the default cursor again";
+}
+
+TEST_F(FormClickTest, AKeyTheActiveControlTakesIsAClick)
+{
+    form()->onKeyDown(keyEvent(13));
+    EXPECT_TRUE(form()->clicked.empty()) << "no active control";
+    form()->setActiveControl(control("B"), 1);
+    form()->onKeyDown(keyEvent('x'));
+    EXPECT_TRUE(form()->clicked.empty());
+    form()->onKeyDown(keyEvent(13));
+    EXPECT_EQ(form()->clicked, std::vector<std::string>{"B"});
+    EXPECT_EQ(velPerform(control("B"), Value::string("Key"), read("(list 13 0)")), Value::boolean(1));
+}
+
+TEST_F(FormClickTest, TheTrackActionRunsTheLoop)
+{
+    host.feed(pointerEvent(event_kind::MouseUp, 110, 60));
+    EXPECT_EQ(velPerform(control("A"), Value::string("Track"), read("(list 10 10 0 1)")), Value::boolean(1));
+    host.feed(pointerEvent(event_kind::MouseDrag, 0, 0));
+    host.feed(pointerEvent(event_kind::MouseUp, 0, 0));
+    EXPECT_EQ(velPerform(control("A"), Value::string("Track"), read("(list 10 10 0 1)")), Value::boolean(0));
+}
+
+} // namespace
+} // namespace vel

@@ -1,0 +1,258 @@
+// Forms: their operations' slot order, property look-up through the resource table, open (origin,
+// size, background, controls, Auto Activate), close with and without Retain Resources, and the
+// control operations a form offers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "form_test_support.h"
+#include "value/builtins.h"
+#include "value/list.h"
+#include "value/printer.h"
+#include "value/table.h"
+
+namespace vel {
+namespace {
+
+using testing_support::FormTest;
+
+template <typename Member>
+std::ptrdiff_t slotOf(Member member)
+{
+    std::ptrdiff_t words[2];
+    std::memcpy(words, &member, sizeof words);
+    EXPECT_EQ(words[0] & 1, 1) << "not a virtual operation";
+    return words[0] - 1;
+}
+
+TEST(FormSlots, FormAndDialogOperationsFollowTheSlotOrder)
+{
+    using F = velFormObject;
+    using D = velDialogObject;
+    std::vector<std::ptrdiff_t> slots = {
+        slotOf(&F::className),         slotOf(&F::createInstance),   slotOf(&F::hasProperty),
+        slotOf(&F::getProperty),       slotOf(&F::setProperty),      slotOf(&F::removeProperty),
+        slotOf(&F::perform),           slotOf(&F::name),             slotOf(&F::loadResources),
+        slotOf(&F::unloadResources),   slotOf(&F::setResource),      slotOf(&F::originX),
+        slotOf(&F::originY),           slotOf(&F::width),            slotOf(&F::height),
+        slotOf(&F::draw),              slotOf(&F::buildControls),    slotOf(&F::drawControls),
+        slotOf(&F::controlList),       slotOf(&F::setControlList),   slotOf(&F::findControl),
+        slotOf(&F::controlAt),         slotOf(&F::setActiveControl), slotOf(&F::activeControl),
+        slotOf(&F::enableControl),     slotOf(&F::showControl),      slotOf(&F::trackControl),
+        slotOf(&F::controlClicked),    slotOf(&F::controlMouseEnter), slotOf(&F::controlMouseLeave),
+        slotOf(&F::open),              slotOf(&F::afterOpen),        slotOf(&F::reopen),
+        slotOf(&F::close),             slotOf(&F::historyState),     slotOf(&F::mouseDown),
+        slotOf(&F::mouseOver),         slotOf(&F::mouseDrag),        slotOf(&F::mouseUp),
+        slotOf(&F::keyDown),           slotOf(&F::keyUp),            slotOf(&F::activated),
+        slotOf(&F::deactivated),       slotOf(&F::dataEvent),        slotOf(&F::timer),
+        slotOf(&F::reservedEvent),     slotOf(&F::otherEvent),       slotOf(&F::toFormCoordinates),
+        slotOf(&F::toSurfaceCoordinates), slotOf(&F::setCaptureFlag)};
+    ASSERT_EQ(slots.size(), 50u); // slots 3 to 52
+    for (std::size_t i = 1; i < slots.size(); ++i)
+        EXPECT_EQ(slots[i] - slots[i - 1], static_cast<std::ptrdiff_t>(sizeof(void*))) << "slot " << i + 3;
+    // The dialog's own come after all of the form's, in their order.
+    EXPECT_GT(slotOf(&D::result), slots.back());
+    EXPECT_EQ(slotOf(&D::end) - slotOf(&D::result), static_cast<std::ptrdiff_t>(sizeof(void*)));
+    EXPECT_EQ(slotOf(&D::drag) - slotOf(&D::end), static_cast<std::ptrdiff_t>(sizeof(void*)));
+    // The dialog's overrides keep the form's places.
+    EXPECT_EQ(slotOf(&D::mouseDown), slotOf(&F::mouseDown));
+    EXPECT_EQ(slotOf(&D::open), slotOf(&F::open));
+}
+
+class FormOpenTest : public FormTest {
+protected:
+    // A form made current and opened, as go to form does.
+    Value openForm(const std::string& text)
+    {
+        Value form = read(text);
+        host.setCurrentForm(form);
+        if (auto* f = asForm(form))
+            f->open(Value());
+        return form;
+    }
+};
+
+TEST_F(FormOpenTest, PropertiesComeFromTheDataThenTheLoadedResourceTable)
+{
+    environment::putGlobal("recursos", read("(table (\"Fundo\" \"fundo.bmp\") (\"Name\" \"escondido\"))"));
+    Value v = read("(form (\"Name\" \"Principal\") (\"Resource Table\" \"recursos\"))");
+    auto* f = asForm(v);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(textOf(f->name()), "Principal");
+    EXPECT_EQ(textOf(f->className()), "velFormObject");
+    EXPECT_FALSE(f->hasProperty(Value::string("Fundo"))) << "not loaded yet";
+    f->loadResources();
+    EXPECT_TRUE(f->hasProperty(Value::string("Fundo")));
+    EXPECT_EQ(textOf(velGet(v, Value::string("Fundo"))), "fundo.bmp");
+    EXPECT_EQ(textOf(f->property("Name")), "Principal") << "the data wins";
+    EXPECT_NE(asTable(asTable(f->properties())->get("LoadedResourceTable")), nullptr);
+    f->setResource(Value::string("Extra"), Value::integer(3));
+    EXPECT_EQ(f->property("Extra"), Value::integer(3));
+    f->unloadResources();
+    EXPECT_FALSE(f->hasProperty(Value::string("Fundo")));
+    EXPECT_FALSE(asTable(f->properties())->contains(Value::string("LoadedResourceTable")));
+
+    // A resource table that does not load leaves no LoadedResourceTable behind.
+    Value broken = read("(form (\"Resource Table\" \"nenhuma\") (\"LoadedResourceTable\" 1))");
+    asForm(broken)->loadResources();
+    EXPECT_FALSE(asForm(broken)->hasProperty(Value::string("LoadedResourceTable")));
+}
+
+TEST_F(FormOpenTest, AFormWithoutBackgroundTakesTheMediaSizeAndItsOrigin)
+{
+    environment::set("MediaWidth", Value::integer(800));
+    Value v = openForm("(form (\"Origin X\" 12) (\"Origin Y\" \"7\"))");
+    auto* f = asForm(v);
+    EXPECT_EQ(f->originX(), 12);
+    EXPECT_EQ(f->originY(), 7);
+    EXPECT_EQ(velLeft(v), 12);
+    EXPECT_EQ(f->width(), 800);
+    EXPECT_EQ(f->height(), 480);
+    FormPoint p = f->toFormCoordinates({20, 20});
+    EXPECT_EQ(p.x, 8);
+    EXPECT_EQ(p.y, 13);
+    FormPoint back = f->toSurfaceCoordinates(p);
+    EXPECT_EQ(back.x, 20);
+    EXPECT_EQ(back.y, 20);
+}
+
+TEST_F(FormOpenTest, TheBackgroundBecomesTheScreenAndSetsTheSize)
+{
+    environment::putGlobal("Azul", solidImage(200, 100, 0x0000FF));
+    Value v = openForm("(form (\"Background Image\" \"Azul\"))");
+    EXPECT_EQ(asForm(v)->width(), 200);
+    EXPECT_EQ(asForm(v)->height(), 100);
+    EXPECT_EQ(pixel(199, 99), 0x0000FFu);
+    EXPECT_EQ(shownPixel(0, 0), 0x0000FFu) << "shown at once";
+    EXPECT_EQ(pixel(200, 100), 0u) << "the rest of the screen is the background colour";
+}
+
+TEST_F(FormOpenTest, ADialogFormIsDrawnOverTheScreenAtItsOrigin)
+{
+    host.drawing().offscreen().fill({0, 0, 640, 480}, 0xFF00FF00);
+    environment::putGlobal("Vermelho", solidImage(50, 40, 0xFF0000));
+    openForm("(form (\"Background Image\" \"Vermelho\") (\"Dialog\" true) (\"Origin X\" 100) (\"Origin Y\" 60))");
+    EXPECT_EQ(pixel(100, 60), 0xFF0000u);
+    EXPECT_EQ(pixel(149, 99), 0xFF0000u);
+    EXPECT_EQ(pixel(99, 60), 0x00FF00u) << "the screen around it stays";
+    EXPECT_EQ(pixel(150, 60), 0x00FF00u);
+}
+
+TEST_F(FormOpenTest, AutoActivateTakesTheLastBooleanTrueOfTheControlsThatCanActivate)
+{
+    Value v = openForm("(form (\"Resource Table\" (table)) (\"Control List\" (list "
+                       "(control (\"Class\" \"A\") (\"Name\" \"um\") (\"Auto Activate\" true)) "
+                       "(control (\"Class\" \"A\") (\"Name\" \"dois\") (\"Auto Activate\" true)) "
+                       "(control (\"Class\" \"A\") (\"Name\" \"tres\") (\"Auto Activate\" 1)) "
+                       "(control (\"Class\" \"A\") (\"Name\" \"quatro\") (\"Auto Activate\" true) (\"Disabled\" true)))))");
+    auto* f = asForm(v);
+    ASSERT_EQ(asList(f->controlList())->count(), 4);
+    Value active = f->activeControl();
+    ASSERT_NE(asControl(active), nullptr);
+    EXPECT_EQ(textOf(asControl(active)->property("Name")), "dois");
+    EXPECT_TRUE(asControl(active)->isActive()) << "the form's activation activates it";
+    EXPECT_FALSE(asControl(f->findControl(Value::string("um")))->isActive());
+    EXPECT_TRUE(f->findControl(Value::string("cinco")).isNil());
+}
+
+TEST_F(FormOpenTest, ControlsComeFromNamesAndAnythingElseIsSkippedWithAMessage)
+{
+    Value v = openForm("(form (\"Name\" \"Lista\") (\"Resource Table\" (table (\"OK\" (control (\"Class\" \"A\") "
+                       "(\"Name\" \"OK\"))))) (\"Control List\" (list \"OK\" 42 \"Ausente\" "
+                       "(control (\"Class\" \"A\") (\"Name\" \"Fim\")))))");
+    auto* f = asForm(v);
+    ASSERT_NE(asList(f->controlList()), nullptr);
+    EXPECT_EQ(asList(f->controlList())->count(), 2);
+    EXPECT_FALSE(f->findControl(Value::string("OK")).isNil());
+    EXPECT_FALSE(f->findControl(Value::string("Fim")).isNil());
+    std::vector<std::string> said = errors();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said[0], "Not a control in the Control List of form Lista: 42");
+    EXPECT_EQ(said[1], "Not a control in the Control List of form Lista: Ausente");
+
+    Value odd = openForm("(form (\"Name\" \"Estranha\") (\"Control List\" 5))");
+    EXPECT_EQ(asList(asForm(odd)->controlList())->count(), 0);
+    EXPECT_EQ(errors().size(), 1u);
+}
+
+TEST_F(FormOpenTest, RetainResourcesKeepsTheTableAndTheControlsAcrossClose)
+{
+    const char* text = "(form (\"Resource Table\" (table (\"Control List\" (list (control (\"Class\" \"A\") "
+                       "(\"Auto Activate\" true)))))) %s)";
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, text, "(\"Retain Resources\" true)");
+    Value kept = openForm(buffer);
+    auto* f = asForm(kept);
+    Value controls = f->controlList();
+    Value active = f->activeControl();
+    f->close();
+    EXPECT_FALSE(asControl(active)->isActive()) << "closing deactivates";
+    EXPECT_TRUE(f->activeControl().isNil());
+    EXPECT_NE(f->loadedResourceTable(), Value());
+    EXPECT_EQ(f->controlList(), controls);
+    f->open(Value());
+    EXPECT_EQ(f->controlList(), controls) << "reopened with the same controls";
+
+    std::snprintf(buffer, sizeof buffer, text, "");
+    Value dropped = openForm(buffer);
+    asForm(dropped)->close();
+    EXPECT_TRUE(asForm(dropped)->loadedResourceTable().isNil());
+    EXPECT_TRUE(asForm(dropped)->controlList().isNil());
+    EXPECT_FALSE(asTable(asForm(dropped)->properties())->contains(Value::string("LoadedResourceTable")));
+}
+
+TEST_F(FormOpenTest, EnablingShowingAndActivatingControls)
+{
+    Value v = openForm("(form (\"Control List\" (list (control (\"Class\" \"A\") (\"Name\" \"a\")) "
+                       "(control (\"Class\" \"A\") (\"Name\" \"b\")))))");
+    auto* f = asForm(v);
+    Value a = f->findControl(Value::string("a"));
+    Value b = f->findControl(Value::string("b"));
+    f->setActiveControl(a, 1);
+    EXPECT_TRUE(asControl(a)->isActive());
+    f->setActiveControl(b, 1);
+    EXPECT_FALSE(asControl(a)->isActive());
+    EXPECT_TRUE(asControl(b)->isActive());
+    f->setActiveControl(a, 0);
+    EXPECT_EQ(f->activeControl(), b) << "flag 0 on another control changes nothing";
+
+    f->enableControl(b, 0);
+    EXPECT_TRUE(f->activeControl().isNil());
+    EXPECT_FALSE(asControl(b)->isActive());
+    EXPECT_EQ(asControl(b)->property("Disabled"), Value::boolean(1));
+    f->setActiveControl(b, 1);
+    EXPECT_TRUE(f->activeControl().isNil()) << "a disabled control cannot become active";
+    f->enableControl(b, 1);
+    EXPECT_EQ(asControl(b)->property("Disabled"), Value::boolean(0));
+
+    f->setActiveControl(a, 1);
+    f->showControl(a, 0);
+    EXPECT_TRUE(f->activeControl().isNil());
+    EXPECT_EQ(asControl(a)->property("Hidden"), Value::boolean(1));
+    f->showControl(a, 1);
+    f->setActiveControl(a, 1);
+    asControl(a)->giveUpActivation();
+    EXPECT_TRUE(f->activeControl().isNil());
+
+    f->setActiveControl(b, 1);
+    asControl(b)->captureMouse(1);
+    EXPECT_EQ(f->captureFlag(), 1);
+    asControl(a)->captureMouse(0);
+    EXPECT_EQ(f->captureFlag(), 1) << "only the active control sets the capture flag";
+    EXPECT_EQ(f->setCaptureFlag(0), 1);
+}
+
+TEST_F(FormOpenTest, PrintedAndNamedLikeTheData)
+{
+    Value v = read("(form (\"Class\" \"velFormObject\") (\"Width\" 3))");
+    EXPECT_EQ(quotedForm(v).rfind("(form ", 0), 0u);
+    EXPECT_EQ(textOf(asForm(v)->name()), "velFormObject") << "named by its class without a Name";
+    EXPECT_EQ(asForm(v)->targetName(), "velFormObject");
+    Value dialog = read("(form (\"Class\" \"velDialogObject\"))");
+    ASSERT_NE(asDialog(dialog), nullptr);
+    EXPECT_EQ(textOf(asDialog(dialog)->className()), "velDialogObject");
+    EXPECT_TRUE(velPerform(v, Value::string("Draw"), Value()).isNil());
+}
+
+} // namespace
+} // namespace vel

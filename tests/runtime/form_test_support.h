@@ -1,0 +1,168 @@
+// Test support for forms, dialogs and controls: an application stand-in with a drawing surface, an
+// event queue fed one event at a time while the code under test waits for input, and the look-ups
+// through the current form; forms and controls written in the text notation.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "config_test_support.h"
+#include "platform/clock.h"
+#include "runtime/control.h"
+#include "runtime/cursor.h"
+#include "runtime/dialog.h"
+#include "runtime/event_queue.h"
+#include "runtime/form.h"
+#include "runtime/image_context.h"
+#include "runtime/surface.h"
+#include "value/makers.h"
+#include "value/reader.h"
+#include "value/string.h"
+
+namespace vel::testing_support {
+
+// What the application does for forms, kept small: events go to the current form as the
+// application forwards them; a close request closes it and ends the program.
+class TestFormHost final : public FormHost, public ResourceScope {
+public:
+    TestFormHost() : surface_(640, 480, nullptr)
+    {
+        // Each event waiting in the feed arrives only once the code under test asks for input, so
+        // that a dialog's discard of earlier mouse events leaves them alone.
+        queue_.setIdleWork([this] {
+            if (!feed_.empty()) {
+                queue_.post(feed_.front());
+                feed_.pop_front();
+            }
+        });
+    }
+
+    Value currentForm() const override { return current_; }
+    void setCurrentForm(const Value& form) override { current_ = form; }
+    DrawingSurface* surface() override { return &surface_; }
+    EventQueue* events() override { return &queue_; }
+    int handleEvent(const EventRecord& e) override
+    {
+        handled.push_back(e.kind);
+        auto* form = asForm(current_);
+        if (!form)
+            return 1;
+        Value keep = current_;
+        switch (e.kind) {
+        case event_kind::CloseRequest: form->onClose(); return 0;
+        case event_kind::MouseOver: form->onMouseOver(e); break;
+        case event_kind::MouseDown: form->onMouseDown(e); break;
+        case event_kind::MouseDrag: form->onMouseDrag(e); break;
+        case event_kind::MouseUp: form->onMouseUp(e); break;
+        case event_kind::KeyDown: form->onKeyDown(e); break;
+        default: break;
+        }
+        return 1;
+    }
+    void quit() override { quitting_ = true; }
+    bool quitting() const override { return quitting_; }
+    void setCursor(const Value& cursor) override { cursors.push_back(cursor); }
+
+    Value currentFormProperty(const Value& name) const override
+    {
+        auto* form = asForm(current_);
+        return form ? form->getKey(name) : Value();
+    }
+
+    void feed(const EventRecord& e) { feed_.push_back(e); }
+    bool fedAll() const { return feed_.empty(); }
+    DrawingSurface& drawing() { return surface_; }
+
+    std::vector<int32_t> handled;
+    std::vector<Value> cursors;
+
+private:
+    DrawingSurface surface_;
+    EventQueue queue_;
+    std::deque<EventRecord> feed_;
+    Value current_;
+    bool quitting_ = false;
+};
+
+inline EventRecord pointerEvent(int32_t kind, int32_t x, int32_t y)
+{
+    EventRecord e;
+    e.kind = kind;
+    e.x = x;
+    e.y = y;
+    if (kind == event_kind::MouseDown)
+        e.detail = 1;
+    return e;
+}
+
+inline EventRecord keyEvent(int32_t code)
+{
+    EventRecord e;
+    e.kind = event_kind::KeyDown;
+    e.detail = code;
+    return e;
+}
+
+// A configured test with the form classes installed, a virtual clock and the host above.
+class FormTest : public ConfiguredTest {
+protected:
+    void SetUp() override
+    {
+        ConfiguredTest::SetUp();
+        clock.advance(1000);
+        platform::installClock(&clock);
+        savedMakers = objectMakers();
+        savedPlain = installPlainObjectMakers({nullptr, nullptr});
+        installResourceMakers();
+        installFormClasses();
+        setFormHost(&host);
+        setResourceScope(&host);
+    }
+    void TearDown() override
+    {
+        host.setCurrentForm(Value());
+        setFormHost(nullptr);
+        setNavigationHistory(nullptr);
+        installPlainObjectMakers(savedPlain);
+        installObjectMakers(savedMakers);
+        platform::installClock(nullptr);
+        ConfiguredTest::TearDown();
+    }
+
+    static Value read(const std::string& text) { return parseText(text); }
+
+    uint32_t pixel(int x, int y) { return host.drawing().offscreen().pixels().row(y)[x] & 0xFFFFFF; }
+    uint32_t shownPixel(int x, int y) { return host.drawing().frame().pixels().row(y)[x] & 0xFFFFFF; }
+
+    // A "context" image of one colour (0xRRGGBB).
+    static Value solidImage(int32_t width, int32_t height, uint32_t rgb)
+    {
+        Value image = ContextImage::make(width, height);
+        const platform::PixelView& view = asContextImage(image)->context().view();
+        for (int y = 0; y < view.height; ++y)
+            for (int x = 0; x < view.width; ++x)
+                view.row(y)[x] = 0xFF000000u | rgb;
+        return image;
+    }
+
+    platform::VirtualClock clock;
+    TestFormHost host;
+    ObjectMakers savedMakers;
+    PlainObjectMakers savedPlain;
+};
+
+// Records what go to form leaves behind.
+class RecordingHistory final : public NavigationHistory {
+public:
+    void record(const Value& formName, const Value& state) override
+    {
+        names.emplace_back(textOf(formName));
+        states.push_back(state);
+    }
+    std::vector<std::string> names;
+    std::vector<Value> states;
+};
+
+} // namespace vel::testing_support
