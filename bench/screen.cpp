@@ -58,7 +58,7 @@ void HeadlessRunToFirstFrame(benchmark::State& state)
     fs::path dir = fs::temp_directory_path() / ("bench_screen_" + std::to_string(::getpid()));
     fs::create_directories(dir / "media");
     fs::create_directories(dir / "home");
-    std::ofstream(dir / "media" / "startup.frm") << "(table (\"Background Image\" \"none.bmp\"))";
+    std::ofstream(dir / "media" / "startup.frm") << "(form (\"Background Image\" \"none.bmp\"))";
     std::ofstream(dir / "run.script") << "shot " << (dir / "shot.png").string() << "\n";
     std::string binary = std::string(VEL_BENCH_BIN_DIR) + "/orva";
     for (auto _ : state) {
