@@ -9,28 +9,20 @@
 #include <string>
 
 #include "value/archive.h"
+#include "fuzz_support.h"
 #include "value/error.h"
 #include "value/stream.h"
 #include "value/string.h"
 
 namespace {
-// The latest message, kept so that a crash report can show what was being complained about.
-std::string lastMessage;
-int carryOn(const vel::Value& message)
-{
-    lastMessage = vel::textOf(message);
-    return 0;
-}
-void ignoreExit(int) {}
 // Each item read may decode up to the rest of the file; a few hundred cover every shape.
 constexpr int32_t kItemsRead = 256;
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
+    vel::fuzzing::installHandlers();
     static const std::string path = [] {
-        vel::setErrorHandler(carryOn);
-        vel::setExitHandler(ignoreExit);
         return "/tmp/fuzz_archive_" + std::to_string(::getpid()) + ".vel";
     }();
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {

@@ -7,28 +7,13 @@
 #include <vector>
 
 #include "value/encoding.h"
+#include "fuzz_support.h"
 #include "value/error.h"
 #include "value/string.h"
 
-namespace {
-// The latest message, kept so that a crash report can show what was being complained about.
-std::string lastMessage;
-int carryOn(const vel::Value& message)
-{
-    lastMessage = vel::textOf(message);
-    return 0;
-}
-void ignoreExit(int) {}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    static bool installed = [] {
-        vel::setErrorHandler(carryOn);
-        vel::setExitHandler(ignoreExit);
-        return true;
-    }();
-    (void)installed;
+    vel::fuzzing::installHandlers();
     vel::Value v = vel::decodeFromBytes(data, size);
     if (!v.isNil()) {
         bool ok = false;

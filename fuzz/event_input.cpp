@@ -11,12 +11,11 @@
 #include "runtime/event_queue.h"
 #include "runtime/framework_timer.h"
 #include "runtime/input_translator.h"
+#include "fuzz_support.h"
 #include "value/error.h"
 
 namespace {
 
-int carryOn(const vel::Value&) { return 0; }
-void noExit(int) { std::abort(); }
 
 class Source final : public vel::platform::MessageSource {
 public:
@@ -41,12 +40,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    static bool ready = [] {
-        vel::setErrorHandler(carryOn);
-        vel::setExitHandler(noExit);
-        return true;
-    }();
-    (void)ready;
+    vel::fuzzing::installHandlers(vel::fuzzing::OnExit::Abort);
     using vel::platform::MessageKind;
     vel::platform::VirtualClock clock;
     vel::platform::installClock(&clock);

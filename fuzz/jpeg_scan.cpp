@@ -7,27 +7,13 @@
 #include "runtime/image.h"
 #include "runtime/image_pic.h"
 #include "value/buffer.h"
+#include "fuzz_support.h"
 #include "value/error.h"
 #include "value/string.h"
 
-namespace {
-std::string lastMessage;
-int carryOn(const vel::Value& message)
-{
-    lastMessage = vel::textOf(message);
-    return 0;
-}
-void ignoreExit(int) {}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    static bool installed = [] {
-        vel::setErrorHandler(carryOn);
-        vel::setExitHandler(ignoreExit);
-        return true;
-    }();
-    (void)installed;
+    vel::fuzzing::installHandlers();
     int32_t width = 0, height = 0;
     const bool found = vel::scanJpegHeader(data, size, width, height);
     vel::Value image = vel::imageFromBuffer(vel::Buffer::over(data, static_cast<int32_t>(size), true), "jpg");

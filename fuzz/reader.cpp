@@ -5,23 +5,14 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz_support.h"
 #include "value/error.h"
 #include "value/printer.h"
 #include "value/reader.h"
 
-namespace {
-int carryOn(const vel::Value&) { return 0; }
-void noExit(int) {}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    static bool ready = [] {
-        vel::setErrorHandler(carryOn);
-        vel::setExitHandler(noExit);
-        return true;
-    }();
-    (void)ready;
+    vel::fuzzing::installHandlers();
     std::string_view text(reinterpret_cast<const char*>(data), size);
     vel::Reader reader(text);
     while (reader.moreElements()) {

@@ -14,24 +14,14 @@
 #include "runtime/sound.h"
 #include "runtime/wave_file.h"
 #include "value/buffer.h"
+#include "fuzz_support.h"
 #include "value/error.h"
 #include "value/string.h"
 
-namespace {
-std::string lastMessage;
-int carryOn(const vel::Value& message)
-{
-    lastMessage = vel::textOf(message);
-    return 0;
-}
-void ignoreExit(int) {}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
+    vel::fuzzing::installHandlers();
     static bool installed = [] {
-        vel::setErrorHandler(carryOn);
-        vel::setExitHandler(ignoreExit);
         vel::platform::audioMixer().open(vel::platform::AudioMixer::Output::Manual);
         return true;
     }();
