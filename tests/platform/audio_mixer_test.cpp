@@ -173,10 +173,10 @@ TEST_F(AudioMixerTest, SourcesAddUpAndAreHeldToFullScale)
     std::vector<float> quarter(2 * 1000, 0.25f);
     ASSERT_TRUE(mixer.pushMovieSamples(quarter.data(), 1000, 2, kRate));
     int calls = 0;
-    mixer.setMusicGenerator([&](float* out, std::size_t frames) {
+    mixer.setMusicGenerator([&](float* block, std::size_t frames) {
         ++calls;
         for (std::size_t i = 0; i < frames * 2; ++i)
-            out[i] = 0.125f;
+            block[i] = 0.125f;
     });
     std::vector<float> out = render(100);
     EXPECT_EQ(calls, 1);
@@ -192,9 +192,9 @@ TEST_F(AudioMixerTest, SourcesAddUpAndAreHeldToFullScale)
 
     mixer.setWaveVolume(AudioMixer::FullVolume, AudioMixer::FullVolume);
     mixer.setMusicVolume(AudioMixer::FullVolume, AudioMixer::FullVolume);
-    mixer.setMusicGenerator([](float* out, std::size_t frames) {
+    mixer.setMusicGenerator([](float* block, std::size_t frames) {
         for (std::size_t i = 0; i < frames * 2; ++i)
-            out[i] = (i & 1) ? -2.0f : 2.0f;
+            block[i] = (i & 1) ? -2.0f : 2.0f;
     });
     out = render(100);
     EXPECT_EQ(out[0], 1.0f);

@@ -32,7 +32,11 @@ inline void put32(Bytes& b, uint32_t v)
     put16(b, v & 0xFFFF);
     put16(b, v >> 16);
 }
-inline void putTag(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+inline void putTag(Bytes& b, const char* tag)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<uint8_t>(tag[i]));
+}
 
 struct Chunk {
     std::string tag;
@@ -43,8 +47,7 @@ struct Chunk {
 // "RIFF" size "WAVE" and the chunks in order, each padded to an even size.
 inline Bytes riffWave(const std::vector<Chunk>& chunks)
 {
-    Bytes out;
-    putTag(out, "RIFF");
+    Bytes out = {'R', 'I', 'F', 'F'};
     put32(out, 0);
     putTag(out, "WAVE");
     for (const Chunk& c : chunks) {
