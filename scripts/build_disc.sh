@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the demo disc from its sources: scripts/build_disc.sh BUILD-DIRECTORY
+# Builds the demo disc from its sources: scripts/build_disc.sh BUILD-DIRECTORY [OUTPUT-DIRECTORY]
 set -euo pipefail
 build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
-out="$build/disc-demo"
+out=${2:-"$build/disc-demo"}
 mkdir -p "$out"
 "$build/bin/discgen" "$root/disc/demo/media.tbl" "$out"
 for f in "$root"/disc/demo/*.frm "$root"/disc/demo/*.tbl "$root"/disc/demo/*.lst; do

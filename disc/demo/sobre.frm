@@ -1,6 +1,6 @@
 ; A form drawn as a dialog over the first screen; its button closes it, as do Escape and a press
 ; outside it (which sounds the beep).
-(table ("Class" "velDialogObject")
+(form ("Class" "velDialogObject")
        ("Name" "Sobre")
        ("Dialog" true)
        ("Background Image" "sobre.bmp")

@@ -1,5 +1,5 @@
 ; The demo's first screen: four buttons drawn in the background picture, each a hot spot.
-(table ("Class" "DemoForm")
+(form ("Class" "DemoForm")
        ("Name" "Inicio")
        ("Background Image" "fundo.bmp")
        ("Control List"
@@ -12,4 +12,6 @@
               (control ("Class" "velControlObject") ("Name" "Musica")
                        ("Hot Spot" (rect 60 360 240 30)) ("Action" "PlayMusic") ("Media" "tema.mid"))
               (control ("Class" "velControlObject") ("Name" "Filme")
-                       ("Hot Spot" (rect 340 290 240 56)) ("Action" "PlayMovie") ("Media" "filme.mpg")))))
+                       ("Hot Spot" (rect 340 290 240 56)) ("Action" "PlayMovie") ("Media" "filme.mpg"))
+              (control ("Class" "velControlObject") ("Name" "Imprimir")
+                       ("Hot Spot" (rect 40 424 200 36)) ("Action" "Print")))))

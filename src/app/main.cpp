@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/demo_form.h"
 #include "platform/instance_lock.h"
 #include "platform/message_box.h"
 #include "platform/user_dirs.h"
@@ -67,6 +68,7 @@ int main(int argc, char** argv)
     run.fullscreen = options.fullscreen;
 
     auto* application = new vel::velApplication(vel::argumentList(options));
+    vel::registerDemoForm();
     int status = application->run(run);
     delete application;
     return status;

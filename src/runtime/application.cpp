@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/headless.h"
+#include "platform/message_box.h"
 #include "platform/sdl_window.h"
 #include "runtime/caret.h"
 #include "runtime/cursor.h"
@@ -11,6 +12,7 @@
 #include "runtime/form.h"
 #include "runtime/framework_timer.h"
 #include "runtime/input_translator.h"
+#include "runtime/movie.h"
 #include "runtime/media_notifications.h"
 #include "runtime/resources.h"
 #include "runtime/script_runner.h"
@@ -82,9 +84,11 @@ velApplication::velApplication(const Value& arguments) : arguments_(arguments)
         tables_.globals = Table::make();
     setEnvironmentDefaults();
     formScope = std::make_unique<CurrentFormScope>(*this);
+    setFileNoticeHook([](std::string_view text) { platform::showMessageBox(kProductTitle, text); });
     setResourceScope(formScope.get());
     installResourceMakers();
     installSoundMakers();
+    installMovieMaker();
     installFormClasses();
     applicationFormHost = std::make_unique<ApplicationFormHost>(*this);
     setFormHost(applicationFormHost.get());
@@ -130,6 +134,7 @@ bool velApplication::createMainWindow(const RunOptions& options, std::string& er
         return false;
     surface_ = std::make_unique<DrawingSurface>(width, height, window_.get());
     surface_->setAttributeCaching(environment::getTruth("DisableDrawingAttributeCaching", true));
+    surface_->setAfterUpdate([] { repaintMovies(); });
     transitions_ = std::make_unique<Transitions>(*surface_, [] { return environment::getTruth("Disable Transitions", false); });
     events_ = std::make_unique<EventQueue>(eventLimit());
     timer_ = std::make_unique<FrameworkTimer>();
@@ -187,6 +192,7 @@ void velApplication::present()
 {
     if (surface_)
         surface_->present();
+    repaintMovies();
 }
 
 int velApplication::run(const RunOptions& options)
@@ -221,6 +227,7 @@ int velApplication::run(const RunOptions& options)
             break;
     }
     shutDown();
+    closeAllMovies();
     stopSoundsAtExit();
     setCursor(Value());
     int status = 0;
@@ -266,11 +273,7 @@ void velApplication::start()
     rememberWaveOutVolume();
     if (fullInstall())
         environment::set("ResourcePath", Value::string(joinPath(moduleDirectory_, textOf(environment::get("MediaPath")))));
-    Value global = loadResource(Value::string(findFile("global", "vel")));
-    if (Table* t = asTable(global)) {
-        for (int32_t slot = t->firstIndex(); slot >= 0; slot = t->nextIndex(slot))
-            asTable(tables_.globals)->put(t->keyRef(slot), t->valueRef(slot));
-    }
+    loadGlobalResource();
     setCursor(previous);
 }
 

@@ -114,6 +114,9 @@ Value loadQuietly(const Value& specification)
 {
     if (specification.is(Tag::Reference))
         return specification;
+    // Only names are looked up: an image, a list or a table given as a specification is the resource.
+    if (!specification.isNil() && !specification.is(Tag::String))
+        return specification;
     NestingGuard guard;
     if (guard.tooDeep())
         return Value();

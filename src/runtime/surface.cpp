@@ -128,6 +128,8 @@ void DrawingSurface::update()
         return;
     frame_->copyFrom(*offscreen_, invalid_, invalid_.left, invalid_.top);
     invalid_ = Rect{};
+    if (afterUpdate_)
+        afterUpdate_();
     present();
 }
 

@@ -48,6 +48,8 @@ public:
     void invalidate(const platform::Rect& r);
     void invalidateAll();
     void update();
+    // Called after each update has shown new pixels (movies lie over the form and repaint then).
+    void setAfterUpdate(std::function<void()> work) { afterUpdate_ = std::move(work); }
     // Shows the frame as it stands (after a transition or a fade step).
     void present();
 
@@ -107,6 +109,7 @@ private:
     platform::Canvas* target_ = nullptr;
     int dotsPerInch_ = 96;
     Value printContext_;
+    std::function<void()> afterUpdate_;
 };
 
 } // namespace vel

@@ -1,0 +1,100 @@
+#include "app/demo_form.h"
+
+#include "runtime/dialog.h"
+#include "runtime/image.h"
+#include "runtime/image_context.h"
+#include "runtime/movie.h"
+#include "runtime/printer.h"
+#include "runtime/surface.h"
+#include "value/builtins.h"
+#include "value/list.h"
+#include "value/string.h"
+
+namespace vel {
+
+Value DemoForm::createInstance(const Value& data) const
+{
+    return Value::adopt(Tag::Form, new DemoForm(data));
+}
+
+void DemoForm::controlClicked(const Value& control)
+{
+    std::string_view action = textOf(velGet(control, Value::string("Action")));
+    Value media = velGet(control, Value::string("Media"));
+    if (action == "PlaySound" || action == "PlayMusic") {
+        sound_ = loadSound(media, true);
+        if (!sound_.isNil())
+            velPlay(sound_);
+    } else if (action == "PlayMovie") {
+        movie_ = loadMovie(media, "mpg");
+        if (auto* movie = dynamic_cast<Movie*>(movie_.object()))
+            movie->showAndPlay(160, 120, 320, 240);
+    } else if (action == "Print") {
+        printScreen();
+    } else if (action == "OpenDialog") {
+        runDialog(media, Value());
+    } else {
+        velFormObject::controlClicked(control);
+    }
+}
+
+void DemoForm::printScreen()
+{
+    FormHost* host = formHost();
+    DrawingSurface* surface = host ? host->surface() : nullptr;
+    if (!surface)
+        return;
+    // The screen as it stands, spread across the sheet's width with a margin.
+    Value screen = captureImage(surface->context(), 0, 0, surface->width(), surface->height());
+    Printer& printer = Printer::instance();
+    if (!printer.startDocument(textOf(formName())))
+        return;
+    if (printer.startPage()) {
+        const int margin = Printer::kDotsPerInch / 2;
+        const int width = printer.pageWidth() - 2 * margin;
+        const int height = width * surface->height() / surface->width();
+        surface->setOrigin(0, 0);
+        velStretchImage(surface->context(), screen, margin, margin, width, height);
+        printer.endPage();
+    }
+    printer.endDocument();
+}
+
+void DemoForm::keyDown(int32_t keyCode, int32_t flags)
+{
+    if (keyCode == 27) {
+        if (FormHost* host = formHost())
+            host->quit();
+        return;
+    }
+    velFormObject::keyDown(keyCode, flags);
+}
+
+void DemoForm::close()
+{
+    if (!movie_.isNil())
+        velStop(movie_);
+    movie_ = Value();
+    sound_ = Value();
+    velFormObject::close();
+}
+
+void DemoForm::dataEvent(const Value& first, const Value& second)
+{
+    velFormObject::dataEvent(first, second);
+    List* notice = asList(first);
+    if (!notice || notice->count() < 2 || movie_.isNil())
+        return;
+    if (notice->get(0) == movie_ && textOf(notice->get(1)) == "ended") {
+        if (auto* movie = dynamic_cast<Movie*>(movie_.object()))
+            movie->close();
+        movie_ = Value();
+    }
+}
+
+void registerDemoForm()
+{
+    registerClass(Value::adopt(Tag::Form, new DemoForm(Value())));
+}
+
+} // namespace vel

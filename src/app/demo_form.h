@@ -1,0 +1,34 @@
+// DemoForm: the demo disc's screens until the title's own exist. It is the base form with four
+// control actions, each taking the control's "Media": "PlaySound" and "PlayMusic" play it,
+// "PlayMovie" shows and plays it in the middle of the screen, "OpenDialog" runs the dialog form it
+// names, and "Print" prints the screen as it is drawn. Escape ends the program. Controls without one
+// of these actions behave as on any form.
+#pragma once
+
+#include "runtime/form.h"
+
+namespace vel {
+
+class DemoForm final : public velFormObject {
+public:
+    explicit DemoForm(const Value& properties) : velFormObject(properties) {}
+
+    Value className() const override { return Value::string("DemoForm"); }
+    Value createInstance(const Value& data) const override;
+    void controlClicked(const Value& control) override;
+    void close() override;
+    void keyDown(int32_t keyCode, int32_t flags) override;
+    // A movie that has ended is closed, so the screen under it shows again.
+    void dataEvent(const Value& first, const Value& second) override;
+
+private:
+    void printScreen();
+
+    // What plays is kept alive until it is replaced or the form closes.
+    Value sound_;
+    Value movie_;
+};
+
+void registerDemoForm();
+
+} // namespace vel
