@@ -1,21 +1,14 @@
 // Scripted runs of orva through forms written in the notation on a media root made here: clicks that
 // lead from screen to screen, presses that leave and come back or end outside, overlapping
 // controls, and a dialog form drawn over the screen it came from.
-#include <gtest/gtest.h>
-
-#include <cairo.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include "support/scripted_run.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using vel::testing_support::agreement;
+using vel::testing_support::expectedShot;
 
 // A 24-bit bitmap in two colours, split by a diagonal, so place and size show in a screenshot.
 std::string twoColourBitmap(int width, int height, uint32_t first, uint32_t second)
@@ -47,14 +40,11 @@ std::string control(const std::string& name, const std::string& rect, const std:
            ")) (\"Target Form\" \"" + target + "\"))";
 }
 
-class OrvaFormsTest : public ::testing::Test {
+class OrvaFormsTest : public vel::testing_support::ScriptedRunTest {
 protected:
     void SetUp() override
     {
-        dir_ = fs::temp_directory_path() / ("orva_forms_" + std::to_string(::getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_ / "media");
-        fs::create_directories(dir_ / "home");
+        ScriptedRunTest::SetUp();
         media("fundo.bmp", twoColourBitmap(640, 480, 0x3060A0, 0xE0C040));
         media("segunda.bmp", twoColourBitmap(640, 480, 0x208040, 0xF0F0F0));
         media("caixa.bmp", twoColourBitmap(200, 120, 0xC02020, 0x802080));
@@ -71,65 +61,7 @@ protected:
         media("caixa.frm", "(form (\"Class\" \"velDialogObject\") (\"Name\" \"Caixa\") (\"Background Image\" "
                            "\"caixa.bmp\") (\"Origin X\" 220) (\"Origin Y\" 180))");
     }
-    void TearDown() override
-    {
-        if (!HasFailure())
-            fs::remove_all(dir_);
-    }
-    void media(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(dir_ / "media" / name, std::ios::binary) << bytes;
-    }
-    int runScript(const std::string& script, std::string* said = nullptr)
-    {
-        std::ofstream(dir_ / "run.script") << script;
-        std::string command = std::string(VEL_BIN_DIR) + "/orva --media " + (dir_ / "media").string() + " --home " +
-                              (dir_ / "home").string() + " --script " + (dir_ / "run.script").string() + " 2>" +
-                              (dir_ / "stderr.txt").string();
-        int status = std::system(command.c_str());
-        if (said) {
-            std::ifstream in(dir_ / "stderr.txt");
-            said->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    fs::path dir_;
 };
-
-// The share of pixels whose channels all lie within the tolerance of the stored picture's.
-double agreement(const std::string& actual, const std::string& expected, int tolerance)
-{
-    cairo_surface_t* a = cairo_image_surface_create_from_png(actual.c_str());
-    cairo_surface_t* b = cairo_image_surface_create_from_png(expected.c_str());
-    double share = 0;
-    if (cairo_surface_status(a) == CAIRO_STATUS_SUCCESS && cairo_surface_status(b) == CAIRO_STATUS_SUCCESS &&
-        cairo_image_surface_get_width(a) == cairo_image_surface_get_width(b) &&
-        cairo_image_surface_get_height(a) == cairo_image_surface_get_height(b)) {
-        int w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
-        long same = 0;
-        for (int y = 0; y < h; ++y) {
-            auto* ra = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(a) + y * cairo_image_surface_get_stride(a));
-            auto* rb = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(b) + y * cairo_image_surface_get_stride(b));
-            for (int x = 0; x < w; ++x) {
-                bool close = true;
-                for (int shift = 0; shift <= 16; shift += 8)
-                    close = close && std::abs(int((ra[x] >> shift) & 255) - int((rb[x] >> shift) & 255)) <= tolerance;
-                same += close;
-            }
-        }
-        share = static_cast<double>(same) / (static_cast<double>(w) * h);
-    }
-    cairo_surface_destroy(a);
-    cairo_surface_destroy(b);
-    return share;
-}
-
-std::string expected(const std::string& name)
-{
-    return std::string(VEL_SOURCE_DIR) + "/tests/e2e/expected/" + name;
-}
 
 TEST_F(OrvaFormsTest, ClicksLeadFromScreenToScreenAndBack)
 {
@@ -145,8 +77,8 @@ TEST_F(OrvaFormsTest, ClicksLeadFromScreenToScreenAndBack)
                         &said),
               0)
         << said;
-    EXPECT_GE(agreement(path("inicio.png"), expected("forms_inicio.png"), 2), 0.999);
-    EXPECT_GE(agreement(path("segunda.png"), expected("forms_segunda.png"), 2), 0.999);
+    EXPECT_GE(agreement(path("inicio.png"), expectedShot("forms_inicio.png"), 2), 0.999);
+    EXPECT_GE(agreement(path("segunda.png"), expectedShot("forms_segunda.png"), 2), 0.999);
 }
 
 TEST_F(OrvaFormsTest, APressThatLeavesAndComesBackClicksAndOneReleasedOutsideDoesNot)
@@ -172,7 +104,7 @@ TEST_F(OrvaFormsTest, ADialogFormIsDrawnOverTheScreenItCameFrom)
     std::string said;
     ASSERT_EQ(runScript("click 420 320\nexpect-form Caixa\nkey Escape\nshot " + path("caixa.png") + "\nquit\n", &said), 0)
         << said;
-    EXPECT_GE(agreement(path("caixa.png"), expected("forms_caixa.png"), 2), 0.999);
+    EXPECT_GE(agreement(path("caixa.png"), expectedShot("forms_caixa.png"), 2), 0.999);
 }
 
 } // namespace
