@@ -27,7 +27,7 @@ test: build
 asan: setup
 	cmake -S . -B $(BUILD)/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEL_SANITIZE=ON -DVEL_BENCH=OFF
 	cmake --build $(BUILD)/asan -j$(JOBS)
-	cd $(BUILD)/asan && ctest -j$(JOBS) --output-on-failure --timeout 900
+	cd $(BUILD)/asan && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest -j$(JOBS) --output-on-failure --timeout 900
 
 fuzz: setup
 	@scripts/fuzz.sh $(FUZZ_SECONDS)
