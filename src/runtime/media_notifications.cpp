@@ -1,5 +1,9 @@
 #include "runtime/media_notifications.h"
 
+#include <limits>
+
+#include <algorithm>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +18,14 @@
 #include "value/list.h"
 
 namespace vel {
+
+int32_t PlaybackState::positionOf(const Object* object) const
+{
+    if (!holds(object))
+        return -1;
+    const uint64_t elapsed = platform::clock().now() - start;
+    return static_cast<int32_t>(std::min<uint64_t>(elapsed * 22050u / 1000u, std::numeric_limits<int32_t>::max()));
+}
 
 namespace {
 

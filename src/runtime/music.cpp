@@ -63,16 +63,9 @@ std::unique_ptr<Synthesizer>& synthesizer()
     return *instance;
 }
 
-struct MusicPlayback {
-    Value music;
-    uint32_t start = 0;
-    uint32_t plannedEnd = 0;
-    bool looping = false;
-};
-
-MusicPlayback& playback()
+PlaybackState& playback()
 {
-    static MusicPlayback state;
+    static PlaybackState state;
     return state;
 }
 
@@ -97,11 +90,6 @@ std::vector<std::string> soundFontPlaces()
                               "/usr/share/soundfonts/FluidR3_GM.sf2"})
         places.emplace_back(place);
     return places;
-}
-
-bool reached(uint32_t now, uint32_t when)
-{
-    return static_cast<int32_t>(now - when) >= 0;
 }
 
 void quietLog(int, const char*, void*) {}
@@ -200,7 +188,7 @@ void Music::prepare()
 bool Music::start(bool looping, bool wait)
 {
     stopMusic();
-    if (!playback().music.isNil())
+    if (!playback().media.isNil())
         return false;
     Value bytes = sourceBytes(source_);
     Buffer* b = asBuffer(bytes);
@@ -230,16 +218,16 @@ bool Music::start(bool looping, bool wait)
             return false;
         }
     }
-    MusicPlayback& state = playback();
+    PlaybackState& state = playback();
     platform::Clock& clock = platform::clock();
     const uint32_t now = clock.now();
-    state.music = Value::share(Tag::Sound, this);
+    state.media = Value::share(Tag::Sound, this);
     state.start = now;
     state.looping = looping;
     state.plannedEnd = now + std::min<uint32_t>(summary.lengthMilliseconds, std::numeric_limits<int32_t>::max());
     if (wait && !looping) {
         clock.sleep(state.plannedEnd - now);
-        state = MusicPlayback{};
+        state = PlaybackState{};
         silence(false);
     }
     return true;
@@ -258,54 +246,50 @@ bool Music::playLooping()
 void Music::stop()
 {
     checkMusicEnd();
-    if (playback().music.object() == this)
+    if (playback().holds(this))
         stopMusic();
 }
 
 bool Music::isPlaying() const
 {
-    return playback().music.object() == this;
+    return playback().holds(this);
 }
 
 int32_t Music::position() const
 {
-    const MusicPlayback& state = playback();
-    if (state.music.object() != this)
-        return -1;
-    const uint64_t elapsed = platform::clock().now() - state.start;
-    return static_cast<int32_t>(std::min<uint64_t>(elapsed * 22050u / 1000u, std::numeric_limits<int32_t>::max()));
+    return playback().positionOf(this);
 }
 
 Value playingMusic()
 {
-    return playback().music;
+    return playback().media;
 }
 
 void stopMusic()
 {
-    MusicPlayback& state = playback();
-    if (state.music.isNil())
+    PlaybackState& state = playback();
+    if (state.media.isNil())
         return;
     silence(true);
-    Value music = state.music;
-    state = MusicPlayback{};
+    Value music = state.media;
+    state = PlaybackState{};
     postMediaNotification(music, "aborted");
 }
 
 void checkMusicEnd()
 {
-    MusicPlayback& state = playback();
-    if (state.music.isNil() || state.looping || !reached(platform::clock().now(), state.plannedEnd))
+    PlaybackState& state = playback();
+    if (state.media.isNil() || state.looping || !clockReached(platform::clock().now(), state.plannedEnd))
         return;
     silence(false);
-    Value music = state.music;
-    state = MusicPlayback{};
+    Value music = state.media;
+    state = PlaybackState{};
     postMediaNotification(music, "ended");
 }
 
 void closeMusic()
 {
-    playback() = MusicPlayback{};
+    playback() = PlaybackState{};
     if (!synthesizer())
         return;
     platform::audioMixer().clearMusicGenerator();

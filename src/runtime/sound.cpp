@@ -22,23 +22,10 @@ namespace {
 constexpr const char* kNotValid = "Not a valid sound file";
 
 // The one wave sound that plays, with its times on the process clock.
-struct WavePlayback {
-    Value sound;
-    uint32_t start = 0;
-    uint32_t plannedEnd = 0;
-    bool looping = false;
-};
-
-WavePlayback& playback()
+PlaybackState& playback()
 {
-    static WavePlayback state;
+    static PlaybackState state;
     return state;
-}
-
-bool reached(uint32_t now, uint32_t when)
-{
-    // The clock wraps like a 32-bit tick count.
-    return static_cast<int32_t>(now - when) >= 0;
 }
 
 std::string lowerExtension(std::string_view path)
@@ -158,8 +145,8 @@ std::shared_ptr<const platform::AudioClip> WaveSound::clip()
 bool WaveSound::start(int32_t sampleCount, bool looping, bool wait)
 {
     checkSoundEnd();
-    WavePlayback& state = playback();
-    if (!state.sound.isNil())
+    PlaybackState& state = playback();
+    if (!state.media.isNil())
         return false;
     std::shared_ptr<const platform::AudioClip> samples = clip();
     if (!samples || !platform::audioMixer().playClip(samples, looping))
@@ -169,14 +156,14 @@ bool WaveSound::start(int32_t sampleCount, bool looping, bool wait)
     const uint64_t length = sampleCount >= 0 ? static_cast<uint64_t>(sampleCount) * 1000u / 22050u
                                              : format_.lengthMilliseconds();
     looping_ = looping;
-    state.sound = Value::share(Tag::Sound, this);
+    state.media = Value::share(Tag::Sound, this);
     state.start = now;
     state.looping = looping;
     state.plannedEnd = now + static_cast<uint32_t>(std::min<uint64_t>(length, std::numeric_limits<int32_t>::max()));
     if (wait && !looping) {
         // A play that waits returns when the sound is over, and so has no end to report.
         clock.sleep(state.plannedEnd - now);
-        state = WavePlayback{};
+        state = PlaybackState{};
         looping_ = false;
     }
     return true;
@@ -195,47 +182,43 @@ bool WaveSound::playLooping()
 void WaveSound::stop()
 {
     checkSoundEnd();
-    if (playback().sound.object() == this)
+    if (playback().holds(this))
         stopSound();
 }
 
 bool WaveSound::isPlaying() const
 {
-    return playback().sound.object() == this;
+    return playback().holds(this);
 }
 
 int32_t WaveSound::position() const
 {
-    const WavePlayback& state = playback();
-    if (state.sound.object() != this)
-        return -1;
-    const uint64_t elapsed = platform::clock().now() - state.start;
-    return static_cast<int32_t>(std::min<uint64_t>(elapsed * 22050u / 1000u, std::numeric_limits<int32_t>::max()));
+    return playback().positionOf(this);
 }
 
 Value playingSound()
 {
-    return playback().sound;
+    return playback().media;
 }
 
 void stopSound()
 {
-    WavePlayback& state = playback();
-    if (state.sound.isNil())
+    PlaybackState& state = playback();
+    if (state.media.isNil())
         return;
     platform::audioMixer().stopClip();
-    Value sound = state.sound;
-    state = WavePlayback{};
+    Value sound = state.media;
+    state = PlaybackState{};
     postMediaNotification(sound, "aborted");
 }
 
 void checkSoundEnd()
 {
-    WavePlayback& state = playback();
-    if (state.sound.isNil() || state.looping || !reached(platform::clock().now(), state.plannedEnd))
+    PlaybackState& state = playback();
+    if (state.media.isNil() || state.looping || !clockReached(platform::clock().now(), state.plannedEnd))
         return;
-    Value sound = state.sound;
-    state = WavePlayback{};
+    Value sound = state.media;
+    state = PlaybackState{};
     postMediaNotification(sound, "ended");
 }
 
