@@ -434,6 +434,19 @@ bool Movie::seek(int32_t frame)
     decodedAll_ = false;
     atEnd_ = false;
     // The frame sought becomes the current one, so that a shown movie shows it.
+    decodeCurrentFrame();
+    if (state_ == State::Playing) {
+        startMs_ = decoder_.hasCurrent() ? decoder_.currentMs() : 0;
+        startClock_ = platform::clock().now();
+    }
+    draw();
+    return true;
+}
+
+bool Movie::rewind() { return seek(0); }
+
+void Movie::decodeCurrentFrame()
+{
     for (int rounds = 0; rounds < 1024; ++rounds) {
         platform::VideoDecoder::Step step = decoder_.decodeNext();
         pumpSound();
@@ -446,16 +459,9 @@ bool Movie::seek(int32_t frame)
             break;
         }
     }
+    // The sound decoded on the way belongs before the frame: none of it is played.
     sound_.clear();
-    if (state_ == State::Playing) {
-        startMs_ = decoder_.hasCurrent() ? decoder_.currentMs() : 0;
-        startClock_ = platform::clock().now();
-    }
-    draw();
-    return true;
 }
-
-bool Movie::rewind() { return seek(0); }
 
 int32_t Movie::position() const
 {
@@ -471,19 +477,7 @@ bool Movie::show()
         return false;
     visible_ = true;
     if (!decoder_.hasCurrent() && !decodedAll_) {
-        for (int rounds = 0; rounds < 1024; ++rounds) {
-            platform::VideoDecoder::Step step = decoder_.decodeNext();
-            pumpSound();
-            if (step == platform::VideoDecoder::Step::Frame) {
-                decoder_.takeUpcoming();
-                break;
-            }
-            if (step == platform::VideoDecoder::Step::End) {
-                decodedAll_ = true;
-                break;
-            }
-        }
-        sound_.clear();
+        decodeCurrentFrame();
     }
     draw();
     return true;

@@ -94,6 +94,8 @@ private:
     void draw();
     void finish(const char* word);
     void pumpSound();
+    // Decodes up to the next picture and makes it the current one.
+    void decodeCurrentFrame();
     int64_t clockMs() const;
     int64_t frameMs(int64_t frame) const;
 
