@@ -1193,13 +1193,9 @@ int BtreeFile::rewriteRecord(int keyNumber, std::span<const uint8_t> key, int32_
     if (length < 0 || (length > 0 && !data) || checkKey(keyNumber, key, &keyLength) != kOk ||
         recordChunks(keyLength, length) < 0)
         return fail(kBadKey);
-    int rc = find(keyNumber, key, recordNumber, nullptr, 0);
-    if (rc < 0)
-        return rc;
-    if (rc != kFoundExact)
-        return fail(kNoGreater);
-    const uint8_t* stored = prepareKey(keyNumber, key, keyLength);
-    if ((rc = removeRecord(keyNumber, stored, keyLength, recordNumber)) != kOk)
+    const uint8_t* stored = nullptr;
+    int rc = removeExisting(keyNumber, key, keyLength, recordNumber, &stored);
+    if (rc != kOk)
         return rc;
     if ((rc = putRecord(keyNumber, stored, keyLength, recordNumber, static_cast<const uint8_t*>(data), length)) != kOk)
         return rc;
@@ -1219,15 +1215,21 @@ int BtreeFile::deleteRecord(int keyNumber, std::span<const uint8_t> key, int32_t
     int keyLength = 0;
     if (checkKey(keyNumber, key, &keyLength) != kOk)
         return fail(kBadKey);
+    const uint8_t* stored = nullptr;
+    int rc = removeExisting(keyNumber, key, keyLength, recordNumber, &stored);
+    return rc != kOk ? rc : succeed();
+}
+
+int BtreeFile::removeExisting(int keyNumber, std::span<const uint8_t> key, int keyLength, int32_t recordNumber,
+                              const uint8_t** stored)
+{
     int rc = find(keyNumber, key, recordNumber, nullptr, 0);
     if (rc < 0)
         return rc;
     if (rc != kFoundExact)
         return fail(kNoGreater);
-    const uint8_t* stored = prepareKey(keyNumber, key, keyLength);
-    if ((rc = removeRecord(keyNumber, stored, keyLength, recordNumber)) != kOk)
-        return rc;
-    return succeed();
+    *stored = prepareKey(keyNumber, key, keyLength);
+    return removeRecord(keyNumber, *stored, keyLength, recordNumber);
 }
 
 // ---------------------------------------------------------------------------------------------

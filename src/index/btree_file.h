@@ -174,6 +174,10 @@ private:
     int putRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record, const uint8_t* data,
                   int32_t length);
     int removeRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record);
+    // Finds the record exactly and removes its entries; the stored form of the key comes back for
+    // a rewrite to put the new entries under.
+    int removeExisting(int keyNumber, std::span<const uint8_t> key, int keyLength, int32_t recordNumber,
+                       const uint8_t** stored);
     int checkWritable() const;
     int recordChunks(int keyLength, int32_t length) const;
 
