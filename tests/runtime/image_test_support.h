@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 
 #include "platform/pixels.h"
+#include "support/bytes.h"
 #include "runtime/drawing_context.h"
 #include "runtime/image.h"
 #include "value/buffer.h"
@@ -16,18 +17,9 @@
 
 namespace vel::image_test {
 
-using Bytes = std::vector<uint8_t>;
-
-inline void put16(Bytes& b, uint32_t v)
-{
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-inline void put32(Bytes& b, uint32_t v)
-{
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
+using testing_support::Bytes;
+using testing_support::put16;
+using testing_support::put32;
 
 struct Bitmap {
     int width = 0, height = 0, bits = 8;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/audio_mixer.h"
+#include "support/bytes.h"
 #include "runtime/environment.h"
 #include "runtime/event_queue.h"
 #include "runtime/media_notifications.h"
@@ -20,18 +21,6 @@
 
 namespace vel::testing_support {
 
-using Bytes = std::vector<uint8_t>;
-
-inline void put16(Bytes& b, uint32_t v)
-{
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-inline void put32(Bytes& b, uint32_t v)
-{
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
 inline void putTag(Bytes& b, const char* tag)
 {
     for (int i = 0; i < 4; ++i)
