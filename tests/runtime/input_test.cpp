@@ -115,8 +115,9 @@ TEST_F(InputTest, KeysPostTheirCodesAndModifiers)
         for (std::size_t i = 0; i < events.size(); ++i) {
             EXPECT_EQ(events[i].kind, c.expected[i].kind) << i;
             EXPECT_EQ(events[i].detail, c.expected[i].detail) << i;
-            if (c.expected[i].modifiers != kAny)
+            if (c.expected[i].modifiers != kAny) {
                 EXPECT_EQ(events[i].modifiers, c.expected[i].modifiers) << i;
+            }
         }
     }
 }
