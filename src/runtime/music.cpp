@@ -10,7 +10,7 @@
 #include "platform/audio_mixer.h"
 #include "platform/clock.h"
 #include "platform/media_path.h"
-#include "runtime/environment.h"
+#include "runtime/engine.h"
 #include "runtime/media_notifications.h"
 #include "runtime/midi_file.h"
 #include "runtime/resources.h"
@@ -77,12 +77,12 @@ std::vector<std::string>& placesOverride()
 
 bool missingSaid = false;
 
-std::vector<std::string> soundFontPlaces()
+std::vector<std::string> soundFontPlaces(const Configuration& configuration)
 {
     if (!placesOverride().empty())
         return placesOverride();
     std::vector<std::string> places;
-    Value configured = environment::get("SoundFont");
+    Value configured = configuration.get("SoundFont");
     if (configured.is(Tag::String) && !textOf(configured).empty())
         places.push_back(platform::configuredPath(textOf(configured)));
     for (const char* place : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
@@ -94,18 +94,18 @@ std::vector<std::string> soundFontPlaces()
 
 void quietLog(int, const char*, void*) {}
 
-Synthesizer* readySynthesizer()
+Synthesizer* readySynthesizer(Engine& engine)
 {
     std::unique_ptr<Synthesizer>& instance = synthesizer();
     if (instance)
         return instance.get();
-    const std::string soundFont = findSoundFont();
+    const std::string soundFont = findSoundFont(engine.configuration());
     if (soundFont.empty()) {
         if (!missingSaid) {
             std::string places;
-            for (const std::string& place : soundFontPlaces())
+            for (const std::string& place : soundFontPlaces(engine.configuration()))
                 places += (places.empty() ? "" : ", ") + place;
-            mediaNotice("MIDI music is silent: no General MIDI soundfont was found (looked for " + places +
+            engine.media().notice("MIDI music is silent: no General MIDI soundfont was found (looked for " + places +
                         "; the package timgm6mb-soundfont installs one)");
             missingSaid = true;
         }
@@ -124,7 +124,7 @@ Synthesizer* readySynthesizer()
     fluid_settings_setstr(made->settings, "player.timing-source", "sample");
     made->synth = new_fluid_synth(made->settings);
     if (!made->synth || fluid_synth_sfload(made->synth, soundFont.c_str(), 1) == FLUID_FAILED) {
-        mediaNotice("MIDI music is silent: the soundfont " + soundFont + " cannot be loaded");
+        engine.media().notice("MIDI music is silent: the soundfont " + soundFont + " cannot be loaded");
         return nullptr;
     }
     instance = std::move(made);
@@ -132,9 +132,9 @@ Synthesizer* readySynthesizer()
 }
 
 // Installed at every play: the mixer forgets its sources when it closes.
-void attachToMixer(Synthesizer* s)
+void attachToMixer(platform::AudioMixer& mixer, Synthesizer* s)
 {
-    platform::audioMixer().setMusicGenerator([s](float* out, std::size_t frames) {
+    mixer.setMusicGenerator([s](float* out, std::size_t frames) {
         std::lock_guard<std::mutex> guard(s->lock);
         fluid_synth_write_float(s->synth, static_cast<int>(frames), out, 0, 2, out, 1, 2);
     });
@@ -164,16 +164,16 @@ std::string describe(const Value& source)
 
 } // namespace
 
-Value Music::fromPath(const std::string& path)
+Value Music::fromPath(Engine& engine, const std::string& path)
 {
-    return Value::adopt(Tag::Sound, new Music(Value::string(path)));
+    return Value::adopt(Tag::Sound, new Music(engine, Value::string(path)));
 }
 
-Value Music::fromBuffer(const Value& buffer)
+Value Music::fromBuffer(Engine& engine, const Value& buffer)
 {
     if (!buffer.is(Tag::Buffer))
         return Value();
-    return Value::adopt(Tag::Sound, new Music(buffer));
+    return Value::adopt(Tag::Sound, new Music(engine, buffer));
 }
 
 void Music::prepare()
@@ -187,25 +187,25 @@ void Music::prepare()
 
 bool Music::start(bool looping, bool wait)
 {
-    stopMusic();
+    stopMusic(engine_);
     if (!playback().media.isNil())
         return false;
     Value bytes = sourceBytes(source_);
     Buffer* b = asBuffer(bytes);
     if (!b) {
-        mediaNotice("Cannot play music " + describe(source_) + ": the file cannot be opened");
+        engine_.media().notice("Cannot play music " + describe(source_) + ": the file cannot be opened");
         return false;
     }
     MidiSummary summary;
     std::string problem;
     if (!scanMidi(b->bytes(), static_cast<std::size_t>(b->length()), summary, problem)) {
-        mediaNotice("Cannot play music " + describe(source_) + ": " + problem);
+        engine_.media().notice("Cannot play music " + describe(source_) + ": " + problem);
         return false;
     }
-    Synthesizer* s = readySynthesizer();
-    if (!s || !platform::audioMixer().ensureOpen())
+    Synthesizer* s = readySynthesizer(engine_);
+    if (!s || !engine_.mixer().ensureOpen())
         return false;
-    attachToMixer(s);
+    attachToMixer(engine_.mixer(), s);
     {
         std::lock_guard<std::mutex> guard(s->lock);
         s->dropPlayer(true);
@@ -214,12 +214,12 @@ bool Music::start(bool looping, bool wait)
         if (!s->player || fluid_player_add_mem(s->player, b->bytes(), static_cast<std::size_t>(b->length())) != FLUID_OK ||
             (looping && fluid_player_set_loop(s->player, -1) != FLUID_OK) || fluid_player_play(s->player) != FLUID_OK) {
             s->dropPlayer(true);
-            mediaNotice("Cannot play music " + describe(source_) + ": the sequencer refused it");
+            engine_.media().notice("Cannot play music " + describe(source_) + ": the sequencer refused it");
             return false;
         }
     }
     PlaybackState& state = playback();
-    platform::Clock& clock = platform::clock();
+    platform::Clock& clock = engine_.clock();
     const uint32_t now = clock.now();
     state.media = Value::share(Tag::Sound, this);
     state.start = now;
@@ -245,9 +245,9 @@ bool Music::playLooping()
 
 void Music::stop()
 {
-    checkMusicEnd();
+    checkMusicEnd(engine_);
     if (playback().holds(this))
-        stopMusic();
+        stopMusic(engine_);
 }
 
 bool Music::isPlaying() const
@@ -257,7 +257,7 @@ bool Music::isPlaying() const
 
 int32_t Music::position() const
 {
-    return playback().positionOf(this);
+    return playback().positionOf(this, engine_.clock().now());
 }
 
 Value playingMusic()
@@ -265,7 +265,7 @@ Value playingMusic()
     return playback().media;
 }
 
-void stopMusic()
+void stopMusic(Engine& engine)
 {
     PlaybackState& state = playback();
     if (state.media.isNil())
@@ -273,32 +273,32 @@ void stopMusic()
     silence(true);
     Value music = state.media;
     state = PlaybackState{};
-    postMediaNotification(music, "aborted");
+    engine.media().post(music, "aborted");
 }
 
-void checkMusicEnd()
+void checkMusicEnd(Engine& engine)
 {
     PlaybackState& state = playback();
-    if (state.media.isNil() || state.looping || !clockReached(platform::clock().now(), state.plannedEnd))
+    if (state.media.isNil() || state.looping || !clockReached(engine.clock().now(), state.plannedEnd))
         return;
     silence(false);
     Value music = state.media;
     state = PlaybackState{};
-    postMediaNotification(music, "ended");
+    engine.media().post(music, "ended");
 }
 
-void closeMusic()
+void closeMusic(Engine& engine)
 {
     playback() = PlaybackState{};
     if (!synthesizer())
         return;
-    platform::audioMixer().clearMusicGenerator();
+    engine.mixer().clearMusicGenerator();
     synthesizer().reset();
 }
 
-std::string findSoundFont()
+std::string findSoundFont(const Configuration& configuration)
 {
-    for (const std::string& place : soundFontPlaces())
+    for (const std::string& place : soundFontPlaces(configuration))
         if (platform::isFile(place))
             return place;
     return {};

@@ -5,6 +5,7 @@
 
 #include "platform/audio_mixer.h"
 #include "platform/clock.h"
+#include "runtime/engine.h"
 #include "platform/media_path.h"
 #include "runtime/environment.h"
 #include "runtime/media_notifications.h"
@@ -21,7 +22,7 @@ namespace {
 
 constexpr const char* kNotValid = "Not a valid sound file";
 
-// The one wave sound that plays, with its times on the process clock.
+// The one wave sound that plays, with its times on the engine's clock.
 PlaybackState& playback()
 {
     static PlaybackState state;
@@ -51,16 +52,6 @@ Value sourceBytes(const Value& source)
     return Value();
 }
 
-Value makeSound(const Value& name)
-{
-    return loadSound(name, true);
-}
-
-Value makeSoundFile(const Value& name)
-{
-    return soundFromFile(findFile(textOf(name)));
-}
-
 } // namespace
 
 WireParts Sound::wireParts() const
@@ -78,7 +69,7 @@ Value Sound::print(Tag tag, bool quoted) const
         return Object::print(tag, quoted);
     // Read back, a sound file's name is taken under the media root; one there is printed that way.
     std::string_view name = textOf(source_);
-    const std::string root = mediaRoot();
+    const std::string root = engine_.configuration().mediaRoot();
     if (!root.empty() && name.size() > root.size() + 1 && name.compare(0, root.size(), root) == 0 && name[root.size()] == '/')
         name.remove_prefix(root.size() + 1);
     std::string out = "(soundfile ";
@@ -87,7 +78,7 @@ Value Sound::print(Tag tag, bool quoted) const
     return Value::string(out);
 }
 
-Value WaveSound::fromPath(const std::string& path)
+Value WaveSound::fromPath(Engine& engine, const std::string& path)
 {
     Value bytes = readFile(path);
     Buffer* b = asBuffer(bytes);
@@ -96,10 +87,10 @@ Value WaveSound::fromPath(const std::string& path)
         velError(kNotValid);
         return Value();
     }
-    return Value::adopt(Tag::Sound, new WaveSound(Value::string(path), format));
+    return Value::adopt(Tag::Sound, new WaveSound(engine, Value::string(path), format));
 }
 
-Value WaveSound::fromBuffer(const Value& buffer)
+Value WaveSound::fromBuffer(Engine& engine, const Value& buffer)
 {
     Buffer* b = asBuffer(buffer);
     WaveFormat format;
@@ -107,7 +98,7 @@ Value WaveSound::fromBuffer(const Value& buffer)
         velError(kNotValid);
         return Value();
     }
-    return Value::adopt(Tag::Sound, new WaveSound(buffer, format));
+    return Value::adopt(Tag::Sound, new WaveSound(engine, buffer, format));
 }
 
 void WaveSound::prepare()
@@ -144,14 +135,14 @@ std::shared_ptr<const platform::AudioClip> WaveSound::clip()
 
 bool WaveSound::start(int32_t sampleCount, bool looping, bool wait)
 {
-    checkSoundEnd();
+    checkSoundEnd(engine_);
     PlaybackState& state = playback();
     if (!state.media.isNil())
         return false;
     std::shared_ptr<const platform::AudioClip> samples = clip();
-    if (!samples || !platform::audioMixer().playClip(samples, looping))
+    if (!samples || !engine_.mixer().playClip(samples, looping))
         return false;
-    platform::Clock& clock = platform::clock();
+    platform::Clock& clock = engine_.clock();
     const uint32_t now = clock.now();
     const uint64_t length = sampleCount >= 0 ? static_cast<uint64_t>(sampleCount) * 1000u / 22050u
                                              : format_.lengthMilliseconds();
@@ -181,9 +172,9 @@ bool WaveSound::playLooping()
 
 void WaveSound::stop()
 {
-    checkSoundEnd();
+    checkSoundEnd(engine_);
     if (playback().holds(this))
-        stopSound();
+        stopSound(engine_);
 }
 
 bool WaveSound::isPlaying() const
@@ -193,7 +184,7 @@ bool WaveSound::isPlaying() const
 
 int32_t WaveSound::position() const
 {
-    return playback().positionOf(this);
+    return playback().positionOf(this, engine_.clock().now());
 }
 
 Value playingSound()
@@ -201,76 +192,62 @@ Value playingSound()
     return playback().media;
 }
 
-void stopSound()
+void stopSound(Engine& engine)
 {
     PlaybackState& state = playback();
     if (state.media.isNil())
         return;
-    platform::audioMixer().stopClip();
+    engine.mixer().stopClip();
     Value sound = state.media;
     state = PlaybackState{};
-    postMediaNotification(sound, "aborted");
+    engine.media().post(sound, "aborted");
 }
 
-void checkSoundEnd()
+void checkSoundEnd(Engine& engine)
 {
     PlaybackState& state = playback();
-    if (state.media.isNil() || state.looping || !clockReached(platform::clock().now(), state.plannedEnd))
+    if (state.media.isNil() || state.looping || !clockReached(engine.clock().now(), state.plannedEnd))
         return;
     Value sound = state.media;
     state = PlaybackState{};
-    postMediaNotification(sound, "ended");
+    engine.media().post(sound, "ended");
 }
 
-Value soundFromFile(const std::string& path)
+Value soundFromFile(Engine& engine, const std::string& path)
 {
     const std::string extension = lowerExtension(path);
     if (extension == "wav")
-        return WaveSound::fromPath(path);
+        return WaveSound::fromPath(engine, path);
     if (extension == "mid")
-        return Music::fromPath(path);
+        return Music::fromPath(engine, path);
     velError("Unsupported sound type: " + extension);
     return Value();
 }
 
-Value soundFromParts(const Value& first, int32_t flag, const Value& second)
+Value soundFromParts(Engine& engine, const Value& first, int32_t flag, const Value& second)
 {
     std::string kind = second.is(Tag::String) ? lowerExtension("." + std::string(textOf(second))) : std::string();
     if (flag == 1 && first.is(Tag::Buffer)) {
         if (kind == "mid")
-            return Music::fromBuffer(first);
-        return WaveSound::fromBuffer(first);
+            return Music::fromBuffer(engine, first);
+        return WaveSound::fromBuffer(engine, first);
     }
     if (!first.is(Tag::String))
         return Value();
     std::string path(textOf(first));
     if (!platform::isFile(path))
-        path = platform::pathUnder(mediaRoot(), path);
+        path = platform::pathUnder(engine.configuration().mediaRoot(), path);
     if (kind == "mid")
-        return Music::fromPath(path);
+        return Music::fromPath(engine, path);
     if (kind == "wav")
-        return WaveSound::fromPath(path);
-    return soundFromFile(path);
+        return WaveSound::fromPath(engine, path);
+    return soundFromFile(engine, path);
 }
 
 void prepareSound(const Value& sound)
 {
     if (Sound* s = asSound(sound))
         s->prepare();
-}
-
-void installSoundMakers()
-{
-    ObjectMakers makers = objectMakers();
-    makers.sound = makeSound;
-    makers.soundFile = makeSoundFile;
-    makers.soundFromParts = soundFromParts;
-    installObjectMakers(makers);
-    // Only the sound's two entries change; the movie's stays whatever is installed.
-    MediaMakers media = installMediaMakers(MediaMakers{nullptr, nullptr, nullptr});
-    media.soundForPath = soundFromFile;
-    media.prepareSound = prepareSound;
-    installMediaMakers(media);
 }
 
 } // namespace vel

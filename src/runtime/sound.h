@@ -1,5 +1,5 @@
 // The sound value (tag 19): a wave sound or a tune, chosen by the file's extension. At most one wave
-// sound plays at a time; its end is planned on the process clock when it starts, and the end check
+// sound plays at a time; its end is planned on the engine's clock when it starts, and the end check
 // (run by every play and stop and by the event fetch's idle work) posts "ended" once the clock gets
 // there.
 //
@@ -22,6 +22,8 @@ struct AudioClip;
 
 namespace vel {
 
+class Engine;
+
 class Sound : public CompositeObject, public MediaProtocol {
 public:
     // The wave sound and the tune of a given path or buffer.
@@ -38,15 +40,17 @@ public:
     Value print(Tag tag, bool quoted) const override;
 
 protected:
-    explicit Sound(const Value& source) : source_(source) {}
+    // The engine's mixer, clock and notifications play it.
+    Sound(Engine& engine, const Value& source) : engine_(engine), source_(source) {}
+    Engine& engine_;
     Value source_;
 };
 
 class WaveSound final : public Sound {
 public:
     // Nil after "Not a valid sound file" when the bytes break the reading rules.
-    static Value fromPath(const std::string& path);
-    static Value fromBuffer(const Value& buffer);
+    static Value fromPath(Engine& engine, const std::string& path);
+    static Value fromBuffer(Engine& engine, const Value& buffer);
 
     std::string_view kind() const override { return "wav"; }
     void prepare() override;
@@ -67,7 +71,7 @@ public:
     std::shared_ptr<const platform::AudioClip> clip();
 
 private:
-    WaveSound(const Value& source, const WaveFormat& format) : Sound(source), format_(format) {}
+    WaveSound(Engine& engine, const Value& source, const WaveFormat& format) : Sound(engine, source), format_(format) {}
     bool start(int32_t sampleCount, bool looping, bool wait);
 
     WaveFormat format_;
@@ -80,20 +84,16 @@ inline Sound* asSound(const Value& v) { return v.is(Tag::Sound) ? dynamic_cast<S
 
 // The loader's entry: "wav" (in any case) gives a wave sound, "mid" a tune; any other extension
 // reports "Unsupported sound type: " and the extension, and gives nil.
-Value soundFromFile(const std::string& path);
+Value soundFromFile(Engine& engine, const std::string& path);
 // The decoder's maker for the three wire parts.
-Value soundFromParts(const Value& first, int32_t flag, const Value& second);
+Value soundFromParts(Engine& engine, const Value& first, int32_t flag, const Value& second);
 // What load sound does with the flag set.
 void prepareSound(const Value& sound);
 
 // The wave sound now playing (nil when none), and the operations on whichever it is.
 Value playingSound();
-void stopSound();
+void stopSound(Engine& engine);
 // Posts "ended" for the playing sound once the clock reaches its planned end.
-void checkSoundEnd();
-
-// Installs "(sound", "(soundfile", the decoder's maker and the resource loaders' sound makers,
-// keeping the other makers as they are.
-void installSoundMakers();
+void checkSoundEnd(Engine& engine);
 
 } // namespace vel

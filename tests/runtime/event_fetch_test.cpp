@@ -27,14 +27,14 @@ protected:
     }
 
     FakeMessageSource source{clock};
-    EventQueue queue;
+    EventQueue queue{clock};
     InputTranslator translator{queue};
-    FrameworkTimer timer;
+    FrameworkTimer timer{clock};
 };
 
 TEST_F(EventFetchTest, AWaitEndsAtItsDeadlineOrWhenAMatchingMessageArrives)
 {
-    EventQueue fresh; // its very first fetch is null, even with events waiting
+    EventQueue fresh(clock); // its very first fetch is null, even with events waiting
     EventRecord key;
     key.kind = event_kind::KeyDown;
     fresh.post(key);
@@ -197,8 +197,8 @@ TEST_F(EventFetchTest, TimerEventsCarryThePointerAndButtonsForAutoRepeat)
 
 TEST_F(EventFetchTest, ATimerOutlivingItsTranslatorStillFires)
 {
-    EventQueue other;
-    FrameworkTimer otherTimer;
+    EventQueue other(clock);
+    FrameworkTimer otherTimer(clock);
     other.setTimer(&otherTimer);
     {
         InputTranslator gone(other);

@@ -29,7 +29,7 @@ protected:
 
 TEST_F(FormOpenTest, PropertiesComeFromTheDataThenTheLoadedResourceTable)
 {
-    environment::putGlobal("recursos", read("(table (\"Fundo\" \"fundo.bmp\") (\"Name\" \"escondido\"))"));
+    config().putGlobal("recursos", read("(table (\"Fundo\" \"fundo.bmp\") (\"Name\" \"escondido\"))"));
     Value v = read("(form (\"Name\" \"Principal\") (\"Resource Table\" \"recursos\"))");
     auto* f = asForm(v);
     ASSERT_NE(f, nullptr);
@@ -56,7 +56,7 @@ TEST_F(FormOpenTest, PropertiesComeFromTheDataThenTheLoadedResourceTable)
 
 TEST_F(FormOpenTest, AFormWithoutBackgroundTakesTheMediaSizeAndItsOrigin)
 {
-    environment::set("MediaWidth", Value::integer(800));
+    config().set("MediaWidth", Value::integer(800));
     Value v = openForm("(form (\"Origin X\" 12) (\"Origin Y\" \"7\"))");
     auto* f = asForm(v);
     EXPECT_EQ(f->originX(), 12);
@@ -74,7 +74,7 @@ TEST_F(FormOpenTest, AFormWithoutBackgroundTakesTheMediaSizeAndItsOrigin)
 
 TEST_F(FormOpenTest, TheBackgroundBecomesTheScreenAndSetsTheSize)
 {
-    environment::putGlobal("Azul", solidImage(200, 100, 0x0000FF));
+    config().putGlobal("Azul", solidImage(200, 100, 0x0000FF));
     Value v = openForm("(form (\"Background Image\" \"Azul\"))");
     EXPECT_EQ(asForm(v)->width(), 200);
     EXPECT_EQ(asForm(v)->height(), 100);

@@ -3,7 +3,7 @@
 // refused with the reason.
 #include <gtest/gtest.h>
 
-#include "../platform/scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "runtime/midi_file.h"
 #include "runtime/sound_test_support.h"
 #include "value/builtins.h"
@@ -17,7 +17,7 @@ class MusicTest : public MediaTest {
 protected:
     Value tune(const std::string& name, const Bytes& bytes)
     {
-        Value music = Music::fromPath(files.write(name, asText(bytes)));
+        Value music = Music::fromPath(engine, files.write(name, asText(bytes)));
         EXPECT_TRUE(asSound(music)) << name;
         return music;
     }
@@ -103,14 +103,14 @@ TEST_F(MusicTest, BrokenFilesAreRefusedWithTheReason)
 
 TEST_F(MusicTest, ATuneSoundsAndEndsOnTheClock)
 {
-    ASSERT_FALSE(findSoundFont().empty()) << "no General MIDI soundfont on this machine";
+    ASSERT_FALSE(findSoundFont(config()).empty()) << "no General MIDI soundfont on this machine";
     Value music = tune("chord.mid", midiTune({60, 64, 67}, 96)); // 1.5 s
-    const uint32_t start = clock.now();
+    const uint32_t start = clock().now();
     ASSERT_TRUE(velPlay(music));
     EXPECT_TRUE(velIsPlaying(music));
     std::vector<float> mixed = pull(1000);
     EXPECT_GT(loudness(mixed), 0.01);
-    clock.advance(500);
+    clock().advance(500);
     EXPECT_EQ(asSound(music)->position(), 11025);
     EventRecord e = nextNotification(3000);
     ASSERT_EQ(e.kind, event_kind::MediaNotification);
@@ -126,7 +126,7 @@ TEST_F(MusicTest, ATuneSoundsAndEndsOnTheClock)
 
 TEST_F(MusicTest, ANewTuneAbortsTheOldAndStopAbortsTheNew)
 {
-    ASSERT_FALSE(findSoundFont().empty());
+    ASSERT_FALSE(findSoundFont(config()).empty());
     Value first = tune("first.mid", midiTune({60, 62}, 96));
     Value second = tune("second.mid", midiTune({72}, 192));
     ASSERT_TRUE(velPlay(first));
@@ -148,7 +148,7 @@ TEST_F(MusicTest, ANewTuneAbortsTheOldAndStopAbortsTheNew)
 // A looping tune goes on past its length; wave sound and music sound together.
 TEST_F(MusicTest, ALoopingTuneMixesWithAWaveSound)
 {
-    ASSERT_FALSE(findSoundFont().empty());
+    ASSERT_FALSE(findSoundFont(config()).empty());
     Value music = tune("loop.mid", midiTune({60}, 48)); // 250 ms
     ASSERT_TRUE(asSound(music)->playLooping());
     EXPECT_EQ(nextNotification(2000).kind, event_kind::Null);
@@ -156,7 +156,7 @@ TEST_F(MusicTest, ALoopingTuneMixesWithAWaveSound)
     EXPECT_GT(loudness(alone, alone.size() / 2), 0.005); // still sounding in the fourth round
     const double musicOnly = loudness(alone);
 
-    Value wave = WaveSound::fromPath(files.write("beep.wav", asText(pcm16Wave(sine(22050, 22050, 1000), 1, 22050))));
+    Value wave = WaveSound::fromPath(engine, files.write("beep.wav", asText(pcm16Wave(sine(22050, 22050, 1000), 1, 22050))));
     ASSERT_TRUE(velPlay(wave));
     std::vector<float> both = pull(500);
     EXPECT_GT(loudness(both), std::max(musicOnly, 0.3));
@@ -167,7 +167,7 @@ TEST_F(MusicTest, ALoopingTuneMixesWithAWaveSound)
 
 TEST_F(MusicTest, WithoutASoundfontMusicSaysSoAndDoesNotPlay)
 {
-    closeMusic();
+    closeMusic(engine);
     setSoundFontPlaces({files / "nowhere.sf2"});
     Value music = tune("quiet.mid", midiTune({60}, 96));
     EXPECT_FALSE(velPlay(music));
@@ -183,7 +183,7 @@ TEST_F(MusicTest, WithoutASoundfontMusicSaysSoAndDoesNotPlay)
     EXPECT_FALSE(velPlay(music));
     EXPECT_TRUE(noticed("cannot be loaded"));
     setSoundFontPlaces({});
-    closeMusic();
+    closeMusic(engine);
 }
 
 } // namespace

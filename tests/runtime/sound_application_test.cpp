@@ -3,7 +3,7 @@
 // and closes the audio output.
 #include <gtest/gtest.h>
 
-#include "../platform/scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "platform/clock.h"
 #include "runtime/application.h"
 #include "runtime/resources.h"
@@ -17,13 +17,16 @@ using namespace testing_support;
 
 class SoundingApplication final : public velApplication {
 public:
-    SoundingApplication(std::string wave, std::string tune) : velApplication(Value()), wave_(std::move(wave)), tune_(std::move(tune)) {}
+    SoundingApplication(Engine& engine, std::string wave, std::string tune)
+        : velApplication(engine, Value()), wave_(std::move(wave)), tune_(std::move(tune))
+    {
+    }
 
     void startUp(const EventRecord&) override
     {
-        sound = loadSound(Value::string(wave_), true);
-        music = loadSound(Value::string(tune_), true);
-        start = platform::clock().now();
+        sound = engine().resources().loadSound(Value::string(wave_), true);
+        music = engine().resources().loadSound(Value::string(tune_), true);
+        start = engine().clock().now();
         playedSound = velPlay(sound);
         playedMusic = velPlay(music);
     }
@@ -51,11 +54,12 @@ TEST_F(SoundApplicationTest, AScriptedRunHearsTheEndsThroughTheMainLoop)
     options.headless = true;
     options.script = script;
     options.settings = {{"MediaPath", media.path()}};
+    Engine engine;
     {
-        SoundingApplication app("ding.wav", "tune.mid");
+        SoundingApplication app(engine, "ding.wav", "tune.mid");
         EXPECT_EQ(app.run(options), 0);
         EXPECT_TRUE(app.playedSound);
-        EXPECT_EQ(app.playedMusic, !findSoundFont().empty());
+        EXPECT_EQ(app.playedMusic, !findSoundFont(engine.configuration()).empty());
         ASSERT_GE(app.notifications.size(), 1u);
         const EventRecord& first = app.notifications[0];
         List* pair = asList(first.value1);
@@ -72,7 +76,7 @@ TEST_F(SoundApplicationTest, AScriptedRunHearsTheEndsThroughTheMainLoop)
             EXPECT_GE(static_cast<uint32_t>(app.notifications[1].time) - app.start, 1000u);
         }
     }
-    EXPECT_FALSE(platform::audioMixer().isOpen());
+    EXPECT_FALSE(engine.mixer().isOpen());
     EXPECT_TRUE(playingSound().isNil());
     EXPECT_TRUE(playingMusic().isNil());
 }

@@ -3,7 +3,7 @@
 // from files, resources and the wire.
 #include <gtest/gtest.h>
 
-#include "../platform/scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "runtime/resources.h"
 #include "runtime/sound_test_support.h"
 #include "value/buffer.h"
@@ -24,22 +24,14 @@ protected:
     void SetUp() override
     {
         MediaTest::SetUp();
-        installResourceMakers();
-        installSoundMakers();
-        environment::set("MediaPath", Value::string(media.path()));
-    }
-    void TearDown() override
-    {
-        installObjectMakers(placeholderMakers());
-        installMediaMakers(MediaMakers{nullptr, nullptr, nullptr});
-        MediaTest::TearDown();
+        config().set("MediaPath", Value::string(media.path()));
     }
 
     // A mono 16-bit sine written under the media root; its sound value.
     Value waveFile(const std::string& name, std::size_t frames, uint32_t rate, double hertz = 440)
     {
         path = media.write(name, asText(pcm16Wave(sine(frames, rate, hertz), 1, rate)));
-        Value sound = soundFromFile(path);
+        Value sound = soundFromFile(engine, path);
         EXPECT_FALSE(sound.isNil()) << name;
         return sound;
     }
@@ -51,10 +43,10 @@ protected:
 TEST_F(SoundPlayTest, APlayEndsAtItsPlannedTimeWithEnded)
 {
     Value sound = waveFile("half.wav", 11025, 22050); // 500 ms
-    const uint32_t start = clock.now();
+    const uint32_t start = clock().now();
     ASSERT_TRUE(velPlay(sound));
     EXPECT_TRUE(velIsPlaying(sound));
-    clock.advance(100);
+    clock().advance(100);
     EXPECT_EQ(asSound(sound)->position(), 2205);
 
     EXPECT_EQ(nextNotification(0).kind, event_kind::Null);
@@ -73,12 +65,12 @@ TEST_F(SoundPlayTest, APlayEndsAtItsPlannedTimeWithEnded)
 TEST_F(SoundPlayTest, ASampleCountPlansTheEndAt22050ASecondWhateverTheRate)
 {
     Value sound = waveFile("slow.wav", 4000, 8000); // 500 ms of its own
-    const uint32_t start = clock.now();
+    const uint32_t start = clock().now();
     ASSERT_TRUE(velPlay(sound, -1, 22050));
-    clock.advance(999);
-    checkSoundEnd();
+    clock().advance(999);
+    checkSoundEnd(engine);
     EXPECT_TRUE(velIsPlaying(sound));
-    clock.advance(1);
+    clock().advance(1);
     EventRecord e = nextNotification(0);
     EXPECT_EQ(whatOf(e), "ended");
     EXPECT_EQ(static_cast<uint32_t>(e.time) - start, 1000u);
@@ -96,15 +88,15 @@ TEST_F(SoundPlayTest, OneSoundAtATimeAndStopSaysAborted)
     EXPECT_TRUE(velIsPlaying(first));
     EXPECT_EQ(nextNotification(0).kind, event_kind::Null);
 
-    clock.advance(300);
+    clock().advance(300);
     velStop(first);
     EventRecord e = nextNotification(0);
     EXPECT_EQ(whatOf(e), "aborted");
     EXPECT_EQ(mediaOf(e).object(), first.object());
-    EXPECT_FALSE(platform::audioMixer().clipActive());
+    EXPECT_FALSE(engine.mixer().clipActive());
     // Now the other may play; stopping it after its end has passed reports the end, not an abort.
     ASSERT_TRUE(velPlay(second));
-    clock.advance(150);
+    clock().advance(150);
     velStop(second);
     e = nextNotification(0);
     EXPECT_EQ(whatOf(e), "ended");
@@ -131,9 +123,9 @@ TEST_F(SoundPlayTest, ALoopingSoundKeepsSoundingUntilStopped)
 TEST_F(SoundPlayTest, APlayThatWaitsReturnsAtTheEndWithNothingToReport)
 {
     Value sound = waveFile("wait.wav", 6615, 22050); // 300 ms
-    const uint32_t start = clock.now();
+    const uint32_t start = clock().now();
     ASSERT_TRUE(velPlay(sound, -1, -1, true));
-    EXPECT_EQ(clock.now() - start, 300u);
+    EXPECT_EQ(clock().now() - start, 300u);
     EXPECT_FALSE(velIsPlaying(sound));
     EXPECT_EQ(nextNotification(0).kind, event_kind::Null);
 }
@@ -157,56 +149,56 @@ TEST_F(SoundPlayTest, TheSamplesReachTheMixerAtTheirPitch)
 
 TEST_F(SoundPlayTest, VolumeRunsOverTheRangeAndScalesTheMix)
 {
-    environment::set("Volume Range", 10);
-    EXPECT_TRUE(setVolume(10));
+    config().set("Volume Range", 10);
+    EXPECT_TRUE(engine.media().setVolume(10));
     uint16_t left = 0, right = 0;
-    platform::audioMixer().waveVolume(left, right);
+    engine.mixer().waveVolume(left, right);
     EXPECT_EQ(left, 65535);
     EXPECT_EQ(right, 65535);
-    platform::audioMixer().musicVolume(left, right);
+    engine.mixer().musicVolume(left, right);
     EXPECT_EQ(left, 65535);
-    EXPECT_EQ(getVolume(), 10);
-    EXPECT_TRUE(setVolume(5));
-    EXPECT_EQ(waveOutVolume(), (32767u << 16) | 32767u);
-    EXPECT_EQ(getVolume(), 4); // 32767 × 10 / 65535, as the rule has it
-    EXPECT_TRUE(setVolume(25));
-    EXPECT_EQ(getVolume(), 10);
-    EXPECT_TRUE(setVolume(-3));
-    EXPECT_EQ(getVolume(), 0);
-    environment::set("Volume Range", 0); // no range: the default stands in rather than a division by zero
-    EXPECT_TRUE(setVolume(50));
-    EXPECT_EQ(getVolume(), 49);
+    EXPECT_EQ(engine.media().getVolume(), 10);
+    EXPECT_TRUE(engine.media().setVolume(5));
+    EXPECT_EQ(engine.media().waveOutVolume(), (32767u << 16) | 32767u);
+    EXPECT_EQ(engine.media().getVolume(), 4); // 32767 × 10 / 65535, as the rule has it
+    EXPECT_TRUE(engine.media().setVolume(25));
+    EXPECT_EQ(engine.media().getVolume(), 10);
+    EXPECT_TRUE(engine.media().setVolume(-3));
+    EXPECT_EQ(engine.media().getVolume(), 0);
+    config().set("Volume Range", 0); // no range: the default stands in rather than a division by zero
+    EXPECT_TRUE(engine.media().setVolume(50));
+    EXPECT_EQ(engine.media().getVolume(), 49);
 
     Value sound = waveFile("loud.wav", 22050, 22050);
-    environment::set("Volume Range", 100);
-    setVolume(100);
+    config().set("Volume Range", 100);
+    engine.media().setVolume(100);
     ASSERT_TRUE(velPlay(sound));
     const double full = loudness(pull(200));
     velStop(sound);
-    setVolume(25);
+    engine.media().setVolume(25);
     ASSERT_TRUE(velPlay(sound));
     const double quarter = loudness(pull(200));
     EXPECT_NEAR(quarter / full, 0.25, 0.01);
-    setVolume(0);
+    engine.media().setVolume(0);
     EXPECT_LT(loudness(pull(100)), 1e-9);
-    setWaveOutVolume(0xFFFFFFFFu);
+    engine.media().setWaveOutVolume(0xFFFFFFFFu);
 }
 
 TEST_F(SoundPlayTest, TheExtensionChoosesTheKindAndAFileThatLiesIsRefused)
 {
-    EXPECT_TRUE(soundFromFile(media.write("a.ogg", "OggS")).isNil());
+    EXPECT_TRUE(soundFromFile(engine, media.write("a.ogg", "OggS")).isNil());
     EXPECT_EQ(errors(), (std::vector<std::string>{"Unsupported sound type: ogg"}));
-    EXPECT_TRUE(soundFromFile(media.write("noextension", "RIFF")).isNil());
+    EXPECT_TRUE(soundFromFile(engine, media.write("noextension", "RIFF")).isNil());
     EXPECT_EQ(errors(), (std::vector<std::string>{"Unsupported sound type: "}));
 
-    Value upper = soundFromFile(media.write("LOUD.WAV", asText(pcm16Wave(sine(100, 8000, 100), 1, 8000))));
+    Value upper = soundFromFile(engine, media.write("LOUD.WAV", asText(pcm16Wave(sine(100, 8000, 100), 1, 8000))));
     EXPECT_EQ(asSound(upper)->kind(), "wav");
-    EXPECT_EQ(asSound(soundFromFile(media.write("tune.MID", "MThd"))) ->kind(), "mid");
+    EXPECT_EQ(asSound(soundFromFile(engine, media.write("tune.MID", "MThd"))) ->kind(), "mid");
 
     // A text file named as a wave, and a MIDI file named as one.
-    EXPECT_TRUE(soundFromFile(media.write("text.wav", "this is no sound at all")).isNil());
-    EXPECT_TRUE(soundFromFile(media.write("tune.wav", asText(midiTune({60}, 96)))).isNil());
-    EXPECT_TRUE(soundFromFile(media.path() + "/missing.wav").isNil());
+    EXPECT_TRUE(soundFromFile(engine, media.write("text.wav", "this is no sound at all")).isNil());
+    EXPECT_TRUE(soundFromFile(engine, media.write("tune.wav", asText(midiTune({60}, 96)))).isNil());
+    EXPECT_TRUE(soundFromFile(engine, media.path() + "/missing.wav").isNil());
     EXPECT_EQ(errors(), (std::vector<std::string>(3, "Not a valid sound file")));
 }
 
@@ -214,10 +206,10 @@ TEST_F(SoundPlayTest, ResourcesTheNotationAndTheWireMakeSounds)
 {
     waveFile("ding.wav", 2205, 22050);
     // Through the loader: a name, and a name that names the name.
-    Value loaded = loadSound(Value::string("ding.wav"), false);
+    Value loaded = engine.resources().loadSound(Value::string("ding.wav"), false);
     ASSERT_TRUE(asSound(loaded));
     EXPECT_FALSE(asSound(loaded)->inMemory());
-    Value prepared = loadSound(ResourceReference::make(Value::string("ding.wav")), true);
+    Value prepared = engine.resources().loadSound(ResourceReference::make(engine.resources(), Value::string("ding.wav")), true);
     ASSERT_TRUE(asSound(prepared));
     EXPECT_TRUE(asSound(prepared)->inMemory());
 
@@ -246,10 +238,10 @@ TEST_F(SoundPlayTest, ResourcesTheNotationAndTheWireMakeSounds)
     EXPECT_EQ(whatOf(nextNotification(0)), "aborted");
 
     // Parts of the wrong kinds make nothing, and bytes that are no wave say so.
-    EXPECT_TRUE(soundFromParts(Value::integer(3), 1, Value()).isNil());
+    EXPECT_TRUE(soundFromParts(engine, Value::integer(3), 1, Value()).isNil());
     Value junk = Buffer::make(8);
     asBuffer(junk)->setLength(8);
-    EXPECT_TRUE(soundFromParts(junk, 1, Value::string("wav")).isNil());
+    EXPECT_TRUE(soundFromParts(engine, junk, 1, Value::string("wav")).isNil());
     EXPECT_EQ(errors(), (std::vector<std::string>{"Not a valid sound file"}));
 }
 

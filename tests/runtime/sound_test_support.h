@@ -1,6 +1,6 @@
 // Test support for sounds and music: wave and MIDI files built byte by byte, and a fixture that runs
-// the mixer without a device (the test pulls the samples), on a virtual clock, with media
-// notifications going to an event queue of its own.
+// an engine's mixer without a device (the test pulls the samples), on a virtual clock, with media
+// notifications going to the engine's event queue.
 #pragma once
 
 #include <cmath>
@@ -10,7 +10,7 @@
 
 #include "platform/audio_mixer.h"
 #include "support/bytes.h"
-#include "runtime/environment.h"
+#include "runtime/config_test_support.h"
 #include "runtime/event_queue.h"
 #include "runtime/media_notifications.h"
 #include "runtime/music.h"
@@ -222,39 +222,30 @@ inline std::vector<std::string>& mediaNotices()
 }
 inline void recordMediaNotice(std::string_view text) { mediaNotices().emplace_back(text); }
 
-// The mixer pulled by hand, a virtual clock from 1000 ms, an application's tables (so that settings
-// can be made), and notifications into `queue`.
-class MediaTest : public VirtualClockTest {
+// An engine whose mixer is pulled by hand, on a virtual clock from 1000 ms, with notifications going
+// to its event queue and the media notices kept.
+class MediaTest : public ConfiguredTest {
 protected:
     void SetUp() override
     {
-        VirtualClockTest::SetUp();
-        registerApplicationTables(&tables);
-        platform::audioMixer().close();
-        platform::audioMixer().open(platform::AudioMixer::Output::Manual);
-        platform::audioMixer().setWaveVolume(platform::AudioMixer::FullVolume, platform::AudioMixer::FullVolume);
-        platform::audioMixer().setMusicVolume(platform::AudioMixer::FullVolume, platform::AudioMixer::FullVolume);
-        setMediaEventQueue(&queue);
+        ConfiguredTest::SetUp();
+        clock().advance(1000);
+        platform::AudioMixer& mixer = engine.mixer();
+        mixer.open(platform::AudioMixer::Output::Manual);
+        mixer.setWaveVolume(platform::AudioMixer::FullVolume, platform::AudioMixer::FullVolume);
+        mixer.setMusicVolume(platform::AudioMixer::FullVolume, platform::AudioMixer::FullVolume);
         mediaNotices().clear();
-        previousNotice = setMediaNoticeHook(recordMediaNotice);
-        (void)queue.next(event_kind::All, 0); // the very first fetch only makes the queue
+        engine.media().takeNotices(recordMediaNotice);
+        (void)queue().next(event_kind::All, 0); // the very first fetch only makes the queue
     }
-    void TearDown() override
-    {
-        setMediaEventQueue(nullptr);
-        stopSound();
-        stopMusic();
-        platform::audioMixer().close();
-        setMediaNoticeHook(previousNotice);
-        registerApplicationTables(nullptr);
-        VirtualClockTest::TearDown();
-    }
+
+    EventQueue& queue() { return *engine.events(); }
 
     // Pulls that many milliseconds of the mix.
     std::vector<float> pull(uint32_t milliseconds)
     {
         std::vector<float> out(static_cast<std::size_t>(milliseconds) * platform::AudioMixer::Rate / 1000 * 2);
-        platform::audioMixer().render(out.data(), out.size() / 2);
+        engine.mixer().render(out.data(), out.size() / 2);
         return out;
     }
 
@@ -262,8 +253,7 @@ protected:
     // the virtual clock, waiting moves time on); the null event when none came.
     EventRecord nextNotification(int32_t wait)
     {
-        queue.setIdleWork(mediaIdleWork);
-        return queue.next(event_kind::MediaNotification, wait);
+        return queue().next(event_kind::MediaNotification, wait);
     }
 
     static std::string whatOf(const EventRecord& e)
@@ -276,10 +266,6 @@ protected:
         List* l = asList(e.value1);
         return l && l->count() == 2 ? l->get(0) : Value();
     }
-
-    ApplicationTables tables;
-    EventQueue queue;
-    MediaNoticeHook previousNotice = nullptr;
 };
 
 } // namespace vel::testing_support

@@ -24,12 +24,15 @@ protected:
     // The sound made from the bytes, and whether it was refused with the one message.
     bool refused(const Bytes& bytes)
     {
-        Value sound = WaveSound::fromBuffer(bufferOf(bytes));
+        Value sound = WaveSound::fromBuffer(engine, bufferOf(bytes));
         std::vector<std::string> messages = errors();
         const bool saidSo = messages == std::vector<std::string>{"Not a valid sound file"};
         EXPECT_EQ(sound.isNil(), saidSo);
         return sound.isNil() && saidSo;
     }
+
+    // Not started: reading needs none of its services.
+    Engine engine;
 };
 
 TEST_F(WaveReadingTest, ChunksBetweenFormatAndDataAreWalkedOverOddSizesIncluded)
@@ -39,7 +42,7 @@ TEST_F(WaveReadingTest, ChunksBetweenFormatAndDataAreWalkedOverOddSizesIncluded)
                            {"LIST", Bytes(13, 'x')}, // odd: padded by one byte
                            {"fact", Bytes(4, 0)},
                            {"data", pcm16Body(samples)}});
-    Value sound = WaveSound::fromBuffer(bufferOf(wave));
+    Value sound = WaveSound::fromBuffer(engine, bufferOf(wave));
     ASSERT_FALSE(sound.isNil());
     auto* s = dynamic_cast<WaveSound*>(sound.object());
     EXPECT_EQ(s->sampleCount(), 1000);

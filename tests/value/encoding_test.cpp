@@ -193,11 +193,13 @@ TEST_F(EncodingTest, DataObjects)
 
 // What the makers were handed, for checking that decode passes the decoded parts on.
 Value lastProperties;
-Value recordingForm(const Value& properties)
-{
-    lastProperties = properties;
-    return placeholderMakers().form(properties);
-}
+struct RecordingMakers final : ObjectMakers {
+    Value form(const Value& properties) const override
+    {
+        lastProperties = properties;
+        return ObjectMakers::form(properties);
+    }
+};
 
 TEST_F(EncodingTest, RuntimeObjectsGoThroughTheirPartsAndMakers)
 {
@@ -214,9 +216,8 @@ TEST_F(EncodingTest, RuntimeObjectsGoThroughTheirPartsAndMakers)
               cat({{19, 34, 1, 's'}, le32(7), {0}}));
     EXPECT_EQ(encoded(objectMakers().imageFromParts(Value::integer(1), Value::integer(2))), (Bytes{18, 32, 1, 32, 2}));
 
-    ObjectMakers makers{};
-    makers.form = recordingForm;
-    ObjectMakers previous = installObjectMakers(makers);
+    RecordingMakers makers;
+    const ObjectMakers* previous = installObjectMakers(&makers);
     Value back = decoded(bytes);
     installObjectMakers(previous);
     EXPECT_TRUE(back.is(Tag::Form));
