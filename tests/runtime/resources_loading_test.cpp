@@ -175,13 +175,13 @@ TEST_F(ResourcesTest, ReadFileGivesTheWholeFileOrNil)
 TEST_F(ResourcesTest, MoviesAreMadeForTheFileNamePartUnderTheMediaRoot)
 {
     disc.write("Media/Abertura.AVI", "");
-    Movie* movie = asMovie(resources().loadMovie(Value::string("Filmes\\abertura.mpg"), "avi"));
-    ASSERT_NE(movie, nullptr);
-    EXPECT_EQ(movie->path(), disc / "Media/Abertura.AVI");
+    Value movie = resources().loadMovie(Value::string("Filmes\\abertura.mpg"), "avi");
+    ASSERT_NE(asMovie(movie), nullptr);
+    EXPECT_EQ(asMovie(movie)->path(), disc / "Media/Abertura.AVI");
     config().putGlobal("Intro", Value::string("abertura"));
-    movie = asMovie(resources().loadMovie(ResourceReference::make(resources(), Value::string("Intro")), "avi"));
-    ASSERT_NE(movie, nullptr);
-    EXPECT_EQ(movie->path(), disc / "Media/Abertura.AVI");
+    movie = resources().loadMovie(ResourceReference::make(resources(), Value::string("Intro")), "avi");
+    ASSERT_NE(asMovie(movie), nullptr);
+    EXPECT_EQ(asMovie(movie)->path(), disc / "Media/Abertura.AVI");
     EXPECT_TRUE(resources().loadMovie(Value::integer(3), "avi").isNil());
 }
 
