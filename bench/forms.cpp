@@ -61,11 +61,8 @@ void GoToAFormOfThirtyControls(benchmark::State& state)
 
     setErrorHandler(quietError);
     Engine engine;
-    RunOptions options;
-    options.configuration = ConfigurationSources{};
+    RunOptions options = RunOptions::offscreenOnly(false);
     options.settings = {{"SourceDisk", dir.string()}, {"MediaPath", "Media"}};
-    options.offscreen = true;
-    options.headless = true;
     std::string error;
     if (!engine.startUp(options, error)) {
         state.SkipWithError(error.c_str());

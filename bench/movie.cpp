@@ -76,13 +76,8 @@ public:
 struct Stage {
     explicit Stage(bool virtualClock)
     {
-        RunOptions options;
-        options.configuration = ConfigurationSources{};
-        options.offscreen = true;
-        options.headless = true;
-        options.virtualClock = virtualClock;
         std::string error;
-        engine.startUp(options, error);
+        engine.startUp(RunOptions::offscreenOnly(virtualClock), error);
         engine.movies().useSoundSink(&sink);
         queue().next(0, 0);
     }

@@ -43,12 +43,8 @@ struct World {
     {
         vel::setErrorHandler(carryOn);
         vel::setExitHandler(noExit);
-        vel::RunOptions options;
-        options.configuration = vel::ConfigurationSources{};
+        vel::RunOptions options = vel::RunOptions::offscreenOnly(true);
         options.settings = {{"MediaWidth", "320"}, {"MediaHeight", "240"}};
-        options.offscreen = true;
-        options.headless = true;
-        options.virtualClock = true;
         std::string error;
         engine.startUp(options, error);
         engine.takeNotices(silent);

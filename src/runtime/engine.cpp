@@ -44,6 +44,8 @@ Engine::~Engine()
 
 bool Engine::startUp(const RunOptions& options, std::string& error)
 {
+    // Started again: the earlier run ends first, so that what it put in place is taken back once.
+    shutDown();
     started_ = true;
     quit_ = false;
     moduleDirectory_ = options.moduleDirectory;

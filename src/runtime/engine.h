@@ -58,6 +58,18 @@ struct RunOptions {
     bool offscreen = false;
     // Time that moves only when told (scripted runs always have it).
     bool virtualClock = false;
+
+    // Headless, no window and no configuration files, only the defaults: tests, benchmarks and
+    // fuzzing.
+    static RunOptions offscreenOnly(bool onVirtualClock)
+    {
+        RunOptions options;
+        options.configuration = ConfigurationSources{};
+        options.headless = true;
+        options.offscreen = true;
+        options.virtualClock = onVirtualClock;
+        return options;
+    }
 };
 
 // What the engine asks of the program running on it (the application, or a test's stand-in).

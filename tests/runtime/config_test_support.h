@@ -18,13 +18,8 @@ protected:
     void SetUp() override
     {
         ErrorCheckedTest::SetUp();
-        RunOptions options;
-        options.configuration = ConfigurationSources{};
-        options.offscreen = true;
-        options.headless = true;
-        options.virtualClock = true;
         std::string error;
-        ASSERT_TRUE(engine.startUp(options, error)) << error;
+        ASSERT_TRUE(engine.startUp(RunOptions::offscreenOnly(true), error)) << error;
         engine.takeNotices([this](std::string_view text) { notices.emplace_back(text); });
     }
     void TearDown() override

@@ -21,14 +21,10 @@ class EngineTest : public ErrorCheckedTest {
 protected:
     RunOptions options()
     {
-        RunOptions o;
+        RunOptions o = RunOptions::offscreenOnly(true);
         o.moduleDirectory = home.path();
-        o.configuration = ConfigurationSources{};
         o.configuration->profileFile = home.write("ORVA.ini", "[VELENVIRONMENT]\nMediaWidth=320\n");
         o.settings = {{"MediaHeight", "200"}};
-        o.offscreen = true;
-        o.headless = true;
-        o.virtualClock = true;
         return o;
     }
     ScratchDirectory home;
