@@ -518,10 +518,12 @@ bool encode(Stream& stream, const Value& value)
     return encoder.value(value) && encoder.ok();
 }
 
-Value decode(Stream& stream)
+Value decode(Stream& stream, bool* failed)
 {
     Decoder decoder(stream);
     Value v = decoder.value();
+    if (failed)
+        *failed = decoder.failed();
     return decoder.failed() ? Value() : v;
 }
 

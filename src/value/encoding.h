@@ -43,7 +43,8 @@ constexpr int kEncodingDepthLimit = 512;
 bool encode(Stream& stream, const Value& value);
 // Reads one value. After a report (truncated body, unknown tag, a count the remaining bytes cannot
 // hold) the result is nil and the stream is left where the reading stopped.
-Value decode(Stream& stream);
+// failed, when given, tells a refused decode from an encoded nil.
+Value decode(Stream& stream, bool* failed = nullptr);
 
 std::vector<uint8_t> encodeToBytes(const Value& value, bool* ok = nullptr);
 Value decodeFromBytes(const uint8_t* bytes, std::size_t length);

@@ -226,6 +226,13 @@ int32_t Stream::deviceWrite(const void* bytes, int32_t n)
 
 bool Stream::deviceFlush() { return true; }
 
+bool Stream::deviceSync() { return true; }
+
+bool Stream::sync()
+{
+    return flush() && deviceSync();
+}
+
 void Stream::closeBuffer() { emptyBuffer(); }
 
 bool Stream::fill()
@@ -343,6 +350,11 @@ bool FileStream::deviceSeek(int64_t position)
         return false;
     devicePosition_ = position;
     return true;
+}
+
+bool FileStream::deviceSync()
+{
+    return ::fdatasync(descriptor_) == 0;
 }
 
 // ---- memory streams ----

@@ -93,7 +93,10 @@ TEST_F(VelToolTest, ArchivesFromAList)
     ToolRun absent = vel("archive get " + archive + " 3");
     EXPECT_EQ(absent.status, 1);
     EXPECT_FALSE(absent.err.empty());
-    EXPECT_FALSE(fs::exists(archive + ".tmp"));
+    ASSERT_EQ(vel("archive compact " + archive).status, 0);
+    EXPECT_EQ(vel("print " + archive).out, printed.out);
+    // Written through temporaries that are gone: the list, the archive and the captured messages.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 3);
 }
 
 TEST_F(VelToolTest, BadInputGivesStatusTwoAndTheSystemMessage)

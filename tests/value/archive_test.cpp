@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -10,6 +13,7 @@
 #include "value/builtins.h"
 #include "value/encoding.h"
 #include "value/list.h"
+#include "value/printer.h"
 #include "value/stream.h"
 #include "value/string.h"
 #include "value/structural.h"
@@ -227,6 +231,180 @@ TEST_F(ArchiveTest, MalformedFilesAreReportedNotReadPastTheirEnd)
     EXPECT_TRUE(archive.as<Archive>()->get(2).isNil());
     EXPECT_EQ(errors(), (std::vector<std::string>{"Archive item offset outside the file: 900",
                                                   "Archive item offset outside the file: 2"}));
+}
+
+// A device over bytes in memory that keeps every write it is handed and how many syncs came before
+// it, so that every state a crash could leave on disk can be rebuilt afterwards. Writes from the
+// failAfter-th on are refused, as by a full disk.
+class RecordingStream final : public Stream {
+public:
+    struct DeviceWrite {
+        int64_t at;
+        std::string bytes;
+        int syncsBefore;
+    };
+    static Value over(const std::string& image) { return Value::adopt(Tag::Stream, new RecordingStream(image)); }
+    ~RecordingStream() override { closeBuffer(); }
+
+    int32_t rawRead(void* out, int32_t n) override
+    {
+        int64_t k = std::clamp<int64_t>(static_cast<int64_t>(image_.size()) - devicePosition_, 0, n);
+        std::memcpy(out, image_.data() + devicePosition_, static_cast<std::size_t>(k));
+        devicePosition_ += k;
+        return static_cast<int32_t>(k);
+    }
+    int32_t rawWrite(const void* bytes, int32_t n) override
+    {
+        if (static_cast<int>(writes_.size()) >= failAfter)
+            return 0;
+        writes_.push_back({devicePosition_, std::string(static_cast<const char*>(bytes), static_cast<std::size_t>(n)), syncs_});
+        applyTo(image_, writes_.back());
+        devicePosition_ += n;
+        deviceSize_ = static_cast<int64_t>(image_.size());
+        return n;
+    }
+    bool deviceSeek(int64_t position) override
+    {
+        devicePosition_ = position;
+        return true;
+    }
+    bool deviceSync() override
+    {
+        ++syncs_;
+        return true;
+    }
+
+    static void applyTo(std::string& image, const DeviceWrite& w, std::size_t length = std::string::npos)
+    {
+        std::string part = w.bytes.substr(0, length);
+        if (image.size() < w.at + part.size())
+            image.resize(static_cast<std::size_t>(w.at) + part.size(), '\0');
+        image.replace(static_cast<std::size_t>(w.at), part.size(), part);
+    }
+
+    std::string image_;
+    std::vector<DeviceWrite> writes_;
+    int syncs_ = 0;
+    int failAfter = INT32_MAX;
+
+private:
+    explicit RecordingStream(const std::string& image) : Stream(Read | Write), image_(image)
+    {
+        deviceSize_ = static_cast<int64_t>(image.size());
+    }
+};
+
+// The items of the archive the bytes open as, printed; "unreadable" when they do not open.
+std::vector<std::string> itemsOf(const std::string& image)
+{
+    Value archive = Archive::open(MemoryStream::overBytes(image.data(), static_cast<int64_t>(image.size()), false), false);
+    std::vector<std::string> items;
+    if (Archive* a = asArchive(archive))
+        for (int32_t n = 0; n < a->count(); ++n)
+            items.push_back(quotedForm(a->get(n)));
+    return testing_support::takeErrors().empty() && archive.is(Tag::Archive) ? items
+                                                                             : std::vector<std::string>{"unreadable"};
+}
+
+TEST_F(ArchiveTest, ACrashAtAnyMomentLeavesTheOldOrTheNewArchive)
+{
+    // Items bigger than the stream's buffer, so that one flush reaches the device in several writes.
+    const Value big = Value::string(std::string(3000, 'b'));
+    Value memory = MemoryStream::growable();
+    Archive::create(memory, 2).as<Archive>()->add(Value::string("a"));
+    std::string initial(reinterpret_cast<const char*>(memory.as<MemoryStream>()->data()),
+                        static_cast<std::size_t>(memory.as<MemoryStream>()->length()));
+
+    // Two flushes: each state a completed flush leaves is one the file may open as.
+    auto session = [&](RecordingStream& device, std::vector<std::vector<std::string>>* states) {
+        Value archive = Archive::open(Value::share(Tag::Stream, &device), true);
+        Archive* a = archive.as<Archive>();
+        bool ok = a->add(big) && a->put(0, Value::string("c")) && a->flush();
+        if (states)
+            states->push_back(itemsOf(device.image_));
+        ok = a->add(Value::integer(7)) && a->flush() && ok;
+        if (states)
+            states->push_back(itemsOf(device.image_));
+        return ok;
+    };
+    std::vector<std::vector<std::string>> states{itemsOf(initial)};
+    Value recorded = RecordingStream::over(initial);
+    auto& device = *recorded.as<RecordingStream>();
+    ASSERT_TRUE(session(device, &states));
+    ASSERT_EQ(states.back(), (std::vector<std::string>{"\"c\"", quotedForm(big), "7"}));
+    auto expectKnown = [&](const std::string& image, const std::string& what) {
+        std::vector<std::string> items = itemsOf(image);
+        EXPECT_NE(std::find(states.begin(), states.end(), items), states.end()) << what << ": " << items.front();
+    };
+
+    // Between two syncs the disk may keep any subset of the writes, in any order; a write of more than
+    // the 4 bytes a sector holds whole may also be torn.
+    const auto& writes = device.writes_;
+    for (int epoch = 0; epoch <= device.syncs_; ++epoch) {
+        std::string base = initial;
+        std::vector<const RecordingStream::DeviceWrite*> open;
+        for (const auto& w : writes) {
+            if (w.syncsBefore < epoch)
+                RecordingStream::applyTo(base, w);
+            else if (w.syncsBefore == epoch)
+                open.push_back(&w);
+        }
+        ASSERT_LE(open.size(), 10u);
+        for (uint32_t subset = 0; subset < (1u << open.size()); ++subset) {
+            std::string image = base;
+            for (std::size_t k = 0; k < open.size(); ++k)
+                if (subset & (1u << k))
+                    RecordingStream::applyTo(image, *open[k]);
+            expectKnown(image, "sync " + std::to_string(epoch) + ", subset " + std::to_string(subset));
+            for (std::size_t k = 0; k < open.size(); ++k)
+                if (open[k]->bytes.size() > 4 && !(subset & (1u << k)))
+                    for (std::size_t torn = 1; torn < open[k]->bytes.size(); torn += 97) {
+                        std::string partial = image;
+                        RecordingStream::applyTo(partial, *open[k], torn);
+                        expectKnown(partial, "torn write " + std::to_string(k) + " at " + std::to_string(torn));
+                    }
+        }
+    }
+
+    // A device that refuses writes from some point on: the flushes report it, and the file is still one
+    // of the states; once the device works again a flush completes the archive.
+    for (int cut = 0; cut < static_cast<int>(writes.size()); ++cut) {
+        Value failing = RecordingStream::over(initial);
+        auto& d = *failing.as<RecordingStream>();
+        d.failAfter = cut;
+        EXPECT_FALSE(session(d, nullptr)) << cut;
+        testing_support::takeErrors();
+        expectKnown(d.image_, "refused from write " + std::to_string(cut));
+    }
+}
+
+TEST_F(ArchiveTest, CompactingKeepsOnlyWhatTheDirectoryReaches)
+{
+    {
+        Value archive = Archive::create(name(), 4);
+        for (int i = 0; i < 20; ++i) {
+            archive.as<Archive>()->add(Value::string(std::string(100, static_cast<char>('a' + i))));
+            archive.as<Archive>()->flush();
+        }
+        archive.as<Archive>()->put(3, Value::integer(3));
+    }
+    std::size_t before = fileContents(path_).size();
+    std::string reason;
+    ASSERT_TRUE(Archive::compact(path_, &reason)) << reason;
+    std::string after = fileContents(path_);
+    EXPECT_LT(after.size(), before);
+    EXPECT_EQ(after.size(), 8 + 19 * 102 + 2 + 6 + 20 * 4u);
+    std::vector<std::string> items = itemsOf(after);
+    ASSERT_EQ(items.size(), 20u);
+    EXPECT_EQ(items[3], "3");
+    EXPECT_EQ(items[19], quotedForm(Value::string(std::string(100, 'a' + 19))));
+
+    // A damaged item stops the rewrite; the file stays as it was.
+    after[8] = 99; // the first item's tag
+    writeFile(path_, after);
+    EXPECT_FALSE(Archive::compact(path_, &reason));
+    EXPECT_EQ(fileContents(path_), after);
+    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot decode this type: 99"});
 }
 
 } // namespace
