@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "value/nesting.h"
 #include "value/value.h"
 
 namespace vel {
@@ -36,8 +37,8 @@ enum class WireTag : uint8_t {
     ShortList = 35,
 };
 
-// Deeper than any data the system writes; past it encode and decode refuse rather than exhaust the stack.
-constexpr int kEncodingDepthLimit = 512;
+// Past it encode and decode refuse rather than exhaust the stack.
+constexpr int kEncodingDepthLimit = kNestingLimit;
 
 // Writes the value; false when some part had no encoding or a write fell short (each reported).
 bool encode(Stream& stream, const Value& value);

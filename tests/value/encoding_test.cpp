@@ -266,17 +266,6 @@ TEST_F(EncodingTest, ValuesWithoutEncodingAreRefused)
     EXPECT_EQ(errors().size(), 1u);
 }
 
-TEST_F(EncodingTest, AListThatHoldsItselfIsRefusedNotRecursedForever)
-{
-    Value list = ValueList::make();
-    list.as<ValueList>()->append(list);
-    bool ok = true;
-    encodeToBytes(list, &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot encode values nested more than 512 deep"});
-    list.as<ValueList>()->removeLast(); // break the cycle so the list is freed
-}
-
 TEST_F(EncodingTest, AFixedWorkBufferRefusesWhatDoesNotFit)
 {
     // The stream covers the first 30000 bytes; the guard after them must stay untouched.
@@ -374,26 +363,43 @@ TEST_F(EncodingTest, CountsThatTheRemainingBytesCannotHoldAreRefusedBeforeAlloca
     }
 }
 
-TEST_F(EncodingTest, TableCapacityIsCutWhenTheInputCannotJustifyIt)
+TEST_F(EncodingTest, WhatHeadersClaimIsBoundedByTheInput)
 {
     // A believable spare capacity is kept: it decides the slot order.
     Value roomy = decoded(cat({{9}, le32(1000), le32(1), {32, 1, 32, 2}}));
     ASSERT_TRUE(roomy.is(Tag::Table));
     EXPECT_EQ(roomy.as<Table>()->capacity(), 1000);
 
-    // Thousands of tiny tables each claiming a huge capacity would take gigabytes; past the allowance
-    // the capacities fall back to the counts.
-    Bytes many = cat({{8}, le32(2000), {5}});
-    for (int i = 0; i < 2000; ++i) {
-        Bytes table = cat({{9}, le32(1 << 24), le32(0)});
-        many.insert(many.end(), table.begin(), table.end());
-    }
-    Value list = decoded(many);
+    // Lists nested 500 deep, each claiming as many elements as the bytes after it could hold; and
+    // twenty thousand empty tables each claiming a thousand slots. Either would take hundreds of times
+    // its size if every header were believed on its own.
+    constexpr int32_t kPadding = 1 << 14;
+    auto repeat = [](const Bytes& head, const Bytes& part, int times) {
+        Bytes out = head;
+        for (int i = 0; i < times; ++i)
+            out.insert(out.end(), part.begin(), part.end());
+        return out;
+    };
+    Bytes nested = repeat({}, cat({{8}, le32(kPadding), {5}}), 500);
+    nested.resize(nested.size() + kPadding, 0);
+    Bytes tables = repeat(cat({{8}, le32(20000), {5}}), cat({{9}, le32(1000), le32(0)}), 20000);
+
+    BlockAllocator& allocator = BlockAllocator::instance();
+    allocator.resetPeak();
+    int64_t before = allocator.stats().bytesInUse;
+    EXPECT_TRUE(decoded(nested).isNil());
+    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot read VELBYTE from stream"});
+    EXPECT_LE(allocator.stats().peakBytesInUse - before, 16 * static_cast<int64_t>(nested.size()));
+
+    // The tables decode; past an allowance of one spare slot per input byte, with the capacity their
+    // count needs.
+    Value list = decoded(tables);
     ASSERT_TRUE(list.is(Tag::List));
     int64_t slots = 0;
-    for (int i = 0; i < 2000; ++i)
+    for (int i = 0; i < 20000; ++i)
         slots += list.as<ValueList>()->at(i).as<Table>()->capacity();
-    EXPECT_LT(slots, int64_t{1} << 20);
+    EXPECT_EQ(list.as<ValueList>()->at(0).as<Table>()->capacity(), 1000);
+    EXPECT_LE(slots, (1 << 16) + static_cast<int64_t>(tables.size()) + 20000);
 }
 
 TEST_F(EncodingTest, EveryTruncationOfAValidEncodingFailsCleanly)

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "support/error_capture.h"
 #include "value/buffer.h"
 #include "value/stream.h"
@@ -185,15 +188,29 @@ TEST_F(StreamTest, OpenModes)
     }
     EXPECT_EQ(fileContents(path_), "keep");
 
-    // No sharing: a second open fails while the first lasts.
-    {
-        Value first = open(Stream::Read);
+    // Readers share a file; a writer has it alone, against other streams of this process and of others.
+    struct Case {
+        int32_t held, second;
+        bool opens;
+    };
+    const Case cases[] = {{Stream::Read, Stream::Read, true},     {Stream::Read, Stream::Write, false},
+                          {Stream::Read, Stream::Create, false},  {Stream::Write, Stream::Read, false},
+                          {Stream::Write, Stream::Write, false}, {Stream::Create, Stream::Read, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.held) + " then " + std::to_string(c.second));
+        writeFile(path_, "keep");
+        Value first = open(c.held);
         ASSERT_TRUE(first.is(Tag::Stream));
-        EXPECT_TRUE(fileStream(path_, Stream::Read, true).isNil());
-        EXPECT_TRUE(fileStream(path_, Stream::Create, true).isNil());
+        EXPECT_EQ(fileStream(path_, c.second, true).is(Tag::Stream), c.opens);
+        pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(fileStream(path_, c.second, true).is(Tag::Stream) ? 0 : 1);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_EQ(WEXITSTATUS(status) == 0, c.opens);
     }
-    EXPECT_EQ(fileContents(path_), "keep");
-    EXPECT_TRUE(open(Stream::Read).is(Tag::Stream));
+    writeFile(path_, "keep");
+    EXPECT_TRUE(open(Stream::Write).is(Tag::Stream)) << "every lock went with its stream";
 
     // Names are limited to 255 bytes; directories are not files.
     std::string longName = ::testing::TempDir() + std::string(300, 'n');

@@ -1,8 +1,12 @@
 // Values: handles and ownership, comparisons, conversions, the error path and the block allocator.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support/error_capture.h"
 #include "value/allocator.h"
+#include "value/builtins.h"
+#include "value/encoding.h"
 #include "value/list.h"
 #include "value/printer.h"
 #include "value/string.h"
@@ -188,6 +192,54 @@ TEST_F(ValueTest, TypeNames)
     EXPECT_STREQ(typeName(Tag::Movie), "movie");
     EXPECT_STREQ(typeName(Tag::Form), "application-defined");
     EXPECT_STREQ(typeName(static_cast<Tag>(99)), "application-defined");
+}
+
+TEST_F(ValueTest, CollectionsThatHoldThemselvesAreRefusedNotRecursedForever)
+{
+    // Held twice, so that an operation that merely stopped at the limit would still take 2^512 steps.
+    Value list = ValueList::make();
+    list.as<ValueList>()->append(list);
+    list.as<ValueList>()->append(list);
+    Value table = Table::make(4, 100, 75);
+    table.as<Table>()->put(Value::string("me"), table);
+    table.as<Table>()->put(Value::string("again"), table);
+    struct Case {
+        const char* what;
+        std::function<void(const Value&)> operation;
+        const char* listReport; // what the list gives; tables are only followed by print and encode
+    };
+    const Case cases[] = {
+        {"display", [](const Value& v) { displayForm(v); }, "Cannot print values nested more than 512 deep"},
+        {"quoted", [](const Value& v) { print(v, true); }, "Cannot print values nested more than 512 deep"},
+        {"order", [](const Value& v) { EXPECT_EQ(compareValues(v, v), 0); }, "Cannot compare values nested more than 512 deep"},
+        {"collate", [](const Value& v) { collateValues(v, v); }, "Cannot compare values nested more than 512 deep"},
+        {"encode", [](const Value& v) { encodeToBytes(v); }, "Cannot encode values nested more than 512 deep"},
+        {"equal and hash", [](const Value& v) { EXPECT_TRUE(v == v); EXPECT_EQ(hashValue(v), hashValue(v)); }, nullptr},
+        {"copy", [](const Value& v) { EXPECT_FALSE(velCopy(v) == v); }, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.operation(list);
+        EXPECT_EQ(errors(), c.listReport ? std::vector<std::string>{c.listReport} : std::vector<std::string>{});
+        c.operation(table);
+        bool followed = std::string(c.what) == "display" || std::string(c.what) == "quoted" || std::string(c.what) == "encode";
+        EXPECT_EQ(errors().size(), followed ? 1u : 0u);
+    }
+    // Once the report is made, deep but finite nesting prints whole again.
+    Value nested = ValueList::make();
+    for (int i = 0; i < 100; ++i) {
+        Value outer = ValueList::make();
+        outer.as<ValueList>()->append(nested);
+        nested = outer;
+    }
+    std::string expected = "(list)";
+    for (int i = 0; i < 100; ++i)
+        expected = "(list " + expected + ")";
+    EXPECT_EQ(displayForm(nested), expected);
+    // Break the cycles so that both are freed.
+    list.as<ValueList>()->removeAllEqual(list);
+    table.as<Table>()->remove(Value::string("me"));
+    table.as<Table>()->remove(Value::string("again"));
 }
 
 class AllocatorTest : public ErrorCheckedTest {
