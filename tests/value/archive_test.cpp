@@ -60,24 +60,11 @@ protected:
     std::string path_;
 };
 
-TEST_F(ArchiveTest, AnEmptyArchiveIsTheHeaderAndAnEmptyDirectory)
+TEST_F(ArchiveTest, ItemsAddedAndPutComeBackAfterReopening)
 {
-    {
-        Value archive = Archive::create(name(), 10);
-        ASSERT_TRUE(archive.is(Tag::Archive));
-        EXPECT_EQ(archive.as<Archive>()->count(), 0);
-        EXPECT_EQ(archive.as<Archive>()->directory().as<List>()->growth(), Archive::kDirectoryGrowth);
-    }
+    Archive::create(name(), 10);
     EXPECT_EQ(fileContents(path_), "0VEL" + le32(8) + "\x08" + le32(0) + "\x03");
 
-    Value reopened = Archive::open(name(), false);
-    ASSERT_TRUE(reopened.is(Tag::Archive));
-    EXPECT_EQ(reopened.as<Archive>()->count(), 0);
-    EXPECT_EQ(reopened.as<Archive>()->directoryOffset(), 8);
-}
-
-TEST_F(ArchiveTest, ItemsComeBackAfterReopening)
-{
     testing_support::RandomValues random(5);
     std::vector<Value> items;
     {
@@ -88,53 +75,35 @@ TEST_F(ArchiveTest, ItemsComeBackAfterReopening)
         }
         // Reading while writing sees the items already added.
         EXPECT_TRUE(structurallyEqual(archive.as<Archive>()->get(3), items[3]));
-    }
-    Value archive = Archive::open(name(), false);
-    ASSERT_TRUE(archive.is(Tag::Archive));
-    ASSERT_EQ(archive.as<Archive>()->count(), 60);
-    // Out of order, so every fetch is its own seek.
-    for (int i = 59; i >= 0; i -= 2)
-        ASSERT_TRUE(structurallyEqual(archive.as<Archive>()->get(i), items[static_cast<std::size_t>(i)])) << i;
-    for (int i = 0; i < 60; i += 2)
-        ASSERT_TRUE(structurallyEqual(archive.as<Archive>()->get(i), items[static_cast<std::size_t>(i)])) << i;
-
-    // The builtins reach archives too.
-    EXPECT_EQ(velCount(archive), 60);
-    EXPECT_TRUE(structurallyEqual(velGet(archive, 7), items[7]));
-}
-
-TEST_F(ArchiveTest, PuttingAnItemAgainAppendsANewCopy)
-{
-    {
-        Value archive = Archive::create(name(), 4);
-        archive.as<Archive>()->add(Value::string("first"));
-        archive.as<Archive>()->add(Value::string("second"));
+        // A value that fails to encode is not entered.
+        Value bad = ValueList::make();
+        bad.as<ValueList>()->append(Value::string(std::string(500, 'z')));
+        bad.as<ValueList>()->append(Value::unique());
+        EXPECT_FALSE(archive.as<Archive>()->add(bad));
+        EXPECT_EQ(errors(), std::vector<std::string>{"Cannot encode this type: unique"});
     }
     std::size_t before = fileContents(path_).size();
     {
         Value archive = Archive::open(name(), true);
         ASSERT_TRUE(archive.as<Archive>()->put(0, Value::string("replaced")));
         velAddItem(archive, Value::integer(3));
-        velPut(archive, 2, Value::integer(4));
-        EXPECT_EQ(archive.as<Archive>()->count(), 3);
+        velPut(archive, 60, Value::integer(4));
+        items[0] = Value::string("replaced");
+        items.push_back(Value::integer(4));
     }
-    std::string after = fileContents(path_);
-    EXPECT_GT(after.size(), before);
-    // The old bytes stay where they were, unreferenced.
-    EXPECT_NE(after.find("first"), std::string::npos);
-
+    EXPECT_GT(fileContents(path_).size(), before); // the old copies stay, unreferenced
     Value archive = Archive::open(name(), false);
-    EXPECT_EQ(textOf(archive.as<Archive>()->get(0)), "replaced");
-    EXPECT_EQ(textOf(archive.as<Archive>()->get(1)), "second");
-    EXPECT_EQ(archive.as<Archive>()->get(2).asInt(), 4);
+    ASSERT_EQ(velCount(archive), 61);
+    // Out of order, so every fetch is its own seek.
+    for (int i = 60; i >= 0; i -= 2)
+        ASSERT_TRUE(structurallyEqual(velGet(archive, i), items[static_cast<std::size_t>(i)])) << i;
+    for (int i = 1; i < 61; i += 2)
+        ASSERT_TRUE(structurallyEqual(archive.as<Archive>()->get(i), items[static_cast<std::size_t>(i)])) << i;
 }
 
 TEST_F(ArchiveTest, RefusalsAndTheirMessages)
 {
-    {
-        Value archive = Archive::create(name(), 4);
-        archive.as<Archive>()->add(Value::integer(1));
-    }
+    Archive::create(name(), 4).as<Archive>()->add(Value::integer(1));
     Value archive = Archive::open(name(), false);
     Archive* a = archive.as<Archive>();
     EXPECT_FALSE(a->add(Value::integer(2)));
@@ -143,56 +112,15 @@ TEST_F(ArchiveTest, RefusalsAndTheirMessages)
     EXPECT_TRUE(a->get(-1).isNil());
     EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot add item to read-only archive", "Cannot put to read-only archive",
                                                   "Index out of range: 1", "Index out of range: -1"}));
-    EXPECT_EQ(a->count(), 1);
-
-    Value readOnly = fileStream(path_ + ".other", Stream::Create, false);
-    readOnly = Value();
-    readOnly = fileStream(path_ + ".other", Stream::Read, false);
+    Value readOnly = MemoryStream::overBytes("", 0, false);
     EXPECT_TRUE(Archive::create(readOnly, 4).isNil());
     EXPECT_TRUE(Archive::open(readOnly, true).isNil());
-    EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot create archive from read-only stream",
-                                                  "Cannot create writable archive from read-only stream"}));
-    readOnly = Value();
-    deleteFile(path_ + ".other");
-
-    // A writable archive still checks the index of a put.
     archive = Value();
-    Value writable = Archive::open(name(), true);
-    EXPECT_FALSE(writable.as<Archive>()->put(5, Value()));
-    EXPECT_EQ(errors(), std::vector<std::string>{"Index out of range: 5"});
-
+    EXPECT_FALSE(Archive::open(name(), true).as<Archive>()->put(5, Value()));
     EXPECT_TRUE(Archive::open(Value::string(path_ + ".missing"), false).isNil());
-    EXPECT_EQ(errors(), std::vector<std::string>{"velFileStream: Cannot open " + path_ + ".missing"});
-}
-
-TEST_F(ArchiveTest, AValueThatCannotBeEncodedIsNotAdded)
-{
-    {
-        Value archive = Archive::create(name(), 4);
-        archive.as<Archive>()->add(Value::string("kept"));
-        Value bad = ValueList::make();
-        bad.as<ValueList>()->append(Value::string(std::string(500, 'z')));
-        bad.as<ValueList>()->append(Value::unique());
-        EXPECT_FALSE(archive.as<Archive>()->add(bad));
-        EXPECT_EQ(errors(), std::vector<std::string>{"Cannot encode this type: unique"});
-        EXPECT_TRUE(archive.as<Archive>()->add(Value::integer(9)));
-    }
-    Value archive = Archive::open(name(), false);
-    ASSERT_EQ(archive.as<Archive>()->count(), 2);
-    EXPECT_EQ(textOf(archive.as<Archive>()->get(0)), "kept");
-    EXPECT_EQ(archive.as<Archive>()->get(1).asInt(), 9);
-}
-
-TEST_F(ArchiveTest, ArchivesInMemory)
-{
-    Value memory = MemoryStream::growable();
-    {
-        Value archive = Archive::create(memory, 4);
-        archive.as<Archive>()->add(Value::string("in memory"));
-    }
-    Value archive = Archive::open(memory, true);
-    ASSERT_TRUE(archive.is(Tag::Archive));
-    EXPECT_EQ(textOf(archive.as<Archive>()->get(0)), "in memory");
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot create archive from read-only stream",
+                                                  "Cannot create writable archive from read-only stream",
+                                                  "Index out of range: 5", "velFileStream: Cannot open " + path_ + ".missing"}));
 }
 
 TEST_F(ArchiveTest, MalformedFilesAreReportedNotReadPastTheirEnd)
