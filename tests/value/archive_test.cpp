@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "support/error_capture.h"
 #include "value/archive.h"
 #include "value/builtins.h"
 #include "value/encoding.h"
@@ -21,19 +18,7 @@
 namespace vel {
 namespace {
 
-using testing_support::ErrorCheckedTest;
 using testing_support::structurallyEqual;
-
-std::string fileContents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 std::string le32(int32_t n)
 {
@@ -41,29 +26,15 @@ std::string le32(int32_t n)
     return {static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16), static_cast<char>(u >> 24)};
 }
 
-class ArchiveTest : public ErrorCheckedTest {
+class ArchiveTest : public testing_support::ScratchFileTest {
 protected:
-    void SetUp() override
-    {
-        ErrorCheckedTest::SetUp();
-        path_ = ::testing::TempDir() + "archive_test_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".vel";
-        deleteFile(path_);
-    }
-    void TearDown() override
-    {
-        deleteFile(path_);
-        ErrorCheckedTest::TearDown();
-    }
     Value name() const { return Value::string(path_); }
-
-    std::string path_;
 };
 
 TEST_F(ArchiveTest, ItemsAddedAndPutComeBackAfterReopening)
 {
     Archive::create(name(), 10);
-    EXPECT_EQ(fileContents(path_), "0VEL" + le32(8) + "\x08" + le32(0) + "\x03");
+    EXPECT_EQ(fileContents(), "0VEL" + le32(8) + "\x08" + le32(0) + "\x03");
 
     testing_support::RandomValues random(5);
     std::vector<Value> items;
@@ -82,7 +53,7 @@ TEST_F(ArchiveTest, ItemsAddedAndPutComeBackAfterReopening)
         EXPECT_FALSE(archive.as<Archive>()->add(bad));
         EXPECT_EQ(errors(), std::vector<std::string>{"Cannot encode this type: unique"});
     }
-    std::size_t before = fileContents(path_).size();
+    std::size_t before = fileContents().size();
     {
         Value archive = Archive::open(name(), true);
         ASSERT_TRUE(archive.as<Archive>()->put(0, Value::string("replaced")));
@@ -91,7 +62,7 @@ TEST_F(ArchiveTest, ItemsAddedAndPutComeBackAfterReopening)
         items[0] = Value::string("replaced");
         items.push_back(Value::integer(4));
     }
-    EXPECT_GT(fileContents(path_).size(), before); // the old copies stay, unreferenced
+    EXPECT_GT(fileContents().size(), before); // the old copies stay, unreferenced
     Value archive = Archive::open(name(), false);
     ASSERT_EQ(velCount(archive), 61);
     // Out of order, so every fetch is its own seek.
@@ -142,7 +113,7 @@ TEST_F(ArchiveTest, MalformedFilesAreReportedNotReadPastTheirEnd)
         {"0VEL" + le32(8) + std::string("\x08") + le32(1000) + "\x03", "Cannot read IntList from stream"},
     };
     for (const Case& c : cases) {
-        writeFile(path_, c.bytes);
+        writeFile(c.bytes);
         EXPECT_TRUE(Archive::open(name(), false).isNil());
         std::vector<std::string> got = errors();
         ASSERT_FALSE(got.empty());
@@ -150,7 +121,7 @@ TEST_F(ArchiveTest, MalformedFilesAreReportedNotReadPastTheirEnd)
     }
 
     // Item offsets outside the file are refused one by one; the good items still read.
-    writeFile(path_, "0VEL" + le32(10) + "\x20\x05" + std::string("\x08") + le32(3) + "\x03" + le32(8) +
+    writeFile("0VEL" + le32(10) + "\x20\x05" + std::string("\x08") + le32(3) + "\x03" + le32(8) +
                          le32(900) + le32(2));
     Value archive = Archive::open(name(), false);
     ASSERT_TRUE(archive.is(Tag::Archive));
@@ -316,10 +287,10 @@ TEST_F(ArchiveTest, CompactingKeepsOnlyWhatTheDirectoryReaches)
         }
         archive.as<Archive>()->put(3, Value::integer(3));
     }
-    std::size_t before = fileContents(path_).size();
+    std::size_t before = fileContents().size();
     std::string reason;
     ASSERT_TRUE(Archive::compact(path_, &reason)) << reason;
-    std::string after = fileContents(path_);
+    std::string after = fileContents();
     EXPECT_LT(after.size(), before);
     EXPECT_EQ(after.size(), 8 + 19 * 102 + 2 + 6 + 20 * 4u);
     std::vector<std::string> items = itemsOf(after);
@@ -329,9 +300,9 @@ TEST_F(ArchiveTest, CompactingKeepsOnlyWhatTheDirectoryReaches)
 
     // A damaged item stops the rewrite; the file stays as it was.
     after[8] = 99; // the first item's tag
-    writeFile(path_, after);
+    writeFile(after);
     EXPECT_FALSE(Archive::compact(path_, &reason));
-    EXPECT_EQ(fileContents(path_), after);
+    EXPECT_EQ(fileContents(), after);
     EXPECT_EQ(errors(), std::vector<std::string>{"Cannot decode this type: 99"});
 }
 
