@@ -10,11 +10,14 @@
 #include "value/error.h"
 #include "value/list.h"
 #include "value/makers.h"
+#include "value/nesting.h"
 #include "value/stream.h"
 #include "value/string.h"
 #include "value/table.h"
 
 namespace vel {
+
+static_assert(kEncodingDepthLimit == kNestingLimit, "what can be encoded must print and compare");
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "value/nesting.h"
 #include "value/value.h"
 
 namespace vel {
@@ -37,8 +36,9 @@ enum class WireTag : uint8_t {
     ShortList = 35,
 };
 
-// Past it encode and decode refuse rather than exhaust the stack.
-constexpr int kEncodingDepthLimit = kNestingLimit;
+// Deeper than any data the system writes; past it encode and decode refuse rather than exhaust the
+// stack, as printing and ordering do.
+constexpr int kEncodingDepthLimit = 512;
 
 // Writes the value; false when some part had no encoding or a write fell short (each reported).
 bool encode(Stream& stream, const Value& value);
