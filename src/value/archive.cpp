@@ -43,7 +43,9 @@ Value Archive::create(const Value& streamOrName, int32_t directoryCapacity)
         velError("Cannot write VELINT to stream");
         return Value();
     }
-    if (!writeInt32(*stream, kHeaderSize))
+    // No directory yet: until the first flush writes one, the file must not open as an archive, least
+    // of all one whose directory is whatever the first item happens to be.
+    if (!writeInt32(*stream, 0))
         return Value();
     auto* archive = new Archive;
     std::memcpy(archive->magic_, kMagic, 4);

@@ -23,7 +23,8 @@ public:
     static constexpr int32_t kDirectoryGrowth = 50;
     static constexpr int32_t kHeaderSize = 8;
 
-    // From a writable stream value or a file name (string value), which is created or truncated.
+    // From a writable stream value or a file name (string value), which is created or truncated. The
+    // header names no directory (offset 0) until the first flush.
     static Value create(const Value& streamOrName, int32_t directoryCapacity);
     // From a stream value or a file name; nil (after a report) when it cannot be opened or is malformed.
     static Value open(const Value& streamOrName, bool writable);
