@@ -231,7 +231,7 @@ bool Archive::compact(const std::string& path, std::string* error)
          writeInt32(*out, static_cast<int32_t>(directoryAt));
     if (!ok)
         return fail("cannot compact archive " + path);
-    source = Value(); // releases the file before it is replaced
+    // The source stays open, so its shared lock keeps writers out until the copy has replaced it.
     std::string reason;
     if (!replaceFile(path, std::string_view(reinterpret_cast<const char*>(out->data()), static_cast<std::size_t>(out->length())), &reason))
         return fail(reason);
