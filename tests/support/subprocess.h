@@ -2,6 +2,7 @@
 // the environment it inherits.
 #pragma once
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -18,32 +19,35 @@ struct ProcessResult {
     std::string output; // standard output and standard error, interleaved as written
 };
 
-// stdoutFile, when given, takes the standard output instead, so that binary output stays apart.
-inline ProcessResult runProcess(const std::vector<std::string>& words, const std::string& stdoutFile = {})
+inline ProcessResult runProcess(const std::vector<std::string>& words)
 {
     ProcessResult result;
     int pipeEnds[2];
     if (words.empty() || ::pipe(pipeEnds) != 0)
         return result;
+    // Made before the fork: the child of a process with threads must not allocate.
+    std::vector<char*> argv;
+    for (const std::string& w : words)
+        argv.push_back(const_cast<char*>(w.c_str()));
+    argv.push_back(nullptr);
     pid_t child = ::fork();
     if (child == 0) {
-        int out = stdoutFile.empty() ? pipeEnds[1] : ::open(stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, STDOUT_FILENO);
+        ::dup2(pipeEnds[1], STDOUT_FILENO);
         ::dup2(pipeEnds[1], STDERR_FILENO);
         int devNull = ::open("/dev/null", O_RDONLY);
         ::dup2(devNull, STDIN_FILENO);
         ::close(pipeEnds[0]);
-        std::vector<char*> argv;
-        for (const std::string& w : words)
-            argv.push_back(const_cast<char*>(w.c_str()));
-        argv.push_back(nullptr);
         ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
     char buffer[4096];
-    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        result.output.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+        if (n > 0)
+            result.output.append(buffer, static_cast<std::size_t>(n));
+        else if (errno != EINTR)
+            break;
+    }
     ::close(pipeEnds[0]);
     int status = 0;
     if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
