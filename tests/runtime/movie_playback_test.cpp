@@ -338,6 +338,10 @@ TEST_F(MovieTest, CloseAllStopsThePlayingLastFirstAndForgetsTheDevices)
     EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
     idle = Value();
     EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
+    fresh = Value(); // the last reference: the movie goes and its device with it
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 0);
+    EXPECT_TRUE(velPlay(second, -1, -1, true)) << "a closed movie opens again on use";
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
 }
 
 TEST_F(MovieTest, APlayingMovieLivesOnWithoutItsOwner)
@@ -349,6 +353,22 @@ TEST_F(MovieTest, APlayingMovieLivesOnWithoutItsOwner)
     auto [who, word] = notification(nextNotification());
     EXPECT_EQ(word, "ended");
     EXPECT_EQ(who.object(), playing);
+}
+
+TEST_F(MovieTest, TheLoaderMakesMoviesAndKeepsTheSoundMakers)
+{
+    static int made = 0;
+    auto soundMaker = +[](const std::string&) { ++made; return Value::integer(7); };
+    MediaMakers previous = installMediaMakers(MediaMakers{soundMaker, nullptr, nullptr});
+    installMovieMaker();
+    MediaMakers now = installMediaMakers(previous);
+    EXPECT_EQ(now.soundForPath, soundMaker);
+    ASSERT_NE(now.movieForPath, nullptr);
+    Value movie = now.movieForPath(clips().mpeg());
+    ASSERT_TRUE(movie.is(Tag::Movie));
+    EXPECT_EQ(asMovie(movie)->extension(), "MPG");
+    EXPECT_EQ(velWidth(movie), 160);
+    EXPECT_EQ(made, 0);
 }
 
 } // namespace

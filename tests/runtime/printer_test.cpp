@@ -125,6 +125,9 @@ TEST_F(PrinterTest, AbortLeavesNoFileAndRestoresTheScreen)
 
 TEST_F(PrinterTest, TheDocumentNameComesFromTheSettings)
 {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(printer().dotsPerInchAcross(), 150) << "measures need no job";
+    EXPECT_TRUE(said().empty()) << "the default printer is chosen silently";
     environment::set("Print Document Name", Value::string("Atlas"));
     ASSERT_EQ(printer().startDocument(), 1);
     printer().endDocument();
