@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -58,18 +57,7 @@ inline ProcessResult runProcess(const std::vector<std::string>& words)
 // Whether a program of that name is on the search path.
 inline bool haveProgram(const std::string& name)
 {
-    const char* path = std::getenv("PATH");
-    std::string rest = path ? path : "";
-    for (std::size_t start = 0; start <= rest.size();) {
-        std::size_t end = rest.find(':', start);
-        if (end == std::string::npos)
-            end = rest.size();
-        std::filesystem::path candidate = std::filesystem::path(rest.substr(start, end - start)) / name;
-        if (::access(candidate.c_str(), X_OK) == 0)
-            return true;
-        start = end + 1;
-    }
-    return false;
+    return runProcess({"sh", "-c", "command -v '" + name + "'"}).status == 0;
 }
 
 // Sets an environment variable (nullptr: unsets it) for a scope; children started meanwhile inherit it.
