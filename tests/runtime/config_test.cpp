@@ -121,7 +121,7 @@ TEST_F(ConfigurationLayersTest, ProfileOverridesRegistryAndBothOverrideTheDefaul
     config().readLayers(sources()); // no files: the defaults stay
     EXPECT_EQ(text(config().get("MediaPath")), "Media");
     disc.write("etc/registry.ini", "[Preferences]\nMediaPath=SystemMedia\nPhotoPath=SysPhotos\nVideoPath=SysMovies\n"
-                                   "SoundPath=SysSounds\n");
+                                   "SoundPath=SysSounds\nALTVIDEOPATH=\nmediawidth=800\nMyOwnKey=v\n");
     disc.write("user/registry.ini", "[preferences]\nPhotoPath=UserPhotos\nVideoPath=UserMovies\n");
     disc.write("home/ORVA.ini", "[VELENVIRONMENT]\nVideoPath=ProfileMovies\nSoundPath=\n[Preferences]\nDownloadDir=no\n");
     config().readLayers(sources());
@@ -131,6 +131,11 @@ TEST_F(ConfigurationLayersTest, ProfileOverridesRegistryAndBothOverrideTheDefaul
     EXPECT_EQ(text(config().get("SoundPath")), "SysSounds") << "an empty profile value is not put";
     EXPECT_EQ(text(config().get("DownloadDir")), "DOWNLOAD") << "only the profile's own section counts";
     EXPECT_FALSE(asTable(config().tables().environment)->contains(Value::string("CDROMPATH"))) << "nothing to mirror";
+    // Registry values may be empty, and keys keep the spelling the program asks for.
+    EXPECT_EQ(text(config().get("AltVideoPath")), "");
+    EXPECT_EQ(config().mediaWidth(), 800);
+    EXPECT_EQ(text(config().get("MyOwnKey")), "v");
+    EXPECT_TRUE(config().get("myownkey").isNil());
 }
 
 TEST_F(ConfigurationLayersTest, CommandLineSettingsWinOverEveryLayerInOrder)
@@ -142,17 +147,6 @@ TEST_F(ConfigurationLayersTest, CommandLineSettingsWinOverEveryLayerInOrder)
     EXPECT_EQ(config().getInteger("TestMode", -1), 0);
     EXPECT_EQ(config().getInteger("ShowIntro", -1), 2);
     EXPECT_TRUE(config().get("Extra").is(Tag::String));
-}
-
-TEST_F(ConfigurationLayersTest, RegistryValuesMayBeEmptyAndKeysKeepTheSpellingTheProgramAsks)
-{
-    disc.write("etc/registry.ini", "[Preferences]\nALTVIDEOPATH=\nmediawidth=800\nJPG=Fotos;Mais\nMyOwnKey=v\n");
-    config().readLayers(sources());
-    EXPECT_EQ(text(config().get("AltVideoPath")), "");
-    EXPECT_EQ(config().mediaWidth(), 800);
-    EXPECT_EQ(text(config().get("jpg")), "Fotos;Mais");
-    EXPECT_EQ(text(config().get("MyOwnKey")), "v");
-    EXPECT_TRUE(config().get("myownkey").isNil());
 }
 
 TEST_F(ConfigurationLayersTest, CdromPathBecomesSourceDiskAndTheMirrorFillsWhicheverIsAbsent)

@@ -303,27 +303,6 @@ TEST_F(MovieTest, TheMixerPlaysTheMovieSound)
     mixer.close();
 }
 
-TEST_F(MovieTest, DeviceTypesAreOpenedOnceAndCounted)
-{
-    Value a = movieFromFile(clips().aviJpeg());
-    Value b = movieFromFile(clips().aviVideo1());
-    Value c = movieFromFile(clips().mpeg());
-    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 0);
-    ASSERT_TRUE(asMovie(a)->open());
-    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
-    ASSERT_TRUE(asMovie(b)->open());
-    EXPECT_EQ(movieDeviceUseCount("avivideo"), 2);
-    ASSERT_TRUE(asMovie(c)->open());
-    EXPECT_EQ(movieDeviceUseCount("MPEGVideo"), 1);
-    asMovie(a)->close();
-    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
-    b = Value(); // the last reference: the movie goes and its device with it
-    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 0);
-    // A closed movie opens again on use.
-    EXPECT_TRUE(velPlay(a, -1, -1, false));
-    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
-}
-
 TEST_F(MovieTest, CloseAllStopsThePlayingLastFirstAndForgetsTheDevices)
 {
     Value first = movieFromFile(clips().mpeg());
@@ -332,6 +311,8 @@ TEST_F(MovieTest, CloseAllStopsThePlayingLastFirstAndForgetsTheDevices)
     ASSERT_TRUE(velPlay(first, -1, -1, false));
     ASSERT_TRUE(velPlay(second, -1, -1, false));
     ASSERT_TRUE(asMovie(idle)->open());
+    EXPECT_EQ(movieDeviceUseCount("avivideo"), 2) << "each movie open on a device type counts once";
+    EXPECT_EQ(movieDeviceUseCount("MPEGVideo"), 1);
     run(100);
     Movie* firstMovie = asMovie(first);
     first = Value(); // the playing list keeps it
@@ -356,6 +337,10 @@ TEST_F(MovieTest, CloseAllStopsThePlayingLastFirstAndForgetsTheDevices)
     EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
     idle = Value();
     EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
+    fresh = Value(); // the last reference: the movie goes and its device with it
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 0);
+    EXPECT_TRUE(velPlay(second, -1, -1, true)) << "a closed movie opens again on use";
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
 }
 
 TEST_F(MovieTest, APlayingMovieLivesOnWithoutItsOwner)
@@ -367,6 +352,14 @@ TEST_F(MovieTest, APlayingMovieLivesOnWithoutItsOwner)
     auto [who, word] = notification(nextNotification());
     EXPECT_EQ(word, "ended");
     EXPECT_EQ(who.object(), playing);
+}
+
+TEST_F(MovieTest, TheLoaderMakesAMovieOfAMovieFile)
+{
+    Value movie = engine.resources().loadFile(clips().aviVideo1());
+    ASSERT_TRUE(movie.is(Tag::Movie));
+    EXPECT_EQ(asMovie(movie)->path(), clips().aviVideo1());
+    EXPECT_EQ(asMovie(movie)->extension(), "AVI");
 }
 
 } // namespace
