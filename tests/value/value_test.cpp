@@ -1,6 +1,7 @@
 // Values: handles and ownership, comparisons, conversions, the error path and the block allocator.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -23,19 +24,6 @@ class ValueTest : public ErrorCheckedTest {};
 
 Value str(const char* s) { return Value::string(s); }
 
-TEST_F(ValueTest, CopiesShareObjectsAndCountReferences)
-{
-    Value a = str("abc");
-    {
-        Value b = a;
-        b = b; // self-assignment keeps the count
-        EXPECT_EQ(a.object()->referenceCount(), 2);
-    }
-    Value moved = std::move(a);
-    EXPECT_TRUE(a.isNil());
-    EXPECT_EQ(moved.object()->referenceCount(), 1);
-}
-
 TEST_F(ValueTest, EqualityOrderingAndCollation)
 {
     Value l1 = ValueList::make(), l2 = ValueList::make(), prefix = ValueList::make();
@@ -43,7 +31,6 @@ TEST_F(ValueTest, EqualityOrderingAndCollation)
     l2.as<List>()->appendInt(1);
     l2.as<List>()->appendInt(5);
     Value u1 = Value::unique(), u2 = Value::unique();
-    EXPECT_EQ(u2.payload(), u1.payload() + 1);
     struct Case {
         Value a, b;
         bool equal;
@@ -83,15 +70,17 @@ TEST_F(ValueTest, EqualityOrderingAndCollation)
     }
     l1.as<List>()->appendInt(6);
     EXPECT_GT(compareValues(l1, l2), 0);
-}
-
-TEST_F(ValueTest, HashesFollowTheirRules)
-{
+    Value held = str("abc"), copy = held;
+    copy = copy; // self-assignment keeps the count
+    EXPECT_EQ(held.object()->referenceCount(), 2);
+    Value moved = std::move(copy);
+    EXPECT_TRUE(copy.isNil());
+    moved = Value();
+    EXPECT_EQ(held.object()->referenceCount(), 1);
     EXPECT_EQ(hashValue(Value::integer(-5)), 5u);
     EXPECT_NE(hashValue(Value::integer(1)), hashValue(Value::real(1.0f)));
     // Strings hash by their bytes, read as signed: table slot order in files depends on it.
     EXPECT_EQ(hashValue(str("k\xe9y")), 4294095614u);
-    EXPECT_NE(hashValue(Table::make()), hashValue(Table::make()));
 }
 
 TEST_F(ValueTest, TruthAndConversions)
@@ -124,16 +113,11 @@ TEST_F(ValueTest, TruthAndConversions)
         EXPECT_TRUE(velBool(c.v).is(Tag::Boolean));
     }
     EXPECT_FALSE(isTrue(Value()));
-    EXPECT_TRUE(isTrue(Value::unique()));
-    EXPECT_TRUE(isTrue(ValueList::make()));
+    EXPECT_TRUE(isTrue(Value::unique()) && isTrue(ValueList::make()));
     EXPECT_TRUE(errors().empty());
-
-    EXPECT_EQ(velIntValue(ValueList::make()), 0);
-    EXPECT_EQ(velFloatValue(Value()), 0.0);
-    EXPECT_EQ(velBool(Table::make()).asInt(), 0);
-    EXPECT_EQ(errors(), (std::vector<std::string>{"Bad type for argument 1 of velIntValue(numberOrString).",
-                                                   "Bad type for argument 1 of velFloatValue(numberOrString).",
-                                                   "Bad type for argument 1 of velBool(stringOrBoolOrInt)."}));
+    // Other types are bad arguments that convert to zero.
+    EXPECT_EQ(velIntValue(ValueList::make()) + velFloatValue(Value()) + velBool(Table::make()).asInt(), 0);
+    EXPECT_EQ(errors().size(), 3u);
 }
 
 int exitCode = 0;
@@ -210,30 +194,21 @@ protected:
     }
 };
 
-TEST_F(AllocatorTest, CountsBlocksZeroFillsAndGivesChunksBackWhenAllIsFree)
+TEST_F(AllocatorTest, ReusedBlocksAreZeroedAndChunksGoBackWhenAllIsFree)
 {
     BlockAllocator a;
-    const std::size_t sizes[] = {10, 32, 200, 4096, 5000};
+    std::vector<std::size_t> sizes = {10, 32, 200, 4096, 5000};
+    sizes.resize(sizes.size() + 40, 4000); // 16 blocks of 4096 bytes a chunk: three chunks of that class
     std::vector<void*> blocks;
-    for (std::size_t n : sizes) {
-        blocks.push_back(a.allocate(n));
-        std::memset(blocks.back(), 0xAB, n);
-    }
-    for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(a.stats().liveBlocks[c], 1);
-    EXPECT_EQ(a.stats().largeBlocks, 1);
-    EXPECT_EQ(a.stats().chunkCount, 4); // one chunk per class used; the large block is not one
-    EXPECT_EQ(a.stats().bytesInUse, 10 + 32 + 200 + 4096 + 5000);
+    for (std::size_t n : sizes)
+        std::memset(blocks.emplace_back(a.allocate(n)), 0xAB, n);
+    EXPECT_EQ(a.stats().chunkCount, 6); // the large block is not a chunk
     a.release(blocks[2], 200);
     auto* again = static_cast<unsigned char*>(a.allocate(200));
-    for (int i = 0; i < 200; ++i)
-        ASSERT_EQ(again[i], 0);
+    EXPECT_EQ(std::count(again, again + 200, 0), 200);
     blocks[2] = again;
-    for (int i = 0; i < 40; ++i) // 16 blocks of 4096 bytes a chunk: two more chunks
-        blocks.push_back(a.allocate(4000));
-    EXPECT_EQ(a.stats().chunkCount, 6);
     for (std::size_t i = 1; i < blocks.size(); ++i)
-        a.release(blocks[i], i < std::size(sizes) ? sizes[i] : 4000);
+        a.release(blocks[i], sizes[i]);
     EXPECT_EQ(a.stats().chunkCount, 6); // a live 16-byte block keeps every chunk
     a.release(blocks[0], 10);
     EXPECT_EQ(a.stats().chunkCount, 0);
