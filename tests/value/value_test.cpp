@@ -120,27 +120,6 @@ TEST_F(ValueTest, TruthAndConversions)
     EXPECT_EQ(errors().size(), 3u);
 }
 
-int exitCode = 0;
-int answerOne(const Value&) { return 1; }
-void rememberExit(int code) { exitCode = code; }
-
-TEST_F(ValueTest, TheErrorPath)
-{
-    velError(Value::integer(3));
-    EXPECT_EQ(errors(), std::vector<std::string>{"Bogus argument passed to velError()"});
-    // A nonzero answer, or no handler at all, ends in the exit handler.
-    ErrorHandler previousError = setErrorHandler(answerOne);
-    ExitHandler previousExit = setExitHandler(rememberExit);
-    velError("boom");
-    EXPECT_EQ(exitCode, -1);
-    setErrorHandler(nullptr);
-    exitCode = 0;
-    velError("no handler");
-    EXPECT_EQ(exitCode, -1);
-    setErrorHandler(previousError);
-    setExitHandler(previousExit);
-}
-
 TEST_F(ValueTest, CollectionsThatHoldThemselvesAreRefusedNotRecursedForever)
 {
     // Held twice, so that an operation that merely stopped at the limit would still take 2^512 steps.
