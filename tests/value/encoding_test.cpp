@@ -79,10 +79,7 @@ TEST_F(EncodingTest, KnownValuesHaveKnownBytesAndComeBack)
     props.as<Table>()->put("Class", Value::string("Button"));
     const std::string s255(255, 'x'), s256(256, 'y');
 
-    struct Case {
-        Value value;
-        Bytes bytes;
-    };
+    struct Case { Value value; Bytes bytes; };
     const Case cases[] = {
         {Value::integer(127), {32, 127}},
         {Value::integer(-127), {32, 0x81}},
@@ -199,10 +196,7 @@ TEST_F(EncodingTest, RandomValuesSurviveARoundTrip)
 TEST_F(EncodingTest, UnknownTagsAndCountsTheInputCannotHoldAreRefusedBeforeAllocating)
 {
     int64_t before = BlockAllocator::instance().stats().bytesInUse;
-    struct Case {
-        Bytes bytes;
-        const char* message;
-    };
+    struct Case { Bytes bytes; const char* message; };
     const Case cases[] = {
         {{1, 1, 2, 3}, "Cannot decode this type: 1"},
         {{24, 1, 2, 3}, "Cannot decode this type: 24"},

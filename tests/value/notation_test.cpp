@@ -28,9 +28,7 @@ std::string shown(const Value& v) { return displayForm(v); }
 TEST_F(NotationTest, WhatTextReadsAs)
 {
     const std::string a63(63, 'a'), a70(70, 'a');
-    struct Case {
-        std::string text, reads, report;
-    };
+    struct Case { std::string text, reads, report; };
     const Case cases[] = {
         {"TRUE", "boolean true", ""},
         {"  ; comment\n nil", "", ""},

@@ -131,10 +131,7 @@ TEST_F(StreamTest, OpenModesAndLocks)
     EXPECT_EQ(fileContents(), "keep");
 
     // Readers share a file; a writer has it alone, against other streams of this process and of others.
-    struct Case {
-        int32_t held, second;
-        bool opens;
-    };
+    struct Case { int32_t held, second; bool opens; };
     const Case cases[] = {{Stream::Read, Stream::Read, true},     {Stream::Read, Stream::Write, false},
                           {Stream::Read, Stream::Create, false},  {Stream::Write, Stream::Read, false},
                           {Stream::Write, Stream::Write, false}, {Stream::Create, Stream::Read, false}};

