@@ -116,11 +116,7 @@ TEST_F(ArchiveTest, MalformedFilesAreReportedNotReadPastTheirEnd)
 // failAfter-th on are refused, as by a full disk.
 class RecordingStream final : public Stream {
 public:
-    struct DeviceWrite {
-        int64_t at;
-        std::string bytes;
-        int syncsBefore;
-    };
+    struct DeviceWrite { int64_t at; std::string bytes; int syncsBefore; };
     static Value over(const std::string& image) { return Value::adopt(Tag::Stream, new RecordingStream(image)); }
     ~RecordingStream() override { closeBuffer(); }
 
@@ -141,16 +137,8 @@ public:
         deviceSize_ = static_cast<int64_t>(image_.size());
         return n;
     }
-    bool deviceSeek(int64_t position) override
-    {
-        devicePosition_ = position;
-        return true;
-    }
-    bool deviceSync() override
-    {
-        ++syncs_;
-        return true;
-    }
+    bool deviceSeek(int64_t position) override { devicePosition_ = position; return true; }
+    bool deviceSync() override { ++syncs_; return true; }
 
     static void applyTo(std::string& image, const DeviceWrite& w, std::size_t length = std::string::npos)
     {

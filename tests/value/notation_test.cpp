@@ -125,7 +125,6 @@ TEST_F(NotationTest, PrinterForms)
         {quoted(Value::string("a\"\\\t\n\r\x01\x7f\xe9z")), "\"a\\\"\\\\\\t\\n\\r\\x01\\x7f\\xe9z\""},
         {shown(ValueList::make()) + quoted(ValueList::make()), "(list)(list)"},
         {quoted(parse("(list 1 (list 2 3) \"x\")")), "(list 1\n      (list 2\n            3)\n      \"x\")"},
-        {quoted(parse("(intlist 1 2)")), "(intlist 1\n      2)"},
         {quoted(t), "(table (1 (list 1\n                2))\n       (2 \"b\"))"},
         {shown(t), "(table (1 (list 1 2))\n       (2 b))"},
         {shown(Table::make()), "(table )"},
