@@ -97,13 +97,13 @@ TEST_F(MusicTest, BrokenFilesAreRefusedWithTheReason)
     Value wave = tune("wave.mid", pcm16Wave(sine(100, 8000, 100), 1, 8000));
     EXPECT_FALSE(velPlay(wave));
     EXPECT_FALSE(velIsPlaying(wave));
-    EXPECT_TRUE(playingMusic().isNil());
+    EXPECT_TRUE(processMediaPlayback().music().playing().isNil());
     EXPECT_EQ(nextNotification(0).kind, event_kind::Null);
 }
 
 TEST_F(MusicTest, ATuneSoundsAndEndsOnTheClock)
 {
-    ASSERT_FALSE(findSoundFont().empty()) << "no General MIDI soundfont on this machine";
+    ASSERT_FALSE(processMediaPlayback().music().findSoundFont().empty()) << "no General MIDI soundfont on this machine";
     Value music = tune("chord.mid", midiTune({60, 64, 67}, 96)); // 1.5 s
     const uint32_t start = clock.now();
     ASSERT_TRUE(velPlay(music));
@@ -126,7 +126,7 @@ TEST_F(MusicTest, ATuneSoundsAndEndsOnTheClock)
 
 TEST_F(MusicTest, ANewTuneAbortsTheOldAndStopAbortsTheNew)
 {
-    ASSERT_FALSE(findSoundFont().empty());
+    ASSERT_FALSE(processMediaPlayback().music().findSoundFont().empty());
     Value first = tune("first.mid", midiTune({60, 62}, 96));
     Value second = tune("second.mid", midiTune({72}, 192));
     ASSERT_TRUE(velPlay(first));
@@ -142,13 +142,13 @@ TEST_F(MusicTest, ANewTuneAbortsTheOldAndStopAbortsTheNew)
     e = nextNotification(0);
     EXPECT_EQ(whatOf(e), "aborted");
     EXPECT_EQ(mediaOf(e).object(), second.object());
-    EXPECT_TRUE(playingMusic().isNil());
+    EXPECT_TRUE(processMediaPlayback().music().playing().isNil());
 }
 
 // A looping tune goes on past its length; wave sound and music sound together.
 TEST_F(MusicTest, ALoopingTuneMixesWithAWaveSound)
 {
-    ASSERT_FALSE(findSoundFont().empty());
+    ASSERT_FALSE(processMediaPlayback().music().findSoundFont().empty());
     Value music = tune("loop.mid", midiTune({60}, 48)); // 250 ms
     ASSERT_TRUE(asSound(music)->playLooping());
     EXPECT_EQ(nextNotification(2000).kind, event_kind::Null);
@@ -167,8 +167,8 @@ TEST_F(MusicTest, ALoopingTuneMixesWithAWaveSound)
 
 TEST_F(MusicTest, WithoutASoundfontMusicSaysSoAndDoesNotPlay)
 {
-    closeMusic();
-    setSoundFontPlaces({files / "nowhere.sf2"});
+    processMediaPlayback().music().close();
+    processMediaPlayback().music().setSoundFontPlaces({files / "nowhere.sf2"});
     Value music = tune("quiet.mid", midiTune({60}, 96));
     EXPECT_FALSE(velPlay(music));
     EXPECT_FALSE(velIsPlaying(music));
@@ -179,11 +179,11 @@ TEST_F(MusicTest, WithoutASoundfontMusicSaysSoAndDoesNotPlay)
     EXPECT_FALSE(velPlay(music));
     EXPECT_EQ(mediaNotices().size(), said);
     // A file that is no soundfont cannot be loaded either.
-    setSoundFontPlaces({files.write("bad.sf2", "RIFF nonsense")});
+    processMediaPlayback().music().setSoundFontPlaces({files.write("bad.sf2", "RIFF nonsense")});
     EXPECT_FALSE(velPlay(music));
     EXPECT_TRUE(noticed("cannot be loaded"));
-    setSoundFontPlaces({});
-    closeMusic();
+    processMediaPlayback().music().setSoundFontPlaces({});
+    processMediaPlayback().music().close();
 }
 
 } // namespace

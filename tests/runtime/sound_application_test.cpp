@@ -55,7 +55,7 @@ TEST_F(SoundApplicationTest, AScriptedRunHearsTheEndsThroughTheMainLoop)
         SoundingApplication app("ding.wav", "tune.mid");
         EXPECT_EQ(app.run(options), 0);
         EXPECT_TRUE(app.playedSound);
-        EXPECT_EQ(app.playedMusic, !findSoundFont().empty());
+        EXPECT_EQ(app.playedMusic, !processMediaPlayback().music().findSoundFont().empty());
         ASSERT_GE(app.notifications.size(), 1u);
         const EventRecord& first = app.notifications[0];
         List* pair = asList(first.value1);
@@ -73,8 +73,8 @@ TEST_F(SoundApplicationTest, AScriptedRunHearsTheEndsThroughTheMainLoop)
         }
     }
     EXPECT_FALSE(platform::audioMixer().isOpen());
-    EXPECT_TRUE(playingSound().isNil());
-    EXPECT_TRUE(playingMusic().isNil());
+    EXPECT_TRUE(processMediaPlayback().wave().playing().isNil());
+    EXPECT_TRUE(processMediaPlayback().music().playing().isNil());
 }
 
 } // namespace

@@ -76,7 +76,7 @@ TEST_F(SoundPlayTest, ASampleCountPlansTheEndAt22050ASecondWhateverTheRate)
     const uint32_t start = clock.now();
     ASSERT_TRUE(velPlay(sound, -1, 22050));
     clock.advance(999);
-    checkSoundEnd();
+    processMediaPlayback().wave().checkEnd();
     EXPECT_TRUE(velIsPlaying(sound));
     clock.advance(1);
     EventRecord e = nextNotification(0);

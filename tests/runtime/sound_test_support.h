@@ -13,7 +13,7 @@
 #include "runtime/environment.h"
 #include "runtime/event_queue.h"
 #include "runtime/media_notifications.h"
-#include "runtime/music.h"
+#include "runtime/media_playback.h"
 #include "runtime/sound.h"
 #include "runtime/event_test_support.h"
 #include "value/list.h"
@@ -242,8 +242,8 @@ protected:
     void TearDown() override
     {
         setMediaEventQueue(nullptr);
-        stopSound();
-        stopMusic();
+        processMediaPlayback().wave().stopAny();
+        processMediaPlayback().music().stopAny();
         platform::audioMixer().close();
         setMediaNoticeHook(previousNotice);
         registerApplicationTables(nullptr);
