@@ -42,19 +42,9 @@ bool Music::playLooping()
     return processMediaPlayback().music().play(*this, true, false);
 }
 
-void Music::stop()
+SoundPlayer& Music::player() const
 {
-    processMediaPlayback().music().stop(this);
-}
-
-bool Music::isPlaying() const
-{
-    return processMediaPlayback().music().isPlaying(this);
-}
-
-int32_t Music::position() const
-{
-    return processMediaPlayback().music().position(this);
+    return processMediaPlayback().music();
 }
 
 MusicPlayer::MusicPlayer(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report, MediaNotice notice)

@@ -26,12 +26,10 @@ public:
     // soundfont. `wait` plays the whole tune before returning.
     bool play(int32_t from, int32_t to, bool wait) override;
     bool playLooping() override;
-    void stop() override;
-    bool isPlaying() const override;
-    int32_t position() const override;
 
 private:
     explicit Music(const Value& source) : Sound(source) {}
+    SoundPlayer& player() const override;
 };
 
 // Messages given as the platform's words rather than as errors (a tune the sequencer refuses, a

@@ -20,17 +20,10 @@ namespace {
 
 constexpr const char* kNotValid = "Not a valid sound file";
 
-std::string lowerExtension(std::string_view path)
+// The extension in small letters: what chooses the kind of sound.
+std::string kindOf(std::string_view path)
 {
-    std::size_t separator = path.find_last_of("\\/");
-    if (separator != std::string_view::npos)
-        path.remove_prefix(separator + 1);
-    std::size_t dot = path.find_last_of('.');
-    std::string extension = dot == std::string_view::npos ? std::string() : std::string(path.substr(dot + 1));
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return extension;
+    return platform::lowerAscii(platform::extensionOf(path));
 }
 
 Value makeSound(const Value& name)
@@ -61,6 +54,21 @@ void Sound::prepare()
     Value bytes = sourceBytes();
     if (bytes.is(Tag::Buffer))
         source_ = bytes;
+}
+
+void Sound::stop()
+{
+    player().stop(this);
+}
+
+bool Sound::isPlaying() const
+{
+    return player().isPlaying(this);
+}
+
+int32_t Sound::position() const
+{
+    return player().position(this);
 }
 
 WireParts Sound::wireParts() const
@@ -148,19 +156,9 @@ bool WaveSound::playLooping()
     return processMediaPlayback().wave().play(*this, -1, true, false);
 }
 
-void WaveSound::stop()
+SoundPlayer& WaveSound::player() const
 {
-    processMediaPlayback().wave().stop(this);
-}
-
-bool WaveSound::isPlaying() const
-{
-    return processMediaPlayback().wave().isPlaying(this);
-}
-
-int32_t WaveSound::position() const
-{
-    return processMediaPlayback().wave().position(this);
+    return processMediaPlayback().wave();
 }
 
 bool WavePlayer::play(WaveSound& sound, int32_t sampleCount, bool looping, bool wait)
@@ -185,7 +183,7 @@ void WavePlayer::silence(bool ended)
 
 Value soundFromFile(const std::string& path)
 {
-    const std::string extension = lowerExtension(path);
+    const std::string extension = kindOf(path);
     if (extension == "wav")
         return WaveSound::fromPath(path);
     if (extension == "mid")
@@ -196,7 +194,7 @@ Value soundFromFile(const std::string& path)
 
 Value soundFromParts(const Value& first, int32_t flag, const Value& second)
 {
-    std::string kind = second.is(Tag::String) ? lowerExtension("." + std::string(textOf(second))) : std::string();
+    std::string kind = second.is(Tag::String) ? kindOf("." + std::string(textOf(second))) : std::string();
     if (flag == 1 && first.is(Tag::Buffer)) {
         if (kind == "mid")
             return Music::fromBuffer(first);

@@ -33,14 +33,19 @@ public:
     // Reads the file into memory (and, for a wave, decodes it), so that play starts at once.
     virtual void prepare();
     virtual bool playLooping() = 0;
+    void stop() override;
+    bool isPlaying() const override;
     // Samples at 22050 a second since the start while playing, else -1.
-    virtual int32_t position() const = 0;
+    int32_t position() const;
 
     WireParts wireParts() const override;
     Value print(Tag tag, bool quoted) const override;
 
 protected:
     explicit Sound(const Value& source) : source_(source) {}
+    // The output this kind of sound plays on.
+    virtual SoundPlayer& player() const = 0;
+
     Value source_;
 };
 
@@ -56,9 +61,6 @@ public:
     // rate); `wait` plays to the end before returning. from is not used by wave sounds.
     bool play(int32_t from, int32_t to, bool wait) override;
     bool playLooping() override;
-    void stop() override;
-    bool isPlaying() const override;
-    int32_t position() const override;
 
     int32_t channels() const { return format_.channels; }
     int32_t sampleRate() const { return static_cast<int32_t>(format_.sampleRate); }
@@ -69,6 +71,7 @@ public:
 
 private:
     WaveSound(const Value& source, const WaveFormat& format) : Sound(source), format_(format) {}
+    SoundPlayer& player() const override;
 
     WaveFormat format_;
     bool decoded_ = false;
