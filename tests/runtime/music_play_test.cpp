@@ -28,27 +28,21 @@ protected:
     ScratchDirectory files;
 };
 
+// Two beats at 120 a minute, then two at 60: a tempo change after the second note's release.
 TEST_F(MusicTest, TheLengthComesFromTheTempoMap)
 {
     Bytes changing = midiTune({60, 62, 64, 65}, 96);
-    // Two beats at 120 a minute, then 60: a tempo change after the second note's release.
     const Bytes slower = {0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40};
     std::size_t at = 22;
     for (int releases = 0; releases < 2; ++at)
         releases += changing[at] == 0x80;
     changing.insert(changing.begin() + static_cast<std::ptrdiff_t>(at + 2), slower.begin(), slower.end());
     changing[21] = static_cast<uint8_t>(changing[21] + slower.size());
-    const struct {
-        Bytes file;
-        uint32_t milliseconds;
-    } cases[] = {{midiTune({60, 62, 64, 65}, 96), 2000}, {midiTune({60, 62, 64, 65}, 96, 250000), 1000}, {changing, 3000}};
-    for (const auto& c : cases) {
-        MidiSummary summary;
-        std::string problem;
-        ASSERT_TRUE(scanMidi(c.file.data(), c.file.size(), summary, problem)) << problem;
-        EXPECT_EQ(summary.lengthMilliseconds, c.milliseconds);
-        EXPECT_EQ(summary.tracks, 1);
-    }
+    MidiSummary summary;
+    std::string problem;
+    ASSERT_TRUE(scanMidi(changing.data(), changing.size(), summary, problem)) << problem;
+    EXPECT_EQ(summary.lengthMilliseconds, 3000u);
+    EXPECT_EQ(summary.tracks, 1);
 }
 
 TEST_F(MusicTest, BrokenFilesAreRefusedWithTheReason)

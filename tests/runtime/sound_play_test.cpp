@@ -182,20 +182,13 @@ TEST_F(SoundPlayTest, TheExtensionChoosesTheKindAndAFileThatLiesIsRefused)
     EXPECT_EQ(errors(), std::vector<std::string>{"Not a valid sound file"});
 }
 
-TEST_F(SoundPlayTest, ResourcesTheNotationAndTheWireMakeSounds)
+TEST_F(SoundPlayTest, TheNotationAndTheWireMakeSounds)
 {
     waveFile("ding.wav", 2205, 22050);
-    // Through the loader: a name, and a name that names the name.
-    Value loaded = loadSound(Value::string("ding.wav"), false);
-    ASSERT_TRUE(asSound(loaded));
-    EXPECT_FALSE(asSound(loaded)->inMemory());
-    Value prepared = loadSound(ResourceReference::make(Value::string("ding.wav")), true);
+    EXPECT_EQ(displayForm(parseText("(soundfile \"ding.wav\")")), "(soundfile \"ding.wav\")");
+    Value prepared = parseText("(sound \"ding.wav\")");
     ASSERT_TRUE(asSound(prepared));
     EXPECT_TRUE(asSound(prepared)->inMemory());
-
-    // The notation's two forms.
-    EXPECT_EQ(displayForm(parseText("(soundfile \"ding.wav\")")), "(soundfile \"ding.wav\")");
-    EXPECT_TRUE(asSound(parseText("(sound \"ding.wav\")"))->inMemory());
 
     // On the wire a prepared sound carries its bytes and plays without its file.
     bool encoded = false;
