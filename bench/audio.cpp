@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "media_writers/media_writers.h"
 #include "platform/audio_mixer.h"
 #include "platform/headless.h"
 #include "runtime/sound.h"
@@ -19,37 +20,16 @@ namespace {
 
 using namespace vel;
 
-void put16(std::vector<uint8_t>& b, uint32_t v)
-{
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-void put32(std::vector<uint8_t>& b, uint32_t v)
-{
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
+using media_writers::put16;
 
 // A RIFF wave of the given format and data bytes.
 std::vector<uint8_t> waveBytes(uint16_t code, uint16_t channels, uint32_t rate, uint16_t align, uint16_t bits,
                                const std::vector<uint8_t>& data, uint16_t samplesPerBlock = 0)
 {
-    std::vector<uint8_t> b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-    put32(b, samplesPerBlock ? 20 : 16);
-    put16(b, code);
-    put16(b, channels);
-    put32(b, rate);
-    put32(b, rate * align);
-    put16(b, align);
-    put16(b, bits);
-    if (samplesPerBlock) {
-        put16(b, 2);
-        put16(b, samplesPerBlock);
-    }
-    b.insert(b.end(), {'d', 'a', 't', 'a'});
-    put32(b, static_cast<uint32_t>(data.size()));
-    b.insert(b.end(), data.begin(), data.end());
-    return b;
+    media_writers::WaveFormat format{code, channels, rate, align, bits, {}};
+    if (samplesPerBlock)
+        format.extra = {2, 0, static_cast<uint8_t>(samplesPerBlock), static_cast<uint8_t>(samplesPerBlock >> 8)};
+    return media_writers::waveFile(format, data);
 }
 
 Value bufferOf(const std::vector<uint8_t>& bytes)

@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "media_writers/media_writers.h"
 #include "runtime/environment.h"
 #include "runtime/event_queue.h"
 #include "runtime/form.h"
@@ -28,19 +29,12 @@ using namespace vel;
 // An 8-bit 640 x 480 bitmap file of coloured bands.
 std::string bandsBitmap()
 {
-    const int width = 640, height = 480;
-    auto u32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-    auto u16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
-    std::string palette, pixels;
-    for (int i = 0; i < 256; ++i)
-        palette += std::string{char(i), char(255 - i), char(i * 3), '\0'};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels += static_cast<char>((x / 40 + y / 30) & 255);
-    std::string info = u32(40) + u32(width) + u32(height) + u16(1) + u16(8) + u32(0) +
-                       u32(static_cast<uint32_t>(pixels.size())) + u32(2835) + u32(2835) + u32(256) + u32(256);
-    uint32_t offset = 14 + 40 + 1024;
-    return "BM" + u32(offset + static_cast<uint32_t>(pixels.size())) + u32(0) + u32(offset) + info + palette + pixels;
+    media_writers::BitmapSpec spec{640, 480, 8, 0, {}};
+    for (uint32_t i = 0; i < 256; ++i)
+        spec.colours.push_back((i * 3 & 255) << 16 | (255 - i) << 8 | i);
+    media_writers::Bytes file = media_writers::bitmapFile(
+        spec, media_writers::pixelRows(spec, [](int x, int y) { return static_cast<uint32_t>((x / 40 + y / 30) & 255); }));
+    return {file.begin(), file.end()};
 }
 
 // A screen in the notation: its background and 30 controls in a grid, each leading to the other screen.

@@ -1,13 +1,12 @@
 // Drawing a 640 x 480 8-bit bitmap through a mask onto a 640 x 480 view, and decoding a 640 x 480
-// baseline JPEG made here with libjpeg's compressor.
+// baseline JPEG made here.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "media_writers/media_writers.h"
 #include "platform/jpeg_decoder.h"
 #include "runtime/drawing_context.h"
 #include "runtime/image.h"
@@ -17,30 +16,15 @@ namespace {
 
 constexpr int kWidth = 640, kHeight = 480;
 
-void put32(std::vector<uint8_t>& b, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 // A bare-header 8-bit bitmap whose index at (x, y) is pattern(x, y).
 template <typename Pattern>
 vel::Value bitmap(Pattern pattern, bool greyTable)
 {
-    std::vector<uint8_t> b;
-    put32(b, 40);
-    put32(b, kWidth);
-    put32(b, kHeight);
-    put32(b, 1 | 8 << 16);
-    for (int i = 0; i < 4; ++i)
-        put32(b, 0);
-    put32(b, 256);
-    put32(b, 0);
+    vel::media_writers::BitmapSpec spec{kWidth, kHeight, 8, 0, {}};
     for (uint32_t i = 0; i < 256; ++i)
-        put32(b, greyTable ? (i | i << 8 | i << 16) : (i * 0x010305u) & 0xFFFFFF);
-    for (int y = kHeight - 1; y >= 0; --y)
-        for (int x = 0; x < kWidth; ++x)
-            b.push_back(static_cast<uint8_t>(pattern(x, y)));
+        spec.colours.push_back(greyTable ? (i | i << 8 | i << 16) : (i * 0x010305u) & 0xFFFFFF);
+    std::vector<uint8_t> b = vel::media_writers::bareBitmap(
+        spec, vel::media_writers::pixelRows(spec, [&](int x, int y) { return static_cast<uint32_t>(pattern(x, y)); }));
     return vel::imageFromBuffer(vel::Buffer::over(b.data(), static_cast<int32_t>(b.size()), true), "dib");
 }
 
@@ -61,37 +45,14 @@ BENCHMARK(BM_RenderMasked8BitDib)->Unit(benchmark::kMillisecond);
 
 std::vector<uint8_t> photograph()
 {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = kWidth;
-    info.image_height = kHeight;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 85, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(kWidth * 3);
-    while (info.next_scanline < info.image_height) {
-        const unsigned y = info.next_scanline;
-        // Smooth gradients with some texture, like a photograph rather than flat colour.
-        for (int x = 0; x < kWidth; ++x) {
-            row[3 * x] = static_cast<uint8_t>(x * 255 / kWidth + ((x * y) & 15));
-            row[3 * x + 1] = static_cast<uint8_t>(y * 255 / kHeight + ((x ^ y) & 7));
-            row[3 * x + 2] = static_cast<uint8_t>(((x + y) / 4) & 255);
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&info, &r, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::vector<uint8_t> bytes(out, out + size);
-    std::free(out);
-    return bytes;
+    // Smooth gradients with some texture, like a photograph rather than flat colour.
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            rgb.insert(rgb.end(), {static_cast<uint8_t>(x * 255 / kWidth + ((x * y) & 15)),
+                                   static_cast<uint8_t>(y * 255 / kHeight + ((x ^ y) & 7)),
+                                   static_cast<uint8_t>(((x + y) / 4) & 255)});
+    return vel::media_writers::jpegFile(kWidth, kHeight, rgb, 85);
 }
 
 void BM_DecodeBaselineJpeg(benchmark::State& state)

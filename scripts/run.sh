@@ -4,7 +4,7 @@
 set -euo pipefail
 build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/build_disc.sh" "$build"
+"$build/bin/discgen" "$root/disc/demo" "$build/disc-demo"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display: a headless run of the demo, its first screen saved as $build/demo.png"
   printf 'wait 500\nshot %s\nquit\n' "$(cd "$build" && pwd)/demo.png" > "$build/demo.script"

@@ -2,13 +2,11 @@
 // process state the configuration reads put back afterwards.
 #pragma once
 
-#include <cstdlib>
-#include <string>
-
-#include "platform/scratch_dir.h"
 #include "runtime/environment.h"
 #include "runtime/resources.h"
 #include "support/error_capture.h"
+#include "support/scratch_dir.h"
+#include "support/subprocess.h"
 
 namespace vel::testing_support {
 
@@ -27,7 +25,7 @@ protected:
         setFileNoticeHook(nullptr);
         ErrorCheckedTest::TearDown();
     }
-    // The media root is the scratch directory's "Media" folder.
+    // The media root is the scratch folder's "Media" folder.
     void useScratchMediaRoot()
     {
         environment::set("SourceDisk", Value::string(disc.path()));
@@ -36,34 +34,6 @@ protected:
 
     ApplicationTables tables;
     ScratchDirectory disc;
-};
-
-// Sets an environment variable for a scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name)
-    {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_)
-            old_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedVariable()
-    {
-        if (had_)
-            ::setenv(name_, old_.c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
 };
 
 } // namespace vel::testing_support

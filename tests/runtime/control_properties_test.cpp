@@ -1,8 +1,6 @@
-// The control base: its operations' slot order, the defaults of its properties, hot spots and their
-// measures, cursors, the actions it answers, and the builtins that reach it through its table.
+// The control base: hidden and disabled controls, hot spots and their measures, cursors, the
+// actions it answers, and the builtins that reach it through its table.
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 #include "form_test_support.h"
 #include "value/builtins.h"
@@ -17,71 +15,10 @@ namespace {
 
 using testing_support::FormTest;
 
-// Where a virtual operation lies in its class's table, in bytes, by the C++ ABI of this platform:
-// a pointer to a virtual member holds its table offset plus one.
-template <typename Member>
-std::ptrdiff_t slotOf(Member member)
-{
-    static_assert(sizeof(Member) == 2 * sizeof(std::ptrdiff_t));
-    std::ptrdiff_t words[2];
-    std::memcpy(words, &member, sizeof words);
-    EXPECT_EQ(words[0] & 1, 1) << "not a virtual operation";
-    return words[0] - 1;
-}
-
-// Offsets in slot order must rise one entry at a time.
-void expectConsecutive(const std::vector<std::ptrdiff_t>& slots, const char* what)
-{
-    for (std::size_t i = 1; i < slots.size(); ++i)
-        EXPECT_EQ(slots[i] - slots[i - 1], static_cast<std::ptrdiff_t>(sizeof(void*))) << what << " slot " << i;
-}
-
-TEST(ControlSlots, OperationsFollowTheSlotOrder)
-{
-    using C = velControlObject;
-    std::vector<std::ptrdiff_t> slots = {
-        slotOf(&C::className),    slotOf(&C::createInstance), slotOf(&C::onFormLoad),    slotOf(&C::hasProperty),
-        slotOf(&C::getProperty),  slotOf(&C::getTruth),       slotOf(&C::getInteger),    slotOf(&C::setProperty),
-        slotOf(&C::setBoolean),   slotOf(&C::setInteger),     slotOf(&C::removeProperty), slotOf(&C::perform),
-        slotOf(&C::draw),         slotOf(&C::drawPressed),    slotOf(&C::isVisible),     slotOf(&C::isEnabled),
-        slotOf(&C::isActive),     slotOf(&C::canActivate),    slotOf(&C::activate),      slotOf(&C::deactivate),
-        slotOf(&C::key),          slotOf(&C::containsPoint),  slotOf(&C::help),          slotOf(&C::cursor),
-        slotOf(&C::cursorAt),     slotOf(&C::mouseEnter),     slotOf(&C::mouseLeave),    slotOf(&C::track),
-        slotOf(&C::trackBegin),   slotOf(&C::trackChanged),   slotOf(&C::trackEnd),      slotOf(&C::dataEvent),
-        slotOf(&C::captureMouse), slotOf(&C::left),           slotOf(&C::top),           slotOf(&C::width),
-        slotOf(&C::height),       slotOf(&C::giveUpActivation)};
-    ASSERT_EQ(slots.size(), 38u); // slots 3 to 40
-    expectConsecutive(slots, "control");
-}
-
 class ControlTest : public FormTest {
 protected:
     Value control(const std::string& entries) { return read("(control " + entries + ")"); }
 };
-
-TEST_F(ControlTest, APlainControlHasTheBaseDefaults)
-{
-    Value v = control("(\"Class\" \"Desconhecida\") (\"Name\" \"OK\")");
-    auto* c = asControl(v);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(textOf(c->className()), "velControlObject");
-    EXPECT_TRUE(c->isVisible());
-    EXPECT_TRUE(c->isEnabled());
-    EXPECT_TRUE(c->canActivate());
-    EXPECT_FALSE(c->isActive());
-    EXPECT_FALSE(c->key('a', 0));
-    EXPECT_TRUE(c->help().isNil());
-    EXPECT_TRUE(c->cursor().isNil());
-    EXPECT_TRUE(c->mouseEnter(1, 1).isNil());
-    // No hot spot: no point is inside and the measures are 0.
-    EXPECT_FALSE(c->containsPoint(0, 0));
-    EXPECT_EQ(velLeft(v), 0);
-    EXPECT_EQ(velWidth(v), 0);
-    EXPECT_EQ(c->getInteger(Value::string("Ausente"), 7), 7);
-    EXPECT_TRUE(c->getTruth(Value::string("Ausente"), true));
-    EXPECT_EQ(c->getInteger(Value::string("Name"), 7), 0) << "present: velIntValue of the text";
-    EXPECT_FALSE(c->getTruth(Value::string("Name"), true)) << "present: the truth test of the text";
-}
 
 TEST_F(ControlTest, HiddenAndDisabledControlsNeitherActivateNorHelp)
 {
@@ -95,6 +32,10 @@ TEST_F(ControlTest, HiddenAndDisabledControlsNeitherActivateNorHelp)
     EXPECT_TRUE(asControl(hidden)->help().isNil());
     EXPECT_TRUE(asControl(disabled)->help().isNil());
     EXPECT_EQ(textOf(asControl(zero)->help()), "Ajuda");
+    // Present properties read through velIntValue and the truth test of their value, absent ones give the fallback.
+    EXPECT_EQ(asControl(zero)->getInteger(Value::string("Help"), 7), 0);
+    EXPECT_FALSE(asControl(zero)->getTruth(Value::string("Help"), true));
+    EXPECT_EQ(asControl(zero)->getInteger(Value::string("Ausente"), 7), 7);
 }
 
 TEST_F(ControlTest, TheHotSpotGivesContainmentAndMeasures)

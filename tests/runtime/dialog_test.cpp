@@ -100,15 +100,33 @@ protected:
     velControlObject* screenControl = nullptr;
 };
 
-TEST_F(DialogTest, TheCloseButtonEndsItAndTheScreenComesBack)
+TEST_F(DialogTest, TheCloseButtonEscapeAndACloseRequestEachEndItAndTheScreenComesBack)
 {
     host.feed(pointerEvent(event_kind::MouseDown, 120, 115));
     host.feed(pointerEvent(event_kind::MouseUp, 121, 116));
-    Value result = runDialog(dialog(), Value());
-    EXPECT_TRUE(result.isNil());
+    EXPECT_TRUE(runDialog(dialog(), Value()).isNil());
     EXPECT_TRUE(host.fedAll());
     expectBackToTheScreen();
+
+    host.feed(keyEvent('a'));
+    host.feed(keyEvent(27));
+    Value d = dialog();
+    runDialog(d, Value());
+    EXPECT_TRUE(asDialog(d)->activeControl().isNil());
+    EXPECT_TRUE(asDialog(d)->done());
+    expectBackToTheScreen();
     EXPECT_EQ(beep->plays, 0);
+
+    EventRecord close;
+    close.kind = event_kind::CloseRequest;
+    host.feed(close);
+    runDialog(dialog(), Value());
+    EXPECT_TRUE(host.quitting()) << "the close request ends the program too";
+    expectBackToTheScreen();
+
+    EXPECT_TRUE(runDialog(Value::string("nenhum"), Value()).isNil());
+    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot find form named 'nenhum'"});
+    EXPECT_EQ(host.currentForm(), screen);
 }
 
 TEST_F(DialogTest, ItIsDrawnOverTheScreenWhileItRuns)
@@ -127,17 +145,6 @@ TEST_F(DialogTest, ItIsDrawnOverTheScreenWhileItRuns)
     Value result = runDialog(dialog("Vigiado"), Value());
     EXPECT_TRUE(seen);
     EXPECT_EQ(result, Value::integer(7)) << "the dialog's result";
-    expectBackToTheScreen();
-}
-
-TEST_F(DialogTest, EscapeEndsItWithoutAnActiveControl)
-{
-    host.feed(keyEvent('a'));
-    host.feed(keyEvent(27));
-    Value d = dialog();
-    runDialog(d, Value());
-    EXPECT_TRUE(asDialog(d)->activeControl().isNil());
-    EXPECT_TRUE(asDialog(d)->done());
     expectBackToTheScreen();
 }
 
@@ -202,23 +209,6 @@ TEST_F(DialogTest, APressInTheDragRectWithoutAMoveLeavesTheDialogInPlace)
     runDialog(dialog("Vigiado"), Value());
     EXPECT_TRUE(whole);
     expectBackToTheScreen();
-}
-
-TEST_F(DialogTest, ACloseRequestEndsTheLoopAndTheProgram)
-{
-    EventRecord close;
-    close.kind = event_kind::CloseRequest;
-    host.feed(close);
-    runDialog(dialog(), Value());
-    EXPECT_TRUE(host.quitting());
-    expectBackToTheScreen();
-}
-
-TEST_F(DialogTest, ADialogThatCannotBeFoundIsReported)
-{
-    EXPECT_TRUE(runDialog(Value::string("nenhum"), Value()).isNil());
-    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot find form named 'nenhum'"});
-    EXPECT_EQ(host.currentForm(), screen);
 }
 
 TEST_F(DialogTest, WithoutABackgroundItsSizeComesFromWidthAndHeight)

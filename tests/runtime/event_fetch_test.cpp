@@ -32,56 +32,37 @@ protected:
     FrameworkTimer timer;
 };
 
-TEST_F(EventFetchTest, TheVeryFirstFetchIsNullEvenWithEventsWaiting)
+TEST_F(EventFetchTest, AWaitEndsAtItsDeadlineOrWhenAMatchingMessageArrives)
 {
-    EventQueue fresh;
+    EventQueue fresh; // its very first fetch is null, even with events waiting
     EventRecord key;
     key.kind = event_kind::KeyDown;
     fresh.post(key);
-    EventRecord first = fresh.next(event_kind::All, -1);
-    EXPECT_EQ(first.kind, event_kind::Null);
-    EXPECT_EQ(first.time, 1000);
+    EXPECT_EQ(fresh.next(event_kind::All, -1).kind, event_kind::Null);
     EXPECT_EQ(fresh.next(event_kind::All, -1).kind, event_kind::KeyDown);
-}
 
-TEST_F(EventFetchTest, WaitEndsWithANullEventAtItsDeadline)
-{
     EventRecord e = queue.next(event_kind::KeyDown, 100);
     EXPECT_EQ(e.kind, event_kind::Null);
-    EXPECT_EQ(clock.now(), 1100u);
     EXPECT_EQ(e.time, 1100);
-
+    EXPECT_EQ(clock.now(), 1100u);
     // A message of another kind does not end the wait; it stays queued.
     source.pushAt(1130, pointerMessage(MessageKind::MouseMove, 5, 5));
-    e = queue.next(event_kind::KeyDown, 250);
-    EXPECT_EQ(e.kind, event_kind::Null);
+    EXPECT_EQ(queue.next(event_kind::KeyDown, 250).kind, event_kind::Null);
     EXPECT_EQ(clock.now(), 1350u);
     EXPECT_EQ(queue.size(), 1);
-}
 
-TEST_F(EventFetchTest, AMessageArrivingWithinTheWaitIsReturnedWhenItArrives)
-{
-    source.pushAt(1040, characterMessage('x'));
-    EventRecord e = queue.next(event_kind::KeyDown, 100);
-    EXPECT_EQ(e.kind, event_kind::KeyDown);
+    source.pushAt(1390, characterMessage('x'));
+    e = queue.next(event_kind::KeyDown, 100);
     EXPECT_EQ(e.detail, 'x');
-    EXPECT_EQ(e.time, 1040);
-    EXPECT_EQ(clock.now(), 1040u);
-}
-
-TEST_F(EventFetchTest, NoWaitStillPumpsWhatIsThereWithoutLettingTimePass)
-{
+    EXPECT_EQ(e.time, 1390);
+    EXPECT_EQ(clock.now(), 1390u);
+    // No wait still pumps what is there without letting time pass; no limit pumps until it comes.
     source.push(characterMessage('q'));
     EXPECT_EQ(queue.next(event_kind::KeyDown, 0).detail, 'q');
     EXPECT_EQ(queue.next(event_kind::KeyDown, 0).kind, event_kind::Null);
-    EXPECT_EQ(clock.now(), 1000u);
-}
-
-TEST_F(EventFetchTest, UnlimitedWaitPumpsUntilAMatchingEventComes)
-{
+    EXPECT_EQ(clock.now(), 1390u);
     source.pushAt(5000, characterMessage('z'));
-    EventRecord e = queue.next(event_kind::KeyDown, -1);
-    EXPECT_EQ(e.detail, 'z');
+    EXPECT_EQ(queue.next(event_kind::KeyDown, -1).detail, 'z');
     EXPECT_EQ(clock.now(), 5000u);
 }
 
@@ -179,21 +160,26 @@ TEST_F(EventFetchTest, ADispatcherMayFetchFromInsideThePump)
     EXPECT_EQ(e.detail, '4');
 }
 
-TEST_F(EventFetchTest, TheTimerFiresOnTheClockAndNeverPilesUp)
+TEST_F(EventFetchTest, TheTimerFiresOnTheClockNeverPilesUpAndIsReplacedOrKilled)
 {
     timer.set(30);
-    EventRecord e = queue.next(event_kind::Timer, -1);
-    EXPECT_EQ(e.kind, event_kind::Timer);
-    EXPECT_EQ(e.time, 1030);
-    e = queue.next(event_kind::Timer, -1);
-    EXPECT_EQ(e.time, 1060);
-
-    // Ten periods without taking a timer event leave one.
+    EXPECT_EQ(queue.next(event_kind::Timer, -1).time, 1030);
+    EXPECT_EQ(queue.next(event_kind::Timer, -1).time, 1060);
+    // Ten periods without taking a timer event leave one, of the last period that ended.
     EXPECT_EQ(queue.next(event_kind::KeyDown, 300).kind, event_kind::Null);
     EXPECT_EQ(queue.size(), 1);
-    e = queue.next(event_kind::Timer, 0);
-    EXPECT_EQ(e.kind, event_kind::Timer);
-    EXPECT_EQ(e.time, 1330); // the last period that ended before the wait did
+    EXPECT_EQ(queue.next(event_kind::Timer, 0).time, 1330);
+
+    timer.set(10);
+    timer.set(200);
+    EXPECT_EQ(queue.next(event_kind::Timer, -1).time, 1560);
+    timer.kill();
+    EXPECT_FALSE(timer.active());
+    EXPECT_EQ(queue.next(event_kind::Timer, 1000).kind, event_kind::Null);
+    EXPECT_EQ(queue.size(), 0);
+    timer.set(-5); // raised to the shortest period the window system allows
+    EXPECT_EQ(timer.interval(), FrameworkTimer::MinimumInterval);
+    EXPECT_EQ(queue.next(event_kind::Timer, -1).time, static_cast<int32_t>(2560 + FrameworkTimer::MinimumInterval));
 }
 
 TEST_F(EventFetchTest, TimerEventsCarryThePointerAndButtonsForAutoRepeat)
@@ -225,31 +211,6 @@ TEST_F(EventFetchTest, ATimerOutlivingItsTranslatorStillFires)
     EventRecord e = other.next(event_kind::Timer, -1);
     EXPECT_EQ(e.kind, event_kind::Timer);
     EXPECT_EQ(e.x, 0);
-}
-
-TEST_F(EventFetchTest, SettingTheTimerReplacesItAndKillingItStopsIt)
-{
-    timer.set(10);
-    timer.set(200);
-    EXPECT_EQ(queue.next(event_kind::Timer, -1).time, 1200);
-    timer.kill();
-    EXPECT_FALSE(timer.active());
-    EXPECT_EQ(queue.next(event_kind::Timer, 1000).kind, event_kind::Null);
-    EXPECT_EQ(queue.size(), 0);
-
-    timer.set(0); // raised to the shortest period the window system allows
-    EXPECT_EQ(timer.interval(), FrameworkTimer::MinimumInterval);
-    EXPECT_EQ(queue.next(event_kind::Timer, -1).time, static_cast<int32_t>(2200 + FrameworkTimer::MinimumInterval));
-    timer.set(-5);
-    EXPECT_EQ(timer.interval(), FrameworkTimer::MinimumInterval);
-}
-
-TEST_F(EventFetchTest, WithoutASourceTheFetchStillWaitsOnTheClock)
-{
-    EventQueue bare;
-    bare.next(event_kind::All, -1);
-    EXPECT_EQ(bare.next(event_kind::All, 75).kind, event_kind::Null);
-    EXPECT_EQ(clock.now(), 1075u);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <deque>
-#include <functional>
 
 #include "platform/clock.h"
 #include "platform/message.h"
@@ -27,7 +26,6 @@ public:
 
     bool poll(platform::Message& out) override
     {
-        ++polls;
         if (!arriving_.empty()) {
             out = arriving_.front();
             arriving_.pop_front();
@@ -46,20 +44,11 @@ public:
     // A virtual run's source advances the clock while the program waits, up to the next arrival.
     void wait(int milliseconds) override
     {
-        ++waits;
         uint32_t span = milliseconds < 0 ? 1000u : static_cast<uint32_t>(milliseconds);
         if (!timed_.empty() && timed_.front().time > clock_.now())
             span = std::min(span, timed_.front().time - clock_.now());
         clock_.advance(span);
-        if (onWait)
-            onWait();
     }
-
-    bool empty() const { return arriving_.empty() && timed_.empty(); }
-
-    int polls = 0;
-    int waits = 0;
-    std::function<void()> onWait;
 
 private:
     platform::VirtualClock& clock_;

@@ -1,9 +1,7 @@
-// Forms: their operations' slot order, property look-up through the resource table, open (origin,
+// Forms: property look-up through the resource table, open (origin,
 // size, background, controls, Auto Activate), close with and without Retain Resources, and the
 // control operations a form offers.
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 #include "form_test_support.h"
 #include "value/builtins.h"
@@ -15,49 +13,6 @@ namespace vel {
 namespace {
 
 using testing_support::FormTest;
-
-template <typename Member>
-std::ptrdiff_t slotOf(Member member)
-{
-    std::ptrdiff_t words[2];
-    std::memcpy(words, &member, sizeof words);
-    EXPECT_EQ(words[0] & 1, 1) << "not a virtual operation";
-    return words[0] - 1;
-}
-
-TEST(FormSlots, FormAndDialogOperationsFollowTheSlotOrder)
-{
-    using F = velFormObject;
-    using D = velDialogObject;
-    std::vector<std::ptrdiff_t> slots = {
-        slotOf(&F::className),         slotOf(&F::createInstance),   slotOf(&F::hasProperty),
-        slotOf(&F::getProperty),       slotOf(&F::setProperty),      slotOf(&F::removeProperty),
-        slotOf(&F::perform),           slotOf(&F::name),             slotOf(&F::loadResources),
-        slotOf(&F::unloadResources),   slotOf(&F::setResource),      slotOf(&F::originX),
-        slotOf(&F::originY),           slotOf(&F::width),            slotOf(&F::height),
-        slotOf(&F::draw),              slotOf(&F::buildControls),    slotOf(&F::drawControls),
-        slotOf(&F::controlList),       slotOf(&F::setControlList),   slotOf(&F::findControl),
-        slotOf(&F::controlAt),         slotOf(&F::setActiveControl), slotOf(&F::activeControl),
-        slotOf(&F::enableControl),     slotOf(&F::showControl),      slotOf(&F::trackControl),
-        slotOf(&F::controlClicked),    slotOf(&F::controlMouseEnter), slotOf(&F::controlMouseLeave),
-        slotOf(&F::open),              slotOf(&F::afterOpen),        slotOf(&F::reopen),
-        slotOf(&F::close),             slotOf(&F::historyState),     slotOf(&F::mouseDown),
-        slotOf(&F::mouseOver),         slotOf(&F::mouseDrag),        slotOf(&F::mouseUp),
-        slotOf(&F::keyDown),           slotOf(&F::keyUp),            slotOf(&F::activated),
-        slotOf(&F::deactivated),       slotOf(&F::dataEvent),        slotOf(&F::timer),
-        slotOf(&F::reservedEvent),     slotOf(&F::otherEvent),       slotOf(&F::toFormCoordinates),
-        slotOf(&F::toSurfaceCoordinates), slotOf(&F::setCaptureFlag)};
-    ASSERT_EQ(slots.size(), 50u); // slots 3 to 52
-    for (std::size_t i = 1; i < slots.size(); ++i)
-        EXPECT_EQ(slots[i] - slots[i - 1], static_cast<std::ptrdiff_t>(sizeof(void*))) << "slot " << i + 3;
-    // The dialog's own come after all of the form's, in their order.
-    EXPECT_GT(slotOf(&D::result), slots.back());
-    EXPECT_EQ(slotOf(&D::end) - slotOf(&D::result), static_cast<std::ptrdiff_t>(sizeof(void*)));
-    EXPECT_EQ(slotOf(&D::drag) - slotOf(&D::end), static_cast<std::ptrdiff_t>(sizeof(void*)));
-    // The dialog's overrides keep the form's places.
-    EXPECT_EQ(slotOf(&D::mouseDown), slotOf(&F::mouseDown));
-    EXPECT_EQ(slotOf(&D::open), slotOf(&F::open));
-}
 
 class FormOpenTest : public FormTest {
 protected:
@@ -79,7 +34,8 @@ TEST_F(FormOpenTest, PropertiesComeFromTheDataThenTheLoadedResourceTable)
     auto* f = asForm(v);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(textOf(f->name()), "Principal");
-    EXPECT_EQ(textOf(f->className()), "velFormObject");
+    EXPECT_EQ(textOf(asForm(read("(form (\"Width\" 3))"))->name()), "velFormObject") << "named by its class without a Name";
+    ASSERT_NE(asDialog(read("(form (\"Class\" \"velDialogObject\"))")), nullptr);
     EXPECT_FALSE(f->hasProperty(Value::string("Fundo"))) << "not loaded yet";
     f->loadResources();
     EXPECT_TRUE(f->hasProperty(Value::string("Fundo")));
@@ -125,17 +81,6 @@ TEST_F(FormOpenTest, TheBackgroundBecomesTheScreenAndSetsTheSize)
     EXPECT_EQ(pixel(199, 99), 0x0000FFu);
     EXPECT_EQ(shownPixel(0, 0), 0x0000FFu) << "shown at once";
     EXPECT_EQ(pixel(200, 100), 0u) << "the rest of the screen is the background colour";
-}
-
-TEST_F(FormOpenTest, ADialogFormIsDrawnOverTheScreenAtItsOrigin)
-{
-    host.drawing().offscreen().fill({0, 0, 640, 480}, 0xFF00FF00);
-    environment::putGlobal("Vermelho", solidImage(50, 40, 0xFF0000));
-    openForm("(form (\"Background Image\" \"Vermelho\") (\"Dialog\" true) (\"Origin X\" 100) (\"Origin Y\" 60))");
-    EXPECT_EQ(pixel(100, 60), 0xFF0000u);
-    EXPECT_EQ(pixel(149, 99), 0xFF0000u);
-    EXPECT_EQ(pixel(99, 60), 0x00FF00u) << "the screen around it stays";
-    EXPECT_EQ(pixel(150, 60), 0x00FF00u);
 }
 
 TEST_F(FormOpenTest, AutoActivateTakesTheLastBooleanTrueOfTheControlsThatCanActivate)
@@ -240,18 +185,6 @@ TEST_F(FormOpenTest, EnablingShowingAndActivatingControls)
     asControl(a)->captureMouse(0);
     EXPECT_EQ(f->captureFlag(), 1) << "only the active control sets the capture flag";
     EXPECT_EQ(f->setCaptureFlag(0), 1);
-}
-
-TEST_F(FormOpenTest, PrintedAndNamedLikeTheData)
-{
-    Value v = read("(form (\"Class\" \"velFormObject\") (\"Width\" 3))");
-    EXPECT_EQ(quotedForm(v).rfind("(form ", 0), 0u);
-    EXPECT_EQ(textOf(asForm(v)->name()), "velFormObject") << "named by its class without a Name";
-    EXPECT_EQ(asForm(v)->targetName(), "velFormObject");
-    Value dialog = read("(form (\"Class\" \"velDialogObject\"))");
-    ASSERT_NE(asDialog(dialog), nullptr);
-    EXPECT_EQ(textOf(asDialog(dialog)->className()), "velDialogObject");
-    EXPECT_TRUE(velPerform(v, Value::string("Draw"), Value()).isNil());
 }
 
 } // namespace

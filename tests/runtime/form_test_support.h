@@ -45,7 +45,6 @@ public:
     EventQueue* events() override { return &queue_; }
     int handleEvent(const EventRecord& e) override
     {
-        handled.push_back(e.kind);
         auto* form = asForm(current_);
         if (!form)
             return 1;
@@ -75,7 +74,6 @@ public:
     bool fedAll() const { return feed_.empty(); }
     DrawingSurface& drawing() { return surface_; }
 
-    std::vector<int32_t> handled;
     std::vector<Value> cursors;
 
 private:

@@ -2,14 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "media_writers/media_writers.h"
 #include "platform/pixels.h"
-#include "support/bytes.h"
 #include "runtime/drawing_context.h"
 #include "runtime/image.h"
 #include "value/buffer.h"
@@ -17,9 +14,7 @@
 
 namespace vel::image_test {
 
-using testing_support::Bytes;
-using testing_support::put16;
-using testing_support::put32;
+using media_writers::Bytes;
 
 struct Bitmap {
     int width = 0, height = 0, bits = 8;
@@ -63,65 +58,15 @@ inline Bitmap patterned(int width, int height, int bits)
     return b;
 }
 
-inline Bytes pixelBytes(const Bitmap& b, bool topDown)
-{
-    if (!b.rleData.empty())
-        return b.rleData;
-    const std::size_t rowBytes = (static_cast<std::size_t>(b.width) * b.bits + 31) / 32 * 4;
-    Bytes out(rowBytes * b.height, 0);
-    for (int row = 0; row < b.height; ++row) {
-        const int y = topDown ? row : b.height - 1 - row;
-        uint8_t* o = out.data() + row * rowBytes;
-        for (int x = 0; x < b.width; ++x) {
-            if (b.bits <= 8) {
-                const int v = b.indices[static_cast<std::size_t>(y * b.width + x)];
-                const int bitPos = x * b.bits;
-                o[bitPos / 8] |= static_cast<uint8_t>(v << (8 - b.bits - bitPos % 8));
-            } else {
-                const uint32_t p = b.pixels[static_cast<std::size_t>(y * b.width + x)];
-                const uint8_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, bl = p & 0xFF;
-                if (b.bits == 24) {
-                    o[3 * x] = bl, o[3 * x + 1] = g, o[3 * x + 2] = r;
-                } else if (b.bits == 32) {
-                    o[4 * x] = bl, o[4 * x + 1] = g, o[4 * x + 2] = r, o[4 * x + 3] = 0;
-                } else {
-                    const uint32_t v = uint32_t(r >> 3) << 10 | uint32_t(g >> 3) << 5 | (bl >> 3);
-                    o[2 * x] = static_cast<uint8_t>(v), o[2 * x + 1] = static_cast<uint8_t>(v >> 8);
-                }
-            }
-        }
-    }
-    return out;
-}
-
 // The bitmap as a file ("BM" header) or as a bare information header followed by colours and pixels.
 inline Bytes encode(const Bitmap& b, bool fileHeader, bool topDown = false)
 {
-    Bytes pixels = pixelBytes(b, topDown);
-    Bytes info;
-    put32(info, 40);
-    put32(info, static_cast<uint32_t>(b.width));
-    put32(info, static_cast<uint32_t>(topDown ? -b.height : b.height));
-    put16(info, 1);
-    put16(info, static_cast<uint32_t>(b.bits));
-    put32(info, b.compression);
-    put32(info, static_cast<uint32_t>(pixels.size()));
-    put32(info, 2835);
-    put32(info, 2835);
-    put32(info, static_cast<uint32_t>(b.colours.size()));
-    put32(info, 0);
-    for (uint32_t c : b.colours)
-        put32(info, c & 0x00FFFFFF); // blue, green, red, 0 in memory
-    Bytes out;
-    if (fileHeader) {
-        out = {'B', 'M'};
-        put32(out, static_cast<uint32_t>(14 + info.size() + pixels.size()));
-        put32(out, 0);
-        put32(out, static_cast<uint32_t>(14 + info.size()));
-    }
-    out.insert(out.end(), info.begin(), info.end());
-    out.insert(out.end(), pixels.begin(), pixels.end());
-    return out;
+    media_writers::BitmapSpec spec{b.width, b.height, b.bits, b.compression, b.colours, topDown};
+    Bytes pixels = !b.rleData.empty() ? b.rleData : media_writers::pixelRows(spec, [&](int x, int y) {
+        const auto at = static_cast<std::size_t>(y * b.width + x);
+        return b.bits <= 8 ? static_cast<uint32_t>(b.indices[at]) : b.pixels[at];
+    });
+    return fileHeader ? media_writers::bitmapFile(spec, pixels) : media_writers::bareBitmap(spec, pixels);
 }
 
 inline Value bufferOf(const Bytes& bytes)
@@ -129,35 +74,10 @@ inline Value bufferOf(const Bytes& bytes)
     return Buffer::over(bytes.data(), static_cast<int32_t>(bytes.size()), true);
 }
 
-// Baseline JPEG of the given RGB pixels (top-down, 3 bytes a pixel) through libjpeg's compressor.
 inline Bytes compressJpeg(int width, int height, const std::vector<uint8_t>& rgb, int quality = 95,
                           bool progressive = false)
 {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    if (progressive)
-        jpeg_simple_progression(&info);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<uint8_t*>(rgb.data()) + static_cast<std::size_t>(info.next_scanline) * width * 3;
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    Bytes bytes(out, out + size);
-    std::free(out);
-    return bytes;
+    return media_writers::jpegFile(width, height, rgb, quality, progressive);
 }
 
 // A memory context filled with one colour.

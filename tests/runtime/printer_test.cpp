@@ -130,16 +130,6 @@ TEST_F(PrinterTest, AbortLeavesNoFileAndRestoresTheScreen)
     EXPECT_TRUE(fs::is_empty(dir_));
 }
 
-TEST_F(PrinterTest, MeasuresNeedNoJob)
-{
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(printer().pageWidth(), Printer::kPageWidth);
-    EXPECT_EQ(printer().pageHeight(), Printer::kPageHeight);
-    EXPECT_EQ(printer().dotsPerInchAcross(), 150);
-    EXPECT_EQ(printer().dotsPerInchDown(), 150);
-    EXPECT_TRUE(said().empty()); // the default printer is chosen silently
-}
-
 TEST_F(PrinterTest, TheDocumentNameComesFromTheSettings)
 {
     environment::set("Print Document Name", Value::string("Atlas"));

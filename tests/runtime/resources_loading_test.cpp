@@ -1,4 +1,4 @@
-// Load resource: the extension table, the order of the name look-up (current form, globals, files),
+// Load resource: the order of the name look-up (current form, globals, files),
 // references followed to the end, the fatal report, typed loaders, the file makers of the notation,
 // and compiled copies of tables and forms.
 #include <gtest/gtest.h>
@@ -64,44 +64,16 @@ protected:
     FormScope formScope;
 };
 
-TEST_F(ResourcesTest, TheExtensionTableNamesEveryKind)
-{
-    const struct {
-        const char* extension;
-        ResourceKind kind;
-    } table[] = {{"avi", ResourceKind::Movie},    {"bmp", ResourceKind::Image},    {"vel", ResourceKind::Encoded},
-                 {"dib", ResourceKind::Image},    {"frm", ResourceKind::Notation}, {"jpg", ResourceKind::Image},
-                 {"lst", ResourceKind::Notation}, {"tbl", ResourceKind::Notation}, {"txt", ResourceKind::Notation},
-                 {"rle", ResourceKind::Image},    {"wav", ResourceKind::Sound},    {"mid", ResourceKind::Sound}};
-    for (const auto& entry : table)
-        EXPECT_EQ(resourceKindOf(entry.extension), entry.kind) << entry.extension;
-    EXPECT_EQ(asTable(extensionTable())->count(), 12);
-    EXPECT_EQ(resourceKindOf("JPG"), ResourceKind::Image);
-    EXPECT_EQ(resourceKindOf("mpg"), ResourceKind::Unknown);
-    EXPECT_EQ(resourceKindOf(""), ResourceKind::Unknown);
-    buildExtensionTable();
-    EXPECT_EQ(resourceKindOf("tbl"), ResourceKind::Notation);
-}
-
-TEST_F(ResourcesTest, TextFilesLoadWhateverTheCaseOfTheirExtension)
+TEST_F(ResourcesTest, TextFilesLoadWhateverTheCaseOfTheirNameAndUnknownKindsGiveNil)
 {
     disc.write("Media/Tabelas/Paises.tbl", "(table (\"Brasil\" 1) (\"Portugal\" 2))");
-    Value lower = loadResource(Value::string("Tabelas\\Paises.tbl"));
     Value upper = loadResource(Value::string("TABELAS\\PAISES.TBL"));
-    ASSERT_NE(asTable(lower), nullptr);
     ASSERT_NE(asTable(upper), nullptr);
     EXPECT_EQ(asTable(upper)->get("Portugal"), Value::integer(2));
-    EXPECT_EQ(quotedForm(lower), quotedForm(upper));
-}
-
-TEST_F(ResourcesTest, NamesWithoutAKnownExtensionOrFileGiveNil)
-{
     disc.write("Media/semponto", "(table)");
     disc.write("Media/dados.xyz", "(table)");
-    EXPECT_TRUE(loadResource(Value::string("semponto")).isNil());
-    EXPECT_TRUE(loadResource(Value::string("dados.xyz")).isNil());
-    EXPECT_TRUE(loadResource(Value::string("ausente.tbl")).isNil());
-    EXPECT_TRUE(loadResource(Value::string("pasta.v\\semponto")).isNil()) << "the dot is in a folder's name";
+    for (const char* name : {"semponto", "dados.xyz", "ausente.tbl", "pasta.v\\semponto"})
+        EXPECT_TRUE(loadResource(Value::string(name)).isNil()) << name;
     EXPECT_TRUE(loadResource(Value()).isNil());
 }
 
@@ -151,6 +123,8 @@ TEST_F(ResourcesTest, ReferencesAreFollowedUntilNoneIsLeft)
     EXPECT_TRUE(loadResource(reader).is(Tag::Reference)) << "a reference given is kept as it is";
     EXPECT_EQ(resolveReference(reader), Value::integer(42)) << "through the builtins' protocol";
     EXPECT_EQ(resolve(Value::integer(5)), Value::integer(5));
+    std::vector<uint8_t> bytes = encodeToBytes(reader); // printed and encoded as their name
+    EXPECT_EQ(quotedForm(decodeFromBytes(bytes.data(), bytes.size())), "(reference \"a\")");
     environment::putGlobal("c", ResourceReference::make(Value::string("missing")));
     EXPECT_TRUE(resolve(reader).isNil());
 }
@@ -163,16 +137,6 @@ TEST_F(ResourcesTest, ReferenceLoopsEndInNil)
     EXPECT_TRUE(resolve(ResourceReference::make(Value::string("self"))).isNil());
     EXPECT_TRUE(loadImage(Value::string("ping")).isNil());
     EXPECT_TRUE(loadSound(Value::string("ping"), true).isNil());
-}
-
-TEST_F(ResourcesTest, ReferencesPrintAndEncodeAsTheirName)
-{
-    Value reference = parseText("(reference \"Fundo Principal\")");
-    EXPECT_EQ(quotedForm(reference), "(reference \"Fundo Principal\")");
-    std::vector<uint8_t> bytes = encodeToBytes(reference);
-    Value back = decodeFromBytes(bytes.data(), bytes.size());
-    ASSERT_TRUE(back.is(Tag::Reference));
-    EXPECT_EQ(quotedForm(back), quotedForm(reference));
 }
 
 TEST_F(ResourcesTest, ResourceFatalReportsEveryFailedLoadOnce)
@@ -200,15 +164,6 @@ TEST_F(ResourcesTest, EncodedResourcesDecodeAndBrokenOnesReport)
     disc.write("Media/broken.vel", std::string("\x09\xFF\xFF\xFF\x7F", 5));
     EXPECT_TRUE(loadResource(Value::string("broken.vel")).isNil());
     EXPECT_FALSE(errors().empty());
-}
-
-TEST_F(ResourcesTest, FormFilesMakeFormsAndControlsThroughTheFactories)
-{
-    disc.write("Media/inicio.frm", "(form (\"Name\" \"Inicio\") (\"Control List\" "
-                                   "(list (control (\"Class\" \"Button\")))))");
-    Value form = loadResource(Value::string("inicio.frm"));
-    ASSERT_TRUE(form.is(Tag::Form));
-    EXPECT_NE(quotedForm(form).find("(control"), std::string::npos);
 }
 
 TEST_F(ResourcesTest, TextfileAndFileReadTheNamedFile)

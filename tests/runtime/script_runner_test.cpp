@@ -69,7 +69,6 @@ TEST(ScriptRunnerTest, KeyNames)
     EXPECT_FALSE(ScriptRunner::keyMessages("Hyper", m));
     EXPECT_FALSE(ScriptRunner::keyMessages("F13", m));
 }
-
 TEST(ScriptRunnerTest, WaitMovesTheClockInSmallSteps)
 {
     platform::VirtualClock clock;
@@ -86,19 +85,24 @@ TEST(ScriptRunnerTest, WaitMovesTheClockInSmallSteps)
     EXPECT_EQ(m.kind, MessageKind::MouseMove);
 }
 
-TEST(ScriptRunnerTest, BadScriptsAreRefusedBeforeRunning)
+TEST(ScriptRunnerTest, BadScriptsAreRefusedBeforeRunningAndSayWhere)
 {
     platform::VirtualClock clock;
+    const struct {
+        const char* script;
+        const char* says;
+    } cases[] = {{"click 1\n", "line 1"},
+                 {"wait 10\njump 3\n", "line 2: unknown command 'jump'"},
+                 {"wait -5\n", "line 1"},
+                 {"key NoSuchKey\n", "line 1"}};
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(ScriptRunner(clock, {}).loadText(c.script, error)) << c.script;
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    }
     std::string error;
-    EXPECT_FALSE(ScriptRunner(clock, {}).loadText("click 1\n", error));
-    EXPECT_NE(error.find("line 1"), std::string::npos);
-    EXPECT_FALSE(ScriptRunner(clock, {}).loadText("wait 10\njump 3\n", error));
-    EXPECT_NE(error.find("line 2: unknown command 'jump'"), std::string::npos) << error;
-    EXPECT_FALSE(ScriptRunner(clock, {}).loadText("wait -5\n", error));
-    EXPECT_FALSE(ScriptRunner(clock, {}).loadText("key NoSuchKey\n", error));
     EXPECT_FALSE(ScriptRunner(clock, {}).load("/nonexistent/script", error));
 }
-
 TEST(ScriptRunnerTest, ExpectFormAndShotFailuresStopTheRun)
 {
     platform::VirtualClock clock;

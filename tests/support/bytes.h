@@ -1,24 +1,13 @@
-// Test support: files built byte by byte, with little-endian numbers as bitmaps and wave files
-// store them.
+// Test support: files built byte by byte, with the little-endian numbers of bitmaps and wave files;
+// the writers are the ones the disc generator uses.
 #pragma once
 
-#include <cstdint>
-#include <vector>
+#include "media_writers/media_writers.h"
 
 namespace vel::testing_support {
 
-using Bytes = std::vector<uint8_t>;
-
-inline void put16(Bytes& b, uint32_t v)
-{
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-inline void put32(Bytes& b, uint32_t v)
-{
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
+using media_writers::Bytes;
+using media_writers::put16;
+using media_writers::put32;
 
 } // namespace vel::testing_support

@@ -1,5 +1,5 @@
-// Test support for scripted runs of the orva program: a media root and a home made for the test,
-// the run itself, and screenshots held against the stored ones.
+// Scripted runs of the orva program on a media root and a home made for the test, and screenshots
+// held against the stored ones.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include "support/subprocess.h"
 
 namespace vel::testing_support {
 
@@ -37,22 +37,21 @@ protected:
         std::ofstream(dir_ / "media" / name, std::ios::binary) << bytes;
     }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    // Runs the program on the media root with the script; its exit status, and what it said.
-    int runScript(const std::string& script, std::string* said = nullptr) const
+    // Runs the program on the media root (or another) with the script: its exit status and what it said.
+    int runScript(const std::string& script, std::string* said = nullptr, std::vector<std::string> extra = {}) const
     {
         std::ofstream(dir_ / "run.script") << script;
-        std::string command = std::string(VEL_BIN_DIR) + "/orva --media " + (dir_ / "media").string() + " --home " +
-                              (dir_ / "home").string() + " --script " + (dir_ / "run.script").string() + " 2>" +
-                              (dir_ / "stderr.txt").string();
-        int status = std::system(command.c_str());
-        if (said) {
-            std::ifstream in(dir_ / "stderr.txt");
-            said->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::vector<std::string> words = {std::string(VEL_BIN_DIR) + "/orva", "--media", mediaRoot_.empty() ? path("media") : mediaRoot_,
+                                          "--home", path("home"), "--script", path("run.script")};
+        words.insert(words.end(), extra.begin(), extra.end());
+        ProcessResult result = runProcess(words);
+        if (said)
+            *said = result.output;
+        return result.status;
     }
 
     std::filesystem::path dir_;
+    std::string mediaRoot_;
 };
 
 // The share of pixels whose channels all lie within the tolerance of the stored picture's.

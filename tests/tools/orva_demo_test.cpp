@@ -1,110 +1,69 @@
-// The demo disc as a reader meets it: built from its sources by the project's tools, clicked through
-// in a scripted run, its screen printed to PDF.
+// The demo disc as a reader meets it: built from its sources by discgen, clicked through in a
+// scripted run, its screen printed to PDF.
 #include <gtest/gtest.h>
 
 #include <cairo.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <string>
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include "support/scripted_run.h"
+#include "support/subprocess.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using vel::testing_support::haveProgram;
+using vel::testing_support::runProcess;
 
-int run(const std::string& command)
-{
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool haveProgram(const char* name)
-{
-    return run(std::string("command -v ") + name + " >/dev/null 2>&1") == 0;
-}
-
-class OrvaDemoTest : public ::testing::Test {
+class OrvaDemoTest : public vel::testing_support::ScriptedRunTest {
 protected:
-    static void SetUpTestSuite()
+    void SetUp() override
     {
-        dir_ = fs::temp_directory_path() / ("orva_demo_" + std::to_string(::getpid()));
-        fs::create_directories(dir_ / "home");
-        fs::create_directories(dir_ / "print");
-        std::string build = fs::path(VEL_BIN_DIR).parent_path().string();
-        built_ = run(std::string(VEL_SOURCE_DIR) + "/scripts/build_disc.sh " + build + " " + (dir_ / "disc").string() +
-                     " >/dev/null 2>&1") == 0;
+        ScriptedRunTest::SetUp();
+        mediaRoot_ = path("disc");
+        made_ = runProcess({std::string(VEL_BIN_DIR) + "/discgen", std::string(VEL_SOURCE_DIR) + "/disc/demo", mediaRoot_});
+        ASSERT_EQ(made_.status, 0) << made_.output;
     }
-    static void TearDownTestSuite() { fs::remove_all(dir_); }
-
-    int runScript(const std::string& script, std::string* said = nullptr)
+    int run(const std::string& script, std::string* said)
     {
-        std::ofstream(dir_ / "run.script") << script;
-        int status = run(std::string(VEL_BIN_DIR) + "/orva --media " + (dir_ / "disc").string() + " --home " +
-                         (dir_ / "home").string() + " --set PrintOutput=" + (dir_ / "print").string() + " --script " +
-                         (dir_ / "run.script").string() + " 2>" + (dir_ / "stderr.txt").string());
-        if (said) {
-            std::ifstream in(dir_ / "stderr.txt");
-            said->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
-        return status;
+        return runScript(script, said, {"--set", "PrintOutput=" + path("print")});
     }
-
-    static fs::path dir_;
-    static bool built_;
+    vel::testing_support::ProcessResult made_;
 };
 
-fs::path OrvaDemoTest::dir_;
-bool OrvaDemoTest::built_ = false;
-
-TEST_F(OrvaDemoTest, TheDiscIsBuiltFromItsSources)
+TEST_F(OrvaDemoTest, TheDiscIsBuiltFromItsSourcesAndClickedThrough)
 {
-    ASSERT_TRUE(built_);
     for (const char* name : {"global.vel", "startup.frm", "atlas.frm", "sobre.frm", "fundo.bmp", "atlas.jpg",
                              "sobre.bmp", "clique.wav", "tema.mid"})
-        EXPECT_TRUE(fs::exists(dir_ / "disc" / name)) << name;
-    if (haveProgram("ffmpeg"))
-        EXPECT_TRUE(fs::exists(dir_ / "disc" / "filme.mpg"));
-}
-
-TEST_F(OrvaDemoTest, ClickingThroughTheScreens)
-{
-    ASSERT_TRUE(built_);
+        EXPECT_TRUE(fs::exists(fs::path(mediaRoot_) / name)) << name;
+    EXPECT_FALSE(fs::exists(fs::path(mediaRoot_) / "media.tbl")) << "the descriptions stay behind";
+    EXPECT_EQ(fs::exists(fs::path(mediaRoot_) / "filme.mpg"), haveProgram("ffmpeg"));
     std::string said;
-    EXPECT_EQ(runScript("wait 200\nexpect-form Inicio\nclick 150 220\nwait 200\nexpect-form Atlas\n"
-                        "click 90 420\nwait 200\nexpect-form Inicio\nclick 460 220\nwait 200\nclick 320 300\n"
-                        "wait 100\nexpect-form Inicio\nkey Escape\n",
-                        &said),
+    EXPECT_EQ(run("wait 200\nexpect-form Inicio\nclick 150 220\nwait 200\nexpect-form Atlas\nclick 90 420\n"
+                  "wait 200\nexpect-form Inicio\nclick 460 220\nwait 200\nclick 320 300\nwait 100\n"
+                  "expect-form Inicio\nkey Escape\nwait 100\nexpect-form Nowhere\n",
+                  &said),
               0)
-        << said;
-}
-
-TEST_F(OrvaDemoTest, EscapeEndsTheProgram)
-{
-    ASSERT_TRUE(built_);
-    // Nothing after the Escape runs: the program has ended.
-    EXPECT_EQ(runScript("key Escape\nwait 100\nexpect-form Nowhere\n"), 0);
+        << "Escape ends the program: nothing after it runs. " << said;
 }
 
 TEST_F(OrvaDemoTest, TheScreenPrintsToAPdfPageThatIsNotBlank)
 {
-    ASSERT_TRUE(built_);
+    fs::create_directories(path("print"));
     std::string said;
-    ASSERT_EQ(runScript("wait 100\nclick 100 440\nwait 100\n", &said), 0) << said;
-    fs::path pdf = dir_ / "print" / "Inicio.pdf";
-    ASSERT_TRUE(fs::exists(pdf)) << said;
+    ASSERT_EQ(run("wait 100\nclick 100 440\nwait 100\n", &said), 0) << said;
+    const std::string pdf = path("print/Inicio.pdf");
     std::ifstream in(pdf, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::regex page("/Type\\s*/Page[^s]");
-    EXPECT_EQ(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page), std::sregex_iterator()), 1);
+    EXPECT_EQ(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page), std::sregex_iterator()), 1) << said;
     if (!haveProgram("pdftoppm"))
         GTEST_SKIP() << "pdftoppm is not installed: the page's pixels are not checked";
-    ASSERT_EQ(run("pdftoppm -png -r 30 -singlefile " + pdf.string() + " " + (dir_ / "page").string()), 0);
-    cairo_surface_t* image = cairo_image_surface_create_from_png((dir_ / "page.png").c_str());
+    ASSERT_EQ(runProcess({"pdftoppm", "-png", "-r", "30", "-singlefile", pdf, path("page")}).status, 0);
+    cairo_surface_t* image = cairo_image_surface_create_from_png(path("page.png").c_str());
     ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
     int w = cairo_image_surface_get_width(image), h = cairo_image_surface_get_height(image);
     long inked = 0;

@@ -1,72 +1,92 @@
-// Scripted runs of the title program: it starts headless on a small media root made here, draws,
-// and its screenshots are held against stored ones within a small tolerance.
+// Scripted runs of the title program on media roots made here: the start-up form on its background,
+// forms leading from screen to screen, a dialog drawn over the screen it came from, and failures that
+// end the run with a reason. Screenshots are held against stored ones within a small tolerance.
 #include <string>
 
+#include "media_writers/media_writers.h"
 #include "support/scripted_run.h"
 
 namespace {
 
 using vel::testing_support::agreement;
 using vel::testing_support::expectedShot;
+namespace mw = vel::media_writers;
 
-// An 8-bit bitmap of bands and a disc: enough to see position, palette and scaling at a glance.
-std::string makeBitmap(int width, int height)
+std::string text(const mw::Bytes& bytes)
 {
-    std::string pixels;
-    int rowBytes = (width + 3) / 4 * 4;
-    for (int y = height - 1; y >= 0; --y) { // bottom-up rows
-        for (int x = 0; x < rowBytes; ++x) {
-            int dx = x - width / 2, dy = y - height / 2;
-            unsigned char index = static_cast<unsigned char>(x < width ? (dx * dx + dy * dy < 100 * 100 ? 255 : (y * 8 / height) * 16 + x * 16 / width) : 0);
-            pixels += static_cast<char>(index);
-        }
-    }
-    std::string palette;
-    for (int i = 0; i < 256; ++i) {
-        unsigned char r = static_cast<unsigned char>((i & 15) * 17), g = static_cast<unsigned char>((i >> 4) * 17);
-        unsigned char b = i == 255 ? 255 : 64;
-        palette += static_cast<char>(b);
-        palette += static_cast<char>(i == 255 ? 255 : g);
-        palette += static_cast<char>(i == 255 ? 255 : r);
-        palette += '\0';
-    }
-    auto u32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-    auto u16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
-    std::string info = u32(40) + u32(static_cast<uint32_t>(width)) + u32(static_cast<uint32_t>(height)) + u16(1) + u16(8) +
-                       u32(0) + u32(static_cast<uint32_t>(pixels.size())) + u32(2835) + u32(2835) + u32(256) + u32(256);
-    uint32_t offset = 14 + 40 + 1024;
-    return "BM" + u32(offset + static_cast<uint32_t>(pixels.size())) + u32(0) + u32(offset) + info + palette + pixels;
+    return {bytes.begin(), bytes.end()};
 }
 
-class OrvaScriptTest : public vel::testing_support::ScriptedRunTest {
-protected:
-    void SetUp() override
-    {
-        ScriptedRunTest::SetUp();
-        media("fundo.bmp", makeBitmap(640, 480));
-    }
-    void writeMedia(const std::string& name, const std::string& text) { media(name, text); }
-};
+// An 8-bit bitmap of bands and a disc: enough to see position, palette and scaling at a glance.
+std::string bandsAndDisc(int width, int height)
+{
+    mw::BitmapSpec spec{width, height, 8, 0, {}};
+    for (uint32_t i = 0; i < 255; ++i)
+        spec.colours.push_back((i & 15) * 17 << 16 | (i >> 4) * 17 << 8 | 64);
+    spec.colours.push_back(0xFFFFFF);
+    return text(mw::bitmapFile(spec, mw::pixelRows(spec, [&](int x, int y) {
+        const int dx = x - width / 2, dy = y - height / 2;
+        return dx * dx + dy * dy < 100 * 100 ? 255u : uint32_t(y * 8 / height * 16 + x * 16 / width);
+    })));
+}
+
+// A 24-bit bitmap in two colours, split by a diagonal, so place and size show in a screenshot.
+std::string twoColours(int width, int height, uint32_t first, uint32_t second)
+{
+    mw::BitmapSpec spec{width, height, 24, 0, {}};
+    return text(mw::bitmapFile(spec, mw::pixelRows(spec, [&](int x, int y) {
+        return x * height > y * width ? first : second;
+    })));
+}
+
+// A plain control in the notation: its name, hot spot and the form it leads to.
+std::string control(const std::string& name, const std::string& rect, const std::string& target)
+{
+    return "(control (\"Class\" \"velControlObject\") (\"Name\" \"" + name + "\") (\"Hot Spot\" (rect " + rect +
+           ")) (\"Target Form\" \"" + target + "\"))";
+}
+
+class OrvaScriptTest : public vel::testing_support::ScriptedRunTest {};
 
 TEST_F(OrvaScriptTest, StartUpOpensTheStartUpFormOnItsBackground)
 {
-    writeMedia("startup.frm", "(form (\"Name\" \"Inicio\") (\"Background Image\" \"fundo.bmp\"))");
+    media("fundo.bmp", bandsAndDisc(640, 480));
+    media("startup.frm", "(form (\"Name\" \"Inicio\") (\"Background Image\" \"fundo.bmp\"))");
     std::string said;
     ASSERT_EQ(runScript("expect-form Inicio\nwait 100\nshot " + path("start.png") + "\nquit\n", &said), 0) << said;
     EXPECT_GE(agreement(path("start.png"), expectedShot("startup_background.png"), 6), 0.995);
 }
 
-TEST_F(OrvaScriptTest, WithoutAStartUpFormTheRunEndsWithTheMessage)
+TEST_F(OrvaScriptTest, ClicksLeadFromScreenToScreenAndADialogIsDrawnOverTheScreen)
 {
+    media("fundo.bmp", twoColours(640, 480, 0x3060A0, 0xE0C040));
+    media("segunda.bmp", twoColours(640, 480, 0x208040, 0xF0F0F0));
+    media("caixa.bmp", twoColours(200, 120, 0xC02020, 0x802080));
+    media("startup.frm", "(form (\"Name\" \"Inicio\") (\"Background Image\" \"fundo.bmp\") (\"Control List\" (list " +
+                             control("Ir", "20 20 100 50", "segunda.frm") + " " +
+                             control("Caixa", "400 300 100 60", "caixa.frm") + ")))");
+    media("segunda.frm", "(form (\"Name\" \"Segunda\") (\"Background Image\" \"segunda.bmp\") (\"Control List\" "
+                         "(list " + control("Voltar", "500 400 100 50", "startup.frm") + ")))");
+    media("caixa.frm", "(form (\"Class\" \"velDialogObject\") (\"Name\" \"Caixa\") (\"Background Image\" "
+                       "\"caixa.bmp\") (\"Origin X\" 220) (\"Origin Y\" 180))");
     std::string said;
-    EXPECT_NE(runScript("click 320 240\nkey Escape\nwait 50\n", &said), 0);
-    EXPECT_NE(said.find("Cannot find form named 'startup.frm'"), std::string::npos) << said;
+    ASSERT_EQ(runScript("expect-form Inicio\nshot " + path("inicio.png") + "\nclick 50 40\nexpect-form Segunda\n"
+                        "shot " + path("segunda.png") + "\nclick 520 420\nexpect-form Inicio\nclick 420 320\n"
+                        "expect-form Caixa\nkey Escape\nshot " + path("caixa.png") + "\nquit\n",
+                        &said),
+              0)
+        << said;
+    EXPECT_GE(agreement(path("inicio.png"), expectedShot("forms_inicio.png"), 2), 0.999);
+    EXPECT_GE(agreement(path("segunda.png"), expectedShot("forms_segunda.png"), 2), 0.999);
+    EXPECT_GE(agreement(path("caixa.png"), expectedShot("forms_caixa.png"), 2), 0.999);
 }
 
 TEST_F(OrvaScriptTest, FailuresEndTheRunWithAReason)
 {
-    writeMedia("startup.frm", "(form (\"Name\" \"Inicio\"))");
     std::string said;
+    EXPECT_NE(runScript("click 320 240\nkey Escape\nwait 50\n", &said), 0);
+    EXPECT_NE(said.find("Cannot find form named 'startup.frm'"), std::string::npos) << said;
+    media("startup.frm", "(form (\"Name\" \"Inicio\"))");
     EXPECT_EQ(runScript("expect-form MainForm\n", &said), 1);
     EXPECT_NE(said.find("expect-form MainForm"), std::string::npos) << said;
     EXPECT_EQ(runScript("jump 1 2\n", &said), 2);

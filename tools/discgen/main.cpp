@@ -1,10 +1,12 @@
-// discgen: makes the sample disc's pictures, sounds, tunes and movies from their readable
-// descriptions (a table in the text notation, one entry per file), so the disc's sources hold no
-// opaque media.
+// discgen: builds a disc from its readable sources, so that they hold no opaque media:
 //
-//   discgen DESCRIPTION.tbl OUTPUT-DIRECTORY
+//   discgen SOURCE-DIRECTORY OUTPUT-DIRECTORY
 //
-// Entries by "Kind": "picture" (.bmp or .jpg: "Size", "Gradient" of two colours, "Shapes" of discs and
+// The pictures, sounds, tunes and movies are made from SOURCE/media.tbl (a table in the text notation,
+// one entry per file); global.tbl is compiled to global.vel; the other forms, tables and lists are
+// copied as they are.
+//
+// Media entries by "Kind": "picture" (.bmp or .jpg: "Size", "Gradient" of two colours, "Shapes" of discs and
 // boxes, "Texts" with fonts), "tone" (.wav: "Frequency", "Milliseconds", "Rate"), "tune" (.mid:
 // "Notes" as MIDI note numbers, "Milliseconds" a note, "Program"), "movie" (made by the ffmpeg
 // program: "Seconds", "Size").
@@ -17,16 +19,17 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include "media_writers/media_writers.h"
 #include "platform/canvas.h"
 #include "runtime/image.h"
 #include "runtime/image_dib.h"
 #include "runtime/surface.h"
 #include "value/buffer.h"
 #include "value/data_objects.h"
+#include "value/encoding.h"
 #include "value/error.h"
 #include "value/list.h"
 #include "value/reader.h"
@@ -108,6 +111,12 @@ void drawPicture(const Value& entry, platform::Canvas& canvas)
     }
 }
 
+void writeBytes(const fs::path& path, const media_writers::Bytes& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
 bool writeBitmap(const fs::path& path, platform::Canvas& canvas)
 {
     platform::PixelView view = canvas.pixels();
@@ -116,51 +125,22 @@ bool writeBitmap(const fs::path& path, platform::Canvas& canvas)
     Buffer* bytes = dib ? asBuffer(dib->data()) : nullptr;
     if (!bytes)
         return false;
-    auto u32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-    // The bare bitmap's colour table is empty at 24 bits: pixels follow the 40-byte header.
-    uint32_t offset = 14 + 40;
-    std::string file = "BM" + u32(14 + static_cast<uint32_t>(bytes->length())) + u32(0) + u32(offset);
-    file.append(reinterpret_cast<const char*>(bytes->bytes()), static_cast<std::size_t>(bytes->length()));
-    std::ofstream(path, std::ios::binary) << file;
+    writeBytes(path, media_writers::withFileHeader({bytes->bytes(), bytes->bytes() + bytes->length()}));
     return true;
 }
 
 bool writeJpeg(const fs::path& path, platform::Canvas& canvas)
 {
     platform::PixelView view = canvas.pixels();
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out)
-        return false;
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, out);
-    info.image_width = static_cast<JDIMENSION>(view.width);
-    info.image_height = static_cast<JDIMENSION>(view.height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 88, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(view.width) * 3);
-    while (info.next_scanline < info.image_height) {
-        const uint32_t* px = view.row(static_cast<int>(info.next_scanline));
-        for (int x = 0; x < view.width; ++x) {
-            row[static_cast<std::size_t>(x) * 3] = static_cast<unsigned char>(px[x] >> 16);
-            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<unsigned char>(px[x] >> 8);
-            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<unsigned char>(px[x]);
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    return std::fclose(out) == 0;
+    std::vector<uint8_t> rgb;
+    rgb.reserve(static_cast<std::size_t>(view.width) * view.height * 3);
+    for (int y = 0; y < view.height; ++y)
+        for (int x = 0; x < view.width; ++x)
+            rgb.insert(rgb.end(), {static_cast<uint8_t>(view.row(y)[x] >> 16), static_cast<uint8_t>(view.row(y)[x] >> 8),
+                                   static_cast<uint8_t>(view.row(y)[x])});
+    writeBytes(path, media_writers::jpegFile(view.width, view.height, rgb, 88));
+    return true;
 }
-
-std::string le32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
-std::string le16(uint16_t v) { return {char(v), char(v >> 8)}; }
 
 bool writeTone(const fs::path& path, const Value& entry)
 {
@@ -168,26 +148,17 @@ bool writeTone(const fs::path& path, const Value& entry)
     const int frequency = intField(entry, "Frequency", 440);
     const int milliseconds = intField(entry, "Milliseconds", 200);
     const int count = rate * milliseconds / 1000;
-    std::string samples;
+    media_writers::Bytes samples;
     for (int i = 0; i < count; ++i) {
         // A soft start and end so the tone does not click.
         double envelope = std::min({1.0, i / (rate * 0.01), (count - i) / (rate * 0.02)});
         auto s = static_cast<int16_t>(std::lround(12000 * envelope * std::sin(2 * M_PI * frequency * i / rate)));
-        samples += le16(static_cast<uint16_t>(s));
+        media_writers::put16(samples, static_cast<uint16_t>(s));
     }
-    std::string wav = "RIFF" + le32(36 + static_cast<uint32_t>(samples.size())) + "WAVEfmt " + le32(16) + le16(1) +
-                      le16(1) + le32(static_cast<uint32_t>(rate)) + le32(static_cast<uint32_t>(rate * 2)) + le16(2) +
-                      le16(16) + "data" + le32(static_cast<uint32_t>(samples.size())) + samples;
-    std::ofstream(path, std::ios::binary) << wav;
+    media_writers::WaveFormat format;
+    format.rate = static_cast<uint32_t>(rate);
+    writeBytes(path, media_writers::waveFile(format, samples));
     return true;
-}
-
-std::string variableLength(uint32_t v)
-{
-    std::string out(1, static_cast<char>(v & 0x7F));
-    while (v >>= 7)
-        out.insert(out.begin(), static_cast<char>((v & 0x7F) | 0x80));
-    return out;
 }
 
 bool writeTune(const fs::path& path, const Value& entry)
@@ -195,27 +166,21 @@ bool writeTune(const fs::path& path, const Value& entry)
     List* notes = asList(field(entry, "Notes"));
     if (!notes)
         return false;
-    const int ticksPerBeat = 480;
-    const int milliseconds = intField(entry, "Milliseconds", 300);
-    std::string track;
+    const uint16_t ticksPerBeat = 480;
     // Tempo: one beat per note length.
-    uint32_t microseconds = static_cast<uint32_t>(milliseconds) * 1000;
-    track += variableLength(0) + "\xFF\x51\x03" + std::string{char(microseconds >> 16), char(microseconds >> 8), char(microseconds)};
-    track += variableLength(0) + std::string{char(0xC0), char(intField(entry, "Program", 0))};
+    const uint32_t microseconds = static_cast<uint32_t>(intField(entry, "Milliseconds", 300)) * 1000;
+    media_writers::Bytes events = {0, 0xFF, 0x51, 0x03, static_cast<uint8_t>(microseconds >> 16),
+                                   static_cast<uint8_t>(microseconds >> 8), static_cast<uint8_t>(microseconds),
+                                   0, 0xC0, static_cast<uint8_t>(intField(entry, "Program", 0))};
     for (int32_t i = 0; i < notes->count(); ++i) {
-        int note = notes->getInt(i);
-        if (note <= 0) { // a rest
-            track += variableLength(0) + std::string{char(0x90), char(60), char(0)};
-            track += variableLength(ticksPerBeat) + std::string{char(0x80), char(60), char(0)};
-            continue;
-        }
-        track += variableLength(0) + std::string{char(0x90), char(note), char(96)};
-        track += variableLength(ticksPerBeat) + std::string{char(0x80), char(note), char(0)};
+        const int note = notes->getInt(i);
+        // A rest is a silent note.
+        const auto key = static_cast<uint8_t>(note <= 0 ? 60 : note), velocity = static_cast<uint8_t>(note <= 0 ? 0 : 96);
+        events.insert(events.end(), {0, 0x90, key, velocity});
+        media_writers::putVariableLength(events, ticksPerBeat);
+        events.insert(events.end(), {0x80, key, 0});
     }
-    track += variableLength(0) + "\xFF\x2F" + std::string(1, '\0');
-    std::string midi = "MThd" + std::string{0, 0, 0, 6, 0, 0, 0, 1} + std::string{char(ticksPerBeat >> 8), char(ticksPerBeat & 255)};
-    midi += "MTrk" + std::string{char(track.size() >> 24), char(track.size() >> 16), char(track.size() >> 8), char(track.size())} + track;
-    std::ofstream(path, std::ios::binary) << midi;
+    writeBytes(path, media_writers::midiFile(ticksPerBeat, events));
     return true;
 }
 
@@ -242,30 +207,22 @@ bool writeMovie(const fs::path& path, const Value& entry)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Makes every file media.tbl describes; the count made, or -1.
+int makeMedia(const fs::path& description, const fs::path& out)
 {
-    setErrorHandler(failOnError);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: discgen DESCRIPTION.tbl OUTPUT-DIRECTORY\n");
-        return 2;
-    }
-    std::ifstream in(argv[1], std::ios::binary);
+    std::ifstream in(description, std::ios::binary);
     if (!in) {
-        std::fprintf(stderr, "discgen: cannot read %s\n", argv[1]);
-        return 2;
+        std::fprintf(stderr, "discgen: cannot read %s\n", description.c_str());
+        return -1;
     }
     std::stringstream text;
     text << in.rdbuf();
-    Value description = parseText(text.str());
-    Table* files = asTable(description);
+    Value table = parseText(text.str());
+    Table* files = asTable(table);
     if (!files) {
-        std::fprintf(stderr, "discgen: %s does not hold a table of files\n", argv[1]);
-        return 2;
+        std::fprintf(stderr, "discgen: %s does not hold a table of files\n", description.c_str());
+        return -1;
     }
-    fs::path out(argv[2]);
-    fs::create_directories(out);
     int made = 0;
     for (int32_t slot = files->firstIndex(); slot >= 0; slot = files->nextIndex(slot)) {
         std::string name(textOf(files->keyRef(slot)));
@@ -286,10 +243,54 @@ int main(int argc, char** argv)
             ok = writeMovie(target, entry);
         } else {
             std::fprintf(stderr, "discgen: %s: unknown kind '%s'\n", name.c_str(), kind.c_str());
-            return 2;
+            return -1;
         }
         if (!ok) {
             std::fprintf(stderr, "discgen: cannot make %s\n", target.c_str());
+            return -1;
+        }
+        ++made;
+    }
+    return made;
+}
+
+// The global table is read from its notation once here, so the title starts from the encoded copy.
+bool compileGlobals(const fs::path& source, const fs::path& target)
+{
+    std::ifstream in(source, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    bool ok = false;
+    std::vector<uint8_t> bytes = encodeToBytes(parseText(text.str()), &ok);
+    if (ok)
+        writeBytes(target, bytes);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setErrorHandler(failOnError);
+    if (argc != 3 || !fs::is_directory(argv[1])) {
+        std::fprintf(stderr, "usage: discgen SOURCE-DIRECTORY OUTPUT-DIRECTORY\n");
+        return 2;
+    }
+    const fs::path source(argv[1]), out(argv[2]);
+    std::error_code error;
+    fs::create_directories(out, error);
+    int made = makeMedia(source / "media.tbl", out);
+    if (made < 0)
+        return 2;
+    for (const fs::directory_entry& file : fs::directory_iterator(source)) {
+        const fs::path& path = file.path();
+        const std::string ext = path.extension().string(), name = path.filename().string();
+        if (name == "media.tbl" || (ext != ".frm" && ext != ".tbl" && ext != ".lst"))
+            continue;
+        bool ok = name == "global.tbl" ? compileGlobals(path, out / "global.vel")
+                                       : fs::copy_file(path, out / name, fs::copy_options::overwrite_existing, error);
+        if (!ok) {
+            std::fprintf(stderr, "discgen: cannot bring %s into %s\n", path.c_str(), out.c_str());
             return 2;
         }
         ++made;

@@ -1,0 +1,357 @@
+// Configuration: the environment table and its typed readers, the layers it is read from, the
+// program's options, the path join and the file look-up under a scratch media root.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config_test_support.h"
+#include "runtime/command_line.h"
+#include "value/list.h"
+#include "value/printer.h"
+#include "value/string.h"
+#include "value/table.h"
+
+namespace vel {
+namespace {
+
+using testing_support::ConfiguredTest;
+using testing_support::ScopedVariable;
+
+std::string text(const Value& v)
+{
+    return std::string(textOf(v));
+}
+
+TEST(EnvironmentUnregistered, LookupsGiveNilOrTheDefaultAndWritesAreIgnored)
+{
+    registerApplicationTables(nullptr);
+    EXPECT_TRUE(environment::get("MediaPath").isNil());
+    EXPECT_EQ(environment::get("MediaPath", Value::integer(7)), Value::integer(7));
+    EXPECT_TRUE(environment::getTruth("TestMode", true));
+    environment::set("TestMode", 1);
+    environment::putGlobal("x", Value::integer(1));
+    EXPECT_TRUE(environment::get("TestMode").isNil());
+    EXPECT_EQ(mediaWidth(), 640);
+
+    ApplicationTables tables;
+    registerApplicationTables(&tables);
+    ASSERT_NE(asTable(tables.environment), nullptr) << "an absent table is made empty";
+    EXPECT_EQ(asTable(tables.environment)->count(), 0);
+    registerApplicationTables(nullptr);
+}
+
+class EnvironmentTest : public ConfiguredTest {};
+
+TEST_F(EnvironmentTest, TypedSettingsFallBackToTheirDefaultOnAbsentOrImpossibleValues)
+{
+    EXPECT_EQ(startupForm(), "startup.frm");
+    EXPECT_EQ(eventLimit(), 50);
+    for (const char* key : {"SourceDisk", "StartupForm", "MediaWidth", "EventLimit", "CDROMPATH"})
+        EXPECT_FALSE(asTable(tables.environment)->contains(Value::string(key))) << key << ": defaults are not stored";
+
+    using Reader = int (*)();
+    const Reader width = [] { return int(mediaWidth()); }, height = [] { return int(mediaHeight()); },
+                 limit = [] { return int(eventLimit()); }, fatal = [] { return int(resourceFatal()); },
+                 trace = [] { return int(traceFileOpens()); }, full = [] { return int(fullInstall()); };
+    const struct {
+        const char* key;
+        Value value;
+        Reader read;
+        int expected;
+    } cases[] = {
+        {"MediaWidth", Value::string("800"), width, 800}, {"MediaWidth", Value::string("wide"), width, 640},
+        {"MediaWidth", Value::integer(-640), width, 640}, {"MediaHeight", Value::string("480px"), height, 480},
+        {"MediaHeight", Value::string("99999999999"), height, 480}, {"EventLimit", Value::integer(10), limit, 10},
+        {"EventLimit", Table::make(), limit, 50},          {"EventLimit", Value::integer(0), limit, 50},
+        {"ResourceFatal", Value::string("1"), fatal, 1},   {"TraceFileOpens", Value::string("sometimes"), trace, 0},
+        {"FullInstall", ValueList::make(), full, 0},
+    };
+    for (const auto& c : cases) {
+        environment::set(c.key, c.value);
+        EXPECT_EQ(c.read(), c.expected) << c.key << " = " << quotedForm(c.value);
+    }
+    environment::set("StartupForm", Value::integer(3));
+    EXPECT_EQ(startupForm(), "startup.frm");
+    environment::set("StartupForm", Value::string("intro.frm"));
+    EXPECT_EQ(startupForm(), "intro.frm");
+}
+
+TEST_F(EnvironmentTest, IntegersAndTruthsFromTextNumbersAndWords)
+{
+    const struct {
+        Value value;
+        int32_t integer; // the fallback 999 when no number
+        int truth;       // -1: the fallback
+    } cases[] = {
+        {Value::string(" 42 "), 42, 1},   {Value::string("-3"), -3, 1},     {Value::string("0"), 0, 0},
+        {Value::string("2.9"), 2, 1},     {Value::real(7.5f), 7, 1},        {Value::boolean(1), 1, 1},
+        {Value::string("TRUE"), 999, 1},  {Value::string("no"), 999, 0},    {Value::string("On"), 999, 1},
+        {Value::string("off "), 999, 0},  {Value::string(""), 999, -1},     {Value::string("12abc"), 999, -1},
+        {Value::real(1e20f), 999, -1},    {Table::make(), 999, -1},
+    };
+    for (const auto& c : cases) {
+        environment::set("Probe", c.value);
+        EXPECT_EQ(environment::getInteger("Probe", 999), c.integer) << quotedForm(c.value);
+        EXPECT_EQ(environment::getTruth("Probe", true), c.truth < 0 || c.truth == 1) << quotedForm(c.value);
+    }
+}
+
+TEST_F(EnvironmentTest, PersistPutsTheKeyAsideAndGlobalsTableIsMadeOnFirstPut)
+{
+    environment::set("ShowIntro", 1);
+    EXPECT_FALSE(tables.settingsChanged);
+    environment::set("ShowIntro", Value::integer(0), true);
+    EXPECT_TRUE(tables.settingsChanged);
+    ASSERT_NE(asTable(tables.persistentSettings), nullptr);
+    EXPECT_EQ(asTable(tables.persistentSettings)->get("ShowIntro"), Value::integer(0));
+    EXPECT_EQ(environment::get("ShowIntro"), Value::integer(0));
+
+    EXPECT_EQ(asTable(tables.globals), nullptr);
+    environment::putGlobal("Title", Value::string("Orvale"));
+    EXPECT_EQ(text(asTable(tables.globals)->get("Title")), "Orvale");
+}
+
+class ConfigurationLayersTest : public ConfiguredTest {
+protected:
+    ConfigurationSources sources()
+    {
+        ConfigurationSources s;
+        s.registryFiles = {disc / "etc/registry.ini", disc / "user/registry.ini"};
+        s.profileFile = disc / "home/ORVA.ini";
+        return s;
+    }
+};
+
+TEST_F(ConfigurationLayersTest, ProfileOverridesRegistryAndBothOverrideTheDefault)
+{
+    readConfigurationLayers(sources()); // no files: the defaults stay
+    EXPECT_EQ(text(environment::get("MediaPath")), "Media");
+    disc.write("etc/registry.ini", "[Preferences]\nMediaPath=SystemMedia\nPhotoPath=SysPhotos\nVideoPath=SysMovies\n"
+                                   "SoundPath=SysSounds\n");
+    disc.write("user/registry.ini", "[preferences]\nPhotoPath=UserPhotos\nVideoPath=UserMovies\n");
+    disc.write("home/ORVA.ini", "[VELENVIRONMENT]\nVideoPath=ProfileMovies\nSoundPath=\n[Preferences]\nDownloadDir=no\n");
+    readConfigurationLayers(sources());
+    EXPECT_EQ(text(environment::get("MediaPath")), "SystemMedia");
+    EXPECT_EQ(text(environment::get("PhotoPath")), "UserPhotos");
+    EXPECT_EQ(text(environment::get("VideoPath")), "ProfileMovies");
+    EXPECT_EQ(text(environment::get("SoundPath")), "SysSounds") << "an empty profile value is not put";
+    EXPECT_EQ(text(environment::get("DownloadDir")), "DOWNLOAD") << "only the profile's own section counts";
+    EXPECT_FALSE(asTable(tables.environment)->contains(Value::string("CDROMPATH"))) << "nothing to mirror";
+}
+
+TEST_F(ConfigurationLayersTest, CommandLineSettingsWinOverEveryLayerInOrder)
+{
+    disc.write("home/ORVA.ini", "[VELENVIRONMENT]\nTestMode=1\nShowIntro=1\n");
+    ConfigurationSources s = sources();
+    s.overrides = {{"TestMode", "0"}, {"ShowIntro", "0"}, {"ShowIntro", "2"}, {"Extra", ""}};
+    readConfigurationLayers(s);
+    EXPECT_EQ(environment::getInteger("TestMode", -1), 0);
+    EXPECT_EQ(environment::getInteger("ShowIntro", -1), 2);
+    EXPECT_TRUE(environment::get("Extra").is(Tag::String));
+}
+
+TEST_F(ConfigurationLayersTest, RegistryValuesMayBeEmptyAndKeysKeepTheSpellingTheProgramAsks)
+{
+    disc.write("etc/registry.ini", "[Preferences]\nALTVIDEOPATH=\nmediawidth=800\nJPG=Fotos;Mais\nMyOwnKey=v\n");
+    readConfigurationLayers(sources());
+    EXPECT_EQ(text(environment::get("AltVideoPath")), "");
+    EXPECT_EQ(mediaWidth(), 800);
+    EXPECT_EQ(text(environment::get("jpg")), "Fotos;Mais");
+    EXPECT_EQ(text(environment::get("MyOwnKey")), "v");
+    EXPECT_TRUE(environment::get("myownkey").isNil());
+}
+
+TEST_F(ConfigurationLayersTest, CdromPathBecomesSourceDiskAndTheMirrorFillsWhicheverIsAbsent)
+{
+    disc.write("home/ORVA.ini", "[VELENVIRONMENT]\nCDROMPATH=" + disc.path() + "\n");
+    disc.write("Media/x.txt", "");
+    readConfigurationLayers(sources());
+    EXPECT_EQ(sourceDisk(), disc.path());
+    EXPECT_EQ(mediaRootSetting(), disc.path() + "\\Media");
+    EXPECT_EQ(mediaRoot(), disc / "Media");
+
+    environment::set("SourceDisk", Value::string("E:\\"));
+    environment::set("CDROMPATH", Value::string("F:\\"));
+    mirrorDiscPath();
+    EXPECT_EQ(text(environment::get("SourceDisk")), "E:\\") << "both set: both stay";
+    EXPECT_EQ(text(environment::get("CDROMPATH")), "F:\\");
+}
+
+TEST(ConfigurationSourcesTest, RegistryFilesFromEtcAndTheUserConfigAndTheProfileInTheModuleDirectory)
+{
+    {
+        ScopedVariable config("XDG_CONFIG_HOME", "/home/ana/.cfg");
+        ConfigurationSources s = standardConfigurationSources("/opt/orva");
+        EXPECT_EQ(s.registryFiles, (std::vector<std::string>{"/etc/xdg/orva/registry.ini", "/home/ana/.cfg/orva/registry.ini"}));
+        EXPECT_EQ(s.profileFile, "/opt/orva/ORVA.ini");
+    }
+    ScopedVariable config("XDG_CONFIG_HOME", nullptr);
+    ScopedVariable home("HOME", "/home/rui");
+    ConfigurationSources s = standardConfigurationSources("");
+    EXPECT_EQ(s.registryFiles[1], "/home/rui/.config/orva/registry.ini");
+    EXPECT_EQ(s.profileFile, "");
+}
+
+class CommandLineTest : public testing_support::ErrorCheckedTest {
+protected:
+    bool parse(std::vector<std::string> words)
+    {
+        error.clear();
+        options = ProgramOptions{};
+        return parseProgramOptions(words, options, error);
+    }
+    static std::vector<std::string> strings(const Value& list)
+    {
+        std::vector<std::string> out;
+        ValueList* l = asValueList(list);
+        for (int32_t i = 0; l && i < l->count(); ++i)
+            out.emplace_back(textOf(l->get(i)));
+        return out;
+    }
+    ProgramOptions options;
+    std::string error;
+};
+
+TEST_F(CommandLineTest, EveryOptionIsReadAndDoubleDashEndsThem)
+{
+    ASSERT_TRUE(parse({"--media", "/srv/disc", "--home=/tmp/h", "--set", "TestMode=1", "--set", "jpg=A;B",
+                       "--headless", "--script", "run.txt", "--scale", "2", "--fullscreen", "palavra"}))
+        << error;
+    EXPECT_EQ(options.media, "/srv/disc");
+    EXPECT_EQ(options.home, "/tmp/h");
+    EXPECT_EQ(options.script, "run.txt");
+    ASSERT_EQ(options.settings.size(), 2u);
+    EXPECT_EQ(options.settings[1], (std::pair<std::string, std::string>{"jpg", "A;B"}));
+    EXPECT_TRUE(options.headless && options.fullscreen && !options.help);
+    EXPECT_EQ(options.scale, 2);
+    EXPECT_EQ(options.arguments, std::vector<std::string>{"palavra"});
+
+    ASSERT_TRUE(parse({"--help", "--", "--headless", "-"}));
+    EXPECT_TRUE(options.help);
+    EXPECT_FALSE(options.headless);
+    EXPECT_EQ(options.arguments, (std::vector<std::string>{"--headless", "-"}));
+    for (const char* option : {"--media", "--home", "--set", "--headless", "--script", "--scale", "--fullscreen"})
+        EXPECT_NE(programUsage().find(option), std::string::npos) << option;
+}
+
+TEST_F(CommandLineTest, BadOptionsAreClearErrors)
+{
+    const struct {
+        std::vector<std::string> words;
+        const char* mentions;
+    } cases[] = {
+        {{"--colour"}, "unknown option --colour"}, {{"-x"}, "unknown option -x"},
+        {{"--media"}, "--media needs a value"},    {{"--media="}, "--media needs a non-empty value"},
+        {{"--set", "NoEquals"}, "KEY=VALUE"},      {{"--set", "=value"}, "KEY=VALUE"},
+        {{"--scale", "0"}, "--scale"},             {{"--scale", "17"}, "--scale"},
+        {{"--scale", "2x"}, "--scale"},            {{"--headless=yes"}, "takes no value"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(parse(c.words)) << c.words[0];
+        EXPECT_NE(error.find(c.mentions), std::string::npos) << error;
+    }
+}
+
+TEST_F(CommandLineTest, MediaComesFirstSoThatAnExplicitSettingWinsAndArgumentsSplitOnBlanks)
+{
+    ASSERT_TRUE(parse({"--set", "MediaPath=Dados", "--media", "/srv/disc"}));
+    using Setting = std::pair<std::string, std::string>;
+    EXPECT_EQ(commandLineSettings(options),
+              (std::vector<Setting>{{"SourceDisk", "/srv/disc"}, {"MediaPath", ""}, {"MediaPath", "Dados"}}));
+
+    ASSERT_NE(asValueList(commandLineList("")), nullptr);
+    EXPECT_TRUE(strings(commandLineList("")).empty());
+    EXPECT_EQ(strings(commandLineList("a  b ")), (std::vector<std::string>{"a", "", "b", ""}));
+    ASSERT_TRUE(parse({"--headless", "um", "dois tres"}));
+    EXPECT_EQ(strings(argumentList(options)), (std::vector<std::string>{"um", "dois", "tres"}));
+}
+
+TEST(PathJoin, DirectoryBackslashNameAndTheCasesThatKeepOnePart)
+{
+    const struct {
+        const char *directory, *name, *joined;
+    } cases[] = {
+        {"D:\\", "Media", "D:\\\\Media"}, // no check for a backslash ending the directory
+        {"Media", "Forms\\a.frm", "Media\\Forms\\a.frm"}, {"", "a.frm", "a.frm"},
+        {"Media", "\\abs\\a.frm", "\\abs\\a.frm"},        {"Media", "C:\\other\\a.frm", "C:\\other\\a.frm"},
+        {"Media", "C:a.frm", "C:a.frm"},                  {"/srv/disc", "", "/srv/disc"},
+        {"", "", ""},                                     {"Media", "a", "Media\\a"}, // one letter is no drive
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(joinPath(c.directory, c.name), c.joined) << c.directory << " + " << c.name;
+}
+
+class FileLookupTest : public ConfiguredTest {
+protected:
+    void SetUp() override
+    {
+        ConfiguredTest::SetUp();
+        useScratchMediaRoot();
+        notices().clear();
+        setFileNoticeHook([](std::string_view text) { notices().emplace_back(text); });
+    }
+    static std::vector<std::string>& notices()
+    {
+        static std::vector<std::string> recorded;
+        return recorded;
+    }
+};
+
+TEST_F(FileLookupTest, TheMediaRootIsSourceDiskJoinedWithMediaPathFoundWithoutRegardToCase)
+{
+    disc.write("MEDIA/Global.VEL", "x");
+    EXPECT_EQ(mediaRootSetting(), disc.path() + "\\Media");
+    EXPECT_EQ(mediaRoot(), disc / "MEDIA");
+    EXPECT_EQ(findFile("global", "vel"), disc / "MEDIA/Global.VEL");
+    EXPECT_EQ(findFile("GLOBAL.vel"), disc / "MEDIA/Global.VEL");
+    EXPECT_TRUE(notices().empty());
+    environment::set("MediaPath", Value::string("")); // what --media DIR does: DIR itself is the root
+    EXPECT_EQ(mediaRoot(), disc.path());
+}
+
+TEST_F(FileLookupTest, SearchPathsByExtensionFindTheFileOrAnswerTheLastDirectory)
+{
+    disc.write("first/other.jpg", "");
+    disc.write("Second/Praia.jpg", "");
+    disc.write("Sons/Abertura.wav", "");
+    environment::set("jpg", Value::string(disc.path() + "\\first;" + disc.path() + "\\second"));
+    EXPECT_EQ(findFile("praia.jpg"), disc / "Second/Praia.jpg");
+    EXPECT_EQ(findFile("other.JPG"), disc / "first/other.jpg");
+    EXPECT_EQ(findFile("nowhere.jpg"), disc / "Second/nowhere.jpg");
+    environment::set("wav", Value::string(disc / "sons"));
+    EXPECT_EQ(findFile("abertura", "WAV"), disc / "Sons/Abertura.wav");
+    environment::set("wav", Value::integer(3));
+    EXPECT_EQ(findFile("abertura", "wav"), disc / "Media/abertura.wav") << "a search path that is no text is none";
+}
+
+TEST_F(FileLookupTest, FullInstallFallsBackToTheMediaRootWhateverItsValue)
+{
+    disc.write("Media/Filmes/intro.avi", "");
+    environment::set("avi", Value::string(disc / "installed"));
+    EXPECT_EQ(findFile("Filmes\\intro.avi"), disc / "installed/Filmes/intro.avi");
+    environment::set("FullInstall", 0);
+    EXPECT_EQ(findFile("Filmes\\intro.avi"), disc / "Media/Filmes/intro.avi");
+}
+
+TEST_F(FileLookupTest, TraceFileOpensReportsOnlyMissingFiles)
+{
+    disc.write("Media/here.tbl", "");
+    environment::set("TraceFileOpens", 1);
+    findFile("here.tbl");
+    EXPECT_EQ(findFile("gone", "tbl"), disc / "Media/gone.tbl");
+    EXPECT_EQ(notices(), std::vector<std::string>{"N\xE3o foi poss\xEDvel localizargone.tbl"});
+    environment::set("TraceFileOpens", 0);
+    findFile("gone", "tbl");
+    EXPECT_EQ(notices().size(), 1u);
+}
+
+TEST_F(FileLookupTest, NamesFromTheDataNeverLeaveTheirDirectory)
+{
+    disc.write("secret.tbl", "");
+    EXPECT_EQ(findFile("..\\secret.tbl"), disc / "Media/secret.tbl");
+    EXPECT_EQ(findFile("C:\\..\\..\\secret.tbl"), disc / "Media/secret.tbl");
+}
+
+} // namespace
+} // namespace vel

@@ -1,0 +1,226 @@
+// What the window's key and pointer messages post: key codes and modifiers, click counting, moves
+// merged into one mouse over, drags under capture, and the focus.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "runtime/caret.h"
+#include "runtime/event_queue.h"
+#include "runtime/event_test_support.h"
+#include "runtime/input_translator.h"
+
+namespace vel {
+namespace {
+
+using platform::MessageKind;
+namespace vk = platform::vk;
+namespace ks = platform::keystate;
+
+// One message, after the clock has moved on by `after` milliseconds.
+struct Step {
+    MessageKind kind;
+    int a = 0, b = 0; // key or character; or the pointer's x and y
+    uint32_t state = 0;
+    uint32_t after = 0;
+};
+Step press(int key, uint32_t state = 0) { return {MessageKind::KeyDown, key, 0, state}; }
+Step release(int key, uint32_t state = 0) { return {MessageKind::KeyUp, key, 0, state}; }
+Step type(int character, uint32_t state = 0) { return {MessageKind::Character, character, 0, state}; }
+Step move(int x, int y, uint32_t after = 0) { return {MessageKind::MouseMove, x, y, 0, after}; }
+Step down(int x, int y, uint32_t after = 0) { return {MessageKind::LeftDown, x, y, 0, after}; }
+Step up(int x, int y, uint32_t after = 0) { return {MessageKind::LeftUp, x, y, 0, after}; }
+
+constexpr int32_t kAny = -1;
+struct Posted {
+    int32_t kind, detail, modifiers = kAny;
+};
+
+class InputTest : public testing_support::VirtualClockTest {
+protected:
+    void feed(const std::vector<Step>& steps)
+    {
+        for (const Step& s : steps) {
+            clock.advance(s.after);
+            platform::Message m = testing_support::message(s.kind);
+            m.time = clock.now();
+            m.state = s.state;
+            if (s.kind == MessageKind::KeyDown || s.kind == MessageKind::KeyUp)
+                m.virtualKey = s.a;
+            else if (s.kind == MessageKind::Character)
+                m.character = s.a;
+            else
+                m.x = s.a, m.y = s.b;
+            translator->translate(m);
+        }
+    }
+    // A translator that has seen nothing yet.
+    void fresh() { translator = std::make_unique<InputTranslator>(queue, &caret); }
+    std::vector<EventRecord> posted(int32_t mask = event_kind::All)
+    {
+        std::vector<EventRecord> out;
+        while (queue.size() > 0) {
+            EventRecord e = queue.next(event_kind::All, 0); // the queue's first fetch is null
+            if (e.kind & mask)
+                out.push_back(e);
+        }
+        return out;
+    }
+
+    EventQueue queue;
+    Caret caret;
+    std::unique_ptr<InputTranslator> translator = std::make_unique<InputTranslator>(queue, &caret);
+};
+
+TEST_F(InputTest, KeysPostTheirCodesAndModifiers)
+{
+    const uint32_t alt = ks::Alt, ctrl = ks::Control, shift = ks::Shift;
+    const int32_t Down = event_kind::KeyDown, Up = event_kind::KeyUp;
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<Posted> expected;
+    } cases[] = {
+        {"Alt pressed and released alone posts only its key up",
+         {press(vk::Menu, alt), press(vk::Menu, alt), release(vk::Menu)},
+         {{Up, 65536 * 24, 0}}},
+        {"Alt with a letter posts the capital and types nothing",
+         {press(vk::Menu, alt), press('F', alt), type('f', alt), release('F', alt), release(vk::Menu)},
+         {{Down, 'F', modifier::Alt}}},
+        {"Ctrl+C gives the letter, then the control character",
+         {press(vk::Control, ctrl), press('C', ctrl), type(3, ctrl), release('C', ctrl), release(vk::Control)},
+         {{Down, 'C', modifier::Ctrl}, {Down, 3, modifier::Ctrl}, {Up, 3}}},
+        {"Ctrl with a digit posts the digit; with punctuation or space nothing",
+         {press(vk::Control, ctrl), press('7', ctrl), press(0xBA, ctrl), press(vk::Space, ctrl)},
+         {{Down, '7'}}},
+        {"plain keys post through their characters",
+         {press(vk::Shift, shift), press('A', shift), type(0xC7, shift), release('A', shift), release('A', shift),
+          release(vk::Shift), press(vk::Return), type('\r'), release(vk::Return), press(vk::Escape), type(27),
+          press(vk::Tab), type('\t'), press(vk::Back), type(8)},
+         {{Down, 0xC7, modifier::Shift}, {Up, 0xC7}, {Down, 13, 0}, {Up, 13}, {Down, 27}, {Down, 9}, {Down, 8}}},
+        {"special keys give multiples of 65536 whatever the modifiers",
+         {press(vk::F1), press(vk::F1 + 4), press(vk::F12), press(vk::Insert), press(vk::Delete), press(vk::Home),
+          press(vk::End), press(vk::Prior), press(vk::Next), press(vk::Left), press(vk::Right), press(vk::Up),
+          press(vk::Down), press(vk::Left, shift | ctrl)},
+         {{Down, 65536}, {Down, 65536 * 5}, {Down, 65536 * 12}, {Down, 65536 * 13}, {Down, 65536 * 14},
+          {Down, 65536 * 15}, {Down, 65536 * 16}, {Down, 65536 * 18}, {Down, 65536 * 19}, {Down, 65536 * 20},
+          {Down, 65536 * 21}, {Down, 65536 * 22}, {Down, 65536 * 23}, {Down, 65536 * 20, modifier::Shift | modifier::Ctrl}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh();
+        feed(c.steps);
+        std::vector<EventRecord> events = posted();
+        ASSERT_EQ(events.size(), c.expected.size());
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            EXPECT_EQ(events[i].kind, c.expected[i].kind) << i;
+            EXPECT_EQ(events[i].detail, c.expected[i].detail) << i;
+            if (c.expected[i].modifiers != kAny) {
+                EXPECT_EQ(events[i].modifiers, c.expected[i].modifiers) << i;
+            }
+        }
+    }
+}
+
+TEST_F(InputTest, PressesCountUpWhenQuickAndNearWithAnExclusiveTimeAndInclusiveDistance)
+{
+    const uint32_t limit = InputTranslator::DoubleClickMilliseconds;
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<int32_t> counts;
+    } cases[] = {
+        {"quick presses at nearly the same point",
+         {down(100, 100), up(100, 100, 60), down(102, 99, 150), up(102, 99, 60), down(98, 103, 150),
+          up(98, 103, 60), down(101, 101, 150), up(101, 101)},
+         {1, 2, 3, 4}},
+        {"slow, too far right, too far up",
+         {down(50, 50, 1000), up(50, 50), down(50, 50, 1000), up(50, 50), down(50, 50, 100), up(50, 50),
+          down(55, 50, 100), up(55, 50), down(55, 45, 100), up(55, 45), down(55, 45, 100), up(55, 45)},
+         {1, 1, 2, 1, 1, 2}},
+        {"the limits",
+         {down(10, 10, 1000), up(10, 10), down(14, 6, limit - 1), up(14, 6), down(14, 6, limit), up(14, 6),
+          down(9, 6, 10)},
+         {1, 2, 1, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh();
+        feed(c.steps);
+        std::vector<int32_t> counts;
+        for (const auto& e : posted(event_kind::MouseDown))
+            counts.push_back(e.detail);
+        EXPECT_EQ(counts, c.counts);
+    }
+}
+
+TEST_F(InputTest, MovesMergeIntoOneMouseOverAndAMoveInPlaceIsIgnored)
+{
+    for (int i = 0; i < 500; ++i)
+        feed({move(i % 640, i / 3, 1)});
+    auto events = posted();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].kind, event_kind::MouseOver);
+    EXPECT_EQ(events[0].x, 499);
+    EXPECT_EQ(events[0].y, 499 / 3);
+    EXPECT_EQ(events[0].time, 1500);
+    feed({move(499, 499 / 3)});
+    EXPECT_TRUE(posted().empty());
+    feed({down(30, 30), move(30, 30)});
+    EXPECT_EQ(posted().size(), 1u) << "the press alone";
+}
+
+TEST_F(InputTest, MovingWithTheButtonDownDragsAndTheReleaseEndsTheCapture)
+{
+    feed({up(3, 3), down(20, 20)}); // a release without a press in the window posts nothing
+    EXPECT_TRUE(translator->captured());
+    EXPECT_EQ(translator->modifiers(), modifier::LeftButton);
+    feed({move(25, 21), move(700, -5), up(700, -5)}); // outside the window: still the window's while captured
+    EXPECT_FALSE(translator->captured());
+    feed({move(600, 5), up(600, 5)});
+    auto events = posted();
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].kind, event_kind::MouseDown);
+    EXPECT_EQ(events[0].modifiers, modifier::LeftButton);
+    // Drags are not merged: a tracking control sees every step.
+    EXPECT_EQ(events[1].kind, event_kind::MouseDrag);
+    EXPECT_EQ(events[1].x, 25);
+    EXPECT_EQ(events[2].x, 700);
+    EXPECT_EQ(events[3].kind, event_kind::MouseUp);
+    EXPECT_EQ(events[3].y, -5);
+    EXPECT_EQ(events[3].modifiers, 0);
+    EXPECT_EQ(events[4].kind, event_kind::MouseOver);
+}
+
+TEST_F(InputTest, KeysCarryThePointerPositionAndButtonState)
+{
+    feed({move(40, 41), {MessageKind::RightDown, 40, 41}, type('w')});
+    auto events = posted(event_kind::KeyDown);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].x, 40);
+    EXPECT_EQ(events[0].y, 41);
+    EXPECT_EQ(events[0].modifiers, modifier::RightButton);
+}
+
+TEST_F(InputTest, LosingTheFocusForgetsTheHeldModifiersAndOtherMessagesAreLeftToTheWindow)
+{
+    caret.show(5, 6, 2, 14);
+    feed({press(vk::Menu, ks::Alt), {MessageKind::FocusLost}});
+    EXPECT_FALSE(caret.visible());
+    EXPECT_EQ(translator->modifiers(), 0);
+    feed({{MessageKind::FocusGained}, release(vk::Menu)});
+    EXPECT_TRUE(caret.visible());
+    auto events = posted();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, event_kind::Deactivated);
+    EXPECT_EQ(events[1].kind, event_kind::Activated);
+
+    for (auto kind : {MessageKind::Expose, MessageKind::Quit, MessageKind::None}) {
+        platform::Message m = testing_support::message(kind);
+        EXPECT_FALSE(translator->translate(m));
+    }
+    EXPECT_EQ(queue.size(), 0);
+}
+
+} // namespace
+} // namespace vel

@@ -1,0 +1,101 @@
+// Runs another program with an argument vector (no shell), waits for it and keeps what it said; and
+// the environment it inherits.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vel::testing_support {
+
+struct ProcessResult {
+    int status = -1;    // the exit status; -1 when it could not run or ended on a signal
+    std::string output; // standard output and standard error, interleaved as written
+};
+
+// stdoutFile, when given, takes the standard output instead, so that binary output stays apart.
+inline ProcessResult runProcess(const std::vector<std::string>& words, const std::string& stdoutFile = {})
+{
+    ProcessResult result;
+    int pipeEnds[2];
+    if (words.empty() || ::pipe(pipeEnds) != 0)
+        return result;
+    pid_t child = ::fork();
+    if (child == 0) {
+        int out = stdoutFile.empty() ? pipeEnds[1] : ::open(stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(pipeEnds[1], STDERR_FILENO);
+        int devNull = ::open("/dev/null", O_RDONLY);
+        ::dup2(devNull, STDIN_FILENO);
+        ::close(pipeEnds[0]);
+        std::vector<char*> argv;
+        for (const std::string& w : words)
+            argv.push_back(const_cast<char*>(w.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        result.output.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeEnds[0]);
+    int status = 0;
+    if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
+        result.status = WEXITSTATUS(status);
+    return result;
+}
+
+// Whether a program of that name is on the search path.
+inline bool haveProgram(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string rest = path ? path : "";
+    for (std::size_t start = 0; start <= rest.size();) {
+        std::size_t end = rest.find(':', start);
+        if (end == std::string::npos)
+            end = rest.size();
+        std::filesystem::path candidate = std::filesystem::path(rest.substr(start, end - start)) / name;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Sets an environment variable (nullptr: unsets it) for a scope; children started meanwhile inherit it.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name)
+    {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_)
+            old_ = old;
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedVariable()
+    {
+        if (had_)
+            ::setenv(name_, old_.c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+} // namespace vel::testing_support
