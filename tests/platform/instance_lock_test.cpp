@@ -9,30 +9,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
+#include "support/subprocess.h"
 
 namespace vel::platform {
 namespace {
 
 class InstanceLockTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* old = std::getenv("XDG_RUNTIME_DIR");
-        saved = old ? old : "";
-        hadRuntimeDir = old != nullptr;
-        ::setenv("XDG_RUNTIME_DIR", runtimeDir.path().c_str(), 1);
-    }
-    void TearDown() override
-    {
-        if (hadRuntimeDir)
-            ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-        else
-            ::unsetenv("XDG_RUNTIME_DIR");
-    }
     testing_support::ScratchDirectory runtimeDir;
-    std::string saved;
-    bool hadRuntimeDir = false;
+    testing_support::ScopedVariable variable{"XDG_RUNTIME_DIR", runtimeDir.path().c_str()};
 };
 
 TEST_F(InstanceLockTest, AChildHoldingTheLockKeepsASecondCopyOutUntilItEnds)

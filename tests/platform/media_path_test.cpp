@@ -9,7 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace vel::platform {
 namespace {

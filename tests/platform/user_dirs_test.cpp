@@ -8,34 +8,13 @@
 #include <unistd.h>
 
 #include "platform/media_path.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
+#include "support/subprocess.h"
 
 namespace vel::platform {
 namespace {
 
-class EnvironmentVariable {
-public:
-    EnvironmentVariable(const char* name, const std::string& value) : name_(name)
-    {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_)
-            old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvironmentVariable()
-    {
-        if (had_)
-            ::setenv(name_, old_.c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
+using testing_support::ScopedVariable;
 
 TEST(UserDirectories, TheModuleDirectoryIsTheHomeOptionOrTheProgramFolderOrTheDataHome)
 {
@@ -43,7 +22,7 @@ TEST(UserDirectories, TheModuleDirectoryIsTheHomeOptionOrTheProgramFolderOrTheDa
     std::string home = dir / "a/b/orva-home";
     EXPECT_EQ(moduleDirectory(home), home);
     EXPECT_TRUE(isDirectory(home));
-    EnvironmentVariable data("XDG_DATA_HOME", dir / "data");
+    ScopedVariable data("XDG_DATA_HOME", (dir / "data").c_str());
     const std::string program = programDirectory();
     EXPECT_EQ(moduleDirectory(), ::access(program.c_str(), W_OK) == 0 ? program : dir / "data/orva");
 }
@@ -51,8 +30,8 @@ TEST(UserDirectories, TheModuleDirectoryIsTheHomeOptionOrTheProgramFolderOrTheDa
 TEST(UserDirectories, DocumentsFromUserDirsOrTheHomeFolder)
 {
     testing_support::ScratchDirectory dir;
-    EnvironmentVariable home("HOME", dir.path());
-    EnvironmentVariable config("XDG_CONFIG_HOME", dir / "config");
+    ScopedVariable home("HOME", (dir.path()).c_str());
+    ScopedVariable config("XDG_CONFIG_HOME", (dir / "config").c_str());
     EXPECT_EQ(documentsDirectory(), dir.path());
     dir.write("Documents/.keep", "");
     EXPECT_EQ(documentsDirectory(), dir / "Documents");

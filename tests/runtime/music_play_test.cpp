@@ -3,7 +3,7 @@
 // refused with the reason.
 #include <gtest/gtest.h>
 
-#include "../platform/scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "runtime/midi_file.h"
 #include "runtime/sound_test_support.h"
 #include "value/builtins.h"

@@ -3,7 +3,7 @@
 // and closes the audio output.
 #include <gtest/gtest.h>
 
-#include "../platform/scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "platform/clock.h"
 #include "runtime/application.h"
 #include "runtime/resources.h"

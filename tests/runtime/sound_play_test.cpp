@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "../platform/scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "runtime/resources.h"
 #include "runtime/sound_test_support.h"
 #include "value/builtins.h"

@@ -69,8 +69,7 @@ inline Bytes pcm16Body(const std::vector<int16_t>& samples)
 
 inline Bytes pcm16Wave(const std::vector<int16_t>& samples, uint16_t channels, uint32_t rate)
 {
-    return riffWave({{"fmt ", formatBody(1, channels, rate, static_cast<uint16_t>(2 * channels), 16)},
-                     {"data", pcm16Body(samples)}});
+    return media_writers::waveFile({1, channels, rate, static_cast<uint16_t>(2 * channels), 16, {}}, pcm16Body(samples));
 }
 
 // A sine of the given length at that rate, amplitude about half of full scale.
@@ -142,28 +141,21 @@ inline Bytes imaAdpcmWave(const std::vector<int16_t>& samples, uint16_t channels
     Bytes extra;
     put16(extra, 2);
     put16(extra, static_cast<uint16_t>(perBlock));
-    return riffWave({{"fmt ", formatBody(17, channels, rate, blockAlign, 4, extra)}, {"data", data}});
+    return media_writers::waveFile({17, channels, rate, blockAlign, 4, extra}, data);
 }
 
 // A format-0 MIDI file: one track of notes of `ticks` each at 96 ticks a quarter, with the tempo given
 // in microseconds a quarter.
 inline Bytes midiTune(const std::vector<int>& notes, uint32_t ticks, uint32_t tempo = 500000)
 {
-    Bytes track = {0, 0xFF, 0x51, 0x03, static_cast<uint8_t>(tempo >> 16), static_cast<uint8_t>(tempo >> 8),
-                   static_cast<uint8_t>(tempo), 0, 0xC0, 0x00}; // the tempo, then a piano
+    Bytes events = {0, 0xFF, 0x51, 0x03, static_cast<uint8_t>(tempo >> 16), static_cast<uint8_t>(tempo >> 8),
+                    static_cast<uint8_t>(tempo), 0, 0xC0, 0x00}; // the tempo, then a piano
     for (int note : notes) {
-        track.insert(track.end(), {0, 0x90, static_cast<uint8_t>(note), 100});
-        for (int shift = 21; shift > 0; shift -= 7)
-            if (ticks >> shift)
-                track.push_back(static_cast<uint8_t>(0x80 | ((ticks >> shift) & 0x7F)));
-        track.insert(track.end(), {static_cast<uint8_t>(ticks & 0x7F), 0x80, static_cast<uint8_t>(note), 0});
+        events.insert(events.end(), {0, 0x90, static_cast<uint8_t>(note), 100});
+        media_writers::putVariableLength(events, ticks);
+        events.insert(events.end(), {0x80, static_cast<uint8_t>(note), 0});
     }
-    track.insert(track.end(), {0, 0xFF, 0x2F, 0x00});
-    Bytes out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<uint8_t>(track.size() >> shift));
-    out.insert(out.end(), track.begin(), track.end());
-    return out;
+    return media_writers::midiFile(96, events);
 }
 
 inline std::string asText(const Bytes& b) { return std::string(b.begin(), b.end()); }
