@@ -34,15 +34,15 @@ Value Music::fromBuffer(const Value& buffer)
 
 bool Music::play(int32_t, int32_t, bool wait)
 {
-    return processMediaPlayback().music().play(*this, false, wait);
+    return player().play(*this, false, wait);
 }
 
 bool Music::playLooping()
 {
-    return processMediaPlayback().music().play(*this, true, false);
+    return player().play(*this, true, false);
 }
 
-SoundPlayer& Music::player() const
+MusicPlayer& Music::player() const
 {
     return processMediaPlayback().music();
 }

@@ -16,21 +16,7 @@ class Synthesizer;
 
 namespace vel {
 
-class Music final : public Sound {
-public:
-    static Value fromPath(const std::string& path);
-    static Value fromBuffer(const Value& buffer);
-
-    std::string_view kind() const override { return "mid"; }
-    // 0 when the sequencer refuses the file (the reason goes out as a media notice) or there is no
-    // soundfont. `wait` plays the whole tune before returning.
-    bool play(int32_t from, int32_t to, bool wait) override;
-    bool playLooping() override;
-
-private:
-    explicit Music(const Value& source) : Sound(source) {}
-    SoundPlayer& player() const override;
-};
+class Music;
 
 // Messages given as the platform's words rather than as errors (a tune the sequencer refuses, a
 // missing soundfont).
@@ -63,6 +49,22 @@ private:
     std::vector<std::string> places_;
     bool missingSaid_ = false;
     std::unique_ptr<platform::Synthesizer> synthesizer_;
+};
+
+class Music final : public Sound {
+public:
+    static Value fromPath(const std::string& path);
+    static Value fromBuffer(const Value& buffer);
+
+    std::string_view kind() const override { return "mid"; }
+    // 0 when the sequencer refuses the file (the reason goes out as a media notice) or there is no
+    // soundfont. `wait` plays the whole tune before returning.
+    bool play(int32_t from, int32_t to, bool wait) override;
+    bool playLooping() override;
+
+private:
+    explicit Music(const Value& source) : Sound(source) {}
+    MusicPlayer& player() const override;
 };
 
 } // namespace vel

@@ -148,15 +148,15 @@ std::shared_ptr<const platform::AudioClip> WaveSound::clip()
 
 bool WaveSound::play(int32_t, int32_t to, bool wait)
 {
-    return processMediaPlayback().wave().play(*this, to, false, wait);
+    return player().play(*this, to, false, wait);
 }
 
 bool WaveSound::playLooping()
 {
-    return processMediaPlayback().wave().play(*this, -1, true, false);
+    return player().play(*this, -1, true, false);
 }
 
-SoundPlayer& WaveSound::player() const
+WavePlayer& WaveSound::player() const
 {
     return processMediaPlayback().wave();
 }

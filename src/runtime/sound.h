@@ -49,6 +49,23 @@ protected:
     Value source_;
 };
 
+class WaveSound;
+
+// The wave output: the sound's samples go to the mixer's wave source.
+class WavePlayer final : public SoundPlayer {
+public:
+    WavePlayer(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report)
+        : SoundPlayer(clock, std::move(report)), mixer_(mixer) {}
+    // `sampleCount` plans the end at 22050 a second, whatever the file's rate (-1: the file's own
+    // length). False while another sound plays, or when the samples cannot be played.
+    bool play(WaveSound& sound, int32_t sampleCount, bool looping, bool wait);
+
+private:
+    void silence(bool ended) override;
+
+    platform::AudioMixer& mixer_;
+};
+
 class WaveSound final : public Sound {
 public:
     // Nil after "Not a valid sound file" when the bytes break the reading rules.
@@ -71,7 +88,7 @@ public:
 
 private:
     WaveSound(const Value& source, const WaveFormat& format) : Sound(source), format_(format) {}
-    SoundPlayer& player() const override;
+    WavePlayer& player() const override;
 
     WaveFormat format_;
     bool decoded_ = false;
@@ -87,21 +104,6 @@ Value soundFromFile(const std::string& path);
 Value soundFromParts(const Value& first, int32_t flag, const Value& second);
 // What load sound does with the flag set.
 void prepareSound(const Value& sound);
-
-// The wave output: the sound's samples go to the mixer's wave source.
-class WavePlayer final : public SoundPlayer {
-public:
-    WavePlayer(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report)
-        : SoundPlayer(clock, std::move(report)), mixer_(mixer) {}
-    // `sampleCount` plans the end at 22050 a second, whatever the file's rate (-1: the file's own
-    // length). False while another sound plays, or when the samples cannot be played.
-    bool play(WaveSound& sound, int32_t sampleCount, bool looping, bool wait);
-
-private:
-    void silence(bool ended) override;
-
-    platform::AudioMixer& mixer_;
-};
 
 // Installs "(sound", "(soundfile", the decoder's maker and the resource loaders' sound makers,
 // keeping the other makers as they are.

@@ -75,9 +75,9 @@ TEST_F(MusicTest, BrokenFilesAreRefusedWithTheReason)
                    {"half.mid", Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2)), "cut short"},
                    {"wave.mid", pcm16Wave(sine(100, 8000, 100), 1, 8000), "not a MIDI file"}};
     for (const auto& r : refused) {
-        Value music = tune(r.name, r.file);
-        EXPECT_FALSE(velPlay(music)) << r.name;
-        EXPECT_FALSE(velIsPlaying(music));
+        Value refusedTune = tune(r.name, r.file);
+        EXPECT_FALSE(velPlay(refusedTune)) << r.name;
+        EXPECT_FALSE(velIsPlaying(refusedTune));
         EXPECT_TRUE(noticed(r.reason)) << r.name;
     }
     EXPECT_TRUE(music.playing().isNil());
