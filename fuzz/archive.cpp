@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     vel::fuzzing::installHandlers();
     static const std::string path = [] {
-        return "/tmp/fuzz_archive_" + std::to_string(::getpid()) + ".vel";
+        return "/dev/shm/fuzz_archive_" + std::to_string(::getpid()) + ".vel";
     }();
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(data, 1, size, f);

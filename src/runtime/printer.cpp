@@ -13,6 +13,7 @@
 #include "runtime/application.h"
 #include "runtime/environment.h"
 #include "runtime/surface.h"
+#include "value/file_replacement.h"
 #include "value/string.h"
 
 namespace vel {
@@ -98,11 +99,13 @@ int Printer::startDocument(std::string_view name)
     std::string name1252(name);
     std::string fileName = platform::utf8FromWindows1252(name1252);
     outputPath_ = outputPathFor(fileName);
-    temporaryPath_ = outputPath_ + ".part" + std::to_string(::getpid());
     auto writer = std::make_unique<platform::PdfWriter>();
     std::error_code ignored;
     fs::create_directories(fs::path(outputPath_).parent_path(), ignored);
-    if (!writer->open(temporaryPath_)) {
+    temporaryPath_ = createTemporaryBeside(outputPath_);
+    if (temporaryPath_.empty() || !writer->open(temporaryPath_)) {
+        if (!temporaryPath_.empty())
+            std::remove(temporaryPath_.c_str());
         report("VEL printing error 4. Framework is unable to get printer context.");
         return 0;
     }
@@ -175,8 +178,7 @@ void Printer::finishJob(bool abort)
         blank.fill({0, 0, kPageWidth, kPageHeight}, 0xFFFFFF);
         writer->addPage(blank);
     }
-    std::error_code failed;
-    if (!writer->finish() || (fs::rename(temporaryPath_, outputPath_, failed), failed)) {
+    if (!writer->finish() || !commitTemporary(temporaryPath_, outputPath_)) {
         std::remove(temporaryPath_.c_str());
         report("VEL printing error 7. Framework is unable to end print job.");
         return;

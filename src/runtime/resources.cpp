@@ -12,6 +12,7 @@
 #include "value/buffer.h"
 #include "value/encoding.h"
 #include "value/error.h"
+#include "value/file_replacement.h"
 #include "value/printer.h"
 #include "value/reader.h"
 #include "value/stream.h"
@@ -366,27 +367,15 @@ std::string compiledResourcePath(std::string_view outputName)
 
 namespace {
 
-// Written beside the target and renamed over it, so that a failure never leaves half a file.
 bool writeEncoded(const Value& value, const std::string& path)
 {
     bool encoded = false;
     std::vector<uint8_t> bytes = encodeToBytes(value, &encoded);
     if (!encoded)
         return false;
-    std::string temporary = path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())) ||
-            !out.flush()) {
-            out.close();
-            std::remove(temporary.c_str());
-            velError("Cannot write compiled resource: " + path);
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        velError("Cannot write compiled resource: " + path);
+    std::string reason;
+    if (!replaceFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &reason)) {
+        velError("Cannot write compiled resource: " + path + " (" + reason + ")");
         return false;
     }
     return true;

@@ -35,6 +35,8 @@ public:
     void release(void* p, std::size_t n);
 
     const AllocatorStats& stats() const { return stats_; }
+    // Starts a new peak from what is in use now, so a caller can measure one operation.
+    void resetPeak() { stats_.peakBytesInUse = stats_.bytesInUse; }
     // Ceiling on the bytes held in chunks; 0 means none. Exceeding it is fatal.
     void setCeiling(int64_t bytes) { ceiling_ = bytes; }
     // True when requests go to the system allocator (sanitizer and fuzz builds).

@@ -3,9 +3,11 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "value/encoding.h"
 #include "value/error.h"
+#include "value/file_replacement.h"
 #include "value/list.h"
 #include "value/stream.h"
 #include "value/string.h"
@@ -41,7 +43,9 @@ Value Archive::create(const Value& streamOrName, int32_t directoryCapacity)
         velError("Cannot write VELINT to stream");
         return Value();
     }
-    if (!writeInt32(*stream, kHeaderSize))
+    // No directory yet: until the first flush writes one, the file must not open as an archive, least
+    // of all one whose directory is whatever the first item happens to be.
+    if (!writeInt32(*stream, 0))
         return Value();
     auto* archive = new Archive;
     std::memcpy(archive->magic_, kMagic, 4);
@@ -86,6 +90,7 @@ Value Archive::open(const Value& streamOrName, bool writable)
     archive->stream_ = streamValue;
     archive->directory_ = directory;
     archive->directoryOffset_ = directoryOffset;
+    archive->appendAt_ = stream->size();
     archive->flags_ = writable ? kWritable : 0;
     return Value::adopt(Tag::Archive, archive);
 }
@@ -120,10 +125,10 @@ Value Archive::get(int32_t n) const
 int32_t Archive::append(const Value& value)
 {
     Stream* stream = stream_.as<Stream>();
-    if (!stream->seek(directoryOffset_))
+    if (appendAt_ > INT32_MAX || !stream->seek(appendAt_))
         return -1;
-    // A value that fails to encode leaves its partial bytes past the directory offset, where the next
-    // item or the directory overwrites them; the directory never points at them.
+    // A value that fails to encode leaves its partial bytes past appendAt_, where the next write goes;
+    // the directory never points at them.
     if (!encode(*stream, value))
         return -1;
     int64_t end = stream->tell();
@@ -131,8 +136,8 @@ int32_t Archive::append(const Value& value)
         velError("Archive too large: item offsets are 32-bit");
         return -1;
     }
-    int32_t offset = directoryOffset_;
-    directoryOffset_ = static_cast<int32_t>(end);
+    auto offset = static_cast<int32_t>(appendAt_);
+    appendAt_ = end;
     flags_ |= kChanged;
     return offset;
 }
@@ -173,12 +178,64 @@ bool Archive::flush()
     if (!isWritable() || !(flags_ & kChanged))
         return true;
     Stream* stream = stream_.as<Stream>();
-    bool ok = stream->seek(4) && writeInt32(*stream, directoryOffset_) && stream->seek(directoryOffset_) &&
-              encode(*stream, directory_);
-    ok = stream->flush() && ok;
-    if (ok)
-        flags_ &= ~kChanged;
-    return ok;
+    if (appendAt_ > INT32_MAX) {
+        velError("Archive too large: item offsets are 32-bit");
+        return false;
+    }
+    auto directoryAt = static_cast<int32_t>(appendAt_);
+    if (!stream->seek(directoryAt) || !encode(*stream, directory_) || !stream->sync())
+        return false;
+    // From here the new directory is on disk, and the header may come to name it: nothing may write
+    // over it again, whether or not the header write below completes.
+    appendAt_ = stream->tell();
+    if (!stream->seek(4) || !writeInt32(*stream, directoryAt) || !stream->sync())
+        return false;
+    directoryOffset_ = directoryAt;
+    flags_ &= ~kChanged;
+    return true;
+}
+
+bool Archive::compact(const std::string& path, std::string* error)
+{
+    auto fail = [&](const std::string& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    Value source = open(Value::string(path), false);
+    const Archive* archive = asArchive(source);
+    if (!archive)
+        return fail("cannot open archive " + path);
+    Stream* in = archive->stream_.as<Stream>();
+    const IntList* directory = archive->directory_.as<IntList>();
+    // Each item is copied as the bytes it was written as; decoding it only measures where it ends.
+    Value copy = MemoryStream::growable();
+    auto* out = copy.as<MemoryStream>();
+    Value newDirectory = IntList::make(directory->count() > 0 ? directory->count() : 1, kDirectoryGrowth);
+    bool ok = out->write(kMagic, 4) == 4 && writeInt32(*out, kHeaderSize);
+    std::vector<uint8_t> item;
+    for (int32_t n = 0; ok && n < directory->count(); ++n) {
+        int32_t offset = directory->at(n);
+        bool failed = offset < kHeaderSize || offset >= in->size() || !in->seek(offset);
+        if (!failed)
+            decode(*in, &failed);
+        if (failed)
+            return fail("archive item " + std::to_string(n) + " cannot be read: " + path);
+        item.resize(static_cast<std::size_t>(in->tell() - offset));
+        auto length = static_cast<int32_t>(item.size());
+        newDirectory.as<IntList>()->appendInt(static_cast<int32_t>(out->tell()));
+        ok = in->seek(offset) && in->read(item.data(), length) == length && out->write(item.data(), length) == length;
+    }
+    int64_t directoryAt = out->tell();
+    ok = ok && directoryAt <= INT32_MAX && encode(*out, newDirectory) && out->seek(4) &&
+         writeInt32(*out, static_cast<int32_t>(directoryAt));
+    if (!ok)
+        return fail("cannot compact archive " + path);
+    // The source stays open, so its shared lock keeps writers out until the copy has replaced it.
+    std::string reason;
+    if (!replaceFile(path, std::string_view(reinterpret_cast<const char*>(out->data()), static_cast<std::size_t>(out->length())), &reason))
+        return fail(reason);
+    return true;
 }
 
 } // namespace vel

@@ -10,11 +10,14 @@
 #include "value/error.h"
 #include "value/list.h"
 #include "value/makers.h"
+#include "value/nesting.h"
 #include "value/stream.h"
 #include "value/string.h"
 #include "value/table.h"
 
 namespace vel {
+
+static_assert(kEncodingDepthLimit == kNestingLimit, "what can be encoded must print and compare");
 
 namespace {
 
@@ -23,9 +26,8 @@ constexpr int32_t kListKindValues = 5;
 constexpr int32_t kDecodedGrowth = 100;
 constexpr int32_t kDecodedThreshold = 75;
 // Table capacities beyond their entry count cost memory the input does not pay for; a decode may
-// claim this many spare slots, plus a share per input byte, before capacities are cut to the count.
+// claim this many spare slots, plus one per input byte, before capacities are cut to the count.
 constexpr int64_t kSpareSlotFloor = 1 << 16;
-constexpr int64_t kSpareSlotsPerByte = 16;
 
 // ---- encoding ----
 
@@ -228,7 +230,8 @@ class Decoder {
 public:
     explicit Decoder(Stream& s) : stream_(s), memory_(dynamic_cast<MemoryStream*>(&s))
     {
-        spareSlots_ = kSpareSlotFloor + kSpareSlotsPerByte * stream_.remaining();
+        unclaimed_ = stream_.remaining();
+        spareSlots_ = kSpareSlotFloor + unclaimed_;
     }
 
     Value value();
@@ -250,6 +253,19 @@ private:
             return true;
         return refuse(message);
     }
+    // The same for the elements of a list or table, whose storage is made before they are read: every
+    // element in the input belongs to one collection, so all the counts together fit in the input. A
+    // count that each nesting level could justify on its own is still refused when the levels above
+    // have already claimed the bytes.
+    bool claimElements(int32_t count, int64_t minimumSize)
+    {
+        if (!countFits(count, minimumSize, "Cannot read VELBYTE from stream"))
+            return false;
+        if (count * minimumSize > unclaimed_)
+            return refuse("Cannot read VELBYTE from stream");
+        unclaimed_ -= count * minimumSize;
+        return true;
+    }
     Value body(uint8_t wire);
     Value text(int32_t length);
     Value buffer();
@@ -262,7 +278,8 @@ private:
     MemoryStream* memory_;
     bool failed_ = false;
     int depth_ = 0;
-    int64_t spareSlots_;
+    int64_t unclaimed_;  // input bytes no collection's elements have claimed yet
+    int64_t spareSlots_; // table slots beyond the entry counts still allowed
 };
 
 Value Decoder::value()
@@ -454,7 +471,7 @@ Value Decoder::list(int32_t count, int32_t kind)
 Value Decoder::valueList(int32_t count)
 {
     // Every element takes at least its tag byte.
-    if (!countFits(count, 1, "Cannot read VELBYTE from stream"))
+    if (!claimElements(count, 1))
         return Value();
     Value v = ValueList::make(count, kDecodedGrowth);
     ValueList* values = v.as<ValueList>();
@@ -466,7 +483,7 @@ Value Decoder::valueList(int32_t count)
 Value Decoder::table()
 {
     int32_t capacity = 0, count = 0;
-    if (!int32(capacity) || !int32(count) || !countFits(count, 2, "Cannot read VELBYTE from stream"))
+    if (!int32(capacity) || !int32(count) || !claimElements(count, 2))
         return Value();
     int64_t spare = static_cast<int64_t>(capacity) - count;
     if (spare > spareSlots_)
@@ -518,10 +535,12 @@ bool encode(Stream& stream, const Value& value)
     return encoder.value(value) && encoder.ok();
 }
 
-Value decode(Stream& stream)
+Value decode(Stream& stream, bool* failed)
 {
     Decoder decoder(stream);
     Value v = decoder.value();
+    if (failed)
+        *failed = decoder.failed();
     return decoder.failed() ? Value() : v;
 }
 

@@ -36,14 +36,16 @@ enum class WireTag : uint8_t {
     ShortList = 35,
 };
 
-// Deeper than any data the system writes; past it encode and decode refuse rather than exhaust the stack.
+// Deeper than any data the system writes; past it encode and decode refuse rather than exhaust the
+// stack, as printing and ordering do.
 constexpr int kEncodingDepthLimit = 512;
 
 // Writes the value; false when some part had no encoding or a write fell short (each reported).
 bool encode(Stream& stream, const Value& value);
 // Reads one value. After a report (truncated body, unknown tag, a count the remaining bytes cannot
 // hold) the result is nil and the stream is left where the reading stopped.
-Value decode(Stream& stream);
+// failed, when given, tells a refused decode from an encoded nil.
+Value decode(Stream& stream, bool* failed = nullptr);
 
 std::vector<uint8_t> encodeToBytes(const Value& value, bool* ok = nullptr);
 Value decodeFromBytes(const uint8_t* bytes, std::size_t length);

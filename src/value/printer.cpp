@@ -3,12 +3,15 @@
 #include <cstdio>
 
 #include "value/list.h"
+#include "value/nesting.h"
 #include "value/string.h"
 #include "value/table.h"
 
 namespace vel {
 
 namespace {
+void printObjectTo(std::string& out, const Value& v, bool quoted);
+
 std::string& indentation()
 {
     static std::string text;
@@ -142,6 +145,15 @@ void printTableTo(std::string& out, const Value& value, std::string_view keyword
 
 void printTo(std::string& out, const Value& v, bool quoted)
 {
+    if (v.isObject() && !v.is(Tag::String)) {
+        NestingGuard guard("print");
+        if (NestingGuard::abandoned()) {
+            out += "...";
+            return;
+        }
+        printObjectTo(out, v, quoted);
+        return;
+    }
     switch (v.tag()) {
     case Tag::Nil:
         out += "VEL_NIL";
@@ -169,6 +181,15 @@ void printTo(std::string& out, const Value& v, bool quoted)
         else
             out += v.as<String>()->view();
         return;
+    default:
+        return;
+    }
+}
+
+namespace {
+void printObjectTo(std::string& out, const Value& v, bool quoted)
+{
+    switch (v.tag()) {
     case Tag::List:
         if (ValueList* list = asValueList(v))
             printValueList(out, *list, quoted);
@@ -183,6 +204,7 @@ void printTo(std::string& out, const Value& v, bool quoted)
             out += textOf(object->print(v.tag(), quoted));
     }
 }
+} // namespace
 
 Value print(const Value& v, bool quoted)
 {

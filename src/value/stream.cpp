@@ -7,7 +7,6 @@
 #include <string>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -226,6 +225,13 @@ int32_t Stream::deviceWrite(const void* bytes, int32_t n)
 
 bool Stream::deviceFlush() { return true; }
 
+bool Stream::deviceSync() { return true; }
+
+bool Stream::sync()
+{
+    return flush() && deviceSync();
+}
+
 void Stream::closeBuffer() { emptyBuffer(); }
 
 bool Stream::fill()
@@ -258,6 +264,21 @@ bool Stream::emptyBuffer()
 
 // ---- file streams ----
 
+namespace {
+// Readers share a file; a writer has it alone: while a stream writes, no other may open the file, and a
+// stream may not open for writing a file another has open. Open-file-description locks, so two streams
+// in one process conflict as two in different processes do, and in the same family as the index's.
+bool lockWholeFile(int fd, bool exclusive)
+{
+    struct flock whole {};
+    whole.l_type = exclusive ? F_WRLCK : F_RDLCK;
+    whole.l_whence = SEEK_SET;
+    whole.l_start = 0;
+    whole.l_len = 0; // to the end, however far the file grows
+    return ::fcntl(fd, F_OFD_SETLK, &whole) == 0;
+}
+} // namespace
+
 FileStream::FileStream(int descriptor, int32_t mode, int64_t size) : Stream(mode), descriptor_(descriptor)
 {
     deviceSize_ = size;
@@ -288,8 +309,7 @@ Value FileStream::open(std::string_view name, int32_t mode, bool quiet)
     if (fd < 0)
         return fail();
     struct stat info {};
-    // No sharing: a second open of the same file, from here or elsewhere, is refused while this one lasts.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !lockWholeFile(fd, writes)) {
         ::close(fd);
         return fail();
     }
@@ -343,6 +363,11 @@ bool FileStream::deviceSeek(int64_t position)
         return false;
     devicePosition_ = position;
     return true;
+}
+
+bool FileStream::deviceSync()
+{
+    return ::fdatasync(descriptor_) == 0;
 }
 
 // ---- memory streams ----

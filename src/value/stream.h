@@ -43,6 +43,11 @@ public:
     virtual int32_t deviceWrite(const void* bytes, int32_t n);
     virtual bool deviceSeek(int64_t position) = 0;
     virtual bool deviceFlush();
+    // Puts what the device holds on stable storage; devices without one have nothing to do.
+    virtual bool deviceSync();
+
+    // Flushes, then syncs: when it answers true the bytes written so far survive a crash.
+    bool sync();
 
     // velCount of a stream is its size.
     int32_t collectionCount() const override;
@@ -88,6 +93,7 @@ public:
     int32_t rawRead(void* out, int32_t n) override;
     int32_t rawWrite(const void* bytes, int32_t n) override;
     bool deviceSeek(int64_t position) override;
+    bool deviceSync() override;
 
 private:
     FileStream(int descriptor, int32_t mode, int64_t size);

@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 #include "value/error.h"
 #include "value/list.h"
+#include "value/nesting.h"
 #include "value/printer.h"
 #include "value/string.h"
 
@@ -100,8 +102,10 @@ int32_t compareWith(const Value& a, const Value& b, bool collate)
             r = sa->length() < sb->length() ? -1 : (sa->length() > sb->length() ? 1 : 0);
         return r < 0 ? -1 : (r > 0 ? 1 : 0);
     }
-    case Tag::List:
-        return listCompare(a, b, collate ? collateValues : compareValues);
+    case Tag::List: {
+        NestingGuard guard("compare");
+        return NestingGuard::abandoned() ? 0 : listCompare(a, b, collate ? collateValues : compareValues);
+    }
     default:
         return 0;
     }
@@ -128,6 +132,20 @@ const char* typeName(Tag t)
     case Tag::Movie: return "movie";
     default: return "application-defined";
     }
+}
+
+NestingGuard::NestingGuard(const char* verb)
+{
+    if (++depth_ > kNestingLimit && !abandoned_) {
+        abandoned_ = true;
+        velError(std::string("Cannot ") + verb + " values nested more than " + std::to_string(kNestingLimit) + " deep");
+    }
+}
+
+NestingGuard::~NestingGuard()
+{
+    if (--depth_ == 0)
+        abandoned_ = false;
 }
 
 uint32_t Object::hash() const

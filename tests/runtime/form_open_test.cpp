@@ -83,6 +83,17 @@ TEST_F(FormOpenTest, TheBackgroundBecomesTheScreenAndSetsTheSize)
     EXPECT_EQ(pixel(200, 100), 0u) << "the rest of the screen is the background colour";
 }
 
+TEST_F(FormOpenTest, ADialogFormIsDrawnOverTheScreenAtItsOrigin)
+{
+    host.drawing().offscreen().fill({0, 0, 640, 480}, 0xFF00FF00);
+    environment::putGlobal("Vermelho", solidImage(50, 40, 0xFF0000));
+    openForm("(form (\"Background Image\" \"Vermelho\") (\"Dialog\" true) (\"Origin X\" 100) (\"Origin Y\" 60))");
+    EXPECT_EQ(pixel(100, 60), 0xFF0000u);
+    EXPECT_EQ(pixel(149, 99), 0xFF0000u);
+    EXPECT_EQ(pixel(99, 60), 0x00FF00u) << "the screen around it stays";
+    EXPECT_EQ(pixel(150, 60), 0x00FF00u);
+}
+
 TEST_F(FormOpenTest, AutoActivateTakesTheLastBooleanTrueOfTheControlsThatCanActivate)
 {
     Value v = openForm("(form (\"Resource Table\" (table)) (\"Control List\" (list "

@@ -215,6 +215,14 @@ TEST_F(InputTest, LosingTheFocusForgetsTheHeldModifiersAndOtherMessagesAreLeftTo
     EXPECT_EQ(events[0].kind, event_kind::Deactivated);
     EXPECT_EQ(events[1].kind, event_kind::Activated);
 
+    // A close request gets through a full queue.
+    for (int i = 0; i < 60; ++i)
+        feed({type('a')});
+    feed({{MessageKind::CloseRequest}});
+    events = posted();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].kind, event_kind::CloseRequest);
+
     for (auto kind : {MessageKind::Expose, MessageKind::Quit, MessageKind::None}) {
         platform::Message m = testing_support::message(kind);
         EXPECT_FALSE(translator->translate(m));

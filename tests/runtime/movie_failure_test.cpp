@@ -74,23 +74,6 @@ TEST_F(MovieTest, FilesThatAreNotWhatTheirNamesSayStayFailed)
     }
 }
 
-TEST_F(MovieTest, TheMciErrorReportShowsOnlyWhenAsked)
-{
-    EXPECT_EQ(movieErrorReport(2, "The file is not a movie", "open element "), "MCI error (2): The file is not a movie");
-    EXPECT_EQ(movieErrorReport(100, "", "open AVIVideo"), "MCI error (100): open AVIVideo");
-
-    std::string path = clips().write("garbage.avi", "RIFF\x10\0\0\0AVI LIST");
-    asMovie(movieFromFile(path))->open();
-    ASSERT_EQ(notices().size(), 1u); // ShowVideoErrors is off by default
-
-    notices().clear();
-    environment::set("ShowVideoErrors", 1);
-    asMovie(movieFromFile(path))->open();
-    ASSERT_EQ(notices().size(), 2u);
-    EXPECT_EQ(notices()[0].rfind("MCI error (2): ", 0), 0u) << notices()[0];
-    EXPECT_EQ(notices()[1], "Cannot instantiate movie: " + path);
-}
-
 TEST_F(MovieTest, AFileCutInItsHeaderStaysFailed)
 {
     for (const std::string& whole : {clips().aviJpeg(), clips().aviVideo1(), clips().mpeg()}) {

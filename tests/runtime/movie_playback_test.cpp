@@ -304,27 +304,6 @@ TEST_F(MovieTest, TheMixerPlaysTheMovieSound)
     mixer.close();
 }
 
-TEST_F(MovieTest, DeviceTypesAreOpenedOnceAndCounted)
-{
-    Value a = movieFromFile(clips().aviJpeg());
-    Value b = movieFromFile(clips().aviVideo1());
-    Value c = movieFromFile(clips().mpeg());
-    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 0);
-    ASSERT_TRUE(asMovie(a)->open());
-    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
-    ASSERT_TRUE(asMovie(b)->open());
-    EXPECT_EQ(movieDeviceUseCount("avivideo"), 2);
-    ASSERT_TRUE(asMovie(c)->open());
-    EXPECT_EQ(movieDeviceUseCount("MPEGVideo"), 1);
-    asMovie(a)->close();
-    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
-    b = Value(); // the last reference: the movie goes and its device with it
-    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 0);
-    // A closed movie opens again on use.
-    EXPECT_TRUE(velPlay(a, -1, -1, false));
-    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
-}
-
 TEST_F(MovieTest, CloseAllStopsThePlayingLastFirstAndForgetsTheDevices)
 {
     Value first = movieFromFile(clips().mpeg());
@@ -333,6 +312,8 @@ TEST_F(MovieTest, CloseAllStopsThePlayingLastFirstAndForgetsTheDevices)
     ASSERT_TRUE(velPlay(first, -1, -1, false));
     ASSERT_TRUE(velPlay(second, -1, -1, false));
     ASSERT_TRUE(asMovie(idle)->open());
+    EXPECT_EQ(movieDeviceUseCount("avivideo"), 2) << "each movie open on a device type counts once";
+    EXPECT_EQ(movieDeviceUseCount("MPEGVideo"), 1);
     run(100);
     Movie* firstMovie = asMovie(first);
     first = Value(); // the playing list keeps it
@@ -357,6 +338,10 @@ TEST_F(MovieTest, CloseAllStopsThePlayingLastFirstAndForgetsTheDevices)
     EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
     idle = Value();
     EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
+    fresh = Value(); // the last reference: the movie goes and its device with it
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 0);
+    EXPECT_TRUE(velPlay(second, -1, -1, true)) << "a closed movie opens again on use";
+    EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 1);
 }
 
 TEST_F(MovieTest, APlayingMovieLivesOnWithoutItsOwner)
@@ -368,6 +353,22 @@ TEST_F(MovieTest, APlayingMovieLivesOnWithoutItsOwner)
     auto [who, word] = notification(nextNotification());
     EXPECT_EQ(word, "ended");
     EXPECT_EQ(who.object(), playing);
+}
+
+TEST_F(MovieTest, TheLoaderMakesMoviesAndKeepsTheSoundMakers)
+{
+    static int made = 0;
+    auto soundMaker = +[](const std::string&) { ++made; return Value::integer(7); };
+    MediaMakers previous = installMediaMakers(MediaMakers{soundMaker, nullptr, nullptr});
+    installMovieMaker();
+    MediaMakers now = installMediaMakers(previous);
+    EXPECT_EQ(now.soundForPath, soundMaker);
+    ASSERT_NE(now.movieForPath, nullptr);
+    Value movie = now.movieForPath(clips().mpeg());
+    ASSERT_TRUE(movie.is(Tag::Movie));
+    EXPECT_EQ(asMovie(movie)->extension(), "MPG");
+    EXPECT_EQ(velWidth(movie), 160);
+    EXPECT_EQ(made, 0);
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 // the environment it inherits.
 #pragma once
 
+#include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,32 +18,35 @@ struct ProcessResult {
     std::string output; // standard output and standard error, interleaved as written
 };
 
-// stdoutFile, when given, takes the standard output instead, so that binary output stays apart.
-inline ProcessResult runProcess(const std::vector<std::string>& words, const std::string& stdoutFile = {})
+inline ProcessResult runProcess(const std::vector<std::string>& words)
 {
     ProcessResult result;
     int pipeEnds[2];
     if (words.empty() || ::pipe(pipeEnds) != 0)
         return result;
+    // Made before the fork: the child of a process with threads must not allocate.
+    std::vector<char*> argv;
+    for (const std::string& w : words)
+        argv.push_back(const_cast<char*>(w.c_str()));
+    argv.push_back(nullptr);
     pid_t child = ::fork();
     if (child == 0) {
-        int out = stdoutFile.empty() ? pipeEnds[1] : ::open(stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, STDOUT_FILENO);
+        ::dup2(pipeEnds[1], STDOUT_FILENO);
         ::dup2(pipeEnds[1], STDERR_FILENO);
         int devNull = ::open("/dev/null", O_RDONLY);
         ::dup2(devNull, STDIN_FILENO);
         ::close(pipeEnds[0]);
-        std::vector<char*> argv;
-        for (const std::string& w : words)
-            argv.push_back(const_cast<char*>(w.c_str()));
-        argv.push_back(nullptr);
         ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
     char buffer[4096];
-    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        result.output.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+        if (n > 0)
+            result.output.append(buffer, static_cast<std::size_t>(n));
+        else if (errno != EINTR)
+            break;
+    }
     ::close(pipeEnds[0]);
     int status = 0;
     if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
@@ -54,18 +57,7 @@ inline ProcessResult runProcess(const std::vector<std::string>& words, const std
 // Whether a program of that name is on the search path.
 inline bool haveProgram(const std::string& name)
 {
-    const char* path = std::getenv("PATH");
-    std::string rest = path ? path : "";
-    for (std::size_t start = 0; start <= rest.size();) {
-        std::size_t end = rest.find(':', start);
-        if (end == std::string::npos)
-            end = rest.size();
-        std::filesystem::path candidate = std::filesystem::path(rest.substr(start, end - start)) / name;
-        if (::access(candidate.c_str(), X_OK) == 0)
-            return true;
-        start = end + 1;
-    }
-    return false;
+    return runProcess({"sh", "-c", "command -v '" + name + "'"}).status == 0;
 }
 
 // Sets an environment variable (nullptr: unsets it) for a scope; children started meanwhile inherit it.

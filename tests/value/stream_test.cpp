@@ -1,31 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "support/error_capture.h"
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "value/buffer.h"
 #include "value/stream.h"
 #include "value/string.h"
+#include "value/structural.h"
 
 namespace vel {
 namespace {
-
-using testing_support::ErrorCheckedTest;
-
-std::string fileContents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // Bytes that differ at every position, so a misplaced block shows.
 std::string pattern(std::size_t n)
@@ -36,69 +25,54 @@ std::string pattern(std::size_t n)
     return s;
 }
 
-class StreamTest : public ErrorCheckedTest {
+class StreamTest : public testing_support::ScratchFileTest {
 protected:
-    void SetUp() override
-    {
-        ErrorCheckedTest::SetUp();
-        path_ = ::testing::TempDir() + "stream_test_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        deleteFile(path_);
-    }
-    void TearDown() override
-    {
-        deleteFile(path_);
-        ErrorCheckedTest::TearDown();
-    }
     Value open(int32_t mode) { return fileStream(path_, mode, false); }
-
-    std::string path_;
 };
 
 TEST_F(StreamTest, WritesAndReadsAcrossTheBufferBoundary)
 {
     const std::string data = pattern(3 * Stream::kBufferSize + 100);
-    {
-        Value s = open(Stream::Create);
-        ASSERT_TRUE(s.is(Tag::Stream));
-        Stream* out = s.as<Stream>();
-        EXPECT_TRUE(out->isWritable());
-        // Byte by byte up to one short of the boundary, then blocks that straddle it, then a large one.
-        std::size_t at = 0;
-        for (; at < Stream::kBufferSize - 1; ++at)
-            ASSERT_TRUE(out->writeByte(static_cast<uint8_t>(data[at])));
-        ASSERT_EQ(out->write(data.data() + at, 3), 3);
-        at += 3;
-        ASSERT_EQ(out->write(data.data() + at, 2 * Stream::kBufferSize + 1), 2 * Stream::kBufferSize + 1);
-        at += 2 * Stream::kBufferSize + 1;
-        ASSERT_EQ(out->write(data.data() + at, static_cast<int32_t>(data.size() - at)),
-                  static_cast<int32_t>(data.size() - at));
-        EXPECT_EQ(out->size(), static_cast<int64_t>(data.size()));
-        EXPECT_EQ(out->tell(), static_cast<int64_t>(data.size()));
-    } // destroying the stream flushes it
-    EXPECT_EQ(fileContents(path_), data);
+    for (int32_t bufferSize : {0, 3}) { // 0: the standard buffer
+        SCOPED_TRACE(bufferSize);
+        {
+            Value s = open(Stream::Create);
+            Stream* out = s.as<Stream>();
+            if (bufferSize)
+                out->setBuffer(Buffer::make(bufferSize));
+            // Byte by byte up to one short of the boundary, then blocks that straddle it, then a large one.
+            std::size_t at = 0;
+            for (; at < Stream::kBufferSize - 1; ++at)
+                ASSERT_TRUE(out->writeByte(static_cast<uint8_t>(data[at])));
+            for (int32_t n : {3, 2 * Stream::kBufferSize + 1, static_cast<int32_t>(data.size() - at - 3 - 2 * Stream::kBufferSize - 1)}) {
+                ASSERT_EQ(out->write(data.data() + at, n), n);
+                at += static_cast<std::size_t>(n);
+            }
+            EXPECT_EQ(out->size(), static_cast<int64_t>(data.size()));
+            EXPECT_EQ(out->tell(), static_cast<int64_t>(data.size()));
+        } // destroying the stream flushes it
+        EXPECT_EQ(fileContents(), data);
 
-    Value s = open(Stream::Read);
-    Stream* in = s.as<Stream>();
-    EXPECT_FALSE(in->isWritable());
-    EXPECT_EQ(in->size(), static_cast<int64_t>(data.size()));
-    std::string back;
-    for (int32_t chunk : {1, 7, 2047, 2049, 1, 3000, 5000}) {
-        std::string part(static_cast<std::size_t>(chunk), '\0');
-        int32_t got = in->read(part.data(), chunk);
-        back.append(part.data(), static_cast<std::size_t>(got));
+        Value s = open(Stream::Read);
+        Stream* in = s.as<Stream>();
+        if (bufferSize)
+            in->setBuffer(Buffer::make(bufferSize + 2));
+        EXPECT_EQ(in->size(), static_cast<int64_t>(data.size()));
+        std::string back;
+        for (int32_t chunk : {1, 7, 2047, 2049, 1, 3000, 5000}) {
+            std::string part(static_cast<std::size_t>(chunk), '\0');
+            back.append(part.data(), static_cast<std::size_t>(in->read(part.data(), chunk)));
+        }
+        EXPECT_EQ(back, data);
+        EXPECT_TRUE(in->atEnd());
+        EXPECT_EQ(in->readByte(), -1);
     }
-    EXPECT_EQ(back, data);
-    EXPECT_TRUE(in->atEnd());
-    EXPECT_EQ(in->readByte(), -1);
-    char extra;
-    EXPECT_EQ(in->read(&extra, 1), 0);
 }
 
 TEST_F(StreamTest, SeekingMixesReadsAndWritesOnOneStream)
 {
     const std::string data = pattern(5000);
-    writeFile(path_, data);
+    writeFile(data);
     Value s = open(Stream::Write);
     Stream* io = s.as<Stream>();
     ASSERT_TRUE(io->seek(4000));
@@ -120,7 +94,7 @@ TEST_F(StreamTest, SeekingMixesReadsAndWritesOnOneStream)
     EXPECT_TRUE(io->flush());
 
     std::string expected = data.substr(0, 3991) + "XYZ" + data.substr(3994, 4998 - 3994) + "abcd";
-    EXPECT_EQ(fileContents(path_), expected);
+    EXPECT_EQ(fileContents(), expected);
     EXPECT_FALSE(io->seek(-1));
 }
 
@@ -137,10 +111,10 @@ TEST_F(StreamTest, TextModeTranslatesLineEnds)
     std::string expected = "a\r\nb\r\r\nc\r\n";
     for (int i = 0; i < 3000; ++i)
         expected += "\r\n";
-    EXPECT_EQ(fileContents(path_), expected);
+    EXPECT_EQ(fileContents(), expected);
 
     // Reading drops every carriage return, including runs longer than a buffer.
-    writeFile(path_, "x\r\ny" + std::string(5000, '\r') + "z\r");
+    writeFile("x\r\ny" + std::string(5000, '\r') + "z\r");
     Value s = open(Stream::Read | Stream::Text);
     Stream* in = s.as<Stream>();
     std::string back;
@@ -153,13 +127,14 @@ TEST_F(StreamTest, TextModeTranslatesLineEnds)
 TEST_F(StreamTest, OpenModes)
 {
     // Without create, a missing file cannot be opened; quiet suppresses the report.
+    EXPECT_FALSE(deleteFile(path_));
     EXPECT_TRUE(open(Stream::Read).isNil());
     EXPECT_EQ(errors(), std::vector<std::string>{"velFileStream: Cannot open " + path_});
     EXPECT_TRUE(fileStream(path_, Stream::Write, true).isNil());
     EXPECT_FALSE(fileExists(path_));
 
     // Create truncates an existing file and implies write.
-    writeFile(path_, "old contents");
+    writeFile("old contents");
     {
         Value s = open(Stream::Create);
         ASSERT_TRUE(s.is(Tag::Stream));
@@ -167,10 +142,10 @@ TEST_F(StreamTest, OpenModes)
         EXPECT_EQ(s.as<Stream>()->size(), 0);
         EXPECT_TRUE(s.as<Stream>()->isOpen());
     }
-    EXPECT_EQ(fileContents(path_), "");
+    EXPECT_EQ(fileContents(), "");
 
     // A read-only stream refuses writes without touching the file.
-    writeFile(path_, "keep");
+    writeFile("keep");
     {
         Value s = open(Stream::Read);
         EXPECT_FALSE(s.as<Stream>()->writeByte('x'));
@@ -183,17 +158,31 @@ TEST_F(StreamTest, OpenModes)
                                                       "Cannot write VELBYTE to stream",
                                                       "Cannot write VELFLOAT to stream"}));
     }
-    EXPECT_EQ(fileContents(path_), "keep");
+    EXPECT_EQ(fileContents(), "keep");
 
-    // No sharing: a second open fails while the first lasts.
-    {
-        Value first = open(Stream::Read);
+    // Readers share a file; a writer has it alone, against other streams of this process and of others.
+    struct Case {
+        int32_t held, second;
+        bool opens;
+    };
+    const Case cases[] = {{Stream::Read, Stream::Read, true},     {Stream::Read, Stream::Write, false},
+                          {Stream::Read, Stream::Create, false},  {Stream::Write, Stream::Read, false},
+                          {Stream::Write, Stream::Write, false}, {Stream::Create, Stream::Read, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.held) + " then " + std::to_string(c.second));
+        writeFile("keep");
+        Value first = open(c.held);
         ASSERT_TRUE(first.is(Tag::Stream));
-        EXPECT_TRUE(fileStream(path_, Stream::Read, true).isNil());
-        EXPECT_TRUE(fileStream(path_, Stream::Create, true).isNil());
+        EXPECT_EQ(fileStream(path_, c.second, true).is(Tag::Stream), c.opens);
+        pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(fileStream(path_, c.second, true).is(Tag::Stream) ? 0 : 1);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_EQ(WEXITSTATUS(status) == 0, c.opens);
     }
-    EXPECT_EQ(fileContents(path_), "keep");
-    EXPECT_TRUE(open(Stream::Read).is(Tag::Stream));
+    writeFile("keep");
+    EXPECT_TRUE(open(Stream::Write).is(Tag::Stream)) << "every lock went with its stream";
 
     // Names are limited to 255 bytes; directories are not files.
     std::string longName = ::testing::TempDir() + std::string(300, 'n');
@@ -205,10 +194,7 @@ TEST_F(StreamTest, FixedSizeTransfersAndTheirShortReads)
 {
     Value s = MemoryStream::growable();
     Stream* io = s.as<Stream>();
-    ASSERT_TRUE(writeInt32(*io, -2));
-    ASSERT_TRUE(writeInt16(*io, -3));
-    ASSERT_TRUE(writeByte(*io, 200));
-    ASSERT_TRUE(writeFloat(*io, 2.5f));
+    ASSERT_TRUE(writeInt32(*io, -2) && writeInt16(*io, -3) && writeByte(*io, 200) && writeFloat(*io, 2.5f));
     EXPECT_EQ(std::vector<uint8_t>(s.as<MemoryStream>()->data(), s.as<MemoryStream>()->data() + 11),
               (std::vector<uint8_t>{0xFE, 0xFF, 0xFF, 0xFF, 0xFD, 0xFF, 200, 0x00, 0x00, 0x20, 0x40}));
     io->seek(0);
@@ -216,24 +202,15 @@ TEST_F(StreamTest, FixedSizeTransfersAndTheirShortReads)
     int16_t h = 0;
     uint8_t b = 0;
     float f = 0;
-    EXPECT_TRUE(readInt32(*io, i));
-    EXPECT_TRUE(readInt16(*io, h));
-    EXPECT_TRUE(readByte(*io, b));
-    EXPECT_TRUE(readFloat(*io, f));
-    EXPECT_EQ(i, -2);
-    EXPECT_EQ(h, -3);
-    EXPECT_EQ(b, 200);
-    EXPECT_EQ(f, 2.5f);
+    ASSERT_TRUE(readInt32(*io, i) && readInt16(*io, h) && readByte(*io, b) && readFloat(*io, f));
+    EXPECT_EQ(std::make_tuple(i, h, b, f), std::make_tuple(-2, int16_t{-3}, uint8_t{200}, 2.5f));
 
     // Each short read reports and gives 0, and the next transfer starts where it stopped.
     io->seek(8);
     EXPECT_FALSE(readInt32(*io, i));
-    EXPECT_EQ(i, 0);
     io->seek(10);
-    EXPECT_FALSE(readInt16(*io, h));
-    EXPECT_FALSE(readFloat(*io, f));
-    EXPECT_FALSE(readByte(*io, b));
-    EXPECT_EQ(f, 0.0f);
+    EXPECT_FALSE(readInt16(*io, h) || readFloat(*io, f) || readByte(*io, b));
+    EXPECT_EQ(std::make_tuple(i, h, b, f), std::make_tuple(0, int16_t{0}, uint8_t{0}, 0.0f));
     EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot read VELINT from stream", "Cannot read VELINT from stream",
                                                   "Cannot read VELFLOAT from stream",
                                                   "Cannot read VELBYTE from stream"}));
@@ -243,56 +220,22 @@ TEST_F(StreamTest, WriteBuiltinAndReadIntoBuffer)
 {
     Value s = open(Stream::Create);
     EXPECT_EQ(velWrite(s, Value::string("hello ")).asInt(), 1);
-    Value b = Buffer::over("world", 5, true);
-    EXPECT_EQ(velWrite(s, b).asInt(), 1);
+    EXPECT_EQ(velWrite(s, Buffer::over("world", 5, true)).asInt(), 1);
     EXPECT_EQ(velWrite(s, Value::string("")).asInt(), 0);
     EXPECT_EQ(velWrite(s, Value::integer(3)).asInt(), 0);
-    EXPECT_EQ(errors(), std::vector<std::string>{"Bad type for argument 2 of velWrite(stream,bufOrString)."});
-    EXPECT_EQ(velWrite(Value::integer(3), b).asInt(), 0);
-    EXPECT_EQ(errors(), std::vector<std::string>{"Bad type for argument 1 of velWrite(stream,bufOrString)."});
-    s.as<Stream>()->flush();
-    EXPECT_EQ(fileContents(path_), "hello world");
-
+    EXPECT_EQ(velWrite(Value::integer(3), Value::string("x")).asInt(), 0);
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Bad type for argument 2 of velWrite(stream,bufOrString).",
+                                                  "Bad type for argument 1 of velWrite(stream,bufOrString)."}));
     s.as<Stream>()->seek(0);
     Value into = Buffer::make(4);
     std::string back;
     std::vector<int32_t> counts;
     for (int k = 0; k < 4; ++k) {
         counts.push_back(readIntoBuffer(s, into));
-        EXPECT_EQ(into.as<Buffer>()->length(), counts.back());
-        back.append(reinterpret_cast<const char*>(into.as<Buffer>()->bytes()),
-                    static_cast<std::size_t>(into.as<Buffer>()->length()));
+        back.append(reinterpret_cast<const char*>(into.as<Buffer>()->bytes()), static_cast<std::size_t>(into.as<Buffer>()->length()));
     }
     EXPECT_EQ(counts, (std::vector<int32_t>{4, 4, 3, 0}));
     EXPECT_EQ(back, "hello world");
-}
-
-TEST_F(StreamTest, FileExistsAndDelete)
-{
-    EXPECT_FALSE(fileExists(path_));
-    EXPECT_FALSE(deleteFile(path_));
-    writeFile(path_, "x");
-    EXPECT_TRUE(fileExists(path_));
-    EXPECT_TRUE(deleteFile(path_));
-    EXPECT_FALSE(fileExists(path_));
-}
-
-TEST_F(StreamTest, ASmallerIoBufferGivesTheSameBytes)
-{
-    const std::string data = pattern(1000);
-    {
-        Value s = open(Stream::Create);
-        s.as<Stream>()->setBuffer(Buffer::make(3));
-        ASSERT_EQ(s.as<Stream>()->write(data.data(), 500), 500);
-        for (std::size_t i = 500; i < data.size(); ++i)
-            ASSERT_TRUE(s.as<Stream>()->writeByte(static_cast<uint8_t>(data[i])));
-    }
-    EXPECT_EQ(fileContents(path_), data);
-    Value s = open(Stream::Read);
-    s.as<Stream>()->setBuffer(Buffer::make(5));
-    std::string back(1000, '\0');
-    EXPECT_EQ(s.as<Stream>()->read(back.data(), 1000), 1000);
-    EXPECT_EQ(back, data);
 }
 
 TEST_F(StreamTest, MemoryStreamsStopAtTheirEnd)

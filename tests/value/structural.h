@@ -1,10 +1,15 @@
-// Test helpers for the encoding tests: structural equality (value equality compares lists and tables by
-// identity) and a generator of random encodable values.
+// Test helpers for the value tests: structural equality (value equality compares lists and tables by
+// identity), a generator of random encodable values, and a fixture with a scratch file.
 #pragma once
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
+
+#include "support/error_capture.h"
 
 #include "value/buffer.h"
 #include "value/data_objects.h"
@@ -214,6 +219,30 @@ private:
     }
 
     std::mt19937 random_;
+};
+
+// One scratch file named after the test, gone before and after it.
+class ScratchFileTest : public ErrorCheckedTest {
+protected:
+    void SetUp() override
+    {
+        ErrorCheckedTest::SetUp();
+        path_ = ::testing::TempDir() + "value_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::remove(path_.c_str());
+    }
+    void TearDown() override
+    {
+        std::remove(path_.c_str());
+        ErrorCheckedTest::TearDown();
+    }
+    std::string fileContents() const
+    {
+        std::ifstream in(path_, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void writeFile(const std::string& bytes) const { std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes; }
+
+    std::string path_;
 };
 
 } // namespace vel::testing_support

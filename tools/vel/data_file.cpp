@@ -4,9 +4,8 @@
 #include <fstream>
 #include <sstream>
 
-#include <unistd.h>
-
 #include "commands.h"
+#include "value/file_replacement.h"
 #include "value/reader.h"
 
 namespace vel::tool {
@@ -48,18 +47,11 @@ std::vector<Value> parseAll(const std::string& text)
 
 bool writeWholeFile(const std::string& path, const std::string& bytes)
 {
-    std::string temporary = path + ".tmp" + std::to_string(getpid());
-    FILE* out = std::fopen(temporary.c_str(), "wb");
-    bool ok = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    if (out)
-        ok = std::fclose(out) == 0 && ok;
-    if (ok)
-        ok = std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        std::remove(temporary.c_str());
-        complain("cannot write " + path);
-    }
-    return ok;
+    std::string reason;
+    if (replaceFile(path, bytes, &reason))
+        return true;
+    complain(reason);
+    return false;
 }
 
 } // namespace vel::tool

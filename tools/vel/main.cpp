@@ -26,7 +26,7 @@ void usage()
 {
     std::fputs("usage: vel print FILE...\n"
                "       vel compile IN OUT\n"
-               "       vel archive create OUT IN | count FILE | get FILE N\n"
+               "       vel archive create OUT IN | compact FILE | count FILE | get FILE N\n"
                "       vel index create|put|get|keys|values|count|verify|dump|recover FILE ...\n"
                "       vel image FILE OUT.png\n",
                stderr);

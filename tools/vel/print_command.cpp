@@ -10,6 +10,7 @@
 #include "value/encoding.h"
 #include "value/list.h"
 #include "value/printer.h"
+#include "value/stream.h"
 #include "value/string.h"
 
 namespace vel::tool {
@@ -126,11 +127,10 @@ int runArchive(Args args)
             complain(std::string(args[2]) + ": a list of items is expected");
             return 2;
         }
-        // Built beside the target and renamed into place when complete.
-        std::string target = args[1];
-        std::string temporary = target + ".tmp";
+        // Built in memory and written whole, so a failure leaves any earlier file as it was.
+        Value bytes = MemoryStream::growable();
         {
-            Value archive = Archive::create(Value::string(temporary), items->count() > 0 ? items->count() : 4);
+            Value archive = Archive::create(bytes, items->count() > 0 ? items->count() : 4);
             Archive* a = asArchive(archive);
             if (!a)
                 return 2;
@@ -140,11 +140,18 @@ int runArchive(Args args)
             if (!a->flush())
                 return 2;
         }
-        if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-            complain("cannot write " + target);
+        const MemoryStream* written = bytes.as<MemoryStream>();
+        if (!writeWholeFile(args[1], std::string(reinterpret_cast<const char*>(written->data()),
+                                                 static_cast<std::size_t>(written->length()))))
             return 2;
-        }
         return 0;
+    }
+    if (verb == "compact" && args.size() == 2) {
+        std::string reason;
+        if (Archive::compact(args[1], &reason))
+            return 0;
+        complain(reason);
+        return 2;
     }
     if ((verb == "count" && args.size() == 2) || (verb == "get" && args.size() == 3)) {
         Value archive = Archive::open(Value::string(args[1]), false);
@@ -167,7 +174,7 @@ int runArchive(Args args)
         printQuoted(a->get(n));
         return 0;
     }
-    complain("usage: vel archive create OUT IN | count FILE | get FILE N");
+    complain("usage: vel archive create OUT IN | compact FILE | count FILE | get FILE N");
     return 2;
 }
 
