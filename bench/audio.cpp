@@ -91,7 +91,7 @@ void PlayToFirstSampleAtTheDevice(benchmark::State& state)
             state.SkipWithError("the sound never reached the device");
             break;
         }
-        stopSound();
+        wave->stop();
         mixer.stopCapture();
     }
     state.counters["worst_ms"] = worst * 1000;

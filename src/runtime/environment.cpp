@@ -110,14 +110,7 @@ void writeToStandardError(std::string_view text)
 
 FileNoticeHook noticeHook = writeToStandardError;
 
-std::string lowerAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
+using platform::lowerAscii;
 
 std::string stringSetting(std::string_view key, std::string_view fallback)
 {

@@ -13,19 +13,10 @@
 #include "platform/text_encoding.h"
 #include "runtime/environment.h"
 #include "runtime/event_queue.h"
-#include "runtime/music.h"
-#include "runtime/sound.h"
+#include "runtime/media_playback.h"
 #include "value/list.h"
 
 namespace vel {
-
-int32_t PlaybackState::positionOf(const Object* object) const
-{
-    if (!holds(object))
-        return -1;
-    const uint64_t elapsed = platform::clock().now() - start;
-    return static_cast<int32_t>(std::min<uint64_t>(elapsed * 22050u / 1000u, std::numeric_limits<int32_t>::max()));
-}
 
 namespace {
 
@@ -83,8 +74,7 @@ bool postMediaNotification(const Value& media, std::string_view what)
 
 void mediaIdleWork()
 {
-    checkSoundEnd();
-    checkMusicEnd();
+    processMediaPlayback().checkEnds();
     for (MediaIdleCheck check : idleChecks())
         check();
 }
@@ -161,10 +151,8 @@ uint32_t rememberedWaveOutVolume()
 
 void stopSoundsAtExit()
 {
-    stopSound();
-    stopMusic();
+    processMediaPlayback().close();
     queue = nullptr;
-    closeMusic();
     platform::audioMixer().close();
 }
 

@@ -10,6 +10,7 @@
 #include "platform/audio_mixer.h"
 #include "platform/clock.h"
 #include "platform/ini_file.h"
+#include "platform/media_path.h"
 #include "platform/message_box.h"
 #include "runtime/application.h"
 #include "runtime/environment.h"
@@ -606,14 +607,7 @@ int32_t Movie::collectionCount() const
 
 Value movieFromFile(const std::string& path, std::string_view extension)
 {
-    std::string ext(extension);
-    if (ext.empty()) {
-        std::size_t slash = path.find_last_of('/');
-        std::size_t dot = path.find_last_of('.');
-        if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-            ext = path.substr(dot + 1);
-    }
-    return Movie::make(path, ext);
+    return Movie::make(path, extension.empty() ? platform::extensionOf(path) : extension);
 }
 
 void advancePlayingMovies()

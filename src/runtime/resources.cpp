@@ -52,24 +52,7 @@ Value& extensionTableValue()
     return table;
 }
 
-std::string lowerAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
-// The part after the last "." of the part after the last backslash (or slash), in small letters.
-std::string extensionOf(std::string_view name)
-{
-    std::size_t separator = name.find_last_of("\\/");
-    if (separator != std::string_view::npos)
-        name.remove_prefix(separator + 1);
-    std::size_t dot = name.find_last_of('.');
-    return dot == std::string_view::npos ? std::string() : lowerAscii(name.substr(dot + 1));
-}
+using platform::lowerAscii;
 
 Value globalsEntry(const Value& name)
 {
@@ -130,7 +113,7 @@ Value loadQuietly(const Value& specification)
     }
     if (result.isNil() && specification.is(Tag::String)) {
         std::string_view name = textOf(specification);
-        std::string extension = extensionOf(name);
+        std::string extension = lowerAscii(platform::extensionOf(name));
         ResourceKind kind = resourceKindOf(extension);
         if (kind != ResourceKind::Unknown) {
             // A path the file look-up gave under the media root names the same file as the rest of it.
@@ -284,7 +267,7 @@ Value loadMovie(const Value& specification, std::string_view extension)
 
 Value loadResourceFile(const std::string& path)
 {
-    std::string extension = extensionOf(path);
+    std::string extension = lowerAscii(platform::extensionOf(path));
     ResourceKind kind = resourceKindOf(extension);
     Value result;
     if (kind != ResourceKind::Unknown && platform::isFile(path))

@@ -47,13 +47,5 @@ TEST_F(HeadlessServices, ClipboardTextAndImageReplaceEachOther)
     EXPECT_EQ(clipboardGetText(), std::optional<std::string>("keep"));
 }
 
-TEST(Headless, TheSettingWinsOverTheGuess)
-{
-    setHeadless(false);
-    EXPECT_FALSE(headless());
-    setHeadless(true);
-    EXPECT_TRUE(headless());
-}
-
 } // namespace
 } // namespace vel::platform
