@@ -218,7 +218,7 @@ int BtreeFile::readHeader(std::span<const KeyDescriptor> descriptors, OpenOption
     if (pageCount_ < 0 || root_ < -1 || root_ >= pageCount_ || (root_ < 0 && pageCount_ != 0) || counter_ < 1)
         return fail(kReadShort, kNotAnIndex);
     // The pages the header counts must all be in the file.
-    if (size < int64_t(pageCount_ + 1) * kPageSize)
+    if (size < (int64_t(pageCount_) + 1) * kPageSize)
         return fail(kReadShort, kPageUnreadable, pageCount_ - 1);
 
     for (int k = 0; k <= kMaxKeyNumber; ++k)

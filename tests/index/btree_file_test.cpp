@@ -336,9 +336,15 @@ TEST_F(BtreeFileTest, DamagedFilesAreReportedNotFollowed)
     EXPECT_EQ(f.open(path, 1), kReadShort);
     EXPECT_EQ(f.secondaryError(), kNotAnIndex);
 
-    // A truncated file: the header counts pages that are gone.
+    // A truncated file: the header counts pages that are gone, a few or as many as a count can say.
     writeFileBytes(path, std::vector<uint8_t>(good.begin(), good.begin() + 4096));
     EXPECT_EQ(f.open(path, 1), kReadShort);
+    auto header = std::vector<uint8_t>(good.begin(), good.begin() + 1024);
+    header[24] = header[25] = header[26] = 0xff;
+    header[27] = 0x7f;
+    writeFileBytes(path, header);
+    EXPECT_EQ(f.open(path, 1), kReadShort);
+    EXPECT_EQ(f.secondaryError(), kPageUnreadable);
 
     // A leaf whose level lies: verify names the page.
     auto bad = good;

@@ -87,6 +87,14 @@ TEST_F(IndexCommand, BadFilesExitWithStatus2AndSayWhy)
     EXPECT_EQ(vel("count " + q(dir.file("missing.idx"))).status, 2);
     EXPECT_EQ(vel("frobnicate " + q(file)).status, 2);
     EXPECT_EQ(vel("get " + q(file)).status, 2);
+    // A header that claims two thousand million pages in a file of one page.
+    std::string huge = dir.file("huge.idx");
+    std::filesystem::copy_file(std::string(VEL_SOURCE_DIR) + "/fuzz/seeds/index_open/huge_page_count.idx", huge);
+    for (const char* command : {"verify ", "recover "}) {
+        Outcome o = vel(command + q(huge));
+        EXPECT_EQ(o.status, 2);
+        EXPECT_NE(o.out.find("damaged: page outside the file or unreadable at page 2147483646"), std::string::npos) << o.out;
+    }
 
     std::string table = "(table";
     for (int i = 0; i < 200; ++i)

@@ -235,7 +235,7 @@ int recover(Args args)
     else if (f.secondaryError() == index::kNotAnIndex)
         complain(path + ": not an index file");
     else if (rc == index::kReadShort)
-        complain(path + ": damaged, left marked in use: " + describeFailure(f));
+        complain(path + (wasMarked ? ": damaged, left marked in use: " : ": damaged: ") + describeFailure(f));
     else
         complain(path + ": cannot recover: " + index::describeError(rc));
     return 2;
