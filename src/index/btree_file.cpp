@@ -121,6 +121,13 @@ int BtreeFile::parseDescriptors(std::span<const KeyDescriptor> descriptors, KeyF
         }
         formats[d.keyNumber] = f;
     }
+    // Every segment list must fit the header's area for them, or the file could not be read back.
+    int segmentBytes = 0;
+    for (int k = 1; k <= kMaxKeyNumber; ++k)
+        if (formats[k].kind() == kCompound)
+            segmentBytes += 2 + 2 * static_cast<int>(formats[k].segments.size());
+    if (segmentBytes > kHeaderSegmentsEnd - kHeaderSegments)
+        return kSegmentList;
     return kOk;
 }
 

@@ -71,8 +71,21 @@ TEST_F(BtreeFileTest, CreationArgumentsAreChecked)
     badSegment[16] = 31;
     KeyDescriptor badSegments[] = {{2, kCompound, badSegment}, {0, 0}};
     EXPECT_EQ(f.create(path, 1, badSegments), kSegmentList);
+    // Segment lists beyond what the header holds: fifteen compound keys of 32 segments each.
+    uint8_t longList[33 * 16] = {};
+    longList[32 * 16] = kSegmentListEnd;
+    std::vector<KeyDescriptor> many;
+    for (int k = 1; k <= 15; ++k)
+        many.push_back({k, kCompound, longList});
+    many.push_back({0, 0});
+    EXPECT_EQ(f.create(path, 1, many), kSegmentList);
     // None of the refusals left a file behind.
     EXPECT_FALSE(std::filesystem::exists(path));
+    // As many as fit are kept and read back.
+    many[7] = {0, 0};
+    ASSERT_EQ(f.create(path, 1, many), 0);
+    ASSERT_EQ(f.close(), 0);
+    EXPECT_EQ(f.open(path, 1, many), 0);
 }
 
 TEST_F(BtreeFileTest, ByteOrderWordAndInUseMarkFollowTheChoice)
