@@ -1,0 +1,65 @@
+// The byte layout of an index file's header and tree pages, shared by the parts of BtreeFile
+// (docs/index_file_format.md describes the same bytes for readers of the file).
+#pragma once
+
+#include <cstdint>
+
+#include "index/btree_file.h"
+#include "index/page_cache.h"
+
+namespace vel::index {
+
+// Header page fields of our own (see docs/index_file_format.md).
+constexpr int kHeaderOrder = 0;
+constexpr int kHeaderMagic = 4;
+constexpr char kMagic[8] = {'V', 'E', 'L', 'I', 'N', 'D', 'E', 'X'};
+constexpr int kHeaderVersion = 12;
+constexpr int kHeaderPageSize = 16;
+constexpr int kHeaderRoot = 20;
+constexpr int kHeaderPageCount = 24;
+constexpr int kHeaderFreeList = 28;
+constexpr int kHeaderCounter = 32;
+constexpr int kHeaderDescriptors = 40;
+constexpr int kHeaderSegments = 80;
+constexpr int kHeaderSegmentsEnd = 560;
+constexpr int kFormatVersion = 1;
+
+// Tree page header.
+constexpr int kFirstChild = 0;
+constexpr int kSibling = 4;
+constexpr int kLink = 8;
+constexpr int kLevel = 12;
+constexpr int kCount = 14;
+constexpr int kUsed = 16;
+constexpr int kEntries = 18;
+constexpr int kMaxEntries = 143;
+// A page image may overflow by one entry before it is split.
+constexpr int kImageSize = kPageSize + 275;
+constexpr int kLastChunkBit = 0x80;
+constexpr int kChunkMask = 0x7f;
+// Minimum entry lengths (the length byte excluded): key number, chunk byte, record number, a key
+// byte at least, and the child link on internal pages.
+constexpr int kLeafMinimum = 7;
+constexpr int kInternalMinimum = 11;
+// Record locks sit far beyond any page so they never collide with the user area.
+constexpr int64_t kRecordLockBase = int64_t(1) << 40;
+
+// A page being changed: room for one entry beyond the page, so an insert can land before the split.
+struct BtreeFile::PageImage {
+    uint8_t bytes[kImageSize];
+    int count = 0;
+    int used = kEntries;
+    uint16_t offsets[kMaxEntries + 2];
+
+    void index()
+    {
+        int at = kEntries;
+        for (int i = 0; i < count; ++i) {
+            offsets[i] = static_cast<uint16_t>(at);
+            at += bytes[at] + 1;
+        }
+        used = at;
+    }
+};
+
+} // namespace vel::index
