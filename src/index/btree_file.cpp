@@ -5,7 +5,9 @@
 
 namespace vel::index {
 
-BtreeFile::BtreeFile() = default;
+BtreeFile::BtreeFile() : cache_(&processPageCache()) {}
+
+BtreeFile::BtreeFile(PageCache& cache) : cache_(&cache) {}
 
 BtreeFile::~BtreeFile()
 {

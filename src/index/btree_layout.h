@@ -19,6 +19,7 @@ constexpr int kHeaderRoot = 20;
 constexpr int kHeaderPageCount = 24;
 constexpr int kHeaderFreeList = 28;
 constexpr int kHeaderCounter = 32;
+constexpr int kHeaderChangeCount = 36;
 constexpr int kHeaderDescriptors = 40;
 constexpr int kHeaderSegments = 80;
 constexpr int kHeaderSegmentsEnd = 560;
@@ -43,6 +44,9 @@ constexpr int kLeafMinimum = 7;
 constexpr int kInternalMinimum = 11;
 // Record locks sit far beyond any page so they never collide with the user area.
 constexpr int64_t kRecordLockBase = int64_t(1) << 40;
+// The write lock: held exclusive by a writer for the length of a transaction, shared by a reader for
+// the length of a call. Just below the record locks, far from the user area.
+constexpr int64_t kWriteLockOffset = kRecordLockBase - 1;
 
 // A page being changed: room for one entry beyond the page, so an insert can land before the split.
 struct BtreeFile::PageImage {
@@ -60,6 +64,20 @@ struct BtreeFile::PageImage {
         }
         used = at;
     }
+};
+
+// A reader's call from start to end: the write lock is held shared while it lasts.
+struct BtreeFile::ReadScope {
+    BtreeFile& file;
+    int rc;
+    explicit ReadScope(BtreeFile& f) : file(f), rc(f.beginRead()) {}
+    ~ReadScope()
+    {
+        if (rc == kOk)
+            file.endRead();
+    }
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
 };
 
 } // namespace vel::index

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "index/page_cache.h"
+
 #include "index/btree_layout.h"
 
 namespace vel::index {
@@ -47,7 +49,8 @@ int BtreeFile::parseDescriptors(std::span<const KeyDescriptor> descriptors, KeyF
     return kOk;
 }
 
-int BtreeFile::create(const std::string& path, int byteOrder, std::span<const KeyDescriptor> descriptors)
+int BtreeFile::create(const std::string& path, int byteOrder, std::span<const KeyDescriptor> descriptors,
+                      OpenOptions options)
 {
     if (isOpen())
         close();
@@ -66,15 +69,18 @@ int BtreeFile::create(const std::string& path, int byteOrder, std::span<const Ke
     root_ = -1;
     pageCount_ = 0;
     counter_ = 1;
+    freeHead_ = -1;
+    changeCount_ = 0;
     rc = writeHeader(false);
-    if (rc == kOk)
+    if (rc == kOk && options.sync)
         rc = handle_.flushToDisk();
     handle_.close();
     if (rc != kOk) {
         ::unlink(path.c_str());
         return fail(rc, handle_.systemError());
     }
-    rc = open(path, static_cast<int>(AccessMode::ReadWrite));
+    options.ignoreInUseMark = false;
+    rc = open(path, static_cast<int>(AccessMode::ReadWrite), {}, options);
     if (rc != kOk) {
         if (isOpen())
             close();
@@ -84,17 +90,18 @@ int BtreeFile::create(const std::string& path, int byteOrder, std::span<const Ke
     return succeed();
 }
 
-int BtreeFile::writeHeader(bool inUse)
+void BtreeFile::composeHeader(uint8_t* page, bool inUse) const
 {
-    uint8_t page[kPageSize] = {};
+    std::memset(page, 0, kPageSize);
     order_.put32(page + kHeaderOrder, 1);
     std::memcpy(page + kHeaderMagic, kMagic, sizeof kMagic);
     order_.putInt(page + kHeaderVersion, kFormatVersion);
     order_.putInt(page + kHeaderPageSize, kPageSize);
     order_.putInt(page + kHeaderRoot, root_);
     order_.putInt(page + kHeaderPageCount, pageCount_);
-    order_.putInt(page + kHeaderFreeList, -1);
+    order_.putInt(page + kHeaderFreeList, freeHead_);
     order_.putInt(page + kHeaderCounter, counter_);
+    order_.put32(page + kHeaderChangeCount, changeCount_);
     int segmentsAt = kHeaderSegments;
     for (int k = 1; k <= kMaxKeyNumber; ++k) {
         const KeyFormat& f = formats_[k];
@@ -110,6 +117,12 @@ int BtreeFile::writeHeader(bool inUse)
         }
     }
     order_.put16(page + kInUseOffset, inUse ? kInUseMark : 0);
+}
+
+int BtreeFile::writeHeader(bool inUse)
+{
+    uint8_t page[kPageSize];
+    composeHeader(page, inUse);
     int rc = handle_.writeAt(0, page, kPageSize);
     if (rc == kOk)
         headerChanged_ = false;
@@ -134,15 +147,8 @@ int BtreeFile::readHeader(std::span<const KeyDescriptor> descriptors, OpenOption
         order_.getInt(page + kHeaderPageSize) != kPageSize)
         return fail(kReadShort, kNotAnIndex);
 
-    root_ = order_.getInt(page + kHeaderRoot);
-    pageCount_ = order_.getInt(page + kHeaderPageCount);
-    counter_ = order_.getInt(page + kHeaderCounter);
-    int64_t size = handle_.size();
-    if (pageCount_ < 0 || root_ < -1 || root_ >= pageCount_ || (root_ < 0 && pageCount_ != 0) || counter_ < 1)
-        return fail(kReadShort, kNotAnIndex);
-    // The pages the header counts must all be in the file.
-    if (size < (int64_t(pageCount_) + 1) * kPageSize)
-        return fail(kReadShort, kPageUnreadable, pageCount_ - 1);
+    if (int rc = loadHeaderFields(page, handle_.size()))
+        return rc;
 
     for (int k = 0; k <= kMaxKeyNumber; ++k)
         formats_[k] = KeyFormat{};
@@ -181,6 +187,58 @@ int BtreeFile::readHeader(std::span<const KeyDescriptor> descriptors, OpenOption
     return kOk;
 }
 
+int BtreeFile::loadHeaderFields(const uint8_t* page, int64_t fileSize)
+{
+    int32_t root = order_.getInt(page + kHeaderRoot);
+    int32_t pageCount = order_.getInt(page + kHeaderPageCount);
+    int32_t counter = order_.getInt(page + kHeaderCounter);
+    int32_t freeHead = order_.getInt(page + kHeaderFreeList);
+    if (pageCount < 0 || root < -1 || root >= pageCount || (root < 0 && pageCount != 0) || counter < 1 ||
+        freeHead < -1 || freeHead >= pageCount)
+        return fail(kReadShort, kNotAnIndex);
+    // The pages the header counts must all be in the file.
+    if (fileSize < (int64_t(pageCount) + 1) * kPageSize)
+        return fail(kReadShort, kPageUnreadable, pageCount - 1);
+    root_ = root;
+    pageCount_ = pageCount;
+    counter_ = counter;
+    freeHead_ = freeHead;
+    changeCount_ = order_.get32(page + kHeaderChangeCount);
+    return kOk;
+}
+
+void BtreeFile::recoverJournal()
+{
+    std::string journalPath = RollbackJournal::pathFor(path_);
+    if (::access(journalPath.c_str(), F_OK) != 0)
+        return;
+    // Repair needs write access; without it the in-use mark speaks for the file as before.
+    IndexFileHandle repair;
+    if (repair.open(path_, IndexFileHandle::Mode::ReadWrite) != kOk)
+        return;
+    // A writer inside a transaction holds the write lock: its journal is live, not left behind.
+    if (repair.lock(kWriteLockOffset, 1, true, false) != kOk)
+        return;
+    bool rolledBack = false;
+    if (RollbackJournal::rollBack(repair, journalPath, sync_, &rolledBack) != kOk)
+        return;
+    if (repair.lock(kLockAreaOffset, kUserSlots, true, false) == kOk) {
+        // No opener holds a slot: the writer that kept this journal is gone, and every transaction
+        // it left is whole or undone, so its mark no longer means anything.
+        const uint8_t cleared[2] = {0, 0};
+        if (repair.writeAt(kInUseOffset, cleared, 2) == kOk && (!sync_ || repair.flushToDisk() == kOk)) {
+            ::unlink(journalPath.c_str());
+            if (sync_)
+                IndexFileHandle::flushFolderOf(journalPath);
+        }
+    } else if (rolledBack) {
+        // Readers still hold the file: leave the journal, emptied, for the writer's successor.
+        IndexFileHandle journal;
+        if (journal.open(journalPath, IndexFileHandle::Mode::ReadWrite) == kOk)
+            journal.truncate(0);
+    }
+}
+
 int BtreeFile::takeSlot()
 {
     // Slots are handed out first come: the first byte of the area no other opener holds.
@@ -214,7 +272,10 @@ int BtreeFile::open(const std::string& path, int mode, std::span<const KeyDescri
     if (rc != kOk)
         return fail(rc, handle_.systemError());
     path_ = path;
+    sync_ = options.sync;
+    broken_ = false;
     failedPage_ = -1;
+    recoverJournal();
     if ((rc = readHeader(descriptors, options)) != kOk) {
         int secondary = secondaryError_;
         handle_.close();
@@ -224,18 +285,29 @@ int BtreeFile::open(const std::string& path, int mode, std::span<const KeyDescri
         handle_.close();
         return fail(rc, handle_.systemError());
     }
-    if (accessMode_ == AccessMode::ReadWrite && !options.ignoreInUseMark) {
-        // Mark the file before changing anything, so a crash leaves it refused until recovered.
-        rc = writeHeader(true);
-        if (rc == kOk)
-            rc = handle_.flushToDisk();
-        if (rc != kOk) {
-            handle_.close();
-            return fail(rc, handle_.systemError());
+    if (accessMode_ == AccessMode::ReadWrite) {
+        // The journal exists before the mark: a mark with no journal beside it was left by a writer
+        // that kept none, and only a check of the whole tree may clear it (recover).
+        rc = journal_.open(path_, sync_);
+        if (rc == kOk && !options.ignoreInUseMark) {
+            // Mark the file before changing anything.
+            rc = handle_.lock(kWriteLockOffset, 1, true, true);
+            if (rc == kOk) {
+                rc = writeHeader(true);
+                if (rc == kOk && sync_)
+                    rc = handle_.flushToDisk();
+                handle_.unlock(kWriteLockOffset, 1);
+            }
+            markSet_ = rc == kOk;
         }
-        markSet_ = true;
+        if (rc != kOk) {
+            int secondary = handle_.systemError();
+            journal_.close(true);
+            handle_.close();
+            return fail(rc, secondary);
+        }
     }
-    owner_ = PageCache::instance().addOwner(&handle_);
+    owner_ = cache_->addOwner(this);
     keyMode_ = 0;
     for (Position& p : positions_)
         p = Position{};
@@ -258,18 +330,26 @@ int BtreeFile::close()
 {
     if (!isOpen())
         return fail(kNotOpen);
-    PageCache& cache = PageCache::instance();
     int rc = kOk;
+    if (batch_)
+        rc = commitBatch();
     if (accessMode_ == AccessMode::ReadWrite) {
-        if (cache.flushOwner(owner_) != kOk || cache.writeBackError(owner_) != kOk)
+        // Every transaction is already in the file; the pages reach the disk before the header
+        // that says the writer is gone, so a power loss cannot leave the mark cleared over pages
+        // that never arrived.
+        if (rc != kOk || broken_ || cache_->flushOwner(owner_) != kOk || cache_->writeBackError(owner_) != kOk ||
+            (sync_ && handle_.flushToDisk() != kOk))
             rc = kCloseFailed;
-        // A failed page write leaves the mark set: the file must be checked before it is trusted.
-        if (markSet_ || headerChanged_) {
-            if (writeHeader(rc == kOk ? false : markSet_) != kOk || handle_.flushToDisk() != kOk)
+        if (rc == kOk && (markSet_ || headerChanged_)) {
+            handle_.lock(kWriteLockOffset, 1, true, true);
+            if (writeHeader(false) != kOk || (sync_ && handle_.flushToDisk() != kOk))
                 rc = kCloseFailed;
+            handle_.unlock(kWriteLockOffset, 1);
         }
+        // A writer that could not close cleanly leaves its journal: the next opener repairs from it.
+        journal_.close(rc == kOk);
     }
-    cache.removeOwner(owner_);
+    cache_->removeOwner(owner_);
     owner_ = 0;
     if (lockState_ != LockState::Unlocked)
         unlock();

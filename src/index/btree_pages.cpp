@@ -71,7 +71,7 @@ CachedPage* BtreeFile::fetch(int32_t page, int* rc)
         *rc = fail(kReadShort, kPageUnreadable, page);
         return nullptr;
     }
-    PageCache& cache = PageCache::instance();
+    PageCache& cache = *cache_;
     if (CachedPage* cp = cache.find(owner_, page))
         return cp;
     CachedPage* cp = cache.claim(owner_, page);
@@ -79,7 +79,7 @@ CachedPage* BtreeFile::fetch(int32_t page, int* rc)
         *rc = fail(kWriteFailed, handle_.systemError());
         return nullptr;
     }
-    int r = handle_.readAt(int64_t(page + 1) * kPageSize, cp->bytes, kPageSize);
+    int r = handle_.readAt((int64_t(page) + 1) * kPageSize, cp->bytes, kPageSize);
     if (r != kOk) {
         cache.discard(cp);
         *rc = fail(r, r == kReadShort ? kPageUnreadable : handle_.systemError(), page);
@@ -96,7 +96,9 @@ CachedPage* BtreeFile::fetch(int32_t page, int* rc)
 
 int BtreeFile::storePage(int32_t pageNumber, const uint8_t* bytes)
 {
-    PageCache& cache = PageCache::instance();
+    if (int rc = keepOriginal(pageNumber))
+        return fail(rc, handle_.systemError());
+    PageCache& cache = *cache_;
     CachedPage* cp = cache.find(owner_, pageNumber);
     if (!cp && !(cp = cache.claim(owner_, pageNumber)))
         return fail(kWriteFailed, handle_.systemError());

@@ -199,6 +199,9 @@ int BtreeFile::find(int keyNumber, std::span<const uint8_t> key, int32_t recordN
         return fail(kNotOpen);
     if (ensureLock() != kOk)
         return fail(kLockFailed, handle_.systemError());
+    ReadScope scope(*this);
+    if (scope.rc != kOk)
+        return scope.rc;
     int length = 0;
     if (checkKey(keyNumber, key, &length) != kOk)
         return fail(kBadKey);
@@ -240,6 +243,9 @@ int BtreeFile::next(int keyNumber, void* data, int32_t size)
         return fail(kNotOpen);
     if (ensureLock() != kOk)
         return fail(kLockFailed, handle_.systemError());
+    ReadScope scope(*this);
+    if (scope.rc != kOk)
+        return scope.rc;
     Position& pos = positions_[keyNumber];
     if (!pos.valid)
         return succeed(kNoGreater);

@@ -124,8 +124,11 @@ int BtreeFile::verify(const Progress& progress)
     if (!isOpen())
         return fail(kNotOpen);
     failedPage_ = -1;
-    if (PageCache::instance().writeBackError(owner_) != kOk)
+    if (cache_->writeBackError(owner_) != kOk)
         return fail(kWriteFailed, handle_.systemError());
+    ReadScope scope(*this);
+    if (scope.rc != kOk)
+        return scope.rc;
     if (root_ < 0)
         return succeed();
     VerifyState st;
@@ -152,8 +155,31 @@ int BtreeFile::verify(const Progress& progress)
         if (sibling != expected)
             return fail(kReadShort, kTreeDamaged, st.leaves[i]);
     }
+    if ((rc = verifyFreeChain(st)) != kOk)
+        return rc;
     highestRecord_ = st.highestRecord;
     return succeed();
+}
+
+// Free pages are empty leaves outside the tree, chained through their link to -1.
+int BtreeFile::verifyFreeChain(VerifyState& st)
+{
+    int rc = kOk;
+    for (int32_t page = freeHead_; page >= 0;) {
+        if (page >= pageCount_ || st.visited[static_cast<size_t>(page)])
+            return fail(kReadShort, kTreeDamaged, page);
+        st.visited[static_cast<size_t>(page)] = 1;
+        CachedPage* cp = fetch(page, &rc);
+        if (!cp)
+            return rc;
+        if (cp->count != 0 || order_.get16(cp->bytes + kLevel) != 0)
+            return fail(kReadShort, kTreeDamaged, page);
+        int32_t next = order_.getInt(cp->bytes + kLink);
+        if (next < -1)
+            return fail(kReadShort, kTreeDamaged, page);
+        page = next;
+    }
+    return kOk;
 }
 
 int BtreeFile::recover(const std::string& path, bool* wasMarked, const Progress& progress)

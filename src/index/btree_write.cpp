@@ -14,7 +14,46 @@ int BtreeFile::checkWritable() const
         return kNotOpen;
     if (accessMode_ != AccessMode::ReadWrite)
         return kReadOnly;
-    return PageCache::instance().writeBackError(owner_) != kOk ? kWriteFailed : kOk;
+    return broken_ || cache_->writeBackError(owner_) != kOk ? kWriteFailed : kOk;
+}
+
+template <class Body>
+int BtreeFile::transaction(Body body)
+{
+    if (!inWrite_)
+        if (int rc = beginWrite())
+            return rc;
+    int rc = body();
+    if (rc != kOk) {
+        // The failure's own codes are kept; the roll-back only puts things back.
+        int secondary = secondaryError_;
+        int32_t page = failedPage_;
+        abandonWrite(rc);
+        batch_ = false;
+        return fail(rc, secondary, page);
+    }
+    return batch_ ? kOk : commitWrite();
+}
+
+int BtreeFile::beginBatch()
+{
+    if (int rc = checkWritable())
+        return fail(rc);
+    if (batch_)
+        return fail(kOutOfRange);
+    if (int rc = beginWrite())
+        return rc;
+    batch_ = true;
+    return succeed();
+}
+
+int BtreeFile::commitBatch()
+{
+    if (!batch_)
+        return fail(kOutOfRange);
+    batch_ = false;
+    int rc = commitWrite();
+    return rc == kOk ? succeed() : rc;
 }
 
 int BtreeFile::recordChunks(int keyLength, int32_t length) const
@@ -89,8 +128,10 @@ int BtreeFile::splitPage(std::vector<int32_t>& path, int depth, PageImage& image
     if (m < 1)
         m = 1;
 
-    int32_t rightNumber = pageCount_++;
-    headerChanged_ = true;
+    int rc = kOk;
+    int32_t rightNumber = allocatePage(&rc);
+    if (rc != kOk)
+        return rc;
     uint8_t left[kPageSize] = {};
     uint8_t right[kPageSize] = {};
     std::memcpy(left, image.bytes, kEntries);
@@ -134,9 +175,7 @@ int BtreeFile::splitPage(std::vector<int32_t>& path, int depth, PageImage& image
     order_.put16(right + kUsed, static_cast<uint16_t>(kEntries + rightBytes));
     order_.putInt(right + kLink, -1);
 
-    if (int rc = storePage(rightNumber, right))
-        return rc;
-    if (int rc = storePage(leftNumber, left))
+    if ((rc = storePage(rightNumber, right)) != kOk || (rc = storePage(leftNumber, left)) != kOk)
         return rc;
     if (depth > 0)
         return insertIntoPage(path, depth - 1, separator, separatorLength);
@@ -144,7 +183,9 @@ int BtreeFile::splitPage(std::vector<int32_t>& path, int depth, PageImage& image
     // The root split: a new root above the two halves.
     if (level + 1 > kMaxLevel)
         return fail(kWriteFailed, kTreeDamaged);
-    int32_t rootNumber = pageCount_++;
+    int32_t rootNumber = allocatePage(&rc);
+    if (rc != kOk)
+        return rc;
     uint8_t root[kPageSize] = {};
     order_.putInt(root + kFirstChild, leftNumber);
     order_.putInt(root + kSibling, -1);
@@ -153,7 +194,7 @@ int BtreeFile::splitPage(std::vector<int32_t>& path, int depth, PageImage& image
     order_.put16(root + kCount, 1);
     std::memcpy(root + kEntries, separator, static_cast<size_t>(separatorLength));
     order_.put16(root + kUsed, static_cast<uint16_t>(kEntries + separatorLength));
-    if (int rc = storePage(rootNumber, root))
+    if ((rc = storePage(rootNumber, root)) != kOk)
         return rc;
     root_ = rootNumber;
     return kOk;
@@ -177,9 +218,9 @@ int BtreeFile::insertEntry(const Probe& probe, const uint8_t* data, int32_t data
         order_.putInt(page + kSibling, -1);
         order_.putInt(page + kLink, -1);
         order_.put16(page + kUsed, kEntries);
-        int32_t number = pageCount_++;
-        headerChanged_ = true;
-        if (int rc = storePage(number, page))
+        int rc = kOk;
+        int32_t number = allocatePage(&rc);
+        if (rc != kOk || (rc = storePage(number, page)) != kOk)
             return rc;
         root_ = number;
     }
@@ -217,7 +258,8 @@ int BtreeFile::removeRecord(int keyNumber, const uint8_t* key, int keyLength, in
         int index = 0;
         if (root_ < 0)
             return kOk;
-        if (int rc = descend(probe, nullptr, &page, &index))
+        std::vector<int32_t> path;
+        if (int rc = descend(probe, &path, &page, &index))
             return rc;
         CachedPage* cp = nullptr;
         int rc = settle(&page, &index, &cp);
@@ -254,10 +296,139 @@ int BtreeFile::removeRecord(int keyNumber, const uint8_t* key, int keyLength, in
         order_.put16(image.bytes + kUsed, static_cast<uint16_t>(image.used));
         if ((rc = storePage(page, image.bytes)) != kOk)
             return rc;
+        if (image.count == 0 && page == path.back() && path.size() > 1 && (rc = dropEmptyLeaf(path)) != kOk)
+            return rc;
         if (last)
             return kOk;
     }
     return kOk;
+}
+
+int32_t BtreeFile::childAt(const uint8_t* page, int slot) const
+{
+    if (slot < 0)
+        return order_.getInt(page + kFirstChild);
+    const uint8_t* e = page + kEntries;
+    for (int i = 0; i < slot; ++i)
+        e += e[0] + 1;
+    return order_.getInt(e + e[0] + 1 - 4);
+}
+
+// -1 for the first child, the entry's index for another, -2 when the page has no such child.
+int BtreeFile::slotOf(const CachedPage* parent, int32_t child) const
+{
+    for (int slot = -1; slot < parent->count; ++slot)
+        if ((slot < 0 ? order_.getInt(parent->bytes + kFirstChild)
+                      : entryAt(parent->bytes, parent->offsets[slot], true).child) == child)
+            return slot;
+    return -2;
+}
+
+// Takes one child link out of an internal page: an entry with its right child, or the first child
+// when the first entry's child takes its place.
+int BtreeFile::removeSlot(int32_t pageNumber, int slot)
+{
+    int rc = kOk;
+    CachedPage* cp = fetch(pageNumber, &rc);
+    if (!cp)
+        return rc;
+    PageImage image;
+    std::memcpy(image.bytes, cp->bytes, kPageSize);
+    image.count = cp->count;
+    image.index();
+    int entry = slot < 0 ? 0 : slot;
+    if (slot < 0)
+        order_.putInt(image.bytes + kFirstChild, childAt(image.bytes, 0));
+    int from = image.offsets[entry];
+    int to = entry + 1 < image.count ? image.offsets[entry + 1] : image.used;
+    std::memmove(image.bytes + from, image.bytes + to, static_cast<size_t>(image.used - to));
+    std::memset(image.bytes + image.used - (to - from), 0, static_cast<size_t>(to - from));
+    image.count -= 1;
+    image.index();
+    order_.put16(image.bytes + kCount, static_cast<uint16_t>(image.count));
+    order_.put16(image.bytes + kUsed, static_cast<uint16_t>(image.used));
+    return storePage(pageNumber, image.bytes);
+}
+
+int BtreeFile::dropEmptyLeaf(const std::vector<int32_t>& path)
+{
+    // The highest page that empties with the leaf: every page above the leaf whose only child is
+    // on the path goes too. When that reaches the root the tree keeps its one empty leaf.
+    int rc = kOk;
+    int top = static_cast<int>(path.size()) - 1;
+    std::vector<int> slots(path.size(), -2);
+    while (top > 0) {
+        CachedPage* parent = fetch(path[static_cast<size_t>(top - 1)], &rc);
+        if (!parent)
+            return rc;
+        slots[static_cast<size_t>(top)] = slotOf(parent, path[static_cast<size_t>(top)]);
+        // A path through an internal sibling link: not a parent of ours, leave the leaf as it is.
+        if (slots[static_cast<size_t>(top)] == -2)
+            return kOk;
+        if (parent->count > 0)
+            break;
+        --top;
+    }
+    if (top == 0)
+        return kOk;
+
+    // The leaf before ours in the chain: the rightmost leaf of the nearest subtree to our left.
+    int32_t leaf = path.back();
+    CachedPage* cp = fetch(leaf, &rc);
+    if (!cp)
+        return rc;
+    int32_t after = order_.getInt(cp->bytes + kSibling);
+    int32_t before = -1;
+    for (int depth = static_cast<int>(path.size()) - 1; depth > 0 && before < 0; --depth) {
+        CachedPage* parent = fetch(path[static_cast<size_t>(depth - 1)], &rc);
+        if (!parent)
+            return rc;
+        int slot = slotOf(parent, path[static_cast<size_t>(depth)]);
+        if (slot < 0)
+            continue;
+        int32_t page = childAt(parent->bytes, slot - 1);
+        for (int steps = 0;; ++steps) {
+            CachedPage* down = fetch(page, &rc);
+            if (!down)
+                return rc;
+            if (order_.get16(down->bytes + kLevel) == 0 || steps > kMaxLevel)
+                break;
+            page = childAt(down->bytes, down->count - 1);
+        }
+        before = page;
+    }
+    if (before >= 0) {
+        CachedPage* prev = fetch(before, &rc);
+        if (!prev)
+            return rc;
+        // A chain that does not run as the tree does is left for verify to report.
+        if (order_.getInt(prev->bytes + kSibling) != leaf)
+            return kOk;
+        uint8_t bytes[kPageSize];
+        std::memcpy(bytes, prev->bytes, kPageSize);
+        order_.putInt(bytes + kSibling, after);
+        if ((rc = storePage(before, bytes)) != kOk)
+            return rc;
+    }
+
+    if ((rc = removeSlot(path[static_cast<size_t>(top - 1)], slots[static_cast<size_t>(top)])) != kOk)
+        return rc;
+    for (size_t depth = static_cast<size_t>(top); depth < path.size(); ++depth)
+        if ((rc = releasePage(path[depth])) != kOk)
+            return rc;
+    // A root left with one child hands the tree to it.
+    for (;;) {
+        CachedPage* root = fetch(root_, &rc);
+        if (!root)
+            return rc;
+        if (order_.get16(root->bytes + kLevel) == 0 || root->count > 0)
+            return kOk;
+        int32_t old = root_;
+        root_ = order_.getInt(root->bytes + kFirstChild);
+        headerChanged_ = true;
+        if ((rc = releasePage(old)) != kOk)
+            return rc;
+    }
 }
 
 int BtreeFile::addKey(int keyNumber, std::span<const uint8_t> key)
@@ -270,9 +441,13 @@ int BtreeFile::addKey(int keyNumber, std::span<const uint8_t> key)
     if (checkKey(keyNumber, key, &length) != kOk)
         return fail(kBadKey);
     const uint8_t* stored = prepareKey(keyNumber, key, length);
-    int32_t record = counter_++;
-    headerChanged_ = true;
-    if (int rc = putRecord(keyNumber, stored, length, record, nullptr, 0))
+    int32_t record = counter_;
+    int rc = transaction([&] {
+        counter_++;
+        headerChanged_ = true;
+        return putRecord(keyNumber, stored, length, record, nullptr, 0);
+    });
+    if (rc != kOk)
         return rc;
     recordNumber_ = record;
     return succeed();
@@ -288,20 +463,23 @@ int BtreeFile::writeRecord(int keyNumber, std::span<const uint8_t> key, const vo
     if (length < 0 || (length > 0 && !data) || checkKey(keyNumber, key, &keyLength) != kOk ||
         recordChunks(keyLength, length) < 0)
         return fail(kBadKey);
-    int rc = find(keyNumber, key, 0, nullptr, 0);
-    if (rc < 0 && rc != kNoGreater)
-        return rc;
-    const uint8_t* stored = prepareKey(keyNumber, key, keyLength);
-    int32_t record;
-    if (rc == kFoundExact || rc == kFoundLater) {
-        record = recordNumber_;
-        if ((rc = removeRecord(keyNumber, stored, keyLength, record)) != kOk)
-            return rc;
-    } else {
-        record = counter_++;
-        headerChanged_ = true;
-    }
-    if ((rc = putRecord(keyNumber, stored, keyLength, record, static_cast<const uint8_t*>(data), length)) != kOk)
+    int32_t record = 0;
+    int rc = transaction([&] {
+        int found = find(keyNumber, key, 0, nullptr, 0);
+        if (found < 0 && found != kNoGreater)
+            return found;
+        const uint8_t* stored = prepareKey(keyNumber, key, keyLength);
+        if (found == kFoundExact || found == kFoundLater) {
+            record = recordNumber_;
+            if (int r = removeRecord(keyNumber, stored, keyLength, record))
+                return r;
+        } else {
+            record = counter_++;
+            headerChanged_ = true;
+        }
+        return putRecord(keyNumber, stored, keyLength, record, static_cast<const uint8_t*>(data), length);
+    });
+    if (rc != kOk)
         return rc;
     recordNumber_ = record;
     dataLength_ = length;
@@ -319,14 +497,15 @@ int BtreeFile::rewriteRecord(int keyNumber, std::span<const uint8_t> key, int32_
     if (length < 0 || (length > 0 && !data) || checkKey(keyNumber, key, &keyLength) != kOk ||
         recordChunks(keyLength, length) < 0)
         return fail(kBadKey);
-    const uint8_t* stored = nullptr;
-    int rc = removeExisting(keyNumber, key, keyLength, recordNumber, &stored);
+    // Inside one transaction the old record is gone only when the new one is whole.
+    int rc = transaction([&] {
+        const uint8_t* stored = nullptr;
+        if (int r = removeExisting(keyNumber, key, keyLength, recordNumber, &stored))
+            return r;
+        return putRecord(keyNumber, stored, keyLength, recordNumber, static_cast<const uint8_t*>(data), length);
+    });
     if (rc != kOk)
         return rc;
-    if ((rc = putRecord(keyNumber, stored, keyLength, recordNumber, static_cast<const uint8_t*>(data), length)) != kOk)
-        return rc;
-    if (PageCache::instance().flushOwner(owner_) != kOk)
-        return fail(kWriteFailed, handle_.systemError());
     recordNumber_ = recordNumber;
     dataLength_ = length;
     return succeed();
@@ -341,8 +520,10 @@ int BtreeFile::deleteRecord(int keyNumber, std::span<const uint8_t> key, int32_t
     int keyLength = 0;
     if (checkKey(keyNumber, key, &keyLength) != kOk)
         return fail(kBadKey);
-    const uint8_t* stored = nullptr;
-    int rc = removeExisting(keyNumber, key, keyLength, recordNumber, &stored);
+    int rc = transaction([&] {
+        const uint8_t* stored = nullptr;
+        return removeExisting(keyNumber, key, keyLength, recordNumber, &stored);
+    });
     return rc != kOk ? rc : succeed();
 }
 

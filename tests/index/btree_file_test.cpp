@@ -39,7 +39,7 @@ protected:
     void build(const std::vector<std::pair<std::string, std::string>>& items, int byteOrder = 1)
     {
         BtreeFile f;
-        ASSERT_EQ(f.create(path, byteOrder), 0);
+        ASSERT_EQ(f.create(path, byteOrder, {}, index_testing::noSync()), 0);
         for (auto& [k, v] : items)
             ASSERT_EQ(f.writeRecord(1, textKey(k), v.data(), static_cast<int32_t>(v.size())), 0) << k;
         ASSERT_EQ(f.close(), 0);
@@ -138,13 +138,13 @@ TEST_F(BtreeFileTest, OperationsOnAClosedBlockAnswerNotOpen)
 TEST_F(BtreeFileTest, KeyNumbersOutsideTheRangeFailBeforeTouchingTheFile)
 {
     build({{"a", "1"}});
-    BtreeFile f;
+    PageCache cache;
+    BtreeFile f(cache);
     ASSERT_EQ(f.open(path, 2), 0);
     uint8_t buffer[8];
-    int64_t readsBefore = PageCache::instance().reads();
     EXPECT_EQ(f.find(0, textKey("a"), 0, buffer, 8), kBadKey);
     EXPECT_EQ(f.find(21, textKey("a"), 0, buffer, 8), kBadKey);
-    EXPECT_EQ(PageCache::instance().reads(), readsBefore);
+    EXPECT_EQ(cache.reads(), 0);
     EXPECT_EQ(f.writeRecord(21, textKey("a"), "x", 1), kBadKey);
     EXPECT_EQ(f.writeRecord(1, textKey("a"), "x", -1), kBadKey);
     EXPECT_EQ(f.writeRecord(1, textKey(std::string(242, 'k')), "x", 1), kBadKey);
@@ -200,7 +200,7 @@ TEST_F(BtreeFileTest, NextWalksInKeyOrderAndStopsAtTheEnd)
 TEST_F(BtreeFileTest, SeveralRecordsUnderOneKeyAreOrderedByRecordNumber)
 {
     BtreeFile f;
-    ASSERT_EQ(f.create(path, 1), 0);
+    ASSERT_EQ(f.create(path, 1, {}, index_testing::noSync()), 0);
     ASSERT_EQ(f.addKey(1, textKey("dup")), 0);
     int32_t first = f.recordNumber();
     ASSERT_EQ(f.addKey(1, textKey("dup")), 0);
@@ -224,7 +224,7 @@ TEST_F(BtreeFileTest, SeveralRecordsUnderOneKeyAreOrderedByRecordNumber)
 TEST_F(BtreeFileTest, RecordsAreCutIntoAtMost128Chunks)
 {
     BtreeFile f;
-    ASSERT_EQ(f.create(path, 1), 0);
+    ASSERT_EQ(f.create(path, 1, {}, index_testing::noSync()), 0);
     // A one-letter key stores two bytes: chunks of 242 bytes.
     const int chunk = kChunkBase - 2;
     std::string most(static_cast<size_t>(chunk * kMaxChunks), 'x');
@@ -426,14 +426,12 @@ TEST_F(BtreeFileTest, KeysInOrderFillTheirPages)
 
 TEST_F(BtreeFileTest, PagesWrittenBackUnderASmallCacheStayConsistent)
 {
-    PageCache& cache = PageCache::instance();
-    int saved = cache.capacity();
-    cache.setCapacity(8);
+    PageCache cache(8);
     std::mt19937 rng(7);
     std::map<std::string, std::string> model;
     {
-        BtreeFile f;
-        ASSERT_EQ(f.create(path, 1), 0);
+        BtreeFile f(cache);
+        ASSERT_EQ(f.create(path, 1, {}, index_testing::noSync()), 0);
         for (int i = 0; i < 3000; ++i) {
             std::string k = index_testing::randomText(rng, 1, 30, "abcdef");
             std::string v(rng() % 200, char('a' + rng() % 26));
@@ -442,7 +440,6 @@ TEST_F(BtreeFileTest, PagesWrittenBackUnderASmallCacheStayConsistent)
         }
         ASSERT_EQ(f.close(), 0);
     }
-    cache.setCapacity(saved);
     BtreeFile f;
     ASSERT_EQ(f.open(path, 1), 0);
     EXPECT_EQ(f.verify(), 0);

@@ -100,7 +100,7 @@ TEST_P(BtreeRandomTest, MatchesAnOrderedMap)
     Model model(kc.less);
     std::mt19937 rng(1234u + static_cast<unsigned>(GetParam()));
     BtreeFile f;
-    ASSERT_EQ(f.create(path, kc.byteOrder, descriptors), 0);
+    ASSERT_EQ(f.create(path, kc.byteOrder, descriptors, index_testing::noSync()), 0);
     std::vector<char> buffer(256 * kMaxChunks);
     auto size = static_cast<int32_t>(buffer.size());
 
@@ -110,7 +110,7 @@ TEST_P(BtreeRandomTest, MatchesAnOrderedMap)
         if (op < 2 && !model.empty()) {
             // Reopen now and then: what was written must survive close.
             ASSERT_EQ(f.close(), 0);
-            ASSERT_EQ(f.open(path, 2, descriptors), 0);
+            ASSERT_EQ(f.open(path, 2, descriptors, index_testing::noSync()), 0);
         } else if (op < 45) {
             int chunkSize = kChunkBase - static_cast<int>(key.size());
             std::string data = randomData(rng, chunkSize);

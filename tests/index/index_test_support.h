@@ -11,7 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "index/btree_file.h"
+
 namespace vel::index_testing {
+
+// Files that tests fill and throw away need not wait for the disk.
+inline index::OpenOptions noSync()
+{
+    index::OpenOptions o;
+    o.sync = false;
+    return o;
+}
 
 class ScratchDir {
 public:
