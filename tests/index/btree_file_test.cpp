@@ -5,6 +5,10 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "index/page_cache.h"
 #include "index_test_support.h"
@@ -244,6 +248,42 @@ TEST_F(BtreeFileTest, RecordsAreCutIntoAtMost128Chunks)
     EXPECT_EQ(f.writeRecord(1, textKey(longKey), data.data(), static_cast<int32_t>(data.size() + 1)), kBadKey);
     EXPECT_EQ(f.verify(), 0);
     EXPECT_EQ(f.close(), 0);
+}
+
+// A rewrite whose new record cannot reach the disk (the file may not grow) fails as a whole: the
+// old record stays, in this opener and in the file.
+TEST_F(BtreeFileTest, AFailedRewriteLeavesTheOldRecord)
+{
+    std::vector<std::pair<std::string, std::string>> items;
+    for (int i = 0; i < 300; ++i)
+        items.push_back({"k" + std::to_string(i), "old" + std::to_string(i)});
+    build(items);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = std::filesystem::file_size(path);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        BtreeFile f;
+        char data[16];
+        std::string big(20000, 'n');
+        bool ok = f.open(path, 2, {}, index_testing::noSync()) == 0 &&
+                  f.find(1, textKey("k7"), 0, nullptr, 0) == kFoundLater &&
+                  f.rewriteRecord(1, textKey("k7"), f.recordNumber(), big.data(), 20000) == kWriteFailed &&
+                  f.find(1, textKey("k7"), 0, data, 16) == kFoundLater && std::string(data, 4) == "old7" &&
+                  f.verify() == 0 && f.close() == 0;
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    BtreeFile f;
+    ASSERT_EQ(f.open(path, 1), 0);
+    EXPECT_EQ(f.verify(), 0);
+    char data[16];
+    ASSERT_EQ(f.find(1, textKey("k7"), 0, data, 16), kFoundLater);
+    EXPECT_EQ(std::string(data, static_cast<size_t>(f.dataLength())), "old7");
 }
 
 TEST_F(BtreeFileTest, ReadOnlyFilesRefuseWrites)
