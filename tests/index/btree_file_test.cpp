@@ -464,6 +464,37 @@ TEST_F(BtreeFileTest, KeysInOrderFillTheirPages)
     EXPECT_LT(pages, 5000 / 27 * 11 / 10 + 5);
 }
 
+// Deleted keys give their pages back: a file emptied and filled again does not grow.
+TEST_F(BtreeFileTest, FreedPagesAreReused)
+{
+    std::vector<std::string> keys;
+    for (int i = 0; i < 50000; ++i)
+        keys.push_back("key" + std::to_string(i * 7919 % 50000));
+    BtreeFile f;
+    ASSERT_EQ(f.create(path, 1, {}, index_testing::noSync()), 0);
+    auto fill = [&] {
+        ASSERT_EQ(f.beginBatch(), 0);
+        for (const std::string& k : keys)
+            ASSERT_EQ(f.writeRecord(1, textKey(k), k.data(), static_cast<int32_t>(k.size())), 0);
+        ASSERT_EQ(f.commitBatch(), 0);
+    };
+    fill();
+    auto first = std::filesystem::file_size(path);
+    ASSERT_EQ(f.beginBatch(), 0);
+    for (const std::string& k : keys) {
+        ASSERT_EQ(f.find(1, textKey(k), 0, nullptr, 0), kFoundLater);
+        ASSERT_EQ(f.deleteRecord(1, textKey(k), f.recordNumber()), 0);
+    }
+    ASSERT_EQ(f.commitBatch(), 0);
+    // Everything but the root went to the free chain.
+    EXPECT_EQ(f.verify(), 0);
+    EXPECT_NE(f.freePage(), -1);
+    fill();
+    EXPECT_EQ(f.verify(), 0);
+    EXPECT_EQ(f.close(), 0);
+    EXPECT_LE(std::filesystem::file_size(path), first * 11 / 10);
+}
+
 TEST_F(BtreeFileTest, PagesWrittenBackUnderASmallCacheStayConsistent)
 {
     PageCache cache(8);
