@@ -119,6 +119,57 @@ TEST(IndexLocking, TwoOpenersInOneProcessConflictLikeTwoProcesses)
     EXPECT_EQ(writer.close(), 0);
 }
 
+// A reader that holds the file open sees what another process wrote at its very next call, the
+// pages it had already read included.
+TEST(IndexLocking, AReaderSeesAnotherProcesssWritesAtItsNextCall)
+{
+    ScratchDir dir;
+    std::string path = dir.file("fresh.idx");
+    makeFile(path, 300);
+    BtreeFile reader;
+    ASSERT_EQ(reader.open(path, 1), 0);
+    char data[64];
+    ASSERT_EQ(reader.find(1, textKey("old7"), 0, data, 64), kFoundLater);
+    int toChild[2], toParent[2];
+    ASSERT_EQ(pipe(toChild), 0);
+    ASSERT_EQ(pipe(toParent), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        BtreeFile f;
+        char c = 'n';
+        if (f.open(path, 2, {}, index_testing::noSync()) == 0 && f.writeRecord(1, textKey("old7"), "new7", 4) == 0) {
+            c = 'y';
+            for (int i = 0; i < 2000 && c == 'y'; ++i)
+                if (f.writeRecord(1, textKey("add" + std::to_string(i)), "added", 5) != 0)
+                    c = 'n';
+        }
+        (void)!write(toParent[1], &c, 1);
+        // Deletes while the reader still holds the file, then a clean close.
+        (void)!read(toChild[0], &c, 1);
+        for (int i = 0; i < 300; ++i)
+            if (f.find(1, textKey("old" + std::to_string(i)), 0, nullptr, 0) == kFoundLater)
+                f.deleteRecord(1, textKey("old" + std::to_string(i)), f.recordNumber());
+        (void)!write(toParent[1], &c, 1);
+        _exit(f.close() == 0 ? 0 : 1);
+    }
+    char c = 0;
+    ASSERT_EQ(read(toParent[0], &c, 1), 1);
+    ASSERT_EQ(c, 'y');
+    ASSERT_EQ(reader.find(1, textKey("old7"), 0, data, 64), kFoundLater);
+    EXPECT_EQ(std::string(data, static_cast<size_t>(reader.dataLength())), "new7");
+    EXPECT_EQ(reader.find(1, textKey("add1999"), 0, data, 64), kFoundLater);
+    EXPECT_EQ(reader.verify(), 0);
+    (void)!write(toChild[1], &c, 1);
+    ASSERT_EQ(read(toParent[0], &c, 1), 1);
+    EXPECT_EQ(reader.find(1, textKey("old"), 0, data, 64), kNoGreater);
+    EXPECT_EQ(reader.find(1, textKey("add"), 0, data, 64), kFoundGreater);
+    EXPECT_EQ(reader.verify(), 0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 // The writes of the kill test, the same for the child that makes them and the parent that checks:
 // new keys, rewrites and deletes of earlier ones, now and then a record of many chunks.
 struct Op {
