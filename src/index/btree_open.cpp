@@ -62,6 +62,9 @@ int BtreeFile::create(const std::string& path, int byteOrder, std::span<const Ke
     int rc = handle_.open(path, IndexFileHandle::Mode::Create);
     if (rc != kOk)
         return fail(rc, handle_.systemError());
+    // A journal beside a file that did not exist belongs to no file of ours: it must never be
+    // rolled into this one.
+    ::unlink(RollbackJournal::pathFor(path).c_str());
 
     order_.big = byteOrder == 2;
     for (int k = 0; k <= kMaxKeyNumber; ++k)

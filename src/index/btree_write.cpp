@@ -417,7 +417,7 @@ int BtreeFile::dropEmptyLeaf(const std::vector<int32_t>& path)
         if ((rc = releasePage(path[depth])) != kOk)
             return rc;
     // A root left with one child hands the tree to it.
-    for (;;) {
+    for (int level = 0; level <= kMaxLevel; ++level) {
         CachedPage* root = fetch(root_, &rc);
         if (!root)
             return rc;
@@ -429,6 +429,7 @@ int BtreeFile::dropEmptyLeaf(const std::vector<int32_t>& path)
         if ((rc = releasePage(old)) != kOk)
             return rc;
     }
+    return kOk;
 }
 
 int BtreeFile::addKey(int keyNumber, std::span<const uint8_t> key)
