@@ -47,25 +47,20 @@ TEST_F(BtreeFileTest, CreationArgumentsAreChecked)
     std::filesystem::remove(path);
     EXPECT_EQ(f.create(path, 0), kByteOrderChoice);
     EXPECT_EQ(f.create(path, 4), kByteOrderChoice);
-    KeyDescriptor tooHigh[] = {{16, 0}, {0, 0}};
-    EXPECT_EQ(f.create(path, 1, tooHigh), kDescriptorKey);
-    KeyDescriptor badType[] = {{1, 21}, {0, 0}};
-    EXPECT_EQ(f.create(path, 1, badType), kKeyType);
-    uint8_t empty[16] = {31};
-    KeyDescriptor emptySegments[] = {{2, kCompound, empty}, {0, 0}};
-    EXPECT_EQ(f.create(path, 1, emptySegments), kSegmentList);
-    uint8_t badSegment[32] = {22};
-    badSegment[16] = 31;
-    KeyDescriptor badSegments[] = {{2, kCompound, badSegment}, {0, 0}};
-    EXPECT_EQ(f.create(path, 1, badSegments), kSegmentList);
-    // Segment lists beyond what the header holds: fifteen compound keys of 32 segments each.
+    uint8_t empty[16] = {31}, badSegment[32] = {22, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 31};
+    // The last: segment lists beyond what the header holds, fifteen compound keys of 32 segments.
     uint8_t longList[33 * 16] = {};
     longList[32 * 16] = kSegmentListEnd;
     std::vector<KeyDescriptor> many;
     for (int k = 1; k <= 15; ++k)
         many.push_back({k, kCompound, longList});
     many.push_back({0, 0});
-    EXPECT_EQ(f.create(path, 1, many), kSegmentList);
+    std::pair<std::vector<KeyDescriptor>, int> refused[] = {
+        {{{16, 0}, {0, 0}}, kDescriptorKey},        {{{1, 21}, {0, 0}}, kKeyType},
+        {{{2, kCompound, empty}, {0, 0}}, kSegmentList}, {{{2, kCompound, badSegment}, {0, 0}}, kSegmentList},
+        {many, kSegmentList}};
+    for (auto& [descriptors, code] : refused)
+        EXPECT_EQ(f.create(path, 1, descriptors), code);
     // None of the refusals left a file behind.
     EXPECT_FALSE(std::filesystem::exists(path));
     // As many as fit are kept and read back.
@@ -262,12 +257,8 @@ TEST_F(BtreeFileTest, CompoundKeysCompareSegmentBySegmentWithDescendingSegments)
     BtreeFile f;
     ASSERT_EQ(f.create(path, 2, d), 0);
     auto key = [](const std::string& name, int16_t n) {
-        std::vector<uint8_t> k{0};
-        k.insert(k.end(), name.begin(), name.end());
-        k.push_back(0);
-        k.push_back(static_cast<uint8_t>(n & 0xff));
-        k.push_back(static_cast<uint8_t>(n >> 8 & 0xff));
-        k[0] = static_cast<uint8_t>(k.size() - 1);
+        std::vector<uint8_t> k = index_testing::countedKey(name + '\0' + "nn");
+        std::memcpy(&k[k.size() - 2], &n, 2);
         return k;
     };
     ASSERT_EQ(f.writeRecord(3, key("Beta", 1), "b1", 2), 0);
