@@ -49,7 +49,8 @@ enum class AccessMode { ReadOnly = 1, ReadWrite = 2 };
 enum class LockState { Unlocked, Shared, Exclusive };
 
 struct OpenOptions {
-    // For repair tools only: open a file whose in-use mark is set, without setting it anew.
+    // For repair tools only: open a file whose in-use mark is set, without setting it anew. Such an
+    // opener keeps no journal, so its writes fail; recover writes the header alone.
     bool ignoreInUseMark = false;
     // False skips every flush to disk: each transaction still survives the death of the process,
     // but not a power loss. For tests and scratch files only.
@@ -93,7 +94,7 @@ public:
     int deleteRecord(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber);
     // Makes the writes up to commitBatch one transaction, for filling a file quickly: whole in the
     // file after commitBatch, or not there at all. A write that fails inside undoes the whole
-    // batch and ends it; readers wait until it ends.
+    // batch and ends it; readers wait until it ends (a reader in the same thread would wait for ever).
     int beginBatch();
     int commitBatch();
     // Walks the whole tree; 0 or the code of the first failing page (failedPage(), secondaryError()).
@@ -188,6 +189,7 @@ private:
     // transactions other processes committed since the last call.
     int beginRead();
     void endRead();
+    int startRead(int keyNumber);
     struct ReadScope;
     int32_t allocatePage(int* rc);
     int releasePage(int32_t page);
@@ -227,6 +229,9 @@ private:
     int removeExisting(int keyNumber, std::span<const uint8_t> key, int keyLength, int32_t recordNumber,
                        const uint8_t** stored);
     int checkWritable() const;
+    // The checks a record's writing makes before anything is touched; the stored key's length out.
+    int checkRecord(int keyNumber, std::span<const uint8_t> key, const void* data, int32_t length,
+                    int* keyLength);
     int recordChunks(int keyLength, int32_t length) const;
 
     // Verifying.

@@ -71,6 +71,8 @@ struct BtreeFile::ReadScope {
     BtreeFile& file;
     int rc;
     explicit ReadScope(BtreeFile& f) : file(f), rc(f.beginRead()) {}
+    // A search or step: the key number, the open block and the opener's slot are checked first.
+    ReadScope(BtreeFile& f, int keyNumber) : file(f), rc(f.startRead(keyNumber)) {}
     ~ReadScope()
     {
         if (rc == kOk)

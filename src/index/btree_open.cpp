@@ -291,7 +291,8 @@ int BtreeFile::open(const std::string& path, int mode, std::span<const KeyDescri
     if (accessMode_ == AccessMode::ReadWrite) {
         // The journal exists before the mark: a mark with no journal beside it was left by a writer
         // that kept none, and only a check of the whole tree may clear it (recover).
-        rc = journal_.open(path_, sync_);
+        // A repair tool's opener keeps no journal: a writer may still live, and its journal is its own.
+        rc = options.ignoreInUseMark ? kOk : journal_.open(path_, sync_);
         if (rc == kOk && !options.ignoreInUseMark) {
             // Mark the file before changing anything.
             rc = handle_.lock(kWriteLockOffset, 1, true, true);

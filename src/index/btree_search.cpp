@@ -191,7 +191,7 @@ int BtreeFile::readRecordAt(int32_t page, int index, const Entry& first, void* d
     return truncated ? fail(kReadShort, kBufferTooSmall, page) : kOk;
 }
 
-int BtreeFile::find(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber, void* data, int32_t size)
+int BtreeFile::startRead(int keyNumber)
 {
     if (keyNumber < 1 || keyNumber > kMaxKeyNumber)
         return fail(kBadKey);
@@ -199,7 +199,12 @@ int BtreeFile::find(int keyNumber, std::span<const uint8_t> key, int32_t recordN
         return fail(kNotOpen);
     if (ensureLock() != kOk)
         return fail(kLockFailed, handle_.systemError());
-    ReadScope scope(*this);
+    return beginRead();
+}
+
+int BtreeFile::find(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber, void* data, int32_t size)
+{
+    ReadScope scope(*this, keyNumber);
     if (scope.rc != kOk)
         return scope.rc;
     int length = 0;
@@ -237,13 +242,7 @@ int BtreeFile::find(int keyNumber, std::span<const uint8_t> key, int32_t recordN
 
 int BtreeFile::next(int keyNumber, void* data, int32_t size)
 {
-    if (keyNumber < 1 || keyNumber > kMaxKeyNumber)
-        return fail(kBadKey);
-    if (!isOpen())
-        return fail(kNotOpen);
-    if (ensureLock() != kOk)
-        return fail(kLockFailed, handle_.systemError());
-    ReadScope scope(*this);
+    ReadScope scope(*this, keyNumber);
     if (scope.rc != kOk)
         return scope.rc;
     Position& pos = positions_[keyNumber];

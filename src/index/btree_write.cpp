@@ -56,6 +56,19 @@ int BtreeFile::commitBatch()
     return rc == kOk ? succeed() : rc;
 }
 
+int BtreeFile::checkRecord(int keyNumber, std::span<const uint8_t> key, const void* data, int32_t length,
+                           int* keyLength)
+{
+    if (keyNumber < 1 || keyNumber > kMaxKeyNumber)
+        return fail(kBadKey);
+    if (int rc = checkWritable())
+        return fail(rc);
+    if (length < 0 || (length > 0 && !data) || checkKey(keyNumber, key, keyLength) != kOk ||
+        recordChunks(*keyLength, length) < 0)
+        return fail(kBadKey);
+    return kOk;
+}
+
 int BtreeFile::recordChunks(int keyLength, int32_t length) const
 {
     int32_t chunkSize = kChunkBase - keyLength;
@@ -456,14 +469,9 @@ int BtreeFile::addKey(int keyNumber, std::span<const uint8_t> key)
 
 int BtreeFile::writeRecord(int keyNumber, std::span<const uint8_t> key, const void* data, int32_t length)
 {
-    if (keyNumber < 1 || keyNumber > kMaxKeyNumber)
-        return fail(kBadKey);
-    if (int rc = checkWritable())
-        return fail(rc);
     int keyLength = 0;
-    if (length < 0 || (length > 0 && !data) || checkKey(keyNumber, key, &keyLength) != kOk ||
-        recordChunks(keyLength, length) < 0)
-        return fail(kBadKey);
+    if (int rc = checkRecord(keyNumber, key, data, length, &keyLength))
+        return rc;
     int32_t record = 0;
     int rc = transaction([&] {
         int found = find(keyNumber, key, 0, nullptr, 0);
@@ -490,14 +498,9 @@ int BtreeFile::writeRecord(int keyNumber, std::span<const uint8_t> key, const vo
 int BtreeFile::rewriteRecord(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber, const void* data,
                              int32_t length)
 {
-    if (keyNumber < 1 || keyNumber > kMaxKeyNumber)
-        return fail(kBadKey);
-    if (int rc = checkWritable())
-        return fail(rc);
     int keyLength = 0;
-    if (length < 0 || (length > 0 && !data) || checkKey(keyNumber, key, &keyLength) != kOk ||
-        recordChunks(keyLength, length) < 0)
-        return fail(kBadKey);
+    if (int rc = checkRecord(keyNumber, key, data, length, &keyLength))
+        return rc;
     // Inside one transaction the old record is gone only when the new one is whole.
     int rc = transaction([&] {
         const uint8_t* stored = nullptr;
