@@ -154,10 +154,12 @@ TEST(IndexLocking, AReaderSeesAnotherProcesssWritesAtItsNextCall)
 
 // The writes of the kill test, the same for the child that makes them and the parent that checks:
 // new keys, rewrites and deletes of earlier ones, now and then a record of many chunks.
+using Model = std::map<std::string, std::string>;
+
 struct Op {
     bool erase;
-    std::string key;
-    std::string value;
+    std::string key, value;
+    void applyTo(Model& model) const { erase ? void(model.erase(key)) : void(model[key] = value); }
 };
 
 Op opAt(int i)
@@ -165,16 +167,6 @@ Op opAt(int i)
     int k = i % 5 == 4 ? i / 3 : i;
     size_t length = i % 13 == 0 ? 3000 + static_cast<size_t>(i) * 131 % 6000 : static_cast<size_t>(i) * 37 % 400;
     return {i % 11 == 10, "key" + std::to_string(k * 7919 % 100003), std::to_string(i) + std::string(length, char('a' + i % 26))};
-}
-
-using Model = std::map<std::string, std::string>;
-
-void applyOp(Model& model, const Op& op)
-{
-    if (op.erase)
-        model.erase(op.key);
-    else
-        model[op.key] = op.value;
 }
 
 // Makes the writes from first on, reporting each as it returns, until killed.
@@ -237,7 +229,7 @@ TEST(IndexCrash, AWriterKilledAtAnyMomentLeavesEveryFinishedWriteAndNothingHalfD
         int done = 0;
         while (read(p[0], &done, sizeof done) == sizeof done) {
             ASSERT_EQ(done, next);
-            applyOp(model, opAt(next++));
+            opAt(next++).applyTo(model);
         }
         close(p[0]);
 
@@ -249,7 +241,7 @@ TEST(IndexCrash, AWriterKilledAtAnyMomentLeavesEveryFinishedWriteAndNothingHalfD
         Model found = contents(f);
         f.close();
         if (found != model) {
-            applyOp(model, opAt(next));
+            opAt(next).applyTo(model);
             ASSERT_TRUE(found == model) << found.size() << " keys, expected " << model.size();
             ++pendingSeen;
         }
