@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "index/btree_file.h"
 #include "index/page_cache.h"
@@ -63,6 +64,27 @@ struct BtreeFile::PageImage {
             at += bytes[at] + 1;
         }
         used = at;
+    }
+
+    // The page as the cache holds it (already checked when it was read).
+    void load(const CachedPage& page)
+    {
+        std::memcpy(bytes, page.bytes, kPageSize);
+        count = page.count;
+        index();
+    }
+
+    // Takes the entries first ... end - 1 out and sets the page's count and bytes in use.
+    void erase(int first, int end, const ByteOrder& order)
+    {
+        int from = offsets[first];
+        int to = end < count ? offsets[end] : used;
+        std::memmove(bytes + from, bytes + to, static_cast<size_t>(used - to));
+        std::memset(bytes + used - (to - from), 0, static_cast<size_t>(to - from));
+        count -= end - first;
+        index();
+        order.put16(bytes + kCount, static_cast<uint16_t>(count));
+        order.put16(bytes + kUsed, static_cast<uint16_t>(used));
     }
 };
 

@@ -87,10 +87,7 @@ int BtreeFile::insertIntoPage(std::vector<int32_t>& path, int depth, const uint8
     if (!cp)
         return rc;
     PageImage image;
-    std::memcpy(image.bytes, cp->bytes, kPageSize);
-    image.count = cp->count;
-    std::memcpy(image.offsets, cp->offsets, sizeof(uint16_t) * static_cast<size_t>(cp->count));
-    image.used = order_.get16(cp->bytes + kUsed);
+    image.load(*cp);
     bool internal = order_.get16(cp->bytes + kLevel) > 0;
 
     // Where the entry goes: after every entry that orders before it.
@@ -282,10 +279,7 @@ int BtreeFile::removeRecord(int keyNumber, const uint8_t* key, int keyLength, in
             return rc;
         // Remove the run of this record's chunks that lies in this leaf.
         PageImage image;
-        std::memcpy(image.bytes, cp->bytes, kPageSize);
-        image.count = cp->count;
-        std::memcpy(image.offsets, cp->offsets, sizeof(uint16_t) * static_cast<size_t>(cp->count));
-        image.used = order_.get16(cp->bytes + kUsed);
+        image.load(*cp);
         int end = index;
         bool last = false;
         while (end < image.count && !last) {
@@ -299,14 +293,7 @@ int BtreeFile::removeRecord(int keyNumber, const uint8_t* key, int keyLength, in
         }
         if (end == index)
             return kOk;
-        int from = image.offsets[index];
-        int to = end < image.count ? image.offsets[end] : image.used;
-        std::memmove(image.bytes + from, image.bytes + to, static_cast<size_t>(image.used - to));
-        std::memset(image.bytes + image.used - (to - from), 0, static_cast<size_t>(to - from));
-        image.count -= end - index;
-        image.index();
-        order_.put16(image.bytes + kCount, static_cast<uint16_t>(image.count));
-        order_.put16(image.bytes + kUsed, static_cast<uint16_t>(image.used));
+        image.erase(index, end, order_);
         if ((rc = storePage(page, image.bytes)) != kOk)
             return rc;
         if (image.count == 0 && page == path.back() && path.size() > 1 && (rc = dropEmptyLeaf(path)) != kOk)
@@ -346,20 +333,11 @@ int BtreeFile::removeSlot(int32_t pageNumber, int slot)
     if (!cp)
         return rc;
     PageImage image;
-    std::memcpy(image.bytes, cp->bytes, kPageSize);
-    image.count = cp->count;
-    image.index();
+    image.load(*cp);
     int entry = slot < 0 ? 0 : slot;
     if (slot < 0)
         order_.putInt(image.bytes + kFirstChild, childAt(image.bytes, 0));
-    int from = image.offsets[entry];
-    int to = entry + 1 < image.count ? image.offsets[entry + 1] : image.used;
-    std::memmove(image.bytes + from, image.bytes + to, static_cast<size_t>(image.used - to));
-    std::memset(image.bytes + image.used - (to - from), 0, static_cast<size_t>(to - from));
-    image.count -= 1;
-    image.index();
-    order_.put16(image.bytes + kCount, static_cast<uint16_t>(image.count));
-    order_.put16(image.bytes + kUsed, static_cast<uint16_t>(image.used));
+    image.erase(entry, entry + 1, order_);
     return storePage(pageNumber, image.bytes);
 }
 
