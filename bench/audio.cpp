@@ -93,7 +93,7 @@ void PlayToFirstSampleAtTheDevice(benchmark::State& state)
             state.SkipWithError("the sound never reached the device");
             break;
         }
-        stopSound(engine);
+        wave->stop();
         mixer.stopCapture();
     }
     state.counters["worst_ms"] = worst * 1000;

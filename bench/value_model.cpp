@@ -62,7 +62,8 @@ std::string formText()
                        "      (\"Control List\" (list\n";
     int n = 0;
     while (text.size() < 100 * 1024) {
-        text += "        (control (\"Name\" \"Control" + std::to_string(n++) + "\") (\"Class\" \"Button\")\n"
+        ++n;
+        text += "        (control (\"Name\" \"Control" + std::to_string(n) + "\") (\"Class\" \"Button\")\n"
                 "                 (\"Hot Spot\" (rect " + std::to_string(random() % 600) + " " +
                 std::to_string(random() % 400) + " 40 20))\n"
                 "                 (\"UpImage\" \"bt_up\") (\"Font\" (font \"Arial\" 10 bold))\n"

@@ -1,6 +1,12 @@
 // An index file: keys in sorted order in one B-tree of 1024-byte pages, each key with a data record
 // of variable length kept in chunks inside the leaf entries. One BtreeFile is one opener's control
 // block; every operation answers 0 or a negative code (index_errors.h), searches also 1 and 2.
+//
+// Every add, write, rewrite and delete is one transaction, whole in the file when the call returns
+// or not there at all: the pages it changes are first kept in a rollback journal beside the file
+// (rollback_journal.h), and an opener that finds a journal left by a writer that died puts the file
+// back. Freed pages are reused. A reader sees what another process wrote at its next call: each
+// transaction counts itself in the header, and a reader that sees the count move forgets its pages.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +20,10 @@
 #include "index/file_lock.h"
 #include "index/index_errors.h"
 #include "index/key_types.h"
+#include "index/page_cache.h"
+#include "index/rollback_journal.h"
 
 namespace vel::index {
-
-struct CachedPage;
 
 constexpr int kMaxKeyNumber = 20;
 constexpr int kMaxDescriptorKeyNumber = 15;
@@ -43,21 +49,28 @@ enum class AccessMode { ReadOnly = 1, ReadWrite = 2 };
 enum class LockState { Unlocked, Shared, Exclusive };
 
 struct OpenOptions {
-    // For repair tools only: open a file whose in-use mark is set, without setting it anew.
+    // For repair tools only: open a file whose in-use mark is set, without setting it anew. Such an
+    // opener keeps no journal, so its writes fail; recover writes the header alone.
     bool ignoreInUseMark = false;
+    // False skips every flush to disk: each transaction still survives the death of the process,
+    // but not a power loss. For tests and scratch files only.
+    bool sync = true;
 };
 
-class BtreeFile {
+class BtreeFile : private PageStore {
 public:
     using Progress = std::function<void(int32_t pagesRead)>;
 
+    // Pages are kept in the cache given, or in processPageCache() when none is.
     BtreeFile();
+    explicit BtreeFile(PageCache& cache);
     ~BtreeFile();
     BtreeFile(const BtreeFile&) = delete;
     BtreeFile& operator=(const BtreeFile&) = delete;
 
     // byteOrder: 1 or 3 little-endian, 2 big-endian. The new file is left open for reading and writing.
-    int create(const std::string& path, int byteOrder, std::span<const KeyDescriptor> descriptors = {});
+    int create(const std::string& path, int byteOrder, std::span<const KeyDescriptor> descriptors = {},
+               OpenOptions options = {});
     // mode 1 read-only, 2 read/write.
     int open(const std::string& path, int mode, std::span<const KeyDescriptor> descriptors = {},
              OpenOptions options = {});
@@ -79,6 +92,11 @@ public:
                       int32_t length);
     // Removes a record and its chunks.
     int deleteRecord(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber);
+    // Makes the writes up to commitBatch one transaction, for filling a file quickly: whole in the
+    // file after commitBatch, or not there at all. A write that fails inside undoes the whole
+    // batch and ends it; readers wait until it ends (a reader in the same thread would wait for ever).
+    int beginBatch();
+    int commitBatch();
     // Walks the whole tree; 0 or the code of the first failing page (failedPage(), secondaryError()).
     int verify(const Progress& progress = {});
     // For a file left marked in use by a writer that died: verifies the tree and clears the mark only
@@ -112,6 +130,8 @@ public:
     int32_t pageCount() const { return pageCount_; }
     int32_t rootPage() const { return root_; }
     int32_t nextRecordNumber() const { return counter_; }
+    // The head of the chain of freed pages, -1 when there is none.
+    int32_t freePage() const { return freeHead_; }
     const KeyFormat& keyFormat(int keyNumber) const { return formats_[keyNumber]; }
     const std::string& path() const { return path_; }
 
@@ -146,8 +166,33 @@ private:
     int checkOpen() const;
     int ensureLock();
     int readHeader(std::span<const KeyDescriptor> descriptors, OpenOptions options);
+    // The fields a transaction changes: root, page count, counters and the free chain.
+    int loadHeaderFields(const uint8_t* page, int64_t fileSize);
+    void composeHeader(uint8_t* page, bool inUse) const;
     int writeHeader(bool inUse);
     int takeSlot();
+    // A journal left by a writer that died is rolled back, and its in-use mark cleared once no
+    // opener is left; done before the header is read.
+    void recoverJournal();
+
+    // Transactions (btree_transaction.cpp).
+    int beginWrite();
+    int commitWrite();
+    // Puts the file and this block back as they were at beginWrite; answers code.
+    int abandonWrite(int code);
+    // Each write operation runs inside one transaction; body answers 0 or the failure.
+    template <class Body>
+    int transaction(Body body);
+    int keepOriginal(int32_t page);
+    int writePage(int32_t page, const uint8_t* bytes) override;
+    // A reader's call: holds the write lock shared for its length, catching up with the
+    // transactions other processes committed since the last call.
+    int beginRead();
+    void endRead();
+    int startRead(int keyNumber);
+    struct ReadScope;
+    int32_t allocatePage(int* rc);
+    int releasePage(int32_t page);
     static int parseDescriptors(std::span<const KeyDescriptor> descriptors, KeyFormat* formats);
 
     // Page access.
@@ -174,20 +219,39 @@ private:
     int putRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record, const uint8_t* data,
                   int32_t length);
     int removeRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record);
+    // A leaf emptied by a removal leaves the tree and the leaf chain; path leads to it.
+    int dropEmptyLeaf(const std::vector<int32_t>& path);
+    int32_t childAt(const uint8_t* page, int slot) const;
+    int slotOf(const CachedPage* parent, int32_t child) const;
+    int removeSlot(int32_t pageNumber, int slot);
     // Finds the record exactly and removes its entries; the stored form of the key comes back for
     // a rewrite to put the new entries under.
     int removeExisting(int keyNumber, std::span<const uint8_t> key, int keyLength, int32_t recordNumber,
                        const uint8_t** stored);
     int checkWritable() const;
+    // The checks a record's writing makes before anything is touched; the stored key's length out.
+    int checkRecord(int keyNumber, std::span<const uint8_t> key, const void* data, int32_t length,
+                    int* keyLength);
     int recordChunks(int keyLength, int32_t length) const;
 
     // Verifying.
     struct VerifyState;
     int verifyPage(VerifyState& state, int32_t page, int level, const std::vector<uint8_t>* low,
                    const std::vector<uint8_t>* high);
+    int verifyFreeChain(VerifyState& state);
 
+    PageCache* cache_;
     IndexFileHandle handle_;
+    RollbackJournal journal_;
     std::string path_;
+    bool sync_ = true;
+    // A failed transaction that could not be rolled back in place: no more writes from here.
+    bool broken_ = false;
+    bool inWrite_ = false;
+    bool batch_ = false;
+    struct Saved {
+        int32_t root, pageCount, counter, freeHead;
+    } saved_{};
     uint32_t owner_ = 0;
     ByteOrder order_;
     AccessMode accessMode_ = AccessMode::ReadOnly;
@@ -201,6 +265,8 @@ private:
     int32_t root_ = -1;
     int32_t pageCount_ = 0;
     int32_t counter_ = 1;
+    int32_t freeHead_ = -1;
+    uint32_t changeCount_ = 0;
     bool headerChanged_ = false;
     KeyFormat formats_[kMaxKeyNumber + 1];
 

@@ -32,6 +32,7 @@ int IndexFileHandle::open(const std::string& path, Mode mode)
     case Mode::Create: flags |= O_RDWR | O_CREAT | O_EXCL; break;
     case Mode::ReadWrite: flags |= O_RDWR; break;
     case Mode::ReadOnly: flags |= O_RDONLY; break;
+    case Mode::Replace: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
     }
     writable_ = mode != Mode::ReadOnly;
     fd_ = ::open(path.c_str(), flags, 0644);
@@ -97,6 +98,27 @@ int64_t IndexFileHandle::size() const
 {
     struct stat st {};
     return fstat(fd_, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+}
+
+int IndexFileHandle::truncate(int64_t length)
+{
+    if (ftruncate(fd_, static_cast<off_t>(length)) != 0) {
+        systemError_ = errno;
+        return kWriteFailed;
+    }
+    return kOk;
+}
+
+int IndexFileHandle::flushFolderOf(const std::string& path)
+{
+    std::string::size_type slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return kWriteFailed;
+    int rc = fsync(fd) == 0 ? kOk : kWriteFailed;
+    ::close(fd);
+    return rc;
 }
 
 int IndexFileHandle::flushToDisk()

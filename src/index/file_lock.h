@@ -10,7 +10,8 @@ namespace vel::index {
 
 class IndexFileHandle {
 public:
-    enum class Mode { Create, ReadWrite, ReadOnly };
+    // Replace: create the file or empty the one there, for reading and writing.
+    enum class Mode { Create, ReadWrite, ReadOnly, Replace };
 
     IndexFileHandle() = default;
     IndexFileHandle(const IndexFileHandle&) = delete;
@@ -29,7 +30,11 @@ public:
     // 0 or kWriteFailed.
     int writeAt(int64_t position, const void* bytes, int32_t length);
     int64_t size() const;
+    // 0 or kWriteFailed.
+    int truncate(int64_t length);
     int flushToDisk();
+    // Makes a file's creation or removal in the folder of path durable; 0 or kWriteFailed.
+    static int flushFolderOf(const std::string& path);
 
     // Lock on [position, position + length): exclusive (only on a handle open for writing) or shared.
     // wait: retry until granted; otherwise one try. 0, or kOutOfRange when refused on one try,

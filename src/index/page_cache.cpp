@@ -2,27 +2,32 @@
 
 #include <algorithm>
 
-#include "index/file_lock.h"
 #include "index/index_errors.h"
 
 namespace vel::index {
 
-PageCache& PageCache::instance()
+PageCache& processPageCache()
 {
     static PageCache cache;
     return cache;
 }
 
-uint32_t PageCache::addOwner(IndexFileHandle* handle)
+uint32_t PageCache::addOwner(PageStore* store)
 {
     uint32_t id = nextOwner_++;
     if (nextOwner_ == 0)
         nextOwner_ = 1;
-    owners_[id] = Owner{handle, 0};
+    owners_[id] = Owner{store, 0};
     return id;
 }
 
 void PageCache::removeOwner(uint32_t owner)
+{
+    dropPages(owner);
+    owners_.erase(owner);
+}
+
+void PageCache::dropPages(uint32_t owner)
 {
     for (auto it = map_.begin(); it != map_.end();) {
         if (it->second->owner == owner) {
@@ -35,7 +40,8 @@ void PageCache::removeOwner(uint32_t owner)
             ++it;
         }
     }
-    owners_.erase(owner);
+    if (auto it = owners_.find(owner); it != owners_.end())
+        it->second.writeBackError = 0;
 }
 
 void PageCache::unlink(CachedPage* e)
@@ -70,9 +76,9 @@ CachedPage* PageCache::find(uint32_t owner, int32_t page)
 int PageCache::writeBack(CachedPage* e)
 {
     auto it = owners_.find(e->owner);
-    if (it == owners_.end() || !it->second.handle)
+    if (it == owners_.end() || !it->second.store)
         return kWriteFailed;
-    int rc = it->second.handle->writeAt(int64_t(e->pageNumber + 1) * kPageSize, e->bytes, kPageSize);
+    int rc = it->second.store->writePage(e->pageNumber, e->bytes);
     if (rc == kOk)
         e->changed = false;
     else if (it->second.writeBackError == 0)

@@ -1,6 +1,9 @@
-// The process-wide cache of index pages. Each entry remembers which open file it belongs to, the
-// page number and whether it changed; a changed page goes back to its file when its entry is
-// reused, when its owner asks (rewrite, close) and never otherwise.
+// A cache of index pages shared by the open files handed it. Each entry remembers which open file
+// it belongs to, the page number and whether it changed; a changed page goes back to its file when
+// its entry is reused or when its owner asks (at commit), and never otherwise.
+//
+// Whoever owns the process's services creates one cache and hands it to every BtreeFile it opens;
+// processPageCache() is the one for callers that have nothing to hand.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +13,16 @@
 
 namespace vel::index {
 
-class IndexFileHandle;
-
 constexpr int kPageSize = 1024;
+
+// Where an owner's changed pages go when they leave the cache.
+class PageStore {
+public:
+    virtual int writePage(int32_t page, const uint8_t* bytes) = 0;
+
+protected:
+    ~PageStore() = default;
+};
 
 struct CachedPage {
     uint32_t owner = 0;
@@ -32,12 +42,18 @@ class PageCache {
 public:
     static constexpr int kDefaultCapacity = 16384;
 
-    static PageCache& instance();
+    PageCache() = default;
+    explicit PageCache(int pages) { setCapacity(pages); }
+    PageCache(const PageCache&) = delete;
+    PageCache& operator=(const PageCache&) = delete;
 
-    // An owner is one open file; pages are written back through its handle.
-    uint32_t addOwner(IndexFileHandle* handle);
+    // An owner is one open file; pages are written back through its store.
+    uint32_t addOwner(PageStore* store);
     // Forgets the owner's pages without writing them (the caller has flushed what it wanted).
     void removeOwner(uint32_t owner);
+    // Forgets the owner's pages, changed or not, and any write-back error: the file on disk is
+    // the truth again (another process wrote it, or a failed change was rolled back).
+    void dropPages(uint32_t owner);
 
     // The cached page or null. The pointer stays valid until the next call that may bring in a page.
     CachedPage* find(uint32_t owner, int32_t page);
@@ -57,14 +73,13 @@ public:
     int64_t reads() const { return misses_; }
 
 private:
-    PageCache() = default;
     static uint64_t keyOf(uint32_t owner, int32_t page) { return uint64_t(owner) << 32 | uint32_t(page); }
     void unlink(CachedPage* e);
     void pushNewest(CachedPage* e);
     int writeBack(CachedPage* e);
 
     struct Owner {
-        IndexFileHandle* handle = nullptr;
+        PageStore* store = nullptr;
         int writeBackError = 0;
     };
 
@@ -78,5 +93,8 @@ private:
     CachedPage* oldest_ = nullptr;
     int64_t misses_ = 0;
 };
+
+// The cache of files opened by callers that were handed none.
+PageCache& processPageCache();
 
 } // namespace vel::index

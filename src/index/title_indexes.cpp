@@ -84,9 +84,13 @@ bool TitleIndexes::has(std::string_view name) const
 
 Value TitleIndexes::get(std::string_view name) const
 {
-    for (const auto& [n, p] : recorded_)
-        if (n == name)
-            return ValueIndex::isIndexFile(p) ? ValueIndex::make(p, false, false) : Value();
+    for (const auto& [n, p] : recorded_) {
+        if (n != name)
+            continue;
+        if (!ValueIndex::isIndexFile(p))
+            return Value();
+        return cache_ ? ValueIndex::make(p, false, false, *cache_) : ValueIndex::make(p, false, false);
+    }
     return Value();
 }
 

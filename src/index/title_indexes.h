@@ -11,6 +11,10 @@
 
 #include "value/value.h"
 
+namespace vel::index {
+class PageCache;
+}
+
 namespace vel {
 
 struct TitleIndexFile {
@@ -21,6 +25,10 @@ struct TitleIndexFile {
 
 class TitleIndexes {
 public:
+    TitleIndexes() = default;
+    // The indexes it gives keep their pages in the cache given (the engine's).
+    explicit TitleIndexes(index::PageCache& cache) : cache_(&cache) {}
+
     // The names and files in registration order.
     static std::span<const TitleIndexFile> table();
 
@@ -35,6 +43,7 @@ public:
 
 private:
     std::vector<std::pair<std::string, std::string>> recorded_;
+    index::PageCache* cache_ = nullptr;
 };
 
 // The file in the directory whose name matches without regard to case (disc file systems ignore

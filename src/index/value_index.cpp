@@ -39,6 +39,8 @@ bool beginsWith(std::string_view text, std::string_view prefix)
 
 ValueIndex::ValueIndex() = default;
 
+ValueIndex::ValueIndex(index::PageCache& cache) : file_(cache) {}
+
 std::string ValueIndex::keyText(const Value& key)
 {
     std::string text = displayForm(key);
@@ -52,10 +54,19 @@ std::string ValueIndex::keyText(const Value& key)
 
 Value ValueIndex::make(std::string_view fileName, bool create, bool writable)
 {
-    auto* index = new ValueIndex();
-    Value result = Value::adopt(Tag::ValueIndex, index);
+    return open(new ValueIndex(), fileName, create, writable);
+}
+
+Value ValueIndex::make(std::string_view fileName, bool create, bool writable, index::PageCache& cache)
+{
+    return open(new ValueIndex(cache), fileName, create, writable);
+}
+
+Value ValueIndex::open(ValueIndex* made, std::string_view fileName, bool create, bool writable)
+{
+    Value result = Value::adopt(Tag::ValueIndex, made);
     std::string path(fileName);
-    index::BtreeFile& f = index->file_;
+    index::BtreeFile& f = made->file_;
     if (create) {
         if (f.create(path, 1) != index::kOk) {
             velError("Cannot create index");
@@ -72,13 +83,13 @@ Value ValueIndex::make(std::string_view fileName, bool create, bool writable)
         return Value();
     }
     f.setKeyMode(0);
-    index->readOnly_ = !create && !writable;
-    index->work_ = allocateArray<uint8_t>(kWorkSize);
+    made->readOnly_ = !create && !writable;
+    made->work_ = allocateArray<uint8_t>(kWorkSize);
     if (create) {
-        index->count_ = 0;
-        index->put(Value::string(kCountKey), Value::integer(0));
+        made->count_ = 0;
+        made->put(Value::string(kCountKey), Value::integer(0));
     } else {
-        index->count_ = index->readCount();
+        made->count_ = made->readCount();
     }
     return result;
 }

@@ -23,6 +23,8 @@ public:
     // Creates the file (create true), opens it for writing (writable true; the tree is verified
     // first) or opens it read-only. Nil after reporting when that fails.
     static Value make(std::string_view fileName, bool create, bool writable);
+    // The same with the file's pages kept in the cache given (the engine's).
+    static Value make(std::string_view fileName, bool create, bool writable, index::PageCache& cache);
     // True when the file opens read-only as an index file; reports nothing.
     static bool isIndexFile(std::string_view fileName);
     // The key text a value is stored under.
@@ -53,6 +55,8 @@ public:
 
 private:
     ValueIndex();
+    explicit ValueIndex(index::PageCache& cache);
+    static Value open(ValueIndex* made, std::string_view fileName, bool create, bool writable);
     bool findText(std::string_view text) const;
     Value decodeWork() const;
     Value walk(const Value& prefix, bool values, const StopTest& stop) const;

@@ -5,47 +5,17 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <cstdint>
+#include <ctime>
+#include <mutex>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vel::platform {
 
 namespace {
 
-// Decodes one UTF-8 sequence at i; false (and i unchanged) when the bytes there are not one.
-bool decodeUtf8(std::string_view s, std::size_t& i, uint32_t& c)
-{
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char b = byte(i);
-    int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
-    if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size())
-        return false;
-    uint32_t value = extra == 0 ? b : (b & (0x3F >> extra));
-    for (int k = 1; k <= extra; ++k) {
-        unsigned char next = byte(i + k);
-        if ((next & 0xC0) != 0x80)
-            return false;
-        value = (value << 6) | (next & 0x3F);
-    }
-    static const uint32_t smallest[4] = {0, 0x80, 0x800, 0x10000};
-    if (value < smallest[extra] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return false;
-    c = value;
-    i += extra + 1;
-    return true;
-}
-
-bool isValidUtf8(std::string_view s)
-{
-    std::size_t i = 0;
-    uint32_t c;
-    while (i < s.size())
-        if (!decodeUtf8(s, i, c))
-            return false;
-    return true;
-}
-
-uint32_t foldCase(uint32_t c)
+char32_t foldCase(char32_t c)
 {
     if (c >= 'A' && c <= 'Z')
         return c + 32;
@@ -59,16 +29,16 @@ uint32_t foldCase(uint32_t c)
 }
 
 // The code points of a name, folded; bytes that are not UTF-8 count as Windows-1252.
-std::vector<uint32_t> foldedName(std::string_view name)
+std::u32string foldedName(std::string_view name)
 {
     std::string text = fileSystemName(name);
-    std::vector<uint32_t> out;
-    std::size_t i = 0;
-    uint32_t c = 0;
-    while (i < text.size()) {
-        if (!decodeUtf8(text, i, c)) {
+    std::u32string out;
+    char32_t c = 0;
+    for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+        length = decodeUtf8(text, i, c);
+        if (length == 0) {
             c = static_cast<unsigned char>(text[i]);
-            ++i;
+            length = 1;
         }
         out.push_back(foldCase(c));
     }
@@ -90,26 +60,83 @@ bool exists(const std::string& path)
     return ::stat(path.c_str(), &info) == 0;
 }
 
+// The names of each folder looked in, folded, so that a folder is listed once rather than at every
+// name that misses. A listing stays as long as its folder is unchanged: it is kept with the folder's
+// identity and time of change, and only once that time lies safely before the listing (a change in
+// the same clock tick as the listing would not move the time).
+class FolderIndex {
+public:
+    // The entry of the folder whose name folds as wanted; empty when none. Among names that fold
+    // alike, the smallest in byte order, whatever the folder's own order.
+    std::string find(const std::string& directory, const std::u32string& wanted)
+    {
+        const std::string path = directory.empty() ? "." : directory;
+        struct stat info;
+        if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+            return {};
+        std::lock_guard<std::mutex> guard(lock_);
+        auto it = folders_.find(path);
+        if (it == folders_.end() || !it->second.current(info)) {
+            if (folders_.size() >= MaxFolders)
+                folders_.clear();
+            Folder folder;
+            if (!folder.read(path, info))
+                return {};
+            it = folders_.insert_or_assign(path, std::move(folder)).first;
+        }
+        auto found = it->second.names.find(wanted);
+        return found == it->second.names.end() ? std::string() : found->second;
+    }
+
+private:
+    static constexpr std::size_t MaxFolders = 4096;
+
+    struct Folder {
+        dev_t device = 0;
+        ino_t inode = 0;
+        timespec changed{};
+        bool settled = false;
+        std::unordered_map<std::u32string, std::string> names;
+
+        bool read(const std::string& path, const struct stat& info)
+        {
+            DIR* dir = ::opendir(path.c_str());
+            if (!dir)
+                return false;
+            while (dirent* entry = ::readdir(dir)) {
+                std::string name = entry->d_name;
+                if (name == "." || name == "..")
+                    continue;
+                auto [slot, added] = names.try_emplace(foldedName(name), name);
+                if (!added && name < slot->second)
+                    slot->second = std::move(name);
+            }
+            ::closedir(dir);
+            device = info.st_dev;
+            inode = info.st_ino;
+            changed = info.st_mtim;
+            settled = ::time(nullptr) > changed.tv_sec + 1;
+            return true;
+        }
+        bool current(const struct stat& info) const
+        {
+            return settled && info.st_dev == device && info.st_ino == inode && info.st_mtim.tv_sec == changed.tv_sec &&
+                   info.st_mtim.tv_nsec == changed.tv_nsec;
+        }
+    };
+
+    std::mutex lock_;
+    std::unordered_map<std::string, Folder> folders_;
+};
+
+FolderIndex folderIndex;
+
 // The entry of directory whose name matches component without regard to case; empty when none.
-// Among several, the smallest name in byte order, so that the choice does not depend on the directory's order.
 std::string matchingEntry(const std::string& directory, const std::string& component)
 {
     if (exists(joined(directory, component)))
         return component;
-    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
-    if (!dir)
-        return {};
-    std::vector<uint32_t> wanted = foldedName(component);
-    std::string best;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        if (foldedName(name) == wanted && (best.empty() || name < best))
-            best = name;
-    }
-    ::closedir(dir);
-    return best;
+    return folderIndex.find(directory, foldedName(component));
 }
 
 struct SplitPath {
@@ -203,6 +230,24 @@ std::string pathUnder(std::string_view root, std::string_view name)
 {
     SplitPath parts = split(name);
     return walk(std::string(root), withoutDots(parts.components, false));
+}
+
+std::string_view extensionOf(std::string_view name)
+{
+    const std::size_t separator = name.find_last_of("\\/");
+    if (separator != std::string_view::npos)
+        name.remove_prefix(separator + 1);
+    const std::size_t dot = name.find_last_of('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+}
+
+std::string lowerAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
 }
 
 bool isFile(const std::string& path)

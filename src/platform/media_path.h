@@ -19,6 +19,12 @@ std::string configuredPath(std::string_view path, std::string_view driveRoot = {
 // when every component exists, otherwise the components found followed by the rest as written.
 std::string pathUnder(std::string_view root, std::string_view name);
 
+// The part of a name's last component after its last ".", as written (separators either way); empty
+// when there is none.
+std::string_view extensionOf(std::string_view name);
+// ASCII letters made small, other bytes as they are: extensions and the names the data compares.
+std::string lowerAscii(std::string_view text);
+
 bool isFile(const std::string& path);
 bool isDirectory(const std::string& path);
 

@@ -29,8 +29,8 @@ void appendUtf8(std::string& out, char32_t c)
     }
 }
 
-// Decodes one well-formed UTF-8 sequence at text[i]; returns its length, or 0 when malformed
-// (truncated, overlong, a surrogate or beyond U+10FFFF).
+} // namespace
+
 std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& out)
 {
     auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
@@ -64,7 +64,14 @@ std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& out)
     return length;
 }
 
-} // namespace
+bool isValidUtf8(std::string_view text)
+{
+    char32_t ignored;
+    for (std::size_t i = 0, length = 0; i < text.size(); i += length)
+        if ((length = decodeUtf8(text, i, ignored)) == 0)
+            return false;
+    return true;
+}
 
 char32_t codePointOf1252(unsigned char byte)
 {

@@ -2,6 +2,7 @@
 // input). Inside, text stays Windows-1252.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,11 @@ namespace vel::platform {
 char32_t codePointOf1252(unsigned char byte);
 // The Windows-1252 byte of a code point, or -1 when the code page has none.
 int windows1252Of(char32_t codePoint);
+
+// Decodes the well-formed UTF-8 sequence at text[i]; its length, or 0 when malformed there (cut
+// short, overlong, a surrogate or beyond U+10FFFF).
+std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& out);
+bool isValidUtf8(std::string_view text);
 
 std::string utf8FromWindows1252(std::string_view text);
 // Code points the code page lacks, and malformed UTF-8 (one '?' for each bad byte), become '?'.

@@ -1,6 +1,5 @@
 #include "runtime/engine.h"
 
-#include "index/page_cache.h"
 #include "platform/headless.h"
 #include "platform/message_box.h"
 #include "platform/sdl_window.h"
@@ -23,12 +22,14 @@ constexpr int32_t kNestedWait = 50;
 } // namespace
 
 Engine::Engine()
-    : pageCache_(&index::PageCache::instance()),
-      configuration_([this](std::string_view text) { notice(text); }),
+    : configuration_([this](std::string_view text) { notice(text); }),
       resources_(*this),
       classes_(*this),
       navigation_(*this),
       media_(*this),
+      playback_(
+          mixer_, clock_, [this](const Value& media, std::string_view what) { media_.post(media, what); },
+          [this](std::string_view text) { media_.notice(text); }, configuration_),
       movies_(*this),
       printer_(*this)
 {
@@ -52,8 +53,7 @@ bool Engine::startUp(const RunOptions& options, std::string& error)
 
     // Time first: a scripted run's clock (and a test's) moves only when told.
     platform::setHeadless(options.headless);
-    clock_ = options.virtualClock || !options.script.empty() ? static_cast<platform::Clock*>(&virtualClock_)
-                                                             : &steadyClock_;
+    clock_.useVirtual(options.virtualClock || !options.script.empty());
 
     // The configuration: the framework's defaults, then the registry, the profile file and the
     // command line, later layers winning.
@@ -91,7 +91,7 @@ void Engine::shutDown()
     installObjectMakers(previousMakers_);
     previousMakers_ = nullptr;
     makers_.reset();
-    clock_ = &steadyClock_;
+    clock_.useVirtual(false);
 }
 
 bool Engine::openScreen(const RunOptions& options, std::string& error)
@@ -106,19 +106,19 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
         windowOptions.fullscreen = options.fullscreen;
         windowOptions.maximized = configuration_.getTruth("MaximizeWindow", false);
         windowOptions.headless = options.headless;
-        window_ = std::make_unique<platform::SdlWindow>(*clock_);
+        window_ = std::make_unique<platform::SdlWindow>(clock_);
         if (!window_->open(windowOptions, error))
             return false;
     }
     surface_ = std::make_unique<DrawingSurface>(width, height, window_.get());
     surface_->setAttributeCaching(configuration_.getTruth("DisableDrawingAttributeCaching", true));
     surface_->setAfterUpdate([this] { movies_.repaintAll(); });
-    transitions_ = std::make_unique<Transitions>(*surface_, *clock_, [this] {
+    transitions_ = std::make_unique<Transitions>(*surface_, clock_, [this] {
         return configuration_.getTruth("Disable Transitions", false);
     });
-    events_ = std::make_unique<EventQueue>(*clock_, configuration_.eventLimit());
-    timer_ = std::make_unique<FrameworkTimer>(*clock_);
-    caret_ = std::make_unique<Caret>(*clock_);
+    events_ = std::make_unique<EventQueue>(clock_, configuration_.eventLimit());
+    timer_ = std::make_unique<FrameworkTimer>(clock_);
+    caret_ = std::make_unique<Caret>(clock_);
     input_ = std::make_unique<InputTranslator>(*events_, caret_.get());
     if (!options.script.empty()) {
         ScriptRunner::Hooks hooks;
@@ -127,7 +127,7 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
             auto* form = dynamic_cast<FormEventTarget*>(currentForm_.object());
             return form ? form->targetName() : std::string();
         };
-        script_ = std::make_unique<ScriptRunner>(virtualClock_, hooks);
+        script_ = std::make_unique<ScriptRunner>(clock_.virtualOne(), hooks);
         if (!script_->load(options.script, error))
             return false;
         events_->setMessageSource(script_.get());
@@ -147,7 +147,7 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
     if (!options.offscreen) {
         EventRecord startUpEvent;
         startUpEvent.kind = event_kind::StartUp;
-        startUpEvent.time = static_cast<int32_t>(clock_->now());
+        startUpEvent.time = static_cast<int32_t>(clock_.now());
         events_->post(startUpEvent);
     }
     return true;

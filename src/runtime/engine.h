@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "index/page_cache.h"
 #include "platform/audio_mixer.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
@@ -23,6 +24,7 @@
 #include "runtime/environment.h"
 #include "runtime/event.h"
 #include "runtime/media_notifications.h"
+#include "runtime/media_playback.h"
 #include "runtime/movie.h"
 #include "runtime/navigation.h"
 #include "runtime/printer.h"
@@ -34,9 +36,6 @@ namespace vel {
 namespace platform {
 class SdlWindow;
 } // namespace platform
-namespace index {
-class PageCache;
-} // namespace index
 class Caret;
 class DrawingSurface;
 class EventQueue;
@@ -97,15 +96,20 @@ public:
     Resources& resources() { return resources_; }
     ClassRegistry& classes() { return classes_; }
     Navigation& navigation() { return navigation_; }
-    platform::Clock& clock() { return *clock_; }
+    // Steady, or virtual for a scripted run or a test: chosen at each start-up, and what was built on
+    // it follows.
+    platform::Clock& clock() { return clock_; }
     // The clock of a scripted run or a test; null on a steady clock.
-    platform::VirtualClock* virtualClock() { return clock_ == &virtualClock_ ? &virtualClock_ : nullptr; }
+    platform::VirtualClock* virtualClock() { return clock_.virtualClock(); }
     platform::Clipboard& clipboard() { return clipboard_; }
     platform::AudioMixer& mixer() { return mixer_; }
     MediaNotifications& media() { return media_; }
+    // The wave sound's and the tune's outputs.
+    MediaPlayback& playback() { return playback_; }
     Movies& movies() { return movies_; }
     Printer& printer() { return printer_; }
-    index::PageCache& pageCache() { return *pageCache_; }
+    // The cache the engine's index files share.
+    index::PageCache& pageCache() { return pageCache_; }
     const std::string& moduleDirectory() const { return moduleDirectory_; }
 
     // The screen, from start-up to shut-down; null otherwise.
@@ -141,6 +145,21 @@ public:
     void takeNotices(NoticeFunction sink) { noticeSink_ = std::move(sink); }
 
 private:
+    class SwitchedClock final : public platform::Clock {
+    public:
+        uint32_t now() override { return current_->now(); }
+        void sleep(uint32_t milliseconds) override { current_->sleep(milliseconds); }
+        bool isVirtual() const override { return current_->isVirtual(); }
+        void useVirtual(bool on) { current_ = on ? static_cast<platform::Clock*>(&virtual_) : &steady_; }
+        platform::VirtualClock* virtualClock() { return current_ == &virtual_ ? &virtual_ : nullptr; }
+        platform::VirtualClock& virtualOne() { return virtual_; }
+
+    private:
+        platform::SteadyClock steady_;
+        platform::VirtualClock virtual_;
+        platform::Clock* current_ = &steady_;
+    };
+
     bool openScreen(const RunOptions& options, std::string& error);
     void closeScreen();
 
@@ -153,17 +172,16 @@ private:
     const ObjectMakers* previousMakers_ = nullptr;
     std::unique_ptr<ObjectMakers> makers_;
 
-    platform::SteadyClock steadyClock_;
-    platform::VirtualClock virtualClock_;
-    platform::Clock* clock_ = &steadyClock_;
+    SwitchedClock clock_;
     platform::Clipboard clipboard_;
     platform::AudioMixer mixer_;
-    index::PageCache* pageCache_;
+    index::PageCache pageCache_;
     Configuration configuration_;
     Resources resources_;
     ClassRegistry classes_;
     Navigation navigation_;
     MediaNotifications media_;
+    MediaPlayback playback_;
     Movies movies_;
     Printer printer_;
 

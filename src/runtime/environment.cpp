@@ -96,14 +96,7 @@ void writeToStandardError(std::string_view text)
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
-std::string lowerAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
+using platform::lowerAscii;
 
 } // namespace
 

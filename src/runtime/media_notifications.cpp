@@ -10,19 +10,9 @@
 #include "runtime/engine.h"
 #include "runtime/event_queue.h"
 #include "runtime/movie.h"
-#include "runtime/music.h"
-#include "runtime/sound.h"
 #include "value/list.h"
 
 namespace vel {
-
-int32_t PlaybackState::positionOf(const Object* object, uint32_t now) const
-{
-    if (!holds(object))
-        return -1;
-    const uint64_t elapsed = now - start;
-    return static_cast<int32_t>(std::min<uint64_t>(elapsed * 22050u / 1000u, std::numeric_limits<int32_t>::max()));
-}
 
 bool MediaNotifications::post(const Value& media, std::string_view what)
 {
@@ -42,8 +32,7 @@ bool MediaNotifications::post(const Value& media, std::string_view what)
 
 void MediaNotifications::idleWork()
 {
-    checkSoundEnd(engine_);
-    checkMusicEnd(engine_);
+    engine_.playback().checkEnds();
     engine_.movies().advancePlaying();
 }
 
@@ -102,9 +91,7 @@ void MediaNotifications::setWaveOutVolume(uint32_t level)
 
 void MediaNotifications::stopAll()
 {
-    stopSound(engine_);
-    stopMusic(engine_);
-    closeMusic(engine_);
+    engine_.playback().close();
     engine_.mixer().close();
 }
 

@@ -14,26 +14,6 @@ namespace vel {
 
 class Engine;
 
-// What one player (the wave sound, the tune) has playing: the media value, when it began, when it is
-// planned to end and whether it loops.
-struct PlaybackState {
-    Value media;
-    uint32_t start = 0;
-    uint32_t plannedEnd = 0;
-    bool looping = false;
-
-    bool holds(const Object* object) const { return media.object() == object; }
-    // Where play has got to at the clock's time now, in samples at 22050 a second; -1 for media that
-    // is not playing here.
-    int32_t positionOf(const Object* object, uint32_t now) const;
-};
-
-// Whether the clock has reached a time; the clock wraps like a 32-bit tick count.
-inline bool clockReached(uint32_t now, uint32_t when)
-{
-    return static_cast<int32_t>(now - when) >= 0;
-}
-
 class MediaNotifications {
 public:
     explicit MediaNotifications(Engine& engine) : engine_(engine) {}

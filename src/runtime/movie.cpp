@@ -9,6 +9,7 @@
 
 #include "platform/audio_mixer.h"
 #include "platform/clock.h"
+#include "platform/media_path.h"
 #include "runtime/engine.h"
 #include "runtime/surface.h"
 #include "value/list.h"
@@ -482,14 +483,7 @@ Movies::~Movies()
 
 Value Movies::open(const std::string& path, std::string_view extension)
 {
-    std::string ext(extension);
-    if (ext.empty()) {
-        std::size_t slash = path.find_last_of('/');
-        std::size_t dot = path.find_last_of('.');
-        if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-            ext = path.substr(dot + 1);
-    }
-    return Movie::make(*this, path, ext);
+    return Movie::make(*this, path, extension.empty() ? platform::extensionOf(path) : extension);
 }
 
 DrawingSurface* Movies::stage()

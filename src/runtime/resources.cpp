@@ -37,24 +37,7 @@ struct NestingGuard {
     int& nesting_;
 };
 
-std::string lowerAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
-// The part after the last "." of the part after the last backslash (or slash), in small letters.
-std::string extensionOf(std::string_view name)
-{
-    std::size_t separator = name.find_last_of("\\/");
-    if (separator != std::string_view::npos)
-        name.remove_prefix(separator + 1);
-    std::size_t dot = name.find_last_of('.');
-    return dot == std::string_view::npos ? std::string() : lowerAscii(name.substr(dot + 1));
-}
+using platform::lowerAscii;
 
 Value imageFromFile(const std::string& path, const std::string& extension)
 {
@@ -111,7 +94,7 @@ Value Resources::loadQuietly(const Value& specification)
     }
     if (result.isNil() && specification.is(Tag::String)) {
         std::string_view name = textOf(specification);
-        std::string extension = extensionOf(name);
+        std::string extension = lowerAscii(platform::extensionOf(name));
         ResourceKind kind = kindOf(extension);
         if (kind != ResourceKind::Unknown) {
             // A path the file look-up gave under the media root names the same file as the rest of it.
@@ -246,7 +229,7 @@ Value Resources::loadMovie(const Value& specification, std::string_view extensio
 
 Value Resources::loadFile(const std::string& path)
 {
-    std::string extension = extensionOf(path);
+    std::string extension = lowerAscii(platform::extensionOf(path));
     ResourceKind kind = kindOf(extension);
     Value result;
     if (kind != ResourceKind::Unknown && platform::isFile(path))

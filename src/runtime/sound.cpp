@@ -4,11 +4,8 @@
 #include <limits>
 
 #include "platform/audio_mixer.h"
-#include "platform/clock.h"
-#include "runtime/engine.h"
 #include "platform/media_path.h"
-#include "runtime/environment.h"
-#include "runtime/media_notifications.h"
+#include "runtime/engine.h"
 #include "runtime/music.h"
 #include "runtime/resources.h"
 #include "value/buffer.h"
@@ -22,37 +19,46 @@ namespace {
 
 constexpr const char* kNotValid = "Not a valid sound file";
 
-// The one wave sound that plays, with its times on the engine's clock.
-PlaybackState& playback()
+// The extension in small letters: what chooses the kind of sound.
+std::string kindOf(std::string_view path)
 {
-    static PlaybackState state;
-    return state;
-}
-
-std::string lowerExtension(std::string_view path)
-{
-    std::size_t separator = path.find_last_of("\\/");
-    if (separator != std::string_view::npos)
-        path.remove_prefix(separator + 1);
-    std::size_t dot = path.find_last_of('.');
-    std::string extension = dot == std::string_view::npos ? std::string() : std::string(path.substr(dot + 1));
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return extension;
-}
-
-// The source's bytes: the buffer itself, or the file read now.
-Value sourceBytes(const Value& source)
-{
-    if (source.is(Tag::Buffer))
-        return source;
-    if (source.is(Tag::String))
-        return readFile(std::string(textOf(source)));
-    return Value();
+    return platform::lowerAscii(platform::extensionOf(path));
 }
 
 } // namespace
+
+Value Sound::sourceBytes() const
+{
+    if (source_.is(Tag::Buffer))
+        return source_;
+    if (source_.is(Tag::String))
+        return readFile(std::string(textOf(source_)));
+    return Value();
+}
+
+void Sound::prepare()
+{
+    if (inMemory())
+        return;
+    Value bytes = sourceBytes();
+    if (bytes.is(Tag::Buffer))
+        source_ = bytes;
+}
+
+void Sound::stop()
+{
+    player().stop(this);
+}
+
+bool Sound::isPlaying() const
+{
+    return player().isPlaying(this);
+}
+
+int32_t Sound::position() const
+{
+    return player().position(this);
+}
 
 WireParts Sound::wireParts() const
 {
@@ -103,11 +109,7 @@ Value WaveSound::fromBuffer(Engine& engine, const Value& buffer)
 
 void WaveSound::prepare()
 {
-    if (!inMemory()) {
-        Value bytes = readFile(std::string(textOf(source_)));
-        if (bytes.is(Tag::Buffer))
-            source_ = bytes;
-    }
+    Sound::prepare();
     clip();
 }
 
@@ -116,7 +118,7 @@ std::shared_ptr<const platform::AudioClip> WaveSound::clip()
     if (decoded_)
         return clip_;
     decoded_ = true;
-    Value bytes = sourceBytes(source_);
+    Value bytes = sourceBytes();
     Buffer* b = asBuffer(bytes);
     if (!b)
         return nullptr;
@@ -133,89 +135,44 @@ std::shared_ptr<const platform::AudioClip> WaveSound::clip()
     return clip_;
 }
 
-bool WaveSound::start(int32_t sampleCount, bool looping, bool wait)
-{
-    checkSoundEnd(engine_);
-    PlaybackState& state = playback();
-    if (!state.media.isNil())
-        return false;
-    std::shared_ptr<const platform::AudioClip> samples = clip();
-    if (!samples || !engine_.mixer().playClip(samples, looping))
-        return false;
-    platform::Clock& clock = engine_.clock();
-    const uint32_t now = clock.now();
-    const uint64_t length = sampleCount >= 0 ? static_cast<uint64_t>(sampleCount) * 1000u / 22050u
-                                             : format_.lengthMilliseconds();
-    looping_ = looping;
-    state.media = Value::share(Tag::Sound, this);
-    state.start = now;
-    state.looping = looping;
-    state.plannedEnd = now + static_cast<uint32_t>(std::min<uint64_t>(length, std::numeric_limits<int32_t>::max()));
-    if (wait && !looping) {
-        // A play that waits returns when the sound is over, and so has no end to report.
-        clock.sleep(state.plannedEnd - now);
-        state = PlaybackState{};
-        looping_ = false;
-    }
-    return true;
-}
-
 bool WaveSound::play(int32_t, int32_t to, bool wait)
 {
-    return start(to, false, wait);
+    return player().play(*this, to, false, wait);
 }
 
 bool WaveSound::playLooping()
 {
-    return start(-1, true, false);
+    return player().play(*this, -1, true, false);
 }
 
-void WaveSound::stop()
+WavePlayer& WaveSound::player() const
 {
-    checkSoundEnd(engine_);
-    if (playback().holds(this))
-        stopSound(engine_);
+    return engine_.playback().wave();
 }
 
-bool WaveSound::isPlaying() const
+bool WavePlayer::play(WaveSound& sound, int32_t sampleCount, bool looping, bool wait)
 {
-    return playback().holds(this);
+    checkEnd();
+    if (!playing().isNil())
+        return false;
+    std::shared_ptr<const platform::AudioClip> samples = sound.clip();
+    if (!samples || !mixer_.playClip(samples, looping))
+        return false;
+    const uint64_t length = sampleCount >= 0 ? static_cast<uint64_t>(sampleCount) * 1000u / 22050u : sound.lengthMilliseconds();
+    started(Value::share(Tag::Sound, &sound), length, looping, wait);
+    return true;
 }
 
-int32_t WaveSound::position() const
+void WavePlayer::silence(bool ended)
 {
-    return playback().positionOf(this, engine_.clock().now());
-}
-
-Value playingSound()
-{
-    return playback().media;
-}
-
-void stopSound(Engine& engine)
-{
-    PlaybackState& state = playback();
-    if (state.media.isNil())
-        return;
-    engine.mixer().stopClip();
-    Value sound = state.media;
-    state = PlaybackState{};
-    engine.media().post(sound, "aborted");
-}
-
-void checkSoundEnd(Engine& engine)
-{
-    PlaybackState& state = playback();
-    if (state.media.isNil() || state.looping || !clockReached(engine.clock().now(), state.plannedEnd))
-        return;
-    Value sound = state.media;
-    state = PlaybackState{};
-    engine.media().post(sound, "ended");
+    // A sound that reached its end has nothing left; one whose planned end came first plays out.
+    if (!ended)
+        mixer_.stopClip();
 }
 
 Value soundFromFile(Engine& engine, const std::string& path)
 {
-    const std::string extension = lowerExtension(path);
+    const std::string extension = kindOf(path);
     if (extension == "wav")
         return WaveSound::fromPath(engine, path);
     if (extension == "mid")
@@ -226,7 +183,7 @@ Value soundFromFile(Engine& engine, const std::string& path)
 
 Value soundFromParts(Engine& engine, const Value& first, int32_t flag, const Value& second)
 {
-    std::string kind = second.is(Tag::String) ? lowerExtension("." + std::string(textOf(second))) : std::string();
+    std::string kind = second.is(Tag::String) ? kindOf("." + std::string(textOf(second))) : std::string();
     if (flag == 1 && first.is(Tag::Buffer)) {
         if (kind == "mid")
             return Music::fromBuffer(engine, first);

@@ -1,7 +1,5 @@
-// The sound value (tag 19): a wave sound or a tune, chosen by the file's extension. At most one wave
-// sound plays at a time; its end is planned on the engine's clock when it starts, and the end check
-// (run by every play and stop and by the event fetch's idle work) posts "ended" once the clock gets
-// there.
+// The sound value (tag 19): a wave sound or a tune, chosen by the file's extension. A wave sound plays
+// through the wave player (one at a time, its end planned on the clock: see sound_player.h).
 //
 // On the wire a sound is its source (a path, or a buffer holding the whole file), a flag (1 when the
 // source is the buffer) and its kind ("wav" or "mid").
@@ -12,12 +10,14 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/sound_player.h"
 #include "runtime/wave_file.h"
 #include "value/makers.h"
 #include "value/protocols.h"
 
 namespace vel::platform {
 struct AudioClip;
+class AudioMixer;
 }
 
 namespace vel {
@@ -30,20 +30,44 @@ public:
     const Value& source() const { return source_; }
     bool inMemory() const { return source_.is(Tag::Buffer); }
     virtual std::string_view kind() const = 0;
+    // The source's bytes: the buffer itself, or the file read now (nil when it cannot be).
+    Value sourceBytes() const;
     // Reads the file into memory (and, for a wave, decodes it), so that play starts at once.
-    virtual void prepare() = 0;
+    virtual void prepare();
     virtual bool playLooping() = 0;
+    void stop() override;
+    bool isPlaying() const override;
     // Samples at 22050 a second since the start while playing, else -1.
-    virtual int32_t position() const = 0;
+    int32_t position() const;
 
     WireParts wireParts() const override;
     Value print(Tag tag, bool quoted) const override;
 
 protected:
-    // The engine's mixer, clock and notifications play it.
+    // The engine whose players play it.
     Sound(Engine& engine, const Value& source) : engine_(engine), source_(source) {}
+    // The output this kind of sound plays on.
+    virtual SoundPlayer& player() const = 0;
+
     Engine& engine_;
     Value source_;
+};
+
+class WaveSound;
+
+// The wave output: the sound's samples go to the mixer's wave source.
+class WavePlayer final : public SoundPlayer {
+public:
+    WavePlayer(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report)
+        : SoundPlayer(clock, std::move(report)), mixer_(mixer) {}
+    // `sampleCount` plans the end at 22050 a second, whatever the file's rate (-1: the file's own
+    // length). False while another sound plays, or when the samples cannot be played.
+    bool play(WaveSound& sound, int32_t sampleCount, bool looping, bool wait);
+
+private:
+    void silence(bool ended) override;
+
+    platform::AudioMixer& mixer_;
 };
 
 class WaveSound final : public Sound {
@@ -58,24 +82,19 @@ public:
     // rate); `wait` plays to the end before returning. from is not used by wave sounds.
     bool play(int32_t from, int32_t to, bool wait) override;
     bool playLooping() override;
-    void stop() override;
-    bool isPlaying() const override;
-    int32_t position() const override;
 
-    const WaveFormat& format() const { return format_; }
     int32_t channels() const { return format_.channels; }
     int32_t sampleRate() const { return static_cast<int32_t>(format_.sampleRate); }
     int32_t sampleCount() const { return static_cast<int32_t>(format_.sampleCount); }
-    bool looping() const { return looping_; }
+    uint32_t lengthMilliseconds() const { return format_.lengthMilliseconds(); }
     // The decoded samples, or null when the file's format is not one decoded here.
     std::shared_ptr<const platform::AudioClip> clip();
 
 private:
     WaveSound(Engine& engine, const Value& source, const WaveFormat& format) : Sound(engine, source), format_(format) {}
-    bool start(int32_t sampleCount, bool looping, bool wait);
+    WavePlayer& player() const override;
 
     WaveFormat format_;
-    bool looping_ = false;
     bool decoded_ = false;
     std::shared_ptr<const platform::AudioClip> clip_;
 };
@@ -89,11 +108,5 @@ Value soundFromFile(Engine& engine, const std::string& path);
 Value soundFromParts(Engine& engine, const Value& first, int32_t flag, const Value& second);
 // What load sound does with the flag set.
 void prepareSound(const Value& sound);
-
-// The wave sound now playing (nil when none), and the operations on whichever it is.
-Value playingSound();
-void stopSound(Engine& engine);
-// Posts "ended" for the playing sound once the clock reaches its planned end.
-void checkSoundEnd(Engine& engine);
 
 } // namespace vel

@@ -7,11 +7,23 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "index/btree_file.h"
+
 namespace vel::index_testing {
+
+// Files that tests fill and throw away need not wait for the disk.
+inline index::OpenOptions noSync()
+{
+    index::OpenOptions o;
+    o.sync = false;
+    return o;
+}
 
 class ScratchDir {
 public:
@@ -51,7 +63,17 @@ inline std::vector<uint8_t> intKey(int32_t n)
     return k;
 }
 
-inline std::vector<uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
+inline std::vector<uint8_t> readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
 
 inline std::string randomText(std::mt19937& rng, int minLength, int maxLength, const char* alphabet)
 {

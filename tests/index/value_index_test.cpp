@@ -70,16 +70,12 @@ TEST_F(ValueIndexTest, PutGetContainsAndCount)
     ASSERT_NE(vi, nullptr);
     EXPECT_EQ(vi->count(), 4);
     EXPECT_EQ(quoted(vi->get(Value::string("alpha"))), quoted(parseText("(list 1 \"two\" 3.5)")));
-}
-
-TEST_F(ValueIndexTest, CollectionBuiltinsReachTheIndex)
-{
-    Value index = ValueIndex::make(path, true, false);
+    // The collection builtins reach it.
     velPut(index, Value::string("k"), Value::integer(42));
     EXPECT_TRUE(velContainsKey(index, Value::string("k")));
     EXPECT_FALSE(velContainsKey(index, Value::string("j")));
     EXPECT_EQ(quoted(velGet(index, Value::string("k"))), "42");
-    EXPECT_EQ(velCount(index), 2);
+    EXPECT_EQ(velCount(index), 5);
 }
 
 TEST_F(ValueIndexTest, LongKeysAreCutTo239Bytes)
@@ -176,9 +172,6 @@ TEST_F(ValueIndexTest, TitleRegistryRecordsOnlyIndexFiles)
     ASSERT_NE(asValueIndex(atlas), nullptr);
     EXPECT_TRUE(asValueIndex(atlas)->readOnly());
     EXPECT_EQ(quoted(asValueIndex(atlas)->get(Value::string("x"))), "7");
-    EXPECT_EQ(TitleIndexes::table().size(), 12u);
-    EXPECT_STREQ(TitleIndexes::table()[7].name, "MDB_FNAME");
-    EXPECT_STREQ(TitleIndexes::table()[7].file, "MDBNList.IDX");
 }
 
 } // namespace

@@ -48,13 +48,5 @@ TEST_F(HeadlessServices, ClipboardTextAndImageReplaceEachOther)
     EXPECT_EQ(clipboard.getText(), std::optional<std::string>("keep"));
 }
 
-TEST(Headless, TheSettingWinsOverTheGuess)
-{
-    setHeadless(false);
-    EXPECT_FALSE(headless());
-    setHeadless(true);
-    EXPECT_TRUE(headless());
-}
-
 } // namespace
 } // namespace vel::platform

@@ -9,30 +9,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
+#include "support/subprocess.h"
 
 namespace vel::platform {
 namespace {
 
 class InstanceLockTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* old = std::getenv("XDG_RUNTIME_DIR");
-        saved = old ? old : "";
-        hadRuntimeDir = old != nullptr;
-        ::setenv("XDG_RUNTIME_DIR", runtimeDir.path().c_str(), 1);
-    }
-    void TearDown() override
-    {
-        if (hadRuntimeDir)
-            ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-        else
-            ::unsetenv("XDG_RUNTIME_DIR");
-    }
     testing_support::ScratchDirectory runtimeDir;
-    std::string saved;
-    bool hadRuntimeDir = false;
+    testing_support::ScopedVariable variable{"XDG_RUNTIME_DIR", runtimeDir.path().c_str()};
 };
 
 TEST_F(InstanceLockTest, AChildHoldingTheLockKeepsASecondCopyOutUntilItEnds)
@@ -69,7 +55,7 @@ TEST_F(InstanceLockTest, AChildHoldingTheLockKeepsASecondCopyOutUntilItEnds)
         ::close(fd);
 }
 
-TEST_F(InstanceLockTest, TwoHandlesInOneProcessConflictAndReleaseHandsItOver)
+TEST_F(InstanceLockTest, TwoHandlesInOneProcessConflictAndAnUnusableFolderIsSaid)
 {
     InstanceLock first, second;
     ASSERT_EQ(first.acquire("/srv/disc"), InstanceLock::State::Held);
@@ -77,23 +63,13 @@ TEST_F(InstanceLockTest, TwoHandlesInOneProcessConflictAndReleaseHandsItOver)
     first.release();
     EXPECT_FALSE(first.held());
     EXPECT_EQ(second.acquire("/srv/disc"), InstanceLock::State::Held);
-}
 
-TEST_F(InstanceLockTest, TheLockFileLivesInTheRuntimeDirectoryOrTmp)
-{
-    std::string path = InstanceLock::lockFilePath("/opt/orva");
-    EXPECT_EQ(path.rfind(runtimeDir.path() + "/orva-", 0), 0u) << path;
-    EXPECT_NE(path, InstanceLock::lockFilePath("/opt/orva2"));
-    EXPECT_EQ(path, InstanceLock::lockFilePath("/opt/orva"));
-    ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(InstanceLock::lockFilePath("/opt/orva").rfind("/tmp/orva-" + std::to_string(::getuid()) + "-", 0), 0u);
-}
-
-TEST_F(InstanceLockTest, AnUnusableRuntimeDirectoryIsReportedAsUnavailable)
-{
+    EXPECT_EQ(InstanceLock::lockFilePath("/opt/orva").rfind(runtimeDir.path() + "/orva-", 0), 0u);
     ::setenv("XDG_RUNTIME_DIR", (runtimeDir / "missing/deeper").c_str(), 1);
     InstanceLock lock;
     EXPECT_EQ(lock.acquire("/opt/orva"), InstanceLock::State::Unavailable);
+    ::unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(InstanceLock::lockFilePath("/opt/orva").rfind("/tmp/orva-" + std::to_string(::getuid()) + "-", 0), 0u);
 }
 
 } // namespace

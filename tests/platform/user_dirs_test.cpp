@@ -8,75 +8,37 @@
 #include <unistd.h>
 
 #include "platform/media_path.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
+#include "support/subprocess.h"
 
 namespace vel::platform {
 namespace {
 
-class EnvironmentVariable {
-public:
-    EnvironmentVariable(const char* name, const std::string& value) : name_(name)
-    {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_)
-            old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvironmentVariable()
-    {
-        if (had_)
-            ::setenv(name_, old_.c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
+using testing_support::ScopedVariable;
 
-private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
-
-TEST(UserDirectories, HomeOptionIsTheModuleDirectoryAndIsCreated)
+TEST(UserDirectories, TheModuleDirectoryIsTheHomeOptionOrTheProgramFolderOrTheDataHome)
 {
     testing_support::ScratchDirectory dir;
     std::string home = dir / "a/b/orva-home";
     EXPECT_EQ(moduleDirectory(home), home);
     EXPECT_TRUE(isDirectory(home));
-}
-
-TEST(UserDirectories, WithoutHomeTheProgramFolderOrTheDataHome)
-{
-    testing_support::ScratchDirectory dir;
-    EnvironmentVariable data("XDG_DATA_HOME", dir / "data");
-    std::string program = programDirectory();
-    ASSERT_FALSE(program.empty());
-    std::string module = moduleDirectory();
-    if (::access(program.c_str(), W_OK) == 0)
-        EXPECT_EQ(module, program);
-    else
-        EXPECT_EQ(module, dir / "data/orva");
+    ScopedVariable data("XDG_DATA_HOME", (dir / "data").c_str());
+    const std::string program = programDirectory();
+    EXPECT_EQ(moduleDirectory(), ::access(program.c_str(), W_OK) == 0 ? program : dir / "data/orva");
 }
 
 TEST(UserDirectories, DocumentsFromUserDirsOrTheHomeFolder)
 {
     testing_support::ScratchDirectory dir;
-    EnvironmentVariable home("HOME", dir.path());
-    EnvironmentVariable config("XDG_CONFIG_HOME", dir / "config");
+    ScopedVariable home("HOME", (dir.path()).c_str());
+    ScopedVariable config("XDG_CONFIG_HOME", (dir / "config").c_str());
     EXPECT_EQ(documentsDirectory(), dir.path());
     dir.write("Documents/.keep", "");
     EXPECT_EQ(documentsDirectory(), dir / "Documents");
     dir.write("Papiers/.keep", "");
     dir.write("config/user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Papiers\"\n");
     EXPECT_EQ(documentsDirectory(), dir / "Papiers");
-}
-
-TEST(UserDirectories, MakeDirectoriesRefusesWhereAFileStands)
-{
-    testing_support::ScratchDirectory dir;
-    dir.write("file", "x");
-    EXPECT_FALSE(makeDirectories(dir / "file/sub"));
-    EXPECT_TRUE(makeDirectories(dir / "x/y/z"));
+    EXPECT_FALSE(makeDirectories(dir / "Documents/.keep/sub")); // a file stands there
     EXPECT_FALSE(makeDirectories(""));
 }
 

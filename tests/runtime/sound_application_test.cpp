@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "support/scratch_dir.h"
-#include "platform/clock.h"
 #include "runtime/application.h"
 #include "runtime/resources.h"
 #include "runtime/sound_test_support.h"
@@ -17,68 +16,58 @@ using namespace testing_support;
 
 class SoundingApplication final : public velApplication {
 public:
-    SoundingApplication(Engine& engine, std::string wave, std::string tune)
-        : velApplication(engine, Value()), wave_(std::move(wave)), tune_(std::move(tune))
-    {
-    }
+    explicit SoundingApplication(Engine& engine) : velApplication(engine, Value()) {}
 
     void startUp(const EventRecord&) override
     {
-        sound = engine().resources().loadSound(Value::string(wave_), true);
-        music = engine().resources().loadSound(Value::string(tune_), true);
         start = engine().clock().now();
-        playedSound = velPlay(sound);
-        playedMusic = velPlay(music);
+        for (const char* name : {"ding.wav", "tune.mid"}) {
+            Value sound = engine().resources().loadSound(Value::string(name), true);
+            if (velPlay(sound))
+                played.push_back(sound);
+        }
     }
-    void mediaNotification(const EventRecord& e) override { notifications.push_back(e); }
+    // What ended, with the milliseconds since the start.
+    void mediaNotification(const EventRecord& e) override
+    {
+        List* pair = asList(e.value1);
+        ASSERT_TRUE(pair && textOf(pair->get(1)) == "ended");
+        for (std::size_t i = 0; i < played.size(); ++i)
+            if (played[i].object() == pair->get(0).object())
+                ended.emplace_back(i, static_cast<uint32_t>(e.time) - start);
+    }
 
-    Value sound, music;
-    bool playedSound = false, playedMusic = false;
+    std::vector<Value> played;
+    std::vector<std::pair<std::size_t, uint32_t>> ended;
     uint32_t start = 0;
-    std::vector<EventRecord> notifications;
-
-private:
-    std::string wave_, tune_;
 };
 
-class SoundApplicationTest : public ErrorCheckedTest {};
-
-TEST_F(SoundApplicationTest, AScriptedRunHearsTheEndsThroughTheMainLoop)
+TEST(SoundApplicationTest, AScriptedRunHearsTheEndsThroughTheMainLoop)
 {
     ScratchDirectory media, home;
     media.write("ding.wav", asText(pcm16Wave(sine(11025, 22050, 660), 1, 22050))); // 500 ms
     media.write("tune.mid", asText(midiTune({60, 67}, 96)));                     // 1000 ms
-    const std::string script = home.write("run.txt", "wait 1500\n");
     RunOptions options;
     options.moduleDirectory = home.path();
     options.headless = true;
-    options.script = script;
+    options.script = home.write("run.txt", "wait 1500\n");
     options.settings = {{"MediaPath", media.path()}};
     Engine engine;
+    const bool withMusic = !engine.playback().music().findSoundFont().empty();
     {
-        SoundingApplication app(engine, "ding.wav", "tune.mid");
+        SoundingApplication app(engine);
         EXPECT_EQ(app.run(options), 0);
-        EXPECT_TRUE(app.playedSound);
-        EXPECT_EQ(app.playedMusic, !findSoundFont(engine.configuration()).empty());
-        ASSERT_GE(app.notifications.size(), 1u);
-        const EventRecord& first = app.notifications[0];
-        List* pair = asList(first.value1);
-        ASSERT_TRUE(pair);
-        EXPECT_EQ(pair->get(0).object(), app.sound.object());
-        EXPECT_EQ(textOf(pair->get(1)), "ended");
-        EXPECT_GE(static_cast<uint32_t>(first.time) - app.start, 500u);
-        EXPECT_LE(static_cast<uint32_t>(first.time) - app.start, 510u);
-        if (app.playedMusic) {
-            ASSERT_EQ(app.notifications.size(), 2u);
-            pair = asList(app.notifications[1].value1);
-            EXPECT_EQ(pair->get(0).object(), app.music.object());
-            EXPECT_EQ(textOf(pair->get(1)), "ended");
-            EXPECT_GE(static_cast<uint32_t>(app.notifications[1].time) - app.start, 1000u);
+        ASSERT_EQ(app.played.size(), withMusic ? 2u : 1u);
+        ASSERT_EQ(app.ended.size(), app.played.size());
+        for (std::size_t i = 0; i < app.ended.size(); ++i) {
+            EXPECT_EQ(app.ended[i].first, i);
+            EXPECT_GE(app.ended[i].second, 500u * (i + 1));
+            EXPECT_LE(app.ended[i].second, 500u * (i + 1) + 10);
         }
     }
     EXPECT_FALSE(engine.mixer().isOpen());
-    EXPECT_TRUE(playingSound().isNil());
-    EXPECT_TRUE(playingMusic().isNil());
+    EXPECT_TRUE(engine.playback().wave().playing().isNil());
+    EXPECT_TRUE(engine.playback().music().playing().isNil());
 }
 
 } // namespace

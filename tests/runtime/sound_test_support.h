@@ -3,29 +3,24 @@
 // notifications going to the engine's event queue.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/audio_mixer.h"
-#include "support/bytes.h"
 #include "runtime/config_test_support.h"
 #include "runtime/event_queue.h"
-#include "runtime/media_notifications.h"
-#include "runtime/music.h"
-#include "runtime/sound.h"
 #include "runtime/event_test_support.h"
+#include "runtime/media_notifications.h"
+#include "runtime/media_playback.h"
+#include "support/bytes.h"
+#include "value/buffer.h"
 #include "value/list.h"
 #include "value/string.h"
 
 namespace vel::testing_support {
-
-inline void putTag(Bytes& b, const char* tag)
-{
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<uint8_t>(tag[i]));
-}
 
 struct Chunk {
     std::string tag;
@@ -36,12 +31,10 @@ struct Chunk {
 // "RIFF" size "WAVE" and the chunks in order, each padded to an even size.
 inline Bytes riffWave(const std::vector<Chunk>& chunks)
 {
-    Bytes out = {'R', 'I', 'F', 'F'};
-    put32(out, 0);
-    putTag(out, "WAVE");
+    Bytes out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
     for (const Chunk& c : chunks) {
-        putTag(out, c.tag.c_str());
-        put32(out, c.declaredSize >= 0 ? static_cast<uint32_t>(c.declaredSize) : static_cast<uint32_t>(c.body.size()));
+        out.insert(out.end(), c.tag.begin(), c.tag.begin() + 4);
+        put32(out, static_cast<uint32_t>(c.declaredSize >= 0 ? c.declaredSize : static_cast<int64_t>(c.body.size())));
         out.insert(out.end(), c.body.begin(), c.body.end());
         if (c.body.size() & 1)
             out.push_back(0);
@@ -76,8 +69,7 @@ inline Bytes pcm16Body(const std::vector<int16_t>& samples)
 
 inline Bytes pcm16Wave(const std::vector<int16_t>& samples, uint16_t channels, uint32_t rate)
 {
-    return riffWave({{"fmt ", formatBody(1, channels, rate, static_cast<uint16_t>(2 * channels), 16)},
-                     {"data", pcm16Body(samples)}});
+    return media_writers::waveFile({1, channels, rate, static_cast<uint16_t>(2 * channels), 16, {}}, pcm16Body(samples));
 }
 
 // A sine of the given length at that rate, amplitude about half of full scale.
@@ -91,57 +83,51 @@ inline std::vector<int16_t> sine(std::size_t frames, uint32_t rate, double hertz
 }
 
 // The IMA ADPCM encoder, the counterpart of what the decoder does, written from the published method.
-class ImaEncoder {
-public:
+struct ImaEncoder {
     uint8_t encode(int sample)
     {
-        static const int steps[89] = {7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,
-                                      21,    23,    25,    28,    31,    34,    37,    41,    45,    50,    55,
-                                      60,    66,    73,    80,    88,    97,    107,   118,   130,   143,   157,
-                                      173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,
-                                      494,   544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,
-                                      1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749,  3024,  3327,  3660,
-                                      4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493,  10442,
-                                      11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794,
-                                      32767};
+        static const int steps[89] = {
+            7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 19, 21, 23, 25, 28, 31, 34, 37, 41, 45, 50, 55, 60, 66, 73, 80, 88,
+            97, 107, 118, 130, 143, 157, 173, 190, 209, 230, 253, 279, 307, 337, 371, 408, 449, 494, 544, 598, 658,
+            724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552, 1707, 1878, 2066, 2272, 2499, 2749, 3024, 3327, 3660,
+            4026, 4428, 4871, 5358, 5894, 6484, 7132, 7845, 8630, 9493, 10442, 11487, 12635, 13899, 15289, 16818,
+            18500, 20350, 22385, 24623, 27086, 29794, 32767};
         static const int shift[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
-        int step = steps[index];
+        const int step = steps[index];
         int difference = sample - predictor;
-        uint8_t nibble = 0;
-        if (difference < 0) {
-            nibble = 8;
-            difference = -difference;
-        }
+        uint8_t nibble = difference < 0 ? 8 : 0;
+        difference = std::abs(difference);
         int delta = step >> 3;
-        if (difference >= step) { nibble |= 4; difference -= step; delta += step; }
-        if (difference >= step >> 1) { nibble |= 2; difference -= step >> 1; delta += step >> 1; }
-        if (difference >= step >> 2) { nibble |= 1; delta += step >> 2; }
-        predictor += (nibble & 8) ? -delta : delta;
-        predictor = std::max(-32768, std::min(32767, predictor));
-        index = std::max(0, std::min(88, index + shift[nibble & 7]));
+        for (int bit = 2; bit >= 0; --bit)
+            if (difference >= step >> (2 - bit)) {
+                nibble |= static_cast<uint8_t>(1 << bit);
+                difference -= step >> (2 - bit);
+                delta += step >> (2 - bit);
+            }
+        predictor = std::clamp(predictor + ((nibble & 8) ? -delta : delta), -32768, 32767);
+        index = std::clamp(index + shift[nibble & 7], 0, 88);
         return nibble;
     }
     int predictor = 0;
     int index = 0;
 };
 
-// IMA ADPCM blocks of blockAlign bytes from interleaved samples; the last block may be short.
-inline Bytes imaAdpcmData(const std::vector<int16_t>& samples, uint16_t channels, uint16_t blockAlign)
+// A wave of IMA ADPCM blocks of blockAlign bytes from interleaved samples; the last block may be short.
+inline Bytes imaAdpcmWave(const std::vector<int16_t>& samples, uint16_t channels, uint32_t rate, uint16_t blockAlign)
 {
     const std::size_t perBlock = 1 + (blockAlign - 4u * channels) * 2u / channels;
     const std::size_t frames = samples.size() / channels;
-    Bytes out;
+    Bytes data;
     std::vector<ImaEncoder> encoders(channels);
     for (std::size_t first = 0; first < frames; first += perBlock) {
         const std::size_t count = std::min(perBlock, frames - first);
         for (uint16_t c = 0; c < channels; ++c) {
             encoders[c].predictor = samples[first * channels + c];
-            put16(out, static_cast<uint16_t>(samples[first * channels + c]));
-            out.push_back(static_cast<uint8_t>(encoders[c].index));
-            out.push_back(0);
+            put16(data, static_cast<uint16_t>(samples[first * channels + c]));
+            data.insert(data.end(), {static_cast<uint8_t>(encoders[c].index), 0});
         }
         // Runs of eight samples per channel, four bytes each, the channels taking turns.
-        for (std::size_t run = 1; run < count; run += 8) {
+        for (std::size_t run = 1; run < count; run += 8)
             for (uint16_t c = 0; c < channels; ++c) {
                 uint8_t bytes[4] = {0, 0, 0, 0};
                 for (std::size_t k = 0; k < 8; ++k) {
@@ -149,70 +135,40 @@ inline Bytes imaAdpcmData(const std::vector<int16_t>& samples, uint16_t channels
                     const uint8_t nibble = frame < first + count ? encoders[c].encode(samples[frame * channels + c]) : 0;
                     bytes[k / 2] |= (k & 1) ? static_cast<uint8_t>(nibble << 4) : nibble;
                 }
-                out.insert(out.end(), bytes, bytes + 4);
+                data.insert(data.end(), bytes, bytes + 4);
             }
-        }
     }
-    return out;
-}
-
-inline Bytes imaAdpcmWave(const std::vector<int16_t>& samples, uint16_t channels, uint32_t rate, uint16_t blockAlign)
-{
-    const uint16_t perBlock = static_cast<uint16_t>(1 + (blockAlign - 4u * channels) * 2u / channels);
     Bytes extra;
     put16(extra, 2);
-    put16(extra, perBlock);
-    return riffWave({{"fmt ", formatBody(17, channels, rate, blockAlign, 4, extra)},
-                     {"data", imaAdpcmData(samples, channels, blockAlign)}});
+    put16(extra, static_cast<uint16_t>(perBlock));
+    return media_writers::waveFile({17, channels, rate, blockAlign, 4, extra}, data);
 }
 
 // A format-0 MIDI file: one track of notes of `ticks` each at 96 ticks a quarter, with the tempo given
 // in microseconds a quarter.
 inline Bytes midiTune(const std::vector<int>& notes, uint32_t ticks, uint32_t tempo = 500000)
 {
-    Bytes track;
-    auto variable = [&](uint32_t v) {
-        uint8_t bytes[4];
-        int n = 0;
-        bytes[n++] = v & 0x7F;
-        while (v >>= 7)
-            bytes[n++] = static_cast<uint8_t>(0x80 | (v & 0x7F));
-        while (n)
-            track.push_back(bytes[--n]);
-    };
-    variable(0);
-    track.insert(track.end(), {0xFF, 0x51, 0x03, static_cast<uint8_t>(tempo >> 16), static_cast<uint8_t>(tempo >> 8),
-                               static_cast<uint8_t>(tempo)});
-    variable(0);
-    track.insert(track.end(), {0xC0, 0x00}); // piano
+    Bytes events = {0, 0xFF, 0x51, 0x03, static_cast<uint8_t>(tempo >> 16), static_cast<uint8_t>(tempo >> 8),
+                    static_cast<uint8_t>(tempo), 0, 0xC0, 0x00}; // the tempo, then a piano
     for (int note : notes) {
-        variable(0);
-        track.insert(track.end(), {0x90, static_cast<uint8_t>(note), 100});
-        variable(ticks);
-        track.insert(track.end(), {0x80, static_cast<uint8_t>(note), 0});
+        events.insert(events.end(), {0, 0x90, static_cast<uint8_t>(note), 100});
+        media_writers::putVariableLength(events, ticks);
+        events.insert(events.end(), {0x80, static_cast<uint8_t>(note), 0});
     }
-    variable(0);
-    track.insert(track.end(), {0xFF, 0x2F, 0x00});
-    Bytes out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
-    const uint32_t length = static_cast<uint32_t>(track.size());
-    out.insert(out.end(), {static_cast<uint8_t>(length >> 24), static_cast<uint8_t>(length >> 16),
-                           static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
-    out.insert(out.end(), track.begin(), track.end());
-    return out;
+    return media_writers::midiFile(96, events);
 }
 
 inline std::string asText(const Bytes& b) { return std::string(b.begin(), b.end()); }
+inline Value bufferOf(const Bytes& b) { return Buffer::over(b.data(), static_cast<int32_t>(b.size()), true); }
 
 // Root mean square of interleaved floats.
 inline double loudness(const std::vector<float>& samples, std::size_t from = 0, std::size_t to = SIZE_MAX)
 {
     to = std::min(to, samples.size());
-    if (from >= to)
-        return 0;
     double sum = 0;
     for (std::size_t i = from; i < to; ++i)
         sum += static_cast<double>(samples[i]) * samples[i];
-    return std::sqrt(sum / static_cast<double>(to - from));
+    return from < to ? std::sqrt(sum / static_cast<double>(to - from)) : 0;
 }
 
 inline std::vector<std::string>& mediaNotices()
@@ -220,7 +176,6 @@ inline std::vector<std::string>& mediaNotices()
     static std::vector<std::string> notices;
     return notices;
 }
-inline void recordMediaNotice(std::string_view text) { mediaNotices().emplace_back(text); }
 
 // An engine whose mixer is pulled by hand, on a virtual clock from 1000 ms, with notifications going
 // to its event queue and the media notices kept.
@@ -230,12 +185,11 @@ protected:
     {
         ConfiguredTest::SetUp();
         clock().advance(1000);
-        platform::AudioMixer& mixer = engine.mixer();
         mixer.open(platform::AudioMixer::Output::Manual);
         mixer.setWaveVolume(platform::AudioMixer::FullVolume, platform::AudioMixer::FullVolume);
         mixer.setMusicVolume(platform::AudioMixer::FullVolume, platform::AudioMixer::FullVolume);
         mediaNotices().clear();
-        engine.media().takeNotices(recordMediaNotice);
+        engine.media().takeNotices([](std::string_view text) { mediaNotices().emplace_back(text); });
         (void)queue().next(event_kind::All, 0); // the very first fetch only makes the queue
     }
 
@@ -245,27 +199,26 @@ protected:
     std::vector<float> pull(uint32_t milliseconds)
     {
         std::vector<float> out(static_cast<std::size_t>(milliseconds) * platform::AudioMixer::Rate / 1000 * 2);
-        engine.mixer().render(out.data(), out.size() / 2);
+        mixer.render(out.data(), out.size() / 2);
         return out;
     }
 
     // The next media notification within the wait (the fetch's idle work runs the end checks and, on
-    // the virtual clock, waiting moves time on); the null event when none came.
-    EventRecord nextNotification(int32_t wait)
+    // the virtual clock, waiting moves time on): "ended" or "aborted" of `media`, "none" when none came
+    // and "other" for another's.
+    std::string nextNotification(int32_t wait, const Value& media = Value())
     {
-        return queue().next(event_kind::MediaNotification, wait);
+        EventRecord e = queue().next(event_kind::MediaNotification, wait);
+        lastTime = static_cast<uint32_t>(e.time);
+        List* l = asList(e.value1);
+        if (e.kind != event_kind::MediaNotification || !l || l->count() != 2)
+            return "none";
+        return media.isNil() || l->get(0).object() == media.object() ? std::string(textOf(l->get(1))) : "other";
     }
 
-    static std::string whatOf(const EventRecord& e)
-    {
-        List* l = asList(e.value1);
-        return l && l->count() == 2 ? std::string(textOf(l->get(1))) : std::string();
-    }
-    static Value mediaOf(const EventRecord& e)
-    {
-        List* l = asList(e.value1);
-        return l && l->count() == 2 ? l->get(0) : Value();
-    }
+    platform::AudioMixer& mixer = engine.mixer();
+    MediaPlayback& playback = engine.playback();
+    uint32_t lastTime = 0;
 };
 
 } // namespace vel::testing_support

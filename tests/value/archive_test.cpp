@@ -41,67 +41,45 @@ TEST_F(ArchiveTest, ItemsAddedAndPutComeBackAfterReopening)
     std::vector<Value> items;
     {
         Value archive = Archive::create(name(), 2);
-        for (int i = 0; i < 60; ++i) {
-            items.push_back(random.make(2));
-            ASSERT_TRUE(archive.as<Archive>()->add(items.back()));
-        }
-        // Reading while writing sees the items already added.
+        for (int i = 0; i < 60; ++i)
+            ASSERT_TRUE(archive.as<Archive>()->add(items.emplace_back(random.make(2))));
+        // Reading while writing sees the items already added; a value that fails to encode is not entered.
         EXPECT_TRUE(structurallyEqual(archive.as<Archive>()->get(3), items[3]));
-        // A value that fails to encode is not entered.
         Value bad = ValueList::make();
         bad.as<ValueList>()->append(Value::string(std::string(500, 'z')));
         bad.as<ValueList>()->append(Value::unique());
         EXPECT_FALSE(archive.as<Archive>()->add(bad));
-        EXPECT_EQ(errors(), std::vector<std::string>{"Cannot encode this type: unique"});
+        EXPECT_EQ(errors().size(), 1u);
     }
     std::size_t before = fileContents().size();
     {
         Value archive = Archive::open(name(), true);
-        ASSERT_TRUE(archive.as<Archive>()->put(0, Value::string("replaced")));
+        ASSERT_TRUE(archive.as<Archive>()->put(0, items[0] = Value::string("replaced")));
         velAddItem(archive, Value::integer(3));
-        velPut(archive, 60, Value::integer(4));
-        items[0] = Value::string("replaced");
-        items.push_back(Value::integer(4));
+        velPut(archive, 60, items.emplace_back(Value::integer(4)));
     }
     EXPECT_GT(fileContents().size(), before); // the old copies stay, unreferenced
     Value archive = Archive::open(name(), false);
     ASSERT_EQ(velCount(archive), 61);
-    // Out of order, so every fetch is its own seek.
-    for (int i = 60; i >= 0; i -= 2)
-        ASSERT_TRUE(structurallyEqual(velGet(archive, i), items[static_cast<std::size_t>(i)])) << i;
-    for (int i = 1; i < 61; i += 2)
-        ASSERT_TRUE(structurallyEqual(archive.as<Archive>()->get(i), items[static_cast<std::size_t>(i)])) << i;
-}
+    for (int i = 60; i >= 0; --i) // backwards, so that every fetch is its own seek
+        ASSERT_TRUE(structurallyEqual(i % 2 ? velGet(archive, i) : archive.as<Archive>()->get(i),
+                                      items[static_cast<std::size_t>(i)])) << i;
 
-TEST_F(ArchiveTest, RefusalsAndTheirMessages)
-{
-    Archive::create(name(), 4).as<Archive>()->add(Value::integer(1));
-    Value archive = Archive::open(name(), false);
-    Archive* a = archive.as<Archive>();
-    EXPECT_FALSE(a->add(Value::integer(2)));
-    EXPECT_FALSE(a->put(0, Value::integer(2)));
-    EXPECT_TRUE(a->get(1).isNil());
-    EXPECT_TRUE(a->get(-1).isNil());
-    EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot add item to read-only archive", "Cannot put to read-only archive",
-                                                  "Index out of range: 1", "Index out of range: -1"}));
+    // Read-only archives and streams refuse changes; indexes outside the directory fetch nothing.
+    EXPECT_FALSE(archive.as<Archive>()->add(Value::integer(2)) || archive.as<Archive>()->put(0, Value()));
+    EXPECT_TRUE(archive.as<Archive>()->get(61).isNil() && archive.as<Archive>()->get(-1).isNil());
     Value readOnly = MemoryStream::overBytes("", 0, false);
-    EXPECT_TRUE(Archive::create(readOnly, 4).isNil());
-    EXPECT_TRUE(Archive::open(readOnly, true).isNil());
+    EXPECT_TRUE(Archive::create(readOnly, 4).isNil() && Archive::open(readOnly, true).isNil());
     archive = Value();
-    EXPECT_FALSE(Archive::open(name(), true).as<Archive>()->put(5, Value()));
+    EXPECT_FALSE(Archive::open(name(), true).as<Archive>()->put(62, Value()));
     EXPECT_TRUE(Archive::open(Value::string(path_ + ".missing"), false).isNil());
-    EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot create archive from read-only stream",
-                                                  "Cannot create writable archive from read-only stream",
-                                                  "Index out of range: 5", "velFileStream: Cannot open " + path_ + ".missing"}));
+    EXPECT_EQ(errors().size(), 8u);
 }
 
 TEST_F(ArchiveTest, MalformedFilesAreReportedNotReadPastTheirEnd)
 {
     const std::string emptyDirectory = std::string("\x08") + le32(0) + "\x03";
-    struct Case {
-        std::string bytes;
-        const char* message;
-    };
+    struct Case { std::string bytes; const char* message; };
     const Case cases[] = {
         {"1VEL" + le32(8) + emptyDirectory, "Version mismatch -- cannot open archive"},
         {"0VE", "Version mismatch -- cannot open archive"},
@@ -138,11 +116,7 @@ TEST_F(ArchiveTest, MalformedFilesAreReportedNotReadPastTheirEnd)
 // failAfter-th on are refused, as by a full disk.
 class RecordingStream final : public Stream {
 public:
-    struct DeviceWrite {
-        int64_t at;
-        std::string bytes;
-        int syncsBefore;
-    };
+    struct DeviceWrite { int64_t at; std::string bytes; int syncsBefore; };
     static Value over(const std::string& image) { return Value::adopt(Tag::Stream, new RecordingStream(image)); }
     ~RecordingStream() override { closeBuffer(); }
 
@@ -163,16 +137,8 @@ public:
         deviceSize_ = static_cast<int64_t>(image_.size());
         return n;
     }
-    bool deviceSeek(int64_t position) override
-    {
-        devicePosition_ = position;
-        return true;
-    }
-    bool deviceSync() override
-    {
-        ++syncs_;
-        return true;
-    }
+    bool deviceSeek(int64_t position) override { devicePosition_ = position; return true; }
+    bool deviceSync() override { ++syncs_; return true; }
 
     static void applyTo(std::string& image, const DeviceWrite& w, std::size_t length = std::string::npos)
     {

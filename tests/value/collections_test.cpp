@@ -19,9 +19,10 @@ using testing_support::ErrorCheckedTest;
 class CollectionsTest : public ErrorCheckedTest {};
 
 Value str(const char* s) { return Value::string(s); }
-Value ints(std::initializer_list<int> values)
+Value n(int32_t i) { return Value::integer(i); }
+Value ints(std::initializer_list<int> values, bool integerList = false)
 {
-    Value l = ValueList::make();
+    Value l = integerList ? IntList::make() : ValueList::make();
     for (int v : values)
         l.as<List>()->appendInt(v);
     return l;
@@ -31,63 +32,66 @@ std::string show(const Value& v) { return displayForm(v); }
 // Builtins on strings and lists whose results print: each row is what a script would see.
 TEST_F(CollectionsTest, SlicesSearchesSortsAndTokens)
 {
-    Value hello = str("hello"), l = ints({10, 20, 30, 40, 50});
-    Value words = ValueList::make();
+    Value hello = str("hello"), l = ints({10, 20, 30, 40, 50}), search = ints({1, 2, 1, 3, 1});
+    Value words = ValueList::make(), rows = ValueList::make();
     for (const char* w : {"b", "A", "a"})
         words.as<List>()->append(str(w));
-    auto row = [](int a, const char* b) {
+    for (auto [a, b] : {std::pair{2, "x"}, {1, "z"}, {2, "a"}}) {
         Value r = ints({a});
-        r.as<List>()->append(Value::string(b));
-        return r;
-    };
-    Value rows = ValueList::make();
-    for (Value r : {row(2, "x"), row(1, "z"), row(2, "a")})
+        r.as<List>()->append(str(b));
         rows.as<List>()->append(r);
+    }
     Value intList = IntList::make();
     intList.as<IntList>()->append(str("42"));
     intList.as<IntList>()->append(Value::real(-2.5f));
     intList.as<IntList>()->appendInt(7);
-    Value twenty = IntList::make();
-    for (int i = 1; i <= 20; ++i)
-        twenty.as<List>()->appendInt(i);
+    Value table = Table::make();
+    velPut(table, str("k"), n(1));
 
     const std::pair<Value, const char*> cases[] = {
         {velLeft(hello, -2), "hel"},
         {velLeft(hello, -9), ""},
         {velLeft(hello, 99), "hello"},
-        {velRight(hello, 5), "hello"},
         {velRight(hello, 6), ""},
         {velRight(hello, -1), "ello"},
         {velMid(hello, 3, 10), "lo"},
         {velMid(hello, 5, 1), ""},
         {velMid(hello, -1, 2), ""},
-        {velLeft(l, 2), "(list 10 20)"},
         {velLeft(l, -1), "(list 10 20 30 40)"},
         {velLeft(l, -9), "(list)"},
         {velRight(l, 2), "(list 40 50)"},
         {velRight(l, 5), "(list)"},
         {velMid(l, 3, 99), "(list 40 50)"},
-        {velMid(l, 5, 1), "(list)"},
         {velMid(l, -2, 1), "(list)"},
-        {Value::integer(velIndexOf(hello, Value::integer('l'), 3)), "3"},
-        {Value::integer(velIndexOf(hello, str("lo"))), "3"},
-        {Value::integer(velIndexOf(hello, Value::integer('h'), 9)), "-1"},
-        {Value::integer(stringLastIndexOf(str("abcabc"), "bc", 0)), "4"},
-        {Value::integer(stringLastIndexOf(str("abcabc"), "bc", 3)), "1"},
+        {n(velIndexOf(hello, n('l'), 3)), "3"},
+        {n(velIndexOf(hello, str("lo"))), "3"},
+        {n(velIndexOf(hello, n('h'), 9)), "-1"},
+        {n(stringLastIndexOf(str("abcabc"), "bc", 0)), "4"},
+        {n(stringLastIndexOf(str("abcabc"), "bc", 3)), "1"},
+        {n(search.as<List>()->indexOf(n(1), 1)), "2"},
+        {n(search.as<List>()->indexOf(Value::real(3.0f), 0)), "3"},
+        {n(search.as<List>()->indexOf(n(1), 5)), "-1"},
+        {n(search.as<List>()->lastIndexOf(n(1), 0)), "2"}, // start 0 stands for count - 1
+        {n(search.as<List>()->lastIndexOf(n(1), 2)), "0"},
+        {n(velNextIndex(l, 3)), "4"},
+        {n(velNextIndex(l, 4)), "-1"},
+        {n(velFirstIndex(ValueList::make())), "0"},
+        {n(velFirstIndex(Table::make())), "-1"},
+        {velGetKey(table, velFirstIndex(table)), "k"},
+        {velGet(table, velFirstIndex(table)), "1"},
         {stringUpper(str("a\xe9\xf7\x9a\xff" "z")), "A\xc9\xf7\x8a\x9f" "Z"},
         {stringLower(str("A\xc9\xd7\x8c" "Z")), "a\xe9\xd7\x9c" "z"},
         {stringPlainText(str("Ol\xe1, S\xe3o \x93" "x\x94\t\x96\xb2\xe7\xc7\xdf\xa6")), "Ola, Sao \"x\" -2cCB|"},
-        {velAdd(str("n="), Value::integer(5)), "n=5"},
+        {velAdd(str("n="), n(5)), "n=5"},
         {velAdd(ints({1, 2}), str("!")), "(list 1 2)!"},
         {words.as<List>()->sort(false), "(list A a b)"},
         {words.as<List>()->sort(true), "(list b a A)"},
         {words, "(list b A a)"}, // sorts make new lists
-        {ints({3, -1, 2}).as<List>()->sort(false), "(list -1 2 3)"},
         {velSortLists(rows, 1, false), "(list (list 2 a) (list 2 x) (list 1 z))"},
         {rows.as<List>()->sortByColumnRange(0, 1, true), "(list (list 2 x) (list 2 a) (list 1 z))"},
         {intList, "(intlist 42 -2 7 )"},
         {intList.as<List>()->sort(true), "(intlist 42 7 -2 )"},
-        {twenty, "(intlist 1 2 3 4 5 6 7 8 9 10 11 12  ...)"},
+        {ints({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}, true), "(intlist 1 2 3 4 5 6 7 8 9 10 11 12  ...)"},
         {ints({1, 3, 5}).as<List>()->merge(*ints({3, 4}).as<List>(), false), "(list 1 3 4 5)"},
         {ints({5, 3, 1}).as<List>()->merge(*ints({4, 3}).as<List>(), true), "(list 5 4 3 1)"},
         {ValueList::make().as<List>()->merge(*ints({3, 4}).as<List>(), false), "(list 3 4)"},
@@ -103,15 +107,15 @@ TEST_F(CollectionsTest, SlicesSearchesSortsAndTokens)
     for (int c = 0; c < 256; ++c)
         EXPECT_LT(plainTextByte(static_cast<unsigned char>(c)), 0x80) << c; // plain text is ASCII
 
-    std::string many(256, ',');
-    EXPECT_EQ(velIndexOf(hello, Value::real(1.0f)), -1);
-    EXPECT_TRUE(velAdd(Value::integer(1), Value::integer(2)).isNil());
-    EXPECT_TRUE(velTokenize(str("a"), Value::string(many)).isNil());
-    EXPECT_TRUE(velSortLists(intList, 0, false).isNil());
-    EXPECT_EQ(errors(), (std::vector<std::string>{"velIndexOf(s,hnd,VELINT): Cannot search for an object of type 4\n",
-                                                   "Bad type for argument 1 of velAdd(listOrString,listOrString).",
-                                                   "velTokenize: Delimiter set too large: " + many,
-                                                   "Bad type for argument 1 of velSortLists(lstOfLst,VELINT,VELORDER)."}));
+    // Bad arguments give nothing; a delimiter set past 255 bytes is refused.
+    Value f = Value::real(1.5f);
+    EXPECT_EQ(velIndexOf(hello, Value::real(1.0f)) + velIndexOf(f, f), -1);
+    EXPECT_TRUE(velAdd(n(1), n(2)).isNil() && velSortLists(intList, 0, false).isNil());
+    EXPECT_TRUE(velTokenize(str("a"), Value::string(std::string(256, ','))).isNil());
+    EXPECT_EQ(velCount(f) + velCapacity(str("x")), 0);
+    EXPECT_TRUE(velGet(f, 0).isNil() && velGet(ValueList::make(), str("k")).isNil() && velCopy(f).isNil());
+    EXPECT_FALSE(velContainsKey(f, f));
+    EXPECT_EQ(errors().size(), 11u);
 }
 
 TEST_F(CollectionsTest, CallerArraysAndBuffers)
@@ -124,7 +128,6 @@ TEST_F(CollectionsTest, CallerArraysAndBuffers)
     EXPECT_STREQ(out, "abc");
 
     Value owned = velBuffer(16);
-    EXPECT_EQ(velCapacity(owned), 16);
     owned.as<Buffer>()->setLength(99);
     EXPECT_EQ(velCount(owned), 16);
     std::memcpy(owned.as<Buffer>()->bytes(), "0123456789", 10);
@@ -135,85 +138,70 @@ TEST_F(CollectionsTest, CallerArraysAndBuffers)
     EXPECT_EQ(velCapacity(copy), 4);
     EXPECT_NE(copy.as<Buffer>()->bytes(), view.as<Buffer>()->bytes());
     EXPECT_EQ(velCapacity(velBuffer(0)), 0);
-    EXPECT_EQ(errors(), std::vector<std::string>{"velBuffer(VELINT): Cannot allocate buffer object of size 0"});
+    EXPECT_EQ(errors().size(), 1u);
 }
 
-TEST_F(CollectionsTest, ListGrowthAccessAndSearch)
+TEST_F(CollectionsTest, ListsGrowAndChangeInPlace)
 {
-    Value l = ValueList::make();
-    List* list = l.as<List>();
+    Value tiny = ValueList::make(2, 1); // a growth that adds no slot still grows
+    List* list = tiny.as<List>();
     for (int i = 0; i < 9; ++i)
         list->appendInt(i);
-    EXPECT_EQ(list->capacity(), 16); // 4, 8, 16
-    Value tiny = ValueList::make(2, 1); // a growth that adds no slot still grows
-    for (int i = 0; i < 5; ++i)
-        tiny.as<List>()->appendInt(i);
-    EXPECT_EQ(tiny.as<List>()->count(), 5);
-    EXPECT_TRUE(list->get(9).isNil());
-    EXPECT_TRUE(list->get(-1).isNil());
-    list->set(20, Value::integer(1));
-    EXPECT_EQ(errors(), (std::vector<std::string>{"List index out of range: 9", "List index out of range: -1",
-                                                   "List index out of range: 20"}));
+    EXPECT_EQ(list->count(), 9);
+    EXPECT_TRUE(list->get(9).isNil() && list->get(-1).isNil());
+    list->set(20, n(1));
+    EXPECT_EQ(errors().size(), 3u);
     EXPECT_EQ(velIntValue(list->removeLast()), 8);
     EXPECT_TRUE(ValueList::make().as<List>()->removeLast().isNil());
 
     Value s = ints({1, 2, 1, 3, 1});
-    List* search = s.as<List>();
-    EXPECT_EQ(search->indexOf(Value::integer(1), 1), 2);
-    EXPECT_EQ(search->indexOf(Value::real(3.0f), 0), 3);
-    EXPECT_EQ(search->indexOf(Value::integer(1), 5), -1);
-    EXPECT_EQ(search->lastIndexOf(Value::integer(1), 0), 2); // start 0 stands for count - 1
-    EXPECT_EQ(search->lastIndexOf(Value::integer(1), 2), 0);
-    search->appendIfAbsent(Value::integer(2));
-    search->appendIfAbsent(Value::integer(7));
-    EXPECT_EQ(search->removeAllEqual(Value::integer(1)), 3);
-    EXPECT_EQ(show(s), "(list 2 3 7)");
+    s.as<List>()->appendIfAbsent(n(2));
+    s.as<List>()->appendIfAbsent(n(7));
+    EXPECT_EQ(s.as<List>()->removeAllEqual(n(1)), 3);
+    velAddItem(s, n(7), 2);
+    velPut(s, 0, str("x"));
     Value copy = velCopy(s);
     copy.as<List>()->appendInt(60);
-    EXPECT_EQ(velCount(s), 3);
+    EXPECT_EQ(show(s), "(list x 3 7 7 7)");
 }
 
 TEST_F(CollectionsTest, TablesGrowOnlyWhenFullAndProbeLinearly)
 {
     Value t = Table::make(4, 100, 75);
     Table* table = t.as<Table>();
-    for (int i = 0; i < 4; ++i)
-        table->put(Value::integer(i), Value::integer(i * 10));
-    EXPECT_EQ(table->capacity(), 4);
-    table->put(Value::integer(4), Value::integer(40));
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(table->capacity(), 4); // still 4 once full
+        table->put(n(i), n(i * 10));
+    }
     EXPECT_EQ(table->capacity(), 8);
     EXPECT_EQ(table->threshold(), 6);
-    EXPECT_EQ(table->nextIndex(4), -1);
     Value full = velTable(2, 0, 50);
     for (int i = 1; i <= 3; ++i)
-        velPut(full, Value::integer(i), Value::integer(i));
+        velPut(full, n(i), n(i));
     EXPECT_EQ(velCount(full), 2);
     EXPECT_TRUE(velTable(0, 100, 75).isNil());
-    EXPECT_EQ(errors(), (std::vector<std::string>{"Hash table full",
-                                                   "velTable(VELINT,VELINT,VELINT): Argument 1 must be greater than zero."}));
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Hash table full", "velTable(VELINT,VELINT,VELINT): Argument 1 must be greater than zero."}));
 
     Value p = Table::make(8, 100, 75);
     Table* probed = p.as<Table>();
-    // 1, 9 and 17 share home slot 1.
-    for (int k : {1, 9, 17})
-        probed->put(Value::integer(k), Value::integer(k));
-    probed->remove(Value::integer(9));
+    for (int k : {1, 9, 17}) // one home slot
+        probed->put(n(k), n(k));
+    probed->remove(n(9));
     EXPECT_TRUE(probed->keyAt(2).isNil());
-    EXPECT_EQ(probed->get(Value::integer(17)).asInt(), 17); // found past the deleted slot
-    probed->put(Value::integer(17), str("C"));            // replaced in place, not in the hole
+    EXPECT_EQ(probed->get(n(17)).asInt(), 17); // found past the deleted slot
+    probed->put(n(17), str("C"));            // replaced in place, not in the hole
     EXPECT_EQ(show(probed->valueAt(3)), "C");
-    probed->put(Value::integer(9), str("B")); // reuses the first deleted slot on its path
+    probed->put(n(9), str("B")); // reuses the first deleted slot on its path
     EXPECT_EQ(velIntValue(probed->keyAt(2)), 9);
-    EXPECT_EQ(probed->count(), 3);
     EXPECT_TRUE(probed->keyAt(8).isNil());
     EXPECT_EQ(errors(), std::vector<std::string>{"Table index out of range: 8"});
 
     // The float 1.0 hashes apart from the int 1 but equals it: it finds it only where probing meets it.
     EXPECT_FALSE(probed->contains(Value::real(1.0f))); // home slot 0 is empty: absent
-    probed->put(Value::integer(8), str("eight"));        // slot 0, where 1.0 starts probing
-    probed->put(Value::real(1.0f), str("float"));        // replaces the int key's value
+    probed->put(n(8), str("eight"));                   // slot 0, where 1.0 starts probing
+    probed->put(Value::real(1.0f), str("float"));      // replaces the int key's value
     EXPECT_EQ(probed->count(), 4);
-    EXPECT_EQ(show(probed->get(Value::integer(1))), "float");
+    EXPECT_EQ(show(probed->get(n(1))), "float");
 }
 
 TEST_F(CollectionsTest, TableAgainstAMapUnderRandomOperations)
@@ -229,60 +217,22 @@ TEST_F(CollectionsTest, TableAgainstAMapUnderRandomOperations)
             model.erase(key);
         } else {
             int v = static_cast<int>(random() % 1000);
-            table->put(Value::string(key), Value::integer(v));
+            table->put(Value::string(key), n(v));
             model[key] = v;
         }
         ASSERT_EQ(table->count(), static_cast<int32_t>(model.size()));
     }
+    Value copy = velCopy(t);
+    EXPECT_EQ(copy.as<Table>()->capacity(), table->capacity());
     int walked = 0;
     for (int32_t slot = table->firstIndex(); slot >= 0; slot = table->nextIndex(slot), ++walked) {
         std::string key(textOf(table->keyRef(slot)));
         ASSERT_EQ(model.count(key), 1u);
         EXPECT_EQ(table->valueRef(slot).asInt(), model[key]);
+        EXPECT_EQ(velIntValue(velGet(copy, table->keyRef(slot))), model[key]);
     }
     EXPECT_EQ(walked, static_cast<int>(model.size()));
-    Value copy = velCopy(t);
     EXPECT_EQ(velCount(copy), velCount(t));
-    EXPECT_EQ(copy.as<Table>()->capacity(), table->capacity());
-    for (auto& [key, v] : model)
-        EXPECT_EQ(velIntValue(velGet(copy, Value::string(key))), v);
-}
-
-TEST_F(CollectionsTest, CollectionBuiltins)
-{
-    Value l = ints({5, 6});
-    velAddItem(l, Value::integer(7), 2);
-    velPut(l, 0, str("x"));
-    EXPECT_EQ(show(l), "(list x 6 7 7)");
-    EXPECT_EQ(velNextIndex(l, 2), 3);
-    EXPECT_EQ(velNextIndex(l, 3), -1);
-    EXPECT_EQ(velFirstIndex(ValueList::make()), 0);
-    EXPECT_EQ(velFirstIndex(Table::make()), -1);
-    Value t = Table::make();
-    velPut(t, str("k"), Value::integer(1));
-    EXPECT_TRUE(velContainsKey(t, str("k")));
-    EXPECT_EQ(show(velGetKey(t, velFirstIndex(t))), "k");
-    EXPECT_EQ(velIntValue(velGet(t, velFirstIndex(t))), 1);
-    velRemoveKey(t, str("k"));
-    EXPECT_EQ(velCount(t), 0);
-
-    Value f = Value::real(1.5f);
-    EXPECT_EQ(velCount(f), 0);
-    EXPECT_EQ(velCapacity(str("x")), 0);
-    EXPECT_TRUE(velGet(f, 0).isNil());
-    EXPECT_TRUE(velGet(ValueList::make(), str("k")).isNil());
-    EXPECT_FALSE(velContainsKey(f, f));
-    EXPECT_TRUE(velCopy(f).isNil());
-    EXPECT_EQ(velIndexOf(f, f), 0);
-    EXPECT_EQ(errors(), (std::vector<std::string>{
-                            "Bad type for argument 1 of velCount(collection).",
-                            "Bad type for argument 1 of velCapacity(collection).",
-                            "Bad type for argument 1 of velGet(collection,VELINT).",
-                            "Bad type for argument 1 of velGet(tableOrCtrlOrForm,hnd).",
-                            "Bad type for argument 1 of velContainsKey(tblOrCtrlOrFrm,obj).",
-                            "Bad type for argument 1 of velCopy( LstTblStr ).",
-                            "Bad type for argument 1 of velIndexOf(s,hnd [,VELINT]).",
-                        }));
 }
 
 } // namespace

@@ -33,11 +33,7 @@ TEST(FileReplacementTest, ReplacesWholeOrLeavesTheTargetAndNoTemporary)
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u) << "a replacement keeps the permissions";
 
-    struct Case {
-        std::string target;
-        bool writerFails;
-        const char* reason;
-    };
+    struct Case { std::string target; bool writerFails; const char* reason; };
     const Case cases[] = {
         {(folder / "absent" / "x.dat").string(), false, "No such file"},
         {target, true, "cannot write"}, // the writer fails midway

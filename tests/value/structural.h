@@ -13,6 +13,7 @@
 
 #include "value/buffer.h"
 #include "value/data_objects.h"
+#include "value/encoding.h"
 #include "value/list.h"
 #include "value/makers.h"
 #include "value/string.h"
@@ -20,31 +21,13 @@
 
 namespace vel::testing_support {
 
-inline bool structurallyEqual(const Value& a, const Value& b);
-
-inline bool partsEqual(const WireParts& a, const WireParts& b)
-{
-    return a.flag == b.flag && a.encodable == b.encodable && structurallyEqual(a.first, b.first) &&
-           structurallyEqual(a.second, b.second);
-}
-
+// Containers compare element by element: decoding gives a list the capacity of its count and may
+// settle a table key in another slot. A leaf compares by its encoding, which holds every field.
 inline bool structurallyEqual(const Value& a, const Value& b)
 {
     if (a.tag() != b.tag())
         return false;
     switch (a.tag()) {
-    case Tag::Nil:
-        return true;
-    case Tag::Float:
-        return a.payload() == b.payload(); // bit for bit, so NaNs compare too
-    case Tag::String:
-        return textOf(a) == textOf(b);
-    case Tag::Buffer: {
-        const Buffer* x = a.as<Buffer>();
-        const Buffer* y = b.as<Buffer>();
-        return x->length() == y->length() &&
-               (x->length() == 0 || std::memcmp(x->bytes(), y->bytes(), static_cast<std::size_t>(x->length())) == 0);
-    }
     case Tag::List: {
         const List* x = a.as<List>();
         const List* y = b.as<List>();
@@ -60,30 +43,10 @@ inline bool structurallyEqual(const Value& a, const Value& b)
         const Table* y = b.as<Table>();
         if (x->count() != y->count() || x->capacity() != y->capacity())
             return false;
-        // Slots need not line up: decoding re-inserts in slot order, so a key that had probed past a
-        // since-deleted slot, or wrapped around the end, settles elsewhere.
-        for (int32_t i = x->firstIndex(); i >= 0; i = x->nextIndex(i)) {
-            const Value& key = x->keyRef(i);
-            if (!y->contains(key) || !structurallyEqual(x->valueRef(i), y->get(key)))
-                return false;
-        }
-        return true;
-    }
-    case Tag::Region: {
-        const Region* x = a.as<Region>();
-        const Region* y = b.as<Region>();
-        if (x->left != y->left || x->top != y->top || x->right != y->right || x->bottom != y->bottom ||
-            x->points.size() != y->points.size())
-            return false;
-        for (std::size_t i = 0; i < x->points.size(); ++i)
-            if (x->points[i].x != y->points[i].x || x->points[i].y != y->points[i].y)
+        for (int32_t i = x->firstIndex(); i >= 0; i = x->nextIndex(i))
+            if (!y->contains(x->keyRef(i)) || !structurallyEqual(x->valueRef(i), y->get(x->keyRef(i))))
                 return false;
         return true;
-    }
-    case Tag::Font: {
-        const Font* x = a.as<Font>();
-        const Font* y = b.as<Font>();
-        return x->size == y->size && x->style == y->style && structurallyEqual(x->face, y->face);
     }
     case Tag::TextBlock: {
         const TextBlock* x = a.as<TextBlock>();
@@ -91,7 +54,7 @@ inline bool structurallyEqual(const Value& a, const Value& b)
         return x->width == y->width && x->height == y->height && structurallyEqual(x->first, y->first) &&
                structurallyEqual(x->second, y->second);
     }
-    case Tag::Date:
+    case Tag::Date: // fields outside their packed widths would encode alike
         return std::memcmp(a.as<Date>()->fields, b.as<Date>()->fields, sizeof(Date::fields)) == 0;
     case Tag::Image:
     case Tag::Sound:
@@ -100,10 +63,14 @@ inline bool structurallyEqual(const Value& a, const Value& b)
     case Tag::Reference: {
         const auto* x = dynamic_cast<const CompositeObject*>(a.object());
         const auto* y = dynamic_cast<const CompositeObject*>(b.object());
-        return x && y && partsEqual(x->wireParts(), y->wireParts());
+        if (!x || !y)
+            return false;
+        WireParts p = x->wireParts(), q = y->wireParts();
+        return p.flag == q.flag && p.encodable == q.encodable && structurallyEqual(p.first, q.first) &&
+               structurallyEqual(p.second, q.second);
     }
     default:
-        return a == b;
+        return encodeToBytes(a) == encodeToBytes(b);
     }
 }
 
@@ -114,8 +81,7 @@ public:
 
     Value make(int depth)
     {
-        int kinds = depth <= 0 ? 7 : 17;
-        switch (below(kinds)) {
+        switch (below(depth <= 0 ? 7 : 17)) {
         case 0: return Value();
         case 1: return Value::boolean(below(2));
         case 2: return Value::integer(interestingInt());
@@ -140,32 +106,28 @@ public:
             return Date::make(fields);
         }
         case 7:
-        case 8: {
-            // Capacities on both sides of the short-list limit.
-            int32_t count = below(4) == 0 ? 250 + below(12) : below(6);
+        case 8: { // capacities on both sides of the short-list limit
             Value l = ValueList::make(1 + below(300));
-            for (int32_t i = 0; i < count; ++i)
+            for (int32_t i = 0, count = below(4) == 0 ? 250 + below(12) : below(6); i < count; ++i)
                 l.as<ValueList>()->append(make(i < 8 ? depth - 1 : 0));
             return l;
         }
         case 9: {
             Value l = IntList::make(1 + below(10));
-            int32_t count = below(600);
-            for (int32_t i = 0; i < count; ++i)
+            for (int32_t i = 0, count = below(600); i < count; ++i)
                 l.as<IntList>()->appendInt(interestingInt());
             return l;
         }
         case 10:
         case 11: {
             Value t = Table::make(1 + below(40));
+            Table* table = t.as<Table>();
             int32_t count = below(12);
-            for (int32_t i = 0; i < count; ++i) {
-                Value key = below(2) ? Value::string(text(1 + below(10))) : Value::integer(interestingInt());
-                t.as<Table>()->put(key, make(depth - 1));
-            }
-            // Removals leave deleted slots the encoding must skip.
-            if (count > 2)
-                t.as<Table>()->remove(t.as<Table>()->keyRef(t.as<Table>()->firstIndex()));
+            for (int32_t i = 0; i < count; ++i)
+                table->put(below(2) ? Value::string(text(1 + below(10))) : Value::integer(interestingInt()),
+                           make(depth - 1));
+            if (count > 2) // a deleted slot the encoding must skip
+                table->remove(table->keyRef(table->firstIndex()));
             return t;
         }
         case 12: {
@@ -184,13 +146,12 @@ public:
             props.as<Table>()->put("Hot Spot", Region::rectangle(1, 2, 3, 4));
             return below(2) ? objectMakers().form(props) : objectMakers().control(props);
         }
-        default: {
+        default:
             switch (below(3)) {
             case 0: return objectMakers().reference(Value::string(text(8)));
             case 1: return objectMakers().imageFromParts(Value::string(text(8)), make(0));
             default: return objectMakers().soundFromParts(Value::string(text(8)), interestingInt(), make(0));
             }
-        }
         }
     }
 
@@ -198,9 +159,9 @@ private:
     int32_t below(int32_t n) { return static_cast<int32_t>(random_() % static_cast<uint32_t>(n)); }
     int32_t interestingInt()
     {
-        static const int32_t edges[] = {0,     1,      -1,     126,    127,        128,       -126,
-                                        -127,  -128,   -129,   32766,  32767,      32768,     -32766,
-                                        -32767, -32768, -32769, 40000, INT32_MAX, INT32_MIN, 255};
+        static const int32_t edges[] = {0,      1,      -1,     126,    127,   128,       -126,     -127,
+                                        -128,   -129,   32766,  32767,  32768, -32766,    -32767,   -32768,
+                                        -32769, 40000,  255,    INT32_MAX, INT32_MIN};
         if (below(2))
             return edges[below(static_cast<int32_t>(std::size(edges)))];
         return static_cast<int32_t>(random_()) >> below(31);
@@ -210,11 +171,11 @@ private:
         static const int32_t edges[] = {0, 1, 254, 255, 256, 257, 1000};
         return below(3) ? below(20) : edges[below(static_cast<int32_t>(std::size(edges)))];
     }
-    std::string text(int32_t n)
+    std::string text(int32_t n) // every byte value, NUL included
     {
         std::string s(static_cast<std::size_t>(n), '\0');
         for (char& c : s)
-            c = static_cast<char>(random_()); // every byte value, NUL included
+            c = static_cast<char>(random_());
         return s;
     }
 

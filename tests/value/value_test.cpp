@@ -1,6 +1,7 @@
 // Values: handles and ownership, comparisons, conversions, the error path and the block allocator.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -23,19 +24,6 @@ class ValueTest : public ErrorCheckedTest {};
 
 Value str(const char* s) { return Value::string(s); }
 
-TEST_F(ValueTest, CopiesShareObjectsAndCountReferences)
-{
-    Value a = str("abc");
-    {
-        Value b = a;
-        b = b; // self-assignment keeps the count
-        EXPECT_EQ(a.object()->referenceCount(), 2);
-    }
-    Value moved = std::move(a);
-    EXPECT_TRUE(a.isNil());
-    EXPECT_EQ(moved.object()->referenceCount(), 1);
-}
-
 TEST_F(ValueTest, EqualityOrderingAndCollation)
 {
     Value l1 = ValueList::make(), l2 = ValueList::make(), prefix = ValueList::make();
@@ -43,7 +31,6 @@ TEST_F(ValueTest, EqualityOrderingAndCollation)
     l2.as<List>()->appendInt(1);
     l2.as<List>()->appendInt(5);
     Value u1 = Value::unique(), u2 = Value::unique();
-    EXPECT_EQ(u2.payload(), u1.payload() + 1);
     struct Case {
         Value a, b;
         bool equal;
@@ -83,33 +70,28 @@ TEST_F(ValueTest, EqualityOrderingAndCollation)
     }
     l1.as<List>()->appendInt(6);
     EXPECT_GT(compareValues(l1, l2), 0);
-}
-
-TEST_F(ValueTest, HashesFollowTheirRules)
-{
+    Value held = str("abc"), copy = held;
+    copy = copy; // self-assignment keeps the count
+    EXPECT_EQ(held.object()->referenceCount(), 2);
+    Value moved = std::move(copy);
+    EXPECT_TRUE(copy.isNil());
+    moved = Value();
+    EXPECT_EQ(held.object()->referenceCount(), 1);
     EXPECT_EQ(hashValue(Value::integer(-5)), 5u);
     EXPECT_NE(hashValue(Value::integer(1)), hashValue(Value::real(1.0f)));
     // Strings hash by their bytes, read as signed: table slot order in files depends on it.
     EXPECT_EQ(hashValue(str("k\xe9y")), 4294095614u);
-    EXPECT_NE(hashValue(Table::make()), hashValue(Table::make()));
 }
 
 TEST_F(ValueTest, TruthAndConversions)
 {
-    struct Case {
-        Value v;
-        bool truth;
-        int32_t integer;
-        double real;
-        int32_t boolean;
-    };
+    struct Case { Value v; bool truth; int32_t integer; double real; int32_t boolean; };
     const Case cases[] = {
         {Value::integer(2), true, 2, 2.0, 2},
         {Value::boolean(0), false, 0, 0.0, 0},
         {Value::real(-2.7f), false, -2, -2.7f, -2},
         {Value::real(1e20f), false, INT32_MAX, 1e20f, INT32_MAX}, // saturates rather than misbehave
         {str(" 42abc"), false, 42, 42.0, 42},
-        {str("-17"), false, -17, -17.0, -17},
         {str("2.5x"), false, 2, 2.5, 2},
         {str("yes"), true, 0, 0.0, 0},
         {str("True"), true, 0, 0.0, 0}, // "true" is false as a boolean: atol reads 0
@@ -124,37 +106,11 @@ TEST_F(ValueTest, TruthAndConversions)
         EXPECT_TRUE(velBool(c.v).is(Tag::Boolean));
     }
     EXPECT_FALSE(isTrue(Value()));
-    EXPECT_TRUE(isTrue(Value::unique()));
-    EXPECT_TRUE(isTrue(ValueList::make()));
+    EXPECT_TRUE(isTrue(Value::unique()) && isTrue(ValueList::make()));
     EXPECT_TRUE(errors().empty());
-
-    EXPECT_EQ(velIntValue(ValueList::make()), 0);
-    EXPECT_EQ(velFloatValue(Value()), 0.0);
-    EXPECT_EQ(velBool(Table::make()).asInt(), 0);
-    EXPECT_EQ(errors(), (std::vector<std::string>{"Bad type for argument 1 of velIntValue(numberOrString).",
-                                                   "Bad type for argument 1 of velFloatValue(numberOrString).",
-                                                   "Bad type for argument 1 of velBool(stringOrBoolOrInt)."}));
-}
-
-int exitCode = 0;
-int answerOne(const Value&) { return 1; }
-void rememberExit(int code) { exitCode = code; }
-
-TEST_F(ValueTest, TheErrorPath)
-{
-    velError(Value::integer(3));
-    EXPECT_EQ(errors(), std::vector<std::string>{"Bogus argument passed to velError()"});
-    // A nonzero answer, or no handler at all, ends in the exit handler.
-    ErrorHandler previousError = setErrorHandler(answerOne);
-    ExitHandler previousExit = setExitHandler(rememberExit);
-    velError("boom");
-    EXPECT_EQ(exitCode, -1);
-    setErrorHandler(nullptr);
-    exitCode = 0;
-    velError("no handler");
-    EXPECT_EQ(exitCode, -1);
-    setErrorHandler(previousError);
-    setExitHandler(previousExit);
+    // Other types are bad arguments that convert to zero.
+    EXPECT_EQ(velIntValue(ValueList::make()) + velFloatValue(Value()) + velBool(Table::make()).asInt(), 0);
+    EXPECT_EQ(errors().size(), 3u);
 }
 
 TEST_F(ValueTest, CollectionsThatHoldThemselvesAreRefusedNotRecursedForever)
@@ -166,27 +122,25 @@ TEST_F(ValueTest, CollectionsThatHoldThemselvesAreRefusedNotRecursedForever)
     Value table = Table::make(4, 100, 75);
     table.as<Table>()->put(Value::string("me"), table);
     table.as<Table>()->put(Value::string("again"), table);
-    const std::string print = "Cannot print values nested more than 512 deep";
-    const std::string compare = "Cannot compare values nested more than 512 deep";
     struct Case {
         const char* what;
         std::function<void(const Value&)> operation;
-        std::string report; // what the list gives
-        bool tablesToo;     // ordering and the rest do not look inside tables
+        bool reports;   // once, for the list
+        bool tablesToo; // ordering and the rest do not look inside tables
     };
     const Case cases[] = {
-        {"display", [](const Value& v) { displayForm(v); }, print, true},
-        {"quoted", [](const Value& v) { vel::print(v, true); }, print, true},
-        {"order", [](const Value& v) { EXPECT_EQ(compareValues(v, v), 0); }, compare, false},
-        {"collate", [](const Value& v) { collateValues(v, v); }, compare, false},
-        {"encode", [](const Value& v) { encodeToBytes(v); }, "Cannot encode values nested more than 512 deep", true},
-        {"equal and hash", [](const Value& v) { EXPECT_TRUE(v == v); EXPECT_EQ(hashValue(v), hashValue(v)); }, "", false},
-        {"copy", [](const Value& v) { EXPECT_FALSE(velCopy(v) == v); }, "", false},
+        {"display", [](const Value& v) { displayForm(v); }, true, true},
+        {"quoted", [](const Value& v) { vel::print(v, true); }, true, true},
+        {"order", [](const Value& v) { EXPECT_EQ(compareValues(v, v), 0); }, true, false},
+        {"collate", [](const Value& v) { collateValues(v, v); }, true, false},
+        {"encode", [](const Value& v) { encodeToBytes(v); }, true, true},
+        {"equal and hash", [](const Value& v) { EXPECT_TRUE(v == v); EXPECT_EQ(hashValue(v), hashValue(v)); }, false, false},
+        {"copy", [](const Value& v) { EXPECT_FALSE(velCopy(v) == v); }, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.operation(list);
-        EXPECT_EQ(errors(), c.report.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.report});
+        EXPECT_EQ(errors().size(), c.reports ? 1u : 0u);
         c.operation(table);
         EXPECT_EQ(errors().size(), c.tablesToo ? 1u : 0u);
     }
@@ -200,40 +154,23 @@ TEST_F(ValueTest, CollectionsThatHoldThemselvesAreRefusedNotRecursedForever)
     table.as<Table>()->remove(Value::string("again"));
 }
 
-class AllocatorTest : public ErrorCheckedTest {
-protected:
-    void SetUp() override
-    {
-        ErrorCheckedTest::SetUp();
-        if (BlockAllocator::routesToSystem())
-            GTEST_SKIP() << "the system allocator serves this build";
-    }
-};
-
-TEST_F(AllocatorTest, CountsBlocksZeroFillsAndGivesChunksBackWhenAllIsFree)
+TEST_F(ValueTest, AllocatorZeroesReusedBlocksAndGivesChunksBackWhenAllIsFree)
 {
+    if (BlockAllocator::routesToSystem())
+        GTEST_SKIP() << "the system allocator serves this build";
     BlockAllocator a;
-    const std::size_t sizes[] = {10, 32, 200, 4096, 5000};
+    std::vector<std::size_t> sizes = {10, 32, 200, 4096, 5000};
+    sizes.resize(sizes.size() + 40, 4000); // 16 blocks of 4096 bytes a chunk: three chunks of that class
     std::vector<void*> blocks;
-    for (std::size_t n : sizes) {
-        blocks.push_back(a.allocate(n));
-        std::memset(blocks.back(), 0xAB, n);
-    }
-    for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(a.stats().liveBlocks[c], 1);
-    EXPECT_EQ(a.stats().largeBlocks, 1);
-    EXPECT_EQ(a.stats().chunkCount, 4); // one chunk per class used; the large block is not one
-    EXPECT_EQ(a.stats().bytesInUse, 10 + 32 + 200 + 4096 + 5000);
+    for (std::size_t n : sizes)
+        std::memset(blocks.emplace_back(a.allocate(n)), 0xAB, n);
+    EXPECT_EQ(a.stats().chunkCount, 6); // the large block is not a chunk
     a.release(blocks[2], 200);
     auto* again = static_cast<unsigned char*>(a.allocate(200));
-    for (int i = 0; i < 200; ++i)
-        ASSERT_EQ(again[i], 0);
+    EXPECT_EQ(std::count(again, again + 200, 0), 200);
     blocks[2] = again;
-    for (int i = 0; i < 40; ++i) // 16 blocks of 4096 bytes a chunk: two more chunks
-        blocks.push_back(a.allocate(4000));
-    EXPECT_EQ(a.stats().chunkCount, 6);
     for (std::size_t i = 1; i < blocks.size(); ++i)
-        a.release(blocks[i], i < std::size(sizes) ? sizes[i] : 4000);
+        a.release(blocks[i], sizes[i]);
     EXPECT_EQ(a.stats().chunkCount, 6); // a live 16-byte block keeps every chunk
     a.release(blocks[0], 10);
     EXPECT_EQ(a.stats().chunkCount, 0);

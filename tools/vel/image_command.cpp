@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "data_file.h"
 #include "runtime/drawing_context.h"
+#include "platform/media_path.h"
 #include "runtime/image.h"
 #include "value/buffer.h"
 
@@ -18,15 +19,6 @@ cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned in
 {
     static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
     return CAIRO_STATUS_SUCCESS;
-}
-
-std::string extensionOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    return path.substr(dot + 1);
 }
 
 } // namespace
@@ -44,7 +36,7 @@ int runImage(Args args)
     // The title's own rule: the extension decides between photograph and bitmap; a refused picture
     // ends here with the title's message and status 2 through the error handler.
     Value image = imageFromBuffer(Buffer::over(bytes->data(), static_cast<int32_t>(bytes->size()), true),
-                                  extensionOf(in));
+                                  std::string(platform::extensionOf(in)));
     if (image.isNil())
         return 2;
     const int32_t width = asImage(image)->width(), height = asImage(image)->height();

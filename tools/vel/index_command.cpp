@@ -84,9 +84,16 @@ int create(Args args)
     ValueIndex* vi = asValueIndex(index);
     if (!vi)
         return 2;
+    // One transaction for the whole table: a file filled entry by entry would wait on the disk
+    // for each.
+    vi->file().beginBatch();
     if (Table* t = asTable(table))
         for (int32_t slot = t->firstIndex(); slot >= 0; slot = t->nextIndex(slot))
             vi->put(t->keyRef(slot), t->valueRef(slot));
+    if (vi->file().commitBatch() != index::kOk) {
+        complain(path + ": cannot write: " + describeFailure(vi->file()));
+        return 2;
+    }
     return 0;
 }
 
@@ -235,7 +242,7 @@ int recover(Args args)
     else if (f.secondaryError() == index::kNotAnIndex)
         complain(path + ": not an index file");
     else if (rc == index::kReadShort)
-        complain(path + ": damaged, left marked in use: " + describeFailure(f));
+        complain(path + (wasMarked ? ": damaged, left marked in use: " : ": damaged: ") + describeFailure(f));
     else
         complain(path + ": cannot recover: " + index::describeError(rc));
     return 2;

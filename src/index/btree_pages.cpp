@@ -1,0 +1,158 @@
+// Index files: pages through the cache, entries inside them, and keys in their stored form.
+#include "index/btree_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "index/btree_layout.h"
+
+namespace vel::index {
+
+BtreeFile::Entry BtreeFile::entryAt(const uint8_t* page, int offset, bool internal) const
+{
+    Entry e;
+    const uint8_t* p = page + offset;
+    int total = p[0] + 1;
+    e.keyNumber = p[1];
+    e.chunkByte = p[2];
+    e.record = order_.getInt(p + 3);
+    e.key = p + 7;
+    int avail = total - 7 - (internal ? 4 : 0);
+    e.keyLength = storedKeyLength(formats_[e.keyNumber], e.key, avail);
+    e.data = e.key + e.keyLength;
+    e.dataLength = internal ? 0 : avail - e.keyLength;
+    e.child = internal ? order_.getInt(p + total - 4) : -1;
+    return e;
+}
+
+// Checks a page as it comes from the file and notes where its entries start. Everything a search
+// later relies on is proven here: lengths inside the page, keys that end inside their entries.
+int BtreeFile::parsePage(CachedPage* cp)
+{
+    const uint8_t* b = cp->bytes;
+    int level = order_.get16(b + kLevel);
+    int count = order_.get16(b + kCount);
+    int used = order_.get16(b + kUsed);
+    if (level > kMaxLevel || count > kMaxEntries)
+        return kPageDamaged;
+    bool internal = level > 0;
+    int32_t firstChild = order_.getInt(b + kFirstChild);
+    int32_t sibling = order_.getInt(b + kSibling);
+    if ((internal && (firstChild < 0 || firstChild >= pageCount_)) || sibling < -1 || sibling >= pageCount_)
+        return kPageDamaged;
+    int at = kEntries;
+    int minimum = internal ? kInternalMinimum : kLeafMinimum;
+    for (int i = 0; i < count; ++i) {
+        if (at >= kPageSize)
+            return kPageDamaged;
+        int length = b[at];
+        if (length < minimum || at + length + 1 > kPageSize)
+            return kPageDamaged;
+        int keyNumber = b[at + 1];
+        if (keyNumber < 1 || keyNumber > kMaxKeyNumber)
+            return kPageDamaged;
+        Entry e = entryAt(b, at, internal);
+        if (e.keyLength < 0 || e.keyLength > kMaxStoredKey)
+            return kPageDamaged;
+        if (internal && (e.child < 0 || e.child >= pageCount_))
+            return kPageDamaged;
+        cp->offsets[i] = static_cast<uint16_t>(at);
+        at += length + 1;
+    }
+    if (used != at)
+        return kPageDamaged;
+    cp->count = static_cast<int16_t>(count);
+    return kOk;
+}
+
+CachedPage* BtreeFile::fetch(int32_t page, int* rc)
+{
+    if (page < 0 || page >= pageCount_) {
+        *rc = fail(kReadShort, kPageUnreadable, page);
+        return nullptr;
+    }
+    PageCache& cache = *cache_;
+    if (CachedPage* cp = cache.find(owner_, page))
+        return cp;
+    CachedPage* cp = cache.claim(owner_, page);
+    if (!cp) {
+        *rc = fail(kWriteFailed, handle_.systemError());
+        return nullptr;
+    }
+    int r = handle_.readAt((int64_t(page) + 1) * kPageSize, cp->bytes, kPageSize);
+    if (r != kOk) {
+        cache.discard(cp);
+        *rc = fail(r, r == kReadShort ? kPageUnreadable : handle_.systemError(), page);
+        return nullptr;
+    }
+    if (parsePage(cp) != kOk) {
+        cache.discard(cp);
+        *rc = fail(kReadShort, kPageDamaged, page);
+        return nullptr;
+    }
+    *rc = kOk;
+    return cp;
+}
+
+int BtreeFile::storePage(int32_t pageNumber, const uint8_t* bytes)
+{
+    if (int rc = keepOriginal(pageNumber))
+        return fail(rc, handle_.systemError());
+    PageCache& cache = *cache_;
+    CachedPage* cp = cache.find(owner_, pageNumber);
+    if (!cp && !(cp = cache.claim(owner_, pageNumber)))
+        return fail(kWriteFailed, handle_.systemError());
+    std::memcpy(cp->bytes, bytes, kPageSize);
+    cp->changed = true;
+    if (parsePage(cp) != kOk) {
+        cache.discard(cp);
+        return fail(kReadShort, kPageDamaged, pageNumber);
+    }
+    return kOk;
+}
+
+int BtreeFile::compareProbe(const Probe& probe, const Entry& e) const
+{
+    if (probe.keyNumber != e.keyNumber)
+        return probe.keyNumber < e.keyNumber ? -1 : 1;
+    bool unknown = false;
+    int c = compareKeys(formats_[probe.keyNumber], probe.key, probe.keyLength, e.key, e.keyLength, order_, &unknown);
+    if (c != 0)
+        return c;
+    if (probe.record != e.record)
+        return probe.record < e.record ? -1 : 1;
+    return probe.chunk - (e.chunkByte & kChunkMask);
+}
+
+int BtreeFile::checkKey(int keyNumber, std::span<const uint8_t> key, int* storedLength) const
+{
+    if (keyNumber < 1 || keyNumber > kMaxKeyNumber)
+        return kBadKey;
+    int avail = static_cast<int>(std::min<size_t>(key.size(), kMaxStoredKey + 1));
+    int length = storedKeyLength(formats_[keyNumber], key.data(), avail);
+    if (length < 0 || length > kMaxStoredKey)
+        return kBadKey;
+    *storedLength = length;
+    return kOk;
+}
+
+// Numbers in keys travel in the host's order; the tree holds them in the file's.
+const uint8_t* BtreeFile::prepareKey(int keyNumber, std::span<const uint8_t> key, int length)
+{
+    if (!order_.differsFromHost())
+        return key.data();
+    std::memcpy(probeKey_, key.data(), static_cast<size_t>(length));
+    reverseKeyNumbers(formats_[keyNumber], probeKey_, length);
+    return probeKey_;
+}
+
+std::string_view BtreeFile::keyText() const
+{
+    const char* text = reinterpret_cast<const char*>(foundKey_);
+    int n = foundKeyLength_;
+    while (n > 0 && text[n - 1] == 0)
+        --n;
+    return {text, static_cast<size_t>(n)};
+}
+
+} // namespace vel::index

@@ -1,0 +1,40 @@
+// A General MIDI synthesizer (FluidSynth with a soundfont) holding one tune at a time. It renders
+// interleaved stereo floats on demand, so the mixer's audio thread pulls it as its music source; the
+// tune keeps time by the frames rendered, not by a timer of its own. Every call may come from either
+// thread: each takes the synthesizer's lock.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace vel::platform {
+
+class Synthesizer {
+public:
+    // Null, with the reason in `error`, when the soundfont cannot be loaded.
+    static std::unique_ptr<Synthesizer> create(const std::string& soundFont, int rate, std::string& error);
+    ~Synthesizer();
+    Synthesizer(const Synthesizer&) = delete;
+    Synthesizer& operator=(const Synthesizer&) = delete;
+
+    // Resets every channel and starts the Standard MIDI File in these bytes (copied) from its start;
+    // false when the sequencer refuses it.
+    bool play(const uint8_t* bytes, std::size_t size, bool looping);
+    // Ends the tune: released notes die away with their release time; otherwise every sound is cut.
+    void stop(bool release);
+    // Overwrites `frames` stereo frames of out with what sounds now.
+    void render(float* out, std::size_t frames);
+
+private:
+    struct Handles;
+    explicit Synthesizer(std::unique_ptr<Handles> handles);
+    void dropPlayer(bool release);
+
+    std::mutex lock_;
+    std::unique_ptr<Handles> handles_;
+};
+
+} // namespace vel::platform

@@ -1,0 +1,23 @@
+#include "runtime/media_playback.h"
+
+namespace vel {
+
+MediaPlayback::MediaPlayback(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report,
+                             MediaNotice notice, const Configuration& configuration)
+    : wave_(mixer, clock, report), music_(mixer, clock, std::move(report), std::move(notice), configuration)
+{
+}
+
+void MediaPlayback::checkEnds()
+{
+    wave_.checkEnd();
+    music_.checkEnd();
+}
+
+void MediaPlayback::close()
+{
+    wave_.stopAny();
+    music_.close();
+}
+
+} // namespace vel
