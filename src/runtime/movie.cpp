@@ -26,14 +26,6 @@ namespace {
 // report names the operation.
 constexpr int DeviceUnavailable = 100;
 
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(toUpper1252(static_cast<unsigned char>(c)));
-    return out;
-}
-
 class MixerSound final : public MovieSoundSink {
 public:
     explicit MixerSound(platform::AudioMixer& mixer) : mixer_(mixer) {}
@@ -63,7 +55,7 @@ private:
 
 Value Movie::make(Movies& movies, const std::string& path, std::string_view extension)
 {
-    auto* movie = new Movie(movies, path, upper(extension));
+    auto* movie = new Movie(movies, path, MovieDevices::keyOf(extension));
     movies.live_.push_back(movie);
     return Value::adopt(Tag::Movie, movie);
 }

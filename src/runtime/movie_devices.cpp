@@ -23,15 +23,15 @@ constexpr std::pair<std::string_view, std::string_view> BuiltInDeviceTypes[] = {
 
 bool sameName(std::string_view a, std::string_view b) { return platform::sameNameIgnoringCase(a, b); }
 
-std::string upper(std::string_view text)
+} // namespace
+
+std::string MovieDevices::keyOf(std::string_view extension)
 {
-    std::string out(text);
+    std::string out(extension);
     for (char& c : out)
         c = static_cast<char>(toUpper1252(static_cast<unsigned char>(c)));
     return out;
 }
-
-} // namespace
 
 std::string MovieDevices::typeOf(std::string_view extension, const std::string& profileFile)
 {
@@ -41,7 +41,7 @@ std::string MovieDevices::typeOf(std::string_view extension, const std::string& 
         if (auto profile = profileFile.empty() ? std::nullopt : platform::IniFile::load(profileFile))
             for (auto& [known, type] : profile->section("mci extensions"))
                 if (!type.empty())
-                    types_->emplace_back(upper(known), type);
+                    types_->emplace_back(keyOf(known), type);
         for (auto [known, type] : BuiltInDeviceTypes)
             types_->emplace_back(std::string(known), std::string(type));
     }

@@ -20,6 +20,8 @@ public:
     std::string typeOf(std::string_view extension, const std::string& profileFile);
     // Forgets the table, so that the next look-up reads it again.
     void resetTypes() { types_.reset(); }
+    // An extension as the table is keyed: upper case.
+    static std::string keyOf(std::string_view extension);
 
     // Whether the device's reader is there, and the containers it reads (empty: any with pictures).
     static bool available(std::string_view deviceType);
