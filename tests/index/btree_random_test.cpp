@@ -95,7 +95,7 @@ TEST_P(BtreeRandomTest, MatchesAnOrderedMap)
     KeyCase kc = keyCases()[static_cast<size_t>(GetParam())];
     SCOPED_TRACE(kc.name);
     ScratchDir dir;
-    std::string path = dir.file("r.idx");
+    std::string path = dir / "r.idx";
     KeyDescriptor descriptors[] = {{1, kc.keyType}, {0, 0}};
     using Model = std::map<std::vector<uint8_t>, std::string, decltype(kc.less)>;
     Model model(kc.less);

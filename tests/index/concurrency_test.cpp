@@ -36,7 +36,7 @@ void makeFile(const std::string& path, int keys)
 TEST(IndexLocking, AnExclusiveRequestWaitsForAnotherProcessToLetGo)
 {
     ScratchDir dir;
-    std::string path = dir.file("shared.idx");
+    std::string path = dir / "shared.idx";
     makeFile(path, 10);
     int toChild[2], toParent[2];
     ASSERT_EQ(pipe(toChild), 0);
@@ -81,7 +81,7 @@ TEST(IndexLocking, AnExclusiveRequestWaitsForAnotherProcessToLetGo)
 TEST(IndexLocking, TwoOpenersInOneProcessConflictLikeTwoProcesses)
 {
     ScratchDir dir;
-    std::string path = dir.file("one.idx");
+    std::string path = dir / "one.idx";
     makeFile(path, 3);
     BtreeFile reader;
     ASSERT_EQ(reader.open(path, 1), 0);
@@ -106,7 +106,7 @@ TEST(IndexLocking, TwoOpenersInOneProcessConflictLikeTwoProcesses)
 TEST(IndexLocking, AReaderSeesAnotherProcesssWritesAtItsNextCall)
 {
     ScratchDir dir;
-    std::string path = dir.file("fresh.idx");
+    std::string path = dir / "fresh.idx";
     makeFile(path, 300);
     BtreeFile reader;
     ASSERT_EQ(reader.open(path, 1), 0);
@@ -205,7 +205,7 @@ Model contents(BtreeFile& f)
 TEST(IndexCrash, AWriterKilledAtAnyMomentLeavesEveryFinishedWriteAndNothingHalfDone)
 {
     ScratchDir dir;
-    std::string path = dir.file("crash.idx");
+    std::string path = dir / "crash.idx";
     makeFile(path, 0);
     Model model{};
     std::mt19937 rng(99);
@@ -264,7 +264,7 @@ int runRecover(const std::string& path)
 TEST(IndexCrash, AMarkLeftWithoutJournalIsClearedOnlyByRecover)
 {
     ScratchDir dir;
-    std::string path = dir.file("live.idx");
+    std::string path = dir / "live.idx";
     makeFile(path, 5);
     BtreeFile writer;
     ASSERT_EQ(writer.open(path, 2), 0);

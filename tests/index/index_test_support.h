@@ -1,5 +1,4 @@
-// Helpers shared by the index tests: a scratch directory removed after each test, and keys in the
-// stored forms the engine takes.
+// Helpers shared by the index tests: keys in the stored forms the engine takes, whole-file bytes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,8 +13,11 @@
 #include <vector>
 
 #include "index/btree_file.h"
+#include "support/scratch_dir.h"
 
 namespace vel::index_testing {
+
+using ScratchDir = testing_support::ScratchDirectory;
 
 // Files that tests fill and throw away need not wait for the disk.
 inline index::OpenOptions noSync()
@@ -24,22 +26,6 @@ inline index::OpenOptions noSync()
     o.sync = false;
     return o;
 }
-
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vel-index-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back(0);
-        path_ = mkdtemp(buffer.data());
-    }
-    ~ScratchDir() { std::filesystem::remove_all(path_); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline std::vector<uint8_t> textKey(const std::string& text)
 {

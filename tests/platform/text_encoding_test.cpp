@@ -50,8 +50,9 @@ TEST(TextEncoding, ConversionsBothWaysAndWhatCannotBeConverted)
     for (const auto& c : cases) {
         EXPECT_EQ(windows1252FromUtf8(c.utf8), c.windows1252) << c.utf8;
         EXPECT_EQ(isValidUtf8(c.utf8), c.valid) << c.utf8;
-        if (c.windows1252.find('?') == std::string::npos)
+        if (c.windows1252.find('?') == std::string::npos) {
             EXPECT_EQ(utf8FromWindows1252(c.windows1252), c.utf8) << c.utf8;
+        }
     }
 }
 

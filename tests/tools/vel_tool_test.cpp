@@ -3,96 +3,65 @@
 
 #include <cairo.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "runtime/image_test_support.h"
+#include "support/scratch_dir.h"
+#include "support/subprocess.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace vel::image_test;
-
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using vel::testing_support::ProcessResult;
 
 class VelToolTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() / ("vel_tool_test_" + std::to_string(::getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    vel::testing_support::ScratchDirectory dir;
 
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    std::string write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-        return path(name);
-    }
+    std::string path(const std::string& name) const { return dir / name; }
+    std::string write(const std::string& name, const std::string& bytes) const { return dir.write(name, bytes); }
     std::string write(const std::string& name, const Bytes& bytes) const
     {
         return write(name, std::string(bytes.begin(), bytes.end()));
     }
-    static std::string readFile(const std::string& p)
+    // Standard output and error together: a success must say nothing on the error side.
+    ProcessResult vel(const std::string& arguments) const
     {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        return vel::testing_support::runProcess({"sh", "-c", std::string(VEL_BIN_DIR) + "/vel " + arguments});
     }
-    ToolRun vel(const std::string& arguments) const
-    {
-        std::string errFile = path("stderr.txt");
-        std::string command = std::string(VEL_BIN_DIR) + "/vel " + arguments + " 2>" + errFile;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        std::string out;
-        char chunk[4096];
-        std::size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-            out.append(chunk, n);
-        int status = ::pclose(pipe);
-        return {WEXITSTATUS(status), out, readFile(errFile)};
-    }
-
-    fs::path dir_;
 };
 
 TEST_F(VelToolTest, PrintCompileAndArchiveAgree)
 {
     std::string form = write("form.frm", "; comment\n(table (\"Name\" \"S\\xe3o\")\n (\"Size\" (rect 1 2 3 4)))");
-    ToolRun printed = vel("print " + form);
-    EXPECT_EQ(printed.status, 0) << printed.err;
-    EXPECT_NE(printed.out.find("(\"Name\" \"S\\xe3o\")"), std::string::npos) << printed.out;
+    ProcessResult printed = vel("print " + form);
+    EXPECT_EQ(printed.status, 0) << printed.output;
+    EXPECT_NE(printed.output.find("(\"Name\" \"S\\xe3o\")"), std::string::npos) << printed.output;
     // What print writes reads back to the same print; so does what compile writes.
-    EXPECT_EQ(vel("print " + write("again.frm", printed.out)).out, printed.out);
+    EXPECT_EQ(vel("print " + write("again.frm", printed.output)).output, printed.output);
     ASSERT_EQ(vel("compile " + form + " " + path("form.vel")).status, 0);
-    EXPECT_EQ(vel("print " + path("form.vel")).out, printed.out);
+    EXPECT_EQ(vel("print " + path("form.vel")).output, printed.output);
 
     std::string items = write("items.lst", "(list \"first\" (list 1 2) 3)");
     std::string archive = path("items.arc");
     ASSERT_EQ(vel("archive create " + archive + " " + items).status, 0);
-    EXPECT_EQ(vel("archive count " + archive).out, "3\n");
-    EXPECT_EQ(vel("archive get " + archive + " 0").out, "\"first\"\n");
+    EXPECT_EQ(vel("archive count " + archive).output, "3\n");
+    EXPECT_EQ(vel("archive get " + archive + " 0").output, "\"first\"\n");
     const std::string whole = "(archive 3)\n; item 0\n\"first\"\n; item 1\n(list 1\n      2)\n; item 2\n3\n";
-    EXPECT_EQ(vel("print " + archive).out, whole);
+    EXPECT_EQ(vel("print " + archive).output, whole);
     ASSERT_EQ(vel("archive compact " + archive).status, 0);
-    EXPECT_EQ(vel("print " + archive).out, whole);
+    EXPECT_EQ(vel("print " + archive).output, whole);
     EXPECT_EQ(vel("archive get " + archive + " 3").status, 1);
-    // Written through temporaries that are gone: the inputs, the outputs and the captured messages.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 6);
+    // Written through temporaries that are gone: only the inputs and the outputs are left.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 5);
 }
 
 TEST_F(VelToolTest, BadInputGivesStatusTwoAndTheSystemMessage)
 {
+    const std::string huge = path("huge.idx");
+    fs::copy_file(std::string(VEL_SOURCE_DIR) + "/fuzz/seeds/index_open/huge_page_count.idx", huge);
     const std::pair<std::string, std::string> cases[] = {
         {"print " + write("bad.lst", "(list Hello)"), "Undefined constant: 'Hello'"},
         {"print " + write("open.lst", "(list 1 2"), "Unterminated list: "},
@@ -101,13 +70,40 @@ TEST_F(VelToolTest, BadInputGivesStatusTwoAndTheSystemMessage)
         {"print " + path("missing.tbl"), "cannot open"},
         {"archive create " + path("x.arc") + " " + write("notlist.tbl", "(table (1 2))"), "a list of items is expected"},
         {"frobnicate", "usage"},
+        {"index get " + write("plain.idx", std::string(2048, 'x')) + " a", "not an index"},
+        // A header that claims two thousand million pages in a file of one page.
+        {"index verify " + huge, "damaged: page outside the file or unreadable at page 2147483646"},
+        {"index recover " + huge, "damaged: page outside the file or unreadable at page 2147483646"},
     };
     for (const auto& [arguments, message] : cases) {
-        ToolRun r = vel(arguments);
+        ProcessResult r = vel(arguments);
         EXPECT_EQ(r.status, 2) << arguments;
-        EXPECT_NE(r.err.find(message), std::string::npos) << arguments << ": " << r.err;
+        EXPECT_NE(r.output.find(message), std::string::npos) << arguments << ": " << r.output;
     }
     EXPECT_FALSE(fs::exists(path("x.arc")));
+}
+
+TEST_F(VelToolTest, IndexesAreMadeReadWalkedAndDumped)
+{
+    const std::string file = path("c.idx");
+    const std::string table = "(table (\"Abc\" 1) (\"Abd\" (list 1 \"x\")) (\"B\" \"bee\"))";
+    ASSERT_EQ(vel("index create " + file + " " + write("t.tbl", table)).status, 0);
+    EXPECT_EQ(vel("index get " + file + " Abc").output, "1\n");
+    ProcessResult absent = vel("index get " + file + " Zzz");
+    EXPECT_EQ(absent.status, 1);
+    EXPECT_EQ(absent.output, "");
+    EXPECT_EQ(vel("index put " + file + " 'C d' '(table (\"k\" 2))'").status, 0);
+    EXPECT_EQ(vel("index get " + file + " 'C d'").output, "(table (\"k\" 2))\n");
+    EXPECT_EQ(vel("index keys " + file + " A").output, "\"Abc\"\n\"Abd\"\n");
+    EXPECT_EQ(vel("index values " + file + " B").output, "\"bee\"\n");
+    EXPECT_EQ(vel("index count " + file).output, "5\n");
+    EXPECT_EQ(vel("index verify " + file).status, 0);
+    // A dump is a table that builds the same index again.
+    ProcessResult dump = vel("index dump " + file);
+    ASSERT_EQ(dump.status, 0);
+    EXPECT_NE(dump.output.find("(\"__VEL_INDEX_COUNT__\" 5)"), std::string::npos) << dump.output;
+    ASSERT_EQ(vel("index create " + path("copy.idx") + " " + write("d.tbl", dump.output)).status, 0);
+    EXPECT_EQ(vel("index dump " + path("copy.idx")).output, dump.output);
 }
 
 struct Png {
@@ -150,9 +146,9 @@ TEST_F(VelToolTest, BitmapsAndPhotographsBecomePngs)
         {path("missing.bmp"), ""},
     };
     for (const auto& [file, message] : refused) {
-        ToolRun r = vel("image " + file + " " + path("refused.png"));
+        ProcessResult r = vel("image " + file + " " + path("refused.png"));
         EXPECT_EQ(r.status, 2) << file;
-        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_NE(r.output.find(message), std::string::npos) << r.output;
     }
     EXPECT_FALSE(fs::exists(path("refused.png")));
 }

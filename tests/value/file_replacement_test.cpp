@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include "support/scratch_dir.h"
 #include "value/file_replacement.h"
 
 namespace vel {
@@ -17,14 +15,11 @@ namespace fs = std::filesystem;
 
 TEST(FileReplacementTest, ReplacesWholeOrLeavesTheTargetAndNoTemporary)
 {
-    const fs::path folder = fs::path(::testing::TempDir()) / ("replacement_" + std::to_string(::getpid()));
-    fs::remove_all(folder);
+    testing_support::ScratchDirectory dir;
+    const fs::path folder = dir.path();
     fs::create_directories(folder / "sub");
-    const std::string target = (folder / "target.dat").string();
-    auto contents = [&] {
-        std::ifstream in(target, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
+    const std::string target = dir / "target.dat";
+    auto contents = [&] { return dir.read("target.dat"); };
     ASSERT_TRUE(replaceFile(target, std::string_view("first")));
     ::chmod(target.c_str(), 0640);
     ASSERT_TRUE(replaceFile(target, std::string_view("old")));
@@ -53,7 +48,6 @@ TEST(FileReplacementTest, ReplacesWholeOrLeavesTheTargetAndNoTemporary)
     // The target and the folder: no temporary anywhere.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
     EXPECT_TRUE(fs::is_empty(folder / "sub"));
-    fs::remove_all(folder);
 }
 
 } // namespace

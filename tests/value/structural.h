@@ -2,14 +2,13 @@
 // identity), a generator of random encodable values, and a fixture with a scratch file.
 #pragma once
 
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
 
 #include "support/error_capture.h"
+#include "support/scratch_dir.h"
 
 #include "value/buffer.h"
 #include "value/data_objects.h"
@@ -182,28 +181,14 @@ private:
     std::mt19937 random_;
 };
 
-// One scratch file named after the test, gone before and after it.
+// One scratch file, in a folder of its own gone after the test.
 class ScratchFileTest : public ErrorCheckedTest {
 protected:
-    void SetUp() override
-    {
-        ErrorCheckedTest::SetUp();
-        path_ = ::testing::TempDir() + "value_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::remove(path_.c_str());
-    }
-    void TearDown() override
-    {
-        std::remove(path_.c_str());
-        ErrorCheckedTest::TearDown();
-    }
-    std::string fileContents() const
-    {
-        std::ifstream in(path_, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    void writeFile(const std::string& bytes) const { std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes; }
+    std::string fileContents() const { return dir_.read("file"); }
+    void writeFile(const std::string& bytes) const { dir_.write("file", bytes); }
 
-    std::string path_;
+    ScratchDirectory dir_;
+    std::string path_ = dir_ / "file";
 };
 
 } // namespace vel::testing_support
