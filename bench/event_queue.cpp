@@ -35,7 +35,8 @@ struct Loop {
         queue.next(vel::event_kind::All, 0);
     }
     Source source;
-    vel::EventQueue queue;
+    vel::platform::SteadyClock clock;
+    vel::EventQueue queue{clock};
     vel::InputTranslator translator{queue};
 };
 

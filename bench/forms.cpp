@@ -11,11 +11,8 @@
 #include <unistd.h>
 
 #include "media_writers/media_writers.h"
-#include "runtime/environment.h"
-#include "runtime/event_queue.h"
+#include "runtime/engine.h"
 #include "runtime/form.h"
-#include "runtime/resources.h"
-#include "runtime/surface.h"
 #include "value/encoding.h"
 #include "value/error.h"
 #include "value/list.h"
@@ -49,29 +46,6 @@ std::string screenText(const std::string& name, const std::string& other)
            "(\"Control List\" (list " + controls + "))))) ";
 }
 
-class BenchHost final : public FormHost, public ResourceScope {
-public:
-    BenchHost() : surface_(640, 480, nullptr) {}
-    Value currentForm() const override { return current_; }
-    void setCurrentForm(const Value& form) override { current_ = form; }
-    DrawingSurface* surface() override { return &surface_; }
-    EventQueue* events() override { return &queue_; }
-    int handleEvent(const EventRecord&) override { return 1; }
-    void quit() override {}
-    bool quitting() const override { return false; }
-    void setCursor(const Value&) override {}
-    Value currentFormProperty(const Value& name) const override
-    {
-        auto* form = asForm(current_);
-        return form ? form->getKey(name) : Value();
-    }
-
-private:
-    DrawingSurface surface_;
-    EventQueue queue_;
-    Value current_;
-};
-
 int quietError(const Value& message)
 {
     std::fprintf(stderr, "%s\n", std::string(textOf(message)).c_str());
@@ -86,16 +60,14 @@ void GoToAFormOfThirtyControls(benchmark::State& state)
     std::ofstream(dir / "Media" / "fundo.bmp", std::ios::binary) << bandsBitmap();
 
     setErrorHandler(quietError);
-    ApplicationTables tables;
-    registerApplicationTables(&tables);
-    setEnvironmentDefaults();
-    environment::set("SourceDisk", Value::string(dir.string()));
-    environment::set("MediaPath", Value::string("Media"));
-    installResourceMakers();
-    installFormClasses();
-    BenchHost host;
-    setFormHost(&host);
-    setResourceScope(&host);
+    Engine engine;
+    RunOptions options = RunOptions::offscreenOnly(false);
+    options.settings = {{"SourceDisk", dir.string()}, {"MediaPath", "Media"}};
+    std::string error;
+    if (!engine.startUp(options, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
 
     // Compiled the way the data tool compiles: the form value in the binary encoding.
     for (auto [file, name, other] : {std::tuple{"primeira.vel", "Primeira", "segunda.vel"},
@@ -107,19 +79,16 @@ void GoToAFormOfThirtyControls(benchmark::State& state)
 
     bool first = true;
     for (auto _ : state) {
-        goToForm(Value::string(first ? "primeira.vel" : "segunda.vel"), Value(), true);
+        engine.navigation().goTo(Value::string(first ? "primeira.vel" : "segunda.vel"), Value(), true);
         first = !first;
-        auto* form = asForm(host.currentForm());
+        auto* form = asForm(engine.currentForm());
         List* controls = form ? asList(form->controlList()) : nullptr;
         if (!form || form->width() != 640 || !controls || controls->count() != 30) {
             state.SkipWithError("the form did not open");
             break;
         }
     }
-    host.setCurrentForm(Value());
-    setResourceScope(nullptr);
-    setFormHost(nullptr);
-    registerApplicationTables(nullptr);
+    engine.shutDown();
     fs::remove_all(dir);
 }
 BENCHMARK(GoToAFormOfThirtyControls)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

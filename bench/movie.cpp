@@ -11,10 +11,9 @@
 #include <unistd.h>
 
 #include "platform/clock.h"
+#include "runtime/engine.h"
 #include "runtime/event_queue.h"
-#include "runtime/media_notifications.h"
 #include "runtime/movie.h"
-#include "runtime/surface.h"
 
 namespace {
 
@@ -73,25 +72,18 @@ public:
     size_t framesTaken = 0;
 };
 
+// An engine with an off-screen surface and its event queue, the movies' sound going to the sink.
 struct Stage {
-    Stage()
+    explicit Stage(bool virtualClock)
     {
-        installMovieMaker();
-        setMovieStage(&surface);
-        setMediaEventQueue(&queue);
-        setMovieSoundSink(&sink);
-        queue.setIdleWork(mediaIdleWork);
-        queue.next(0, 0);
+        std::string error;
+        engine.startUp(RunOptions::offscreenOnly(virtualClock), error);
+        engine.movies().useSoundSink(&sink);
+        queue().next(0, 0);
     }
-    ~Stage()
-    {
-        closeAllMovies();
-        setMovieSoundSink(&mixerMovieSound());
-        setMediaEventQueue(nullptr);
-        setMovieStage(nullptr);
-    }
-    DrawingSurface surface{640, 480, nullptr};
-    EventQueue queue;
+    ~Stage() { engine.shutDown(); }
+    EventQueue& queue() { return *engine.events(); }
+    Engine engine;
     DiscardingSink sink;
 };
 
@@ -103,13 +95,12 @@ void DecodeAndDrawFiveSecondsOfMpeg1(benchmark::State& state)
         state.SkipWithError("ffmpeg could not make the movie");
         return;
     }
-    platform::VirtualClock clock;
-    platform::installClock(&clock);
-    Stage stage;
+    Stage stage(true);
+    platform::VirtualClock& clock = *stage.engine.virtualClock();
     double cpu = 0;
     int64_t frames = 0;
     for (auto _ : state) {
-        Value movie = movieFromFile(moviePath());
+        Value movie = stage.engine.movies().open(moviePath());
         const double before = processCpuSeconds();
         if (!asMovie(movie)->play(0, -1, false)) {
             state.SkipWithError("the movie did not play");
@@ -119,16 +110,15 @@ void DecodeAndDrawFiveSecondsOfMpeg1(benchmark::State& state)
         ++frames;
         while (asMovie(movie)->isPlaying()) {
             clock.advance(40);
-            advancePlayingMovies();
+            stage.engine.movies().advancePlaying();
             if (asMovie(movie)->position() != last) {
                 last = asMovie(movie)->position();
                 ++frames;
             }
         }
         cpu += processCpuSeconds() - before;
-        stage.queue.discard(-1);
+        stage.queue().discard(-1);
     }
-    platform::installClock(nullptr);
     const double played = static_cast<double>(state.iterations()) * MovieSeconds;
     state.counters["core_share_pct"] = 100.0 * cpu / played;
     state.counters["frames_per_play"] = static_cast<double>(frames) / static_cast<double>(state.iterations());
@@ -143,16 +133,17 @@ void PlayFiveSecondsOfMpeg1AtItsRate(benchmark::State& state)
         state.SkipWithError("ffmpeg could not make the movie");
         return;
     }
-    Stage stage;
+    Stage stage(false);
+    platform::Clock& clock = stage.engine.clock();
     double cpu = 0, wall = 0;
     for (auto _ : state) {
-        Value movie = movieFromFile(moviePath());
+        Value movie = stage.engine.movies().open(moviePath());
         asMovie(movie)->open();
         const double before = processCpuSeconds();
-        const uint32_t start = platform::clock().now();
+        const uint32_t start = clock.now();
         asMovie(movie)->play(0, -1, false);
-        EventRecord e = stage.queue.next(event_kind::MediaNotification, (MovieSeconds + 2) * 1000);
-        wall += (platform::clock().now() - start) / 1000.0;
+        EventRecord e = stage.queue().next(event_kind::MediaNotification, (MovieSeconds + 2) * 1000);
+        wall += (clock.now() - start) / 1000.0;
         cpu += processCpuSeconds() - before;
         if (e.kind != event_kind::MediaNotification)
             state.SkipWithError("no end of the movie");

@@ -41,24 +41,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     std::string_view text(reinterpret_cast<const char*>(data), size);
     vel::platform::IniFile file = vel::platform::IniFile::parse(text);
 
-    vel::ApplicationTables tables;
-    vel::registerApplicationTables(&tables);
-    vel::setEnvironmentDefaults();
+    vel::Configuration configuration;
+    configuration.setDefaults();
     for (const auto& [key, value] : file.section("Preferences")) {
         if (key.size() > vel::platform::IniFile::kValueLimit || value.size() > vel::platform::IniFile::kValueLimit)
             std::abort();
-        vel::environment::set(key, vel::Value::string(value));
-        (void)vel::environment::getInteger(key, 1);
-        (void)vel::environment::getTruth(key, false);
+        configuration.set(key, vel::Value::string(value));
+        (void)configuration.getInteger(key, 1);
+        (void)configuration.getTruth(key, false);
         std::string joined = vel::joinPath(value, key);
         std::string under = vel::platform::pathUnder(root, joined);
         if (under.compare(0, root.size(), root) != 0 || (under.size() > root.size() && under[root.size()] != '/'))
             std::abort();
     }
-    vel::mirrorDiscPath();
-    (void)vel::mediaWidth();
-    (void)vel::eventLimit();
-    (void)vel::mediaRootSetting();
-    vel::registerApplicationTables(nullptr);
+    configuration.mirrorDiscPath();
+    (void)configuration.mediaWidth();
+    (void)configuration.eventLimit();
+    (void)configuration.mediaRootSetting();
     return 0;
 }

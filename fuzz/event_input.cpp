@@ -43,13 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     vel::fuzzing::installHandlers(vel::fuzzing::OnExit::Abort);
     using vel::platform::MessageKind;
     vel::platform::VirtualClock clock;
-    vel::platform::installClock(&clock);
     {
         std::size_t at = 0;
         auto byte = [&]() -> uint8_t { return at < size ? data[at++] : 0; };
-        vel::EventQueue queue(1 + byte() % 8);
+        vel::EventQueue queue(clock, 1 + byte() % 8);
         vel::InputTranslator translator(queue);
-        vel::FrameworkTimer timer;
+        vel::FrameworkTimer timer(clock);
         Source source(clock);
         queue.setMessageSource(&source);
         queue.setTimer(&timer);
@@ -84,6 +83,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
                 std::abort();
         }
     }
-    vel::platform::installClock(nullptr);
     return 0;
 }

@@ -10,10 +10,9 @@
 #include <unistd.h>
 
 #include "platform/clock.h"
+#include "runtime/engine.h"
 #include "runtime/event_queue.h"
-#include "runtime/media_notifications.h"
 #include "runtime/movie.h"
-#include "runtime/surface.h"
 #include "value/error.h"
 
 namespace {
@@ -38,23 +37,23 @@ public:
     int64_t sum = 0;
 };
 
+// An engine on a virtual clock with a 320 x 240 off-screen surface; notices are dropped.
 struct World {
     World()
     {
         vel::setErrorHandler(carryOn);
         vel::setExitHandler(noExit);
-        vel::platform::installClock(&clock);
-        vel::installMovieMaker();
-        vel::setMovieStage(&surface);
-        vel::setMediaEventQueue(&queue);
-        vel::setMovieSoundSink(&sink);
-        vel::setMovieNoticeHook(silent);
-        queue.setIdleWork(vel::mediaIdleWork);
-        queue.next(0, 0);
+        vel::RunOptions options = vel::RunOptions::offscreenOnly(true);
+        options.settings = {{"MediaWidth", "320"}, {"MediaHeight", "240"}};
+        std::string error;
+        engine.startUp(options, error);
+        engine.takeNotices(silent);
+        engine.movies().useSoundSink(&sink);
+        queue().next(0, 0);
     }
-    vel::platform::VirtualClock clock;
-    vel::DrawingSurface surface{320, 240, nullptr};
-    vel::EventQueue queue;
+    vel::EventQueue& queue() { return *engine.events(); }
+    vel::platform::VirtualClock& clock() { return *engine.virtualClock(); }
+    vel::Engine engine;
     Discard sink;
 };
 
@@ -74,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         return 0;
     }
 
-    vel::Value movie = vel::movieFromFile(path);
+    vel::Value movie = world.engine.movies().open(path);
     vel::Movie* m = vel::asMovie(movie);
     const bool opened = m->showAndPlay(250, 200, 120, 90); // partly outside the 320 x 240 surface
     if (!opened && (m->play(-1, -1, false) || m->show() || !m->failed()))
@@ -82,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     if (opened) {
         // Bounded: a movie whose pictures claim to last longer is simply still playing at the end.
         for (int step = 0; step < 200 && m->isPlaying(); ++step) {
-            world.clock.advance(40);
-            vel::advancePlayingMovies();
+            world.clock().advance(40);
+            world.engine.movies().advancePlaying();
             if (step == 20) {
                 m->seek(static_cast<int32_t>(data[0] >> 1));
                 m->setSize(33, 17);
@@ -92,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         }
         m->close();
     }
-    vel::closeAllMovies();
-    world.queue.discard(-1);
+    world.engine.movies().closeAll();
+    world.queue().discard(-1);
     std::remove(path.c_str());
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/audio_mixer.h"
+#include "runtime/engine.h"
 #include "runtime/midi_file.h"
 #include "runtime/sound.h"
 #include "runtime/wave_file.h"
@@ -21,11 +22,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     vel::fuzzing::installHandlers();
-    static bool installed = [] {
-        vel::platform::audioMixer().open(vel::platform::AudioMixer::Output::Manual);
-        return true;
+    // Never started: the sounds play on its mixer, pulled by hand.
+    static vel::Engine& engine = []() -> vel::Engine& {
+        static vel::Engine made;
+        made.mixer().open(vel::platform::AudioMixer::Output::Manual);
+        return made;
     }();
-    (void)installed;
 
     vel::WaveFormat format;
     if (vel::readWaveFormat(data, size, format)) {
@@ -44,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             clip->samples = std::move(samples);
             clip->channels = format.channels;
             clip->rate = static_cast<int>(std::min<uint32_t>(format.sampleRate, 1u << 30));
-            vel::platform::AudioMixer& mixer = vel::platform::audioMixer();
+            vel::platform::AudioMixer& mixer = engine.mixer();
             if (mixer.playClip(clip, false)) {
                 float out[2 * 256];
                 mixer.render(out, 256);
@@ -59,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         if (size > 0)
             std::copy(data, data + size, b->bytes());
         b->setLength(static_cast<int32_t>(size));
-        vel::Value sound = vel::soundFromParts(buffer, 1, vel::Value::string("wav"));
+        vel::Value sound = vel::soundFromParts(engine, buffer, 1, vel::Value::string("wav"));
         if (auto* wave = dynamic_cast<vel::WaveSound*>(sound.object()))
             (void)wave->clip();
     }

@@ -1,20 +1,24 @@
 // orva: the program's entry. It guards against a second running copy, installs the error and exit
-// handlers, reads the command line and runs the application.
+// handlers, reads the command line, makes the engine and runs the application on it.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "app/demo_form.h"
 #include "platform/instance_lock.h"
 #include "platform/message_box.h"
 #include "platform/user_dirs.h"
 #include "runtime/application.h"
 #include "runtime/command_line.h"
+#include "runtime/engine.h"
 #include "runtime/environment.h"
+#include "title/demo_form.h"
 #include "value/error.h"
 #include "value/string.h"
 
 namespace {
+
+// The engine the abnormal exit takes down: the exit handler is a plain function.
+vel::Engine* running = nullptr;
 
 int showError(const vel::Value& message)
 {
@@ -26,7 +30,8 @@ int showError(const vel::Value& message)
 
 void exitAbnormally(int code)
 {
-    delete vel::velApplication::current();
+    if (running)
+        running->shutDown();
     std::fputs("\n[Exiting abnormally...]\n", stderr);
     std::fflush(nullptr);
     std::_Exit(code & 0xff);
@@ -67,9 +72,11 @@ int main(int argc, char** argv)
     run.scale = options.scale;
     run.fullscreen = options.fullscreen;
 
-    auto* application = new vel::velApplication(vel::argumentList(options));
-    vel::registerDemoForm();
-    int status = application->run(run);
-    delete application;
+    vel::Engine engine;
+    running = &engine;
+    vel::velApplication application(engine, vel::argumentList(options));
+    vel::registerDemoForm(engine);
+    int status = application.run(run);
+    running = nullptr;
     return status;
 }

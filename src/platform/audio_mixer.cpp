@@ -485,10 +485,4 @@ void AudioMixer::stopCapture()
     capture_.clear();
 }
 
-AudioMixer& audioMixer()
-{
-    static AudioMixer mixer;
-    return mixer;
-}
-
 } // namespace vel::platform

@@ -158,7 +158,4 @@ private:
     std::atomic<uint64_t> framesMixed_{0};
 };
 
-// The process's mixer.
-AudioMixer& audioMixer();
-
 } // namespace vel::platform

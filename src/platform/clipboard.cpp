@@ -9,17 +9,6 @@ namespace vel::platform {
 
 namespace {
 
-struct MemoryClipboard {
-    std::optional<std::string> text;
-    std::optional<std::vector<uint8_t>> image;
-};
-
-MemoryClipboard& memory()
-{
-    static MemoryClipboard clipboard;
-    return clipboard;
-}
-
 // SDL's clipboard needs its video subsystem; before the window exists there is only ours.
 bool desktopClipboard()
 {
@@ -28,19 +17,17 @@ bool desktopClipboard()
 
 } // namespace
 
-bool clipboardPutText(std::string_view text)
+bool Clipboard::putText(std::string_view text)
 {
     text = text.substr(0, text.find('\0'));
-    if (desktopClipboard()) {
-        memory().image.reset();
+    image_.reset();
+    if (desktopClipboard())
         return SDL_SetClipboardText(utf8FromWindows1252(text).c_str()) == 0;
-    }
-    memory().image.reset();
-    memory().text = std::string(text);
+    text_ = std::string(text);
     return true;
 }
 
-std::optional<std::string> clipboardGetText()
+std::optional<std::string> Clipboard::getText() const
 {
     if (desktopClipboard()) {
         if (!SDL_HasClipboardText())
@@ -52,23 +39,18 @@ std::optional<std::string> clipboardGetText()
         SDL_free(utf8);
         return text;
     }
-    return memory().text;
+    return text_;
 }
 
-bool clipboardPutImage(const uint8_t* bytes, std::size_t length)
+bool Clipboard::putImage(const uint8_t* bytes, std::size_t length)
 {
     if (!bytes || length == 0)
         return false;
     if (desktopClipboard())
         SDL_SetClipboardText("");
-    memory().text.reset();
-    memory().image.emplace(bytes, bytes + length);
+    text_.reset();
+    image_.emplace(bytes, bytes + length);
     return true;
-}
-
-std::optional<std::vector<uint8_t>> clipboardGetImage()
-{
-    return memory().image;
 }
 
 } // namespace vel::platform

@@ -5,31 +5,24 @@
 
 namespace vel::platform {
 
+namespace {
+int64_t steadyNanoseconds()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
+SteadyClock::SteadyClock() : startNanoseconds_(steadyNanoseconds()) {}
+
 uint32_t SteadyClock::now()
 {
-    static const auto start = std::chrono::steady_clock::now();
-    auto elapsed = std::chrono::steady_clock::now() - start;
-    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+    return static_cast<uint32_t>((steadyNanoseconds() - startNanoseconds_) / 1000000);
 }
 
 void SteadyClock::sleep(uint32_t milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-namespace {
-SteadyClock steadyClock;
-Clock* current = &steadyClock;
-} // namespace
-
-Clock& clock()
-{
-    return *current;
-}
-
-void installClock(Clock* c)
-{
-    current = c ? c : &steadyClock;
 }
 
 } // namespace vel::platform

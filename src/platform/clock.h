@@ -18,9 +18,13 @@ public:
 
 class SteadyClock final : public Clock {
 public:
+    SteadyClock();
     uint32_t now() override;
     void sleep(uint32_t milliseconds) override;
     bool isVirtual() const override { return false; }
+
+private:
+    int64_t startNanoseconds_;
 };
 
 class VirtualClock final : public Clock {
@@ -33,9 +37,5 @@ public:
 private:
     uint32_t now_ = 0;
 };
-
-// The process's clock: steady unless a scripted run installed a virtual one.
-Clock& clock();
-void installClock(Clock* clock);
 
 } // namespace vel::platform

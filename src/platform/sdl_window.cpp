@@ -183,7 +183,7 @@ uint32_t SdlWindow::keyState() const
 void SdlWindow::translate(const SDL_Event& event)
 {
     Message m;
-    m.time = clock().now();
+    m.time = clock_.now();
     m.state = keyState();
     switch (event.type) {
     case SDL_QUIT:
@@ -278,7 +278,7 @@ bool SdlWindow::poll(Message& out)
 void SdlWindow::wait(int milliseconds)
 {
     if (!window_) {
-        clock().sleep(milliseconds < 0 ? 10 : static_cast<uint32_t>(milliseconds));
+        clock_.sleep(milliseconds < 0 ? 10 : static_cast<uint32_t>(milliseconds));
         return;
     }
     SDL_Event event;

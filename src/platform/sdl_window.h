@@ -29,9 +29,12 @@ struct WindowOptions {
 
 enum class CursorShape { Arrow, IBeam, Wait, Hand };
 
+class Clock;
+
 class SdlWindow final : public MessageSource {
 public:
-    SdlWindow() = default;
+    // Messages are stamped with the clock's time, and waiting without a window waits on it.
+    explicit SdlWindow(Clock& clock) : clock_(clock) {}
     ~SdlWindow() override;
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
@@ -55,6 +58,7 @@ private:
     void toMedia(int windowX, int windowY, int& x, int& y) const;
     uint32_t keyState() const;
 
+    Clock& clock_;
     WindowOptions options_;
     bool open_ = false;
     SDL_Window* window_ = nullptr;

@@ -1,6 +1,6 @@
-// `velApplication`: the one application object. It holds the environment, the globals and the
-// current form, owns the main window (the SDL window, the drawing surface, the event queue and the
-// input translation) and runs the main loop. Derived applications override the operations below,
+// `velApplication`: the one application object. It runs on an engine (which holds the environment,
+// the globals, the current form and the screen), brings the engine up and down around the main loop
+// and hands each event to the current form. Derived applications override the operations below,
 // which keep the slot order of the original class.
 #pragma once
 
@@ -9,23 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/environment.h"
+#include "runtime/engine.h"
 #include "runtime/event.h"
 #include "value/value.h"
 
 namespace vel {
-
-namespace platform {
-class SdlWindow;
-class VirtualClock;
-} // namespace platform
-class Caret;
-class DrawingSurface;
-class EventQueue;
-class FrameworkTimer;
-class InputTranslator;
-class ScriptRunner;
-class Transitions;
 
 // What the current form answers; forms implement it (the application forwards to it).
 class FormEventTarget {
@@ -46,18 +34,9 @@ public:
     virtual void onClose() {}
 };
 
-struct RunOptions {
-    std::string moduleDirectory;
-    std::vector<std::pair<std::string, std::string>> settings; // applied over every layer
-    bool headless = false;
-    std::string script; // a scripted run when not empty
-    int scale = 0;
-    bool fullscreen = false;
-};
-
 class velApplication {
 public:
-    explicit velApplication(const Value& arguments);
+    velApplication(Engine& engine, const Value& arguments);
     // Slot 0.
     virtual ~velApplication();
 
@@ -87,48 +66,27 @@ public:
     virtual void nativeMessage(const EventRecord&) {}
     virtual void compileResources() {}
 
-    // The registered application, or nullptr.
-    static velApplication* current();
-
+    Engine& engine() { return engine_; }
     const Value& arguments() const { return arguments_; }
-    const std::string& moduleDirectory() const { return moduleDirectory_; }
-    ApplicationTables& tables() { return tables_; }
-    const Value& currentForm() const { return currentForm_; }
-    void setCurrentForm(const Value& form) { currentForm_ = form; }
     FormEventTarget* currentFormTarget() const;
-    void quit() { quit_ = true; }
-    bool quitting() const { return quit_; }
-
-    // The main window's parts; valid from the window's creation in run to the end of run.
-    DrawingSurface& surface() { return *surface_; }
-    Transitions& transitions() { return *transitions_; }
-    EventQueue& events() { return *events_; }
-    FrameworkTimer& frameworkTimer() { return *timer_; }
-    Caret& caret() { return *caret_; }
-    bool hasWindow() const { return surface_ != nullptr; }
     void setCursor(const Value& cursor);
 
 private:
-    bool createMainWindow(const RunOptions& options, std::string& error);
-    void destroyMainWindow();
-    void present();
+    // What the engine asks of the application, answered by it.
+    class Host final : public FormHost {
+    public:
+        explicit Host(velApplication& application) : application_(application) {}
+        int handleEvent(const EventRecord& event) override { return application_.handleEvent(event); }
+        void setCursor(const Value& cursor) override { application_.setCursor(cursor); }
 
+    private:
+        velApplication& application_;
+    };
+
+    Engine& engine_;
+    Host host_{*this};
     Value arguments_;
-    std::string moduleDirectory_;
-    ApplicationTables tables_;
-    Value currentForm_;
     Value cursor_;
-    bool quit_ = false;
-
-    std::unique_ptr<platform::SdlWindow> window_;
-    std::unique_ptr<platform::VirtualClock> virtualClock_;
-    std::unique_ptr<ScriptRunner> script_;
-    std::unique_ptr<DrawingSurface> surface_;
-    std::unique_ptr<Transitions> transitions_;
-    std::unique_ptr<EventQueue> events_;
-    std::unique_ptr<FrameworkTimer> timer_;
-    std::unique_ptr<Caret> caret_;
-    std::unique_ptr<InputTranslator> input_;
 };
 
 } // namespace vel

@@ -11,7 +11,7 @@ void Caret::show(int x, int y, int width, int height)
     // A caret of no width is the system's one-pixel bar.
     rect_ = platform::Rect::sized(x, y, std::max(width, 1), std::max(height, 1));
     shown_ = true;
-    since_ = platform::clock().now();
+    since_ = clock_.now();
 }
 
 void Caret::hide()
@@ -22,7 +22,7 @@ void Caret::hide()
 void Caret::focusGained()
 {
     focused_ = true;
-    since_ = platform::clock().now();
+    since_ = clock_.now();
 }
 
 void Caret::focusLost()
@@ -34,7 +34,7 @@ bool Caret::lit() const
 {
     if (!visible())
         return false;
-    return ((platform::clock().now() - since_) / BlinkMilliseconds) % 2 == 0;
+    return ((clock_.now() - since_) / BlinkMilliseconds) % 2 == 0;
 }
 
 } // namespace vel

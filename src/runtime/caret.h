@@ -8,8 +8,15 @@
 
 namespace vel {
 
+namespace platform {
+class Clock;
+}
+
 class Caret {
 public:
+    // The blink runs on the clock.
+    explicit Caret(platform::Clock& clock) : clock_(clock) {}
+
     // The window system's blink period: on for this long, then off for as long.
     static constexpr uint32_t BlinkMilliseconds = 530;
 
@@ -27,6 +34,7 @@ public:
     bool lit() const;
 
 private:
+    platform::Clock& clock_;
     platform::Rect rect_;
     bool shown_ = false;
     bool focused_ = true;

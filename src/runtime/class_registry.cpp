@@ -1,7 +1,9 @@
 #include "runtime/class_registry.h"
 
-#include "runtime/environment.h"
-#include "runtime/resources.h"
+#include "runtime/control.h"
+#include "runtime/dialog.h"
+#include "runtime/engine.h"
+#include "runtime/form.h"
 #include "value/error.h"
 #include "value/makers.h"
 #include "value/printer.h"
@@ -13,30 +15,6 @@ namespace vel {
 
 namespace {
 
-PlainObjectMakers& plainMakers()
-{
-    static PlainObjectMakers makers = {placeholderMakers().control, placeholderMakers().form};
-    return makers;
-}
-
-// An instance from the class the data names, or nil when there is none or it made nothing of the
-// expected kind.
-Value instanceOfNamedClass(const Value& className, const Value& data, Tag expected)
-{
-    if (className.isNil())
-        return Value();
-    Value registry = loadResource(Value::string("Classes"));
-    Table* classes = asTable(registry);
-    if (!classes)
-        return Value();
-    Value entry = resolve(classes->get(className));
-    auto* factory = protocolOf<ClassProtocol>(entry);
-    if (!factory)
-        return Value();
-    Value instance = factory->createInstance(data);
-    return instance.is(expected) ? instance : Value();
-}
-
 Value dataEntry(const Value& data, std::string_view key)
 {
     Table* t = asTable(data);
@@ -45,7 +23,25 @@ Value dataEntry(const Value& data, std::string_view key)
 
 } // namespace
 
-void registerClass(const Value& classObject)
+// An instance from the class the data names, or nil when there is none or it made nothing of the
+// expected kind.
+Value ClassRegistry::instanceOfNamedClass(const Value& className, const Value& data, Tag expected)
+{
+    if (className.isNil())
+        return Value();
+    Value registry = engine_.resources().load(Value::string("Classes"));
+    Table* classes = asTable(registry);
+    if (!classes)
+        return Value();
+    Value entry = engine_.resources().resolve(classes->get(className));
+    auto* factory = protocolOf<ClassProtocol>(entry);
+    if (!factory)
+        return Value();
+    Value instance = factory->createInstance(data);
+    return instance.is(expected) ? instance : Value();
+}
+
+void ClassRegistry::add(const Value& classObject)
 {
     auto* protocol = protocolOf<ClassProtocol>(classObject);
     if (!protocol) {
@@ -53,12 +49,10 @@ void registerClass(const Value& classObject)
         return;
     }
     Value name = protocol->className();
-    ApplicationTables* tables = registeredApplicationTables();
-    if (!tables)
-        return;
-    if (!asTable(tables->globals))
-        tables->globals = Table::make();
-    Table* globals = tables->globals.as<Table>();
+    ApplicationTables& tables = engine_.configuration().tables();
+    if (!asTable(tables.globals))
+        tables.globals = Table::make();
+    Table* globals = tables.globals.as<Table>();
     Value classes = globals->get("Classes");
     if (!asTable(classes)) {
         classes = Table::make();
@@ -72,15 +66,24 @@ void registerClass(const Value& classObject)
     registry->put(name, classObject);
 }
 
-Value registeredClass(const Value& name)
+Value ClassRegistry::find(const Value& name) const
 {
-    ApplicationTables* tables = registeredApplicationTables();
-    Table* globals = tables ? asTable(tables->globals) : nullptr;
-    Table* registry = globals ? asTable(globals->get("Classes")) : nullptr;
+    Table* registry = asTable(engine_.configuration().global(Value::string("Classes")));
     return registry ? registry->get(name) : Value();
 }
 
-Value createControl(const Value& data)
+void ClassRegistry::addBaseClasses()
+{
+    // An engine started again keeps the classes it registered the first time.
+    const Value classes[] = {Value::adopt(Tag::Form, new velFormObject(engine_, Value())),
+                             Value::adopt(Tag::Form, new velDialogObject(engine_, Value())),
+                             Value::adopt(Tag::Control, new velControlObject(engine_, Value()))};
+    for (const Value& c : classes)
+        if (find(protocolOf<ClassProtocol>(c)->className()).isNil())
+            add(c);
+}
+
+Value ClassRegistry::createControl(const Value& data)
 {
     Value className = dataEntry(data, "Class");
     if (className.isNil()) {
@@ -88,17 +91,17 @@ Value createControl(const Value& data)
     }
     Value control = instanceOfNamedClass(className, data, Tag::Control);
     if (control.isNil())
-        control = plainMakers().control(data);
+        control = Value::adopt(Tag::Control, new velControlObject(engine_, data));
     return control;
 }
 
-Value createForm(const Value& data)
+Value ClassRegistry::createForm(const Value& data)
 {
     Value form = instanceOfNamedClass(dataEntry(data, "Class"), data, Tag::Form);
     if (form.isNil())
-        form = plainMakers().form(data);
+        form = Value::adopt(Tag::Form, new velFormObject(engine_, data));
     if (auto* named = protocolOf<FormNameProtocol>(form); named && named->formName().isNil()) {
-        Value name = resolve(dataEntry(data, "Name"));
+        Value name = engine_.resources().resolve(dataEntry(data, "Name"));
         if (name.isNil()) {
             auto* cls = protocolOf<ClassProtocol>(form);
             name = cls ? cls->className() : Value::string("velFormObject");
@@ -108,7 +111,7 @@ Value createForm(const Value& data)
     return form;
 }
 
-Value createForm(const Value& className, const Value& resourceTable, const Value& name)
+Value ClassRegistry::createForm(const Value& className, const Value& resourceTable, const Value& name)
 {
     Value data = Table::make();
     Table* t = data.as<Table>();
@@ -116,14 +119,6 @@ Value createForm(const Value& className, const Value& resourceTable, const Value
     t->put("Resource Table", resourceTable);
     t->put("Name", name);
     return createForm(data);
-}
-
-PlainObjectMakers installPlainObjectMakers(const PlainObjectMakers& makers)
-{
-    PlainObjectMakers previous = plainMakers();
-    plainMakers().control = makers.control ? makers.control : placeholderMakers().control;
-    plainMakers().form = makers.form ? makers.form : placeholderMakers().form;
-    return previous;
 }
 
 } // namespace vel

@@ -24,24 +24,30 @@ public:
     virtual void setFormName(const Value& name) = 0;
 };
 
-// Enters the class under its name; "Class already registered: " + name when the name is taken.
-void registerClass(const Value& classObject);
-// The class registered under the name, or nil.
-Value registeredClass(const Value& name);
+class Engine;
 
-// A control (tag 22) or form (tag 23) from its data table, through the class its "Class" names; a
-// class that is not registered gives the plain object.
-Value createControl(const Value& data);
-Value createForm(const Value& data);
-Value createForm(const Value& className, const Value& resourceTable, const Value& name);
+// The registry of an engine.
+class ClassRegistry {
+public:
+    explicit ClassRegistry(Engine& engine) : engine_(engine) {}
 
-// The makers of plain velControlObject and velFormObject objects. Until the form and control classes
-// are installed, the value model's placeholders keep the data.
-struct PlainObjectMakers {
-    Value (*control)(const Value& data);
-    Value (*form)(const Value& data);
+    // Enters the class under its name; "Class already registered: " + name when the name is taken.
+    void add(const Value& classObject);
+    // The class registered under the name, or nil.
+    Value find(const Value& name) const;
+    // Enters velFormObject, velDialogObject and velControlObject.
+    void addBaseClasses();
+
+    // A control (tag 22) or form (tag 23) from its data table, through the class its "Class" names;
+    // a class that is not registered gives the plain velControlObject or velFormObject.
+    Value createControl(const Value& data);
+    Value createForm(const Value& data);
+    Value createForm(const Value& className, const Value& resourceTable, const Value& name);
+
+private:
+    Value instanceOfNamedClass(const Value& className, const Value& data, Tag expected);
+
+    Engine& engine_;
 };
-// A null member restores the placeholder; returns the previous makers.
-PlainObjectMakers installPlainObjectMakers(const PlainObjectMakers& makers);
 
 } // namespace vel

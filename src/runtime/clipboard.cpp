@@ -6,24 +6,24 @@
 
 namespace vel {
 
-void clipboardPutText(const Value& text)
+void clipboardPutText(platform::Clipboard& clipboard, const Value& text)
 {
     if (text.is(Tag::String))
-        platform::clipboardPutText(textOf(text));
+        clipboard.putText(textOf(text));
 }
 
-Value clipboardGetText()
+Value clipboardGetText(const platform::Clipboard& clipboard)
 {
-    auto text = platform::clipboardGetText();
+    auto text = clipboard.getText();
     if (!text)
         return Value::nil();
     return Value::string(*text);
 }
 
-void clipboardPutImage(const Value& dib)
+void clipboardPutImage(platform::Clipboard& clipboard, const Value& dib)
 {
     if (Buffer* buffer = asBuffer(dib))
-        platform::clipboardPutImage(buffer->bytes(), static_cast<std::size_t>(buffer->length()));
+        clipboard.putImage(buffer->bytes(), static_cast<std::size_t>(buffer->length()));
 }
 
 } // namespace vel

@@ -1,6 +1,7 @@
 #include "runtime/control.h"
 
 #include "runtime/cursor.h"
+#include "runtime/engine.h"
 #include "runtime/form.h"
 #include "runtime/resources.h"
 #include "value/builtins.h"
@@ -41,24 +42,18 @@ bool regionContains(const Value& region, int32_t x, int32_t y)
     return r && r->containsPoint(x, y);
 }
 
-velFormObject* currentFormObject()
+velFormObject* currentFormObject(Engine& engine)
 {
-    FormHost* host = formHost();
-    return host ? asForm(host->currentForm()) : nullptr;
+    return asForm(engine.currentForm());
 }
 
 } // namespace
 
-velControlObject::velControlObject(const Value& properties) : properties_(properties) {}
+velControlObject::velControlObject(Engine& engine, const Value& properties) : PropertyObject(engine, properties) {}
 
 Value velControlObject::print(Tag, bool quoted) const
 {
-    std::string out;
-    if (asTable(properties_))
-        printTableTo(out, properties_, "(control ", quoted);
-    else
-        out = "(control)";
-    return Value::string(out);
+    return printTable("control", quoted);
 }
 
 Value velControlObject::className() const
@@ -68,21 +63,19 @@ Value velControlObject::className() const
 
 Value velControlObject::createInstance(const Value& data) const
 {
-    return Value::adopt(Tag::Control, new velControlObject(data));
+    return Value::adopt(Tag::Control, new velControlObject(engine_, data));
 }
 
 void velControlObject::onFormLoad() {}
 
 bool velControlObject::hasProperty(const Value& key) const
 {
-    Table* t = asTable(properties_);
-    return t && t->contains(key);
+    return tableHas(key);
 }
 
 Value velControlObject::getProperty(const Value& key) const
 {
-    Table* t = asTable(properties_);
-    return t ? t->get(key) : Value();
+    return tableGet(key);
 }
 
 bool velControlObject::getTruth(const Value& key, bool defaultValue) const
@@ -101,9 +94,7 @@ int32_t velControlObject::getInteger(const Value& key, int32_t defaultValue) con
 
 void velControlObject::setProperty(const Value& key, const Value& value)
 {
-    if (!asTable(properties_))
-        properties_ = Table::make();
-    properties_.as<Table>()->put(key, value);
+    tablePut(key, value);
 }
 
 void velControlObject::setBoolean(const Value& key, int32_t truth)
@@ -118,8 +109,7 @@ void velControlObject::setInteger(const Value& key, int32_t n)
 
 void velControlObject::removeProperty(const Value& key)
 {
-    if (Table* t = asTable(properties_))
-        t->remove(key);
+    tableRemove(key);
 }
 
 Value velControlObject::perform(const Value& action, const Value& arguments)
@@ -183,7 +173,7 @@ bool velControlObject::key(int32_t, int32_t)
 
 Value velControlObject::hotSpot() const
 {
-    Value spot = loadNamed(property("Hot Spot"));
+    Value spot = engine_.resources().loadNamed(property("Hot Spot"));
     return spot.is(Tag::Region) ? spot : Value();
 }
 
@@ -202,7 +192,7 @@ Value velControlObject::cursor() const
     Value c = property("Cursor");
     if (c.isNil() || c.is(Tag::Cursor))
         return c;
-    c = loadNamed(c);
+    c = engine_.resources().loadNamed(c);
     return c.is(Tag::Cursor) ? c : Value();
 }
 
@@ -220,38 +210,35 @@ void velControlObject::mouseLeave(const Value&, int32_t, int32_t) {}
 
 bool velControlObject::track(int32_t, int32_t, int32_t, int32_t)
 {
-    FormHost* host = formHost();
     // Held for the length of the loop: a handler may drop the form's last reference to this control.
     Value keep = Value::share(Tag::Control, this);
     Value spot = hotSpot();
     bool inside = true;
     trackBegin();
     drawPressed();
-    updateScreen();
+    engine_.updateScreen();
     EventRecord e;
     bool released = false;
-    while (nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
+    while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
         if (e.kind == event_kind::MouseUp) {
             released = true;
             break;
         }
         FormPoint p{e.x, e.y};
-        if (velFormObject* form = currentFormObject())
+        if (velFormObject* form = currentFormObject(engine_))
             p = form->toFormCoordinates(p);
         bool now = regionContains(spot, p.x, p.y);
         if (now == inside)
             continue;
         inside = now;
         if (inside) {
-            if (host)
-                host->setCursor(cursor());
+            engine_.setCursor(cursor());
             drawPressed();
         } else {
             draw();
-            if (host)
-                host->setCursor(Value());
+            engine_.setCursor(Value());
         }
-        updateScreen();
+        engine_.updateScreen();
         trackChanged();
     }
     // A press cut short by the program closing is no click.
@@ -261,7 +248,7 @@ bool velControlObject::track(int32_t, int32_t, int32_t, int32_t)
     } else if (inside) {
         draw();
     }
-    updateScreen();
+    engine_.updateScreen();
     trackEnd();
     return inside;
 }
@@ -276,7 +263,7 @@ void velControlObject::dataEvent(const Value&, const Value&) {}
 
 void velControlObject::captureMouse(int32_t flag)
 {
-    velFormObject* form = currentFormObject();
+    velFormObject* form = currentFormObject(engine_);
     if (form && form->activeControl().object() == this)
         form->setCaptureFlag(flag);
 }
@@ -307,54 +294,9 @@ int32_t velControlObject::height() const
 
 void velControlObject::giveUpActivation()
 {
-    velFormObject* form = currentFormObject();
+    velFormObject* form = currentFormObject(engine_);
     if (form && form->activeControl().object() == this)
         form->setActiveControl(Value::share(Tag::Control, this), 0);
-}
-
-WireParts velControlObject::wireParts() const
-{
-    WireParts parts;
-    parts.first = properties_;
-    return parts;
-}
-
-int32_t velControlObject::collectionCount() const
-{
-    Table* t = asTable(properties_);
-    return t ? t->count() : 0;
-}
-
-Value velControlObject::itemAt(int32_t index) const
-{
-    Table* t = asTable(properties_);
-    return t ? t->valueAt(index) : Value();
-}
-
-Value velControlObject::getKey(const Value& key) const
-{
-    return getProperty(key);
-}
-
-void velControlObject::putKey(const Value& key, const Value& v)
-{
-    setProperty(key, v);
-}
-
-bool velControlObject::containsKey(const Value& key) const
-{
-    return hasProperty(key);
-}
-
-void velControlObject::removeKey(const Value& key)
-{
-    removeProperty(key);
-}
-
-Value velControlObject::keyAt(int32_t slot) const
-{
-    Table* t = asTable(properties_);
-    return t ? t->keyAt(slot) : Value();
 }
 
 } // namespace vel

@@ -7,19 +7,19 @@
 #include <string_view>
 
 #include "runtime/class_registry.h"
+#include "runtime/property_object.h"
 #include "value/makers.h"
 #include "value/protocols.h"
 #include "value/value.h"
 
 namespace vel {
 
-class velControlObject : public CompositeObject,
+class velControlObject : public PropertyObject<velControlObject>,
                          public ClassProtocol,
                          public GeometryProtocol,
-                         public PerformProtocol,
-                         public CollectionProtocol {
+                         public PerformProtocol {
 public:
-    explicit velControlObject(const Value& properties);
+    velControlObject(Engine& engine, const Value& properties);
 
     // Slots 0 to 2 are the object's hash, destroy and print.
     Value print(Tag tag, bool quoted) const override;
@@ -75,25 +75,10 @@ public:
     // Slot 40.
     virtual void giveUpActivation();
 
-    // The wire form and the collection builtins go to the property table.
-    WireParts wireParts() const override;
-    int32_t collectionCount() const override;
-    Value itemAt(int32_t index) const override;
-    Value getKey(const Value& key) const override;
-    void putKey(const Value& key, const Value& v) override;
-    bool containsKey(const Value& key) const override;
-    void removeKey(const Value& key) override;
-    Value keyAt(int32_t slot) const override;
-
-    const Value& properties() const { return properties_; }
     // Convenience for the fixed keys.
-    Value property(std::string_view key) const { return getProperty(Value::string(key)); }
     bool truth(std::string_view key, bool defaultValue) const { return getTruth(Value::string(key), defaultValue); }
     // The `Hot Spot` as a region, or nil.
     Value hotSpot() const;
-
-protected:
-    Value properties_;
 };
 
 inline velControlObject* asControl(const Value& v)

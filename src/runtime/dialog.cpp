@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "runtime/control.h"
-#include "runtime/environment.h"
+#include "runtime/engine.h"
 #include "runtime/event_queue.h"
 #include "runtime/image.h"
 #include "runtime/image_context.h"
@@ -26,12 +26,6 @@ constexpr int32_t kEscape = 27;
 // How long the modal loop waits for input before it looks again whether the program is closing.
 constexpr int32_t kModalWait = 50;
 
-DrawingSurface* hostSurface()
-{
-    FormHost* host = formHost();
-    return host ? host->surface() : nullptr;
-}
-
 int32_t integerProperty(const velFormObject& form, std::string_view key)
 {
     Value v = form.property(key);
@@ -40,7 +34,7 @@ int32_t integerProperty(const velFormObject& form, std::string_view key)
 
 } // namespace
 
-velDialogObject::velDialogObject(const Value& properties) : velFormObject(properties) {}
+velDialogObject::velDialogObject(Engine& engine, const Value& properties) : velFormObject(engine, properties) {}
 
 Value velDialogObject::className() const
 {
@@ -49,7 +43,7 @@ Value velDialogObject::className() const
 
 Value velDialogObject::createInstance(const Value& data) const
 {
-    return Value::adopt(Tag::Form, new velDialogObject(data));
+    return Value::adopt(Tag::Form, new velDialogObject(engine_, data));
 }
 
 void velDialogObject::controlClicked(const Value& control)
@@ -62,7 +56,7 @@ void velDialogObject::controlClicked(const Value& control)
 
 void velDialogObject::saveBackground()
 {
-    DrawingSurface* s = hostSurface();
+    DrawingSurface* s = engine_.surface();
     if (!s)
         return;
     s->setOrigin(0, 0);
@@ -71,7 +65,7 @@ void velDialogObject::saveBackground()
 
 void velDialogObject::restoreBackground()
 {
-    DrawingSurface* s = hostSurface();
+    DrawingSurface* s = engine_.surface();
     if (!s || savedBackground_.isNil())
         return;
     s->setOrigin(0, 0);
@@ -93,20 +87,20 @@ void velDialogObject::open(const Value&)
     }
     originX_ = integerProperty(*this, "Origin X");
     originY_ = integerProperty(*this, "Origin Y");
-    if (DrawingSurface* s = hostSurface()) {
+    if (DrawingSurface* s = engine_.surface()) {
         savedOriginX_ = s->originX();
         savedOriginY_ = s->originY();
     }
     saveBackground();
     done_ = 0;
     shown_ = true;
-    if (DrawingSurface* s = hostSurface())
+    if (DrawingSurface* s = engine_.surface())
         s->setOrigin(originX_, originY_);
-    if (FormHost* host = formHost(); host && host->events())
-        host->events()->discard(kMouseKinds);
+    if (EventQueue* events = engine_.events())
+        events->discard(kMouseKinds);
     draw();
     activated();
-    updateScreen();
+    engine_.updateScreen();
 }
 
 void velDialogObject::draw()
@@ -125,9 +119,9 @@ void velDialogObject::close()
     restoreBackground();
     savedBackground_ = Value();
     unloadResources();
-    if (DrawingSurface* s = hostSurface())
+    if (DrawingSurface* s = engine_.surface())
         s->setOrigin(savedOriginX_, savedOriginY_);
-    updateScreen();
+    engine_.updateScreen();
 }
 
 void velDialogObject::mouseDown(int32_t x, int32_t y)
@@ -170,7 +164,7 @@ void velDialogObject::drag(int32_t x, int32_t y)
 {
     Value keep = self();
     deactivated();
-    DrawingSurface* s = hostSurface();
+    DrawingSurface* s = engine_.surface();
     Value picture;
     if (s) {
         s->setOrigin(originX_, originY_);
@@ -180,10 +174,10 @@ void velDialogObject::drag(int32_t x, int32_t y)
         restoreBackground();
     }
     const int32_t grabX = x - originX_, grabY = y - originY_;
-    const int32_t right = std::max(kDragMargin, mediaWidth() - kDragMargin);
-    const int32_t bottom = std::max(kDragMargin, mediaHeight() - kDragMargin);
+    const int32_t right = std::max(kDragMargin, engine_.configuration().mediaWidth() - kDragMargin);
+    const int32_t bottom = std::max(kDragMargin, engine_.configuration().mediaHeight() - kDragMargin);
     EventRecord e;
-    while (nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e) && e.kind != event_kind::MouseUp) {
+    while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e) && e.kind != event_kind::MouseUp) {
         const int32_t px = std::clamp(e.x, kDragMargin, right);
         const int32_t py = std::clamp(e.y, kDragMargin, bottom);
         restoreBackground();
@@ -194,7 +188,7 @@ void velDialogObject::drag(int32_t x, int32_t y)
             s->setOrigin(0, 0);
             velDrawImage(s->context(), picture, originX_, originY_);
         }
-        updateScreen();
+        engine_.updateScreen();
     }
     // Drawn once more at the final place: a press released without a move must not leave the
     // dialog off the screen.
@@ -204,45 +198,42 @@ void velDialogObject::drag(int32_t x, int32_t y)
         s->setOrigin(originX_, originY_);
     }
     activated();
-    updateScreen();
+    engine_.updateScreen();
 }
 
-Value runDialog(const Value& specification, const Value& data)
+Value runDialog(Engine& engine, const Value& specification, const Value& data)
 {
-    FormHost* host = formHost();
-    if (!host)
-        return Value();
-    Value form = specification.is(Tag::Form) ? specification : loadResource(specification);
+    Value form = specification.is(Tag::Form) ? specification : engine.resources().load(specification);
     velDialogObject* dialog = asDialog(form);
     if (!dialog) {
         velError("Cannot find form named '" + displayForm(specification) + "'");
         return Value();
     }
-    Value previous = host->currentForm();
+    Value previous = engine.currentForm();
     if (velFormObject* p = asForm(previous))
         p->deactivated();
-    host->setCurrentForm(form);
+    engine.setCurrentForm(form);
     dialog->open(data);
-    EventQueue* queue = host->events();
+    EventQueue* queue = engine.events();
     while (!dialog->done()) {
-        if (!queue || host->quitting()) {
+        if (!queue || engine.quitting()) {
             dialog->end();
             break;
         }
         EventRecord e = queue->next(event_kind::All, kModalWait);
         if (e.kind == event_kind::Null)
             continue;
-        if (!host->handleEvent(e)) {
-            host->quit();
+        if (!engine.handleEvent(e)) {
+            engine.quit();
             dialog->end();
         }
     }
     Value result = dialog->result();
     dialog->close();
-    host->setCurrentForm(previous);
+    engine.setCurrentForm(previous);
     if (velFormObject* p = asForm(previous)) {
         p->activated();
-        updateScreen();
+        engine.updateScreen();
     }
     return result;
 }

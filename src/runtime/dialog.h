@@ -10,7 +10,7 @@ namespace vel {
 
 class velDialogObject : public velFormObject {
 public:
-    explicit velDialogObject(const Value& properties);
+    velDialogObject(Engine& engine, const Value& properties);
 
     Value className() const override;
     Value createInstance(const Value& data) const override;
@@ -46,7 +46,7 @@ inline velDialogObject* asDialog(const Value& v)
     return v.is(Tag::Form) ? dynamic_cast<velDialogObject*>(v.object()) : nullptr;
 }
 
-// Opens the dialog and takes events until it ends; its result.
-Value runDialog(const Value& specification, const Value& data);
+// Opens the dialog over the engine's current form and takes events until it ends; its result.
+Value runDialog(Engine& engine, const Value& specification, const Value& data);
 
 } // namespace vel

@@ -16,8 +16,6 @@ namespace vel {
 
 namespace {
 
-ApplicationTables* registered = nullptr;
-
 // Every key the framework reads, so that a file that writes "mediapath" or "MEDIAPATH" means the key
 // the program asks for; the registry and the profile file never cared about case.
 const char* const kKnownKeys[] = {
@@ -40,11 +38,6 @@ std::string canonicalKey(std::string_view key)
         if (platform::sameNameIgnoringCase(extension, key))
             return extension;
     return std::string(key);
-}
-
-Table* environmentTable()
-{
-    return registered ? asTable(registered->environment) : nullptr;
 }
 
 // A number written as text: the whole text (blanks aside) must be one.
@@ -97,68 +90,47 @@ bool integerOf(const Value& v, int32_t& out)
     }
 }
 
-void putString(std::string_view key, std::string_view value)
-{
-    environment::set(canonicalKey(key), Value::string(value));
-}
-
 void writeToStandardError(std::string_view text)
 {
     std::string line = platform::utf8FromWindows1252(text) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
-FileNoticeHook noticeHook = writeToStandardError;
-
 using platform::lowerAscii;
-
-std::string stringSetting(std::string_view key, std::string_view fallback)
-{
-    Value v = environment::get(key);
-    return v.is(Tag::String) ? std::string(textOf(v)) : std::string(fallback);
-}
-
-int32_t positiveSetting(std::string_view key, int32_t fallback)
-{
-    int32_t n = environment::getInteger(key, fallback);
-    return n > 0 ? n : fallback;
-}
 
 } // namespace
 
-void registerApplicationTables(ApplicationTables* tables)
+Configuration::Configuration(NoticeFunction notice) : notice_(notice ? std::move(notice) : writeToStandardError)
 {
-    registered = tables;
-    if (registered && !asTable(registered->environment))
-        registered->environment = Table::make();
+    tables_.environment = Table::make();
+    tables_.globals = Table::make();
 }
 
-ApplicationTables* registeredApplicationTables()
+Value Configuration::global(const Value& name) const
 {
-    return registered;
+    Table* globals = asTable(tables_.globals);
+    return globals ? globals->get(name) : Value();
 }
 
-namespace environment {
-
-Value get(std::string_view key)
+Value Configuration::get(std::string_view key) const
 {
-    Table* t = environmentTable();
+    Table* t = asTable(tables_.environment);
     return t ? t->get(key) : Value();
 }
 
-Value get(std::string_view key, const Value& fallback)
+Value Configuration::get(std::string_view key, const Value& fallback) const
 {
     Value v = get(key);
     return v.isNil() ? fallback : v;
 }
 
-int32_t getInteger(std::string_view key, int32_t fallback)
+int32_t Configuration::getInteger(std::string_view key, int32_t fallback) const
 {
     int32_t n = 0;
     return integerOf(get(key), n) ? n : fallback;
 }
 
-bool getTruth(std::string_view key, bool fallback)
+bool Configuration::getTruth(std::string_view key, bool fallback) const
 {
     Value v = get(key);
     int32_t n = 0;
@@ -176,45 +148,55 @@ bool getTruth(std::string_view key, bool fallback)
     return fallback;
 }
 
-void set(std::string_view key, const Value& value, bool persist)
+void Configuration::set(std::string_view key, const Value& value, bool persist)
 {
-    if (!registered)
-        return;
-    if (!asTable(registered->environment))
-        registered->environment = Table::make();
-    registered->environment.as<Table>()->put(key, value);
+    if (!asTable(tables_.environment))
+        tables_.environment = Table::make();
+    tables_.environment.as<Table>()->put(key, value);
     if (persist) {
-        if (!asTable(registered->persistentSettings))
-            registered->persistentSettings = Table::make();
-        registered->persistentSettings.as<Table>()->put(key, value);
-        registered->settingsChanged = true;
+        if (!asTable(tables_.persistentSettings))
+            tables_.persistentSettings = Table::make();
+        tables_.persistentSettings.as<Table>()->put(key, value);
+        tables_.settingsChanged = true;
     }
 }
 
-void set(std::string_view key, int32_t value, bool persist)
+void Configuration::set(std::string_view key, int32_t value, bool persist)
 {
     set(key, Value::integer(value), persist);
 }
 
-void putGlobal(std::string_view key, const Value& value)
+void Configuration::putGlobal(std::string_view key, const Value& value)
 {
     putGlobal(Value::string(key), value);
 }
 
-void putGlobal(const Value& key, const Value& value)
+void Configuration::putGlobal(const Value& key, const Value& value)
 {
-    if (!registered)
-        return;
-    if (!asTable(registered->globals))
-        registered->globals = Table::make();
-    registered->globals.as<Table>()->put(key, value);
+    if (!asTable(tables_.globals))
+        tables_.globals = Table::make();
+    tables_.globals.as<Table>()->put(key, value);
 }
 
-} // namespace environment
-
-void setEnvironmentDefaults()
+void Configuration::putString(std::string_view key, std::string_view value)
 {
-    using environment::set;
+    set(canonicalKey(key), Value::string(value));
+}
+
+std::string Configuration::stringSetting(std::string_view key, std::string_view fallback) const
+{
+    Value v = get(key);
+    return v.is(Tag::String) ? std::string(textOf(v)) : std::string(fallback);
+}
+
+int32_t Configuration::positiveSetting(std::string_view key, int32_t fallback) const
+{
+    int32_t n = getInteger(key, fallback);
+    return n > 0 ? n : fallback;
+}
+
+void Configuration::setDefaults()
+{
     set("DisableDrawingAttributeCaching", 1);
     set("ActiveVideoPalette", 1);
     set("OffscreenPalette", 1);
@@ -241,14 +223,14 @@ void setEnvironmentDefaults()
     set("TestMode", 0);
 }
 
-std::string sourceDisk() { return stringSetting("SourceDisk", ""); }
-std::string startupForm() { return stringSetting("StartupForm", "startup.frm"); }
-int32_t mediaWidth() { return positiveSetting("MediaWidth", 640); }
-int32_t mediaHeight() { return positiveSetting("MediaHeight", 480); }
-int32_t eventLimit() { return positiveSetting("EventLimit", 50); }
-bool resourceFatal() { return environment::getTruth("ResourceFatal", false); }
-bool traceFileOpens() { return environment::getTruth("TraceFileOpens", false); }
-bool fullInstall() { return environment::getTruth("FullInstall", false); }
+std::string Configuration::sourceDisk() const { return stringSetting("SourceDisk", ""); }
+std::string Configuration::startupForm() const { return stringSetting("StartupForm", "startup.frm"); }
+int32_t Configuration::mediaWidth() const { return positiveSetting("MediaWidth", 640); }
+int32_t Configuration::mediaHeight() const { return positiveSetting("MediaHeight", 480); }
+int32_t Configuration::eventLimit() const { return positiveSetting("EventLimit", 50); }
+bool Configuration::resourceFatal() const { return getTruth("ResourceFatal", false); }
+bool Configuration::traceFileOpens() const { return getTruth("TraceFileOpens", false); }
+bool Configuration::fullInstall() const { return getTruth("FullInstall", false); }
 
 ConfigurationSources standardConfigurationSources(const std::string& moduleDirectory)
 {
@@ -263,7 +245,7 @@ ConfigurationSources standardConfigurationSources(const std::string& moduleDirec
     return sources;
 }
 
-void readConfigurationLayers(const ConfigurationSources& sources)
+void Configuration::readLayers(const ConfigurationSources& sources)
 {
     for (const std::string& path : sources.registryFiles)
         if (auto file = platform::IniFile::load(path))
@@ -279,14 +261,14 @@ void readConfigurationLayers(const ConfigurationSources& sources)
     mirrorDiscPath();
 }
 
-void mirrorDiscPath()
+void Configuration::mirrorDiscPath()
 {
-    Value cdrom = environment::get("CDROMPATH");
-    Value disk = environment::get("SourceDisk");
+    Value cdrom = get("CDROMPATH");
+    Value disk = get("SourceDisk");
     if (cdrom.isNil() && !disk.isNil())
-        environment::set("CDROMPATH", disk);
+        set("CDROMPATH", disk);
     else if (!cdrom.isNil() && disk.isNil())
-        environment::set("SourceDisk", cdrom);
+        set("SourceDisk", cdrom);
 }
 
 std::string joinPath(std::string_view directory, std::string_view name)
@@ -304,25 +286,18 @@ std::string joinPath(std::string_view directory, std::string_view name)
     return out;
 }
 
-std::string mediaRootSetting()
+std::string Configuration::mediaRootSetting() const
 {
-    Value path = environment::get("MediaPath");
+    Value path = get("MediaPath");
     return joinPath(sourceDisk(), path.is(Tag::String) ? textOf(path) : std::string_view());
 }
 
-std::string mediaRoot()
+std::string Configuration::mediaRoot() const
 {
     return platform::configuredPath(mediaRootSetting());
 }
 
-FileNoticeHook setFileNoticeHook(FileNoticeHook hook)
-{
-    FileNoticeHook previous = noticeHook;
-    noticeHook = hook ? hook : writeToStandardError;
-    return previous;
-}
-
-std::string findFile(std::string_view name, std::string_view extension)
+std::string Configuration::findFile(std::string_view name, std::string_view extension) const
 {
     std::string fileName(name);
     std::string key;
@@ -333,7 +308,7 @@ std::string findFile(std::string_view name, std::string_view extension)
         key = lowerAscii(extension);
         fileName += "." + key;
     }
-    Value search = key.empty() ? Value() : environment::get(key);
+    Value search = key.empty() ? Value() : get(key);
     std::string path;
     if (search.is(Tag::String)) {
         std::string_view directories = textOf(search);
@@ -353,10 +328,10 @@ std::string findFile(std::string_view name, std::string_view extension)
     } else {
         path = platform::pathUnder(mediaRoot(), fileName);
     }
-    if (!environment::get("FullInstall").isNil() && !platform::isFile(path))
+    if (!get("FullInstall").isNil() && !platform::isFile(path))
         path = platform::pathUnder(mediaRoot(), fileName);
     if (!platform::isFile(path) && traceFileOpens())
-        noticeHook("N\xE3o foi poss\xEDvel localizar" + fileName);
+        notice_("N\xE3o foi poss\xEDvel localizar" + fileName);
     return path;
 }
 

@@ -19,15 +19,16 @@ namespace {
 // The longest the fetch waits between two rounds of idle work when nothing else is due.
 constexpr uint32_t IdleTick = 10;
 
-EventRecord nullEvent()
+EventRecord nullEvent(platform::Clock& clock)
 {
     EventRecord event;
-    event.time = static_cast<int32_t>(platform::clock().now());
+    event.time = static_cast<int32_t>(clock.now());
     return event;
 }
 } // namespace
 
-EventQueue::EventQueue(int32_t limit) : limit_(std::clamp(limit, 1, MaxLimit)), nodes_(new Node[limit_])
+EventQueue::EventQueue(platform::Clock& clock, int32_t limit)
+    : clock_(clock), limit_(std::clamp(limit, 1, MaxLimit)), nodes_(new Node[limit_])
 {
     for (int32_t i = limit_ - 1; i >= 0; --i) {
         nodes_[i].next = free_;
@@ -115,10 +116,10 @@ void EventQueue::release(Node* node)
 
 EventRecord EventQueue::next(int32_t mask, int32_t wait)
 {
-    platform::Clock& clock = platform::clock();
+    platform::Clock& clock = clock_;
     if (!fetched_) {
         fetched_ = true;
-        return nullEvent();
+        return nullEvent(clock);
     }
     const uint32_t start = clock.now();
     bool pumped = false;
@@ -136,7 +137,7 @@ EventRecord EventQueue::next(int32_t mask, int32_t wait)
             uint32_t elapsed = clock.now() - start;
             // At least one round of pumping, so that a caller polling with no wait still sees input.
             if (pumped && elapsed >= static_cast<uint32_t>(wait))
-                return nullEvent();
+                return nullEvent(clock);
             uint32_t remaining = elapsed < static_cast<uint32_t>(wait) ? static_cast<uint32_t>(wait) - elapsed : 0;
             span = std::min(span, remaining);
         }
@@ -165,7 +166,7 @@ void EventQueue::pumpOne(uint32_t span)
     if (source_)
         source_->wait(static_cast<int>(span));
     else
-        platform::clock().sleep(span);
+        clock_.sleep(span);
 }
 
 } // namespace vel

@@ -11,6 +11,7 @@
 namespace vel {
 
 namespace platform {
+class Clock;
 struct Message;
 class MessageSource;
 } // namespace platform
@@ -24,7 +25,8 @@ public:
 
     // limit is `EventLimit`; kept between 1 and MaxLimit so a close request can always be queued
     // and a bad setting cannot ask for unbounded memory.
-    explicit EventQueue(int32_t limit = DefaultLimit);
+    // The fetch's waits and the events' times are on the clock.
+    explicit EventQueue(platform::Clock& clock, int32_t limit = DefaultLimit);
     ~EventQueue();
     EventQueue(const EventQueue&) = delete;
     EventQueue& operator=(const EventQueue&) = delete;
@@ -56,7 +58,7 @@ public:
     const InputTranslator* input() const { return input_; }
 
     // The first queued event whose kind has a bit in mask; otherwise pumps messages until one
-    // arrives or wait milliseconds pass on the process clock (-1: no limit), then gives the null
+    // arrives or wait milliseconds pass on the clock (-1: no limit), then gives the null
     // event. The very first call gives the null event at once. Handlers may call it again from
     // inside (nested loops).
     EventRecord next(int32_t mask, int32_t wait);
@@ -69,6 +71,7 @@ private:
     void release(Node* node);
     void pumpOne(uint32_t idleMilliseconds);
 
+    platform::Clock& clock_;
     int32_t limit_;
     int32_t size_ = 0;
     std::unique_ptr<Node[]> nodes_;

@@ -2,7 +2,7 @@
 
 #include "runtime/control.h"
 #include "runtime/dialog.h"
-#include "runtime/environment.h"
+#include "runtime/engine.h"
 #include "runtime/event_queue.h"
 #include "runtime/image.h"
 #include "runtime/surface.h"
@@ -16,98 +16,29 @@ namespace vel {
 
 namespace {
 
-FormHost* installedHost = nullptr;
-NavigationHistory* installedHistory = nullptr;
-
-// How long a nested loop waits for input before it looks again whether the program is closing.
-constexpr int32_t kNestedWait = 50;
-
 bool isAction(const Value& action, std::string_view name)
 {
     return action.is(Tag::String) && textOf(action) == name;
 }
 
-DrawingSurface* hostSurface()
-{
-    return installedHost ? installedHost->surface() : nullptr;
-}
-
-Value imageOf(const Value& specification)
+Value imageOf(Resources& resources, const Value& specification)
 {
     if (specification.is(Tag::Image))
         return specification;
     if (!specification.is(Tag::String) && !specification.is(Tag::Reference))
         return Value();
-    return loadImage(specification);
+    return resources.loadImage(specification);
 }
 
 } // namespace
 
-void setFormHost(FormHost* host)
-{
-    installedHost = host;
-}
-
-FormHost* formHost()
-{
-    return installedHost;
-}
-
-void setNavigationHistory(NavigationHistory* history)
-{
-    installedHistory = history;
-}
-
-NavigationHistory* navigationHistory()
-{
-    return installedHistory;
-}
-
-Value loadNamed(const Value& value)
-{
-    if (value.is(Tag::String) || value.is(Tag::Reference))
-        return loadResource(value);
-    return value;
-}
-
-bool nextNestedEvent(int32_t mask, EventRecord& out)
-{
-    FormHost* host = installedHost;
-    EventQueue* queue = host ? host->events() : nullptr;
-    if (!queue)
-        return false;
-    while (!host->quitting()) {
-        EventRecord e = queue->next(mask | event_kind::CloseRequest, kNestedWait);
-        if (e.kind == event_kind::Null)
-            continue;
-        if (e.kind == event_kind::CloseRequest) {
-            queue->postCloseRequest(e);
-            return false;
-        }
-        out = std::move(e);
-        return true;
-    }
-    return false;
-}
-
-void updateScreen()
-{
-    if (DrawingSurface* s = hostSurface())
-        s->update();
-}
-
 // ---- the form ----
 
-velFormObject::velFormObject(const Value& properties) : properties_(properties) {}
+velFormObject::velFormObject(Engine& engine, const Value& properties) : PropertyObject(engine, properties) {}
 
 Value velFormObject::print(Tag, bool quoted) const
 {
-    std::string out;
-    if (asTable(properties_))
-        printTableTo(out, properties_, "(form ", quoted);
-    else
-        out = "(form)";
-    return Value::string(out);
+    return printTable("form", quoted);
 }
 
 Value velFormObject::className() const
@@ -117,12 +48,12 @@ Value velFormObject::className() const
 
 Value velFormObject::createInstance(const Value& data) const
 {
-    return Value::adopt(Tag::Form, new velFormObject(data));
+    return Value::adopt(Tag::Form, new velFormObject(engine_, data));
 }
 
 bool velFormObject::hasProperty(const Value& key) const
 {
-    if (Table* t = asTable(properties_); t && t->contains(key))
+    if (tableHas(key))
         return true;
     Table* resources = asTable(resourceTable_);
     return resources && resources->contains(key);
@@ -130,36 +61,30 @@ bool velFormObject::hasProperty(const Value& key) const
 
 Value velFormObject::getProperty(const Value& key) const
 {
-    if (Table* t = asTable(properties_)) {
-        Value v = t->get(key);
-        if (!v.isNil())
-            return v;
-    }
+    if (Value v = tableGet(key); !v.isNil())
+        return v;
     Table* resources = asTable(resourceTable_);
     return resources ? resources->get(key) : Value();
 }
 
 void velFormObject::setProperty(const Value& key, const Value& value)
 {
-    if (!asTable(properties_))
-        properties_ = Table::make();
-    properties_.as<Table>()->put(key, value);
+    tablePut(key, value);
 }
 
 void velFormObject::removeProperty(const Value& key)
 {
-    if (Table* t = asTable(properties_))
-        t->remove(key);
+    tableRemove(key);
 }
 
 Value velFormObject::perform(const Value& action, const Value&)
 {
     if (isAction(action, "Draw")) {
         draw();
-        updateScreen();
+        engine_.updateScreen();
     } else if (isAction(action, "DrawControls")) {
         drawControls();
-        updateScreen();
+        engine_.updateScreen();
     }
     return Value();
 }
@@ -171,7 +96,7 @@ Value velFormObject::name() const
 
 Value velFormObject::resourceProperty(std::string_view key) const
 {
-    return loadNamed(property(key));
+    return engine_.resources().loadNamed(property(key));
 }
 
 void velFormObject::loadResources()
@@ -228,10 +153,10 @@ int32_t velFormObject::height() const
 
 Value velFormObject::backgroundImage(bool masked) const
 {
-    Value image = imageOf(property("Background Image"));
+    Value image = imageOf(engine_.resources(), property("Background Image"));
     if (image.isNil() || !masked)
         return image;
-    Value mask = imageOf(property("Background Mask Image"));
+    Value mask = imageOf(engine_.resources(), property("Background Mask Image"));
     if (!mask.isNil())
         setImageMask(image, mask);
     return image;
@@ -239,7 +164,7 @@ Value velFormObject::backgroundImage(bool masked) const
 
 void velFormObject::drawBackground(bool masked)
 {
-    DrawingSurface* s = hostSurface();
+    DrawingSurface* s = engine_.surface();
     if (!s)
         return;
     Value image = backgroundImage(masked);
@@ -269,7 +194,7 @@ void velFormObject::buildControls()
         velError("Control List of form " + displayForm(name_) + " is not a list: " + displayForm(loaded));
     for (int32_t i = 0; i < count; ++i) {
         Value item = list->get(i);
-        Value control = item.is(Tag::Control) ? item : loadNamed(item);
+        Value control = item.is(Tag::Control) ? item : engine_.resources().loadNamed(item);
         velControlObject* c = asControl(control);
         if (!c) {
             velError("Not a control in the Control List of form " + displayForm(name_) + ": " + displayForm(item));
@@ -286,7 +211,7 @@ void velFormObject::buildControls()
 
 void velFormObject::drawControls()
 {
-    DrawingSurface* s = hostSurface();
+    DrawingSurface* s = engine_.surface();
     // A copy: a control's draw may change the list.
     Value controls = controlList_;
     ValueList* list = asValueList(controls);
@@ -318,7 +243,7 @@ Value velFormObject::findControl(const Value& name) const
     ValueList* list = asValueList(controlList_);
     for (int32_t i = 0; list && i < list->count(); ++i) {
         velControlObject* c = asControl(list->at(i));
-        if (c && resolve(c->property("Name")) == name)
+        if (c && engine_.resources().resolve(c->property("Name")) == name)
             return list->at(i);
     }
     return Value();
@@ -400,7 +325,7 @@ void velFormObject::controlClicked(const Value& control)
         return;
     Value target = c->property("Target Form");
     if (!target.isNil())
-        goToForm(target, Value(), true);
+        engine_.navigation().goTo(target, Value(), true);
 }
 
 Value velFormObject::controlMouseEnter(const Value& control, int32_t x, int32_t y)
@@ -430,10 +355,10 @@ void velFormObject::open(const Value&)
         width_ = i->width();
         height_ = i->height();
     } else {
-        width_ = mediaWidth();
-        height_ = mediaHeight();
+        width_ = engine_.configuration().mediaWidth();
+        height_ = engine_.configuration().mediaHeight();
     }
-    DrawingSurface* s = hostSurface();
+    DrawingSurface* s = engine_.surface();
     if (s && !image.isNil()) {
         if (dialog) {
             s->setOrigin(originX_, originY_);
@@ -446,7 +371,7 @@ void velFormObject::open(const Value&)
         s->setOrigin(originX_, originY_);
     drawControls();
     activated();
-    updateScreen();
+    engine_.updateScreen();
 }
 
 void velFormObject::afterOpen() {}
@@ -506,9 +431,8 @@ void velFormObject::mouseOver(int32_t x, int32_t y)
     Value cursor;
     if (velControlObject* c = asControl(control))
         cursor = c->cursorAt(p.x, p.y);
-    if (installedHost)
-        installedHost->setCursor(cursor);
-    updateScreen();
+    engine_.setCursor(cursor);
+    engine_.updateScreen();
 }
 
 void velFormObject::mouseDrag(int32_t, int32_t, int32_t) {}
@@ -567,51 +491,6 @@ int32_t velFormObject::setCaptureFlag(int32_t flag)
     return previous;
 }
 
-WireParts velFormObject::wireParts() const
-{
-    WireParts parts;
-    parts.first = properties_;
-    return parts;
-}
-
-int32_t velFormObject::collectionCount() const
-{
-    Table* t = asTable(properties_);
-    return t ? t->count() : 0;
-}
-
-Value velFormObject::itemAt(int32_t index) const
-{
-    Table* t = asTable(properties_);
-    return t ? t->valueAt(index) : Value();
-}
-
-Value velFormObject::getKey(const Value& key) const
-{
-    return getProperty(key);
-}
-
-void velFormObject::putKey(const Value& key, const Value& v)
-{
-    setProperty(key, v);
-}
-
-bool velFormObject::containsKey(const Value& key) const
-{
-    return hasProperty(key);
-}
-
-void velFormObject::removeKey(const Value& key)
-{
-    removeProperty(key);
-}
-
-Value velFormObject::keyAt(int32_t slot) const
-{
-    Table* t = asTable(properties_);
-    return t ? t->keyAt(slot) : Value();
-}
-
 std::string velFormObject::targetName() const
 {
     return displayForm(name());
@@ -622,7 +501,7 @@ void velFormObject::onActivated()
 {
     Value keep = self();
     activated();
-    updateScreen();
+    engine_.updateScreen();
 }
 
 void velFormObject::onDeactivated()
@@ -689,57 +568,6 @@ void velFormObject::onClose()
 {
     Value keep = self();
     close();
-}
-
-// ---- go to form ----
-
-void goToForm(const Value& specification, const Value& data, bool recordHistory)
-{
-    FormHost* host = installedHost;
-    if (!host)
-        return;
-    Value previous = host->currentForm();
-    if (velFormObject* current = asForm(previous)) {
-        // Asking for the screen already shown only hands it the data: nothing is left, so nothing
-        // goes into the history.
-        if (current->name() == specification) {
-            current->reopen(data);
-            return;
-        }
-        Value include = current->property("Include In History");
-        const bool excluded = include.is(Tag::Boolean) && include.asInt() == 0;
-        if (recordHistory && !excluded && installedHistory)
-            installedHistory->record(current->name(), current->historyState());
-        current->close();
-    }
-    host->setCurrentForm(Value());
-    Value form = specification;
-    if (!form.is(Tag::Form)) {
-        form = loadResource(specification);
-        if (!form.isNil() && !form.is(Tag::Form))
-            form = loadResource(form);
-    }
-    velFormObject* next = asForm(form);
-    if (!next) {
-        velError("Cannot find form named '" + displayForm(specification) + "'");
-        return;
-    }
-    host->setCurrentForm(form);
-    next->open(data);
-    next->afterOpen();
-}
-
-// ---- registration ----
-
-void installFormClasses()
-{
-    registerClass(Value::adopt(Tag::Form, new velFormObject(Value())));
-    registerClass(Value::adopt(Tag::Form, new velDialogObject(Value())));
-    registerClass(Value::adopt(Tag::Control, new velControlObject(Value())));
-    PlainObjectMakers makers;
-    makers.control = [](const Value& data) { return Value::adopt(Tag::Control, new velControlObject(data)); };
-    makers.form = [](const Value& data) { return Value::adopt(Tag::Form, new velFormObject(data)); };
-    installPlainObjectMakers(makers);
 }
 
 } // namespace vel

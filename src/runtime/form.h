@@ -1,5 +1,5 @@
-// `velFormObject`: a screen built from its data table, with its controls, the mouse and keyboard
-// protocol between them, and go to form, which replaces the current screen. The virtual operations
+// `velFormObject`: a screen built from its data table, with its controls and the mouse and keyboard
+// protocol between them (going from one form to another is navigation.h's). The virtual operations
 // keep the original slot order; dialogs append theirs after `setCaptureFlag`.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include "runtime/application.h"
 #include "runtime/class_registry.h"
 #include "runtime/event.h"
+#include "runtime/property_object.h"
 #include "runtime/resources.h"
 #include "value/makers.h"
 #include "value/protocols.h"
@@ -17,54 +18,22 @@
 
 namespace vel {
 
-class DrawingSurface;
-class EventQueue;
-class velControlObject;
-
-// What forms and controls need of the application: the current form, the screen, the queue that
-// nested loops take their events from and the cursor. The application installs one; tests install
-// their own.
-class FormHost {
-public:
-    virtual ~FormHost() = default;
-    virtual Value currentForm() const = 0;
-    virtual void setCurrentForm(const Value& form) = 0;
-    // Both nullptr while there is no window (the data tool compiling a form).
-    virtual DrawingSurface* surface() = 0;
-    virtual EventQueue* events() = 0;
-    // The application's handle event: 0 ends the program.
-    virtual int handleEvent(const EventRecord& event) = 0;
-    virtual void quit() = 0;
-    virtual bool quitting() const = 0;
-    virtual void setCursor(const Value& cursor) = 0;
-};
-void setFormHost(FormHost* host);
-FormHost* formHost();
-
-// Where go to form records the screen it leaves; the control library's navigation history fills it.
-class NavigationHistory {
-public:
-    virtual ~NavigationHistory() = default;
-    virtual void record(const Value& formName, const Value& historyState) = 0;
-};
-void setNavigationHistory(NavigationHistory* history);
-NavigationHistory* navigationHistory();
+class Engine;
 
 struct FormPoint {
     int32_t x = 0;
     int32_t y = 0;
 };
 
-class velFormObject : public CompositeObject,
+class velFormObject : public PropertyObject<velFormObject>,
                       public ClassProtocol,
                       public FormNameProtocol,
                       public GeometryProtocol,
                       public PerformProtocol,
-                      public CollectionProtocol,
                       public FormResourcesProtocol,
                       public FormEventTarget {
 public:
-    explicit velFormObject(const Value& properties);
+    velFormObject(Engine& engine, const Value& properties);
 
     // Slots 0 to 2 are the object's hash, destroy and print.
     Value print(Tag tag, bool quoted) const override;
@@ -136,14 +105,6 @@ public:
     Value formName() const override { return name_; }
     void setFormName(const Value& name) override { name_ = name; }
     Value loadedResourceTable() const override { return resourceTable_; }
-    WireParts wireParts() const override;
-    int32_t collectionCount() const override;
-    Value itemAt(int32_t index) const override;
-    Value getKey(const Value& key) const override;
-    void putKey(const Value& key, const Value& v) override;
-    bool containsKey(const Value& key) const override;
-    void removeKey(const Value& key) override;
-    Value keyAt(int32_t slot) const override;
 
     // What the application forwards.
     std::string targetName() const override;
@@ -160,8 +121,6 @@ public:
     void onReservedEvent(const EventRecord& e) override;
     void onClose() override;
 
-    const Value& properties() const { return properties_; }
-    Value property(std::string_view key) const { return getProperty(Value::string(key)); }
     int32_t captureFlag() const { return captureFlag_; }
     const Value& controlUnderPointer() const { return controlUnderPointer_; }
     // The value this form holds itself as; keeps it alive while one of its handlers runs.
@@ -182,7 +141,6 @@ protected:
     int32_t width_ = 0, height_ = 0;
     Value rolloverState_;
     int32_t captureFlag_ = 0;
-    Value properties_;
     Value resourceTable_;
 };
 
@@ -190,22 +148,5 @@ inline velFormObject* asForm(const Value& v)
 {
     return v.is(Tag::Form) ? dynamic_cast<velFormObject*>(v.object()) : nullptr;
 }
-
-// Replaces the current form: records the one left in the history when asked, reopens it when it is
-// the one asked for, or closes it and opens the new one. "Cannot find form named '...'" when the
-// specification gives no form.
-void goToForm(const Value& specification, const Value& data, bool recordHistory);
-
-// Enters velFormObject, velDialogObject and velControlObject in the class registry and makes them the
-// plain objects of the notation and the decoder.
-void installFormClasses();
-
-// For loops inside a handler (tracking, dragging): the next event of the kinds in mask, or false when
-// the program is closing; a close request stays queued for the main loop.
-bool nextNestedEvent(int32_t mask, EventRecord& out);
-// Copies what was drawn to the window.
-void updateScreen();
-// A value loaded as a resource when it is a name or a reference; other values as they are.
-Value loadNamed(const Value& value);
 
 } // namespace vel

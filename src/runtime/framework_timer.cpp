@@ -12,7 +12,7 @@ void FrameworkTimer::set(int32_t milliseconds)
 {
     kill();
     interval_ = std::max(static_cast<uint32_t>(std::max(milliseconds, 0)), MinimumInterval);
-    due_ = platform::clock().now() + interval_;
+    due_ = clock_.now() + interval_;
     active_ = true;
 }
 
@@ -26,7 +26,7 @@ uint32_t FrameworkTimer::untilDue() const
     if (!active_)
         return 0;
     // Differences of the wrapping clock, read as signed: a due time already passed gives 0.
-    int32_t left = static_cast<int32_t>(due_ - platform::clock().now());
+    int32_t left = static_cast<int32_t>(due_ - clock_.now());
     return left > 0 ? static_cast<uint32_t>(left) : 0;
 }
 
@@ -34,7 +34,7 @@ bool FrameworkTimer::check(EventQueue& queue)
 {
     if (!active_)
         return false;
-    uint32_t now = platform::clock().now();
+    uint32_t now = clock_.now();
     if (static_cast<int32_t>(now - due_) < 0)
         return false;
     // Periods missed while the program was busy are not made up: one event, then a whole period.

@@ -1,4 +1,4 @@
-// The one framework timer (scroll arrows' auto-repeat and the like). It fires on the process clock
+// The one framework timer (scroll arrows' auto-repeat and the like). It fires on the engine's clock
 // and is checked each time the event fetch pumps; a timer event not yet taken is overwritten by the
 // next one, so late fetches never find a pile of them.
 #pragma once
@@ -9,8 +9,14 @@ namespace vel {
 
 class EventQueue;
 
+namespace platform {
+class Clock;
+}
+
 class FrameworkTimer {
 public:
+    explicit FrameworkTimer(platform::Clock& clock) : clock_(clock) {}
+
     // As the window system would, shorter periods are raised to this.
     static constexpr uint32_t MinimumInterval = 10;
 
@@ -25,6 +31,7 @@ public:
     bool check(EventQueue& queue);
 
 private:
+    platform::Clock& clock_;
     bool active_ = false;
     uint32_t interval_ = 0;
     uint32_t due_ = 0;

@@ -1,64 +1,22 @@
 #include "runtime/media_notifications.h"
 
-#include <limits>
-
 #include <algorithm>
-
 #include <cstdio>
+#include <limits>
 #include <string>
-#include <vector>
 
 #include "platform/audio_mixer.h"
-#include "platform/clock.h"
 #include "platform/text_encoding.h"
-#include "runtime/environment.h"
+#include "runtime/engine.h"
 #include "runtime/event_queue.h"
-#include "runtime/media_playback.h"
+#include "runtime/movie.h"
 #include "value/list.h"
 
 namespace vel {
 
-namespace {
-
-EventQueue* queue = nullptr;
-uint32_t remembered = 0xFFFFFFFFu;
-
-std::vector<MediaIdleCheck>& idleChecks()
+bool MediaNotifications::post(const Value& media, std::string_view what)
 {
-    static std::vector<MediaIdleCheck> checks;
-    return checks;
-}
-
-void writeToStandardError(std::string_view text)
-{
-    std::string line = platform::utf8FromWindows1252(text) + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
-}
-
-MediaNoticeHook noticeHook = writeToStandardError;
-
-int32_t volumeRange()
-{
-    // A range of 0 or less would divide by zero; the default stands in.
-    int32_t range = environment::getInteger("Volume Range", 100);
-    return range > 0 ? range : 100;
-}
-
-} // namespace
-
-void setMediaEventQueue(EventQueue* q)
-{
-    queue = q;
-}
-
-EventQueue* mediaEventQueue()
-{
-    return queue;
-}
-
-bool postMediaNotification(const Value& media, std::string_view what)
-{
+    EventQueue* queue = engine_.events();
     if (!queue)
         return false;
     Value pair = ValueList::make(2);
@@ -67,43 +25,38 @@ bool postMediaNotification(const Value& media, std::string_view what)
     l->append(Value::string(what));
     EventRecord event;
     event.kind = event_kind::MediaNotification;
-    event.time = static_cast<int32_t>(platform::clock().now());
+    event.time = static_cast<int32_t>(engine_.clock().now());
     event.value1 = pair;
     return queue->post(event) == 1;
 }
 
-void mediaIdleWork()
+void MediaNotifications::idleWork()
 {
-    processMediaPlayback().checkEnds();
-    for (MediaIdleCheck check : idleChecks())
-        check();
+    engine_.playback().checkEnds();
+    engine_.movies().advancePlaying();
 }
 
-void addMediaIdleCheck(MediaIdleCheck check)
+void MediaNotifications::notice(std::string_view text)
 {
-    if (!check)
+    if (sink_) {
+        sink_(text);
         return;
-    for (MediaIdleCheck existing : idleChecks())
-        if (existing == check)
-            return;
-    idleChecks().push_back(check);
+    }
+    std::string line = platform::utf8FromWindows1252(text) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
 }
 
-MediaNoticeHook setMediaNoticeHook(MediaNoticeHook hook)
+int32_t MediaNotifications::volumeRange() const
 {
-    MediaNoticeHook previous = noticeHook;
-    noticeHook = hook ? hook : writeToStandardError;
-    return previous;
+    // A range of 0 or less would divide by zero; the default stands in.
+    int32_t range = engine_.configuration().getInteger("Volume Range", 100);
+    return range > 0 ? range : 100;
 }
 
-void mediaNotice(std::string_view text)
+int32_t MediaNotifications::getVolume()
 {
-    noticeHook(text);
-}
-
-int32_t getVolume()
-{
-    platform::AudioMixer& mixer = platform::audioMixer();
+    platform::AudioMixer& mixer = engine_.mixer();
     if (!mixer.ensureOpen())
         return -1;
     uint16_t left = 0, right = 0;
@@ -112,48 +65,34 @@ int32_t getVolume()
     return static_cast<int32_t>(average * volumeRange() / 0xFFFF);
 }
 
-bool setVolume(int32_t level)
+bool MediaNotifications::setVolume(int32_t level)
 {
     const int32_t range = volumeRange();
     // Past the range the level would not fit the 16 bits of a channel.
-    if (level < 0)
-        level = 0;
-    if (level > range)
-        level = range;
+    level = std::clamp(level, 0, range);
     const auto raw = static_cast<uint16_t>(static_cast<int64_t>(level) * 0xFFFF / range);
-    platform::AudioMixer& mixer = platform::audioMixer();
+    platform::AudioMixer& mixer = engine_.mixer();
     mixer.setWaveVolume(raw, raw);
     mixer.setMusicVolume(raw, raw);
     return true;
 }
 
-uint32_t waveOutVolume()
+uint32_t MediaNotifications::waveOutVolume()
 {
     uint16_t left = 0, right = 0;
-    platform::audioMixer().waveVolume(left, right);
+    engine_.mixer().waveVolume(left, right);
     return static_cast<uint32_t>(left) | (static_cast<uint32_t>(right) << 16);
 }
 
-void setWaveOutVolume(uint32_t level)
+void MediaNotifications::setWaveOutVolume(uint32_t level)
 {
-    platform::audioMixer().setWaveVolume(static_cast<uint16_t>(level & 0xFFFF), static_cast<uint16_t>(level >> 16));
+    engine_.mixer().setWaveVolume(static_cast<uint16_t>(level & 0xFFFF), static_cast<uint16_t>(level >> 16));
 }
 
-void rememberWaveOutVolume()
+void MediaNotifications::stopAll()
 {
-    remembered = waveOutVolume();
-}
-
-uint32_t rememberedWaveOutVolume()
-{
-    return remembered;
-}
-
-void stopSoundsAtExit()
-{
-    processMediaPlayback().close();
-    queue = nullptr;
-    platform::audioMixer().close();
+    engine_.playback().close();
+    engine_.mixer().close();
 }
 
 } // namespace vel

@@ -9,7 +9,8 @@ namespace vel {
 
 class MediaPlayback {
 public:
-    MediaPlayback(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report, MediaNotice notice);
+    MediaPlayback(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report, MediaNotice notice,
+                  const Configuration& configuration);
 
     WavePlayer& wave() { return wave_; }
     MusicPlayer& music() { return music_; }
@@ -22,9 +23,5 @@ private:
     WavePlayer wave_;
     MusicPlayer music_;
 };
-
-// Temporary, until the engine object owns the playback: the process's one, on the process's mixer and
-// clock, reporting as media notifications and media notices.
-MediaPlayback& processMediaPlayback();
 
 } // namespace vel

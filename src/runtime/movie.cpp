@@ -9,16 +9,11 @@
 
 #include "platform/audio_mixer.h"
 #include "platform/clock.h"
-#include "platform/ini_file.h"
 #include "platform/media_path.h"
-#include "platform/message_box.h"
-#include "runtime/application.h"
-#include "runtime/environment.h"
-#include "runtime/event.h"
-#include "runtime/media_notifications.h"
-#include "runtime/resources.h"
+#include "runtime/engine.h"
 #include "runtime/surface.h"
 #include "value/list.h"
+#include "value/string.h"
 
 namespace vel {
 
@@ -27,179 +22,54 @@ using platform::Rect;
 
 namespace {
 
-constexpr std::string_view AviDevice = "AVIVideo";
-constexpr std::string_view MpegDevice = "MPEGVideo";
 // The report's number when a device type cannot be opened: there is no library text for it, so the
 // report names the operation.
 constexpr int DeviceUnavailable = 100;
 
-// The device types behind the extensions when the profile names none: AVI through the AVI reader
-// alone, everything else through the device that reads whatever FFmpeg does.
-constexpr std::pair<std::string_view, std::string_view> BuiltInDeviceTypes[] = {
-    {"AVI", AviDevice},   {"MPG", MpegDevice},  {"MPEG", MpegDevice}, {"MPE", MpegDevice},  {"M1V", MpegDevice},
-    {"MPV", MpegDevice},  {"M2V", MpegDevice},  {"DAT", MpegDevice},  {"VOB", MpegDevice},  {"MOV", MpegDevice},
-    {"QT", MpegDevice},   {"MP4", MpegDevice},  {"M4V", MpegDevice},  {"ASF", MpegDevice},  {"WMV", MpegDevice},
-    {"MKV", MpegDevice},  {"WEBM", MpegDevice}, {"OGV", MpegDevice},  {"FLV", MpegDevice},
-};
-
-void showNotice(std::string_view text) { platform::showMessageBox(kProductTitle, text); }
-
 class MixerSound final : public MovieSoundSink {
 public:
+    explicit MixerSound(platform::AudioMixer& mixer) : mixer_(mixer) {}
     int rate() const override { return platform::AudioMixer::Rate; }
     int channels() const override { return platform::AudioMixer::Channels; }
     void start() override
     {
-        platform::AudioMixer& mixer = platform::audioMixer();
-        mixer.ensureOpen();
-        mixer.clearMovieSamples();
+        mixer_.ensureOpen();
+        mixer_.clearMovieSamples();
     }
     void queue(const int16_t* samples, size_t frames) override
     {
-        platform::audioMixer().pushMovieSamples(samples, frames, Channels, Rate);
+        mixer_.pushMovieSamples(samples, frames, Channels, Rate);
     }
-    void end() override { platform::audioMixer().finishMovieSamples(); }
-    void stop() override { platform::audioMixer().clearMovieSamples(); }
+    void end() override { mixer_.finishMovieSamples(); }
+    void stop() override { mixer_.clearMovieSamples(); }
 
 private:
     static constexpr int Rate = platform::AudioMixer::Rate;
     static constexpr int Channels = platform::AudioMixer::Channels;
+    platform::AudioMixer& mixer_;
 };
-
-MixerSound& mixerSound()
-{
-    static MixerSound sink;
-    return sink;
-}
-
-struct MovieState {
-    std::optional<std::vector<std::pair<std::string, std::string>>> deviceTypes;
-    std::string profileFile; // empty: the application's
-    std::map<std::string, int32_t> openDevices;
-    uint64_t generation = 1; // bumped when close all forgets the open devices
-    std::vector<Value> playing;
-    std::vector<Movie*> live;
-    Movie* sounding = nullptr;
-    MovieSoundSink* sink = &mixerSound();
-    DrawingSurface* surface = nullptr;
-    MovieNoticeHook notice = showNotice;
-};
-
-MovieState& movies()
-{
-    // Never destroyed: a movie value held by some other static may go after it at exit.
-    static MovieState* state = new MovieState;
-    return *state;
-}
-
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(toUpper1252(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool sameName(std::string_view a, std::string_view b) { return platform::sameNameIgnoringCase(a, b); }
-
-void notice(const std::string& text) { movies().notice(text); }
-
-DrawingSurface* stageSurface()
-{
-    if (movies().surface)
-        return movies().surface;
-    velApplication* app = velApplication::current();
-    return app && app->hasWindow() ? &app->surface() : nullptr;
-}
-
-// The containers each device type reads; empty: any that has pictures.
-std::string_view containersOf(std::string_view deviceType)
-{
-    return sameName(deviceType, AviDevice) ? "avi" : "";
-}
-
-bool deviceAvailable(std::string_view deviceType)
-{
-    if (sameName(deviceType, AviDevice))
-        return platform::VideoDecoder::containerAvailable("avi");
-    if (sameName(deviceType, MpegDevice))
-        return platform::VideoDecoder::containerAvailable("mpeg");
-    return false;
-}
-
-void reportError(int code, std::string_view text, std::string_view operation)
-{
-    if (environment::getTruth("ShowVideoErrors", false))
-        notice(movieErrorReport(code, text, operation));
-}
-
-void loadDeviceTypes()
-{
-    MovieState& state = movies();
-    if (state.deviceTypes)
-        return;
-    state.deviceTypes.emplace();
-    // The profile's section stands in for the system's list of extensions; its entries come first.
-    std::string profileFile = state.profileFile;
-    if (profileFile.empty())
-        if (velApplication* app = velApplication::current())
-            profileFile = standardConfigurationSources(app->moduleDirectory()).profileFile;
-    if (auto profile = profileFile.empty() ? std::nullopt : platform::IniFile::load(profileFile))
-        for (auto& [extension, type] : profile->section("mci extensions"))
-            if (!type.empty())
-                state.deviceTypes->emplace_back(upper(extension), type);
-    for (auto [extension, type] : BuiltInDeviceTypes)
-        state.deviceTypes->emplace_back(std::string(extension), std::string(type));
-}
-
-void leavePlaying(const Movie* movie)
-{
-    auto& playing = movies().playing;
-    for (auto it = playing.begin(); it != playing.end(); ++it) {
-        if (it->object() == movie) {
-            // Moved out first: dropping the list's reference may end the movie's life.
-            Value gone = std::move(*it);
-            playing.erase(it);
-            return;
-        }
-    }
-}
-
-bool inPlaying(const Movie* movie)
-{
-    for (const Value& v : movies().playing)
-        if (v.object() == movie)
-            return true;
-    return false;
-}
-
-Value makeMovieForPath(const std::string& path) { return movieFromFile(path); }
 
 } // namespace
 
 // ---- the movie ----
 
-Value Movie::make(const std::string& path, std::string_view extension)
+Value Movie::make(Movies& movies, const std::string& path, std::string_view extension)
 {
-    auto* movie = new Movie(path, upper(extension));
-    movies().live.push_back(movie);
+    auto* movie = new Movie(movies, path, MovieDevices::keyOf(extension));
+    movies.live_.push_back(movie);
     return Value::adopt(Tag::Movie, movie);
 }
 
 Movie::~Movie()
 {
-    MovieState& state = movies();
-    if (state.sounding == this) {
-        if (state.sink)
-            state.sink->stop();
-        state.sounding = nullptr;
+    if (movies_.sounding_ == this) {
+        if (movies_.sink_)
+            movies_.sink_->stop();
+        movies_.sounding_ = nullptr;
     }
-    if (opened_ && deviceGeneration_ == state.generation) {
-        auto it = state.openDevices.find(deviceType_);
-        if (it != state.openDevices.end() && --it->second <= 0)
-            state.openDevices.erase(it);
-    }
-    std::erase(state.live, this);
+    if (opened_)
+        movies_.devices_.release(deviceType_, deviceGeneration_);
+    std::erase(movies_.live_, this);
 }
 
 double Movie::frameRate() const { return opened_ ? decoder_.info().frameRate : 0; }
@@ -216,39 +86,33 @@ bool Movie::open()
         return true;
     if (failed_)
         return false;
-    MovieState& state = movies();
+    MovieDevices& devices = movies_.devices_;
 
-    deviceType_ = movieDeviceType(extension_);
+    deviceType_ = movies_.deviceType(extension_);
     if (deviceType_.empty()) {
         failed_ = true;
-        notice("Unrecognized movie file type: " + extension_);
+        movies_.notice("Unrecognized movie file type: " + extension_);
         return false;
     }
-    auto device = state.openDevices.find(deviceType_);
-    const bool deviceWasOpen = device != state.openDevices.end();
-    if (!deviceWasOpen) {
-        if (!deviceAvailable(deviceType_)) {
-            failed_ = true;
-            reportError(DeviceUnavailable, {}, "open " + deviceType_);
-            notice("Cannot initialize video subsystem with this MCI driver: " + deviceType_);
-            return false;
-        }
-        device = state.openDevices.emplace(deviceType_, 0).first;
-    }
-    ++device->second;
-
-    if (state.sink)
-        decoder_.setSoundOutput(state.sink->rate(), state.sink->channels());
-    if (!decoder_.open(path_, containersOf(deviceType_))) {
-        // The device's count goes back down: a movie that never opened holds no device.
-        if (--device->second <= 0)
-            state.openDevices.erase(device);
+    if (!devices.isOpen(deviceType_) && !MovieDevices::available(deviceType_)) {
         failed_ = true;
-        reportError(decoder_.errorCode(), decoder_.errorText(), "open element ");
-        notice("Cannot instantiate movie: " + path_);
+        movies_.reportError(DeviceUnavailable, {}, "open " + deviceType_);
+        movies_.notice("Cannot initialize video subsystem with this MCI driver: " + deviceType_);
         return false;
     }
-    deviceGeneration_ = state.generation;
+    const uint64_t generation = devices.use(deviceType_);
+
+    if (movies_.sink_)
+        decoder_.setSoundOutput(movies_.sink_->rate(), movies_.sink_->channels());
+    if (!decoder_.open(path_, MovieDevices::containersOf(deviceType_))) {
+        // The device's count goes back down: a movie that never opened holds no device.
+        devices.release(deviceType_, generation);
+        failed_ = true;
+        movies_.reportError(decoder_.errorCode(), decoder_.errorText(), "open element ");
+        movies_.notice("Cannot instantiate movie: " + path_);
+        return false;
+    }
+    deviceGeneration_ = generation;
     naturalWidth_ = decoder_.info().width;
     naturalHeight_ = decoder_.info().height;
     if (!sized_)
@@ -260,10 +124,12 @@ bool Movie::open()
 
 void Movie::place(int32_t x, int32_t y, int32_t width, int32_t height, bool fullScreen)
 {
-    DrawingSurface* surface = stageSurface();
-    if (fullScreen || (environment::getTruth("FullScreenVideo", false) && environment::getTruth("MaximizeWindow", false))) {
-        int32_t w = surface ? surface->width() : mediaWidth();
-        int32_t h = surface ? surface->height() : mediaHeight();
+    DrawingSurface* surface = movies_.stage();
+    const Configuration& configuration = movies_.engine_.configuration();
+    if (fullScreen ||
+        (configuration.getTruth("FullScreenVideo", false) && configuration.getTruth("MaximizeWindow", false))) {
+        int32_t w = surface ? surface->width() : configuration.mediaWidth();
+        int32_t h = surface ? surface->height() : configuration.mediaHeight();
         placed_ = onScreen_ = Rect::sized(0, 0, w, h);
         sized_ = true;
         return;
@@ -298,9 +164,8 @@ bool Movie::play(int32_t from, int32_t to, bool wait)
     Value keep = self();
     if (!open())
         return false;
-    MovieState& state = movies();
     if (state_ == State::Playing)
-        postMediaNotification(self(), "aborted"); // the earlier play is superseded
+        movies_.engine_.media().post(self(), "aborted"); // the earlier play is superseded
     if (from >= 0) {
         if (!seek(from))
             return false;
@@ -311,21 +176,21 @@ bool Movie::play(int32_t from, int32_t to, bool wait)
     }
     endMs_ = to >= 0 ? frameMs(static_cast<int64_t>(to) + 1) : -1;
     startMs_ = decoder_.hasCurrent() ? decoder_.currentMs() : 0;
-    startClock_ = platform::clock().now();
+    startClock_ = movies_.engine_.clock().now();
     atEnd_ = false;
     state_ = State::Playing;
     visible_ = true;
-    if (!inPlaying(this))
-        state.playing.push_back(self());
-    if (state.sounding && state.sounding != this && state.sink)
-        state.sink->stop();
-    state.sounding = this;
-    if (state.sink && decoder_.info().hasSound)
-        state.sink->start();
+    if (!movies_.inPlaying(this))
+        movies_.playing_.push_back(self());
+    if (movies_.sounding_ && movies_.sounding_ != this && movies_.sink_)
+        movies_.sink_->stop();
+    movies_.sounding_ = this;
+    if (movies_.sink_ && decoder_.info().hasSound)
+        movies_.sink_->start();
     draw();
     advance();
     if (wait) {
-        platform::Clock& clock = platform::clock();
+        platform::Clock& clock = movies_.engine_.clock();
         const auto step = static_cast<uint32_t>(std::max<int64_t>(1, frameMs(1)));
         while (state_ == State::Playing) {
             clock.sleep(step);
@@ -337,19 +202,19 @@ bool Movie::play(int32_t from, int32_t to, bool wait)
 
 int64_t Movie::clockMs() const
 {
-    return startMs_ + static_cast<int64_t>(static_cast<uint32_t>(platform::clock().now() - startClock_));
+    return startMs_ + static_cast<int64_t>(static_cast<uint32_t>(movies_.engine_.clock().now() - startClock_));
 }
 
 void Movie::pumpSound()
 {
-    MovieState& state = movies();
     if (!decoder_.takeSound(sound_))
         return;
     // Sound decoded for another sink's format (the sink changed since the movie opened) is dropped:
     // the sink would read it with its own channel count.
-    if (state.sink && state.sounding == this && state_ == State::Playing &&
-        state.sink->channels() == decoder_.soundChannels() && state.sink->rate() == decoder_.soundRate())
-        state.sink->queue(sound_.data(), sound_.size() / static_cast<size_t>(decoder_.soundChannels()));
+    MovieSoundSink* sink = movies_.sink_;
+    if (sink && movies_.sounding_ == this && state_ == State::Playing && sink->channels() == decoder_.soundChannels() &&
+        sink->rate() == decoder_.soundRate())
+        sink->queue(sound_.data(), sound_.size() / static_cast<size_t>(decoder_.soundChannels()));
     sound_.clear();
 }
 
@@ -392,19 +257,18 @@ void Movie::advance()
 void Movie::finish(const char* word)
 {
     Value keep = self();
-    MovieState& state = movies();
     state_ = State::Stopped;
-    if (state.sounding == this) {
-        if (state.sink) {
+    if (movies_.sounding_ == this) {
+        if (movies_.sink_) {
             if (std::string_view(word) == "ended")
-                state.sink->end();
+                movies_.sink_->end();
             else
-                state.sink->stop();
+                movies_.sink_->stop();
         }
-        state.sounding = nullptr;
+        movies_.sounding_ = nullptr;
     }
-    postMediaNotification(keep, word);
-    leavePlaying(this);
+    movies_.engine_.media().post(keep, word);
+    movies_.leavePlaying(this);
 }
 
 void Movie::stop()
@@ -418,9 +282,8 @@ bool Movie::pause()
     if (state_ != State::Playing)
         return false;
     state_ = State::Paused;
-    MovieState& state = movies();
-    if (state.sounding == this && state.sink)
-        state.sink->stop();
+    if (movies_.sounding_ == this && movies_.sink_)
+        movies_.sink_->stop();
     return true;
 }
 
@@ -429,7 +292,7 @@ bool Movie::seek(int32_t frame)
     if (!open() || frame < 0)
         return false;
     if (!decoder_.seek(frameMs(frame))) {
-        reportError(decoder_.errorCode(), decoder_.errorText(), "seek");
+        movies_.reportError(decoder_.errorCode(), decoder_.errorText(), "seek");
         return false;
     }
     decodedAll_ = false;
@@ -438,7 +301,7 @@ bool Movie::seek(int32_t frame)
     decodeCurrentFrame();
     if (state_ == State::Playing) {
         startMs_ = decoder_.hasCurrent() ? decoder_.currentMs() : 0;
-        startClock_ = platform::clock().now();
+        startClock_ = movies_.engine_.clock().now();
     }
     draw();
     return true;
@@ -519,15 +382,10 @@ void Movie::close()
     if (!opened_)
         return;
     stop();
-    leavePlaying(this); // a paused movie leaves too
+    movies_.leavePlaying(this); // a paused movie leaves too
     visible_ = false;
     restoreArea();
-    MovieState& state = movies();
-    if (deviceGeneration_ == state.generation) {
-        auto it = state.openDevices.find(deviceType_);
-        if (it != state.openDevices.end() && --it->second <= 0)
-            state.openDevices.erase(it);
-    }
+    movies_.devices_.release(deviceType_, deviceGeneration_);
     decoder_.close();
     opened_ = false;
     decodedAll_ = false;
@@ -539,7 +397,7 @@ void Movie::repaint() { draw(); }
 
 void Movie::draw()
 {
-    DrawingSurface* surface = stageSurface();
+    DrawingSurface* surface = movies_.stage();
     if (!surface || !visible_ || !opened_ || !decoder_.hasCurrent())
         return;
     const Rect visible = onScreen_.intersect(Rect{0, 0, surface->width(), surface->height()});
@@ -574,7 +432,7 @@ void Movie::draw()
 
 void Movie::restoreArea()
 {
-    DrawingSurface* surface = stageSurface();
+    DrawingSurface* surface = movies_.stage();
     if (!surface || drawn_.empty())
         return;
     surface->frame().copyFrom(surface->offscreen(), drawn_, drawn_.left, drawn_.top);
@@ -603,105 +461,119 @@ int32_t Movie::collectionCount() const
     return static_cast<int32_t>(std::min<int64_t>(decoder_.info().frameCount, INT32_MAX));
 }
 
-// ---- the process-wide movie state ----
+// ---- the movies of an engine ----
 
-Value movieFromFile(const std::string& path, std::string_view extension)
+Movies::Movies(Engine& engine)
+    : engine_(engine), mixerSound_(std::make_unique<MixerSound>(engine.mixer())), sink_(mixerSound_.get())
 {
-    return Movie::make(path, extension.empty() ? platform::extensionOf(path) : extension);
 }
 
-void advancePlayingMovies()
+Movies::~Movies()
 {
-    if (movies().playing.empty())
+    closeAll();
+}
+
+Value Movies::open(const std::string& path, std::string_view extension)
+{
+    return Movie::make(*this, path, extension.empty() ? platform::extensionOf(path) : extension);
+}
+
+DrawingSurface* Movies::stage()
+{
+    return engine_.surface();
+}
+
+void Movies::notice(const std::string& text)
+{
+    engine_.notice(text);
+}
+
+void Movies::reportError(int code, std::string_view text, std::string_view operation)
+{
+    if (engine_.configuration().getTruth("ShowVideoErrors", false))
+        notice(movieErrorReport(code, text, operation));
+}
+
+void Movies::leavePlaying(const Movie* movie)
+{
+    for (auto it = playing_.begin(); it != playing_.end(); ++it) {
+        if (it->object() == movie) {
+            // Moved out first: dropping the list's reference may end the movie's life.
+            Value gone = std::move(*it);
+            playing_.erase(it);
+            return;
+        }
+    }
+}
+
+bool Movies::inPlaying(const Movie* movie) const
+{
+    for (const Value& v : playing_)
+        if (v.object() == movie)
+            return true;
+    return false;
+}
+
+void Movies::advancePlaying()
+{
+    if (playing_.empty())
         return;
     // A copy: advancing may end a movie, which leaves the list.
-    std::vector<Value> playing = movies().playing;
+    std::vector<Value> playing = playing_;
     for (const Value& v : playing)
         if (Movie* movie = asMovie(v))
             movie->advance();
 }
 
-bool anyMoviePlaying()
+bool Movies::anyPlaying() const
 {
-    for (const Value& v : movies().playing)
+    for (const Value& v : playing_)
         if (Movie* movie = asMovie(v); movie && movie->isPlaying())
             return true;
     return false;
 }
 
-void repaintMovies()
+void Movies::repaintAll()
 {
-    for (Movie* movie : std::vector<Movie*>(movies().live))
+    for (Movie* movie : std::vector<Movie*>(live_))
         movie->repaint();
 }
 
-void closeAllMovies()
+void Movies::closeAll()
 {
-    MovieState& state = movies();
-    std::vector<Value> playing = state.playing;
+    std::vector<Value> playing = playing_;
     for (auto it = playing.rbegin(); it != playing.rend(); ++it)
         if (Movie* movie = asMovie(*it))
             movie->close();
-    state.playing.clear();
-    state.openDevices.clear();
-    ++state.generation;
+    playing_.clear();
+    devices_.forgetOpen();
 }
 
-std::string movieDeviceType(std::string_view extension)
+std::string Movies::deviceType(std::string_view extension)
 {
-    loadDeviceTypes();
-    for (const auto& [known, type] : *movies().deviceTypes)
-        if (sameName(known, extension))
-            return type;
-    return {};
+    std::string profileFile = profileFile_;
+    if (profileFile.empty() && !engine_.moduleDirectory().empty())
+        profileFile = standardConfigurationSources(engine_.moduleDirectory()).profileFile;
+    return devices_.typeOf(extension, profileFile);
 }
 
-int32_t movieDeviceUseCount(std::string_view deviceType)
+void Movies::resetDeviceTypes(const std::string& profileFile)
 {
-    for (const auto& [type, count] : movies().openDevices)
-        if (sameName(type, deviceType))
-            return count;
-    return 0;
+    devices_.resetTypes();
+    profileFile_ = profileFile;
 }
 
-void resetMovieDeviceTypes(const std::string& profileFile)
+void Movies::useSoundSink(MovieSoundSink* sink)
 {
-    movies().deviceTypes.reset();
-    movies().profileFile = profileFile;
-}
-
-void setMovieStage(DrawingSurface* surface) { movies().surface = surface; }
-
-MovieSoundSink& mixerMovieSound() { return mixerSound(); }
-
-void setMovieSoundSink(MovieSoundSink* sink)
-{
-    MovieState& state = movies();
-    if (state.sink && state.sounding)
-        state.sink->stop();
-    state.sounding = nullptr;
-    state.sink = sink;
-}
-
-MovieNoticeHook setMovieNoticeHook(MovieNoticeHook hook)
-{
-    MovieNoticeHook previous = movies().notice;
-    movies().notice = hook ? hook : showNotice;
-    return previous;
+    if (sink_ && sounding_)
+        sink_->stop();
+    sounding_ = nullptr;
+    sink_ = sink;
 }
 
 std::string movieErrorReport(int code, std::string_view text, std::string_view operation)
 {
     return "MCI error (" + std::to_string(code) + "): " + std::string(text.empty() ? operation : text);
-}
-
-void installMovieMaker()
-{
-    // Installing reads the makers in place; the sound members go back as they were.
-    MediaMakers makers = installMediaMakers(MediaMakers{nullptr, nullptr, nullptr});
-    makers.movieForPath = makeMovieForPath;
-    installMediaMakers(makers);
-    addMediaIdleCheck(advancePlayingMovies);
 }
 
 } // namespace vel

@@ -1,9 +1,9 @@
 // Movies (tag 20): a movie file opened through its device type, shown at a destination rectangle of
-// the media area (or over all of it) and played at its own rate on the process clock, with its sound
+// the media area (or over all of it) and played at its own rate on the engine's clock, with its sound
 // through the movie sound output. Frames are drawn into the drawing surface's presented frame, as the
 // movie window lay over the main window: the off-screen surface keeps the form beneath, so hiding
 // or closing a movie gives the form back its area. A playing movie advances in the event fetch's
-// idle work (advancePlayingMovies); its end and its interruption come back as media notifications,
+// idle work (Movies::advancePlaying); its end and its interruption come back as media notifications,
 // "ended" and "aborted". A movie that fails to open says so once and then does nothing.
 //
 // Positions (play's from and to, position, the count) are frame numbers, as the movie devices count
@@ -18,17 +18,20 @@
 
 #include "platform/pixels.h"
 #include "platform/video_decoder.h"
+#include "runtime/movie_devices.h"
 #include "value/protocols.h"
 #include "value/value.h"
 
 namespace vel {
 
 class DrawingSurface;
+class Engine;
+class Movies;
 
 class Movie final : public Object, public GeometryProtocol, public MediaProtocol, public CollectionProtocol {
 public:
     // Not opened yet: that happens on first use.
-    static Value make(const std::string& path, std::string_view extension);
+    static Value make(Movies& movies, const std::string& path, std::string_view extension);
     ~Movie() override;
 
     const std::string& path() const { return path_; }
@@ -87,7 +90,10 @@ public:
 
 private:
     enum class State { Closed, Stopped, Playing, Paused };
-    Movie(std::string path, std::string extension) : path_(std::move(path)), extension_(std::move(extension)) {}
+    Movie(Movies& movies, std::string path, std::string extension)
+        : movies_(movies), path_(std::move(path)), extension_(std::move(extension))
+    {
+    }
     Value self() const { return Value::share(Tag::Movie, this); }
     void place(int32_t x, int32_t y, int32_t width, int32_t height, bool fullScreen);
     void restoreArea();
@@ -99,6 +105,7 @@ private:
     int64_t clockMs() const;
     int64_t frameMs(int64_t frame) const;
 
+    Movies& movies_;
     std::string path_;
     std::string extension_;
     std::string deviceType_;
@@ -126,30 +133,6 @@ private:
 
 inline Movie* asMovie(const Value& v) { return v.is(Tag::Movie) ? dynamic_cast<Movie*>(v.object()) : nullptr; }
 
-// Movie from file: extension empty takes the path's own.
-Value movieFromFile(const std::string& path, std::string_view extension = {});
-
-// The idle work's movie step: advances every playing movie.
-void advancePlayingMovies();
-bool anyMoviePlaying();
-// Draws every shown movie's current frame again (after the surface was updated over them).
-void repaintMovies();
-// Stops and closes every movie in the playing list, last first, then forgets the opened device types.
-void closeAllMovies();
-
-// The device type for an extension (any case), from the table of built-in entries and the profile
-// file's "mci extensions" section; empty when there is none.
-std::string movieDeviceType(std::string_view extension);
-// How many open movies use the device type; 0 when it is not open.
-int32_t movieDeviceUseCount(std::string_view deviceType);
-// Forgets the device-type table, so that the next look-up reads it again: from the profile file
-// given, or when none is, from the application's.
-void resetMovieDeviceTypes(const std::string& profileFile = {});
-
-// Where movies draw. Unset, they draw into the current application's surface. Notifications go
-// where the other media's do (media_notifications.h).
-void setMovieStage(DrawingSurface* surface);
-
 // The movie's sound leaves through this. One movie sounds at a time: the one started last.
 class MovieSoundSink {
 public:
@@ -164,21 +147,58 @@ public:
     // Silence at once.
     virtual void stop() = 0;
 };
-// The audio mixer's movie source; the sink movies use unless told otherwise.
-MovieSoundSink& mixerMovieSound();
-// nullptr: movies opened from now on decode no sound.
-void setMovieSoundSink(MovieSoundSink* sink);
-
-// Message boxes of the movie layer (open failures, and MCI error reports when ShowVideoErrors is
-// set). By default a message box captioned with the product title.
-using MovieNoticeHook = void (*)(std::string_view text);
-MovieNoticeHook setMovieNoticeHook(MovieNoticeHook hook);
-
 // The MCI error report: "MCI error (N): text", or the operation's name when there is no text.
 std::string movieErrorReport(int code, std::string_view text, std::string_view operation);
 
-// Makes movies the loader's movie maker, keeping the sound makers installed, and adds the movies'
-// step to the media idle work.
-void installMovieMaker();
+// The movies of an engine. They draw into its surface, post their notifications to its queue, say
+// their failures in its message boxes and sound through its mixer unless given another sink.
+class Movies {
+public:
+    explicit Movies(Engine& engine);
+    ~Movies();
+
+    // Movie from file: extension empty takes the path's own.
+    Value open(const std::string& path, std::string_view extension = {});
+
+    // The idle work's movie step: advances every playing movie.
+    void advancePlaying();
+    bool anyPlaying() const;
+    // Draws every shown movie's current frame again (after the surface was updated over them).
+    void repaintAll();
+    // Stops and closes every movie in the playing list, last first, then forgets the opened device
+    // types.
+    void closeAll();
+
+    // The device type for an extension (any case), from the table of built-in entries and the
+    // profile file's "mci extensions" section; empty when there is none.
+    std::string deviceType(std::string_view extension);
+    // How many open movies use the device type; 0 when it is not open.
+    int32_t deviceUseCount(std::string_view deviceType) const { return devices_.useCount(deviceType); }
+    // Forgets the device-type table, so that the next look-up reads it again: from the profile file
+    // given, or when none is, from the application's.
+    void resetDeviceTypes(const std::string& profileFile = {});
+
+    // The audio mixer's movie source: the sink movies use unless told otherwise.
+    MovieSoundSink& mixerSound() { return *mixerSound_; }
+    // nullptr: movies opened from now on decode no sound.
+    void useSoundSink(MovieSoundSink* sink);
+
+private:
+    friend class Movie;
+    DrawingSurface* stage();
+    void notice(const std::string& text);
+    void reportError(int code, std::string_view text, std::string_view operation);
+    void leavePlaying(const Movie* movie);
+    bool inPlaying(const Movie* movie) const;
+
+    Engine& engine_;
+    MovieDevices devices_;
+    std::string profileFile_; // empty: the application's
+    std::vector<Value> playing_;
+    std::vector<Movie*> live_;
+    Movie* sounding_ = nullptr;
+    std::unique_ptr<MovieSoundSink> mixerSound_;
+    MovieSoundSink* sink_ = nullptr;
+};
 
 } // namespace vel

@@ -3,8 +3,7 @@
 #include "platform/audio_mixer.h"
 #include "platform/media_path.h"
 #include "platform/synthesizer.h"
-#include "runtime/environment.h"
-#include "runtime/media_playback.h"
+#include "runtime/engine.h"
 #include "runtime/midi_file.h"
 #include "value/buffer.h"
 #include "value/string.h"
@@ -20,16 +19,16 @@ std::string describe(const Value& source)
 
 } // namespace
 
-Value Music::fromPath(const std::string& path)
+Value Music::fromPath(Engine& engine, const std::string& path)
 {
-    return Value::adopt(Tag::Sound, new Music(Value::string(path)));
+    return Value::adopt(Tag::Sound, new Music(engine, Value::string(path)));
 }
 
-Value Music::fromBuffer(const Value& buffer)
+Value Music::fromBuffer(Engine& engine, const Value& buffer)
 {
     if (!buffer.is(Tag::Buffer))
         return Value();
-    return Value::adopt(Tag::Sound, new Music(buffer));
+    return Value::adopt(Tag::Sound, new Music(engine, buffer));
 }
 
 bool Music::play(int32_t, int32_t, bool wait)
@@ -44,11 +43,12 @@ bool Music::playLooping()
 
 MusicPlayer& Music::player() const
 {
-    return processMediaPlayback().music();
+    return engine_.playback().music();
 }
 
-MusicPlayer::MusicPlayer(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report, MediaNotice notice)
-    : SoundPlayer(clock, std::move(report)), mixer_(mixer), notice_(std::move(notice))
+MusicPlayer::MusicPlayer(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report, MediaNotice notice,
+                         const Configuration& configuration)
+    : SoundPlayer(clock, std::move(report)), mixer_(mixer), notice_(std::move(notice)), configuration_(configuration)
 {
 }
 
@@ -109,7 +109,7 @@ std::vector<std::string> MusicPlayer::soundFontPlaces() const
     if (!places_.empty())
         return places_;
     std::vector<std::string> places;
-    Value configured = environment::get("SoundFont");
+    Value configured = configuration_.get("SoundFont");
     if (configured.is(Tag::String) && !textOf(configured).empty())
         places.push_back(platform::configuredPath(textOf(configured)));
     for (const char* place : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2",

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/environment.h"
 #include "runtime/sound.h"
 
 namespace vel::platform {
@@ -25,7 +26,9 @@ using MediaNotice = std::function<void(std::string_view text)>;
 // The music output. The synthesizer loads on the first play.
 class MusicPlayer final : public SoundPlayer {
 public:
-    MusicPlayer(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report, MediaNotice notice);
+    // The setting `SoundFont` names the first place to look for a soundfont.
+    MusicPlayer(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report, MediaNotice notice,
+                const Configuration& configuration);
     ~MusicPlayer() override;
 
     // Stops any tune first. False (with a notice) when the file cannot be read or played.
@@ -46,6 +49,7 @@ private:
 
     platform::AudioMixer& mixer_;
     MediaNotice notice_;
+    const Configuration& configuration_;
     std::vector<std::string> places_;
     bool missingSaid_ = false;
     std::unique_ptr<platform::Synthesizer> synthesizer_;
@@ -53,8 +57,8 @@ private:
 
 class Music final : public Sound {
 public:
-    static Value fromPath(const std::string& path);
-    static Value fromBuffer(const Value& buffer);
+    static Value fromPath(Engine& engine, const std::string& path);
+    static Value fromBuffer(Engine& engine, const Value& buffer);
 
     std::string_view kind() const override { return "mid"; }
     // 0 when the sequencer refuses the file (the reason goes out as a media notice) or there is no
@@ -63,7 +67,7 @@ public:
     bool playLooping() override;
 
 private:
-    explicit Music(const Value& source) : Sound(source) {}
+    Music(Engine& engine, const Value& source) : Sound(engine, source) {}
     MusicPlayer& player() const override;
 };
 

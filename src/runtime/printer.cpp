@@ -10,8 +10,7 @@
 #include "platform/pdf_writer.h"
 #include "platform/text_encoding.h"
 #include "platform/user_dirs.h"
-#include "runtime/application.h"
-#include "runtime/environment.h"
+#include "runtime/engine.h"
 #include "runtime/surface.h"
 #include "value/file_replacement.h"
 #include "value/string.h"
@@ -20,13 +19,7 @@ namespace vel {
 
 namespace fs = std::filesystem;
 
-Printer& Printer::instance()
-{
-    static Printer printer;
-    return printer;
-}
-
-Printer::Printer() = default;
+Printer::Printer(Engine& engine) : engine_(engine) {}
 
 Printer::~Printer()
 {
@@ -36,15 +29,12 @@ Printer::~Printer()
 
 void Printer::report(const char* message)
 {
-    platform::showMessageBox(kProductTitle, message);
+    engine_.notice(message);
 }
 
 DrawingSurface* Printer::surface()
 {
-    if (surface_)
-        return surface_;
-    velApplication* app = velApplication::current();
-    return app && app->hasWindow() ? &app->surface() : nullptr;
+    return surface_ ? surface_ : engine_.surface();
 }
 
 int Printer::useDefaultPrinter()
@@ -53,10 +43,10 @@ int Printer::useDefaultPrinter()
         report("VEL printing error 1. Framework is currently printing.");
         return 0;
     }
-    std::string queue(textOf(environment::get("Printer")));
+    std::string queue(textOf(engine_.configuration().get("Printer")));
     driver_ = queue.empty() ? "PDF" : "CUPS";
     device_ = queue.empty() ? "Orva PDF" : queue;
-    Value output = environment::get("PrintOutput");
+    Value output = engine_.configuration().get("PrintOutput");
     port_ = output.is(Tag::String) && !textOf(output).empty() ? std::string(textOf(output)) : platform::documentsDirectory();
     return 1;
 }
@@ -116,7 +106,7 @@ int Printer::startDocument(std::string_view name)
 
 int Printer::startDocument()
 {
-    Value name = environment::get("Print Document Name");
+    Value name = engine_.configuration().get("Print Document Name");
     return startDocument(name.is(Tag::String) ? textOf(name) : kProductTitle);
 }
 

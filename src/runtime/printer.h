@@ -11,6 +11,7 @@
 namespace vel {
 
 class DrawingSurface;
+class Engine;
 namespace platform {
 class Canvas;
 class PdfWriter;
@@ -22,7 +23,8 @@ public:
     // An A4 page at that resolution.
     static constexpr int kPageWidth = 1240, kPageHeight = 1754;
 
-    static Printer& instance();
+    // The engine's settings say where jobs go; its surface is drawn on, and its message boxes tell.
+    explicit Printer(Engine& engine);
     ~Printer();
 
     int useDefaultPrinter();
@@ -43,11 +45,10 @@ public:
     const std::string& deviceName() const { return device_; }
     // The file the last finished job wrote.
     const std::string& lastOutput() const { return lastOutput_; }
-    // Where drawing goes during a job; the application's surface unless a test gives another.
+    // Where drawing goes during a job; the engine's surface unless a test gives another.
     void setSurface(DrawingSurface* surface) { surface_ = surface; }
 
 private:
-    Printer();
     void report(const char* message);
     bool selected() const { return !driver_.empty() || !device_.empty() || !port_.empty(); }
     std::string outputPathFor(std::string_view documentName) const;
@@ -55,6 +56,7 @@ private:
     int measure(int value, const char* noPrinter, const char* noContext);
     void finishJob(bool abort);
 
+    Engine& engine_;
     std::string driver_, device_, port_;
     std::string documentName_;
     std::string outputPath_, temporaryPath_;

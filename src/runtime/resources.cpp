@@ -7,6 +7,8 @@
 
 #include "platform/media_path.h"
 #include "runtime/class_registry.h"
+#include "runtime/engine.h"
+#include "runtime/sound.h"
 #include "runtime/environment.h"
 #include "runtime/image.h"
 #include "value/buffer.h"
@@ -28,38 +30,14 @@ namespace {
 constexpr int kNestingLimit = 64;
 constexpr int kTypedLoaderRounds = 64;
 
-ResourceScope* scope = nullptr;
-int nesting = 0;
-
 struct NestingGuard {
-    NestingGuard() { ++nesting; }
-    ~NestingGuard() { --nesting; }
-    bool tooDeep() const { return nesting > kNestingLimit; }
+    explicit NestingGuard(int& nesting) : nesting_(++nesting) {}
+    ~NestingGuard() { --nesting_; }
+    bool tooDeep() const { return nesting_ > kNestingLimit; }
+    int& nesting_;
 };
 
-Value noMedia(const std::string&) { return Value(); }
-void noPreparation(const Value&) {}
-
-MediaMakers& mediaMakers()
-{
-    static MediaMakers makers = {noMedia, noMedia, noPreparation};
-    return makers;
-}
-
-Value& extensionTableValue()
-{
-    static Value table;
-    return table;
-}
-
 using platform::lowerAscii;
-
-Value globalsEntry(const Value& name)
-{
-    ApplicationTables* tables = registeredApplicationTables();
-    Table* globals = tables ? asTable(tables->globals) : nullptr;
-    return globals ? globals->get(name) : Value();
-}
 
 Value imageFromFile(const std::string& path, const std::string& extension)
 {
@@ -69,7 +47,9 @@ Value imageFromFile(const std::string& path, const std::string& extension)
     return imageFromBuffer(buffer, extension);
 }
 
-Value fileByKind(const std::string& path, ResourceKind kind, const std::string& extension)
+} // namespace
+
+Value Resources::fileByKind(const std::string& path, ResourceKind kind, const std::string& extension)
 {
     switch (kind) {
     case ResourceKind::Encoded: {
@@ -80,9 +60,9 @@ Value fileByKind(const std::string& path, ResourceKind kind, const std::string& 
     case ResourceKind::Image:
         return imageFromFile(path, extension);
     case ResourceKind::Sound:
-        return mediaMakers().soundForPath(path);
+        return soundFromFile(engine_, path);
     case ResourceKind::Movie:
-        return mediaMakers().movieForPath(path);
+        return engine_.movies().open(path);
     default: {
         Value buffer = readFile(path);
         Buffer* b = asBuffer(buffer);
@@ -94,30 +74,31 @@ Value fileByKind(const std::string& path, ResourceKind kind, const std::string& 
 }
 
 // Load resource without the fatal report, for the loaders that make their own.
-Value loadQuietly(const Value& specification)
+Value Resources::loadQuietly(const Value& specification)
 {
     if (specification.is(Tag::Reference))
         return specification;
     // Only names are looked up: an image, a list or a table given as a specification is the resource.
     if (!specification.isNil() && !specification.is(Tag::String))
         return specification;
-    NestingGuard guard;
+    NestingGuard guard(nesting_);
     if (guard.tooDeep())
         return Value();
     Value result;
     if (!specification.isNil()) {
-        if (scope)
-            result = scope->currentFormProperty(specification);
+        // The current form's own data, then its loaded resource table.
+        if (auto* form = protocolOf<CollectionProtocol>(engine_.currentForm()))
+            result = form->getKey(specification);
         if (result.isNil())
-            result = globalsEntry(specification);
+            result = engine_.configuration().global(specification);
     }
     if (result.isNil() && specification.is(Tag::String)) {
         std::string_view name = textOf(specification);
         std::string extension = lowerAscii(platform::extensionOf(name));
-        ResourceKind kind = resourceKindOf(extension);
+        ResourceKind kind = kindOf(extension);
         if (kind != ResourceKind::Unknown) {
             // A path the file look-up gave under the media root names the same file as the rest of it.
-            std::string root = mediaRoot();
+            std::string root = engine_.configuration().mediaRoot();
             if (!root.empty() && name.size() > root.size() + 1 && name.compare(0, root.size(), root) == 0 &&
                 name[root.size()] == '/')
                 name.remove_prefix(root.size() + 1);
@@ -129,14 +110,14 @@ Value loadQuietly(const Value& specification)
     return resolve(result);
 }
 
-void reportIfFatal(const Value& result, const Value& specification)
+void Resources::reportIfFatal(const Value& result, const Value& specification)
 {
-    if (result.isNil() && resourceFatal())
+    if (result.isNil() && engine_.configuration().resourceFatal())
         velError("Cannot load resource: " + displayForm(specification));
 }
 
 // Load resource until the result carries the tag, or nil.
-Value loadUntil(const Value& specification, Tag wanted)
+Value Resources::loadUntil(const Value& specification, Tag wanted)
 {
     Value result = specification;
     for (int round = 0; round < kTypedLoaderRounds; ++round) {
@@ -152,26 +133,7 @@ Value loadUntil(const Value& specification, Tag wanted)
     return Value();
 }
 
-Value textFileMaker(const Value& name)
-{
-    Value buffer = readFile(findFile(textOf(name)));
-    Buffer* b = asBuffer(buffer);
-    return b ? Value::string(reinterpret_cast<const char*>(b->bytes()), b->length()) : Value();
-}
-
-Value binaryFileMaker(const Value& name)
-{
-    return readFile(findFile(textOf(name)));
-}
-
-} // namespace
-
-void setResourceScope(ResourceScope* s)
-{
-    scope = s;
-}
-
-void buildExtensionTable()
+Resources::Resources(Engine& engine) : engine_(engine)
 {
     Value table = Table::make(16);
     Table* t = table.as<Table>();
@@ -184,32 +146,25 @@ void buildExtensionTable()
                    {"rle", ResourceKind::Image},    {"wav", ResourceKind::Sound},    {"mid", ResourceKind::Sound}};
     for (const auto& entry : entries)
         t->put(entry.extension, Value::integer(static_cast<int32_t>(entry.kind)));
-    extensionTableValue() = table;
+    extensions_ = table;
 }
 
-const Value& extensionTable()
-{
-    if (extensionTableValue().isNil())
-        buildExtensionTable();
-    return extensionTableValue();
-}
-
-ResourceKind resourceKindOf(std::string_view extension)
+ResourceKind Resources::kindOf(std::string_view extension) const
 {
     if (extension.empty())
         return ResourceKind::Unknown;
-    Value kind = extensionTable().as<Table>()->get(lowerAscii(extension));
+    Value kind = extensions_.as<Table>()->get(lowerAscii(extension));
     return kind.is(Tag::Int) ? static_cast<ResourceKind>(kind.asInt()) : ResourceKind::Unknown;
 }
 
-Value loadResource(const Value& specification)
+Value Resources::load(const Value& specification)
 {
     Value result = loadQuietly(specification);
     reportIfFatal(result, specification);
     return result;
 }
 
-Value resolve(const Value& value)
+Value Resources::resolve(const Value& value)
 {
     Value current = value;
     for (int round = 0; round < kNestingLimit && current.is(Tag::Reference); ++round) {
@@ -220,33 +175,40 @@ Value resolve(const Value& value)
             current = other ? other->resolve() : Value();
             continue;
         }
-        NestingGuard guard;
+        NestingGuard guard(nesting_);
         if (guard.tooDeep())
             return Value();
-        current = loadResource(reference->name());
+        current = load(reference->name());
     }
     return current.is(Tag::Reference) ? Value() : current;
 }
 
-Value loadImage(const Value& specification)
+Value Resources::loadNamed(const Value& value)
+{
+    if (value.is(Tag::String) || value.is(Tag::Reference))
+        return load(value);
+    return value;
+}
+
+Value Resources::loadImage(const Value& specification)
 {
     Value image = loadUntil(specification, Tag::Image);
     reportIfFatal(image, specification);
     return image;
 }
 
-Value loadSound(const Value& specification, bool prepare)
+Value Resources::loadSound(const Value& specification, bool prepare)
 {
     if (!prepare)
-        return loadResource(resolve(specification));
+        return load(resolve(specification));
     Value sound = loadUntil(specification, Tag::Sound);
     reportIfFatal(sound, specification);
     if (!sound.isNil())
-        mediaMakers().prepareSound(sound);
+        prepareSound(sound);
     return sound;
 }
 
-Value loadMovie(const Value& specification, std::string_view extension)
+Value Resources::loadMovie(const Value& specification, std::string_view extension)
 {
     Value name = resolve(specification);
     if (!name.is(Tag::String))
@@ -262,13 +224,13 @@ Value loadMovie(const Value& specification, std::string_view extension)
     std::string file(text);
     if (!extension.empty())
         file += "." + std::string(extension);
-    return mediaMakers().movieForPath(platform::pathUnder(mediaRoot(), file));
+    return engine_.movies().open(platform::pathUnder(engine_.configuration().mediaRoot(), file));
 }
 
-Value loadResourceFile(const std::string& path)
+Value Resources::loadFile(const std::string& path)
 {
     std::string extension = lowerAscii(platform::extensionOf(path));
-    ResourceKind kind = resourceKindOf(extension);
+    ResourceKind kind = kindOf(extension);
     Value result;
     if (kind != ResourceKind::Unknown && platform::isFile(path))
         result = resolve(fileByKind(path, kind, extension));
@@ -276,14 +238,14 @@ Value loadResourceFile(const std::string& path)
     return result;
 }
 
-bool loadGlobalResource()
+bool Resources::loadGlobal()
 {
-    Value loaded = loadResourceFile(findFile("global", "vel"));
+    Value loaded = loadFile(engine_.configuration().findFile("global", "vel"));
     Table* table = asTable(loaded);
     if (!table)
         return false;
     for (int32_t slot = table->firstIndex(); slot >= 0; slot = table->nextIndex(slot))
-        environment::putGlobal(table->keyRef(slot), table->valueRef(slot));
+        engine_.configuration().putGlobal(table->keyRef(slot), table->valueRef(slot));
     return true;
 }
 
@@ -310,23 +272,14 @@ Value readFile(const std::string& path)
     return buffer;
 }
 
-MediaMakers installMediaMakers(const MediaMakers& makers)
+Value ResourceReference::make(Resources& resources, const Value& name)
 {
-    MediaMakers previous = mediaMakers();
-    mediaMakers().soundForPath = makers.soundForPath ? makers.soundForPath : noMedia;
-    mediaMakers().movieForPath = makers.movieForPath ? makers.movieForPath : noMedia;
-    mediaMakers().prepareSound = makers.prepareSound ? makers.prepareSound : noPreparation;
-    return previous;
-}
-
-Value ResourceReference::make(const Value& name)
-{
-    return Value::adopt(Tag::Reference, new ResourceReference(name));
+    return Value::adopt(Tag::Reference, new ResourceReference(resources, name));
 }
 
 Value ResourceReference::resolve() const
 {
-    return vel::resolve(loadResource(name_));
+    return resources_.resolve(resources_.load(name_));
 }
 
 WireParts ResourceReference::wireParts() const
@@ -344,23 +297,54 @@ Value ResourceReference::print(Tag tag, bool quoted) const
     return Value::string(out);
 }
 
-void installResourceMakers()
+namespace {
+
+// What the reader and the decoder make while this engine runs: its forms, controls, references,
+// images, files and sounds.
+class EngineMakers final : public ObjectMakers {
+public:
+    explicit EngineMakers(Engine& engine) : engine_(engine) {}
+    Value form(const Value& data) const override { return engine_.classes().createForm(data); }
+    Value control(const Value& data) const override { return engine_.classes().createControl(data); }
+    Value reference(const Value& name) const override { return ResourceReference::make(engine_.resources(), name); }
+    Value image(const Value& name) const override { return engine_.resources().loadImage(name); }
+    Value textFile(const Value& name) const override
+    {
+        Value buffer = readFile(engine_.configuration().findFile(textOf(name)));
+        Buffer* b = asBuffer(buffer);
+        return b ? Value::string(reinterpret_cast<const char*>(b->bytes()), b->length()) : Value();
+    }
+    Value file(const Value& name) const override { return readFile(engine_.configuration().findFile(textOf(name))); }
+    Value sound(const Value& name) const override { return engine_.resources().loadSound(name, true); }
+    Value soundFile(const Value& name) const override
+    {
+        return soundFromFile(engine_, engine_.configuration().findFile(textOf(name)));
+    }
+    Value imageFromParts(const Value& first, const Value& second) const override
+    {
+        return vel::imageFromParts(first, second);
+    }
+    Value soundFromParts(const Value& first, int32_t flag, const Value& second) const override
+    {
+        return vel::soundFromParts(engine_, first, flag, second);
+    }
+
+private:
+    Engine& engine_;
+};
+
+} // namespace
+
+std::unique_ptr<ObjectMakers> Resources::makers()
 {
-    ObjectMakers makers = objectMakers();
-    makers.reference = ResourceReference::make;
-    makers.textFile = textFileMaker;
-    makers.file = binaryFileMaker;
-    makers.form = [](const Value& data) { return createForm(data); };
-    makers.control = [](const Value& data) { return createControl(data); };
-    makers.image = [](const Value& name) { return loadImage(name); };
-    makers.imageFromParts = imageFromParts;
-    installObjectMakers(makers);
+    return std::make_unique<EngineMakers>(engine_);
 }
 
-std::string compiledResourcePath(std::string_view outputName)
+std::string Resources::compiledPath(std::string_view outputName) const
 {
-    Value resourcePath = environment::get("ResourcePath");
-    std::string directory = resourcePath.is(Tag::String) ? platform::configuredPath(textOf(resourcePath)) : mediaRoot();
+    Value resourcePath = engine_.configuration().get("ResourcePath");
+    std::string directory = resourcePath.is(Tag::String) ? platform::configuredPath(textOf(resourcePath))
+                                                          : engine_.configuration().mediaRoot();
     // Only the name is put in small letters: the directory is a real one on a file system that minds case.
     return platform::pathUnder(directory, lowerAscii(outputName) + ".vel");
 }
@@ -383,25 +367,25 @@ bool writeEncoded(const Value& value, const std::string& path)
 
 } // namespace
 
-bool compileForm(const Value& resourceName, std::string_view outputName)
+bool Resources::compileForm(const Value& resourceName, std::string_view outputName)
 {
-    Value form = loadResource(resourceName);
+    Value form = load(resourceName);
     auto* resources = protocolOf<FormResourcesProtocol>(form);
     if (!resources)
         return false;
-    std::string path = compiledResourcePath(outputName);
+    std::string path = compiledPath(outputName);
     resources->loadResources();
     bool written = writeEncoded(resources->loadedResourceTable(), path);
     resources->unloadResources();
     return written;
 }
 
-bool compileTable(const Value& resourceName, std::string_view outputName)
+bool Resources::compileTable(const Value& resourceName, std::string_view outputName)
 {
-    Value table = loadResource(concat(textOf(resourceName), ".tbl"));
+    Value table = load(concat(textOf(resourceName), ".tbl"));
     if (table.isNil())
         return false;
-    return writeEncoded(table, compiledResourcePath(outputName));
+    return writeEncoded(table, compiledPath(outputName));
 }
 
 } // namespace vel

@@ -5,8 +5,7 @@
 
 #include "platform/audio_mixer.h"
 #include "platform/media_path.h"
-#include "runtime/environment.h"
-#include "runtime/media_playback.h"
+#include "runtime/engine.h"
 #include "runtime/music.h"
 #include "runtime/resources.h"
 #include "value/buffer.h"
@@ -24,16 +23,6 @@ constexpr const char* kNotValid = "Not a valid sound file";
 std::string kindOf(std::string_view path)
 {
     return platform::lowerAscii(platform::extensionOf(path));
-}
-
-Value makeSound(const Value& name)
-{
-    return loadSound(name, true);
-}
-
-Value makeSoundFile(const Value& name)
-{
-    return soundFromFile(findFile(textOf(name)));
 }
 
 } // namespace
@@ -86,7 +75,7 @@ Value Sound::print(Tag tag, bool quoted) const
         return Object::print(tag, quoted);
     // Read back, a sound file's name is taken under the media root; one there is printed that way.
     std::string_view name = textOf(source_);
-    const std::string root = mediaRoot();
+    const std::string root = engine_.configuration().mediaRoot();
     if (!root.empty() && name.size() > root.size() + 1 && name.compare(0, root.size(), root) == 0 && name[root.size()] == '/')
         name.remove_prefix(root.size() + 1);
     std::string out = "(soundfile ";
@@ -95,7 +84,7 @@ Value Sound::print(Tag tag, bool quoted) const
     return Value::string(out);
 }
 
-Value WaveSound::fromPath(const std::string& path)
+Value WaveSound::fromPath(Engine& engine, const std::string& path)
 {
     Value bytes = readFile(path);
     Buffer* b = asBuffer(bytes);
@@ -104,10 +93,10 @@ Value WaveSound::fromPath(const std::string& path)
         velError(kNotValid);
         return Value();
     }
-    return Value::adopt(Tag::Sound, new WaveSound(Value::string(path), format));
+    return Value::adopt(Tag::Sound, new WaveSound(engine, Value::string(path), format));
 }
 
-Value WaveSound::fromBuffer(const Value& buffer)
+Value WaveSound::fromBuffer(Engine& engine, const Value& buffer)
 {
     Buffer* b = asBuffer(buffer);
     WaveFormat format;
@@ -115,7 +104,7 @@ Value WaveSound::fromBuffer(const Value& buffer)
         velError(kNotValid);
         return Value();
     }
-    return Value::adopt(Tag::Sound, new WaveSound(buffer, format));
+    return Value::adopt(Tag::Sound, new WaveSound(engine, buffer, format));
 }
 
 void WaveSound::prepare()
@@ -158,7 +147,7 @@ bool WaveSound::playLooping()
 
 WavePlayer& WaveSound::player() const
 {
-    return processMediaPlayback().wave();
+    return engine_.playback().wave();
 }
 
 bool WavePlayer::play(WaveSound& sound, int32_t sampleCount, bool looping, bool wait)
@@ -181,55 +170,41 @@ void WavePlayer::silence(bool ended)
         mixer_.stopClip();
 }
 
-Value soundFromFile(const std::string& path)
+Value soundFromFile(Engine& engine, const std::string& path)
 {
     const std::string extension = kindOf(path);
     if (extension == "wav")
-        return WaveSound::fromPath(path);
+        return WaveSound::fromPath(engine, path);
     if (extension == "mid")
-        return Music::fromPath(path);
+        return Music::fromPath(engine, path);
     velError("Unsupported sound type: " + extension);
     return Value();
 }
 
-Value soundFromParts(const Value& first, int32_t flag, const Value& second)
+Value soundFromParts(Engine& engine, const Value& first, int32_t flag, const Value& second)
 {
     std::string kind = second.is(Tag::String) ? kindOf("." + std::string(textOf(second))) : std::string();
     if (flag == 1 && first.is(Tag::Buffer)) {
         if (kind == "mid")
-            return Music::fromBuffer(first);
-        return WaveSound::fromBuffer(first);
+            return Music::fromBuffer(engine, first);
+        return WaveSound::fromBuffer(engine, first);
     }
     if (!first.is(Tag::String))
         return Value();
     std::string path(textOf(first));
     if (!platform::isFile(path))
-        path = platform::pathUnder(mediaRoot(), path);
+        path = platform::pathUnder(engine.configuration().mediaRoot(), path);
     if (kind == "mid")
-        return Music::fromPath(path);
+        return Music::fromPath(engine, path);
     if (kind == "wav")
-        return WaveSound::fromPath(path);
-    return soundFromFile(path);
+        return WaveSound::fromPath(engine, path);
+    return soundFromFile(engine, path);
 }
 
 void prepareSound(const Value& sound)
 {
     if (Sound* s = asSound(sound))
         s->prepare();
-}
-
-void installSoundMakers()
-{
-    ObjectMakers makers = objectMakers();
-    makers.sound = makeSound;
-    makers.soundFile = makeSoundFile;
-    makers.soundFromParts = soundFromParts;
-    installObjectMakers(makers);
-    // Only the sound's two entries change; the movie's stays whatever is installed.
-    MediaMakers media = installMediaMakers(MediaMakers{nullptr, nullptr, nullptr});
-    media.soundForPath = soundFromFile;
-    media.prepareSound = prepareSound;
-    installMediaMakers(media);
 }
 
 } // namespace vel

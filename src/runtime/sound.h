@@ -22,6 +22,8 @@ class AudioMixer;
 
 namespace vel {
 
+class Engine;
+
 class Sound : public CompositeObject, public MediaProtocol {
 public:
     // The wave sound and the tune of a given path or buffer.
@@ -42,10 +44,12 @@ public:
     Value print(Tag tag, bool quoted) const override;
 
 protected:
-    explicit Sound(const Value& source) : source_(source) {}
+    // The engine whose players play it.
+    Sound(Engine& engine, const Value& source) : engine_(engine), source_(source) {}
     // The output this kind of sound plays on.
     virtual SoundPlayer& player() const = 0;
 
+    Engine& engine_;
     Value source_;
 };
 
@@ -69,8 +73,8 @@ private:
 class WaveSound final : public Sound {
 public:
     // Nil after "Not a valid sound file" when the bytes break the reading rules.
-    static Value fromPath(const std::string& path);
-    static Value fromBuffer(const Value& buffer);
+    static Value fromPath(Engine& engine, const std::string& path);
+    static Value fromBuffer(Engine& engine, const Value& buffer);
 
     std::string_view kind() const override { return "wav"; }
     void prepare() override;
@@ -87,7 +91,7 @@ public:
     std::shared_ptr<const platform::AudioClip> clip();
 
 private:
-    WaveSound(const Value& source, const WaveFormat& format) : Sound(source), format_(format) {}
+    WaveSound(Engine& engine, const Value& source, const WaveFormat& format) : Sound(engine, source), format_(format) {}
     WavePlayer& player() const override;
 
     WaveFormat format_;
@@ -99,14 +103,10 @@ inline Sound* asSound(const Value& v) { return v.is(Tag::Sound) ? dynamic_cast<S
 
 // The loader's entry: "wav" (in any case) gives a wave sound, "mid" a tune; any other extension
 // reports "Unsupported sound type: " and the extension, and gives nil.
-Value soundFromFile(const std::string& path);
+Value soundFromFile(Engine& engine, const std::string& path);
 // The decoder's maker for the three wire parts.
-Value soundFromParts(const Value& first, int32_t flag, const Value& second);
+Value soundFromParts(Engine& engine, const Value& first, int32_t flag, const Value& second);
 // What load sound does with the flag set.
 void prepareSound(const Value& sound);
-
-// Installs "(sound", "(soundfile", the decoder's maker and the resource loaders' sound makers,
-// keeping the other makers as they are.
-void installSoundMakers();
 
 } // namespace vel

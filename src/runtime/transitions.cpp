@@ -14,9 +14,8 @@ using platform::Rect;
 namespace {
 
 // Waits for the clock to reach a time, giving the processor up (or, on a virtual clock, moving it).
-void waitUntil(uint32_t target)
+void waitUntil(platform::Clock& c, uint32_t target)
 {
-    platform::Clock& c = platform::clock();
     while (static_cast<int32_t>(target - c.now()) > 0)
         c.sleep(1);
 }
@@ -24,10 +23,10 @@ void waitUntil(uint32_t target)
 // Shows the frame at most about once a display refresh while parts are drawn.
 class Presenter {
 public:
-    explicit Presenter(DrawingSurface& s) : surface_(s), last_(platform::clock().now()) {}
+    Presenter(DrawingSurface& s, platform::Clock& clock) : surface_(s), clock_(clock), last_(clock.now()) {}
     void maybe()
     {
-        uint32_t now = platform::clock().now();
+        uint32_t now = clock_.now();
         if (now - last_ >= 15) {
             surface_.present();
             last_ = now;
@@ -37,6 +36,7 @@ public:
 
 private:
     DrawingSurface& surface_;
+    platform::Clock& clock_;
     uint32_t last_;
 };
 
@@ -52,8 +52,8 @@ uint32_t mix(uint32_t from, uint32_t to, int weight)
 
 } // namespace
 
-Transitions::Transitions(DrawingSurface& surface, std::function<bool()> disabled)
-    : surface_(surface), disabled_(std::move(disabled))
+Transitions::Transitions(DrawingSurface& surface, platform::Clock& clock, std::function<bool()> disabled)
+    : surface_(surface), clock_(clock), disabled_(std::move(disabled))
 {
 }
 
@@ -83,8 +83,8 @@ void Transitions::stepped(int effect, const Rect& area, int step, int duration)
     // The picture to reveal is what the surface holds now.
     platform::Canvas& frame = surface_.frame();
     platform::Canvas& source = surface_.offscreen();
-    Presenter presenter(surface_);
-    uint32_t start = platform::clock().now();
+    Presenter presenter(surface_, clock_);
+    uint32_t start = clock_.now();
     auto draw = [&](const Rect& part) {
         Rect clipped = part.intersect(area);
         if (!clipped.empty())
@@ -93,7 +93,7 @@ void Transitions::stepped(int effect, const Rect& area, int step, int duration)
     auto pace = [&](double progress) {
         presenter.maybe();
         if (duration > 0)
-            waitUntil(start + static_cast<uint32_t>(duration * std::min(1.0, std::max(0.0, progress))));
+            waitUntil(clock_, start + static_cast<uint32_t>(duration * std::min(1.0, std::max(0.0, progress))));
     };
     const int x = area.left, y = area.top, w = area.width(), h = area.height();
     const int s = std::max(1, step);
@@ -202,7 +202,7 @@ void Transitions::blend(const std::function<void(int weight)>& drawWeight, int d
         surface_.present();
         return;
     }
-    platform::Clock& c = platform::clock();
+    platform::Clock& c = clock_;
     uint32_t start = c.now();
     int previous = -1;
     for (;;) {

@@ -11,6 +11,9 @@
 namespace vel {
 
 class DrawingSurface;
+namespace platform {
+class Clock;
+}
 
 namespace transition_effect {
 constexpr int BoxOut = 1, BoxIn = 2, WipeRight = 3, WipeLeft = 4, WipeDown = 5, WipeUp = 6, Dissolve = 7,
@@ -20,7 +23,8 @@ constexpr int BoxOut = 1, BoxIn = 2, WipeRight = 3, WipeLeft = 4, WipeDown = 5, 
 class Transitions {
 public:
     // `disabled` answers whether transitions are switched off at the moment they are asked for.
-    Transitions(DrawingSurface& surface, std::function<bool()> disabled);
+    // Effects are paced by the clock.
+    Transitions(DrawingSurface& surface, platform::Clock& clock, std::function<bool()> disabled);
 
     // The two non-geometric parameters come in this order everywhere: the duration in milliseconds,
     // then the step size (0 for the effect's own) or, for the fades, the colour. A negative width or
@@ -38,6 +42,7 @@ private:
     void blend(const std::function<void(int weight)>& drawWeight, int duration);
 
     DrawingSurface& surface_;
+    platform::Clock& clock_;
     std::function<bool()> disabled_;
 };
 

@@ -74,58 +74,40 @@ Value placeholder(Tag tag, const char* keyword, const Value& first, const Value&
     return Value::adopt(tag, new PlaceholderObject(keyword, parts));
 }
 
-Value placeholderForm(const Value& p) { return placeholder(Tag::Form, "form", p); }
-Value placeholderControl(const Value& p) { return placeholder(Tag::Control, "control", p); }
-Value placeholderReference(const Value& n) { return placeholder(Tag::Reference, "reference", n); }
-Value placeholderImage(const Value& n) { return placeholder(Tag::Image, "image", n); }
-Value placeholderSound(const Value& n) { return placeholder(Tag::Sound, "sound", n); }
+const ObjectMakers placeholders;
+const ObjectMakers* installed = &placeholders;
+
+} // namespace
+
+Value ObjectMakers::form(const Value& p) const { return placeholder(Tag::Form, "form", p); }
+Value ObjectMakers::control(const Value& p) const { return placeholder(Tag::Control, "control", p); }
+Value ObjectMakers::reference(const Value& n) const { return placeholder(Tag::Reference, "reference", n); }
+Value ObjectMakers::image(const Value& n) const { return placeholder(Tag::Image, "image", n); }
+Value ObjectMakers::sound(const Value& n) const { return placeholder(Tag::Sound, "sound", n); }
 // Loaded files and sound files have no wire form of their own; outside the runtime they stay names.
-Value placeholderTextFile(const Value& n) { return placeholder(Tag::Class, "textfile", n); }
-Value placeholderFile(const Value& n) { return placeholder(Tag::Class, "file", n); }
-Value placeholderSoundFile(const Value& n) { return placeholder(Tag::Sound, "soundfile", n); }
-Value placeholderImageParts(const Value& a, const Value& b) { return placeholder(Tag::Image, "image", a, b); }
-Value placeholderSoundParts(const Value& a, int32_t flag, const Value& b)
+Value ObjectMakers::textFile(const Value& n) const { return placeholder(Tag::Class, "textfile", n); }
+Value ObjectMakers::file(const Value& n) const { return placeholder(Tag::Class, "file", n); }
+Value ObjectMakers::soundFile(const Value& n) const { return placeholder(Tag::Sound, "soundfile", n); }
+Value ObjectMakers::imageFromParts(const Value& a, const Value& b) const { return placeholder(Tag::Image, "image", a, b); }
+Value ObjectMakers::soundFromParts(const Value& a, int32_t flag, const Value& b) const
 {
     return placeholder(Tag::Sound, "sound", a, b, flag);
 }
 
-ObjectMakers& current()
+const ObjectMakers& placeholderMakers()
 {
-    static ObjectMakers makers = placeholderMakers();
-    return makers;
-}
-
-} // namespace
-
-ObjectMakers placeholderMakers()
-{
-    return {placeholderForm,     placeholderControl, placeholderReference, placeholderImage,
-            placeholderTextFile, placeholderFile,    placeholderSound,     placeholderSoundFile,
-            placeholderImageParts, placeholderSoundParts};
+    return placeholders;
 }
 
 const ObjectMakers& objectMakers()
 {
-    return current();
+    return *installed;
 }
 
-ObjectMakers installObjectMakers(const ObjectMakers& makers)
+const ObjectMakers* installObjectMakers(const ObjectMakers* makers)
 {
-    ObjectMakers previous = current();
-    ObjectMakers fallback = placeholderMakers();
-    ObjectMakers next = makers;
-    auto keep = [](auto& slot, auto standIn) { if (!slot) slot = standIn; };
-    keep(next.form, fallback.form);
-    keep(next.control, fallback.control);
-    keep(next.reference, fallback.reference);
-    keep(next.image, fallback.image);
-    keep(next.textFile, fallback.textFile);
-    keep(next.file, fallback.file);
-    keep(next.sound, fallback.sound);
-    keep(next.soundFile, fallback.soundFile);
-    keep(next.imageFromParts, fallback.imageFromParts);
-    keep(next.soundFromParts, fallback.soundFromParts);
-    current() = next;
+    const ObjectMakers* previous = installed;
+    installed = makers ? makers : &placeholders;
     return previous;
 }
 

@@ -22,23 +22,30 @@ public:
     virtual WireParts wireParts() const = 0;
 };
 
-struct ObjectMakers {
-    Value (*form)(const Value& properties);
-    Value (*control)(const Value& properties);
-    Value (*reference)(const Value& name);
-    Value (*image)(const Value& name);
-    Value (*textFile)(const Value& name);
-    Value (*file)(const Value& name);
-    Value (*sound)(const Value& name);
-    Value (*soundFile)(const Value& name);
-    Value (*imageFromParts)(const Value& first, const Value& second);
-    Value (*soundFromParts)(const Value& first, int32_t flag, const Value& second);
+// The makers as one object, so that a runtime's makers can carry what they make objects for. The
+// defaults are the placeholders.
+class ObjectMakers {
+public:
+    virtual ~ObjectMakers() = default;
+    virtual Value form(const Value& properties) const;
+    virtual Value control(const Value& properties) const;
+    virtual Value reference(const Value& name) const;
+    virtual Value image(const Value& name) const;
+    virtual Value textFile(const Value& name) const;
+    virtual Value file(const Value& name) const;
+    virtual Value sound(const Value& name) const;
+    virtual Value soundFile(const Value& name) const;
+    virtual Value imageFromParts(const Value& first, const Value& second) const;
+    virtual Value soundFromParts(const Value& first, int32_t flag, const Value& second) const;
 };
 
+// The makers the reader and the decoder use. The value layer cannot know the runtime above it, so a
+// runtime installs its makers here for as long as it runs (the one place where it reaches down).
 const ObjectMakers& objectMakers();
-// Installs makers; a null member keeps the placeholder for that kind. Returns the previous set.
-ObjectMakers installObjectMakers(const ObjectMakers& makers);
-// The placeholder makers, for restoring them.
-ObjectMakers placeholderMakers();
+// Installs makers (nullptr: the placeholders again); the caller keeps them alive while installed.
+// Returns the previous ones.
+const ObjectMakers* installObjectMakers(const ObjectMakers* makers);
+// The placeholder makers.
+const ObjectMakers& placeholderMakers();
 
 } // namespace vel

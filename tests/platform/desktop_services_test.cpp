@@ -31,20 +31,21 @@ TEST_F(HeadlessServices, MessageBoxesGoToStandardErrorInUtf8AndAreAnsweredWithTh
 
 TEST_F(HeadlessServices, ClipboardTextAndImageReplaceEachOther)
 {
-    ASSERT_TRUE(clipboardPutText("first"));
-    ASSERT_TRUE(clipboardPutText("second"));
-    EXPECT_EQ(clipboardGetText(), std::optional<std::string>("second"));
-    EXPECT_FALSE(clipboardGetImage().has_value());
+    Clipboard clipboard;
+    ASSERT_TRUE(clipboard.putText("first"));
+    ASSERT_TRUE(clipboard.putText("second"));
+    EXPECT_EQ(clipboard.getText(), std::optional<std::string>("second"));
+    EXPECT_FALSE(clipboard.getImage().has_value());
 
     const uint8_t dib[] = {1, 2, 3};
-    EXPECT_FALSE(clipboardPutImage(dib, 0));
-    EXPECT_EQ(clipboardGetText(), std::optional<std::string>("second"));
-    ASSERT_TRUE(clipboardPutImage(dib, sizeof dib));
-    EXPECT_FALSE(clipboardGetText().has_value());
-    EXPECT_EQ(clipboardGetImage()->size(), 3u);
+    EXPECT_FALSE(clipboard.putImage(dib, 0));
+    EXPECT_EQ(clipboard.getText(), std::optional<std::string>("second"));
+    ASSERT_TRUE(clipboard.putImage(dib, sizeof dib));
+    EXPECT_FALSE(clipboard.getText().has_value());
+    EXPECT_EQ(clipboard.getImage()->size(), 3u);
 
-    EXPECT_TRUE(clipboardPutText(std::string_view("keep\0drop", 9)));
-    EXPECT_EQ(clipboardGetText(), std::optional<std::string>("keep"));
+    EXPECT_TRUE(clipboard.putText(std::string_view("keep\0drop", 9)));
+    EXPECT_EQ(clipboard.getText(), std::optional<std::string>("keep"));
 }
 
 } // namespace

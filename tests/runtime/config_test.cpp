@@ -23,37 +23,31 @@ std::string text(const Value& v)
     return std::string(textOf(v));
 }
 
-TEST(EnvironmentUnregistered, LookupsGiveNilOrTheDefaultAndWritesAreIgnored)
+TEST(FreshConfiguration, HasEmptyTablesUntilTheDefaultsAreSet)
 {
-    registerApplicationTables(nullptr);
-    EXPECT_TRUE(environment::get("MediaPath").isNil());
-    EXPECT_EQ(environment::get("MediaPath", Value::integer(7)), Value::integer(7));
-    EXPECT_TRUE(environment::getTruth("TestMode", true));
-    environment::set("TestMode", 1);
-    environment::putGlobal("x", Value::integer(1));
-    EXPECT_TRUE(environment::get("TestMode").isNil());
-    EXPECT_EQ(mediaWidth(), 640);
-
-    ApplicationTables tables;
-    registerApplicationTables(&tables);
-    ASSERT_NE(asTable(tables.environment), nullptr) << "an absent table is made empty";
-    EXPECT_EQ(asTable(tables.environment)->count(), 0);
-    registerApplicationTables(nullptr);
+    Configuration configuration;
+    EXPECT_TRUE(configuration.get("MediaPath").isNil());
+    EXPECT_EQ(configuration.get("MediaPath", Value::integer(7)), Value::integer(7));
+    configuration.setDefaults();
+    EXPECT_EQ(text(configuration.get("MediaPath")), "Media");
 }
 
 class EnvironmentTest : public ConfiguredTest {};
 
 TEST_F(EnvironmentTest, TypedSettingsFallBackToTheirDefaultOnAbsentOrImpossibleValues)
 {
-    EXPECT_EQ(startupForm(), "startup.frm");
-    EXPECT_EQ(eventLimit(), 50);
+    EXPECT_EQ(config().startupForm(), "startup.frm");
+    EXPECT_EQ(config().eventLimit(), 50);
     for (const char* key : {"SourceDisk", "StartupForm", "MediaWidth", "EventLimit", "CDROMPATH"})
-        EXPECT_FALSE(asTable(tables.environment)->contains(Value::string(key))) << key << ": defaults are not stored";
+        EXPECT_FALSE(asTable(config().tables().environment)->contains(Value::string(key))) << key << ": defaults are not stored";
 
-    using Reader = int (*)();
-    const Reader width = [] { return int(mediaWidth()); }, height = [] { return int(mediaHeight()); },
-                 limit = [] { return int(eventLimit()); }, fatal = [] { return int(resourceFatal()); },
-                 trace = [] { return int(traceFileOpens()); }, full = [] { return int(fullInstall()); };
+    using Reader = int (*)(const Configuration&);
+    const Reader width = [](const Configuration& c) { return int(c.mediaWidth()); },
+                 height = [](const Configuration& c) { return int(c.mediaHeight()); },
+                 limit = [](const Configuration& c) { return int(c.eventLimit()); },
+                 fatal = [](const Configuration& c) { return int(c.resourceFatal()); },
+                 trace = [](const Configuration& c) { return int(c.traceFileOpens()); },
+                 full = [](const Configuration& c) { return int(c.fullInstall()); };
     const struct {
         const char* key;
         Value value;
@@ -68,13 +62,13 @@ TEST_F(EnvironmentTest, TypedSettingsFallBackToTheirDefaultOnAbsentOrImpossibleV
         {"FullInstall", ValueList::make(), full, 0},
     };
     for (const auto& c : cases) {
-        environment::set(c.key, c.value);
-        EXPECT_EQ(c.read(), c.expected) << c.key << " = " << quotedForm(c.value);
+        config().set(c.key, c.value);
+        EXPECT_EQ(c.read(config()), c.expected) << c.key << " = " << quotedForm(c.value);
     }
-    environment::set("StartupForm", Value::integer(3));
-    EXPECT_EQ(startupForm(), "startup.frm");
-    environment::set("StartupForm", Value::string("intro.frm"));
-    EXPECT_EQ(startupForm(), "intro.frm");
+    config().set("StartupForm", Value::integer(3));
+    EXPECT_EQ(config().startupForm(), "startup.frm");
+    config().set("StartupForm", Value::string("intro.frm"));
+    EXPECT_EQ(config().startupForm(), "intro.frm");
 }
 
 TEST_F(EnvironmentTest, IntegersAndTruthsFromTextNumbersAndWords)
@@ -91,25 +85,24 @@ TEST_F(EnvironmentTest, IntegersAndTruthsFromTextNumbersAndWords)
         {Value::real(1e20f), 999, -1},    {Table::make(), 999, -1},
     };
     for (const auto& c : cases) {
-        environment::set("Probe", c.value);
-        EXPECT_EQ(environment::getInteger("Probe", 999), c.integer) << quotedForm(c.value);
-        EXPECT_EQ(environment::getTruth("Probe", true), c.truth < 0 || c.truth == 1) << quotedForm(c.value);
+        config().set("Probe", c.value);
+        EXPECT_EQ(config().getInteger("Probe", 999), c.integer) << quotedForm(c.value);
+        EXPECT_EQ(config().getTruth("Probe", true), c.truth < 0 || c.truth == 1) << quotedForm(c.value);
     }
 }
 
-TEST_F(EnvironmentTest, PersistPutsTheKeyAsideAndGlobalsTableIsMadeOnFirstPut)
+TEST_F(EnvironmentTest, PersistPutsTheKeyAsideAndGlobalsAreKeptApart)
 {
-    environment::set("ShowIntro", 1);
-    EXPECT_FALSE(tables.settingsChanged);
-    environment::set("ShowIntro", Value::integer(0), true);
-    EXPECT_TRUE(tables.settingsChanged);
-    ASSERT_NE(asTable(tables.persistentSettings), nullptr);
-    EXPECT_EQ(asTable(tables.persistentSettings)->get("ShowIntro"), Value::integer(0));
-    EXPECT_EQ(environment::get("ShowIntro"), Value::integer(0));
+    config().set("ShowIntro", 1);
+    EXPECT_FALSE(config().tables().settingsChanged);
+    config().set("ShowIntro", Value::integer(0), true);
+    EXPECT_TRUE(config().tables().settingsChanged);
+    ASSERT_NE(asTable(config().tables().persistentSettings), nullptr);
+    EXPECT_EQ(asTable(config().tables().persistentSettings)->get("ShowIntro"), Value::integer(0));
+    EXPECT_EQ(config().get("ShowIntro"), Value::integer(0));
 
-    EXPECT_EQ(asTable(tables.globals), nullptr);
-    environment::putGlobal("Title", Value::string("Orvale"));
-    EXPECT_EQ(text(asTable(tables.globals)->get("Title")), "Orvale");
+    config().putGlobal("Title", Value::string("Orvale"));
+    EXPECT_EQ(text(asTable(config().tables().globals)->get("Title")), "Orvale");
 }
 
 class ConfigurationLayersTest : public ConfiguredTest {
@@ -125,24 +118,24 @@ protected:
 
 TEST_F(ConfigurationLayersTest, ProfileOverridesRegistryAndBothOverrideTheDefault)
 {
-    readConfigurationLayers(sources()); // no files: the defaults stay
-    EXPECT_EQ(text(environment::get("MediaPath")), "Media");
+    config().readLayers(sources()); // no files: the defaults stay
+    EXPECT_EQ(text(config().get("MediaPath")), "Media");
     disc.write("etc/registry.ini", "[Preferences]\nMediaPath=SystemMedia\nPhotoPath=SysPhotos\nVideoPath=SysMovies\n"
                                    "SoundPath=SysSounds\nALTVIDEOPATH=\nmediawidth=800\nMyOwnKey=v\n");
     disc.write("user/registry.ini", "[preferences]\nPhotoPath=UserPhotos\nVideoPath=UserMovies\n");
     disc.write("home/ORVA.ini", "[VELENVIRONMENT]\nVideoPath=ProfileMovies\nSoundPath=\n[Preferences]\nDownloadDir=no\n");
-    readConfigurationLayers(sources());
-    EXPECT_EQ(text(environment::get("MediaPath")), "SystemMedia");
-    EXPECT_EQ(text(environment::get("PhotoPath")), "UserPhotos");
-    EXPECT_EQ(text(environment::get("VideoPath")), "ProfileMovies");
-    EXPECT_EQ(text(environment::get("SoundPath")), "SysSounds") << "an empty profile value is not put";
-    EXPECT_EQ(text(environment::get("DownloadDir")), "DOWNLOAD") << "only the profile's own section counts";
-    EXPECT_FALSE(asTable(tables.environment)->contains(Value::string("CDROMPATH"))) << "nothing to mirror";
+    config().readLayers(sources());
+    EXPECT_EQ(text(config().get("MediaPath")), "SystemMedia");
+    EXPECT_EQ(text(config().get("PhotoPath")), "UserPhotos");
+    EXPECT_EQ(text(config().get("VideoPath")), "ProfileMovies");
+    EXPECT_EQ(text(config().get("SoundPath")), "SysSounds") << "an empty profile value is not put";
+    EXPECT_EQ(text(config().get("DownloadDir")), "DOWNLOAD") << "only the profile's own section counts";
+    EXPECT_FALSE(asTable(config().tables().environment)->contains(Value::string("CDROMPATH"))) << "nothing to mirror";
     // Registry values may be empty, and keys keep the spelling the program asks for.
-    EXPECT_EQ(text(environment::get("AltVideoPath")), "");
-    EXPECT_EQ(mediaWidth(), 800);
-    EXPECT_EQ(text(environment::get("MyOwnKey")), "v");
-    EXPECT_TRUE(environment::get("myownkey").isNil());
+    EXPECT_EQ(text(config().get("AltVideoPath")), "");
+    EXPECT_EQ(config().mediaWidth(), 800);
+    EXPECT_EQ(text(config().get("MyOwnKey")), "v");
+    EXPECT_TRUE(config().get("myownkey").isNil());
 }
 
 TEST_F(ConfigurationLayersTest, CommandLineSettingsWinOverEveryLayerInOrder)
@@ -150,26 +143,26 @@ TEST_F(ConfigurationLayersTest, CommandLineSettingsWinOverEveryLayerInOrder)
     disc.write("home/ORVA.ini", "[VELENVIRONMENT]\nTestMode=1\nShowIntro=1\n");
     ConfigurationSources s = sources();
     s.overrides = {{"TestMode", "0"}, {"ShowIntro", "0"}, {"ShowIntro", "2"}, {"Extra", ""}};
-    readConfigurationLayers(s);
-    EXPECT_EQ(environment::getInteger("TestMode", -1), 0);
-    EXPECT_EQ(environment::getInteger("ShowIntro", -1), 2);
-    EXPECT_TRUE(environment::get("Extra").is(Tag::String));
+    config().readLayers(s);
+    EXPECT_EQ(config().getInteger("TestMode", -1), 0);
+    EXPECT_EQ(config().getInteger("ShowIntro", -1), 2);
+    EXPECT_TRUE(config().get("Extra").is(Tag::String));
 }
 
 TEST_F(ConfigurationLayersTest, CdromPathBecomesSourceDiskAndTheMirrorFillsWhicheverIsAbsent)
 {
     disc.write("home/ORVA.ini", "[VELENVIRONMENT]\nCDROMPATH=" + disc.path() + "\n");
     disc.write("Media/x.txt", "");
-    readConfigurationLayers(sources());
-    EXPECT_EQ(sourceDisk(), disc.path());
-    EXPECT_EQ(mediaRootSetting(), disc.path() + "\\Media");
-    EXPECT_EQ(mediaRoot(), disc / "Media");
+    config().readLayers(sources());
+    EXPECT_EQ(config().sourceDisk(), disc.path());
+    EXPECT_EQ(config().mediaRootSetting(), disc.path() + "\\Media");
+    EXPECT_EQ(config().mediaRoot(), disc / "Media");
 
-    environment::set("SourceDisk", Value::string("E:\\"));
-    environment::set("CDROMPATH", Value::string("F:\\"));
-    mirrorDiscPath();
-    EXPECT_EQ(text(environment::get("SourceDisk")), "E:\\") << "both set: both stay";
-    EXPECT_EQ(text(environment::get("CDROMPATH")), "F:\\");
+    config().set("SourceDisk", Value::string("E:\\"));
+    config().set("CDROMPATH", Value::string("F:\\"));
+    config().mirrorDiscPath();
+    EXPECT_EQ(text(config().get("SourceDisk")), "E:\\") << "both set: both stay";
+    EXPECT_EQ(text(config().get("CDROMPATH")), "F:\\");
 }
 
 TEST(ConfigurationSourcesTest, RegistryFilesFromEtcAndTheUserConfigAndTheProfileInTheModuleDirectory)
@@ -282,26 +275,19 @@ protected:
     {
         ConfiguredTest::SetUp();
         useScratchMediaRoot();
-        notices().clear();
-        setFileNoticeHook([](std::string_view text) { notices().emplace_back(text); });
-    }
-    static std::vector<std::string>& notices()
-    {
-        static std::vector<std::string> recorded;
-        return recorded;
     }
 };
 
 TEST_F(FileLookupTest, TheMediaRootIsSourceDiskJoinedWithMediaPathFoundWithoutRegardToCase)
 {
     disc.write("MEDIA/Global.VEL", "x");
-    EXPECT_EQ(mediaRootSetting(), disc.path() + "\\Media");
-    EXPECT_EQ(mediaRoot(), disc / "MEDIA");
-    EXPECT_EQ(findFile("global", "vel"), disc / "MEDIA/Global.VEL");
-    EXPECT_EQ(findFile("GLOBAL.vel"), disc / "MEDIA/Global.VEL");
-    EXPECT_TRUE(notices().empty());
-    environment::set("MediaPath", Value::string("")); // what --media DIR does: DIR itself is the root
-    EXPECT_EQ(mediaRoot(), disc.path());
+    EXPECT_EQ(config().mediaRootSetting(), disc.path() + "\\Media");
+    EXPECT_EQ(config().mediaRoot(), disc / "MEDIA");
+    EXPECT_EQ(config().findFile("global", "vel"), disc / "MEDIA/Global.VEL");
+    EXPECT_EQ(config().findFile("GLOBAL.vel"), disc / "MEDIA/Global.VEL");
+    EXPECT_TRUE(notices.empty());
+    config().set("MediaPath", Value::string("")); // what --media DIR does: DIR itself is the root
+    EXPECT_EQ(config().mediaRoot(), disc.path());
 }
 
 TEST_F(FileLookupTest, SearchPathsByExtensionFindTheFileOrAnswerTheLastDirectory)
@@ -309,42 +295,42 @@ TEST_F(FileLookupTest, SearchPathsByExtensionFindTheFileOrAnswerTheLastDirectory
     disc.write("first/other.jpg", "");
     disc.write("Second/Praia.jpg", "");
     disc.write("Sons/Abertura.wav", "");
-    environment::set("jpg", Value::string(disc.path() + "\\first;" + disc.path() + "\\second"));
-    EXPECT_EQ(findFile("praia.jpg"), disc / "Second/Praia.jpg");
-    EXPECT_EQ(findFile("other.JPG"), disc / "first/other.jpg");
-    EXPECT_EQ(findFile("nowhere.jpg"), disc / "Second/nowhere.jpg");
-    environment::set("wav", Value::string(disc / "sons"));
-    EXPECT_EQ(findFile("abertura", "WAV"), disc / "Sons/Abertura.wav");
-    environment::set("wav", Value::integer(3));
-    EXPECT_EQ(findFile("abertura", "wav"), disc / "Media/abertura.wav") << "a search path that is no text is none";
+    config().set("jpg", Value::string(disc.path() + "\\first;" + disc.path() + "\\second"));
+    EXPECT_EQ(config().findFile("praia.jpg"), disc / "Second/Praia.jpg");
+    EXPECT_EQ(config().findFile("other.JPG"), disc / "first/other.jpg");
+    EXPECT_EQ(config().findFile("nowhere.jpg"), disc / "Second/nowhere.jpg");
+    config().set("wav", Value::string(disc / "sons"));
+    EXPECT_EQ(config().findFile("abertura", "WAV"), disc / "Sons/Abertura.wav");
+    config().set("wav", Value::integer(3));
+    EXPECT_EQ(config().findFile("abertura", "wav"), disc / "Media/abertura.wav") << "a search path that is no text is none";
 }
 
 TEST_F(FileLookupTest, FullInstallFallsBackToTheMediaRootWhateverItsValue)
 {
     disc.write("Media/Filmes/intro.avi", "");
-    environment::set("avi", Value::string(disc / "installed"));
-    EXPECT_EQ(findFile("Filmes\\intro.avi"), disc / "installed/Filmes/intro.avi");
-    environment::set("FullInstall", 0);
-    EXPECT_EQ(findFile("Filmes\\intro.avi"), disc / "Media/Filmes/intro.avi");
+    config().set("avi", Value::string(disc / "installed"));
+    EXPECT_EQ(config().findFile("Filmes\\intro.avi"), disc / "installed/Filmes/intro.avi");
+    config().set("FullInstall", 0);
+    EXPECT_EQ(config().findFile("Filmes\\intro.avi"), disc / "Media/Filmes/intro.avi");
 }
 
 TEST_F(FileLookupTest, TraceFileOpensReportsOnlyMissingFiles)
 {
     disc.write("Media/here.tbl", "");
-    environment::set("TraceFileOpens", 1);
-    findFile("here.tbl");
-    EXPECT_EQ(findFile("gone", "tbl"), disc / "Media/gone.tbl");
-    EXPECT_EQ(notices(), std::vector<std::string>{"N\xE3o foi poss\xEDvel localizargone.tbl"});
-    environment::set("TraceFileOpens", 0);
-    findFile("gone", "tbl");
-    EXPECT_EQ(notices().size(), 1u);
+    config().set("TraceFileOpens", 1);
+    config().findFile("here.tbl");
+    EXPECT_EQ(config().findFile("gone", "tbl"), disc / "Media/gone.tbl");
+    EXPECT_EQ(notices, std::vector<std::string>{"N\xE3o foi poss\xEDvel localizargone.tbl"});
+    config().set("TraceFileOpens", 0);
+    config().findFile("gone", "tbl");
+    EXPECT_EQ(notices.size(), 1u);
 }
 
 TEST_F(FileLookupTest, NamesFromTheDataNeverLeaveTheirDirectory)
 {
     disc.write("secret.tbl", "");
-    EXPECT_EQ(findFile("..\\secret.tbl"), disc / "Media/secret.tbl");
-    EXPECT_EQ(findFile("C:\\..\\..\\secret.tbl"), disc / "Media/secret.tbl");
+    EXPECT_EQ(config().findFile("..\\secret.tbl"), disc / "Media/secret.tbl");
+    EXPECT_EQ(config().findFile("C:\\..\\..\\secret.tbl"), disc / "Media/secret.tbl");
 }
 
 } // namespace

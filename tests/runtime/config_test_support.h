@@ -1,9 +1,12 @@
-// A registered set of application tables with the framework's defaults for each test, and the
-// process state the configuration reads put back afterwards.
+// One engine for each test, started without a window on a virtual clock, with the framework's
+// defaults and no configuration files; its message boxes are kept for the test to read.
 #pragma once
 
-#include "runtime/environment.h"
-#include "runtime/resources.h"
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/engine.h"
 #include "support/error_capture.h"
 #include "support/scratch_dir.h"
 #include "support/subprocess.h"
@@ -15,25 +18,27 @@ protected:
     void SetUp() override
     {
         ErrorCheckedTest::SetUp();
-        registerApplicationTables(&tables);
-        setEnvironmentDefaults();
+        std::string error;
+        ASSERT_TRUE(engine.startUp(RunOptions::offscreenOnly(true), error)) << error;
+        engine.takeNotices([this](std::string_view text) { notices.emplace_back(text); });
     }
     void TearDown() override
     {
-        registerApplicationTables(nullptr);
-        setResourceScope(nullptr);
-        setFileNoticeHook(nullptr);
+        engine.shutDown();
         ErrorCheckedTest::TearDown();
     }
+    Configuration& config() { return engine.configuration(); }
+    platform::VirtualClock& clock() { return *engine.virtualClock(); }
     // The media root is the scratch folder's "Media" folder.
     void useScratchMediaRoot()
     {
-        environment::set("SourceDisk", Value::string(disc.path()));
-        environment::set("MediaPath", Value::string("Media"));
+        config().set("SourceDisk", Value::string(disc.path()));
+        config().set("MediaPath", Value::string("Media"));
     }
 
-    ApplicationTables tables;
     ScratchDirectory disc;
+    Engine engine;
+    std::vector<std::string> notices;
 };
 
 } // namespace vel::testing_support

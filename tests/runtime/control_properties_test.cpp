@@ -52,7 +52,7 @@ TEST_F(ControlTest, TheHotSpotGivesContainmentAndMeasures)
     EXPECT_FALSE(c->containsPoint(9, 30));
 
     // By resource name, found through the globals.
-    environment::putGlobal("Area", read("(rect 100 100 5 5)"));
+    config().putGlobal("Area", read("(rect 100 100 5 5)"));
     Value named = control("(\"Class\" \"X\") (\"Hot Spot\" \"Area\")");
     EXPECT_TRUE(asControl(named)->containsPoint(102, 104));
     EXPECT_EQ(velWidth(named), 5);
@@ -65,7 +65,7 @@ TEST_F(ControlTest, TheHotSpotGivesContainmentAndMeasures)
 
 TEST_F(ControlTest, TheCursorIsLoadedByName)
 {
-    environment::putGlobal("Mao", Cursor::make(CursorKind::Hand));
+    config().putGlobal("Mao", Cursor::make(CursorKind::Hand));
     Value v = control("(\"Class\" \"X\") (\"Cursor\" \"Mao\")");
     EXPECT_EQ(cursorKindOf(asControl(v)->cursor()), CursorKind::Hand);
     EXPECT_EQ(cursorKindOf(asControl(v)->cursorAt(3, 4)), CursorKind::Hand);
@@ -104,7 +104,7 @@ TEST_F(ControlTest, TheCollectionBuiltinsWorkOnThePropertyTable)
     EXPECT_FALSE(asControl(v)->hasProperty(Value::string("Name")));
 
     // A control made with no data takes a table on its first put.
-    velControlObject bare{Value()};
+    velControlObject bare{engine, Value()};
     bare.setInteger(Value::string("N"), 4);
     EXPECT_EQ(bare.getInteger(Value::string("N"), 0), 4);
 }

@@ -31,10 +31,13 @@ public:
 // A dialog that lets the test look at the screen when Escape ends it, and answers a result.
 class WatchedDialog final : public velDialogObject {
 public:
-    WatchedDialog(const Value& data, std::function<void()>* watch) : velDialogObject(data), watch_(watch) {}
+    WatchedDialog(Engine& engine, const Value& data, std::function<void()>* watch)
+        : velDialogObject(engine, data), watch_(watch)
+    {
+    }
     Value createInstance(const Value& data) const override
     {
-        return Value::adopt(Tag::Form, new WatchedDialog(data, watch_));
+        return Value::adopt(Tag::Form, new WatchedDialog(engine_, data, watch_));
     }
     Value className() const override { return Value::string("Vigiado"); }
     void keyDown(int32_t code, int32_t flags) override
@@ -57,10 +60,10 @@ protected:
     {
         FormTest::SetUp();
         beep = new FakeSound;
-        environment::putGlobal("Bip", Value::adopt(Tag::Sound, beep));
-        environment::putGlobal("Verde", solidImage(640, 480, kGreen));
-        environment::putGlobal("Vermelho", solidImage(200, 100, kRed));
-        registerClass(Value::adopt(Tag::Form, new WatchedDialog(Value(), &watch)));
+        config().putGlobal("Bip", Value::adopt(Tag::Sound, beep));
+        config().putGlobal("Verde", solidImage(640, 480, kGreen));
+        config().putGlobal("Vermelho", solidImage(200, 100, kRed));
+        engine.classes().add(Value::adopt(Tag::Form, new WatchedDialog(engine, Value(), &watch)));
         screen = read("(form (\"Name\" \"Tela\") (\"Background Image\" \"Verde\") (\"Origin X\" 5) (\"Origin Y\" 6) "
                       "(\"Control List\" (list (control (\"Class\" \"B\") (\"Auto Activate\" true)))))");
         host.setCurrentForm(screen);
@@ -104,14 +107,14 @@ TEST_F(DialogTest, TheCloseButtonEscapeAndACloseRequestEachEndItAndTheScreenCome
 {
     host.feed(pointerEvent(event_kind::MouseDown, 120, 115));
     host.feed(pointerEvent(event_kind::MouseUp, 121, 116));
-    EXPECT_TRUE(runDialog(dialog(), Value()).isNil());
+    EXPECT_TRUE(runDialog(engine, dialog(), Value()).isNil());
     EXPECT_TRUE(host.fedAll());
     expectBackToTheScreen();
 
     host.feed(keyEvent('a'));
     host.feed(keyEvent(27));
     Value d = dialog();
-    runDialog(d, Value());
+    runDialog(engine, d, Value());
     EXPECT_TRUE(asDialog(d)->activeControl().isNil());
     EXPECT_TRUE(asDialog(d)->done());
     expectBackToTheScreen();
@@ -120,11 +123,11 @@ TEST_F(DialogTest, TheCloseButtonEscapeAndACloseRequestEachEndItAndTheScreenCome
     EventRecord close;
     close.kind = event_kind::CloseRequest;
     host.feed(close);
-    runDialog(dialog(), Value());
+    runDialog(engine, dialog(), Value());
     EXPECT_TRUE(host.quitting()) << "the close request ends the program too";
     expectBackToTheScreen();
 
-    EXPECT_TRUE(runDialog(Value::string("nenhum"), Value()).isNil());
+    EXPECT_TRUE(runDialog(engine, Value::string("nenhum"), Value()).isNil());
     EXPECT_EQ(errors(), std::vector<std::string>{"Cannot find form named 'nenhum'"});
     EXPECT_EQ(host.currentForm(), screen);
 }
@@ -145,7 +148,7 @@ TEST_F(DialogTest, ItIsDrawnOverTheScreenWhileItRuns)
     host.feed(pointerEvent(event_kind::MouseDown, 150, 85));
     host.feed(pointerEvent(event_kind::MouseUp, 150, 85));
     host.feed(keyEvent(27));
-    Value result = runDialog(dialog("Vigiado"), Value());
+    Value result = runDialog(engine, dialog("Vigiado"), Value());
     EXPECT_TRUE(seen);
     EXPECT_EQ(result, Value::integer(7)) << "the dialog's result";
     expectBackToTheScreen();
@@ -165,7 +168,7 @@ TEST_F(DialogTest, APressOutsideBeepsAndOnTheBorderCountsAsInside)
     host.feed(pointerEvent(event_kind::MouseDown, 100, 180)); // the bottom-left corner: inside, on no control
     host.feed(pointerEvent(event_kind::MouseDown, 300, 180)); // the far corner: inside
     host.feed(keyEvent(27));
-    runDialog(dialog("Vigiado"), Value());
+    runDialog(engine, dialog("Vigiado"), Value());
     EXPECT_EQ(playsAtEscape, 2);
     EXPECT_TRUE(inside) << "the dialog stayed";
     expectBackToTheScreen();
@@ -194,8 +197,8 @@ TEST_F(DialogTest, DraggingFollowsThePointerWithinTheScreen)
     host.feed(pointerEvent(event_kind::MouseUp, 700, 500));
     host.feed(keyEvent(27));
     // The first Escape ends the dialog; run it once more for the second drag.
-    runDialog(d, Value());
-    runDialog(d, Value());
+    runDialog(engine, d, Value());
+    runDialog(engine, d, Value());
     ASSERT_EQ(origins.size(), 2u);
     EXPECT_EQ(origins[0], std::make_pair(350, 295));
     EXPECT_EQ(origins[1], std::make_pair(630 - 50, 470 - 5));
@@ -209,7 +212,7 @@ TEST_F(DialogTest, WithoutABackgroundItsSizeComesFromWidthAndHeight)
     host.feed(pointerEvent(event_kind::MouseDown, 41, 20));
     host.feed(pointerEvent(event_kind::MouseDown, 40, 30));
     host.feed(keyEvent(27));
-    runDialog(d, Value());
+    runDialog(engine, d, Value());
     EXPECT_EQ(asDialog(d)->width(), 30);
     EXPECT_EQ(asDialog(d)->height(), 20);
     EXPECT_EQ(beep->plays, 1);

@@ -27,9 +27,9 @@ protected:
     }
 
     FakeMessageSource source{clock};
-    EventQueue queue;
+    EventQueue queue{clock};
     InputTranslator translator{queue};
-    FrameworkTimer timer;
+    FrameworkTimer timer{clock};
 };
 
 TEST_F(EventFetchTest, AWaitEndsAtItsDeadlineOrWhenAMatchingMessageArrives)
@@ -58,7 +58,7 @@ TEST_F(EventFetchTest, AWaitEndsAtItsDeadlineOrWhenAMatchingMessageArrives)
     EXPECT_EQ(queue.next(event_kind::KeyDown, -1).detail, 'z');
     EXPECT_EQ(clock.now(), 5000u);
 
-    EventQueue fresh; // its very first fetch is null, even with events waiting
+    EventQueue fresh(clock); // its very first fetch is null, even with events waiting
     EventRecord key;
     key.kind = event_kind::KeyDown;
     fresh.post(key);
@@ -199,8 +199,8 @@ TEST_F(EventFetchTest, TimerEventsCarryThePointerAndButtonsForAutoRepeat)
 
 TEST_F(EventFetchTest, ATimerOutlivingItsTranslatorStillFires)
 {
-    EventQueue other;
-    FrameworkTimer otherTimer;
+    EventQueue other(clock);
+    FrameworkTimer otherTimer(clock);
     other.setTimer(&otherTimer);
     {
         InputTranslator gone(other);

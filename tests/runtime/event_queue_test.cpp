@@ -36,7 +36,7 @@ protected:
 
 TEST_F(EventQueueTest, TheLimitDropsWhatComesAfterItAndTakenRecordsAreReused)
 {
-    EventQueue queue;
+    EventQueue queue(clock);
     EXPECT_EQ(queue.limit(), 50);
     std::vector<int32_t> posted;
     for (int i = 0; i < 50; ++i) {
@@ -50,19 +50,19 @@ TEST_F(EventQueueTest, TheLimitDropsWhatComesAfterItAndTakenRecordsAreReused)
         EXPECT_EQ(queue.post(record(event_kind::KeyUp, i)), 1);
     EXPECT_EQ(queue.post(record(event_kind::KeyUp, 50)), 0);
 
-    EventQueue small(3);
+    EventQueue small(clock, 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(small.post(record(event_kind::KeyDown, i)), 1);
     EXPECT_EQ(small.post(record(event_kind::KeyDown, 3)), 0);
-    EXPECT_EQ(EventQueue(0).limit(), 1);
-    EXPECT_EQ(EventQueue(-7).limit(), 1);
-    EXPECT_EQ(EventQueue(INT_MAX).limit(), EventQueue::MaxLimit);
+    EXPECT_EQ(EventQueue(clock, 0).limit(), 1);
+    EXPECT_EQ(EventQueue(clock, -7).limit(), 1);
+    EXPECT_EQ(EventQueue(clock, INT_MAX).limit(), EventQueue::MaxLimit);
     EXPECT_EQ(small.post(record(event_kind::Null)), 0) << "no mask could take a kindless record";
 }
 
 TEST_F(EventQueueTest, MouseOverAndTimerAreOverwrittenWhereTheyStandEvenOnAFullQueue)
 {
-    EventQueue queue;
+    EventQueue queue(clock);
     queue.post(record(event_kind::KeyDown, 1));
     queue.post(record(event_kind::MouseOver, 0, 10));
     queue.post(record(event_kind::Timer, 7));
@@ -72,7 +72,7 @@ TEST_F(EventQueueTest, MouseOverAndTimerAreOverwrittenWhereTheyStandEvenOnAFullQ
     EXPECT_EQ(queue.post(record(event_kind::MouseOver, 0, 50)), 1);
     EXPECT_EQ(drain(queue), (std::vector<int32_t>{1, -50, 8, 2}));
 
-    EventQueue full(2);
+    EventQueue full(clock, 2);
     full.post(record(event_kind::MouseOver, 0, 1));
     full.post(record(event_kind::KeyDown, 1));
     EXPECT_EQ(full.post(record(event_kind::MouseOver, 0, 2)), 1);
@@ -83,7 +83,7 @@ TEST_F(EventQueueTest, MouseOverAndTimerAreOverwrittenWhereTheyStandEvenOnAFullQ
 
 TEST_F(EventQueueTest, DiscardRemovesTheMaskedKindsAndEveryQueueReleasesTheValuesItHeld)
 {
-    EventQueue queue(6);
+    EventQueue queue(clock, 6);
     Value text = Value::string("kept by the event");
     EventRecord carrying = record(event_kind::ObjectMessage);
     carrying.value1 = text;
@@ -114,7 +114,7 @@ TEST_F(EventQueueTest, DiscardRemovesTheMaskedKindsAndEveryQueueReleasesTheValue
 
 TEST_F(EventQueueTest, CloseRequestOnAFullQueueEmptiesItAndIsQueued)
 {
-    EventQueue queue;
+    EventQueue queue(clock);
     for (int i = 0; i < 50; ++i)
         queue.post(record(event_kind::KeyDown, i));
     EXPECT_EQ(queue.post(record(event_kind::CloseRequest, -1)), 0);

@@ -31,7 +31,7 @@ protected:
 
 TEST_F(EventServicesTest, TheCaretBlinksFromWhenItIsShownAndOnlyWithTheFocus)
 {
-    Caret caret;
+    Caret caret(clock);
     EXPECT_FALSE(caret.visible());
     EXPECT_FALSE(caret.lit());
     caret.show(10, 20, 0, 16);
@@ -61,31 +61,32 @@ TEST_F(EventServicesTest, TheCaretBlinksFromWhenItIsShownAndOnlyWithTheFocus)
 
 TEST_F(EventServicesTest, HeadlessClipboardKeepsTextAndImagesInMemory)
 {
+    platform::Clipboard clipboard;
     const std::string accented = "A\xE7\xE3o \x80 5\x96" "6"; // Ação € 5–6 in Windows-1252
-    clipboardPutText(Value::string(accented));
-    EXPECT_EQ(textOf(clipboardGetText()), accented);
-    EXPECT_EQ(*platform::clipboardGetText(), accented);
+    clipboardPutText(clipboard, Value::string(accented));
+    EXPECT_EQ(textOf(clipboardGetText(clipboard)), accented);
+    EXPECT_EQ(*clipboard.getText(), accented);
 
-    clipboardPutText(Value::integer(5)); // not a string: the clipboard keeps what it had
-    EXPECT_EQ(textOf(clipboardGetText()), accented);
+    clipboardPutText(clipboard, Value::integer(5)); // not a string: the clipboard keeps what it had
+    EXPECT_EQ(textOf(clipboardGetText(clipboard)), accented);
 
     const char withNul[] = {'a', 'b', '\0', 'c'};
-    clipboardPutText(Value::string(withNul, 4));
-    EXPECT_EQ(textOf(clipboardGetText()), "ab");
+    clipboardPutText(clipboard, Value::string(withNul, 4));
+    EXPECT_EQ(textOf(clipboardGetText(clipboard)), "ab");
 
     const unsigned char dib[] = {40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0};
-    clipboardPutImage(Buffer::over(dib, sizeof dib, true));
-    EXPECT_TRUE(clipboardGetText().isNil());
-    auto image = platform::clipboardGetImage();
+    clipboardPutImage(clipboard, Buffer::over(dib, sizeof dib, true));
+    EXPECT_TRUE(clipboardGetText(clipboard).isNil());
+    auto image = clipboard.getImage();
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(*image, std::vector<uint8_t>(dib, dib + sizeof dib));
 
-    clipboardPutImage(Value::string("not a bitmap"));
-    EXPECT_TRUE(platform::clipboardGetImage().has_value());
-    clipboardPutText(Value::string(""));
-    EXPECT_FALSE(platform::clipboardGetImage().has_value());
-    EXPECT_EQ(textOf(clipboardGetText()), "");
-    EXPECT_TRUE(clipboardGetText().is(Tag::String));
+    clipboardPutImage(clipboard, Value::string("not a bitmap"));
+    EXPECT_TRUE(clipboard.getImage().has_value());
+    clipboardPutText(clipboard, Value::string(""));
+    EXPECT_FALSE(clipboard.getImage().has_value());
+    EXPECT_EQ(textOf(clipboardGetText(clipboard)), "");
+    EXPECT_TRUE(clipboardGetText(clipboard).is(Tag::String));
 }
 
 TEST_F(EventServicesTest, HelpSaysItCannotShowAnything)

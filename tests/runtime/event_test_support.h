@@ -1,5 +1,5 @@
-// Test support for the event code: a virtual clock installed as the process clock, and a message
-// source standing in for the window, with messages that arrive at given times.
+// Test support for the event code: a virtual clock, and a message source standing in for the window,
+// with messages that arrive at given times.
 #pragma once
 
 #include <algorithm>
@@ -94,12 +94,6 @@ protected:
     {
         ErrorCheckedTest::SetUp();
         clock.advance(1000);
-        platform::installClock(&clock);
-    }
-    void TearDown() override
-    {
-        platform::installClock(nullptr);
-        ErrorCheckedTest::TearDown();
     }
 
     platform::VirtualClock clock;

@@ -17,10 +17,10 @@ using testing_support::pointerEvent;
 // A control that writes down what the form and the tracking loop ask of it.
 class LoggingControl final : public velControlObject {
 public:
-    LoggingControl(const Value& data, std::string* log) : velControlObject(data), log_(log) {}
+    LoggingControl(Engine& engine, const Value& data, std::string* log) : velControlObject(engine, data), log_(log) {}
     Value createInstance(const Value& data) const override
     {
-        return Value::adopt(Tag::Control, new LoggingControl(data, log_));
+        return Value::adopt(Tag::Control, new LoggingControl(engine_, data, log_));
     }
     Value className() const override { return Value::string("Registo"); }
     void draw() override { note("draw"); }
@@ -53,7 +53,10 @@ private:
 class ClickCountingForm final : public velFormObject {
 public:
     using velFormObject::velFormObject;
-    Value createInstance(const Value& data) const override { return Value::adopt(Tag::Form, new ClickCountingForm(data)); }
+    Value createInstance(const Value& data) const override
+    {
+        return Value::adopt(Tag::Form, new ClickCountingForm(engine_, data));
+    }
     Value className() const override { return Value::string("Contador"); }
     void controlClicked(const Value& control) override
     {
@@ -67,8 +70,8 @@ protected:
     void SetUp() override
     {
         FormTest::SetUp();
-        registerClass(Value::adopt(Tag::Control, new LoggingControl(Value(), &log)));
-        registerClass(Value::adopt(Tag::Form, new ClickCountingForm(Value())));
+        engine.classes().add(Value::adopt(Tag::Control, new LoggingControl(engine, Value(), &log)));
+        engine.classes().add(Value::adopt(Tag::Form, new ClickCountingForm(engine, Value())));
         // Two overlapping buttons on a form whose origin is (100, 50).
         formValue = read("(form (\"Class\" \"Contador\") (\"Origin X\" 100) (\"Origin Y\" 50) (\"Control List\" (list "
                          "(control (\"Class\" \"Registo\") (\"Name\" \"A\") (\"Hot Spot\" (rect 0 0 100 50))) "
@@ -159,13 +162,13 @@ TEST_F(FormClickTest, APressEndedByTheProgramClosingIsNoClick)
     host.feed(close);
     form()->onMouseDown(pointerEvent(event_kind::MouseDown, 110, 60));
     EXPECT_TRUE(form()->clicked.empty());
-    EventRecord left = host.events()->next(event_kind::All, 0);
+    EventRecord left = host.events().next(event_kind::All, 0);
     EXPECT_EQ(left.kind, event_kind::CloseRequest) << "the close request is left for the main loop";
 }
 
 TEST_F(FormClickTest, RolloverEntersAndLeavesWithTheStateTheControlGave)
 {
-    environment::putGlobal("Mao", Cursor::make(CursorKind::Hand));
+    config().putGlobal("Mao", Cursor::make(CursorKind::Hand));
     asControl(control("A"))->setProperty(Value::string("Cursor"), Value::string("Mao"));
     form()->onMouseOver(pointerEvent(event_kind::MouseOver, 110, 60));
     EXPECT_EQ(form()->controlUnderPointer(), control("A"));

@@ -17,8 +17,11 @@ using testing_support::RecordingHistory;
 // A form that writes down its life.
 class DiaryForm final : public velFormObject {
 public:
-    DiaryForm(const Value& data, std::string* diary) : velFormObject(data), diary_(diary) {}
-    Value createInstance(const Value& data) const override { return Value::adopt(Tag::Form, new DiaryForm(data, diary_)); }
+    DiaryForm(Engine& engine, const Value& data, std::string* diary) : velFormObject(engine, data), diary_(diary) {}
+    Value createInstance(const Value& data) const override
+    {
+        return Value::adopt(Tag::Form, new DiaryForm(engine_, data, diary_));
+    }
     Value className() const override { return Value::string("Diario"); }
     void open(const Value& data) override
     {
@@ -57,8 +60,8 @@ protected:
     {
         FormTest::SetUp();
         useScratchMediaRoot();
-        registerClass(Value::adopt(Tag::Form, new DiaryForm(Value(), &diary)));
-        setNavigationHistory(&history);
+        engine.classes().add(Value::adopt(Tag::Form, new DiaryForm(engine, Value(), &diary)));
+        engine.navigation().keepHistory(&history);
     }
     std::string currentName() { return asForm(host.currentForm()) ? asForm(host.currentForm())->targetName() : ""; }
 
@@ -70,26 +73,26 @@ TEST_F(GoToFormTest, FormsComeFromFilesAndTheOneLeftGoesIntoTheHistory)
 {
     disc.write("Media/primeira.frm", diaryForm("primeira.frm", " (\"Estado\" 5)"));
     disc.write("Media/segunda.frm", diaryForm("segunda.frm"));
-    goToForm(Value::string("primeira.frm"), Value::integer(1), true);
+    engine.navigation().goTo(Value::string("primeira.frm"), Value::integer(1), true);
     EXPECT_EQ(currentName(), "primeira.frm");
     EXPECT_TRUE(history.names.empty()) << "nothing was left";
-    goToForm(Value::string("segunda.frm"), Value::integer(2), true);
+    engine.navigation().goTo(Value::string("segunda.frm"), Value::integer(2), true);
     EXPECT_EQ(currentName(), "segunda.frm");
     EXPECT_EQ(diary, "primeira.frm:open(1) primeira.frm:after primeira.frm:close segunda.frm:open(2) segunda.frm:after ");
     ASSERT_EQ(history.names, std::vector<std::string>{"primeira.frm"});
     EXPECT_EQ(history.states[0], Value::integer(5)) << "with its history state";
 
     // Without the history flag nothing is recorded.
-    goToForm(Value::string("primeira.frm"), Value(), false);
+    engine.navigation().goTo(Value::string("primeira.frm"), Value(), false);
     EXPECT_EQ(history.names.size(), 1u);
 }
 
 TEST_F(GoToFormTest, TheCurrentFormIsReopenedNeitherClosedNorRecorded)
 {
-    environment::putGlobal("Tela", read(diaryForm("Tela")));
-    goToForm(Value::string("Tela"), Value(), true);
+    config().putGlobal("Tela", read(diaryForm("Tela")));
+    engine.navigation().goTo(Value::string("Tela"), Value(), true);
     diary.clear();
-    goToForm(Value::string("Tela"), Value::integer(9), true);
+    engine.navigation().goTo(Value::string("Tela"), Value::integer(9), true);
     EXPECT_EQ(diary, "Tela:reopen(9) ");
     EXPECT_TRUE(history.names.empty());
 }
@@ -102,39 +105,39 @@ TEST_F(GoToFormTest, OnlyTheBooleanFalseKeepsAFormOutOfTheHistory)
                                                   {" (\"Include In History\" false)", false},
                                                   {" (\"Include In History\" \"false\")", true}};
     for (const auto& [entry, recorded] : cases) {
-        goToForm(read(diaryForm("Origem", entry)), Value(), true);
+        engine.navigation().goTo(read(diaryForm("Origem", entry)), Value(), true);
         history.names.clear();
-        goToForm(read(diaryForm("Destino")), Value(), true);
+        engine.navigation().goTo(read(diaryForm("Destino")), Value(), true);
         EXPECT_EQ(history.names.size(), recorded ? 1u : 0u) << entry;
     }
 }
 
 TEST_F(GoToFormTest, ANameLoadingToANameIsLoadedOnceMore)
 {
-    environment::putGlobal("Inicio", Value::string("Tela"));
-    environment::putGlobal("Tela", read(diaryForm("Tela")));
-    goToForm(Value::string("Inicio"), Value(), true);
+    config().putGlobal("Inicio", Value::string("Tela"));
+    config().putGlobal("Tela", read(diaryForm("Tela")));
+    engine.navigation().goTo(Value::string("Inicio"), Value(), true);
     EXPECT_EQ(currentName(), "Tela");
 }
 
 TEST_F(GoToFormTest, AFormThatCannotBeFoundIsReported)
 {
-    environment::putGlobal("Tela", read(diaryForm("Tela")));
-    goToForm(Value::string("Tela"), Value(), true);
-    goToForm(Value::string("nenhuma.frm"), Value(), true);
+    config().putGlobal("Tela", read(diaryForm("Tela")));
+    engine.navigation().goTo(Value::string("Tela"), Value(), true);
+    engine.navigation().goTo(Value::string("nenhuma.frm"), Value(), true);
     EXPECT_EQ(errors(), std::vector<std::string>{"Cannot find form named 'nenhuma.frm'"});
     EXPECT_TRUE(host.currentForm().isNil());
     EXPECT_EQ(diary, "Tela:open Tela:after Tela:close ");
     // A table is no form either.
-    environment::putGlobal("Tabela", read("(table (\"Class\" \"Diario\"))"));
-    goToForm(Value::string("Tabela"), Value(), true);
+    config().putGlobal("Tabela", read("(table (\"Class\" \"Diario\"))"));
+    engine.navigation().goTo(Value::string("Tabela"), Value(), true);
     EXPECT_EQ(errors(), std::vector<std::string>{"Cannot find form named 'Tabela'"});
 }
 
 TEST_F(GoToFormTest, AClickedControlOpensItsTargetFormAndRecordsTheScreen)
 {
-    environment::putGlobal("Segunda", read(diaryForm("Segunda")));
-    goToForm(read(diaryForm("Primeira", " (\"Control List\" (list (control (\"Class\" \"B\") (\"Hot Spot\" (rect 0 0 10 10)) "
+    config().putGlobal("Segunda", read(diaryForm("Segunda")));
+    engine.navigation().goTo(read(diaryForm("Primeira", " (\"Control List\" (list (control (\"Class\" \"B\") (\"Hot Spot\" (rect 0 0 10 10)) "
                                         "(\"Target Form\" \"Segunda\")) (control (\"Class\" \"B\") "
                                         "(\"Hot Spot\" (rect 20 0 10 10)))))")),
              Value(), true);
@@ -158,7 +161,7 @@ TEST_F(GoToFormTest, ACompiledFormOpensLikeItsText)
     std::vector<uint8_t> bytes = encodeToBytes(form, &ok);
     ASSERT_TRUE(ok);
     disc.write("Media/compilada.vel", std::string(bytes.begin(), bytes.end()));
-    goToForm(Value::string("compilada.vel"), Value(), true);
+    engine.navigation().goTo(Value::string("compilada.vel"), Value(), true);
     ASSERT_EQ(currentName(), "Compilada");
     EXPECT_FALSE(asForm(host.currentForm())->findControl(Value::string("OK")).isNil());
 }

@@ -29,7 +29,7 @@ protected:
 
 TEST_F(FormOpenTest, PropertiesComeFromTheDataThenTheLoadedResourceTable)
 {
-    environment::putGlobal("recursos", read("(table (\"Fundo\" \"fundo.bmp\") (\"Name\" \"escondido\"))"));
+    config().putGlobal("recursos", read("(table (\"Fundo\" \"fundo.bmp\") (\"Name\" \"escondido\"))"));
     Value v = read("(form (\"Name\" \"Principal\") (\"Resource Table\" \"recursos\"))");
     auto* f = asForm(v);
     ASSERT_NE(f, nullptr);
@@ -56,7 +56,7 @@ TEST_F(FormOpenTest, PropertiesComeFromTheDataThenTheLoadedResourceTable)
 
 TEST_F(FormOpenTest, AFormWithoutBackgroundTakesTheMediaSizeAndItsOrigin)
 {
-    environment::set("MediaWidth", Value::integer(800));
+    config().set("MediaWidth", Value::integer(800));
     Value v = openForm("(form (\"Origin X\" 12) (\"Origin Y\" \"7\"))");
     auto* f = asForm(v);
     EXPECT_EQ(f->originX(), 12);
@@ -74,7 +74,7 @@ TEST_F(FormOpenTest, AFormWithoutBackgroundTakesTheMediaSizeAndItsOrigin)
 
 TEST_F(FormOpenTest, TheBackgroundBecomesTheScreenAndSetsTheSize)
 {
-    environment::putGlobal("Azul", solidImage(200, 100, 0x0000FF));
+    config().putGlobal("Azul", solidImage(200, 100, 0x0000FF));
     Value v = openForm("(form (\"Background Image\" \"Azul\"))");
     EXPECT_EQ(asForm(v)->width(), 200);
     EXPECT_EQ(asForm(v)->height(), 100);
@@ -86,7 +86,7 @@ TEST_F(FormOpenTest, TheBackgroundBecomesTheScreenAndSetsTheSize)
 TEST_F(FormOpenTest, ADialogFormIsDrawnOverTheScreenAtItsOrigin)
 {
     host.drawing().offscreen().fill({0, 0, 640, 480}, 0xFF00FF00);
-    environment::putGlobal("Vermelho", solidImage(50, 40, 0xFF0000));
+    config().putGlobal("Vermelho", solidImage(50, 40, 0xFF0000));
     openForm("(form (\"Background Image\" \"Vermelho\") (\"Dialog\" true) (\"Origin X\" 100) (\"Origin Y\" 60))");
     EXPECT_EQ(pixel(100, 60), 0xFF0000u);
     EXPECT_EQ(pixel(149, 99), 0xFF0000u);

@@ -25,30 +25,31 @@ namespace vel::testing_support {
 
 // What the application does for forms, kept small: events go to the current form as the
 // application forwards them; a close request closes it and ends the program.
-class TestFormHost final : public FormHost, public ResourceScope {
+class TestFormHost final : public FormHost {
 public:
-    TestFormHost() : surface_(640, 480, nullptr)
+    explicit TestFormHost(Engine& engine) : engine_(engine) {}
+
+    // Each event waiting in the feed arrives only once the code under test asks for input, so that a
+    // dialog's discard of earlier mouse events leaves them alone.
+    void attach()
     {
-        // Each event waiting in the feed arrives only once the code under test asks for input, so
-        // that a dialog's discard of earlier mouse events leaves them alone.
-        queue_.setIdleWork([this] {
+        engine_.attach(this);
+        engine_.events()->setIdleWork([this] {
             if (!feed_.empty()) {
-                queue_.post(feed_.front());
+                engine_.events()->post(feed_.front());
                 feed_.pop_front();
             }
         });
     }
 
-    Value currentForm() const override { return current_; }
-    void setCurrentForm(const Value& form) override { current_ = form; }
-    DrawingSurface* surface() override { return &surface_; }
-    EventQueue* events() override { return &queue_; }
+    Value currentForm() const { return engine_.currentForm(); }
+    void setCurrentForm(const Value& form) { engine_.setCurrentForm(form); }
     int handleEvent(const EventRecord& e) override
     {
-        auto* form = asForm(current_);
+        Value current = engine_.currentForm();
+        auto* form = asForm(current);
         if (!form)
             return 1;
-        Value keep = current_;
         switch (e.kind) {
         case event_kind::CloseRequest: form->onClose(); return 0;
         case event_kind::MouseOver: form->onMouseOver(e); break;
@@ -60,28 +61,19 @@ public:
         }
         return 1;
     }
-    void quit() override { quitting_ = true; }
-    bool quitting() const override { return quitting_; }
+    bool quitting() const { return engine_.quitting(); }
     void setCursor(const Value& cursor) override { cursors.push_back(cursor); }
-
-    Value currentFormProperty(const Value& name) const override
-    {
-        auto* form = asForm(current_);
-        return form ? form->getKey(name) : Value();
-    }
 
     void feed(const EventRecord& e) { feed_.push_back(e); }
     bool fedAll() const { return feed_.empty(); }
-    DrawingSurface& drawing() { return surface_; }
+    DrawingSurface& drawing() { return *engine_.surface(); }
+    EventQueue& events() { return *engine_.events(); }
 
     std::vector<Value> cursors;
 
 private:
-    DrawingSurface surface_;
-    EventQueue queue_;
+    Engine& engine_;
     std::deque<EventRecord> feed_;
-    Value current_;
-    bool quitting_ = false;
 };
 
 inline EventRecord pointerEvent(int32_t kind, int32_t x, int32_t y)
@@ -103,29 +95,19 @@ inline EventRecord keyEvent(int32_t code)
     return e;
 }
 
-// A configured test with the form classes installed, a virtual clock and the host above.
+// A configured test whose engine has the host above.
 class FormTest : public ConfiguredTest {
 protected:
     void SetUp() override
     {
         ConfiguredTest::SetUp();
-        clock.advance(1000);
-        platform::installClock(&clock);
-        savedMakers = objectMakers();
-        savedPlain = installPlainObjectMakers({nullptr, nullptr});
-        installResourceMakers();
-        installFormClasses();
-        setFormHost(&host);
-        setResourceScope(&host);
+        clock().advance(1000);
+        host.attach();
     }
     void TearDown() override
     {
         host.setCurrentForm(Value());
-        setFormHost(nullptr);
-        setNavigationHistory(nullptr);
-        installPlainObjectMakers(savedPlain);
-        installObjectMakers(savedMakers);
-        platform::installClock(nullptr);
+        engine.attach(nullptr);
         ConfiguredTest::TearDown();
     }
 
@@ -145,10 +127,7 @@ protected:
         return image;
     }
 
-    platform::VirtualClock clock;
-    TestFormHost host;
-    ObjectMakers savedMakers;
-    PlainObjectMakers savedPlain;
+    TestFormHost host{engine};
 };
 
 // Records what go to form leaves behind.

@@ -299,9 +299,13 @@ TEST_F(ImageDrawTest, BitsOfAContextImage)
 
 TEST_F(ImageDrawTest, WireFormCarriesDataAndMask)
 {
-    ObjectMakers makers{};
-    makers.imageFromParts = imageFromParts;
-    ObjectMakers previous = installObjectMakers(makers);
+    struct ImageMakers final : ObjectMakers {
+        Value imageFromParts(const Value& first, const Value& second) const override
+        {
+            return vel::imageFromParts(first, second);
+        }
+    } makers;
+    const ObjectMakers* previous = installObjectMakers(&makers);
     Value dib = gradient(3, 3);
     setImageMask(dib, maskOf(3, 3, [](int x, int y) { return x == y; }));
     bool ok = false;

@@ -67,8 +67,8 @@ protected:
         return out;
     }
 
-    EventQueue queue;
-    Caret caret;
+    EventQueue queue{clock};
+    Caret caret{clock};
     std::unique_ptr<InputTranslator> translator = std::make_unique<InputTranslator>(queue, &caret);
 };
 

@@ -8,10 +8,9 @@ namespace vel {
 namespace {
 
 using movie_test::MovieTest;
-using movie_test::notices;
 
 // Everything a failed movie is asked answers "no", draws nothing and posts nothing.
-void expectInert(const Value& movie, EventQueue& queue, DrawingSurface& surface)
+void expectInert(const Value& movie, Movies& movies, EventQueue& queue, DrawingSurface& surface)
 {
     Movie* m = asMovie(movie);
     ASSERT_NE(m, nullptr);
@@ -24,7 +23,7 @@ void expectInert(const Value& movie, EventQueue& queue, DrawingSurface& surface)
     velStop(movie);
     m->close();
     EXPECT_EQ(queue.size(), 0);
-    EXPECT_FALSE(anyMoviePlaying());
+    EXPECT_FALSE(movies.anyPlaying());
     EXPECT_EQ(surface.frame().pixels().row(5)[5] & 0xFFFFFF, 0x0000FFu);
 }
 
@@ -34,14 +33,14 @@ TEST_F(MovieTest, AnUnknownExtensionIsRefusedOnce)
     std::string path = clips().copy(clips().mpeg(), "clip.xyz");
     Value movie = movieFromFile(path);
     EXPECT_FALSE(velPlay(movie, -1, -1, false));
-    ASSERT_EQ(notices().size(), 1u);
-    EXPECT_EQ(notices()[0], "Unrecognized movie file type: XYZ");
-    expectInert(movie, queue_, surface_);
-    EXPECT_EQ(notices().size(), 1u) << "a failed movie stays quiet";
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0], "Unrecognized movie file type: XYZ");
+    expectInert(movie, movies(), queue(), surface());
+    EXPECT_EQ(notices.size(), 1u) << "a failed movie stays quiet";
 
     Value noExtension = movieFromFile(clips().directory() + "/noextension");
     EXPECT_FALSE(asMovie(noExtension)->open());
-    EXPECT_EQ(notices().back(), "Unrecognized movie file type: ");
+    EXPECT_EQ(notices.back(), "Unrecognized movie file type: ");
     // The extension given wins over the path's.
     EXPECT_TRUE(asMovie(movieFromFile(path, "mpg"))->open());
 }
@@ -62,13 +61,13 @@ TEST_F(MovieTest, FilesThatAreNotWhatTheirNamesSayStayFailed)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        notices().clear();
+        notices.clear();
         Value movie = movieFromFile(c.path, c.path == clips().directory() ? "avi" : "");
         EXPECT_FALSE(asMovie(movie)->open());
-        ASSERT_EQ(notices().size(), 1u);
-        EXPECT_EQ(notices()[0], "Cannot instantiate movie: " + c.path);
-        expectInert(movie, queue_, surface_);
-        EXPECT_EQ(notices().size(), 1u);
+        ASSERT_EQ(notices.size(), 1u);
+        EXPECT_EQ(notices[0], "Cannot instantiate movie: " + c.path);
+        expectInert(movie, movies(), queue(), surface());
+        EXPECT_EQ(notices.size(), 1u);
         EXPECT_EQ(movieDeviceUseCount("AVIVideo"), 0) << "a movie that never opened holds no device";
         EXPECT_EQ(movieDeviceUseCount("MPEGVideo"), 0);
     }
@@ -81,13 +80,13 @@ TEST_F(MovieTest, AFileCutInItsHeaderStaysFailed)
             std::string ext = whole.substr(whole.size() - 3);
             std::string path = clips().cut(whole, bytes, "head" + std::to_string(bytes) + "." + ext);
             SCOPED_TRACE(path);
-            notices().clear();
+            notices.clear();
             Value movie = movieFromFile(path);
             EXPECT_FALSE(velPlay(movie, -1, -1, false));
-            ASSERT_EQ(notices().size(), 1u);
-            EXPECT_EQ(notices()[0], "Cannot instantiate movie: " + path);
+            ASSERT_EQ(notices.size(), 1u);
+            EXPECT_EQ(notices[0], "Cannot instantiate movie: " + path);
             EXPECT_FALSE(velPlay(movie, -1, -1, false));
-            EXPECT_EQ(notices().size(), 1u);
+            EXPECT_EQ(notices.size(), 1u);
         }
     }
 }
@@ -100,17 +99,17 @@ TEST_F(MovieTest, AFileCutInItsPicturesPlaysWhatIsThereAndEnds)
         std::string path = clips().cut(whole, half, "half." + ext);
         SCOPED_TRACE(path);
         Value movie = movieFromFile(path);
-        const uint32_t start = clock_.now();
+        const uint32_t start = clock().now();
         if (!velPlay(movie, -1, -1, false)) {
             // Refused at open is as good, provided it says so.
-            ASSERT_EQ(notices().size(), 1u);
-            notices().clear();
+            ASSERT_EQ(notices.size(), 1u);
+            notices.clear();
             continue;
         }
         EXPECT_EQ(notification(nextNotification()).second, "ended");
-        EXPECT_LT(clock_.now() - start, 1000u) << "ends where the pictures do";
+        EXPECT_LT(clock().now() - start, 1000u) << "ends where the pictures do";
         EXPECT_GT(asMovie(movie)->position(), 0);
-        EXPECT_TRUE(notices().empty());
+        EXPECT_TRUE(notices.empty());
     }
 }
 
@@ -128,10 +127,10 @@ TEST_F(MovieTest, DamagedPicturesNeitherCrashNorHang)
             std::string ext = whole.substr(whole.size() - 3);
             std::string path = clips().write("damaged" + std::to_string(stride) + "." + ext, damaged);
             SCOPED_TRACE(path);
-            notices().clear();
+            notices.clear();
             Value movie = movieFromFile(path);
             if (!velPlay(movie, -1, -1, false)) {
-                EXPECT_EQ(notices().size(), 1u);
+                EXPECT_EQ(notices.size(), 1u);
                 continue;
             }
             EventRecord e = nextNotification(20000);
@@ -149,7 +148,7 @@ TEST_F(MovieTest, TheProfileNamesDeviceTypesBeforeTheBuiltInOnes)
 
     std::string profile = clips().write("ORVA.ini", "[VELENVIRONMENT]\nShowIntro=0\n[mci extensions]\n"
                                                     "flc=AnimationDevice\nAvi=MPEGVideo\nmov=\n");
-    resetMovieDeviceTypes(profile);
+    movies().resetDeviceTypes(profile);
     EXPECT_EQ(movieDeviceType("FLC"), "AnimationDevice");
     EXPECT_EQ(movieDeviceType("avi"), "MPEGVideo");
     EXPECT_EQ(movieDeviceType("mov"), "MPEGVideo") << "an empty entry leaves the built-in one";
@@ -160,16 +159,16 @@ TEST_F(MovieTest, TheProfileNamesDeviceTypesBeforeTheBuiltInOnes)
     EXPECT_EQ(asMovie(avi)->deviceType(), "MPEGVideo");
 
     // A device type this machine does not have cannot be opened.
-    environment::set("ShowVideoErrors", 1);
+    config().set("ShowVideoErrors", 1);
     std::string path = clips().write("cartoon.flc", "FLIC");
     Value movie = movieFromFile(path);
     EXPECT_FALSE(velPlay(movie, -1, -1, false));
-    ASSERT_EQ(notices().size(), 2u);
-    EXPECT_EQ(notices()[0], "MCI error (100): open AnimationDevice");
-    EXPECT_EQ(notices()[1], "Cannot initialize video subsystem with this MCI driver: AnimationDevice");
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[0], "MCI error (100): open AnimationDevice");
+    EXPECT_EQ(notices[1], "Cannot initialize video subsystem with this MCI driver: AnimationDevice");
     EXPECT_EQ(movieDeviceUseCount("AnimationDevice"), 0);
     EXPECT_FALSE(velPlay(movie, -1, -1, false));
-    EXPECT_EQ(notices().size(), 2u);
+    EXPECT_EQ(notices.size(), 2u);
 }
 
 } // namespace

@@ -10,7 +10,6 @@ namespace vel {
 namespace {
 
 using movie_test::MovieTest;
-using movie_test::notices;
 using movie_test::RecordingSink;
 using platform::Rect;
 
@@ -35,15 +34,15 @@ TEST_F(MovieTest, OpensOnFirstUseAndPlaysToTheEndOnTheClock)
         EXPECT_EQ(asMovie(movie)->deviceType(), c.device);
         EXPECT_NEAR(velCount(movie), c.frames, 1);
         EXPECT_EQ(asMovie(movie)->position(), -1) << "nothing shown yet";
-        const uint32_t start = clock_.now();
+        const uint32_t start = clock().now();
         ASSERT_TRUE(velPlay(movie, -1, -1, false));
         EXPECT_TRUE(velIsPlaying(movie));
         auto [who, word] = notification(nextNotification());
         EXPECT_EQ(word, "ended");
         EXPECT_EQ(who.object(), movie.object());
         // One second of pictures, handed over within a round of the idle work of the end.
-        EXPECT_GE(clock_.now() - start, 1000u);
-        EXPECT_LE(clock_.now() - start, 1020u);
+        EXPECT_GE(clock().now() - start, 1000u);
+        EXPECT_LE(clock().now() - start, 1020u);
         EXPECT_FALSE(anyMoviePlaying());
         // The pictures went to the top-left corner at their own size, and nowhere else.
         EXPECT_NE(pixel(c.width / 2, c.height / 2) & 0xFFFFFF, 0xFFFFFFu);
@@ -51,9 +50,9 @@ TEST_F(MovieTest, OpensOnFirstUseAndPlaysToTheEndOnTheClock)
         EXPECT_EQ(pixel(c.width / 2, c.height) & 0xFFFFFF, 0xFFFFFFu);
         EXPECT_EQ(pixel(c.width / 2, c.height / 2) >> 24, 0xFFu) << "movie pixels are opaque";
         EXPECT_EQ(asMovie(movie)->position(), velCount(movie) - 1);
-        EXPECT_EQ(queue_.size(), 0);
+        EXPECT_EQ(queue().size(), 0);
     }
-    EXPECT_TRUE(notices().empty());
+    EXPECT_TRUE(notices.empty());
 }
 
 TEST_F(MovieTest, PicturesFollowTheClock)
@@ -79,7 +78,7 @@ TEST_F(MovieTest, PicturesFollowTheClock)
     EXPECT_LE(m->position() - held, 1);
 
     // A jump of the clock shows the frame due, skipping the ones between.
-    clock_.advance(400);
+    clock().advance(400);
     run(1);
     EXPECT_NEAR(m->position(), 15, 1);
     auto [who, word] = notification(nextNotification());
@@ -99,7 +98,7 @@ TEST_F(MovieTest, StopSaysAbortedOnceAndKeepsThePictureAndASecondPlaySupersedesT
     EXPECT_EQ(who.object(), movie.object());
     velStop(movie); // not playing: nothing to abort
     run(1500);
-    EXPECT_EQ(queue_.size(), 0);
+    EXPECT_EQ(queue().size(), 0);
     EXPECT_EQ(area(Rect::sized(0, 0, 160, 120)), shown);
 
     ASSERT_TRUE(velPlay(movie, -1, -1, false));
@@ -107,9 +106,9 @@ TEST_F(MovieTest, StopSaysAbortedOnceAndKeepsThePictureAndASecondPlaySupersedesT
     ASSERT_TRUE(velPlay(movie, 0, -1, false));
     EXPECT_EQ(asMovie(movie)->position(), 0);
     EXPECT_EQ(notification(nextNotification(0)).second, "aborted");
-    const uint32_t restarted = clock_.now();
+    const uint32_t restarted = clock().now();
     EXPECT_EQ(notification(nextNotification()).second, "ended");
-    EXPECT_GE(clock_.now() - restarted, 1000u);
+    EXPECT_GE(clock().now() - restarted, 1000u);
 }
 
 TEST_F(MovieTest, PauseHoldsThePictureAndPlayGoesOn)
@@ -126,13 +125,13 @@ TEST_F(MovieTest, PauseHoldsThePictureAndPlayGoesOn)
     run(2000);
     EXPECT_EQ(m->position(), held);
     EXPECT_EQ(area(Rect::sized(0, 0, 160, 120)), picture);
-    EXPECT_EQ(queue_.size(), 0);
+    EXPECT_EQ(queue().size(), 0);
 
-    const uint32_t resumed = clock_.now();
+    const uint32_t resumed = clock().now();
     ASSERT_TRUE(m->play(-1, -1, false));
     EXPECT_EQ(notification(nextNotification()).second, "ended");
     // What was left of the second, give or take a frame.
-    EXPECT_NEAR(double(clock_.now() - resumed), 1000.0 - held * 40.0, 60.0);
+    EXPECT_NEAR(double(clock().now() - resumed), 1000.0 - held * 40.0, 60.0);
 
     // Played on from its end, the movie starts again.
     ASSERT_TRUE(m->play(-1, -1, false));
@@ -145,23 +144,23 @@ TEST_F(MovieTest, PlaysFromAndToTheFramesAskedAndAWaitingPlayReturnsAtTheEnd)
 {
     Value movie = movieFromFile(clips().mpeg());
     Movie* m = asMovie(movie);
-    uint32_t start = clock_.now();
+    uint32_t start = clock().now();
     ASSERT_TRUE(velPlay(movie, 5, 9, false));
     EXPECT_EQ(m->position(), 5);
     EXPECT_EQ(notification(nextNotification()).second, "ended");
     EXPECT_EQ(m->position(), 9);
-    EXPECT_NEAR(double(clock_.now() - start), 200.0, 20.0); // frames 5 to 9, 40 ms each
+    EXPECT_NEAR(double(clock().now() - start), 200.0, 20.0); // frames 5 to 9, 40 ms each
     ASSERT_TRUE(m->seek(20));
     EXPECT_EQ(m->position(), 20);
     ASSERT_TRUE(m->rewind());
     EXPECT_EQ(m->position(), 0);
     EXPECT_FALSE(m->seek(-1));
 
-    start = clock_.now();
+    start = clock().now();
     ASSERT_TRUE(velPlay(movie, 0, -1, true));
     EXPECT_FALSE(velIsPlaying(movie));
-    EXPECT_GE(clock_.now() - start, 1000u);
-    EXPECT_LE(clock_.now() - start, 1100u);
+    EXPECT_GE(clock().now() - start, 1000u);
+    EXPECT_LE(clock().now() - start, 1100u);
     EXPECT_EQ(notification(nextNotification(0)).second, "ended");
 }
 
@@ -198,7 +197,7 @@ TEST_F(MovieTest, HidingAndMovingGiveTheFormItsAreaBackAndNothingOutsideTheSurfa
     }
     // The form's origin places it.
     ASSERT_TRUE(velSetSize(movie, 96, 64));
-    surface_.setOrigin(50, 40);
+    surface().setOrigin(50, 40);
     ASSERT_TRUE(velMove(movie, 0, 0));
     velShow(movie);
     EXPECT_TRUE(red(49, 39));
@@ -218,7 +217,7 @@ TEST_F(MovieTest, AMovieDrawnOverIsRepaintedAndAPausedOneIsNotPlaying)
     std::vector<uint32_t> picture = area(Rect::sized(20, 20, 160, 120));
     paintForm(0x0000FF); // the form draws and updates over the movie's area
     EXPECT_EQ(pixel(100, 80) & 0xFFFFFF, 0xFF0000u);
-    repaintMovies();
+    movies().repaintAll();
     EXPECT_EQ(area(Rect::sized(20, 20, 160, 120)), picture);
     m->stop();
     EXPECT_EQ(notification(nextNotification(0)).second, "aborted");
@@ -234,7 +233,7 @@ TEST_F(MovieTest, FullScreenFillsTheMediaAreaWhenAskedOrWhenBothSettingsSayIt)
         EXPECT_NE(pixel(x, y) & 0xFFFFFF, 0xFF0000u) << x << "," << y;
     asMovie(movie)->close();
     for (const char* setting : {"FullScreenVideo", "MaximizeWindow"}) {
-        environment::set(setting, 1);
+        config().set(setting, 1);
         Value other = movieFromFile(clips().aviVideo1());
         ASSERT_TRUE(asMovie(other)->showAndPlay(10, 10, -1, -1));
         EXPECT_EQ(velWidth(other), std::string(setting) == "FullScreenVideo" ? 96 : 640) << setting;
@@ -248,7 +247,7 @@ TEST_F(MovieTest, SoundGoesToTheSinkAtItsRateAndStopsWithTheMovie)
         for (const std::string& path : {clips().mpeg(), clips().aviJpeg()}) {
             SCOPED_TRACE(path + " at " + std::to_string(rate));
             RecordingSink sink(rate, channels);
-            setMovieSoundSink(&sink);
+            movies().useSoundSink(&sink);
             Value movie = movieFromFile(path);
             ASSERT_TRUE(velPlay(movie, -1, -1, false));
             EXPECT_EQ(notification(nextNotification()).second, "ended");
@@ -261,7 +260,7 @@ TEST_F(MovieTest, SoundGoesToTheSinkAtItsRateAndStopsWithTheMovie)
         }
     }
     RecordingSink sink(22050, 1), stereo(44100, 2);
-    setMovieSoundSink(&sink);
+    movies().useSoundSink(&sink);
     Value movie = movieFromFile(clips().mpeg());
     ASSERT_TRUE(velPlay(movie, -1, -1, false));
     run(300);
@@ -273,22 +272,22 @@ TEST_F(MovieTest, SoundGoesToTheSinkAtItsRateAndStopsWithTheMovie)
     sink.samples.clear();
     Value other = movieFromFile(clips().aviJpeg());
     ASSERT_TRUE(asMovie(other)->open());
-    setMovieSoundSink(&stereo);
+    movies().useSoundSink(&stereo);
     ASSERT_TRUE(velPlay(other, -1, -1, true));
     EXPECT_TRUE(stereo.samples.empty() && sink.samples.empty());
     // A movie without sound starts no sound.
     RecordingSink silent(22050, 1);
-    setMovieSoundSink(&silent);
+    movies().useSoundSink(&silent);
     velPlay(movieFromFile(clips().aviVideo1()), -1, -1, true);
     EXPECT_EQ(silent.starts, 0);
-    setMovieSoundSink(nullptr);
+    movies().useSoundSink(nullptr);
 }
 
 TEST_F(MovieTest, TheMixerPlaysTheMovieSound)
 {
-    platform::AudioMixer& mixer = platform::audioMixer();
+    platform::AudioMixer& mixer = engine.mixer();
     ASSERT_TRUE(mixer.open(platform::AudioMixer::Output::Manual));
-    setMovieSoundSink(&mixerMovieSound());
+    movies().useSoundSink(&movies().mixerSound());
     Value movie = movieFromFile(clips().aviJpeg());
     ASSERT_TRUE(velPlay(movie, -1, -1, false));
     run(200);
@@ -317,7 +316,7 @@ TEST_F(MovieTest, CloseAllStopsThePlayingLastFirstAndForgetsTheDevices)
     run(100);
     Movie* firstMovie = asMovie(first);
     first = Value(); // the playing list keeps it
-    closeAllMovies();
+    movies().closeAll();
     EXPECT_FALSE(anyMoviePlaying());
     EXPECT_FALSE(velIsPlaying(second));
     EXPECT_FALSE(asMovie(second)->opened());
@@ -355,20 +354,12 @@ TEST_F(MovieTest, APlayingMovieLivesOnWithoutItsOwner)
     EXPECT_EQ(who.object(), playing);
 }
 
-TEST_F(MovieTest, TheLoaderMakesMoviesAndKeepsTheSoundMakers)
+TEST_F(MovieTest, TheLoaderMakesAMovieOfAMovieFile)
 {
-    static int made = 0;
-    auto soundMaker = +[](const std::string&) { ++made; return Value::integer(7); };
-    MediaMakers previous = installMediaMakers(MediaMakers{soundMaker, nullptr, nullptr});
-    installMovieMaker();
-    MediaMakers now = installMediaMakers(previous);
-    EXPECT_EQ(now.soundForPath, soundMaker);
-    ASSERT_NE(now.movieForPath, nullptr);
-    Value movie = now.movieForPath(clips().mpeg());
+    Value movie = engine.resources().loadFile(clips().aviVideo1());
     ASSERT_TRUE(movie.is(Tag::Movie));
-    EXPECT_EQ(asMovie(movie)->extension(), "MPG");
-    EXPECT_EQ(velWidth(movie), 160);
-    EXPECT_EQ(made, 0);
+    EXPECT_EQ(asMovie(movie)->path(), clips().aviVideo1());
+    EXPECT_EQ(asMovie(movie)->extension(), "AVI");
 }
 
 } // namespace

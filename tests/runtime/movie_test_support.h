@@ -13,10 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "support/scratch_dir.h"
+#include "config_test_support.h"
 #include "platform/clock.h"
-#include "runtime/environment.h"
-#include "runtime/media_notifications.h"
 #include "runtime/event_queue.h"
 #include "runtime/movie.h"
 #include "runtime/surface.h"
@@ -84,13 +82,6 @@ private:
     std::string mpeg_, aviJpeg_, aviVideo1_, wav_;
 };
 
-inline std::vector<std::string>& notices()
-{
-    static std::vector<std::string> texts;
-    return texts;
-}
-inline void recordNotice(std::string_view text) { notices().emplace_back(text); }
-
 // A sound output that keeps what it is given.
 class RecordingSink final : public MovieSoundSink {
 public:
@@ -116,41 +107,34 @@ private:
     int rate_, channels_;
 };
 
-class MovieTest : public testing_support::ErrorCheckedTest {
+class MovieTest : public testing_support::ConfiguredTest {
 protected:
     void SetUp() override
     {
-        ErrorCheckedTest::SetUp();
-        registerApplicationTables(&tables_);
-        platform::installClock(&clock_);
-        installMovieMaker();
-        setMovieStage(&surface_);
-        setMediaEventQueue(&queue_);
-        setMovieSoundSink(nullptr);
-        setMovieNoticeHook(recordNotice);
-        notices().clear();
-        queue_.setIdleWork(mediaIdleWork);
-        queue_.next(0, 0); // the very first fetch gives the null event at once
+        ConfiguredTest::SetUp();
+        engine.movies().useSoundSink(nullptr);
+        // Movies are repainted when a test asks, not after every update of the surface.
+        surface().setAfterUpdate(nullptr);
+        queue().next(0, 0); // the very first fetch gives the null event at once
     }
-    void TearDown() override
+
+    Movies& movies() { return engine.movies(); }
+    Value movieFromFile(const std::string& path, std::string_view extension = {})
     {
-        closeAllMovies();
-        setMovieSoundSink(&mixerMovieSound());
-        setMediaEventQueue(nullptr);
-        setMovieStage(nullptr);
-        setMovieNoticeHook(nullptr);
-        resetMovieDeviceTypes();
-        platform::installClock(nullptr);
-        registerApplicationTables(nullptr);
-        ErrorCheckedTest::TearDown();
+        return movies().open(path, extension);
     }
+    bool anyMoviePlaying() { return movies().anyPlaying(); }
+    std::string movieDeviceType(std::string_view extension) { return movies().deviceType(extension); }
+    int32_t movieDeviceUseCount(std::string_view type) { return movies().deviceUseCount(type); }
+    DrawingSurface& surface() { return *engine.surface(); }
+    EventQueue& queue() { return *engine.events(); }
 
     Clips& clips() { return Clips::get(); }
 
     // Runs the queue until a media notification arrives or the time passes; the null event if none.
     EventRecord nextNotification(int32_t within = 5000)
     {
-        return queue_.next(event_kind::MediaNotification, within);
+        return queue().next(event_kind::MediaNotification, within);
     }
     // The movie and the word of a notification.
     static std::pair<Value, std::string> notification(const EventRecord& e)
@@ -161,14 +145,14 @@ protected:
         return {list->get(0), std::string(textOf(list->get(1)))};
     }
     // Lets the clock run while movies play, without taking any event.
-    void run(int32_t milliseconds) { queue_.next(0, milliseconds); }
+    void run(int32_t milliseconds) { queue().next(0, milliseconds); }
 
-    uint32_t pixel(int x, int y) { return surface_.frame().pixels().row(y)[x]; }
+    uint32_t pixel(int x, int y) { return surface().frame().pixels().row(y)[x]; }
     // Every presented pixel of the rectangle, to compare pictures.
     std::vector<uint32_t> area(const platform::Rect& r)
     {
         std::vector<uint32_t> out;
-        platform::PixelView view = surface_.frame().pixels();
+        platform::PixelView view = surface().frame().pixels();
         for (int y = r.top; y < r.bottom; ++y)
             out.insert(out.end(), view.row(y) + r.left, view.row(y) + r.right);
         return out;
@@ -176,14 +160,9 @@ protected:
     // Paints the form's whole area and shows it.
     void paintForm(int32_t colorRef)
     {
-        surface_.fill({0, 0, 640, 480}, colorRef);
-        surface_.update();
+        surface().fill({0, 0, 640, 480}, colorRef);
+        surface().update();
     }
-
-    ApplicationTables tables_;
-    platform::VirtualClock clock_;
-    DrawingSurface surface_{640, 480, nullptr};
-    EventQueue queue_;
 };
 
 } // namespace vel::movie_test

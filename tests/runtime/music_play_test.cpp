@@ -17,7 +17,7 @@ class MusicTest : public MediaTest {
 protected:
     Value tune(const std::string& name, const Bytes& bytes)
     {
-        return Music::fromPath(files.write(name, asText(bytes)));
+        return Music::fromPath(engine, files.write(name, asText(bytes)));
     }
     bool noticed(const std::string& words) const
     {
@@ -88,11 +88,11 @@ TEST_F(MusicTest, ATuneSoundsAndEndsOnTheClock)
 {
     ASSERT_FALSE(music.findSoundFont().empty()) << "no General MIDI soundfont on this machine";
     Value tune1 = tune("chord.mid", midiTune({60, 64, 67}, 96)); // 1.5 s
-    const uint32_t start = clock.now();
+    const uint32_t start = clock().now();
     ASSERT_TRUE(velPlay(tune1));
     EXPECT_TRUE(velIsPlaying(tune1));
     EXPECT_GT(loudness(pull(1000)), 0.01);
-    clock.advance(500);
+    clock().advance(500);
     EXPECT_EQ(asSound(tune1)->position(), 11025);
     EXPECT_EQ(nextNotification(3000, tune1), "ended");
     EXPECT_GE(lastTime - start, 1500u);
@@ -119,7 +119,7 @@ TEST_F(MusicTest, ANewTuneAbortsTheOldAndALoopingTuneMixesWithAWave)
     std::vector<float> alone = pull(1000);
     EXPECT_GT(loudness(alone, alone.size() / 2), 0.005); // still sounding in the fourth round
 
-    Value wave = WaveSound::fromPath(files.write("beep.wav", asText(pcm16Wave(sine(22050, 22050, 1000), 1, 22050))));
+    Value wave = WaveSound::fromPath(engine, files.write("beep.wav", asText(pcm16Wave(sine(22050, 22050, 1000), 1, 22050))));
     ASSERT_TRUE(velPlay(wave));
     EXPECT_GT(loudness(pull(500)), std::max(loudness(alone), 0.3));
     velStop(looping);

@@ -6,7 +6,7 @@
 #include <regex>
 
 #include "platform/headless.h"
-#include "runtime/environment.h"
+#include "runtime/engine.h"
 #include "runtime/printer.h"
 #include "runtime/surface.h"
 #include "support/error_capture.h"
@@ -34,8 +34,7 @@ protected:
         dir_ = fs::temp_directory_path() / ("printer_test_" + std::to_string(::getpid()) + "_" +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
-        registerApplicationTables(&tables_);
-        environment::set("PrintOutput", Value::string(dir_.string()));
+        engine_.configuration().set("PrintOutput", Value::string(dir_.string()));
         printer().setSurface(&surface_);
         printer().useDefaultPrinter();
     }
@@ -44,15 +43,15 @@ protected:
         if (printer().printing())
             printer().abortDocument();
         printer().setSurface(nullptr);
-        registerApplicationTables(nullptr);
         fs::remove_all(dir_);
         ErrorCheckedTest::TearDown();
     }
-    static Printer& printer() { return Printer::instance(); }
+    Printer& printer() { return engine_.printer(); }
     std::string said() { return ::testing::internal::GetCapturedStderr(); }
 
     fs::path dir_;
-    ApplicationTables tables_;
+    // Not started: its settings and its message boxes (on standard error when headless) serve.
+    Engine engine_;
     DrawingSurface surface_{640, 480, nullptr};
 };
 
@@ -128,11 +127,11 @@ TEST_F(PrinterTest, TheDocumentNameComesFromTheSettings)
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(printer().dotsPerInchAcross(), 150) << "measures need no job";
     EXPECT_TRUE(said().empty()) << "the default printer is chosen silently";
-    environment::set("Print Document Name", Value::string("Atlas"));
+    engine_.configuration().set("Print Document Name", Value::string("Atlas"));
     ASSERT_EQ(printer().startDocument(), 1);
     printer().endDocument();
     EXPECT_EQ(fs::path(printer().lastOutput()).filename().string(), "Atlas.pdf");
-    environment::set("PrintOutput", Value::string((dir_ / "exact.pdf").string()));
+    engine_.configuration().set("PrintOutput", Value::string((dir_ / "exact.pdf").string()));
     printer().useDefaultPrinter();
     ASSERT_EQ(printer().startDocument("ignored"), 1);
     printer().endDocument();

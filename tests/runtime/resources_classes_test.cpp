@@ -78,53 +78,41 @@ Value dataWith(std::initializer_list<std::pair<const char*, Value>> entries)
 
 class ClassRegistryTest : public ConfiguredTest {
 protected:
-    void SetUp() override
-    {
-        ConfiguredTest::SetUp();
-        savedMakers = objectMakers();
-        installResourceMakers();
-    }
-    void TearDown() override
-    {
-        installObjectMakers(savedMakers);
-        ConfiguredTest::TearDown();
-    }
-    ObjectMakers savedMakers;
+    ClassRegistry& classes() { return engine.classes(); }
 };
 
 TEST_F(ClassRegistryTest, ClassesGoUnderClassesInTheGlobalsAndTwiceIsReported)
 {
     Value button = controlPrototype("Botao");
-    registerClass(button);
-    ASSERT_NE(asTable(tables.globals), nullptr);
-    Table* classes = asTable(asTable(tables.globals)->get("Classes"));
-    ASSERT_NE(classes, nullptr);
-    EXPECT_EQ(classes->get("Botao"), button);
-    EXPECT_EQ(registeredClass(Value::string("Botao")), button);
+    classes().add(button);
+    Table* registry = asTable(config().global(Value::string("Classes")));
+    ASSERT_NE(registry, nullptr);
+    EXPECT_EQ(registry->get("Botao"), button);
+    EXPECT_EQ(classes().find(Value::string("Botao")), button);
 
     Value other = controlPrototype("Botao");
-    registerClass(other);
+    classes().add(other);
     EXPECT_EQ(errors(), std::vector<std::string>{"Class already registered: Botao"});
-    EXPECT_EQ(registeredClass(Value::string("Botao")), button) << "the first registration stands";
+    EXPECT_EQ(classes().find(Value::string("Botao")), button) << "the first registration stands";
 
-    registerClass(Value::integer(3));
+    classes().add(Value::integer(3));
     EXPECT_EQ(errors().size(), 1u);
-    EXPECT_TRUE(registeredClass(Value::string("Nada")).isNil());
+    EXPECT_TRUE(classes().find(Value::string("Nada")).isNil());
 }
 
 TEST_F(ClassRegistryTest, ControlsComeFromTheirClassOrArePlain)
 {
-    registerClass(controlPrototype("Botao"));
-    registerClass(controlPrototype("Vazio", true));
+    classes().add(controlPrototype("Botao"));
+    classes().add(controlPrototype("Vazio", true));
     Value data = dataWith({{"Class", Value::string("Botao")}, {"Name", Value::string("OK")}});
-    Value control = createControl(data);
+    Value control = classes().createControl(data);
     ASSERT_TRUE(control.is(Tag::Control));
     auto* made = dynamic_cast<TestControl*>(control.object());
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->data(), data);
 
     for (const char* className : {"Desconhecido", "Vazio"}) {
-        Value plain = createControl(dataWith({{"Class", Value::string(className)}}));
+        Value plain = classes().createControl(dataWith({{"Class", Value::string(className)}}));
         EXPECT_TRUE(plain.is(Tag::Control)) << className;
         EXPECT_EQ(dynamic_cast<TestControl*>(plain.object()), nullptr) << className;
         EXPECT_NE(quotedForm(plain).find(className), std::string::npos) << "the plain control keeps its data";
@@ -134,25 +122,25 @@ TEST_F(ClassRegistryTest, ControlsComeFromTheirClassOrArePlain)
 TEST_F(ClassRegistryTest, AControlWithoutClassIsReportedWithItsData)
 {
     Value data = dataWith({{"Name", Value::string("Solto")}});
-    Value control = createControl(data);
+    Value control = classes().createControl(data);
     EXPECT_TRUE(control.is(Tag::Control));
     EXPECT_EQ(errors(), std::vector<std::string>{"Control data must have a 'Class' property:\n" + displayForm(data)});
 }
 
 TEST_F(ClassRegistryTest, FormsAreNamedByTheirDataOrTheirClass)
 {
-    registerClass(formPrototype("VerbForm"));
-    Value named = createForm(dataWith({{"Class", Value::string("VerbForm")}, {"Name", Value::string("Verbete")}}));
+    classes().add(formPrototype("VerbForm"));
+    Value named = classes().createForm(dataWith({{"Class", Value::string("VerbForm")}, {"Name", Value::string("Verbete")}}));
     auto* form = dynamic_cast<TestForm*>(named.object());
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(textOf(form->formName()), "Verbete");
 
-    Value unnamed = createForm(dataWith({{"Class", Value::string("VerbForm")}}));
+    Value unnamed = classes().createForm(dataWith({{"Class", Value::string("VerbForm")}}));
     EXPECT_EQ(textOf(dynamic_cast<TestForm*>(unnamed.object())->formName()), "VerbForm");
 
-    environment::putGlobal("Titulo", Value::string("Nome Resolvido"));
-    Value referenced = createForm(
-        dataWith({{"Class", Value::string("VerbForm")}, {"Name", ResourceReference::make(Value::string("Titulo"))}}));
+    config().putGlobal("Titulo", Value::string("Nome Resolvido"));
+    Value referenced = classes().createForm(
+        dataWith({{"Class", Value::string("VerbForm")}, {"Name", ResourceReference::make(engine.resources(), Value::string("Titulo"))}}));
     EXPECT_EQ(textOf(dynamic_cast<TestForm*>(referenced.object())->formName()), "Nome Resolvido");
 }
 
@@ -160,20 +148,20 @@ TEST_F(ClassRegistryTest, AFormThatAlreadyHasANameKeepsIt)
 {
     auto* prototype = new TestForm("Preset", Value(), Value::string("Fixo"));
     prototype->presetName = Value::string("Fixo");
-    registerClass(Value::adopt(Tag::Form, prototype));
-    Value form = createForm(dataWith({{"Class", Value::string("Preset")}, {"Name", Value::string("Outro")}}));
+    classes().add(Value::adopt(Tag::Form, prototype));
+    Value form = classes().createForm(dataWith({{"Class", Value::string("Preset")}, {"Name", Value::string("Outro")}}));
     EXPECT_EQ(textOf(dynamic_cast<TestForm*>(form.object())->formName()), "Fixo");
 }
 
 TEST_F(ClassRegistryTest, UnregisteredFormClassesGivePlainFormsAndTheThreeArgumentFormBuildsItsData)
 {
-    Value plain = createForm(dataWith({{"Class", Value::string("Ninguem")}}));
+    Value plain = classes().createForm(dataWith({{"Class", Value::string("Ninguem")}}));
     EXPECT_TRUE(plain.is(Tag::Form));
     EXPECT_EQ(dynamic_cast<TestForm*>(plain.object()), nullptr);
 
-    registerClass(formPrototype("Dialogo"));
+    classes().add(formPrototype("Dialogo"));
     Value resources = Table::make();
-    Value form = createForm(Value::string("Dialogo"), resources, Value::string("Pesquisa"));
+    Value form = classes().createForm(Value::string("Dialogo"), resources, Value::string("Pesquisa"));
     auto* made = dynamic_cast<TestForm*>(form.object());
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(textOf(made->formName()), "Pesquisa");
@@ -183,8 +171,8 @@ TEST_F(ClassRegistryTest, UnregisteredFormClassesGivePlainFormsAndTheThreeArgume
 
 TEST_F(ClassRegistryTest, TheNotationMakesRegisteredClassesAndRegistryLookupsGoThroughTheCurrentForm)
 {
-    registerClass(formPrototype("MainForm"));
-    registerClass(controlPrototype("Button"));
+    classes().add(formPrototype("MainForm"));
+    classes().add(controlPrototype("Button"));
     Value form = parseText("(form (\"Class\" \"MainForm\") (\"Control List\" "
                            "(list (control (\"Class\" \"Button\")))))");
     auto* made = dynamic_cast<TestForm*>(form.object());
@@ -193,15 +181,8 @@ TEST_F(ClassRegistryTest, TheNotationMakesRegisteredClassesAndRegistryLookupsGoT
     EXPECT_NE(dynamic_cast<TestControl*>(asValueList(controls)->get(0).object()), nullptr);
 
     // "Classes" is a resource name like any other: a current form that defines it is asked first.
-    class Shadow final : public ResourceScope {
-    public:
-        Value currentFormProperty(const Value& name) const override
-        {
-            return textOf(name) == "Classes" ? Table::make() : Value();
-        }
-    } shadow;
-    setResourceScope(&shadow);
-    Value plain = createControl(dataWith({{"Class", Value::string("Button")}}));
+    engine.setCurrentForm(classes().createForm(dataWith({{"Classes", Table::make()}})));
+    Value plain = classes().createControl(dataWith({{"Class", Value::string("Button")}}));
     EXPECT_EQ(dynamic_cast<TestControl*>(plain.object()), nullptr);
 }
 

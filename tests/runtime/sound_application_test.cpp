@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "support/scratch_dir.h"
-#include "platform/clock.h"
 #include "runtime/application.h"
 #include "runtime/resources.h"
 #include "runtime/sound_test_support.h"
@@ -17,13 +16,13 @@ using namespace testing_support;
 
 class SoundingApplication final : public velApplication {
 public:
-    SoundingApplication() : velApplication(Value()) {}
+    explicit SoundingApplication(Engine& engine) : velApplication(engine, Value()) {}
 
     void startUp(const EventRecord&) override
     {
-        start = platform::clock().now();
+        start = engine().clock().now();
         for (const char* name : {"ding.wav", "tune.mid"}) {
-            Value sound = loadSound(Value::string(name), true);
+            Value sound = engine().resources().loadSound(Value::string(name), true);
             if (velPlay(sound))
                 played.push_back(sound);
         }
@@ -53,9 +52,10 @@ TEST(SoundApplicationTest, AScriptedRunHearsTheEndsThroughTheMainLoop)
     options.headless = true;
     options.script = home.write("run.txt", "wait 1500\n");
     options.settings = {{"MediaPath", media.path()}};
-    const bool withMusic = !processMediaPlayback().music().findSoundFont().empty();
+    Engine engine;
+    const bool withMusic = !engine.playback().music().findSoundFont().empty();
     {
-        SoundingApplication app;
+        SoundingApplication app(engine);
         EXPECT_EQ(app.run(options), 0);
         ASSERT_EQ(app.played.size(), withMusic ? 2u : 1u);
         ASSERT_EQ(app.ended.size(), app.played.size());
@@ -65,9 +65,9 @@ TEST(SoundApplicationTest, AScriptedRunHearsTheEndsThroughTheMainLoop)
             EXPECT_LE(app.ended[i].second, 500u * (i + 1) + 10);
         }
     }
-    EXPECT_FALSE(platform::audioMixer().isOpen());
-    EXPECT_TRUE(processMediaPlayback().wave().playing().isNil());
-    EXPECT_TRUE(processMediaPlayback().music().playing().isNil());
+    EXPECT_FALSE(engine.mixer().isOpen());
+    EXPECT_TRUE(engine.playback().wave().playing().isNil());
+    EXPECT_TRUE(engine.playback().music().playing().isNil());
 }
 
 } // namespace

@@ -24,22 +24,14 @@ protected:
     void SetUp() override
     {
         MediaTest::SetUp();
-        installResourceMakers();
-        installSoundMakers();
-        environment::set("MediaPath", Value::string(media.path()));
-    }
-    void TearDown() override
-    {
-        installObjectMakers(placeholderMakers());
-        installMediaMakers(MediaMakers{nullptr, nullptr, nullptr});
-        MediaTest::TearDown();
+        config().set("MediaPath", Value::string(media.path()));
     }
 
     // A mono 16-bit sine written under the media root; its sound value.
     Value waveFile(const std::string& name, std::size_t frames, uint32_t rate, double hertz = 440)
     {
         path = media.write(name, asText(pcm16Wave(sine(frames, rate, hertz), 1, rate)));
-        Value sound = soundFromFile(path);
+        Value sound = soundFromFile(engine, path);
         EXPECT_FALSE(sound.isNil()) << name;
         return sound;
     }
@@ -60,10 +52,10 @@ TEST_F(SoundPlayTest, APlayEndsAtItsPlannedTimeWithEndedOnce)
     } cases[] = {{11025, 22050, -1, 500}, {4000, 8000, -1, 500}, {4000, 8000, 22050, 1000}, {2205, 11025, 4410, 200}};
     for (const auto& c : cases) {
         Value sound = waveFile("s.wav", c.frames, c.rate);
-        const uint32_t start = clock.now();
+        const uint32_t start = clock().now();
         ASSERT_TRUE(velPlay(sound, -1, c.sampleCount));
         EXPECT_TRUE(velIsPlaying(sound));
-        clock.advance(100);
+        clock().advance(100);
         EXPECT_EQ(asSound(sound)->position(), 2205);
         EXPECT_EQ(nextNotification(0), "none");
         EXPECT_EQ(nextNotification(5000, sound), "ended") << c.end;
@@ -75,9 +67,9 @@ TEST_F(SoundPlayTest, APlayEndsAtItsPlannedTimeWithEndedOnce)
     }
     // A play that waits returns at the end, with nothing to report.
     Value sound = waveFile("wait.wav", 6615, 22050);
-    const uint32_t start = clock.now();
+    const uint32_t start = clock().now();
     ASSERT_TRUE(velPlay(sound, -1, -1, true));
-    EXPECT_EQ(clock.now() - start, 300u);
+    EXPECT_EQ(clock().now() - start, 300u);
     EXPECT_FALSE(velIsPlaying(sound));
     EXPECT_EQ(nextNotification(0), "none");
 }
@@ -94,13 +86,13 @@ TEST_F(SoundPlayTest, OneSoundAtATimeAndStopSaysAborted)
     EXPECT_TRUE(velIsPlaying(first));
     EXPECT_EQ(nextNotification(0), "none");
 
-    clock.advance(300);
+    clock().advance(300);
     velStop(first);
     EXPECT_EQ(nextNotification(0, first), "aborted");
     EXPECT_FALSE(mixer.clipActive());
     // Now the other may play; stopping it after its end has passed reports the end, not an abort.
     ASSERT_TRUE(velPlay(second));
-    clock.advance(150);
+    clock().advance(150);
     velStop(second);
     EXPECT_EQ(nextNotification(0, second), "ended");
     velStop(second);
@@ -136,25 +128,25 @@ TEST_F(SoundPlayTest, VolumeRunsOverTheRangeAndScalesTheMix)
     } cases[] = {{10, 10, 10, 65535}, {10, 5, 4, 32767}, {10, 25, 10, 65535}, {10, -3, 0, 0},
                  {0, 50, 49, 32767}}; // no range: the default stands in rather than a division by zero
     for (const auto& c : cases) {
-        environment::set("Volume Range", c.range);
-        EXPECT_TRUE(setVolume(c.set));
-        EXPECT_EQ(getVolume(), c.got) << c.set;
-        EXPECT_EQ(waveOutVolume(), (uint32_t(c.raw) << 16) | c.raw) << c.set;
+        config().set("Volume Range", c.range);
+        EXPECT_TRUE(engine.media().setVolume(c.set));
+        EXPECT_EQ(engine.media().getVolume(), c.got) << c.set;
+        EXPECT_EQ(engine.media().waveOutVolume(), (uint32_t(c.raw) << 16) | c.raw) << c.set;
         uint16_t left = 0, right = 0;
         mixer.musicVolume(left, right);
         EXPECT_EQ(left, c.raw);
     }
 
     Value sound = waveFile("loud.wav", 22050, 22050);
-    environment::set("Volume Range", 100);
-    setVolume(100);
+    config().set("Volume Range", 100);
+    engine.media().setVolume(100);
     ASSERT_TRUE(velPlay(sound));
     const double full = loudness(pull(200));
-    setVolume(25);
+    engine.media().setVolume(25);
     EXPECT_NEAR(loudness(pull(200)) / full, 0.25, 0.01);
-    setVolume(0);
+    engine.media().setVolume(0);
     EXPECT_LT(loudness(pull(100)), 1e-9);
-    setWaveOutVolume(0xFFFFFFFFu);
+    engine.media().setWaveOutVolume(0xFFFFFFFFu);
 }
 
 TEST_F(SoundPlayTest, TheExtensionChoosesTheKindAndAFileThatLiesIsRefused)
@@ -174,11 +166,11 @@ TEST_F(SoundPlayTest, TheExtensionChoosesTheKindAndAFileThatLiesIsRefused)
         {"tune.wav", asText(midiTune({60}, 96)), "", "Not a valid sound file"},
     };
     for (const auto& c : cases) {
-        Value sound = soundFromFile(media.write(c.name, c.contents));
+        Value sound = soundFromFile(engine, media.write(c.name, c.contents));
         EXPECT_EQ(sound.isNil() ? "" : asSound(sound)->kind(), c.kind) << c.name;
         EXPECT_EQ(errors(), *c.error ? std::vector<std::string>{c.error} : std::vector<std::string>{}) << c.name;
     }
-    EXPECT_TRUE(soundFromFile(media / "missing.wav").isNil());
+    EXPECT_TRUE(soundFromFile(engine, media / "missing.wav").isNil());
     EXPECT_EQ(errors(), std::vector<std::string>{"Not a valid sound file"});
 }
 
@@ -203,8 +195,8 @@ TEST_F(SoundPlayTest, TheNotationAndTheWireMakeSounds)
     EXPECT_GT(loudness(pull(50)), 0.1);
 
     // Parts of the wrong kinds make nothing, and bytes that are no wave say so.
-    EXPECT_TRUE(soundFromParts(Value::integer(3), 1, Value()).isNil());
-    EXPECT_TRUE(soundFromParts(bufferOf(Bytes(8, 0)), 1, Value::string("wav")).isNil());
+    EXPECT_TRUE(soundFromParts(engine, Value::integer(3), 1, Value()).isNil());
+    EXPECT_TRUE(soundFromParts(engine, bufferOf(Bytes(8, 0)), 1, Value::string("wav")).isNil());
     EXPECT_EQ(errors(), std::vector<std::string>{"Not a valid sound file"});
 }
 

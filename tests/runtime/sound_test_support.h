@@ -1,6 +1,6 @@
 // Test support for sounds and music: wave and MIDI files built byte by byte, and a fixture that runs
-// the mixer without a device (the test pulls the samples), on a virtual clock, with media
-// notifications going to an event queue of its own.
+// an engine's mixer without a device (the test pulls the samples), on a virtual clock, with media
+// notifications going to the engine's event queue.
 #pragma once
 
 #include <algorithm>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/audio_mixer.h"
-#include "runtime/environment.h"
+#include "runtime/config_test_support.h"
 #include "runtime/event_queue.h"
 #include "runtime/event_test_support.h"
 #include "runtime/media_notifications.h"
@@ -177,34 +177,23 @@ inline std::vector<std::string>& mediaNotices()
     return notices;
 }
 
-// The mixer pulled by hand, a virtual clock from 1000 ms, an application's tables (so that settings
-// can be made), and notifications into `queue`.
-class MediaTest : public VirtualClockTest {
+// An engine whose mixer is pulled by hand, on a virtual clock from 1000 ms, with notifications going
+// to its event queue and the media notices kept.
+class MediaTest : public ConfiguredTest {
 protected:
     void SetUp() override
     {
-        VirtualClockTest::SetUp();
-        registerApplicationTables(&tables);
-        mixer.close();
+        ConfiguredTest::SetUp();
+        clock().advance(1000);
         mixer.open(platform::AudioMixer::Output::Manual);
         mixer.setWaveVolume(platform::AudioMixer::FullVolume, platform::AudioMixer::FullVolume);
         mixer.setMusicVolume(platform::AudioMixer::FullVolume, platform::AudioMixer::FullVolume);
-        setMediaEventQueue(&queue);
         mediaNotices().clear();
-        previousNotice = setMediaNoticeHook([](std::string_view text) { mediaNotices().emplace_back(text); });
-        queue.setIdleWork(mediaIdleWork);
-        (void)queue.next(event_kind::All, 0); // the very first fetch only makes the queue
+        engine.media().takeNotices([](std::string_view text) { mediaNotices().emplace_back(text); });
+        (void)queue().next(event_kind::All, 0); // the very first fetch only makes the queue
     }
-    void TearDown() override
-    {
-        setMediaEventQueue(nullptr);
-        playback.wave().stopAny();
-        playback.music().stopAny();
-        mixer.close();
-        setMediaNoticeHook(previousNotice);
-        registerApplicationTables(nullptr);
-        VirtualClockTest::TearDown();
-    }
+
+    EventQueue& queue() { return *engine.events(); }
 
     // Pulls that many milliseconds of the mix.
     std::vector<float> pull(uint32_t milliseconds)
@@ -219,7 +208,7 @@ protected:
     // and "other" for another's.
     std::string nextNotification(int32_t wait, const Value& media = Value())
     {
-        EventRecord e = queue.next(event_kind::MediaNotification, wait);
+        EventRecord e = queue().next(event_kind::MediaNotification, wait);
         lastTime = static_cast<uint32_t>(e.time);
         List* l = asList(e.value1);
         if (e.kind != event_kind::MediaNotification || !l || l->count() != 2)
@@ -227,11 +216,8 @@ protected:
         return media.isNil() || l->get(0).object() == media.object() ? std::string(textOf(l->get(1))) : "other";
     }
 
-    platform::AudioMixer& mixer = platform::audioMixer();
-    MediaPlayback& playback = processMediaPlayback();
-    ApplicationTables tables;
-    EventQueue queue;
-    MediaNoticeHook previousNotice = nullptr;
+    platform::AudioMixer& mixer = engine.mixer();
+    MediaPlayback& playback = engine.playback();
     uint32_t lastTime = 0;
 };
 

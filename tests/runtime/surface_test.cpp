@@ -18,16 +18,6 @@ using testing_support::ErrorCheckedTest;
 
 class SurfaceTest : public ErrorCheckedTest {
 protected:
-    void SetUp() override
-    {
-        ErrorCheckedTest::SetUp();
-        platform::installClock(&clock_);
-    }
-    void TearDown() override
-    {
-        platform::installClock(nullptr);
-        ErrorCheckedTest::TearDown();
-    }
     uint32_t framePixel(int x, int y) { return surface_.frame().pixels().row(y)[x] & 0xFFFFFF; }
     uint32_t offscreenPixel(int x, int y) { return surface_.offscreen().pixels().row(y)[x] & 0xFFFFFF; }
     // Paints the whole surface red without showing it.
@@ -36,7 +26,7 @@ protected:
     platform::VirtualClock clock_;
     DrawingSurface surface_{640, 480, nullptr};
     bool disabled_ = false;
-    Transitions transitions_{surface_, [this] { return disabled_; }};
+    Transitions transitions_{surface_, clock_, [this] { return disabled_; }};
 };
 
 TEST_F(SurfaceTest, DrawingHonoursTheOriginAndReachesTheFrameOnUpdate)

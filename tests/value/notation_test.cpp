@@ -89,17 +89,18 @@ TEST_F(NotationTest, WhatTextReadsAs)
 }
 
 Value recordedProperties;
-Value recordForm(const Value& properties)
-{
-    recordedProperties = properties;
-    return Value::integer(77);
-}
+struct RecordingMakers final : ObjectMakers {
+    Value form(const Value& properties) const override
+    {
+        recordedProperties = properties;
+        return Value::integer(77);
+    }
+};
 
 TEST_F(NotationTest, FormsGoThroughTheInstalledMaker)
 {
-    ObjectMakers makers{};
-    makers.form = recordForm;
-    ObjectMakers previous = installObjectMakers(makers);
+    RecordingMakers makers;
+    const ObjectMakers* previous = installObjectMakers(&makers);
     Value v = parse("(form (\"Class\" \"MainForm\") (\"Control List\" (list)))");
     installObjectMakers(previous);
     EXPECT_EQ(v.asInt(), 77);

@@ -1,6 +1,7 @@
-#include "app/demo_form.h"
+#include "title/demo_form.h"
 
 #include "runtime/dialog.h"
+#include "runtime/engine.h"
 #include "runtime/image.h"
 #include "runtime/image_context.h"
 #include "runtime/movie.h"
@@ -14,7 +15,7 @@ namespace vel {
 
 Value DemoForm::createInstance(const Value& data) const
 {
-    return Value::adopt(Tag::Form, new DemoForm(data));
+    return Value::adopt(Tag::Form, new DemoForm(engine_, data));
 }
 
 void DemoForm::controlClicked(const Value& control)
@@ -22,17 +23,17 @@ void DemoForm::controlClicked(const Value& control)
     std::string_view action = textOf(velGet(control, Value::string("Action")));
     Value media = velGet(control, Value::string("Media"));
     if (action == "PlaySound" || action == "PlayMusic") {
-        sound_ = loadSound(media, true);
+        sound_ = engine_.resources().loadSound(media, true);
         if (!sound_.isNil())
             velPlay(sound_);
     } else if (action == "PlayMovie") {
-        movie_ = loadMovie(media, "mpg");
+        movie_ = engine_.resources().loadMovie(media, "mpg");
         if (auto* movie = dynamic_cast<Movie*>(movie_.object()))
             movie->showAndPlay(160, 120, 320, 240);
     } else if (action == "Print") {
         printScreen();
     } else if (action == "OpenDialog") {
-        runDialog(media, Value());
+        runDialog(engine_, media, Value());
     } else {
         velFormObject::controlClicked(control);
     }
@@ -40,13 +41,12 @@ void DemoForm::controlClicked(const Value& control)
 
 void DemoForm::printScreen()
 {
-    FormHost* host = formHost();
-    DrawingSurface* surface = host ? host->surface() : nullptr;
+    DrawingSurface* surface = engine_.surface();
     if (!surface)
         return;
     // The screen as it stands, spread across the sheet's width with a margin.
     Value screen = captureImage(surface->context(), 0, 0, surface->width(), surface->height());
-    Printer& printer = Printer::instance();
+    Printer& printer = engine_.printer();
     if (!printer.startDocument(textOf(formName())))
         return;
     if (printer.startPage()) {
@@ -63,8 +63,7 @@ void DemoForm::printScreen()
 void DemoForm::keyDown(int32_t keyCode, int32_t flags)
 {
     if (keyCode == 27) {
-        if (FormHost* host = formHost())
-            host->quit();
+        engine_.quit();
         return;
     }
     velFormObject::keyDown(keyCode, flags);
@@ -92,9 +91,9 @@ void DemoForm::dataEvent(const Value& first, const Value& second)
     }
 }
 
-void registerDemoForm()
+void registerDemoForm(Engine& engine)
 {
-    registerClass(Value::adopt(Tag::Form, new DemoForm(Value())));
+    engine.classes().add(Value::adopt(Tag::Form, new DemoForm(engine, Value())));
 }
 
 } // namespace vel

@@ -11,7 +11,7 @@ namespace vel {
 
 class DemoForm final : public velFormObject {
 public:
-    explicit DemoForm(const Value& properties) : velFormObject(properties) {}
+    DemoForm(Engine& engine, const Value& properties) : velFormObject(engine, properties) {}
 
     Value className() const override { return Value::string("DemoForm"); }
     Value createInstance(const Value& data) const override;
@@ -29,6 +29,7 @@ private:
     Value movie_;
 };
 
-void registerDemoForm();
+// Enters DemoForm in the engine's class registry.
+void registerDemoForm(Engine& engine);
 
 } // namespace vel
