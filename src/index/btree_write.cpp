@@ -425,13 +425,9 @@ int BtreeFile::dropEmptyLeaf(const std::vector<int32_t>& path)
 
 int BtreeFile::addKey(int keyNumber, std::span<const uint8_t> key)
 {
-    if (keyNumber < 1 || keyNumber > kMaxKeyNumber)
-        return fail(kBadKey);
-    if (int rc = checkWritable())
-        return fail(rc);
     int length = 0;
-    if (checkKey(keyNumber, key, &length) != kOk)
-        return fail(kBadKey);
+    if (int rc = checkRecord(keyNumber, key, nullptr, 0, &length))
+        return rc;
     const uint8_t* stored = prepareKey(keyNumber, key, length);
     int32_t record = counter_;
     int rc = transaction([&] {
@@ -495,13 +491,9 @@ int BtreeFile::rewriteRecord(int keyNumber, std::span<const uint8_t> key, int32_
 
 int BtreeFile::deleteRecord(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber)
 {
-    if (keyNumber < 1 || keyNumber > kMaxKeyNumber)
-        return fail(kBadKey);
-    if (int rc = checkWritable())
-        return fail(rc);
     int keyLength = 0;
-    if (checkKey(keyNumber, key, &keyLength) != kOk)
-        return fail(kBadKey);
+    if (int rc = checkRecord(keyNumber, key, nullptr, 0, &keyLength))
+        return rc;
     int rc = transaction([&] {
         const uint8_t* stored = nullptr;
         return removeExisting(keyNumber, key, keyLength, recordNumber, &stored);
