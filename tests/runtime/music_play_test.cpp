@@ -98,7 +98,6 @@ TEST_F(MusicTest, ATuneSoundsAndEndsOnTheClock)
     EXPECT_GE(lastTime - start, 1500u);
     EXPECT_LT(lastTime - start, 1511u);
     EXPECT_FALSE(velIsPlaying(tune1));
-    // Once the notes have died away the music source is quiet.
     pull(2000);
     EXPECT_LT(loudness(pull(200)), 1e-4);
 }
@@ -140,7 +139,6 @@ TEST_F(MusicTest, WithoutASoundfontMusicSaysSoOnceAndDoesNotPlay)
     const std::size_t said = mediaNotices().size();
     EXPECT_FALSE(velPlay(quiet));
     EXPECT_EQ(mediaNotices().size(), said);
-    // A file that is no soundfont cannot be loaded either.
     music.setSoundFontPlaces({files.write("bad.sf2", "RIFF nonsense")});
     EXPECT_FALSE(velPlay(quiet));
     EXPECT_TRUE(noticed("cannot be loaded"));

@@ -65,7 +65,6 @@ TEST_F(SoundPlayTest, APlayEndsAtItsPlannedTimeWithEndedOnce)
         EXPECT_EQ(asSound(sound)->position(), -1);
         EXPECT_EQ(nextNotification(1000), "none");
     }
-    // A play that waits returns at the end, with nothing to report.
     Value sound = waveFile("wait.wav", 6615, 22050);
     const uint32_t start = clock().now();
     ASSERT_TRUE(velPlay(sound, -1, -1, true));
@@ -194,7 +193,6 @@ TEST_F(SoundPlayTest, TheNotationAndTheWireMakeSounds)
     ASSERT_TRUE(velPlay(again));
     EXPECT_GT(loudness(pull(50)), 0.1);
 
-    // Parts of the wrong kinds make nothing, and bytes that are no wave say so.
     EXPECT_TRUE(soundFromParts(engine, Value::integer(3), 1, Value()).isNil());
     EXPECT_TRUE(soundFromParts(engine, bufferOf(Bytes(8, 0)), 1, Value::string("wav")).isNil());
     EXPECT_EQ(errors(), std::vector<std::string>{"Not a valid sound file"});
