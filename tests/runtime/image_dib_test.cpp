@@ -201,9 +201,8 @@ TEST_F(DibImageTest, UnsupportedDepthsAndCompressionsAreReportedWhenDrawn)
 
 TEST_F(DibImageTest, BlankBitmapsFollowTheColourRules)
 {
-    struct Case {
-        int bits, asked, colours;
-    } cases[] = {{8, 300, 256}, {8, 1, 256}, {8, 2, 2}, {8, 256, 256}, {8, 0, 256}, {8, -5, 256}, {24, 77, 0}};
+    struct Case { int bits, asked, colours; } cases[] = {
+        {8, 300, 256}, {8, 1, 256}, {8, 2, 2}, {8, 256, 256}, {8, 0, 256}, {8, -5, 256}, {24, 77, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.bits << " bits, " << c.asked << " colours");
         Value buffer = blankBitmap(5, 3, c.bits, c.asked);

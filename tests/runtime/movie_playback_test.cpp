@@ -17,11 +17,7 @@ using platform::Rect;
 
 TEST_F(MovieTest, OpensOnFirstUseAndPlaysToTheEndOnTheClock)
 {
-    struct Case {
-        std::string path;
-        const char* device;
-        int width, height, frames;
-    } cases[] = {
+    struct Case { std::string path; const char* device; int width, height, frames; } cases[] = {
         {clips().mpeg(), "MPEGVideo", 160, 120, 25},
         {clips().aviJpeg(), "AVIVideo", 160, 120, 15},
         {clips().aviVideo1(), "AVIVideo", 96, 64, 10},
@@ -176,10 +172,8 @@ TEST_F(MovieTest, HidingAndMovingGiveTheFormItsAreaBackAndNothingOutsideTheSurfa
     EXPECT_TRUE(red(210, 110) && red(380, 220));
 
     // Partly off the surface, or larger than it within reason, the visible part is drawn; far larger, nothing.
-    const struct {
-        int x, y, width, height;
-        bool drawn;
-    } places[] = {{600, 440, 192, 128, true}, {600, 440, 1000, 700, true}, {600, 440, 2048, 2048, false}};
+    const struct { int x, y, width, height; bool drawn; } places[] = {
+        {600, 440, 192, 128, true}, {600, 440, 1000, 700, true}, {600, 440, 2048, 2048, false}};
     for (const auto& p : places) {
         ASSERT_TRUE(velMove(movie, p.x, p.y));
         ASSERT_TRUE(velSetSize(movie, p.width, p.height));

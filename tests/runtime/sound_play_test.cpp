@@ -44,12 +44,8 @@ protected:
 // whatever the file's rate. The idle work runs at least every 10 ms of waiting.
 TEST_F(SoundPlayTest, APlayEndsAtItsPlannedTimeWithEndedOnce)
 {
-    const struct {
-        std::size_t frames;
-        uint32_t rate;
-        int32_t sampleCount;
-        uint32_t end;
-    } cases[] = {{11025, 22050, -1, 500}, {4000, 8000, -1, 500}, {4000, 8000, 22050, 1000}, {2205, 11025, 4410, 200}};
+    const struct { std::size_t frames; uint32_t rate; int32_t sampleCount; uint32_t end; } cases[] = {
+        {11025, 22050, -1, 500}, {4000, 8000, -1, 500}, {4000, 8000, 22050, 1000}, {2205, 11025, 4410, 200}};
     for (const auto& c : cases) {
         Value sound = waveFile("s.wav", c.frames, c.rate);
         const uint32_t start = clock().now();
@@ -121,11 +117,9 @@ TEST_F(SoundPlayTest, TheSamplesReachTheMixerAtTheirPitchOnceOrLooping)
 
 TEST_F(SoundPlayTest, VolumeRunsOverTheRangeAndScalesTheMix)
 {
-    const struct {
-        int32_t range, set, got;
-        uint16_t raw;
-    } cases[] = {{10, 10, 10, 65535}, {10, 5, 4, 32767}, {10, 25, 10, 65535}, {10, -3, 0, 0},
-                 {0, 50, 49, 32767}}; // no range: the default stands in rather than a division by zero
+    const struct { int32_t range, set, got; uint16_t raw; } cases[] = {
+        {10, 10, 10, 65535}, {10, 5, 4, 32767}, {10, 25, 10, 65535}, {10, -3, 0, 0},
+        {0, 50, 49, 32767}}; // no range: the default stands in rather than a division by zero
     for (const auto& c : cases) {
         config().set("Volume Range", c.range);
         EXPECT_TRUE(engine.media().setVolume(c.set));
@@ -151,12 +145,7 @@ TEST_F(SoundPlayTest, VolumeRunsOverTheRangeAndScalesTheMix)
 TEST_F(SoundPlayTest, TheExtensionChoosesTheKindAndAFileThatLiesIsRefused)
 {
     const std::string wave = asText(pcm16Wave(sine(100, 8000, 100), 1, 8000));
-    const struct {
-        const char* name;
-        std::string contents;
-        const char* kind;  // empty: refused
-        const char* error; // what it says when refused
-    } cases[] = {
+    const struct { const char* name; std::string contents; const char* kind; const char* error; } cases[] = {
         {"LOUD.WAV", wave, "wav", ""},
         {"tune.MID", "MThd", "mid", ""},
         {"a.ogg", "OggS", "", "Unsupported sound type: ogg"},

@@ -59,11 +59,11 @@ TEST_F(SurfaceTest, FontsFollowTheHeightRule)
     EXPECT_GE(wide.height, 14);
     surface_.setTextColor(0xFFFFFF);
     surface_.textOut(10, 10, "S\xe3o Paulo");
-    bool inked = false;
-    for (int y = 10; y < 10 + wide.height && !inked; ++y)
-        for (int x = 10; x < 80 && !inked; ++x)
-            inked = offscreenPixel(x, y) != 0;
-    EXPECT_TRUE(inked);
+    int inked = 0;
+    for (int y = 10; y < 10 + wide.height; ++y)
+        for (int x = 10; x < 80; ++x)
+            inked += offscreenPixel(x, y) != 0;
+    EXPECT_GT(inked, 0);
     EXPECT_FALSE(surface_.selectFont(Font::make(Value::string("Arial"), 0, 0)));
     EXPECT_EQ(errors(), std::vector<std::string>{"Cannot find font: Arial of size 0 with style 0"});
 }
