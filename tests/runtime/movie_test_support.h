@@ -91,13 +91,6 @@ public:
     void end() override { ++ends; }
     void stop() override { ++stops; }
 
-    double rms() const
-    {
-        double sum = 0;
-        for (int16_t s : samples)
-            sum += double(s) * s;
-        return samples.empty() ? 0 : std::sqrt(sum / samples.size());
-    }
     std::vector<int16_t> samples;
     int starts = 0, ends = 0, stops = 0;
 
