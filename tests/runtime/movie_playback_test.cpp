@@ -51,28 +51,6 @@ TEST_F(MovieTest, OpensOnFirstUseAndPlaysToTheEndOnTheClock)
     EXPECT_TRUE(notices.empty());
 }
 
-TEST_F(MovieTest, PicturesFollowTheClock)
-{
-    Value movie = movies().open(clips().mpeg());
-    Movie* m = asMovie(movie);
-    ASSERT_TRUE(m->showAndPlay(100, 50, 320, 240));
-    const Rect place = Rect::sized(100, 50, 320, 240);
-    EXPECT_EQ(std::tuple(velLeft(movie), velTop(movie), velWidth(movie)), std::tuple(100, 50, 320));
-    EXPECT_EQ(m->position(), 0);
-    std::vector<uint32_t> first = area(place);
-
-    run(200);
-    EXPECT_NEAR(m->position(), 5, 1);
-    std::vector<uint32_t> later = area(place);
-    EXPECT_NE(first, later) << "the picture moves on";
-
-    clock().advance(400);
-    run(1);
-    EXPECT_NEAR(m->position(), 15, 1);
-    auto [who, word] = notification(nextNotification());
-    EXPECT_EQ(word, "ended");
-}
-
 TEST_F(MovieTest, StopSaysAbortedOnceAndKeepsThePictureAndASecondPlaySupersedesTheFirst)
 {
     Value movie = movies().open(clips().aviJpeg());
@@ -109,6 +87,7 @@ TEST_F(MovieTest, PauseHoldsThePictureRepaintsItAndPlayGoesOn)
     EXPECT_TRUE(m->isPaused());
     EXPECT_FALSE(m->isPlaying() || movies().anyPlaying());
     const int32_t held = m->position();
+    EXPECT_NEAR(held, 10, 1) << "the pictures follow the clock";
     std::vector<uint32_t> picture = area(Rect::sized(20, 20, 160, 120));
     run(2000);
     EXPECT_EQ(m->position(), held);
@@ -210,7 +189,7 @@ TEST_F(MovieTest, FullScreenFillsTheMediaAreaWhenAskedOrWhenBothSettingsSayIt)
     }
 }
 
-TEST_F(MovieTest, SoundGoesToTheSinkAtItsRateAndStopsWithTheMovie)
+TEST_F(MovieTest, SoundGoesToTheSinkOrTheMixerAtItsRateAndStopsWithTheMovie)
 {
     for (auto [rate, channels] : {std::pair{22050, 1}, {44100, 2}}) {
         for (const std::string& path : {clips().mpeg(), clips().aviJpeg()}) {
@@ -244,16 +223,12 @@ TEST_F(MovieTest, SoundGoesToTheSinkAtItsRateAndStopsWithTheMovie)
     movies().useSoundSink(&silent);
     velPlay(movies().open(clips().aviVideo1()), -1, -1, true);
     EXPECT_EQ(silent.starts, 0);
-    movies().useSoundSink(nullptr);
-}
-
-TEST_F(MovieTest, TheMixerPlaysTheMovieSound)
-{
+    // The mixer's sink gets the sound into the mix, and a stop takes it out.
     platform::AudioMixer& mixer = engine.mixer();
     ASSERT_TRUE(mixer.open(platform::AudioMixer::Output::Manual));
     movies().useSoundSink(&movies().mixerSound());
-    Value movie = movies().open(clips().aviJpeg());
-    ASSERT_TRUE(velPlay(movie, -1, -1, false));
+    Value mixed1 = movies().open(clips().aviJpeg());
+    ASSERT_TRUE(velPlay(mixed1, -1, -1, false));
     run(200);
     EXPECT_GT(mixer.queuedMovieFrames(), 0u);
     std::vector<float> mixed(2 * 4410);
@@ -262,8 +237,9 @@ TEST_F(MovieTest, TheMixerPlaysTheMovieSound)
     for (float f : mixed)
         peak = std::max(peak, std::abs(f));
     EXPECT_GT(peak, 0.05f) << "the tone, at an eighth of full scale, is far from silence";
-    velStop(movie);
+    velStop(mixed1);
     EXPECT_EQ(mixer.queuedMovieFrames(), 0u);
+    movies().useSoundSink(nullptr);
     mixer.close();
 }
 
