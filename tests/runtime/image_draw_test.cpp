@@ -161,6 +161,7 @@ TEST_F(ImageDrawTest, MasksShowTheImageWhereTheyAreDark)
     EXPECT_EQ(pixelOf(context, 6, 5), kBack);
     EXPECT_EQ(pixelOf(context, 5, 6), kBack);
 
+    // Grey levels: below half brightness shows the image.
     Value greyMask = ContextImage::make(2, 1);
     const platform::PixelView& v = asContextImage(greyMask)->context().view();
     v.row(0)[0] = platform::opaque(127, 127, 127);
