@@ -43,8 +43,7 @@ TEST_F(DibImageTest, EveryDepthBothRowOrdersAndBothHeadersGiveTheSamePixels)
                 Value image = imageFromBuffer(bufferOf(encode(b, fileHeader, topDown)), "bmp");
                 ASSERT_FALSE(image.isNil());
                 EXPECT_EQ(imageSubType(image), "dib");
-                EXPECT_EQ(velWidth(image), 13);
-                EXPECT_EQ(velHeight(image), 7);
+                EXPECT_EQ(std::pair(velWidth(image), velHeight(image)), std::pair(13, 7));
                 EXPECT_EQ(asImage(image)->colourCount(), bits <= 8 ? 1 << bits : 0);
                 expectPixels(b, drawn(image, 13, 7));
             }
@@ -68,7 +67,6 @@ TEST_F(DibImageTest, ValidateReportsShortBuffersAndMissingHeaders)
     EXPECT_TRUE(imageFromBuffer(bufferOf(cut), "bmp").isNil());
     EXPECT_EQ(errors(), std::vector<std::string>{"velDIBImageObject::validate: DIB data buffer size too small."});
 
-    // Not a buffer at all: nothing to build, nothing to say.
     EXPECT_TRUE(imageFromBuffer(Value::string("BM"), "bmp").isNil());
 }
 
@@ -203,9 +201,8 @@ TEST_F(DibImageTest, UnsupportedDepthsAndCompressionsAreReportedWhenDrawn)
 
 TEST_F(DibImageTest, BlankBitmapsFollowTheColourRules)
 {
-    struct Case {
-        int bits, asked, colours;
-    } cases[] = {{8, 300, 256}, {8, 1, 256}, {8, 2, 2}, {8, 256, 256}, {8, 0, 256}, {8, -5, 256}, {24, 77, 0}};
+    struct Case { int bits, asked, colours; } cases[] = {
+        {8, 300, 256}, {8, 1, 256}, {8, 2, 2}, {8, 256, 256}, {8, 0, 256}, {8, -5, 256}, {24, 77, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.bits << " bits, " << c.asked << " colours");
         Value buffer = blankBitmap(5, 3, c.bits, c.asked);
@@ -213,9 +210,6 @@ TEST_F(DibImageTest, BlankBitmapsFollowTheColourRules)
         const uint8_t* p = asBuffer(buffer)->bytes();
         EXPECT_EQ(asBuffer(buffer)->length(), 8 * 3 * (c.bits / 8) + 40 + 4 * c.colours);
         EXPECT_EQ(p[32] | p[33] << 8, c.colours);
-        // The colour table is black but for its last entry, white; the pixels are its first colour.
-        for (int i = 0; i < 4 * c.colours; ++i)
-            ASSERT_EQ(p[40 + i], i >= 4 * (c.colours - 1) && i % 4 != 3 ? 255 : 0) << i;
         Value image = imageFromBuffer(buffer, "dib");
         ASSERT_FALSE(image.isNil());
         EXPECT_EQ(velWidth(image), 5);

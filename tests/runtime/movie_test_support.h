@@ -44,11 +44,9 @@ public:
     // 96 x 64, 10 frames a second, 1 s, MS Video 1 without sound.
     const std::string& aviVideo1() { return make(aviVideo1_, "video1.avi",
         "-f lavfi -i testsrc=size=96x64:rate=10 -t 1 -c:v msvideo1 -pix_fmt rgb555le"); }
-    // A sound file with no pictures.
     const std::string& wav() { return make(wav_, "tone.wav", "-f lavfi -i sine=frequency=440 -t 0.5"); }
 
     std::string directory() const { return scratch_.path(); }
-    // A copy of a file's first bytes under a new name.
     std::string cut(const std::string& from, size_t bytes, const std::string& name)
     {
         std::ifstream in(from, std::ios::binary);
@@ -93,13 +91,6 @@ public:
     void end() override { ++ends; }
     void stop() override { ++stops; }
 
-    double rms() const
-    {
-        double sum = 0;
-        for (int16_t s : samples)
-            sum += double(s) * s;
-        return samples.empty() ? 0 : std::sqrt(sum / samples.size());
-    }
     std::vector<int16_t> samples;
     int starts = 0, ends = 0, stops = 0;
 
@@ -119,24 +110,15 @@ protected:
     }
 
     Movies& movies() { return engine.movies(); }
-    Value movieFromFile(const std::string& path, std::string_view extension = {})
-    {
-        return movies().open(path, extension);
-    }
-    bool anyMoviePlaying() { return movies().anyPlaying(); }
-    std::string movieDeviceType(std::string_view extension) { return movies().deviceType(extension); }
-    int32_t movieDeviceUseCount(std::string_view type) { return movies().deviceUseCount(type); }
     DrawingSurface& surface() { return *engine.surface(); }
     EventQueue& queue() { return *engine.events(); }
 
     Clips& clips() { return Clips::get(); }
 
-    // Runs the queue until a media notification arrives or the time passes; the null event if none.
     EventRecord nextNotification(int32_t within = 5000)
     {
         return queue().next(event_kind::MediaNotification, within);
     }
-    // The movie and the word of a notification.
     static std::pair<Value, std::string> notification(const EventRecord& e)
     {
         List* list = asList(e.value1);
@@ -144,11 +126,9 @@ protected:
             return {Value(), ""};
         return {list->get(0), std::string(textOf(list->get(1)))};
     }
-    // Lets the clock run while movies play, without taking any event.
     void run(int32_t milliseconds) { queue().next(0, milliseconds); }
 
     uint32_t pixel(int x, int y) { return surface().frame().pixels().row(y)[x]; }
-    // Every presented pixel of the rectangle, to compare pictures.
     std::vector<uint32_t> area(const platform::Rect& r)
     {
         std::vector<uint32_t> out;
@@ -157,7 +137,6 @@ protected:
             out.insert(out.end(), view.row(y) + r.left, view.row(y) + r.right);
         return out;
     }
-    // Paints the form's whole area and shows it.
     void paintForm(int32_t colorRef)
     {
         surface().fill({0, 0, 640, 480}, colorRef);

@@ -75,7 +75,6 @@ TEST_F(PrinterTest, AJobWritesItsPagesAndTheScreenIsLeftAlone)
     EXPECT_EQ(fs::path(out).filename().string(), "Verbete_ S\xc3\xa3o Paulo.pdf");
     EXPECT_TRUE(fs::exists(out));
     EXPECT_EQ(pagesIn(out), 2);
-    // Nothing half-written is left beside it.
     int files = 0;
     for (auto& entry : fs::directory_iterator(dir_))
         files += entry.is_regular_file();
@@ -108,17 +107,9 @@ TEST_F(PrinterTest, MisuseIsToldByNumberAndChangesNothing)
     EXPECT_EQ(printer().startPage(), 0);
     toldNumbers({"1", "2", "3", "11"});
     EXPECT_TRUE(printer().printing()) << "the first job goes on";
-    printer().endDocument();
-    EXPECT_EQ(fs::path(printer().lastOutput()).filename().string(), "first.pdf");
-}
-TEST_F(PrinterTest, AbortLeavesNoFileAndRestoresTheScreen)
-{
-    ASSERT_EQ(printer().startDocument("dropped"), 1);
-    ASSERT_EQ(printer().startPage(), 1);
     EXPECT_TRUE(surface_.printing());
-    printer().abortDocument();
-    EXPECT_FALSE(surface_.printing());
-    EXPECT_FALSE(printer().printing());
+    printer().abortDocument(); // leaves no file and gives the screen back
+    EXPECT_FALSE(surface_.printing() || printer().printing());
     EXPECT_TRUE(fs::is_empty(dir_));
 }
 

@@ -27,7 +27,6 @@ public:
                 played.push_back(sound);
         }
     }
-    // What ended, with the milliseconds since the start.
     void mediaNotification(const EventRecord& e) override
     {
         List* pair = asList(e.value1);

@@ -44,12 +44,8 @@ protected:
 // whatever the file's rate. The idle work runs at least every 10 ms of waiting.
 TEST_F(SoundPlayTest, APlayEndsAtItsPlannedTimeWithEndedOnce)
 {
-    const struct {
-        std::size_t frames;
-        uint32_t rate;
-        int32_t sampleCount;
-        uint32_t end;
-    } cases[] = {{11025, 22050, -1, 500}, {4000, 8000, -1, 500}, {4000, 8000, 22050, 1000}, {2205, 11025, 4410, 200}};
+    const struct { std::size_t frames; uint32_t rate; int32_t sampleCount; uint32_t end; } cases[] = {
+        {11025, 22050, -1, 500}, {4000, 8000, -1, 500}, {4000, 8000, 22050, 1000}, {2205, 11025, 4410, 200}};
     for (const auto& c : cases) {
         Value sound = waveFile("s.wav", c.frames, c.rate);
         const uint32_t start = clock().now();
@@ -65,7 +61,6 @@ TEST_F(SoundPlayTest, APlayEndsAtItsPlannedTimeWithEndedOnce)
         EXPECT_EQ(asSound(sound)->position(), -1);
         EXPECT_EQ(nextNotification(1000), "none");
     }
-    // A play that waits returns at the end, with nothing to report.
     Value sound = waveFile("wait.wav", 6615, 22050);
     const uint32_t start = clock().now();
     ASSERT_TRUE(velPlay(sound, -1, -1, true));
@@ -122,11 +117,9 @@ TEST_F(SoundPlayTest, TheSamplesReachTheMixerAtTheirPitchOnceOrLooping)
 
 TEST_F(SoundPlayTest, VolumeRunsOverTheRangeAndScalesTheMix)
 {
-    const struct {
-        int32_t range, set, got;
-        uint16_t raw;
-    } cases[] = {{10, 10, 10, 65535}, {10, 5, 4, 32767}, {10, 25, 10, 65535}, {10, -3, 0, 0},
-                 {0, 50, 49, 32767}}; // no range: the default stands in rather than a division by zero
+    const struct { int32_t range, set, got; uint16_t raw; } cases[] = {
+        {10, 10, 10, 65535}, {10, 5, 4, 32767}, {10, 25, 10, 65535}, {10, -3, 0, 0},
+        {0, 50, 49, 32767}}; // no range: the default stands in rather than a division by zero
     for (const auto& c : cases) {
         config().set("Volume Range", c.range);
         EXPECT_TRUE(engine.media().setVolume(c.set));
@@ -152,12 +145,7 @@ TEST_F(SoundPlayTest, VolumeRunsOverTheRangeAndScalesTheMix)
 TEST_F(SoundPlayTest, TheExtensionChoosesTheKindAndAFileThatLiesIsRefused)
 {
     const std::string wave = asText(pcm16Wave(sine(100, 8000, 100), 1, 8000));
-    const struct {
-        const char* name;
-        std::string contents;
-        const char* kind;  // empty: refused
-        const char* error; // what it says when refused
-    } cases[] = {
+    const struct { const char* name; std::string contents; const char* kind; const char* error; } cases[] = {
         {"LOUD.WAV", wave, "wav", ""},
         {"tune.MID", "MThd", "mid", ""},
         {"a.ogg", "OggS", "", "Unsupported sound type: ogg"},
@@ -194,7 +182,6 @@ TEST_F(SoundPlayTest, TheNotationAndTheWireMakeSounds)
     ASSERT_TRUE(velPlay(again));
     EXPECT_GT(loudness(pull(50)), 0.1);
 
-    // Parts of the wrong kinds make nothing, and bytes that are no wave say so.
     EXPECT_TRUE(soundFromParts(engine, Value::integer(3), 1, Value()).isNil());
     EXPECT_TRUE(soundFromParts(engine, bufferOf(Bytes(8, 0)), 1, Value::string("wav")).isNil());
     EXPECT_EQ(errors(), std::vector<std::string>{"Not a valid sound file"});

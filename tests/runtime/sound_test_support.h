@@ -195,7 +195,6 @@ protected:
 
     EventQueue& queue() { return *engine.events(); }
 
-    // Pulls that many milliseconds of the mix.
     std::vector<float> pull(uint32_t milliseconds)
     {
         std::vector<float> out(static_cast<std::size_t>(milliseconds) * platform::AudioMixer::Rate / 1000 * 2);
