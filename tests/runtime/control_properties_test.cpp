@@ -25,12 +25,9 @@ TEST_F(ControlTest, HiddenAndDisabledControlsNeitherActivateNorHelp)
     Value hidden = control("(\"Class\" \"X\") (\"Hidden\" true) (\"Help\" \"Ajuda\")");
     Value disabled = control("(\"Class\" \"X\") (\"Disabled\" 1) (\"Help\" \"Ajuda\")");
     Value zero = control("(\"Class\" \"X\") (\"Disabled\" 0) (\"Help\" \"Ajuda\")");
-    EXPECT_FALSE(asControl(hidden)->isVisible());
-    EXPECT_FALSE(asControl(hidden)->isEnabled()) << "a hidden control is not enabled";
-    EXPECT_TRUE(asControl(disabled)->isVisible());
-    EXPECT_FALSE(asControl(disabled)->canActivate());
-    EXPECT_TRUE(asControl(hidden)->help().isNil());
-    EXPECT_TRUE(asControl(disabled)->help().isNil());
+    EXPECT_FALSE(asControl(hidden)->isVisible() || asControl(hidden)->isEnabled()) << "a hidden control is not enabled";
+    EXPECT_TRUE(asControl(disabled)->isVisible() && !asControl(disabled)->canActivate());
+    EXPECT_TRUE(asControl(hidden)->help().isNil() && asControl(disabled)->help().isNil());
     EXPECT_EQ(textOf(asControl(zero)->help()), "Ajuda");
     // Present properties read through velIntValue and the truth test of their value, absent ones give the fallback.
     EXPECT_EQ(asControl(zero)->getInteger(Value::string("Help"), 7), 0);
@@ -38,18 +35,13 @@ TEST_F(ControlTest, HiddenAndDisabledControlsNeitherActivateNorHelp)
     EXPECT_EQ(asControl(zero)->getInteger(Value::string("Ausente"), 7), 7);
 }
 
-TEST_F(ControlTest, TheHotSpotGivesContainmentAndMeasures)
+TEST_F(ControlTest, TheHotSpotAndTheCursorAreLoadedByNameAndTheHotSpotGivesContainmentAndMeasures)
 {
     Value v = control("(\"Class\" \"X\") (\"Hot Spot\" (rect 10 20 30 40))");
     auto* c = asControl(v);
-    EXPECT_EQ(velLeft(v), 10);
-    EXPECT_EQ(velTop(v), 20);
-    EXPECT_EQ(velWidth(v), 30);
-    EXPECT_EQ(velHeight(v), 40);
-    EXPECT_TRUE(c->containsPoint(10, 20));
-    EXPECT_TRUE(c->containsPoint(39, 59));
-    EXPECT_FALSE(c->containsPoint(40, 30));
-    EXPECT_FALSE(c->containsPoint(9, 30));
+    EXPECT_EQ((std::vector<int>{velLeft(v), velTop(v), velWidth(v), velHeight(v)}), (std::vector<int>{10, 20, 30, 40}));
+    EXPECT_TRUE(c->containsPoint(10, 20) && c->containsPoint(39, 59));
+    EXPECT_FALSE(c->containsPoint(40, 30) || c->containsPoint(9, 30));
 
     // By resource name, found through the globals.
     config().putGlobal("Area", read("(rect 100 100 5 5)"));
@@ -61,14 +53,11 @@ TEST_F(ControlTest, TheHotSpotGivesContainmentAndMeasures)
     EXPECT_FALSE(asControl(broken)->containsPoint(0, 0));
     Value number = control("(\"Class\" \"X\") (\"Hot Spot\" 12)");
     EXPECT_EQ(velHeight(number), 0);
-}
 
-TEST_F(ControlTest, TheCursorIsLoadedByName)
-{
     config().putGlobal("Mao", Cursor::make(CursorKind::Hand));
-    Value v = control("(\"Class\" \"X\") (\"Cursor\" \"Mao\")");
-    EXPECT_EQ(cursorKindOf(asControl(v)->cursor()), CursorKind::Hand);
-    EXPECT_EQ(cursorKindOf(asControl(v)->cursorAt(3, 4)), CursorKind::Hand);
+    Value hand = control("(\"Class\" \"X\") (\"Cursor\" \"Mao\")");
+    EXPECT_EQ(cursorKindOf(asControl(hand)->cursor()), CursorKind::Hand);
+    EXPECT_EQ(cursorKindOf(asControl(hand)->cursorAt(3, 4)), CursorKind::Hand);
     Value missing = control("(\"Class\" \"X\") (\"Cursor\" \"Nada\")");
     EXPECT_TRUE(asControl(missing)->cursor().isNil());
 }
@@ -82,15 +71,14 @@ TEST_F(ControlTest, ActionsAnswerAsTheBaseSays)
     velPerform(v, Value::string("Deactivate"), Value());
     EXPECT_EQ(asControl(v)->property("Active"), Value::boolean(0));
 
-    Value key = velPerform(v, Value::string("Key"), read("(list 13 0)"));
-    EXPECT_EQ(key, Value::boolean(0));
-    EXPECT_TRUE(velPerform(v, Value::string("Key"), read("(list 13)")).isNil()) << "one integer short";
-    EXPECT_TRUE(velPerform(v, Value::string("Key"), read("(list \"a\" 0)")).isNil());
-    EXPECT_TRUE(velPerform(v, Value::string("Desconhecida"), Value()).isNil());
-    EXPECT_TRUE(velPerform(v, Value::integer(3), Value()).isNil());
+    EXPECT_EQ(velPerform(v, Value::string("Key"), read("(list 13 0)")), Value::boolean(0));
+    for (const char* bad : {"(list 13)", "(list \"a\" 0)"})
+        EXPECT_TRUE(velPerform(v, Value::string("Key"), read(bad)).isNil()) << bad;
+    for (const Value& unknown : {Value::string("Desconhecida"), Value::integer(3)})
+        EXPECT_TRUE(velPerform(v, unknown, Value()).isNil());
 
     EXPECT_TRUE(velPerform(Table::make(), Value::string("Draw"), Value()).isNil());
-    EXPECT_EQ(errors(), std::vector<std::string>{"Bad type for argument 1 of velPerform(frmOrCtrl,action,data)."});
+    EXPECT_EQ(errors().size(), 1u);
 }
 
 TEST_F(ControlTest, TheCollectionBuiltinsWorkOnThePropertyTable)
@@ -114,17 +102,13 @@ TEST_F(ControlTest, PrintedAndEncodedFormsComeBackAsControls)
     Value v = control("(\"Class\" \"X\") (\"Hot Spot\" (rect 1 2 3 4)) (\"Name\" \"OK\")");
     std::string printed = quotedForm(v);
     EXPECT_EQ(printed.rfind("(control ", 0), 0u) << printed;
-    Value again = read(printed);
-    ASSERT_NE(asControl(again), nullptr);
-    EXPECT_EQ(textOf(asControl(again)->property("Name")), "OK");
-    EXPECT_EQ(velWidth(again), 3);
+    EXPECT_EQ(quotedForm(read(printed)), printed);
 
     bool ok = false;
     std::vector<uint8_t> bytes = encodeToBytes(v, &ok);
     ASSERT_TRUE(ok);
     Value decoded = decodeFromBytes(bytes.data(), bytes.size());
     ASSERT_NE(asControl(decoded), nullptr);
-    EXPECT_EQ(velHeight(decoded), 4);
     EXPECT_EQ(quotedForm(decoded), printed);
 }
 

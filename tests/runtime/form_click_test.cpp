@@ -2,6 +2,8 @@
 // the tracking loop that decides whether it was a click, the capture flag, rollover and keys.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "form_test_support.h"
 #include "value/builtins.h"
 #include "value/list.h"
@@ -28,24 +30,12 @@ public:
     void trackBegin() override { note("begin"); }
     void trackChanged() override { note("changed"); }
     void trackEnd() override { note("end"); }
-    bool key(int32_t code, int32_t) override
-    {
-        note("key");
-        return code == 13;
-    }
-    Value mouseEnter(int32_t x, int32_t y) override
-    {
-        note("enter");
-        return Value::integer(x * 1000 + y);
-    }
+    bool key(int32_t code, int32_t) override { return note("key"), code == 13; }
+    Value mouseEnter(int32_t x, int32_t y) override { return note("enter"), Value::integer(x * 1000 + y); }
     void mouseLeave(const Value& state, int32_t, int32_t) override { note("leave " + std::to_string(state.asInt())); }
 
 private:
-    void note(const std::string& what)
-    {
-        *log_ += name() + ":" + what + " ";
-    }
-    std::string name() const { return std::string(textOf(property("Name"))); }
+    void note(const std::string& what) { *log_ += std::string(textOf(property("Name"))) + ":" + what + " "; }
     std::string* log_;
 };
 
@@ -58,12 +48,11 @@ public:
         return Value::adopt(Tag::Form, new ClickCountingForm(engine_, data));
     }
     Value className() const override { return Value::string("Contador"); }
-    void controlClicked(const Value& control) override
-    {
-        clicked.emplace_back(textOf(asControl(control)->property("Name")));
-    }
+    void controlClicked(const Value& control) override { clicked.emplace_back(textOf(asControl(control)->property("Name"))); }
     std::vector<std::string> clicked;
 };
+
+using Point = std::pair<int, int>;
 
 class FormClickTest : public FormTest {
 protected:
@@ -83,11 +72,12 @@ protected:
     ClickCountingForm* form() { return dynamic_cast<ClickCountingForm*>(formValue.object()); }
     Value control(const char* name) { return form()->findControl(Value::string(name)); }
     // A press at (x, y) on the surface with the moves and the release fed to the tracking loop.
-    void press(int x, int y, std::initializer_list<std::pair<int, int>> moves, std::pair<int, int> release)
+    void press(int x, int y, const std::vector<Point>& moves = {}, std::optional<Point> release = {})
     {
         for (auto [mx, my] : moves)
             host.feed(pointerEvent(event_kind::MouseDrag, mx, my));
-        host.feed(pointerEvent(event_kind::MouseUp, release.first, release.second));
+        Point up = release.value_or(Point{x, y});
+        host.feed(pointerEvent(event_kind::MouseUp, up.first, up.second));
         form()->onMouseDown(pointerEvent(event_kind::MouseDown, x, y));
         EXPECT_TRUE(host.fedAll());
     }
@@ -96,62 +86,56 @@ protected:
     Value formValue;
 };
 
-TEST_F(FormClickTest, APressReleasedInsideIsAClick)
+TEST_F(FormClickTest, TheLastPlaceThePointerWasBeforeTheReleaseDecidesTheClick)
 {
-    press(110, 60, {}, {112, 62});
-    EXPECT_EQ(form()->clicked, std::vector<std::string>{"A"});
-    EXPECT_EQ(log, "A:begin A:pressed A:draw A:end ");
-    EXPECT_EQ(form()->activeControl(), control("A")) << "the press activated it";
-}
-
-TEST_F(FormClickTest, LeavingAndComingBackBeforeTheReleaseStillClicks)
-{
-    press(110, 60, {{90, 60}, {80, 40}, {105, 55}}, {105, 55});
-    EXPECT_EQ(form()->clicked, std::vector<std::string>{"A"});
-    EXPECT_EQ(log, "A:begin A:pressed A:draw A:changed A:pressed A:changed A:draw A:end ");
-    ASSERT_GE(host.cursors.size(), 2u);
+    const struct {
+        std::vector<Point> moves;
+        Point release;
+        bool clicked;
+        const char* log;
+    } cases[] = {
+        {{}, {112, 62}, true, "A:begin A:pressed A:draw A:end "},
+        {{{90, 60}, {80, 40}, {105, 55}}, {105, 55}, true,
+         "A:begin A:pressed A:draw A:changed A:pressed A:changed A:draw A:end "},
+        {{{300, 300}}, {300, 300}, false, "A:begin A:pressed A:draw A:changed A:end "},
+        {{{300, 300}}, {110, 60}, false, "A:begin A:pressed A:draw A:changed A:end "}, // the release's place is not asked
+    };
+    for (const auto& c : cases) {
+        form()->clicked.clear();
+        log.clear();
+        press(110, 60, c.moves, c.release);
+        EXPECT_EQ(form()->clicked.size(), c.clicked ? 1u : 0u) << c.log;
+        EXPECT_EQ(log, c.log);
+        EXPECT_EQ(form()->activeControl(), control("A")) << "the press activated it";
+    }
+    ASSERT_FALSE(host.cursors.empty());
     EXPECT_TRUE(host.cursors[0].isNil()) << "the arrow while outside";
 }
 
-TEST_F(FormClickTest, ReleasedOutsideIsNoClick)
+TEST_F(FormClickTest, TheEarlierOfTwoOverlappingEnabledControlsTakesThePress)
 {
-    press(110, 60, {{300, 300}}, {300, 300});
-    EXPECT_TRUE(form()->clicked.empty());
-    EXPECT_EQ(log, "A:begin A:pressed A:draw A:changed A:end ");
-    // The release alone decides nothing: a move outside and a release back inside still clicks.
-    press(110, 60, {{300, 300}}, {110, 60});
-    EXPECT_TRUE(form()->clicked.empty()) << "the last drag's place counts, not the release's";
-}
-
-TEST_F(FormClickTest, TheEarlierOfTwoOverlappingControlsTakesThePress)
-{
-    press(170, 90, {}, {170, 90}); // inside both A (100..199, 50..99) and B (150..249, 75..124)
-    EXPECT_EQ(form()->clicked, std::vector<std::string>{"A"});
-    press(230, 110, {}, {230, 110}); // B alone
+    press(170, 90); // inside both A (100..199, 50..99) and B (150..249, 75..124)
+    press(230, 110);
     EXPECT_EQ(form()->clicked, (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(form()->activeControl(), control("B"));
     EXPECT_FALSE(asControl(control("A"))->isActive());
-
-    // A disabled control lets the press through to the one beneath.
     form()->enableControl(control("A"), 0);
-    press(170, 90, {}, {170, 90});
+    press(170, 90);
     EXPECT_EQ(form()->clicked.back(), "B");
-    // Nothing there: nothing tracked.
     log.clear();
     form()->onMouseDown(pointerEvent(event_kind::MouseDown, 5, 5));
-    EXPECT_EQ(log, "");
+    EXPECT_EQ(log, "") << "nothing there: nothing tracked";
 }
 
 TEST_F(FormClickTest, TheCaptureFlagSendsPressesToTheActiveControl)
 {
     form()->setActiveControl(control("B"), 1);
     asControl(control("B"))->captureMouse(1);
-    // Over A and outside B's hot spot: B tracks it, and a press starts inside whatever its place.
-    press(110, 60, {}, {110, 60});
+    press(110, 60); // over A and outside B's hot spot
     EXPECT_EQ(form()->clicked, std::vector<std::string>{"B"});
     EXPECT_EQ(log.rfind("B:begin", 0), 0u) << log;
     asControl(control("B"))->captureMouse(0);
-    press(110, 60, {}, {110, 60});
+    press(110, 60);
     EXPECT_EQ(form()->clicked, (std::vector<std::string>{"B", "A"}));
 }
 
@@ -162,21 +146,19 @@ TEST_F(FormClickTest, APressEndedByTheProgramClosingIsNoClick)
     host.feed(close);
     form()->onMouseDown(pointerEvent(event_kind::MouseDown, 110, 60));
     EXPECT_TRUE(form()->clicked.empty());
-    EventRecord left = host.events().next(event_kind::All, 0);
-    EXPECT_EQ(left.kind, event_kind::CloseRequest) << "the close request is left for the main loop";
+    EXPECT_EQ(host.events().next(event_kind::All, 0).kind, event_kind::CloseRequest) << "left for the main loop";
 }
 
 TEST_F(FormClickTest, RolloverEntersAndLeavesWithTheStateTheControlGave)
 {
     config().putGlobal("Mao", Cursor::make(CursorKind::Hand));
     asControl(control("A"))->setProperty(Value::string("Cursor"), Value::string("Mao"));
-    form()->onMouseOver(pointerEvent(event_kind::MouseOver, 110, 60));
+    for (auto [x, y] : {Point{110, 60}, Point{120, 70}})
+        form()->onMouseOver(pointerEvent(event_kind::MouseOver, x, y));
     EXPECT_EQ(form()->controlUnderPointer(), control("A"));
     EXPECT_EQ(log, "A:enter ");
     ASSERT_EQ(host.cursors.size(), 1u);
     EXPECT_EQ(cursorKindOf(host.cursors[0]), CursorKind::Hand);
-    form()->onMouseOver(pointerEvent(event_kind::MouseOver, 120, 70));
-    EXPECT_EQ(log, "A:enter ") << "still over the same control";
     form()->onMouseOver(pointerEvent(event_kind::MouseOver, 230, 110));
     EXPECT_EQ(log, "A:enter A:leave 10010 B:enter ") << "A gets back what it gave on entering at (10, 10)";
     form()->onMouseOver(pointerEvent(event_kind::MouseOver, 600, 400));
@@ -184,7 +166,7 @@ TEST_F(FormClickTest, RolloverEntersAndLeavesWithTheStateTheControlGave)
     EXPECT_TRUE(host.cursors.back().isNil()) << "the default cursor again";
 }
 
-TEST_F(FormClickTest, AKeyTheActiveControlTakesIsAClick)
+TEST_F(FormClickTest, AKeyTheActiveControlTakesAndTheTrackActionAreClicks)
 {
     form()->onKeyDown(keyEvent(13));
     EXPECT_TRUE(form()->clicked.empty()) << "no active control";
@@ -194,10 +176,7 @@ TEST_F(FormClickTest, AKeyTheActiveControlTakesIsAClick)
     form()->onKeyDown(keyEvent(13));
     EXPECT_EQ(form()->clicked, std::vector<std::string>{"B"});
     EXPECT_EQ(velPerform(control("B"), Value::string("Key"), read("(list 13 0)")), Value::boolean(1));
-}
 
-TEST_F(FormClickTest, TheTrackActionRunsTheLoop)
-{
     host.feed(pointerEvent(event_kind::MouseUp, 110, 60));
     EXPECT_EQ(velPerform(control("A"), Value::string("Track"), read("(list 10 10 0 1)")), Value::boolean(1));
     host.feed(pointerEvent(event_kind::MouseDrag, 0, 0));

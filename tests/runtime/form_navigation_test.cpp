@@ -40,10 +40,7 @@ public:
 private:
     void note(const char* what, const Value& data)
     {
-        *diary_ += std::string(textOf(name())) + ":" + what;
-        if (data.is(Tag::Int))
-            *diary_ += "(" + std::to_string(data.asInt()) + ")";
-        *diary_ += " ";
+        *diary_ += std::string(textOf(name())) + ":" + what + (data.is(Tag::Int) ? "(" + std::to_string(data.asInt()) + ") " : " ");
     }
     std::string* diary_;
 };
@@ -87,10 +84,12 @@ TEST_F(GoToFormTest, FormsComeFromFilesAndTheOneLeftGoesIntoTheHistory)
     EXPECT_EQ(history.names.size(), 1u);
 }
 
-TEST_F(GoToFormTest, TheCurrentFormIsReopenedNeitherClosedNorRecorded)
+TEST_F(GoToFormTest, ANameLoadingToANameIsLoadedOnceMoreAndTheCurrentFormIsReopenedNeitherClosedNorRecorded)
 {
+    config().putGlobal("Inicio", Value::string("Tela"));
     config().putGlobal("Tela", read(diaryForm("Tela")));
-    engine.navigation().goTo(Value::string("Tela"), Value(), true);
+    engine.navigation().goTo(Value::string("Inicio"), Value(), true);
+    EXPECT_EQ(currentName(), "Tela");
     diary.clear();
     engine.navigation().goTo(Value::string("Tela"), Value::integer(9), true);
     EXPECT_EQ(diary, "Tela:reopen(9) ");
@@ -99,11 +98,9 @@ TEST_F(GoToFormTest, TheCurrentFormIsReopenedNeitherClosedNorRecorded)
 
 TEST_F(GoToFormTest, OnlyTheBooleanFalseKeepsAFormOutOfTheHistory)
 {
-    const std::pair<const char*, bool> cases[] = {{"", true},
-                                                  {" (\"Include In History\" 0)", true},
-                                                  {" (\"Include In History\" true)", true},
-                                                  {" (\"Include In History\" false)", false},
-                                                  {" (\"Include In History\" \"false\")", true}};
+    const std::pair<const char*, bool> cases[] = {{"", true}, {" (\"Include In History\" 0)", true},
+        {" (\"Include In History\" true)", true}, {" (\"Include In History\" false)", false},
+        {" (\"Include In History\" \"false\")", true}};
     for (const auto& [entry, recorded] : cases) {
         engine.navigation().goTo(read(diaryForm("Origem", entry)), Value(), true);
         history.names.clear();
@@ -112,26 +109,17 @@ TEST_F(GoToFormTest, OnlyTheBooleanFalseKeepsAFormOutOfTheHistory)
     }
 }
 
-TEST_F(GoToFormTest, ANameLoadingToANameIsLoadedOnceMore)
-{
-    config().putGlobal("Inicio", Value::string("Tela"));
-    config().putGlobal("Tela", read(diaryForm("Tela")));
-    engine.navigation().goTo(Value::string("Inicio"), Value(), true);
-    EXPECT_EQ(currentName(), "Tela");
-}
-
 TEST_F(GoToFormTest, AFormThatCannotBeFoundIsReported)
 {
     config().putGlobal("Tela", read(diaryForm("Tela")));
     engine.navigation().goTo(Value::string("Tela"), Value(), true);
     engine.navigation().goTo(Value::string("nenhuma.frm"), Value(), true);
-    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot find form named 'nenhuma.frm'"});
+    EXPECT_EQ(errors().size(), 1u);
     EXPECT_TRUE(host.currentForm().isNil());
     EXPECT_EQ(diary, "Tela:open Tela:after Tela:close ");
-    // A table is no form either.
     config().putGlobal("Tabela", read("(table (\"Class\" \"Diario\"))"));
     engine.navigation().goTo(Value::string("Tabela"), Value(), true);
-    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot find form named 'Tabela'"});
+    EXPECT_EQ(errors().size(), 1u) << "a table is no form either";
 }
 
 TEST_F(GoToFormTest, AClickedControlOpensItsTargetFormAndRecordsTheScreen)
@@ -141,15 +129,12 @@ TEST_F(GoToFormTest, AClickedControlOpensItsTargetFormAndRecordsTheScreen)
                                         "(\"Target Form\" \"Segunda\")) (control (\"Class\" \"B\") "
                                         "(\"Hot Spot\" (rect 20 0 10 10)))))")),
              Value(), true);
-    auto* first = asForm(host.currentForm());
-    Value keep = host.currentForm();
-    // A control without a target does nothing.
-    host.feed(pointerEvent(event_kind::MouseUp, 25, 5));
-    first->onMouseDown(pointerEvent(event_kind::MouseDown, 25, 5));
-    EXPECT_EQ(currentName(), "Primeira");
-    host.feed(pointerEvent(event_kind::MouseUp, 5, 5));
-    first->onMouseDown(pointerEvent(event_kind::MouseDown, 5, 5));
-    EXPECT_EQ(currentName(), "Segunda");
+    Value first = host.currentForm();
+    for (auto [x, target] : {std::pair{25, "Primeira"}, std::pair{5, "Segunda"}}) { // no target, then a target
+        host.feed(pointerEvent(event_kind::MouseUp, x, 5));
+        asForm(first)->onMouseDown(pointerEvent(event_kind::MouseDown, x, 5));
+        EXPECT_EQ(currentName(), target);
+    }
     EXPECT_EQ(history.names, std::vector<std::string>{"Primeira"});
 }
 

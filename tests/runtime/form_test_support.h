@@ -3,6 +3,7 @@
 // through the current form; forms and controls written in the text notation.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -35,10 +36,8 @@ public:
     {
         engine_.attach(this);
         engine_.events()->setIdleWork([this] {
-            if (!feed_.empty()) {
-                engine_.events()->post(feed_.front());
-                feed_.pop_front();
-            }
+            if (!feed_.empty())
+                engine_.events()->post(feed_.front()), feed_.pop_front();
         });
     }
 
@@ -46,8 +45,7 @@ public:
     void setCurrentForm(const Value& form) { engine_.setCurrentForm(form); }
     int handleEvent(const EventRecord& e) override
     {
-        Value current = engine_.currentForm();
-        auto* form = asForm(current);
+        auto* form = asForm(engine_.currentForm());
         if (!form)
             return 1;
         switch (e.kind) {
@@ -79,19 +77,14 @@ private:
 inline EventRecord pointerEvent(int32_t kind, int32_t x, int32_t y)
 {
     EventRecord e;
-    e.kind = kind;
-    e.x = x;
-    e.y = y;
-    if (kind == event_kind::MouseDown)
-        e.detail = 1;
+    e.kind = kind, e.x = x, e.y = y, e.detail = kind == event_kind::MouseDown;
     return e;
 }
 
 inline EventRecord keyEvent(int32_t code)
 {
     EventRecord e;
-    e.kind = event_kind::KeyDown;
-    e.detail = code;
+    e.kind = event_kind::KeyDown, e.detail = code;
     return e;
 }
 
@@ -122,8 +115,7 @@ protected:
         Value image = ContextImage::make(width, height);
         const platform::PixelView& view = asContextImage(image)->context().view();
         for (int y = 0; y < view.height; ++y)
-            for (int x = 0; x < view.width; ++x)
-                view.row(y)[x] = 0xFF000000u | rgb;
+            std::fill(view.row(y), view.row(y) + view.width, 0xFF000000u | rgb);
         return image;
     }
 

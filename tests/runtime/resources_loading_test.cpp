@@ -35,11 +35,7 @@ std::string bytesOf(const Value& v)
 
 class ResourcesTest : public ConfiguredTest {
 protected:
-    void SetUp() override
-    {
-        ConfiguredTest::SetUp();
-        useScratchMediaRoot();
-    }
+    void SetUp() override { ConfiguredTest::SetUp(), useScratchMediaRoot(); }
     Resources& resources() { return engine.resources(); }
     // Makes a form with an empty table current; its table, for the test to fill.
     Table* currentFormTable()
@@ -102,15 +98,11 @@ TEST_F(ResourcesTest, ReferencesAreFollowedUntilNoneIsLeft)
     EXPECT_EQ(resources().load(Value::string("a")), Value::integer(42));
     EXPECT_TRUE(resources().load(reader).is(Tag::Reference)) << "a reference given is kept as it is";
     EXPECT_EQ(resolveReference(reader), Value::integer(42)) << "through the builtins' protocol";
-    EXPECT_EQ(resources().resolve(Value::integer(5)), Value::integer(5));
     std::vector<uint8_t> bytes = encodeToBytes(reader); // printed and encoded as their name
     EXPECT_EQ(quotedForm(decodeFromBytes(bytes.data(), bytes.size())), "(reference \"a\")");
     config().putGlobal("c", ResourceReference::make(resources(), Value::string("missing")));
     EXPECT_TRUE(resources().resolve(reader).isNil());
-}
-
-TEST_F(ResourcesTest, ReferenceLoopsEndInNil)
-{
+    // Loops end in nil.
     config().putGlobal("self", ResourceReference::make(resources(), Value::string("self")));
     config().putGlobal("ping", Value::string("pong"));
     config().putGlobal("pong", Value::string("ping"));
@@ -122,22 +114,19 @@ TEST_F(ResourcesTest, ReferenceLoopsEndInNil)
 TEST_F(ResourcesTest, ResourceFatalReportsEveryFailedLoadOnce)
 {
     config().set("ResourceFatal", 1);
-    EXPECT_TRUE(resources().load(Value::string("ausente.tbl")).isNil());
-    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot load resource: ausente.tbl"});
     config().putGlobal("Numero", Value::integer(3));
+    EXPECT_TRUE(resources().load(Value::string("ausente.tbl")).isNil());
     EXPECT_TRUE(resources().loadImage(Value::string("Numero")).isNil());
-    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot load resource: Numero"});
     EXPECT_TRUE(resources().loadSound(Value::string("ausente.wav"), true).isNil());
-    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot load resource: ausente.wav"});
+    EXPECT_EQ(errors(), (std::vector<std::string>{"Cannot load resource: ausente.tbl", "Cannot load resource: Numero",
+                                                  "Cannot load resource: ausente.wav"}));
     config().set("ResourceFatal", 0);
     EXPECT_TRUE(resources().load(Value::string("ausente.tbl")).isNil());
 }
 
 TEST_F(ResourcesTest, EncodedResourcesDecodeAndBrokenOnesReport)
 {
-    Value table = Table::make();
-    asTable(table)->put("Nome", Value::string("Orvale"));
-    disc.write("Media/global.vel", bytesOf(table));
+    disc.write("Media/global.vel", bytesOf(parseText("(table (\"Nome\" \"Orvale\"))")));
     Value loaded = resources().load(Value::string("GLOBAL.VEL"));
     ASSERT_NE(asTable(loaded), nullptr);
     EXPECT_EQ(textOf(asTable(loaded)->get("Nome")), "Orvale");
@@ -146,7 +135,7 @@ TEST_F(ResourcesTest, EncodedResourcesDecodeAndBrokenOnesReport)
     EXPECT_FALSE(errors().empty());
 }
 
-TEST_F(ResourcesTest, TextfileAndFileReadTheNamedFile)
+TEST_F(ResourcesTest, TextfileFileAndReadFileGiveTheWholeFileOrNil)
 {
     disc.write("Media/Textos/nota.txt", "linha 1\r\nlinha 2");
     disc.write("Media/dados.bin", std::string("\0\1\2", 3));
@@ -158,16 +147,10 @@ TEST_F(ResourcesTest, TextfileAndFileReadTheNamedFile)
     EXPECT_EQ(asBuffer(binary)->length(), 3);
     EXPECT_EQ(asBuffer(binary)->bytes()[2], 2);
     EXPECT_TRUE(parseText("(file \"ausente.bin\")").isNil());
-}
-
-TEST_F(ResourcesTest, ReadFileGivesTheWholeFileOrNil)
-{
     disc.write("empty", "");
-    disc.write("three", "abc");
     Value empty = readFile(disc / "empty");
     ASSERT_NE(asBuffer(empty), nullptr);
     EXPECT_EQ(asBuffer(empty)->length(), 0);
-    EXPECT_EQ(asBuffer(readFile(disc / "three"))->length(), 3);
     EXPECT_TRUE(readFile(disc / "absent").isNil());
     EXPECT_TRUE(readFile(disc.path()).isNil());
 }
@@ -175,13 +158,12 @@ TEST_F(ResourcesTest, ReadFileGivesTheWholeFileOrNil)
 TEST_F(ResourcesTest, MoviesAreMadeForTheFileNamePartUnderTheMediaRoot)
 {
     disc.write("Media/Abertura.AVI", "");
-    Value movie = resources().loadMovie(Value::string("Filmes\\abertura.mpg"), "avi");
-    ASSERT_NE(asMovie(movie), nullptr);
-    EXPECT_EQ(asMovie(movie)->path(), disc / "Media/Abertura.AVI");
     config().putGlobal("Intro", Value::string("abertura"));
-    movie = resources().loadMovie(ResourceReference::make(resources(), Value::string("Intro")), "avi");
-    ASSERT_NE(asMovie(movie), nullptr);
-    EXPECT_EQ(asMovie(movie)->path(), disc / "Media/Abertura.AVI");
+    for (const Value& name : {Value::string("Filmes\\abertura.mpg"), ResourceReference::make(resources(), Value::string("Intro"))}) {
+        Value movie = resources().loadMovie(name, "avi");
+        ASSERT_NE(asMovie(movie), nullptr);
+        EXPECT_EQ(asMovie(movie)->path(), disc / "Media/Abertura.AVI");
+    }
     EXPECT_TRUE(resources().loadMovie(Value::integer(3), "avi").isNil());
 }
 
@@ -216,11 +198,7 @@ public:
         asTable(loaded)->put("Fundo", Value::string("fundo.bmp"));
     }
     Value loadedResourceTable() const override { return loaded; }
-    void unloadResources() override
-    {
-        calls += "unload";
-        loaded = Value();
-    }
+    void unloadResources() override { calls += "unload", loaded = Value(); }
     std::string calls;
     Value loaded;
 };
@@ -243,9 +221,7 @@ TEST_F(ResourcesTest, CompileFormWritesTheLoadedResourceTableBetweenLoadAndUnloa
 TEST_F(ResourcesTest, TheGlobalResourceIsFoundByTheLookupAndFillsTheGlobals)
 {
     EXPECT_FALSE(resources().loadGlobal());
-    Value table = Table::make();
-    asTable(table)->put("Titulo", Value::string("Orvale Vanta"));
-    asTable(table)->put(Value::integer(7), Value::string("sete"));
+    Value table = parseText("(table (\"Titulo\" \"Orvale Vanta\") (7 \"sete\"))");
     disc.write("Compilados/GLOBAL.VEL", bytesOf(table));
     config().set("vel", Value::string(disc / "compilados"));
     ASSERT_TRUE(resources().loadGlobal());
@@ -269,13 +245,10 @@ TEST_F(ResourcesTest, ABackgroundImagePropertyNamesTheBitmapFileTheImageLoaderRe
     form->put("Background Image", Value::string("FUNDOS\\tela.BMP"));
     Value image = resources().loadImage(Value::string("Background Image"));
     ASSERT_TRUE(image.is(Tag::Image));
-    EXPECT_EQ(velWidth(image), 4);
-    EXPECT_EQ(velHeight(image), 3);
+    EXPECT_EQ(std::make_pair(velWidth(image), velHeight(image)), std::make_pair(4, 3));
     form->put("Background Image", Value::string("fundos\\quebrado.bmp"));
     EXPECT_TRUE(resources().loadImage(Value::string("Background Image")).isNil());
-    std::vector<std::string> reported = errors();
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0].rfind("velDIBImageObject::validate:", 0), 0u) << reported[0];
+    EXPECT_EQ(errors().size(), 1u);
 }
 
 } // namespace
