@@ -1,5 +1,6 @@
 // Configuration: the environment table and its typed readers, the layers it is read from, the
-// program's options, the path join and the file look-up under a scratch media root.
+// program's options, the path join, the file look-up under a scratch media root, and the engine's
+// start-up and shut-down.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -12,6 +13,14 @@
 #include "value/printer.h"
 #include "value/string.h"
 #include "value/table.h"
+#include "runtime/engine.h"
+#include "runtime/event_queue.h"
+#include "runtime/form.h"
+#include "runtime/surface.h"
+#include "support/error_capture.h"
+#include "support/scratch_dir.h"
+#include "value/makers.h"
+#include "value/reader.h"
 
 namespace vel {
 namespace {
@@ -308,6 +317,69 @@ TEST_F(FileLookupTest, NamesFromTheDataNeverLeaveTheirDirectory)
     disc.write("secret.tbl", "");
     for (const char* name : {"..\\secret.tbl", "C:\\..\\..\\secret.tbl"})
         EXPECT_EQ(config().findFile(name), disc / "Media/secret.tbl") << name;
+}
+
+using testing_support::ErrorCheckedTest;
+using testing_support::ScratchDirectory;
+
+class EngineTest : public ErrorCheckedTest {
+protected:
+    RunOptions options()
+    {
+        RunOptions o = RunOptions::offscreenOnly(true);
+        o.moduleDirectory = home.path();
+        o.configuration->profileFile = home.write("ORVA.ini", "[VELENVIRONMENT]\nMediaWidth=320\n");
+        o.settings = {{"MediaHeight", "200"}};
+        return o;
+    }
+    ScratchDirectory home;
+};
+
+TEST_F(EngineTest, StartsUpInOrderAndShutsDownInReverse)
+{
+    Engine engine;
+    std::string error;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(engine.startUp(options(), error)) << error;
+        // Configuration: defaults, then the profile file, then the command line.
+        EXPECT_EQ(textOf(engine.configuration().get("MediaPath")), "Media");
+        // The screen is made from the configuration, on the virtual clock.
+        ASSERT_NE(engine.surface(), nullptr);
+        ASSERT_NE(engine.events(), nullptr);
+        EXPECT_EQ(engine.surface()->width(), 320);
+        EXPECT_EQ(engine.surface()->height(), 200);
+        ASSERT_NE(engine.virtualClock(), nullptr);
+        // What the reader makes belongs to this engine, through its registered classes.
+        EXPECT_FALSE(engine.classes().find(Value::string("velDialogObject")).isNil());
+        Value form = parseText("(form (\"Name\" \"Primeira\"))");
+        ASSERT_NE(asForm(form), nullptr);
+        EXPECT_EQ(&asForm(form)->engine(), &engine);
+        engine.setCurrentForm(form);
+        EXPECT_EQ(engine.resources().load(Value::string("Name")), Value::string("Primeira"));
+
+        engine.shutDown();
+        EXPECT_EQ(engine.surface(), nullptr);
+        EXPECT_EQ(engine.events(), nullptr);
+        EXPECT_EQ(engine.virtualClock(), nullptr);
+        EXPECT_TRUE(engine.currentForm().isNil());
+        // The value layer makes placeholders again.
+        EXPECT_EQ(asForm(parseText("(form (\"Name\" \"Primeira\"))")), nullptr);
+        EXPECT_EQ(&objectMakers(), &placeholderMakers());
+    }
+}
+
+TEST_F(EngineTest, AScreenThatCannotBeMadeLeavesNothingBehind)
+{
+    Engine engine;
+    RunOptions o = options();
+    o.offscreen = false;
+    o.script = home / "missing.script";
+    std::string error;
+    EXPECT_FALSE(engine.startUp(o, error));
+    EXPECT_FALSE(error.empty());
+    engine.shutDown();
+    EXPECT_EQ(engine.events(), nullptr);
+    EXPECT_EQ(&objectMakers(), &placeholderMakers());
 }
 
 } // namespace
