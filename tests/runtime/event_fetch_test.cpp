@@ -2,6 +2,7 @@
 // with masks and waits, idle work, a pump entered again from inside, and the timer.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <tuple>
 #include <vector>
 
@@ -9,7 +10,6 @@
 #include "runtime/event_test_support.h"
 #include "runtime/framework_timer.h"
 #include "runtime/input_translator.h"
-#include <climits>
 
 namespace vel {
 namespace {

@@ -1,11 +1,15 @@
 // The mouse and keyboard protocol between a form and its controls: which control a press reaches,
-// the tracking loop that decides whether it was a click, the capture flag, rollover and keys.
+// the tracking loop that decides whether it was a click, the capture flag, rollover and keys; go to
+// form with its history and Target Form; modal dialogs, the ways they end, the beep and dragging.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "form_test_support.h"
 #include "value/builtins.h"
+#include "value/encoding.h"
 #include "value/list.h"
 #include "value/string.h"
 
@@ -15,6 +19,7 @@ namespace {
 using testing_support::FormTest;
 using testing_support::keyEvent;
 using testing_support::pointerEvent;
+using testing_support::RecordingHistory;
 
 // A control that writes down what the form and the tracking loop ask of it.
 class LoggingControl final : public velControlObject {
@@ -182,6 +187,320 @@ TEST_F(FormClickTest, AKeyTheActiveControlTakesAndTheTrackActionAreClicks)
     host.feed(pointerEvent(event_kind::MouseDrag, 0, 0));
     host.feed(pointerEvent(event_kind::MouseUp, 0, 0));
     EXPECT_EQ(velPerform(control("A"), Value::string("Track"), read("(list 10 10 0 1)")), Value::boolean(0));
+}
+
+
+// A form that writes down its life.
+class DiaryForm final : public velFormObject {
+public:
+    DiaryForm(Engine& engine, const Value& data, std::string* diary) : velFormObject(engine, data), diary_(diary) {}
+    Value createInstance(const Value& data) const override
+    {
+        return Value::adopt(Tag::Form, new DiaryForm(engine_, data, diary_));
+    }
+    Value className() const override { return Value::string("Diario"); }
+    void open(const Value& data) override
+    {
+        note("open", data);
+        velFormObject::open(data);
+    }
+    void afterOpen() override { note("after", Value()); }
+    void reopen(const Value& data) override { note("reopen", data); }
+    void close() override
+    {
+        note("close", Value());
+        velFormObject::close();
+    }
+    Value historyState() override { return property("Estado"); }
+
+private:
+    void note(const char* what, const Value& data)
+    {
+        *diary_ += std::string(textOf(name())) + ":" + what + (data.is(Tag::Int) ? "(" + std::to_string(data.asInt()) + ") " : " ");
+    }
+    std::string* diary_;
+};
+
+// A form of the class above with a name and further entries in the notation.
+std::string diaryForm(const std::string& name, const std::string& entries = "")
+{
+    return "(form (\"Class\" \"Diario\") (\"Name\" \"" + name + "\")" + entries + ")";
+}
+
+class GoToFormTest : public FormTest {
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        useScratchMediaRoot();
+        engine.classes().add(Value::adopt(Tag::Form, new DiaryForm(engine, Value(), &diary)));
+        engine.navigation().keepHistory(&history);
+    }
+    std::string currentName() { return asForm(host.currentForm()) ? asForm(host.currentForm())->targetName() : ""; }
+
+    std::string diary;
+    RecordingHistory history;
+};
+
+TEST_F(GoToFormTest, FormsComeFromFilesAndTheOneLeftGoesIntoTheHistory)
+{
+    disc.write("Media/primeira.frm", diaryForm("primeira.frm", " (\"Estado\" 5)"));
+    disc.write("Media/segunda.frm", diaryForm("segunda.frm"));
+    engine.navigation().goTo(Value::string("primeira.frm"), Value::integer(1), true);
+    EXPECT_EQ(currentName(), "primeira.frm");
+    EXPECT_TRUE(history.names.empty()) << "nothing was left";
+    engine.navigation().goTo(Value::string("segunda.frm"), Value::integer(2), true);
+    EXPECT_EQ(currentName(), "segunda.frm");
+    EXPECT_EQ(diary, "primeira.frm:open(1) primeira.frm:after primeira.frm:close segunda.frm:open(2) segunda.frm:after ");
+    ASSERT_EQ(history.names, std::vector<std::string>{"primeira.frm"});
+    EXPECT_EQ(history.states[0], Value::integer(5)) << "with its history state";
+
+    // Without the history flag nothing is recorded.
+    engine.navigation().goTo(Value::string("primeira.frm"), Value(), false);
+    EXPECT_EQ(history.names.size(), 1u);
+}
+
+TEST_F(GoToFormTest, ANameLoadingToANameIsLoadedOnceMoreAndTheCurrentFormIsReopenedNeitherClosedNorRecorded)
+{
+    config().putGlobal("Inicio", Value::string("Tela"));
+    config().putGlobal("Tela", read(diaryForm("Tela")));
+    engine.navigation().goTo(Value::string("Inicio"), Value(), true);
+    EXPECT_EQ(currentName(), "Tela");
+    diary.clear();
+    engine.navigation().goTo(Value::string("Tela"), Value::integer(9), true);
+    EXPECT_EQ(diary, "Tela:reopen(9) ");
+    EXPECT_TRUE(history.names.empty());
+}
+
+TEST_F(GoToFormTest, OnlyTheBooleanFalseKeepsAFormOutOfTheHistory)
+{
+    const std::pair<const char*, bool> cases[] = {{"", true}, {" (\"Include In History\" 0)", true},
+        {" (\"Include In History\" true)", true}, {" (\"Include In History\" false)", false},
+        {" (\"Include In History\" \"false\")", true}};
+    for (const auto& [entry, recorded] : cases) {
+        engine.navigation().goTo(read(diaryForm("Origem", entry)), Value(), true);
+        history.names.clear();
+        engine.navigation().goTo(read(diaryForm("Destino")), Value(), true);
+        EXPECT_EQ(history.names.size(), recorded ? 1u : 0u) << entry;
+    }
+}
+
+TEST_F(GoToFormTest, AFormThatCannotBeFoundIsReported)
+{
+    config().putGlobal("Tela", read(diaryForm("Tela")));
+    engine.navigation().goTo(Value::string("Tela"), Value(), true);
+    engine.navigation().goTo(Value::string("nenhuma.frm"), Value(), true);
+    EXPECT_EQ(errors().size(), 1u);
+    EXPECT_TRUE(host.currentForm().isNil());
+    EXPECT_EQ(diary, "Tela:open Tela:after Tela:close ");
+    config().putGlobal("Tabela", read("(table (\"Class\" \"Diario\"))"));
+    engine.navigation().goTo(Value::string("Tabela"), Value(), true);
+    EXPECT_EQ(errors().size(), 1u) << "a table is no form either";
+}
+
+TEST_F(GoToFormTest, AClickedControlOpensItsTargetFormAndRecordsTheScreen)
+{
+    config().putGlobal("Segunda", read(diaryForm("Segunda")));
+    engine.navigation().goTo(read(diaryForm("Primeira", " (\"Control List\" (list (control (\"Class\" \"B\") (\"Hot Spot\" (rect 0 0 10 10)) "
+                                        "(\"Target Form\" \"Segunda\")) (control (\"Class\" \"B\") "
+                                        "(\"Hot Spot\" (rect 20 0 10 10)))))")),
+             Value(), true);
+    Value first = host.currentForm();
+    for (auto [x, target] : {std::pair{25, "Primeira"}, std::pair{5, "Segunda"}}) { // no target, then a target
+        host.feed(pointerEvent(event_kind::MouseUp, x, 5));
+        asForm(first)->onMouseDown(pointerEvent(event_kind::MouseDown, x, 5));
+        EXPECT_EQ(currentName(), target);
+    }
+    EXPECT_EQ(history.names, std::vector<std::string>{"Primeira"});
+}
+
+TEST_F(GoToFormTest, ACompiledFormOpensLikeItsText)
+{
+    Value form = read(diaryForm("Compilada", " (\"Resource Table\" (table (\"Control List\" (list (control "
+                                             "(\"Class\" \"B\") (\"Name\" \"OK\"))))))"));
+    bool ok = false;
+    std::vector<uint8_t> bytes = encodeToBytes(form, &ok);
+    ASSERT_TRUE(ok);
+    disc.write("Media/compilada.vel", std::string(bytes.begin(), bytes.end()));
+    engine.navigation().goTo(Value::string("compilada.vel"), Value(), true);
+    ASSERT_EQ(currentName(), "Compilada");
+    EXPECT_FALSE(asForm(host.currentForm())->findControl(Value::string("OK")).isNil());
+}
+
+class FakeSound final : public Object, public MediaProtocol {
+public:
+    bool play(int32_t, int32_t, bool) override { return ++plays; }
+    void stop() override {}
+    bool isPlaying() const override { return false; }
+    int plays = 0;
+};
+
+// A dialog that lets the test look at the screen when Escape ends it, and answers a result.
+class WatchedDialog final : public velDialogObject {
+public:
+    WatchedDialog(Engine& engine, const Value& data, std::function<void()>* watch)
+        : velDialogObject(engine, data), watch_(watch) {}
+    Value createInstance(const Value& data) const override
+    {
+        return Value::adopt(Tag::Form, new WatchedDialog(engine_, data, watch_));
+    }
+    Value className() const override { return Value::string("Vigiado"); }
+    void keyDown(int32_t code, int32_t flags) override
+    {
+        if (code == 27 && *watch_)
+            (*watch_)();
+        velDialogObject::keyDown(code, flags);
+    }
+    Value result() override { return Value::integer(7); }
+
+private:
+    std::function<void()>* watch_;
+};
+
+constexpr uint32_t kGreen = 0x00FF00, kRed = 0xFF0000;
+
+class DialogTest : public FormTest {
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        beep = new FakeSound;
+        config().putGlobal("Bip", Value::adopt(Tag::Sound, beep));
+        config().putGlobal("Verde", solidImage(640, 480, kGreen));
+        config().putGlobal("Vermelho", solidImage(200, 100, kRed));
+        engine.classes().add(Value::adopt(Tag::Form, new WatchedDialog(engine, Value(), &watch)));
+        screen = read("(form (\"Name\" \"Tela\") (\"Background Image\" \"Verde\") (\"Origin X\" 5) (\"Origin Y\" 6) "
+                      "(\"Control List\" (list (control (\"Class\" \"B\") (\"Auto Activate\" true)))))");
+        host.setCurrentForm(screen);
+        asForm(screen)->open(Value());
+        screenControl = asControl(asList(asForm(screen)->controlList())->get(0));
+    }
+    // The dialog at (100, 80), 200 x 100, with an OK button at (10, 10, 50, 20) and a title bar to
+    // drag it by.
+    Value dialog(const char* className = "velDialogObject")
+    {
+        return read(std::string("(form (\"Class\" \"") + className +
+                    "\") (\"Name\" \"Dialogo\") (\"Origin X\" 100) (\"Origin Y\" 80) (\"Background Image\" \"Vermelho\") "
+                    "(\"Dialog Beep Sound\" \"Bip\") (\"Drag Rect\" (rect 0 0 200 20)) (\"Control List\" (list (control "
+                    "(\"Class\" \"B\") (\"Name\" \"OK\") (\"Hot Spot\" (rect 10 30 50 20)) (\"Action\" \"close\")))))");
+    }
+    bool screenIsGreen()
+    {
+        for (int y = 0; y < 480; y += 4)
+            for (int x = 0; x < 640; x += 4)
+                if (pixel(x, y) != kGreen)
+                    return false;
+        return true;
+    }
+    void expectBackToTheScreen()
+    {
+        EXPECT_EQ(host.currentForm(), screen);
+        EXPECT_TRUE(screenIsGreen());
+        EXPECT_EQ(shownPixel(150, 120), kGreen);
+        EXPECT_EQ(std::make_pair(host.drawing().originX(), host.drawing().originY()), std::make_pair(5, 6));
+        EXPECT_TRUE(screenControl->isActive()) << "the screen is active again";
+    }
+
+    FakeSound* beep = nullptr;
+    std::function<void()> watch;
+    Value screen;
+    velControlObject* screenControl = nullptr;
+};
+
+TEST_F(DialogTest, TheCloseButtonEscapeAndACloseRequestEachEndItAndTheScreenComesBack)
+{
+    host.feed(pointerEvent(event_kind::MouseDown, 120, 115));
+    host.feed(pointerEvent(event_kind::MouseUp, 121, 116));
+    EXPECT_TRUE(runDialog(engine, dialog(), Value()).isNil());
+    EXPECT_TRUE(host.fedAll());
+    expectBackToTheScreen();
+
+    host.feed(keyEvent('a'));
+    host.feed(keyEvent(27));
+    Value d = dialog();
+    runDialog(engine, d, Value());
+    EXPECT_TRUE(asDialog(d)->activeControl().isNil());
+    EXPECT_TRUE(asDialog(d)->done());
+    expectBackToTheScreen();
+    EXPECT_EQ(beep->plays, 0);
+
+    EventRecord close;
+    close.kind = event_kind::CloseRequest;
+    host.feed(close);
+    runDialog(engine, dialog(), Value());
+    EXPECT_TRUE(host.quitting()) << "the close request ends the program too";
+    expectBackToTheScreen();
+
+    EXPECT_TRUE(runDialog(engine, Value::string("nenhum"), Value()).isNil());
+    EXPECT_EQ(errors(), std::vector<std::string>{"Cannot find form named 'nenhum'"});
+    EXPECT_EQ(host.currentForm(), screen);
+}
+
+TEST_F(DialogTest, ItIsDrawnOverTheScreenWhileItRunsAndAPressOutsideItsBorderBeeps)
+{
+    int playsAtEscape = -1;
+    watch = [&] {
+        playsAtEscape = beep->plays;
+        EXPECT_EQ(pixel(100, 80), kRed);
+        EXPECT_EQ(pixel(299, 179), kRed);
+        EXPECT_EQ(pixel(99, 80), kGreen);
+        EXPECT_EQ(pixel(300, 180), kGreen);
+        EXPECT_EQ(shownPixel(150, 120), kRed);
+        EXPECT_FALSE(screenControl->isActive()) << "the screen was deactivated";
+    };
+    host.feed(pointerEvent(event_kind::MouseDown, 150, 85)); // in the drag rect, no move: it stays in place
+    host.feed(pointerEvent(event_kind::MouseUp, 150, 85));
+    host.feed(pointerEvent(event_kind::MouseDown, 99, 80)); // one pixel left
+    host.feed(pointerEvent(event_kind::MouseDown, 100, 181)); // one pixel below
+    host.feed(pointerEvent(event_kind::MouseDown, 100, 180)); // the bottom-left corner: inside, on no control
+    host.feed(pointerEvent(event_kind::MouseDown, 300, 180)); // the far corner: inside
+    host.feed(keyEvent(27));
+    EXPECT_EQ(runDialog(engine, dialog("Vigiado"), Value()), Value::integer(7)) << "the dialog's result";
+    EXPECT_EQ(playsAtEscape, 2);
+    expectBackToTheScreen();
+}
+
+TEST_F(DialogTest, DraggingFollowsThePointerWithinTheScreen)
+{
+    std::vector<std::pair<int, int>> origins;
+    Value d = dialog("Vigiado");
+    watch = [&] {
+        auto* w = asDialog(d);
+        origins.emplace_back(w->originX(), w->originY());
+        // The dialog is whole at its new place and the old one shows the screen again.
+        EXPECT_EQ(pixel(w->originX(), w->originY()), kRed);
+        EXPECT_EQ(pixel(std::min(639, w->originX() + 199), std::min(479, w->originY() + 99)), kRed);
+        EXPECT_EQ(pixel(150, 120), kGreen);
+    };
+    host.feed(pointerEvent(event_kind::MouseDown, 150, 85)); // grabbed at (50, 5) of the dialog
+    host.feed(pointerEvent(event_kind::MouseDrag, 3, 2));   // kept 10 from the edges
+    host.feed(pointerEvent(event_kind::MouseDrag, 400, 300));
+    host.feed(pointerEvent(event_kind::MouseUp, 400, 300));
+    host.feed(keyEvent(27));
+    // Opened again, it starts from its Origin X and Origin Y.
+    host.feed(pointerEvent(event_kind::MouseDown, 150, 85));
+    host.feed(pointerEvent(event_kind::MouseDrag, 700, 500));
+    host.feed(pointerEvent(event_kind::MouseUp, 700, 500));
+    host.feed(keyEvent(27));
+    // The first Escape ends the dialog; run it once more for the second drag.
+    runDialog(engine, d, Value());
+    runDialog(engine, d, Value());
+    ASSERT_EQ(origins.size(), 2u);
+    EXPECT_EQ(origins[0], std::make_pair(350, 295));
+    EXPECT_EQ(origins[1], std::make_pair(630 - 50, 470 - 5));
+    expectBackToTheScreen();
+}
+
+TEST_F(DialogTest, WithoutABackgroundItsSizeComesFromWidthAndHeight)
+{
+    Value d = read("(form (\"Class\" \"velDialogObject\") (\"Width\" 30) (\"Height\" \"20\") (\"Origin X\" 10) "
+                   "(\"Origin Y\" 10) (\"Dialog Beep Sound\" \"Bip\"))");
+    host.feed(pointerEvent(event_kind::MouseDown, 41, 20));
+    host.feed(pointerEvent(event_kind::MouseDown, 40, 30));
+    host.feed(keyEvent(27));
+    runDialog(engine, d, Value());
+    EXPECT_EQ(std::make_pair(asDialog(d)->width(), asDialog(d)->height()), std::make_pair(30, 20));
+    EXPECT_EQ(beep->plays, 1);
 }
 
 } // namespace

@@ -49,15 +49,14 @@ public:
         if (!form)
             return 1;
         switch (e.kind) {
-        case event_kind::CloseRequest: form->onClose(); return 0;
-        case event_kind::MouseOver: form->onMouseOver(e); break;
-        case event_kind::MouseDown: form->onMouseDown(e); break;
-        case event_kind::MouseDrag: form->onMouseDrag(e); break;
-        case event_kind::MouseUp: form->onMouseUp(e); break;
-        case event_kind::KeyDown: form->onKeyDown(e); break;
-        default: break;
+        case event_kind::CloseRequest: return form->onClose(), 0;
+        case event_kind::MouseOver: return form->onMouseOver(e), 1;
+        case event_kind::MouseDown: return form->onMouseDown(e), 1;
+        case event_kind::MouseDrag: return form->onMouseDrag(e), 1;
+        case event_kind::MouseUp: return form->onMouseUp(e), 1;
+        case event_kind::KeyDown: return form->onKeyDown(e), 1;
+        default: return 1;
         }
-        return 1;
     }
     bool quitting() const { return engine_.quitting(); }
     void setCursor(const Value& cursor) override { cursors.push_back(cursor); }
