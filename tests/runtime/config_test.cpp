@@ -342,7 +342,6 @@ TEST_F(EngineTest, StartsUpInOrderAndShutsDownInReverse)
         // The screen is made from the configuration (defaults, profile, command line), on the virtual clock.
         ASSERT_TRUE(engine.surface() && engine.events() && engine.virtualClock());
         EXPECT_EQ(std::make_pair(engine.surface()->width(), engine.surface()->height()), std::make_pair(320, 200));
-        // What the reader makes belongs to this engine, through its registered classes.
         EXPECT_FALSE(engine.classes().find(Value::string("velDialogObject")).isNil());
         Value form = parseText("(form (\"Name\" \"Primeira\"))");
         ASSERT_NE(asForm(form), nullptr);

@@ -76,7 +76,6 @@ protected:
     }
     ClickCountingForm* form() { return dynamic_cast<ClickCountingForm*>(formValue.object()); }
     Value control(const char* name) { return form()->findControl(Value::string(name)); }
-    // A press at (x, y) on the surface with the moves and the release fed to the tracking loop.
     void press(int x, int y, const std::vector<Point>& moves = {}, std::optional<Point> release = {})
     {
         for (auto [mx, my] : moves)
@@ -255,7 +254,6 @@ TEST_F(GoToFormTest, FormsComeFromFilesAndTheOneLeftGoesIntoTheHistory)
     ASSERT_EQ(history.names, std::vector<std::string>{"primeira.frm"});
     EXPECT_EQ(history.states[0], Value::integer(5)) << "with its history state";
 
-    // Without the history flag nothing is recorded.
     engine.navigation().goTo(Value::string("primeira.frm"), Value(), false);
     EXPECT_EQ(history.names.size(), 1u);
 }
@@ -482,7 +480,6 @@ TEST_F(DialogTest, DraggingFollowsThePointerWithinTheScreen)
     host.feed(pointerEvent(event_kind::MouseDrag, 700, 500));
     host.feed(pointerEvent(event_kind::MouseUp, 700, 500));
     host.feed(keyEvent(27));
-    // The first Escape ends the dialog; run it once more for the second drag.
     runDialog(engine, d, Value());
     runDialog(engine, d, Value());
     ASSERT_EQ(origins.size(), 2u);

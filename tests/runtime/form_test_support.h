@@ -108,7 +108,6 @@ protected:
     uint32_t pixel(int x, int y) { return host.drawing().offscreen().pixels().row(y)[x] & 0xFFFFFF; }
     uint32_t shownPixel(int x, int y) { return host.drawing().frame().pixels().row(y)[x] & 0xFFFFFF; }
 
-    // A "context" image of one colour (0xRRGGBB).
     static Value solidImage(int32_t width, int32_t height, uint32_t rgb)
     {
         Value image = ContextImage::make(width, height);

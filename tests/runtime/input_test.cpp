@@ -58,7 +58,6 @@ protected:
             translator->translate(m);
         }
     }
-    // A translator that has seen nothing yet.
     void fresh() { translator = std::make_unique<InputTranslator>(queue, &caret); }
     std::vector<EventRecord> posted(int32_t mask = event_kind::All)
     {
