@@ -183,11 +183,9 @@ TEST_F(FormClickTest, AKeyTheActiveControlTakesAndTheTrackActionAreClicks)
 
     host.feed(pointerEvent(event_kind::MouseUp, 110, 60));
     EXPECT_EQ(velPerform(control("A"), Value::string("Track"), read("(list 10 10 0 1)")), Value::boolean(1));
-    host.feed(pointerEvent(event_kind::MouseDrag, 0, 0));
-    host.feed(pointerEvent(event_kind::MouseUp, 0, 0));
+    host.feed({pointerEvent(event_kind::MouseDrag, 0, 0), pointerEvent(event_kind::MouseUp, 0, 0)});
     EXPECT_EQ(velPerform(control("A"), Value::string("Track"), read("(list 10 10 0 1)")), Value::boolean(0));
 }
-
 
 // A form that writes down its life.
 class DiaryForm final : public velFormObject {
@@ -407,14 +405,12 @@ protected:
 
 TEST_F(DialogTest, TheCloseButtonEscapeAndACloseRequestEachEndItAndTheScreenComesBack)
 {
-    host.feed(pointerEvent(event_kind::MouseDown, 120, 115));
-    host.feed(pointerEvent(event_kind::MouseUp, 121, 116));
+    host.feed({pointerEvent(event_kind::MouseDown, 120, 115), pointerEvent(event_kind::MouseUp, 121, 116)});
     EXPECT_TRUE(runDialog(engine, dialog(), Value()).isNil());
     EXPECT_TRUE(host.fedAll());
     expectBackToTheScreen();
 
-    host.feed(keyEvent('a'));
-    host.feed(keyEvent(27));
+    host.feed({keyEvent('a'), keyEvent(27)});
     Value d = dialog();
     runDialog(engine, d, Value());
     EXPECT_TRUE(asDialog(d)->activeControl().isNil());
@@ -446,13 +442,12 @@ TEST_F(DialogTest, ItIsDrawnOverTheScreenWhileItRunsAndAPressOutsideItsBorderBee
         EXPECT_EQ(shownPixel(150, 120), kRed);
         EXPECT_FALSE(screenControl->isActive()) << "the screen was deactivated";
     };
-    host.feed(pointerEvent(event_kind::MouseDown, 150, 85)); // in the drag rect, no move: it stays in place
-    host.feed(pointerEvent(event_kind::MouseUp, 150, 85));
-    host.feed(pointerEvent(event_kind::MouseDown, 99, 80)); // one pixel left
-    host.feed(pointerEvent(event_kind::MouseDown, 100, 181)); // one pixel below
-    host.feed(pointerEvent(event_kind::MouseDown, 100, 180)); // the bottom-left corner: inside, on no control
-    host.feed(pointerEvent(event_kind::MouseDown, 300, 180)); // the far corner: inside
-    host.feed(keyEvent(27));
+    // A press in the drag rect without a move leaves it in place; then one pixel left and one below (outside),
+    // the bottom-left corner (inside, on no control) and the far corner (inside).
+    host.feed({pointerEvent(event_kind::MouseDown, 150, 85), pointerEvent(event_kind::MouseUp, 150, 85),
+               pointerEvent(event_kind::MouseDown, 99, 80), pointerEvent(event_kind::MouseDown, 100, 181),
+               pointerEvent(event_kind::MouseDown, 100, 180), pointerEvent(event_kind::MouseDown, 300, 180),
+               keyEvent(27)});
     EXPECT_EQ(runDialog(engine, dialog("Vigiado"), Value()), Value::integer(7)) << "the dialog's result";
     EXPECT_EQ(playsAtEscape, 2);
     expectBackToTheScreen();
@@ -470,16 +465,13 @@ TEST_F(DialogTest, DraggingFollowsThePointerWithinTheScreen)
         EXPECT_EQ(pixel(std::min(639, w->originX() + 199), std::min(479, w->originY() + 99)), kRed);
         EXPECT_EQ(pixel(150, 120), kGreen);
     };
-    host.feed(pointerEvent(event_kind::MouseDown, 150, 85)); // grabbed at (50, 5) of the dialog
-    host.feed(pointerEvent(event_kind::MouseDrag, 3, 2));   // kept 10 from the edges
-    host.feed(pointerEvent(event_kind::MouseDrag, 400, 300));
-    host.feed(pointerEvent(event_kind::MouseUp, 400, 300));
-    host.feed(keyEvent(27));
+    // Grabbed at (50, 5) of the dialog; a drag to the corner keeps it 10 from the edges.
+    host.feed({pointerEvent(event_kind::MouseDown, 150, 85), pointerEvent(event_kind::MouseDrag, 3, 2),
+               pointerEvent(event_kind::MouseDrag, 400, 300), pointerEvent(event_kind::MouseUp, 400, 300),
+               keyEvent(27)});
     // Opened again, it starts from its Origin X and Origin Y.
-    host.feed(pointerEvent(event_kind::MouseDown, 150, 85));
-    host.feed(pointerEvent(event_kind::MouseDrag, 700, 500));
-    host.feed(pointerEvent(event_kind::MouseUp, 700, 500));
-    host.feed(keyEvent(27));
+    host.feed({pointerEvent(event_kind::MouseDown, 150, 85), pointerEvent(event_kind::MouseDrag, 700, 500),
+               pointerEvent(event_kind::MouseUp, 700, 500), keyEvent(27)});
     runDialog(engine, d, Value());
     runDialog(engine, d, Value());
     ASSERT_EQ(origins.size(), 2u);
@@ -492,9 +484,8 @@ TEST_F(DialogTest, WithoutABackgroundItsSizeComesFromWidthAndHeight)
 {
     Value d = read("(form (\"Class\" \"velDialogObject\") (\"Width\" 30) (\"Height\" \"20\") (\"Origin X\" 10) "
                    "(\"Origin Y\" 10) (\"Dialog Beep Sound\" \"Bip\"))");
-    host.feed(pointerEvent(event_kind::MouseDown, 41, 20));
-    host.feed(pointerEvent(event_kind::MouseDown, 40, 30));
-    host.feed(keyEvent(27));
+    host.feed({pointerEvent(event_kind::MouseDown, 41, 20), pointerEvent(event_kind::MouseDown, 40, 30),
+               keyEvent(27)});
     runDialog(engine, d, Value());
     EXPECT_EQ(std::make_pair(asDialog(d)->width(), asDialog(d)->height()), std::make_pair(30, 20));
     EXPECT_EQ(beep->plays, 1);

@@ -62,6 +62,7 @@ public:
     void setCursor(const Value& cursor) override { cursors.push_back(cursor); }
 
     void feed(const EventRecord& e) { feed_.push_back(e); }
+    void feed(std::initializer_list<EventRecord> events) { feed_.insert(feed_.end(), events); }
     bool fedAll() const { return feed_.empty(); }
     DrawingSurface& drawing() { return *engine_.surface(); }
     EventQueue& events() { return *engine_.events(); }
