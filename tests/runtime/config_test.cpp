@@ -184,14 +184,6 @@ protected:
         options = ProgramOptions{};
         return parseProgramOptions(words, options, error);
     }
-    static std::vector<std::string> strings(const Value& list)
-    {
-        std::vector<std::string> out;
-        ValueList* l = asValueList(list);
-        for (int32_t i = 0; l && i < l->count(); ++i)
-            out.emplace_back(textOf(l->get(i)));
-        return out;
-    }
     ProgramOptions options;
     std::string error;
 };
@@ -239,11 +231,10 @@ TEST_F(CommandLineTest, MediaComesFirstSoThatAnExplicitSettingWinsAndArgumentsSp
     EXPECT_EQ(commandLineSettings(options),
               (std::vector<Setting>{{"SourceDisk", "/srv/disc"}, {"MediaPath", ""}, {"MediaPath", "Dados"}}));
 
-    ASSERT_NE(asValueList(commandLineList("")), nullptr);
-    EXPECT_TRUE(strings(commandLineList("")).empty());
-    EXPECT_EQ(strings(commandLineList("a  b ")), (std::vector<std::string>{"a", "", "b", ""}));
+    EXPECT_EQ(quotedForm(commandLineList("")), quotedForm(ValueList::make()));
+    EXPECT_EQ(quotedForm(commandLineList("a  b ")), quotedForm(parseText("(list \"a\" \"\" \"b\" \"\")")));
     ASSERT_TRUE(parse({"--headless", "um", "dois tres"}));
-    EXPECT_EQ(strings(argumentList(options)), (std::vector<std::string>{"um", "dois", "tres"}));
+    EXPECT_EQ(quotedForm(argumentList(options)), quotedForm(parseText("(list \"um\" \"dois\" \"tres\")")));
 }
 
 TEST(PathJoin, DirectoryBackslashNameAndTheCasesThatKeepOnePart)

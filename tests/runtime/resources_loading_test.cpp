@@ -253,41 +253,31 @@ TEST_F(ResourcesTest, ABackgroundImagePropertyNamesTheBitmapFileTheImageLoaderRe
 }
 
 // A control class: the prototype is registered, instances hold their data.
-class TestControl final : public Object, public ClassProtocol {
-public:
-    TestControl(std::string name, Value data, bool makesNothing = false)
-        : name_(std::move(name)), data_(std::move(data)), makesNothing_(makesNothing) {}
-    Value className() const override { return Value::string(name_); }
-    Value createInstance(const Value& data) const override
+struct TestControl final : public Object, public ClassProtocol {
+    TestControl(std::string n, Value d, bool nothing = false) : name(std::move(n)), data(std::move(d)), makesNothing(nothing) {}
+    Value className() const override { return Value::string(name); }
+    Value createInstance(const Value& d) const override
     {
-        return makesNothing_ ? Value() : Value::adopt(Tag::Control, new TestControl(name_, data));
+        return makesNothing ? Value() : Value::adopt(Tag::Control, new TestControl(name, d));
     }
-    const Value& data() const { return data_; }
-
-private:
-    std::string name_;
-    Value data_;
-    bool makesNothing_;
+    std::string name;
+    Value data;
+    bool makesNothing;
 };
 
-class TestForm final : public Object, public ClassProtocol, public FormNameProtocol {
-public:
-    TestForm(std::string name, Value data, Value preset = Value())
-        : className_(std::move(name)), data_(std::move(data)), name_(std::move(preset)) {}
+struct TestForm final : public Object, public ClassProtocol, public FormNameProtocol {
+    TestForm(std::string c, Value d) : className_(std::move(c)), data(std::move(d)) {}
     Value className() const override { return Value::string(className_); }
-    Value createInstance(const Value& data) const override
+    Value createInstance(const Value& d) const override
     {
-        return Value::adopt(Tag::Form, new TestForm(className_, data, presetName));
+        auto* made = new TestForm(className_, d);
+        made->name = presetName;
+        return Value::adopt(Tag::Form, made);
     }
-    Value formName() const override { return name_; }
-    void setFormName(const Value& name) override { name_ = name; }
-    const Value& data() const { return data_; }
-    Value presetName;
-
-private:
+    Value formName() const override { return name; }
+    void setFormName(const Value& n) override { name = n; }
     std::string className_;
-    Value data_;
-    Value name_;
+    Value data, name, presetName;
 };
 
 Value controlPrototype(const char* name, bool makesNothing = false)
@@ -336,7 +326,7 @@ TEST_F(ClassRegistryTest, ControlsComeFromTheirClassOrArePlainAndOneWithoutClass
     ASSERT_TRUE(control.is(Tag::Control));
     auto* made = dynamic_cast<TestControl*>(control.object());
     ASSERT_NE(made, nullptr);
-    EXPECT_EQ(made->data(), data);
+    EXPECT_EQ(made->data, data);
 
     for (const char* className : {"Desconhecido", "Vazio"}) {
         Value plain = classes().createControl(dataWith({{"Class", Value::string(className)}}));
@@ -383,8 +373,8 @@ TEST_F(ClassRegistryTest, UnregisteredFormClassesGivePlainFormsAndTheThreeArgume
     auto* made = dynamic_cast<TestForm*>(form.object());
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(textOf(made->formName()), "Pesquisa");
-    EXPECT_EQ(asTable(made->data())->get("Resource Table"), resources);
-    EXPECT_EQ(textOf(asTable(made->data())->get("Class")), "Dialogo");
+    EXPECT_EQ(asTable(made->data)->get("Resource Table"), resources);
+    EXPECT_EQ(textOf(asTable(made->data)->get("Class")), "Dialogo");
 }
 
 TEST_F(ClassRegistryTest, TheNotationMakesRegisteredClassesAndRegistryLookupsGoThroughTheCurrentForm)
@@ -395,7 +385,7 @@ TEST_F(ClassRegistryTest, TheNotationMakesRegisteredClassesAndRegistryLookupsGoT
                            "(list (control (\"Class\" \"Button\")))))");
     auto* made = dynamic_cast<TestForm*>(form.object());
     ASSERT_NE(made, nullptr);
-    Value controls = asTable(made->data())->get("Control List");
+    Value controls = asTable(made->data)->get("Control List");
     EXPECT_NE(dynamic_cast<TestControl*>(asValueList(controls)->get(0).object()), nullptr);
 
     // "Classes" is a resource name like any other: a current form that defines it is asked first.
