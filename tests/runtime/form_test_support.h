@@ -3,6 +3,7 @@
 // through the current form; forms and controls written in the text notation.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -35,10 +36,8 @@ public:
     {
         engine_.attach(this);
         engine_.events()->setIdleWork([this] {
-            if (!feed_.empty()) {
-                engine_.events()->post(feed_.front());
-                feed_.pop_front();
-            }
+            if (!feed_.empty())
+                engine_.events()->post(feed_.front()), feed_.pop_front();
         });
     }
 
@@ -46,25 +45,24 @@ public:
     void setCurrentForm(const Value& form) { engine_.setCurrentForm(form); }
     int handleEvent(const EventRecord& e) override
     {
-        Value current = engine_.currentForm();
-        auto* form = asForm(current);
+        auto* form = asForm(engine_.currentForm());
         if (!form)
             return 1;
         switch (e.kind) {
-        case event_kind::CloseRequest: form->onClose(); return 0;
-        case event_kind::MouseOver: form->onMouseOver(e); break;
-        case event_kind::MouseDown: form->onMouseDown(e); break;
-        case event_kind::MouseDrag: form->onMouseDrag(e); break;
-        case event_kind::MouseUp: form->onMouseUp(e); break;
-        case event_kind::KeyDown: form->onKeyDown(e); break;
-        default: break;
+        case event_kind::CloseRequest: return form->onClose(), 0;
+        case event_kind::MouseOver: return form->onMouseOver(e), 1;
+        case event_kind::MouseDown: return form->onMouseDown(e), 1;
+        case event_kind::MouseDrag: return form->onMouseDrag(e), 1;
+        case event_kind::MouseUp: return form->onMouseUp(e), 1;
+        case event_kind::KeyDown: return form->onKeyDown(e), 1;
+        default: return 1;
         }
-        return 1;
     }
     bool quitting() const { return engine_.quitting(); }
     void setCursor(const Value& cursor) override { cursors.push_back(cursor); }
 
     void feed(const EventRecord& e) { feed_.push_back(e); }
+    void feed(std::initializer_list<EventRecord> events) { feed_.insert(feed_.end(), events); }
     bool fedAll() const { return feed_.empty(); }
     DrawingSurface& drawing() { return *engine_.surface(); }
     EventQueue& events() { return *engine_.events(); }
@@ -79,19 +77,14 @@ private:
 inline EventRecord pointerEvent(int32_t kind, int32_t x, int32_t y)
 {
     EventRecord e;
-    e.kind = kind;
-    e.x = x;
-    e.y = y;
-    if (kind == event_kind::MouseDown)
-        e.detail = 1;
+    e.kind = kind, e.x = x, e.y = y, e.detail = kind == event_kind::MouseDown;
     return e;
 }
 
 inline EventRecord keyEvent(int32_t code)
 {
     EventRecord e;
-    e.kind = event_kind::KeyDown;
-    e.detail = code;
+    e.kind = event_kind::KeyDown, e.detail = code;
     return e;
 }
 
@@ -116,14 +109,12 @@ protected:
     uint32_t pixel(int x, int y) { return host.drawing().offscreen().pixels().row(y)[x] & 0xFFFFFF; }
     uint32_t shownPixel(int x, int y) { return host.drawing().frame().pixels().row(y)[x] & 0xFFFFFF; }
 
-    // A "context" image of one colour (0xRRGGBB).
     static Value solidImage(int32_t width, int32_t height, uint32_t rgb)
     {
         Value image = ContextImage::make(width, height);
         const platform::PixelView& view = asContextImage(image)->context().view();
         for (int y = 0; y < view.height; ++y)
-            for (int x = 0; x < view.width; ++x)
-                view.row(y)[x] = 0xFF000000u | rgb;
+            std::fill(view.row(y), view.row(y) + view.width, 0xFF000000u | rgb);
         return image;
     }
 
