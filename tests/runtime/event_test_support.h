@@ -63,14 +63,6 @@ inline platform::Message message(platform::MessageKind kind)
     return m;
 }
 
-inline platform::Message keyMessage(platform::MessageKind kind, int virtualKey, uint32_t state = 0)
-{
-    platform::Message m = message(kind);
-    m.virtualKey = virtualKey;
-    m.state = state;
-    return m;
-}
-
 inline platform::Message characterMessage(int character, uint32_t state = 0)
 {
     platform::Message m = message(platform::MessageKind::Character);
