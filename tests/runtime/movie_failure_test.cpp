@@ -133,8 +133,6 @@ TEST_F(MovieTest, TheProfileNamesDeviceTypesBeforeTheBuiltInOnes)
     EXPECT_EQ(notices[0], "MCI error (100): open AnimationDevice");
     EXPECT_EQ(notices[1], "Cannot initialize video subsystem with this MCI driver: AnimationDevice");
     EXPECT_EQ(movies().deviceUseCount("AnimationDevice"), 0);
-    EXPECT_FALSE(velPlay(movie, -1, -1, false));
-    EXPECT_EQ(notices.size(), 2u);
 }
 
 } // namespace

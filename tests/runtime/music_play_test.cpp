@@ -85,7 +85,6 @@ TEST_F(MusicTest, ATuneSoundsAndEndsOnTheClock)
     Value tune1 = tune("chord.mid", midiTune({60, 64, 67}, 96)); // 1.5 s
     const uint32_t start = clock().now();
     ASSERT_TRUE(velPlay(tune1));
-    EXPECT_TRUE(velIsPlaying(tune1));
     EXPECT_GT(loudness(pull(1000)), 0.01);
     clock().advance(500);
     EXPECT_EQ(asSound(tune1)->position(), 11025);
@@ -97,7 +96,6 @@ TEST_F(MusicTest, ATuneSoundsAndEndsOnTheClock)
     EXPECT_LT(loudness(pull(200)), 1e-4);
 }
 
-// A new tune aborts the old; a looping tune goes on past its length and mixes with a wave sound.
 TEST_F(MusicTest, ANewTuneAbortsTheOldAndALoopingTuneMixesWithAWave)
 {
     ASSERT_FALSE(music.findSoundFont().empty());
@@ -128,7 +126,6 @@ TEST_F(MusicTest, WithoutASoundfontMusicSaysSoOnceAndDoesNotPlay)
     music.setSoundFontPlaces({files / "nowhere.sf2"});
     Value quiet = tune("quiet.mid", midiTune({60}, 96));
     EXPECT_FALSE(velPlay(quiet));
-    EXPECT_FALSE(velIsPlaying(quiet));
     EXPECT_TRUE(noticed("no General MIDI soundfont"));
     EXPECT_TRUE(noticed(files / "nowhere.sf2"));
     const std::size_t said = mediaNotices().size();
