@@ -86,8 +86,7 @@ TEST_F(BtreeFileTest, ByteOrderWordAndInUseMarkFollowTheChoice)
         EXPECT_EQ(mark, kInUseMark);
         EXPECT_EQ(f.close(), 0);
         auto closed = readBytes(path);
-        EXPECT_EQ(closed[1010], 0);
-        EXPECT_EQ(closed[1011], 0);
+        EXPECT_EQ(closed[1010] | closed[1011], 0);
     }
 }
 
@@ -213,9 +212,7 @@ TEST_F(BtreeFileTest, CompoundKeysCompareSegmentBySegmentWithDescendingSegments)
     BtreeFile f;
     ASSERT_EQ(f.create(path, 2, d), 0);
     auto key = [](const std::string& name, int16_t n) {
-        std::vector<uint8_t> k = index_testing::countedKey(name + '\0' + "nn");
-        std::memcpy(&k[k.size() - 2], &n, 2);
-        return k;
+        return index_testing::countedKey(name + '\0' + std::string(reinterpret_cast<const char*>(&n), 2));
     };
     ASSERT_EQ(f.writeRecord(3, key("Beta", 1), "b1", 2), 0);
     ASSERT_EQ(f.writeRecord(3, key("alpha", 5), "a5", 2), 0);

@@ -23,6 +23,8 @@ class ValueIndexTest : public ErrorCheckedTest {
 protected:
     ScratchDir dir;
     std::string path = dir / "v.idx";
+    Value current;
+    ValueIndex* created() { return asValueIndex(current = ValueIndex::make(path, true, false)); }
 };
 
 TEST_F(ValueIndexTest, ANewIndexHoldsOnlyItsCountAndOpenedReadOnlyRefusesPuts)
@@ -76,8 +78,7 @@ TEST_F(ValueIndexTest, PutGetContainsAndCount)
 
 TEST_F(ValueIndexTest, LongKeysAreCutTo239Bytes)
 {
-    Value index = ValueIndex::make(path, true, false);
-    ValueIndex* vi = asValueIndex(index);
+    ValueIndex* vi = created();
     std::string common(239, 'k');
     vi->put(Value::string(common + std::string(61, 'a')), Value::integer(1));
     vi->put(Value::string(common + std::string(61, 'b')), Value::integer(2));
@@ -91,8 +92,7 @@ TEST_F(ValueIndexTest, LongKeysAreCutTo239Bytes)
 
 TEST_F(ValueIndexTest, PrefixWalksOfKeysAndValues)
 {
-    Value index = ValueIndex::make(path, true, false);
-    ValueIndex* vi = asValueIndex(index);
+    ValueIndex* vi = created();
     vi->put(Value::string("B"), Value::integer(3));
     vi->put(Value::string("Abd"), Value::integer(2));
     vi->put(Value::string("Abc"), Value::integer(1));
@@ -107,8 +107,7 @@ TEST_F(ValueIndexTest, PrefixWalksOfKeysAndValues)
 
 TEST_F(ValueIndexTest, RecordsTooLongAreRefusedWithoutHarm)
 {
-    Value index = ValueIndex::make(path, true, false);
-    ValueIndex* vi = asValueIndex(index);
+    ValueIndex* vi = created();
     // Beyond the work buffer.
     vi->put(Value::string("huge"), Value::string(std::string(40000, 'h')));
     // Within the work buffer but beyond 128 chunks under a long key (4-byte chunks).

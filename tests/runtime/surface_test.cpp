@@ -75,8 +75,7 @@ TEST_F(SurfaceTest, EachSteppedEffectRevealsTheWholeAreaInItsDuration)
         uint32_t start = clock_.now();
         transitions_.run(effect, 500, 0, 0, 0, 640, 480);
         uint32_t took = clock_.now() - start;
-        EXPECT_GE(took, 495u) << "effect " << effect;
-        EXPECT_LE(took, 520u) << "effect " << effect;
+        EXPECT_NEAR(double(took), 507.5, 12.5) << "effect " << effect;
         for (auto [x, y] : {std::pair{0, 0}, {639, 479}, {320, 240}, {17, 401}, {639, 0}})
             EXPECT_EQ(framePixel(x, y), 0xFF0000u) << "effect " << effect << " at " << x << "," << y;
     }
