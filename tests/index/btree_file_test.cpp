@@ -25,12 +25,15 @@ protected:
     ScratchDir dir;
     std::string path = dir / "t.idx";
 
-    void build(const std::vector<std::pair<std::string, std::string>>& items, int byteOrder = 1)
+    // A file of `count` records, the i-th being item(i) as key and data.
+    void build(int count, const std::function<std::pair<std::string, std::string>(int)>& item)
     {
         BtreeFile f;
-        ASSERT_EQ(f.create(path, byteOrder, {}, index_testing::noSync()), 0);
-        for (auto& [k, v] : items)
+        ASSERT_EQ(f.create(path, 1, {}, index_testing::noSync()), 0);
+        for (int i = 0; i < count; ++i) {
+            auto [k, v] = item(i);
             ASSERT_EQ(f.writeRecord(1, textKey(k), v.data(), static_cast<int32_t>(v.size())), 0) << k;
+        }
         ASSERT_EQ(f.close(), 0);
     }
 };
@@ -58,15 +61,12 @@ TEST_F(BtreeFileTest, CreationArgumentsAreChecked)
         {many, kSegmentList}};
     for (auto& [descriptors, code] : refused)
         EXPECT_EQ(f.create(path, 1, descriptors), code);
-    // None of the refusals left a file behind.
     EXPECT_FALSE(std::filesystem::exists(path));
-    // As many as fit are kept and read back.
     many[7] = {0, 0};
     ASSERT_EQ(f.create(path, 1, many), 0);
     ASSERT_EQ(f.close(), 0);
     EXPECT_EQ(f.open(path, 1, many), 0);
     EXPECT_EQ(f.keyFormat(1).kind(), kCompound);
-    // Descriptors must match the file's.
     KeyDescriptor texts[] = {{1, kText}, {0, 0}};
     EXPECT_EQ(f.open(path, 1, texts), kKeyType);
 }
@@ -86,8 +86,7 @@ TEST_F(BtreeFileTest, ByteOrderWordAndInUseMarkFollowTheChoice)
         EXPECT_EQ(mark, kInUseMark);
         EXPECT_EQ(f.close(), 0);
         auto closed = readBytes(path);
-        EXPECT_EQ(closed[1010], 0);
-        EXPECT_EQ(closed[1011], 0);
+        EXPECT_EQ(closed[1010] | closed[1011], 0);
     }
 }
 
@@ -102,7 +101,7 @@ TEST_F(BtreeFileTest, CallsOutOfStateOrRangeAreRefusedBeforeTheFileIsRead)
                    closed.close()})
         EXPECT_EQ(rc, kNotOpen);
     EXPECT_EQ(closed.open(dir / "missing.idx", 1), kOutOfRange);
-    build({{"a", "1"}});
+    build(1, [](int) { return std::pair<std::string, std::string>("a", "1"); });
     EXPECT_EQ(closed.open(path, 3), kOutOfRange);
     PageCache cache;
     BtreeFile f(cache);
@@ -140,9 +139,7 @@ TEST_F(BtreeFileTest, SeveralRecordsUnderOneKeyAreOrderedByRecordNumber)
     EXPECT_EQ(f.find(1, textKey("dup"), first + 1, small, 1), kReadShort);
     EXPECT_EQ(f.secondaryError(), kBufferTooSmall);
     EXPECT_EQ(small[0], 't');
-    // Another key number has nothing in this file.
     EXPECT_EQ(f.find(2, textKey("dup"), 0, data, 8), kNoGreater);
-    // Asking past the first record lands on the next one with result 1.
     ASSERT_EQ(f.find(1, textKey("dup"), 0, data, 8), kFoundLater);
     EXPECT_EQ(f.recordNumber(), first);
     ASSERT_EQ(f.next(1, data, 8), 0);
@@ -174,10 +171,7 @@ TEST_F(BtreeFileTest, RecordsAreCutIntoAtMost128Chunks)
 // old record stays, in this opener and in the file.
 TEST_F(BtreeFileTest, AFailedRewriteLeavesTheOldRecord)
 {
-    std::vector<std::pair<std::string, std::string>> items;
-    for (int i = 0; i < 300; ++i)
-        items.push_back({"k" + std::to_string(i), "old" + std::to_string(i)});
-    build(items);
+    build(300, [](int i) { return std::pair("k" + std::to_string(i), "old" + std::to_string(i)); });
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -218,9 +212,7 @@ TEST_F(BtreeFileTest, CompoundKeysCompareSegmentBySegmentWithDescendingSegments)
     BtreeFile f;
     ASSERT_EQ(f.create(path, 2, d), 0);
     auto key = [](const std::string& name, int16_t n) {
-        std::vector<uint8_t> k = index_testing::countedKey(name + '\0' + "nn");
-        std::memcpy(&k[k.size() - 2], &n, 2);
-        return k;
+        return index_testing::countedKey(name + '\0' + std::string(reinterpret_cast<const char*>(&n), 2));
     };
     ASSERT_EQ(f.writeRecord(3, key("Beta", 1), "b1", 2), 0);
     ASSERT_EQ(f.writeRecord(3, key("alpha", 5), "a5", 2), 0);
@@ -258,10 +250,7 @@ TEST_F(BtreeFileTest, BigEndianFilesHoldNumbersTurned)
 
 TEST_F(BtreeFileTest, DamagedFilesAreReportedNotFollowed)
 {
-    std::vector<std::pair<std::string, std::string>> items;
-    for (int i = 0; i < 400; ++i)
-        items.push_back({"key" + std::to_string(i * 7919 % 1000), std::string(40, char('a' + i % 26))});
-    build(items);
+    build(400, [](int i) { return std::pair("key" + std::to_string(i * 7919 % 1000), std::string(40, char('a' + i % 26))); });
     const auto good = readBytes(path);
     int32_t root = 0, pages = 0;
     std::memcpy(&root, &good[20], 4);
@@ -307,17 +296,14 @@ TEST_F(BtreeFileTest, DamagedFilesAreReportedNotFollowed)
 
 TEST_F(BtreeFileTest, KeysInOrderFillTheirPages)
 {
-    std::vector<std::pair<std::string, std::string>> items;
-    char name[16];
-    for (int i = 0; i < 5000; ++i) {
+    build(5000, [](int i) {
+        char name[16];
         std::snprintf(name, sizeof name, "%08d", i);
-        items.push_back({name, std::string(20, 'v')});
-    }
-    build(items);
+        return std::pair(std::string(name), std::string(20, 'v'));
+    });
     // Entries of 37 bytes: 27 fit a page; sorted input must not leave pages half empty.
     int64_t pages = static_cast<int64_t>(std::filesystem::file_size(path) / 1024) - 1;
     EXPECT_LT(pages, 5000 / 27 * 11 / 10 + 5);
-    // Verify counts every page as it goes.
     BtreeFile f;
     ASSERT_EQ(f.open(path, 1), 0);
     int32_t seen = 0;

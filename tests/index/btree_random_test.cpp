@@ -111,7 +111,6 @@ TEST_P(BtreeRandomTest, MatchesAnOrderedMap)
         int op = static_cast<int>(rng() % 100);
         std::vector<uint8_t> key = kc.makeKey(rng);
         if (op < 2 && !model.empty()) {
-            // Reopen now and then: what was written must survive close.
             ASSERT_EQ(f.close(), 0);
             ASSERT_EQ(f.open(path, 2, descriptors, index_testing::noSync()), 0);
         } else if (op < 45) {
@@ -144,7 +143,6 @@ TEST_P(BtreeRandomTest, MatchesAnOrderedMap)
             ASSERT_FALSE(kc.less(found, it->first) || kc.less(it->first, found)) << step;
             ASSERT_EQ(std::string(buffer.data(), static_cast<size_t>(f.dataLength())), it->second) << step;
         } else {
-            // A walk of a few keys from a random start.
             int rc = f.find(1, key, 0, buffer.data(), size);
             auto it = model.lower_bound(key);
             for (int n = 0; n < 20 && it != model.end(); ++n, ++it) {
@@ -162,7 +160,6 @@ TEST_P(BtreeRandomTest, MatchesAnOrderedMap)
     ASSERT_EQ(f.verify(), 0);
     ASSERT_EQ(f.close(), 0);
 
-    // A full walk after reopening read-only gives the model back in order.
     ASSERT_EQ(f.open(path, 1, descriptors), 0);
     ASSERT_EQ(f.verify(), 0);
     auto it = model.begin();

@@ -39,8 +39,7 @@ TEST(IndexLocking, AnExclusiveRequestWaitsForAnotherProcessToLetGo)
     std::string path = dir / "shared.idx";
     makeFile(path, 10);
     int toChild[2], toParent[2];
-    ASSERT_EQ(pipe(toChild), 0);
-    ASSERT_EQ(pipe(toParent), 0);
+    ASSERT_TRUE(pipe(toChild) == 0 && pipe(toParent) == 0);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -58,7 +57,6 @@ TEST(IndexLocking, AnExclusiveRequestWaitsForAnotherProcessToLetGo)
     char c = 0;
     ASSERT_EQ(read(toParent[0], &c, 1), 1);
     ASSERT_EQ(c, 'y');
-    // Both openers hold shared access at once.
     BtreeFile f;
     ASSERT_EQ(f.open(path, 2), 0);
     EXPECT_EQ(f.lockState(), LockState::Shared);
@@ -88,7 +86,6 @@ TEST(IndexLocking, TwoOpenersInOneProcessConflictLikeTwoProcesses)
     BtreeFile writer;
     ASSERT_EQ(writer.open(path, 2), 0);
     EXPECT_NE(reader.userSlot(), writer.userSlot());
-    // A read-only opener cannot take the whole area.
     EXPECT_EQ(reader.lockExclusive(), kLockFailed);
 
     // Record locks: one byte each, refused on a single try while another handle holds it.
@@ -113,8 +110,7 @@ TEST(IndexLocking, AReaderSeesAnotherProcesssWritesAtItsNextCall)
     char data[64];
     ASSERT_EQ(reader.find(1, textKey("old7"), 0, data, 64), kFoundLater);
     int toChild[2], toParent[2];
-    ASSERT_EQ(pipe(toChild), 0);
-    ASSERT_EQ(pipe(toParent), 0);
+    ASSERT_TRUE(pipe(toChild) == 0 && pipe(toParent) == 0);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {

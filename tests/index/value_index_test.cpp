@@ -6,7 +6,6 @@
 #include "index_test_support.h"
 #include "support/error_capture.h"
 #include "value/builtins.h"
-#include "value/list.h"
 #include "value/printer.h"
 #include "value/reader.h"
 #include "value/string.h"
@@ -17,21 +16,15 @@ namespace {
 using index_testing::ScratchDir;
 using testing_support::ErrorCheckedTest;
 
-std::string quoted(const Value& v) { return quotedForm(v); }
-
-std::vector<std::string> strings(const Value& list)
-{
-    std::vector<std::string> out;
-    if (ValueList* l = asValueList(list))
-        for (const Value& v : *l)
-            out.push_back(quotedForm(v));
-    return out;
-}
+// The printed form of a list of the items written in the notation.
+std::string listOf(const std::string& items) { return quotedForm(parseText("(list " + items + ")")); }
 
 class ValueIndexTest : public ErrorCheckedTest {
 protected:
     ScratchDir dir;
     std::string path = dir / "v.idx";
+    Value current;
+    ValueIndex* created() { return asValueIndex(current = ValueIndex::make(path, true, false)); }
 };
 
 TEST_F(ValueIndexTest, ANewIndexHoldsOnlyItsCountAndOpenedReadOnlyRefusesPuts)
@@ -41,8 +34,8 @@ TEST_F(ValueIndexTest, ANewIndexHoldsOnlyItsCountAndOpenedReadOnlyRefusesPuts)
     Value index = ValueIndex::make(path, false, false);
     ValueIndex* vi = asValueIndex(index);
     ASSERT_NE(vi, nullptr);
-    EXPECT_EQ(quoted(vi->get(Value::string("__VEL_INDEX_COUNT__"))), "1");
-    EXPECT_EQ(strings(vi->keysWithPrefix(Value::string(""))), (std::vector<std::string>{"\"__VEL_INDEX_COUNT__\""}));
+    EXPECT_EQ(quotedForm(vi->get(Value::string("__VEL_INDEX_COUNT__"))), "1");
+    EXPECT_EQ(quotedForm(vi->keysWithPrefix(Value::string(""))), listOf(R"("__VEL_INDEX_COUNT__")"));
     vi->put(Value::string("k"), Value::integer(1));
     EXPECT_FALSE(vi->contains(Value::string("k")));
     EXPECT_EQ(vi->count(), 1);
@@ -64,10 +57,9 @@ TEST_F(ValueIndexTest, PutGetContainsAndCount)
         EXPECT_TRUE(vi->contains(Value::string("5")));
         vi->put(Value::string("5"), Value::string("FIVE"));
         EXPECT_EQ(vi->count(), 3);
-        EXPECT_EQ(quoted(vi->get(Value::integer(5))), "\"FIVE\"");
+        EXPECT_EQ(quotedForm(vi->get(Value::integer(5))), "\"FIVE\"");
         EXPECT_TRUE(vi->get(Value::string("absent")).isNil());
         EXPECT_FALSE(vi->contains(Value::string("absent")));
-        // Nil stored is nil read back, but present.
         vi->put(Value::string("nothing"), Value());
         EXPECT_TRUE(vi->contains(Value::string("nothing")));
         EXPECT_TRUE(vi->get(Value::string("nothing")).isNil());
@@ -76,50 +68,46 @@ TEST_F(ValueIndexTest, PutGetContainsAndCount)
     ValueIndex* vi = asValueIndex(index);
     ASSERT_NE(vi, nullptr);
     EXPECT_EQ(vi->count(), 4);
-    EXPECT_EQ(quoted(vi->get(Value::string("alpha"))), quoted(parseText("(list 1 \"two\" 3.5)")));
-    // The collection builtins reach it.
+    EXPECT_EQ(quotedForm(vi->get(Value::string("alpha"))), quotedForm(parseText("(list 1 \"two\" 3.5)")));
     velPut(index, Value::string("k"), Value::integer(42));
     EXPECT_TRUE(velContainsKey(index, Value::string("k")));
     EXPECT_FALSE(velContainsKey(index, Value::string("j")));
-    EXPECT_EQ(quoted(velGet(index, Value::string("k"))), "42");
+    EXPECT_EQ(quotedForm(velGet(index, Value::string("k"))), "42");
     EXPECT_EQ(velCount(index), 5);
 }
 
 TEST_F(ValueIndexTest, LongKeysAreCutTo239Bytes)
 {
-    Value index = ValueIndex::make(path, true, false);
-    ValueIndex* vi = asValueIndex(index);
+    ValueIndex* vi = created();
     std::string common(239, 'k');
     vi->put(Value::string(common + std::string(61, 'a')), Value::integer(1));
     vi->put(Value::string(common + std::string(61, 'b')), Value::integer(2));
     EXPECT_EQ(vi->count(), 2);
-    EXPECT_EQ(quoted(vi->get(Value::string(common + "zzzzzzzzzzzzzzzzzz"))), "2");
+    EXPECT_EQ(quotedForm(vi->get(Value::string(common + "zzzzzzzzzzzzzzzzzz"))), "2");
     // A key of exactly 240 bytes is kept whole.
     vi->put(Value::string(common + "x"), Value::integer(3));
     EXPECT_EQ(vi->count(), 3);
-    EXPECT_EQ(quoted(vi->get(Value::string(common))), "2");
+    EXPECT_EQ(quotedForm(vi->get(Value::string(common))), "2");
 }
 
 TEST_F(ValueIndexTest, PrefixWalksOfKeysAndValues)
 {
-    Value index = ValueIndex::make(path, true, false);
-    ValueIndex* vi = asValueIndex(index);
+    ValueIndex* vi = created();
     vi->put(Value::string("B"), Value::integer(3));
     vi->put(Value::string("Abd"), Value::integer(2));
     vi->put(Value::string("Abc"), Value::integer(1));
-    EXPECT_EQ(strings(vi->keysWithPrefix(Value::string("A"))), (std::vector<std::string>{"\"Abc\"", "\"Abd\""}));
-    EXPECT_EQ(strings(vi->valuesWithPrefix(Value::string("A"))), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(quotedForm(vi->keysWithPrefix(Value::string("A"))), listOf(R"("Abc" "Abd")"));
+    EXPECT_EQ(quotedForm(vi->valuesWithPrefix(Value::string("A"))), listOf("1 2"));
     EXPECT_TRUE(vi->keysWithPrefix(Value::string("C")).isNil());
-    EXPECT_EQ(strings(vi->keysWithPrefix(Value::string("Abd"))), (std::vector<std::string>{"\"Abd\""}));
+    EXPECT_EQ(quotedForm(vi->keysWithPrefix(Value::string("Abd"))), listOf(R"("Abd")"));
     // The stop test ends the walk after the item it accepts.
     auto stopAtFirst = [](const Value&, const Value&) { return true; };
-    EXPECT_EQ(strings(vi->valuesWithPrefix(Value::string("A"), stopAtFirst)), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(quotedForm(vi->valuesWithPrefix(Value::string("A"), stopAtFirst)), listOf("1"));
 }
 
 TEST_F(ValueIndexTest, RecordsTooLongAreRefusedWithoutHarm)
 {
-    Value index = ValueIndex::make(path, true, false);
-    ValueIndex* vi = asValueIndex(index);
+    ValueIndex* vi = created();
     // Beyond the work buffer.
     vi->put(Value::string("huge"), Value::string(std::string(40000, 'h')));
     // Within the work buffer but beyond 128 chunks under a long key (4-byte chunks).
@@ -153,7 +141,7 @@ TEST_F(ValueIndexTest, TitleRegistryRecordsOnlyIndexFiles)
     Value atlas = registry.get("DBL_IDLIST");
     ASSERT_NE(asValueIndex(atlas), nullptr);
     EXPECT_TRUE(asValueIndex(atlas)->readOnly());
-    EXPECT_EQ(quoted(asValueIndex(atlas)->get(Value::string("x"))), "7");
+    EXPECT_EQ(quotedForm(asValueIndex(atlas)->get(Value::string("x"))), "7");
 }
 
 } // namespace

@@ -246,7 +246,6 @@ TEST_F(ImageDrawTest, ConversionsBetweenSubTypes)
     EXPECT_TRUE(velImageFromImage(dib, Value()).isNil());
     EXPECT_TRUE(velImageFromImage(Value::integer(2), Value::string("dib")).isNil());
     EXPECT_EQ(errors().size(), 3u);
-    // Nothing on the wire carries a drawing surface.
     bool encoded = true;
     encodeToBytes(ContextImage::make(2, 2), &encoded);
     EXPECT_FALSE(encoded);

@@ -82,11 +82,9 @@ TEST_F(PicImageTest, ProgressiveMissingStartAndCutShortHeadersAreInvalid)
 
     // Cut inside the frame header: every length up to its last size byte fails, the next succeeds.
     const std::size_t frame = markerAt(baseline, 0xC0);
-    for (std::size_t n = 0; n < frame + 9; ++n) {
-        int32_t w, h;
-        EXPECT_FALSE(scanJpegHeader(baseline.data(), n, w, h)) << n;
-    }
     int32_t w = 0, h = 0;
+    for (std::size_t n = 0; n < frame + 9; ++n)
+        EXPECT_FALSE(scanJpegHeader(baseline.data(), n, w, h)) << n;
     EXPECT_TRUE(scanJpegHeader(baseline.data(), frame + 9, w, h));
     EXPECT_EQ(w, 16);
 }

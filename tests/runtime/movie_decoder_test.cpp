@@ -101,10 +101,10 @@ TEST_F(MovieDecoderTest, FailuresLeaveTheirCodeAndNothingOpen)
     EXPECT_EQ(decoder.info().container, "mpeg");
     // Channel counts or rates no output has: no sound decoded.
     VideoDecoder quiet;
-    quiet.setSoundOutput(22050, 6);
-    EXPECT_EQ(quiet.soundChannels(), 0);
-    quiet.setSoundOutput(-5, 2);
-    EXPECT_EQ(quiet.soundChannels(), 0);
+    for (auto [rate, channels] : {std::pair{22050, 6}, {-5, 2}}) {
+        quiet.setSoundOutput(rate, channels);
+        EXPECT_EQ(quiet.soundChannels(), 0) << rate << " " << channels;
+    }
     ASSERT_TRUE(quiet.open(clips().aviJpeg()));
     std::vector<int16_t> sound;
     while (quiet.decodeNext() == VideoDecoder::Step::Frame)

@@ -33,8 +33,7 @@ TEST_F(MovieTest, AnUnknownExtensionIsRefusedOnce)
     std::string path = clips().copy(clips().mpeg(), "clip.xyz");
     Value movie = movies().open(path);
     EXPECT_FALSE(velPlay(movie, -1, -1, false));
-    ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], "Unrecognized movie file type: XYZ");
+    EXPECT_EQ(notices, std::vector<std::string>{"Unrecognized movie file type: XYZ"});
     expectInert(movie, movies(), queue(), surface());
     EXPECT_EQ(notices.size(), 1u) << "a failed movie stays quiet";
 
@@ -64,8 +63,7 @@ TEST_F(MovieTest, FilesThatAreNotWhatTheirNamesSayOrAreCutInTheirHeaderStayFaile
         notices.clear();
         Value movie = movies().open(path, path == clips().directory() ? "avi" : "");
         EXPECT_FALSE(asMovie(movie)->open());
-        ASSERT_EQ(notices.size(), 1u);
-        EXPECT_EQ(notices[0], "Cannot instantiate movie: " + path);
+        EXPECT_EQ(notices, std::vector<std::string>{"Cannot instantiate movie: " + path});
         expectInert(movie, movies(), queue(), surface());
         EXPECT_EQ(notices.size(), 1u);
         EXPECT_EQ(movies().deviceUseCount("AVIVideo") + movies().deviceUseCount("MPEGVideo"), 0)
@@ -129,12 +127,9 @@ TEST_F(MovieTest, TheProfileNamesDeviceTypesBeforeTheBuiltInOnes)
     std::string path = clips().write("cartoon.flc", "FLIC");
     Value movie = movies().open(path);
     EXPECT_FALSE(velPlay(movie, -1, -1, false));
-    ASSERT_EQ(notices.size(), 2u);
-    EXPECT_EQ(notices[0], "MCI error (100): open AnimationDevice");
-    EXPECT_EQ(notices[1], "Cannot initialize video subsystem with this MCI driver: AnimationDevice");
+    EXPECT_EQ(notices, (std::vector<std::string>{"MCI error (100): open AnimationDevice",
+                                                "Cannot initialize video subsystem with this MCI driver: AnimationDevice"}));
     EXPECT_EQ(movies().deviceUseCount("AnimationDevice"), 0);
-    EXPECT_FALSE(velPlay(movie, -1, -1, false));
-    EXPECT_EQ(notices.size(), 2u);
 }
 
 } // namespace

@@ -123,7 +123,6 @@ TEST_F(WaveReadingTest, SampleCountsAndSamplesFollowTheFormat)
     }
 }
 
-// The decoded ADPCM follows the signal it was made from, block by block, in both channels.
 TEST_F(WaveReadingTest, ImaAdpcmDecodesCloseToTheSignalMonoAndStereo)
 {
     for (uint16_t channels : {1, 2}) {
