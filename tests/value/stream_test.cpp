@@ -151,7 +151,7 @@ TEST_F(StreamTest, OpenModesAndLocks)
     EXPECT_TRUE(open(Stream::Write).is(Tag::Stream)) << "every lock went with its stream";
 }
 
-TEST_F(StreamTest, FixedSizeTransfersAndBuiltins)
+TEST_F(StreamTest, FixedSizeTransfersBuiltinsAndMemoryStreams)
 {
     Value s = open(Stream::Create);
     Stream* io = s.as<Stream>();
@@ -189,17 +189,14 @@ TEST_F(StreamTest, FixedSizeTransfersAndBuiltins)
     }
     EXPECT_EQ(counts, (std::vector<int32_t>{4, 4, 3, 0}));
     EXPECT_EQ(back, "hello world");
-}
 
-TEST_F(StreamTest, MemoryStreamsStopAtTheirEnd)
-{
-    // Over a buffer value: writes go up to its capacity and set its length.
+    // A memory stream over a buffer value writes up to its capacity and sets its length.
     Value buffer = Buffer::make(8);
-    Value s = MemoryStream::overBuffer(buffer, true);
-    EXPECT_EQ(s.as<Stream>()->write("0123456789", 10), 8);
+    Value m = MemoryStream::overBuffer(buffer, true);
+    EXPECT_EQ(m.as<Stream>()->write("0123456789", 10), 8);
     EXPECT_EQ(buffer.as<Buffer>()->length(), 8);
-    EXPECT_FALSE(s.as<Stream>()->writeByte('x'));
-    EXPECT_TRUE(s.as<Stream>()->seek(6) && s.as<Stream>()->readByte() == '6');
+    EXPECT_FALSE(m.as<Stream>()->writeByte('x'));
+    EXPECT_TRUE(m.as<Stream>()->seek(6) && m.as<Stream>()->readByte() == '6');
     // Over bytes read-only: nothing is written.
     char text[] = "abc";
     Value r = MemoryStream::overBytes(text, 3, false);
