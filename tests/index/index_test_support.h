@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -36,9 +37,8 @@ inline std::vector<uint8_t> textKey(const std::string& text)
 
 inline std::vector<uint8_t> countedKey(const std::string& bytes)
 {
-    std::vector<uint8_t> k;
-    k.push_back(static_cast<uint8_t>(bytes.size()));
-    k.insert(k.end(), bytes.begin(), bytes.end());
+    std::vector<uint8_t> k(bytes.size() + 1, static_cast<uint8_t>(bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), k.begin() + 1);
     return k;
 }
 
