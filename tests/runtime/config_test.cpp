@@ -335,7 +335,7 @@ protected:
     ScratchDirectory home;
 };
 
-TEST_F(EngineTest, StartsUpInOrderAndShutsDownInReverse)
+TEST_F(EngineTest, StartsUpInOrderShutsDownInReverseAndAFailedStartLeavesNothing)
 {
     Engine engine;
     std::string error;
@@ -357,14 +357,9 @@ TEST_F(EngineTest, StartsUpInOrderAndShutsDownInReverse)
         EXPECT_EQ(asForm(parseText("(form (\"Name\" \"Primeira\"))")), nullptr);
         EXPECT_EQ(&objectMakers(), &placeholderMakers());
     }
-}
-
-TEST_F(EngineTest, AScreenThatCannotBeMadeLeavesNothingBehind)
-{
-    Engine engine;
     RunOptions o = options();
-    o.offscreen = false, o.script = home / "missing.script";
-    std::string error;
+    o.offscreen = false;
+    o.script = home / "missing.script";
     EXPECT_FALSE(engine.startUp(o, error));
     EXPECT_FALSE(error.empty());
     engine.shutDown();

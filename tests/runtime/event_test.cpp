@@ -335,6 +335,7 @@ TEST_F(EventServicesTest, HeadlessClipboardKeepsTextAndImagesInMemory)
     EXPECT_EQ(*image, std::vector<uint8_t>(dib, dib + sizeof dib));
 
     clipboardPutImage(clipboard, Value::string("not a bitmap"));
+    EXPECT_FALSE(clipboard.putImage(dib, 0));
     EXPECT_TRUE(clipboard.getImage().has_value());
     clipboardPutText(clipboard, Value::string(""));
     EXPECT_FALSE(clipboard.getImage().has_value());

@@ -15,12 +15,16 @@
 #include "runtime/event_test_support.h"
 #include "runtime/media_notifications.h"
 #include "runtime/media_playback.h"
-#include "support/bytes.h"
+#include "media_writers/media_writers.h"
 #include "value/buffer.h"
 #include "value/list.h"
 #include "value/string.h"
 
 namespace vel::testing_support {
+
+using media_writers::Bytes;
+using media_writers::put16;
+using media_writers::put32;
 
 struct Chunk {
     std::string tag;
@@ -48,15 +52,7 @@ inline Bytes riffWave(const std::vector<Chunk>& chunks)
 inline Bytes formatBody(uint16_t code, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits,
                         const Bytes& extra = {})
 {
-    Bytes b;
-    put16(b, code);
-    put16(b, channels);
-    put32(b, rate);
-    put32(b, rate * blockAlign);
-    put16(b, blockAlign);
-    put16(b, bits);
-    b.insert(b.end(), extra.begin(), extra.end());
-    return b;
+    return media_writers::waveFormatBody({code, channels, rate, blockAlign, bits, extra});
 }
 
 inline Bytes pcm16Body(const std::vector<int16_t>& samples)

@@ -24,14 +24,13 @@ protected:
     {
         ScriptedRunTest::SetUp();
         mediaRoot_ = path("disc");
-        made_ = runProcess({std::string(VEL_BIN_DIR) + "/discgen", std::string(VEL_SOURCE_DIR) + "/disc/demo", mediaRoot_});
-        ASSERT_EQ(made_.status, 0) << made_.output;
+        auto made = runProcess({std::string(VEL_BIN_DIR) + "/discgen", std::string(VEL_SOURCE_DIR) + "/disc/demo", mediaRoot_});
+        ASSERT_EQ(made.status, 0) << made.output;
     }
     int run(const std::string& script, std::string* said)
     {
         return runScript(script, said, {"--set", "PrintOutput=" + path("print")});
     }
-    vel::testing_support::ProcessResult made_;
 };
 
 TEST_F(OrvaDemoTest, TheDiscIsBuiltFromItsSourcesAndClickedThrough)

@@ -136,12 +136,9 @@ Bytes jpegFile(int width, int height, const std::vector<uint8_t>& rgb, int quali
     return bytes;
 }
 
-Bytes waveFile(const WaveFormat& format, const Bytes& data)
+Bytes waveFormatBody(const WaveFormat& format)
 {
-    Bytes out = {'R', 'I', 'F', 'F'};
-    put32(out, static_cast<uint32_t>(4 + 8 + 16 + format.extra.size() + 8 + data.size()));
-    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put32(out, static_cast<uint32_t>(16 + format.extra.size()));
+    Bytes out;
     put16(out, format.code);
     put16(out, format.channels);
     put32(out, format.rate);
@@ -149,6 +146,17 @@ Bytes waveFile(const WaveFormat& format, const Bytes& data)
     put16(out, format.blockAlign);
     put16(out, format.bits);
     out.insert(out.end(), format.extra.begin(), format.extra.end());
+    return out;
+}
+
+Bytes waveFile(const WaveFormat& format, const Bytes& data)
+{
+    const Bytes body = waveFormatBody(format);
+    Bytes out = {'R', 'I', 'F', 'F'};
+    put32(out, static_cast<uint32_t>(4 + 8 + body.size() + 8 + data.size()));
+    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    put32(out, static_cast<uint32_t>(body.size()));
+    out.insert(out.end(), body.begin(), body.end());
     out.insert(out.end(), {'d', 'a', 't', 'a'});
     put32(out, static_cast<uint32_t>(data.size()));
     out.insert(out.end(), data.begin(), data.end());

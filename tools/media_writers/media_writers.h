@@ -44,6 +44,8 @@ struct WaveFormat {
     uint16_t bits = 16;
     Bytes extra; // bytes after the sixteen the format chunk always holds
 };
+// The format chunk's body: the sixteen bytes every wave holds, then the extra ones.
+Bytes waveFormatBody(const WaveFormat& format);
 // "RIFF" "WAVE", the format chunk and the data chunk.
 Bytes waveFile(const WaveFormat& format, const Bytes& data);
 
