@@ -245,7 +245,8 @@ TEST(IndexCrash, AWriterKilledAtAnyMomentLeavesEveryFinishedWriteAndNothingHalfD
     }
     RecordProperty("writes", next);
     RecordProperty("writes_under_way_found_whole", pendingSeen);
-    EXPECT_GT(next, 1000);
+    // Two hundred rounds leave 200 writes skipped or found whole; more means kills fell among finished writes.
+    EXPECT_GT(next, 400) << "the writers were killed before they wrote";
 }
 
 int runRecover(const std::string& path)
