@@ -180,6 +180,8 @@ private:
     int commitWrite();
     // Puts the file and this block back as they were at beginWrite; answers code.
     int abandonWrite(int code);
+    // Forgets every page this file holds in the cache and in its last-page buffer.
+    void forgetPages();
     // Each write operation runs inside one transaction; body answers 0 or the failure.
     template <class Body>
     int transaction(Body body);

@@ -51,9 +51,7 @@ int BtreeFile::commitWrite()
 int BtreeFile::abandonWrite(int code)
 {
     // What the cache holds of this write is forgotten; what reached the file is put back.
-    cache_->dropPages(owner_);
-    ++stamp_;
-    lastPage_.page = -1;
+    forgetPages();
     if (journal_.holdsAnything()) {
         bool rolledBack = false;
         if (RollbackJournal::rollBack(handle_, RollbackJournal::pathFor(path_), sync_, &rolledBack) != kOk ||
@@ -69,6 +67,13 @@ int BtreeFile::abandonWrite(int code)
     inWrite_ = false;
     handle_.unlock(kWriteLockOffset, 1);
     return code;
+}
+
+void BtreeFile::forgetPages()
+{
+    cache_->dropPages(owner_);
+    ++stamp_;
+    lastPage_.page = -1;
 }
 
 int BtreeFile::keepOriginal(int32_t page)
@@ -122,9 +127,7 @@ int BtreeFile::beginRead()
                 endRead();
                 return rc;
             }
-            cache_->dropPages(owner_);
-            ++stamp_;
-            lastPage_.page = -1;
+            forgetPages();
         }
         return kOk;
     }
