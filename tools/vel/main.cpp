@@ -33,7 +33,9 @@ constexpr const char* kUsage = "usage: vel print FILE...\n"
                                "       vel archive create OUT IN | compact FILE | count FILE | get FILE N\n"
                                "       vel index create|put|get|keys|values|count|verify|dump|recover FILE ...\n"
                                "       vel image FILE OUT.png\n"
-                               "       vel help | --help | --version\n";
+                               "       vel help | --help | --version\n"
+                               "exit status: 0 done; 1 what was asked for is not in the file; 2 the file is\n"
+                               "missing, unreadable or malformed, or the command line is wrong\n";
 
 } // namespace
 
