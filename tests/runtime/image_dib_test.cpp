@@ -117,6 +117,14 @@ TEST_F(DibImageTest, LyingOffsetsAndSizesStayInsideTheBuffer)
     ASSERT_FALSE(image.isNil());
     EXPECT_EQ(asImage(image)->colourCount(), 256);
     drawn(image, 4, 4); // the pixels now lie past the end: nothing to draw, nothing read outside
+    EXPECT_EQ(asImage(image)->defect(), "its data ends after 0 of 4 rows");
+
+    // 200 colours claimed where 80 bytes follow the header.
+    Bytes few = encode(patterned(4, 4, 4), false);
+    few[32] = 200;
+    image = imageFromBuffer(bufferOf(few), "dib");
+    drawn(image, 4, 4);
+    EXPECT_EQ(asImage(image)->defect(), "its colour table ends after 20 of 200 colours");
 }
 
 TEST_F(DibImageTest, RunLengthEightAndFourBits)
