@@ -193,6 +193,8 @@ struct VideoDecoder::State {
     bool videoFlushed = false;
     int64_t skipBeforeMs = -1;
     int64_t lastMs = -1;
+    // The upcoming picture is the file's first, decoded by open and not taken yet.
+    bool firstPictureWaiting = false;
 
     ~State()
     {
@@ -382,6 +384,7 @@ bool VideoDecoder::open(const std::string& path, std::string_view acceptedContai
         fail(VideoError::NoVideoStream);
         return false;
     }
+    state_->firstPictureWaiting = true;
     return true;
 }
 
@@ -518,6 +521,7 @@ void VideoDecoder::takeUpcoming()
         return;
     std::swap(state_->current, state_->upcoming);
     state_->ff.av_frame_unref(state_->upcoming);
+    state_->firstPictureWaiting = false;
     hasUpcoming_ = false;
     hasCurrent_ = true;
     currentMs_ = upcomingMs_;
@@ -554,7 +558,10 @@ size_t VideoDecoder::takeSound(std::vector<int16_t>& out)
     if (!state_ || soundChannels_ == 0 || state_->samples.empty())
         return 0;
     size_t frames = state_->samples.size() / soundChannels_;
-    out.insert(out.end(), state_->samples.begin(), state_->samples.end());
+    if (out.empty())
+        out.swap(state_->samples); // each keeps its memory for the next round
+    else
+        out.insert(out.end(), state_->samples.begin(), state_->samples.end());
     state_->samples.clear();
     return frames;
 }
@@ -566,6 +573,16 @@ bool VideoDecoder::seek(int64_t ms)
     State& s = *state_;
     const Ffmpeg& ff = s.ff;
     ms = std::max<int64_t>(ms, 0);
+    if (s.firstPictureWaiting && hasUpcoming_ && upcomingMs_ + s.frameMs / 2 >= ms) {
+        // Playing from the start just after open: the picture wanted is already decoded, and
+        // reading the file's start again would only repeat that work. The sound decoded with it
+        // lies before it, and goes as a seek would drop it.
+        if (s.resampler)
+            ff.swr_init(s.resampler);
+        s.samples.clear();
+        return true;
+    }
+    s.firstPictureWaiting = false;
     int r = -1;
     // The start of an MPEG stream is the file's first byte; a seek by time can land on the key
     // picture after it when the first pictures carry no time.
