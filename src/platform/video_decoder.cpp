@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cmath>
-#include <mutex>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -15,6 +14,8 @@ extern "C" {
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
+
+#include "platform/shared_library.h"
 
 namespace vel::platform {
 
@@ -85,17 +86,88 @@ void logMessage(void* context, int level, const char*, va_list)
         ++watchedComplaints;
 }
 
-void quietLibraries()
+// FFmpeg's entries by the library that holds each; the libraries load in this order, each after
+// those it needs.
+#define VEL_FFMPEG_FUNCTIONS(X) \
+    X(Util, av_log_set_callback) \
+    X(Util, av_strerror) \
+    X(Util, av_frame_alloc) \
+    X(Util, av_frame_free) \
+    X(Util, av_frame_unref) \
+    X(Util, av_channel_layout_copy) \
+    X(Util, av_channel_layout_default) \
+    X(Util, av_channel_layout_uninit) \
+    X(Util, av_channel_layout_compare) \
+    X(Util, av_rescale_q) \
+    X(Resample, swr_alloc_set_opts2) \
+    X(Resample, swr_init) \
+    X(Resample, swr_free) \
+    X(Resample, swr_get_out_samples) \
+    X(Resample, swr_convert) \
+    X(Scale, sws_getCachedContext) \
+    X(Scale, sws_freeContext) \
+    X(Scale, sws_scale) \
+    X(Codec, avcodec_alloc_context3) \
+    X(Codec, avcodec_free_context) \
+    X(Codec, avcodec_parameters_to_context) \
+    X(Codec, avcodec_open2) \
+    X(Codec, avcodec_send_packet) \
+    X(Codec, avcodec_receive_frame) \
+    X(Codec, avcodec_flush_buffers) \
+    X(Codec, av_packet_alloc) \
+    X(Codec, av_packet_free) \
+    X(Codec, av_packet_unref) \
+    X(Format, av_find_input_format) \
+    X(Format, avformat_open_input) \
+    X(Format, avformat_find_stream_info) \
+    X(Format, av_find_best_stream) \
+    X(Format, avformat_close_input) \
+    X(Format, av_guess_frame_rate) \
+    X(Format, av_read_frame) \
+    X(Format, av_seek_frame)
+
+enum FfmpegLibrary { Util, Resample, Scale, Codec, Format, FfmpegLibraries };
+constexpr const char* FfmpegNames[FfmpegLibraries] = {VEL_LIBAVUTIL_NAME, VEL_LIBSWRESAMPLE_NAME, VEL_LIBSWSCALE_NAME,
+                                                      VEL_LIBAVCODEC_NAME, VEL_LIBAVFORMAT_NAME};
+
+struct Ffmpeg {
+#define VEL_DECLARE(library, name) decltype(&::name) name = nullptr;
+    VEL_FFMPEG_FUNCTIONS(VEL_DECLARE)
+#undef VEL_DECLARE
+    SharedLibrary libraries[FfmpegLibraries];
+};
+
+// Loaded by the first movie; null after a failure, whose reason stays in `failure`. Never unloaded.
+const Ffmpeg* loadFfmpeg(std::string& failure)
 {
-    // The movie layer reports failures in its own words; FFmpeg's console chatter would only
-    // duplicate them on standard error. What it says about a picture still tells whether it was whole.
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_callback(logMessage); });
+    static std::string reason;
+    static const Ffmpeg* loaded = [] {
+        auto* table = new Ffmpeg;
+        bool ok = true;
+        for (int i = 0; ok && i < FfmpegLibraries; ++i)
+            ok = table->libraries[i].open(FfmpegNames[i], reason);
+#define VEL_FIND(library, name) ok = ok && table->libraries[library].find(table->name, #name, reason);
+        VEL_FFMPEG_FUNCTIONS(VEL_FIND)
+#undef VEL_FIND
+        if (!ok) {
+            delete table;
+            return static_cast<const Ffmpeg*>(nullptr);
+        }
+        // The movie layer reports failures in its own words; FFmpeg's console chatter would only
+        // duplicate them on standard error. What it says about a picture still tells whether it was whole.
+        table->av_log_set_callback(logMessage);
+        return static_cast<const Ffmpeg*>(table);
+    }();
+    if (!loaded)
+        failure = reason;
+    return loaded;
 }
 
 } // namespace
 
 struct VideoDecoder::State {
+    explicit State(const Ffmpeg& library) : ff(library) {}
+    const Ffmpeg& ff;
     AVFormatContext* format = nullptr;
     AVCodecContext* video = nullptr;
     AVCodecContext* sound = nullptr;
@@ -121,37 +193,50 @@ struct VideoDecoder::State {
     bool videoFlushed = false;
     int64_t skipBeforeMs = -1;
     int64_t lastMs = -1;
+    // The upcoming picture is the file's first, decoded by open and not taken yet.
+    bool firstPictureWaiting = false;
 
     ~State()
     {
-        sws_freeContext(scaler);
-        swr_free(&resampler);
-        av_channel_layout_uninit(&resamplerLayout);
-        av_frame_free(&upcoming);
-        av_frame_free(&current);
-        av_frame_free(&soundFrame);
-        av_packet_free(&packet);
-        avcodec_free_context(&video);
-        avcodec_free_context(&sound);
-        avformat_close_input(&format);
+        ff.sws_freeContext(scaler);
+        ff.swr_free(&resampler);
+        ff.av_channel_layout_uninit(&resamplerLayout);
+        ff.av_frame_free(&upcoming);
+        ff.av_frame_free(&current);
+        ff.av_frame_free(&soundFrame);
+        ff.av_packet_free(&packet);
+        ff.avcodec_free_context(&video);
+        ff.avcodec_free_context(&sound);
+        ff.avformat_close_input(&format);
     }
 };
 
-VideoDecoder::VideoDecoder() { quietLibraries(); }
+VideoDecoder::VideoDecoder() = default;
 VideoDecoder::~VideoDecoder() = default;
 
 bool VideoDecoder::containerAvailable(std::string_view name)
 {
-    return av_find_input_format(std::string(name).c_str()) != nullptr;
+    std::string ignored;
+    const Ffmpeg* ff = loadFfmpeg(ignored);
+    return ff && ff->av_find_input_format(std::string(name).c_str()) != nullptr;
+}
+
+std::string VideoDecoder::unavailableReason()
+{
+    std::string reason;
+    loadFfmpeg(reason);
+    return reason;
 }
 
 void VideoDecoder::fail(VideoError code, int ffmpegCode)
 {
     error_ = code;
     errorText_ = describe(code);
-    if (ffmpegCode < 0) {
+    std::string ignored;
+    const Ffmpeg* ff = loadFfmpeg(ignored);
+    if (ffmpegCode < 0 && ff) {
         char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        if (av_strerror(ffmpegCode, text, sizeof text) == 0 && text[0])
+        if (ff->av_strerror(ffmpegCode, text, sizeof text) == 0 && text[0])
             errorText_ += std::string(" (") + text + ")";
     }
 }
@@ -177,8 +262,16 @@ bool VideoDecoder::open(const std::string& path, std::string_view acceptedContai
         fail(VideoError::FileNotFound);
         return false;
     }
-    auto state = std::make_unique<State>();
-    int r = avformat_open_input(&state->format, path.c_str(), nullptr, nullptr);
+    std::string missing;
+    const Ffmpeg* library = loadFfmpeg(missing);
+    if (!library) {
+        fail(VideoError::NoDecoder);
+        errorText_ = missing;
+        return false;
+    }
+    const Ffmpeg& ff = *library;
+    auto state = std::make_unique<State>(ff);
+    int r = ff.avformat_open_input(&state->format, path.c_str(), nullptr, nullptr);
     if (r < 0) {
         fail(VideoError::UnrecognizedFormat, r);
         return false;
@@ -188,14 +281,14 @@ bool VideoDecoder::open(const std::string& path, std::string_view acceptedContai
         fail(VideoError::UnrecognizedFormat);
         return false;
     }
-    r = avformat_find_stream_info(state->format, nullptr);
+    r = ff.avformat_find_stream_info(state->format, nullptr);
     if (r < 0) {
         fail(VideoError::UnrecognizedFormat, r);
         return false;
     }
 
     const AVCodec* videoCodec = nullptr;
-    r = av_find_best_stream(state->format, AVMEDIA_TYPE_VIDEO, -1, -1, &videoCodec, 0);
+    r = ff.av_find_best_stream(state->format, AVMEDIA_TYPE_VIDEO, -1, -1, &videoCodec, 0);
     if (r == AVERROR_DECODER_NOT_FOUND) {
         fail(VideoError::NoDecoder, r);
         return false;
@@ -212,7 +305,7 @@ bool VideoDecoder::open(const std::string& path, std::string_view acceptedContai
         fail(VideoError::BadFrameSize);
         return false;
     }
-    state->video = avcodec_alloc_context3(videoCodec);
+    state->video = ff.avcodec_alloc_context3(videoCodec);
     if (!state->video) {
         fail(VideoError::OutOfMemory);
         return false;
@@ -220,19 +313,19 @@ bool VideoDecoder::open(const std::string& path, std::string_view acceptedContai
     // One thread: the machine is shared with the rest of the program, and the pictures are small.
     state->video->thread_count = 1;
     state->video->pkt_timebase = stream->time_base;
-    if ((r = avcodec_parameters_to_context(state->video, parameters)) < 0 ||
-        (r = avcodec_open2(state->video, videoCodec, nullptr)) < 0) {
-        avcodec_free_context(&state->video);
+    if ((r = ff.avcodec_parameters_to_context(state->video, parameters)) < 0 ||
+        (r = ff.avcodec_open2(state->video, videoCodec, nullptr)) < 0) {
+        ff.avcodec_free_context(&state->video);
         fail(VideoError::NoDecoder, r);
         return false;
     }
 
-    state->packet = av_packet_alloc();
-    state->upcoming = av_frame_alloc();
-    state->current = av_frame_alloc();
-    state->soundFrame = av_frame_alloc();
+    state->packet = ff.av_packet_alloc();
+    state->upcoming = ff.av_frame_alloc();
+    state->current = ff.av_frame_alloc();
+    state->soundFrame = ff.av_frame_alloc();
     if (!state->packet || !state->upcoming || !state->current || !state->soundFrame) {
-        avcodec_free_context(&state->video);
+        ff.avcodec_free_context(&state->video);
         fail(VideoError::OutOfMemory);
         return false;
     }
@@ -241,7 +334,7 @@ bool VideoDecoder::open(const std::string& path, std::string_view acceptedContai
     info.width = parameters->width;
     info.height = parameters->height;
     info.container = container;
-    AVRational guessed = av_guess_frame_rate(state->format, stream, nullptr);
+    AVRational guessed = ff.av_guess_frame_rate(state->format, stream, nullptr);
     double rate = guessed.num > 0 && guessed.den > 0 ? av_q2d(guessed) : 0;
     info.frameRate = rate >= 1 && rate <= MaxFrameRate ? rate : FallbackFrameRate;
     state->timeBase = stream->time_base.num > 0 && stream->time_base.den > 0 ? stream->time_base : AVRational{1, 1000};
@@ -250,7 +343,7 @@ bool VideoDecoder::open(const std::string& path, std::string_view acceptedContai
     // The stream's own length can come out short (MPEG streams whose last pictures carry no time);
     // the container's covers all of it.
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-        info.durationMs = av_rescale_q(stream->duration, state->timeBase, AVRational{1, 1000});
+        info.durationMs = ff.av_rescale_q(stream->duration, state->timeBase, AVRational{1, 1000});
     if (state->format->duration != AV_NOPTS_VALUE && state->format->duration > 0)
         info.durationMs = std::max<int64_t>(info.durationMs, state->format->duration / (AV_TIME_BASE / 1000));
     info.durationMs = std::max<int64_t>(info.durationMs, 0);
@@ -259,16 +352,16 @@ bool VideoDecoder::open(const std::string& path, std::string_view acceptedContai
 
     // A movie whose sound cannot be decoded still plays its pictures.
     const AVCodec* soundCodec = nullptr;
-    int soundIndex = av_find_best_stream(state->format, AVMEDIA_TYPE_AUDIO, -1, state->videoIndex, &soundCodec, 0);
+    int soundIndex = ff.av_find_best_stream(state->format, AVMEDIA_TYPE_AUDIO, -1, state->videoIndex, &soundCodec, 0);
     if (soundIndex >= 0 && soundCodec) {
-        AVCodecContext* context = avcodec_alloc_context3(soundCodec);
-        if (context && avcodec_parameters_to_context(context, state->format->streams[soundIndex]->codecpar) >= 0 &&
-            avcodec_open2(context, soundCodec, nullptr) >= 0) {
+        AVCodecContext* context = ff.avcodec_alloc_context3(soundCodec);
+        if (context && ff.avcodec_parameters_to_context(context, state->format->streams[soundIndex]->codecpar) >= 0 &&
+            ff.avcodec_open2(context, soundCodec, nullptr) >= 0) {
             state->sound = context;
             state->soundIndex = soundIndex;
             info.hasSound = true;
         } else {
-            avcodec_free_context(&context);
+            ff.avcodec_free_context(&context);
         }
     }
     // Streams we do not decode are not read into memory.
@@ -291,6 +384,7 @@ bool VideoDecoder::open(const std::string& path, std::string_view acceptedContai
         fail(VideoError::NoVideoStream);
         return false;
     }
+    state_->firstPictureWaiting = true;
     return true;
 }
 
@@ -304,36 +398,37 @@ namespace {
 
 void appendSound(VideoDecoder::State& state, const AVFrame* frame, int rate, int channels)
 {
+    const Ffmpeg& ff = state.ff;
     if (frame->nb_samples <= 0 || frame->sample_rate <= 0)
         return;
     AVChannelLayout inLayout{};
     if (frame->ch_layout.nb_channels > 0 && frame->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC)
-        av_channel_layout_copy(&inLayout, &frame->ch_layout);
+        ff.av_channel_layout_copy(&inLayout, &frame->ch_layout);
     else
-        av_channel_layout_default(&inLayout, frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels : 1);
+        ff.av_channel_layout_default(&inLayout, frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels : 1);
 
     if (!state.resampler || state.resamplerRate != frame->sample_rate || state.resamplerFormat != frame->format ||
-        av_channel_layout_compare(&state.resamplerLayout, &inLayout) != 0) {
-        swr_free(&state.resampler);
+        ff.av_channel_layout_compare(&state.resamplerLayout, &inLayout) != 0) {
+        ff.swr_free(&state.resampler);
         AVChannelLayout outLayout{};
-        av_channel_layout_default(&outLayout, channels);
-        int r = swr_alloc_set_opts2(&state.resampler, &outLayout, AV_SAMPLE_FMT_S16, rate, &inLayout,
+        ff.av_channel_layout_default(&outLayout, channels);
+        int r = ff.swr_alloc_set_opts2(&state.resampler, &outLayout, AV_SAMPLE_FMT_S16, rate, &inLayout,
                                     static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr);
-        av_channel_layout_uninit(&outLayout);
-        if (r < 0 || swr_init(state.resampler) < 0) {
-            swr_free(&state.resampler);
-            av_channel_layout_uninit(&inLayout);
+        ff.av_channel_layout_uninit(&outLayout);
+        if (r < 0 || ff.swr_init(state.resampler) < 0) {
+            ff.swr_free(&state.resampler);
+            ff.av_channel_layout_uninit(&inLayout);
             return;
         }
         state.resamplerRate = frame->sample_rate;
         state.resamplerFormat = frame->format;
-        av_channel_layout_uninit(&state.resamplerLayout);
-        av_channel_layout_copy(&state.resamplerLayout, &inLayout);
+        ff.av_channel_layout_uninit(&state.resamplerLayout);
+        ff.av_channel_layout_copy(&state.resamplerLayout, &inLayout);
     }
-    av_channel_layout_uninit(&inLayout);
+    ff.av_channel_layout_uninit(&inLayout);
 
     const size_t limit = static_cast<size_t>(rate) * channels * SoundBacklogSeconds;
-    int room = swr_get_out_samples(state.resampler, frame->nb_samples);
+    int room = ff.swr_get_out_samples(state.resampler, frame->nb_samples);
     if (room <= 0)
         return;
     size_t wanted = static_cast<size_t>(room) * channels;
@@ -342,19 +437,20 @@ void appendSound(VideoDecoder::State& state, const AVFrame* frame, int rate, int
     size_t before = state.samples.size();
     state.samples.resize(before + wanted);
     auto* out = reinterpret_cast<uint8_t*>(state.samples.data() + before);
-    int made = swr_convert(state.resampler, &out, room, const_cast<const uint8_t**>(frame->extended_data),
+    int made = ff.swr_convert(state.resampler, &out, room, const_cast<const uint8_t**>(frame->extended_data),
                            frame->nb_samples);
     state.samples.resize(before + static_cast<size_t>(std::max(made, 0)) * channels);
 }
 
 void decodeSoundPacket(VideoDecoder::State& state, const AVPacket* packet, int rate, int channels)
 {
-    if (avcodec_send_packet(state.sound, packet) < 0 && packet)
+    const Ffmpeg& ff = state.ff;
+    if (ff.avcodec_send_packet(state.sound, packet) < 0 && packet)
         return;
-    while (avcodec_receive_frame(state.sound, state.soundFrame) == 0) {
+    while (ff.avcodec_receive_frame(state.sound, state.soundFrame) == 0) {
         if (channels > 0 && state.skipBeforeMs < 0)
             appendSound(state, state.soundFrame, rate, channels);
-        av_frame_unref(state.soundFrame);
+        ff.av_frame_unref(state.soundFrame);
     }
 }
 
@@ -365,24 +461,25 @@ VideoDecoder::Step VideoDecoder::decodeNext()
     if (!isOpen())
         return Step::End;
     State& s = *state_;
+    const Ffmpeg& ff = s.ff;
     if (hasUpcoming_)
         return Step::Frame;
     int reads = 0;
     for (;;) {
-        int r = avcodec_receive_frame(s.video, s.upcoming);
+        int r = ff.avcodec_receive_frame(s.video, s.upcoming);
         if (r == 0) {
             AVFrame* f = s.upcoming;
             if (f->width <= 0 || f->height <= 0 || f->width > MaxDimension || f->height > MaxDimension) {
-                av_frame_unref(f);
+                ff.av_frame_unref(f);
                 continue;
             }
             int64_t pts = f->best_effort_timestamp;
             int64_t ms = pts != AV_NOPTS_VALUE
-                             ? av_rescale_q(pts - s.startPts, s.timeBase, AVRational{1, 1000})
+                             ? ff.av_rescale_q(pts - s.startPts, s.timeBase, AVRational{1, 1000})
                              : (s.lastMs < 0 ? 0 : s.lastMs + static_cast<int64_t>(s.frameMs));
             ms = std::max<int64_t>(ms, 0);
             if (s.skipBeforeMs >= 0 && ms + s.frameMs / 2 < s.skipBeforeMs) {
-                av_frame_unref(f);
+                ff.av_frame_unref(f);
                 continue;
             }
             s.skipBeforeMs = -1;
@@ -397,7 +494,7 @@ VideoDecoder::Step VideoDecoder::decodeNext()
         if (s.demuxEnded) {
             if (s.videoFlushed)
                 return Step::End;
-            avcodec_send_packet(s.video, nullptr);
+            ff.avcodec_send_packet(s.video, nullptr);
             if (s.sound)
                 decodeSoundPacket(s, nullptr, soundRate_, soundChannels_);
             s.videoFlushed = true;
@@ -405,16 +502,16 @@ VideoDecoder::Step VideoDecoder::decodeNext()
         }
         if (reads++ >= ReadsPerStep)
             return Step::Pending;
-        r = av_read_frame(s.format, s.packet);
+        r = ff.av_read_frame(s.format, s.packet);
         if (r < 0) {
             s.demuxEnded = true;
             continue;
         }
         if (s.packet->stream_index == s.videoIndex)
-            avcodec_send_packet(s.video, s.packet);
+            ff.avcodec_send_packet(s.video, s.packet);
         else if (s.packet->stream_index == s.soundIndex)
             decodeSoundPacket(s, s.packet, soundRate_, soundChannels_);
-        av_packet_unref(s.packet);
+        ff.av_packet_unref(s.packet);
     }
 }
 
@@ -423,7 +520,8 @@ void VideoDecoder::takeUpcoming()
     if (!hasUpcoming_)
         return;
     std::swap(state_->current, state_->upcoming);
-    av_frame_unref(state_->upcoming);
+    state_->ff.av_frame_unref(state_->upcoming);
+    state_->firstPictureWaiting = false;
     hasUpcoming_ = false;
     hasCurrent_ = true;
     currentMs_ = upcomingMs_;
@@ -440,8 +538,9 @@ bool VideoDecoder::convertCurrent(const PixelView& destination)
         return false;
     }
     State& s = *state_;
+    const Ffmpeg& ff = s.ff;
     const AVFrame* f = s.current;
-    s.scaler = sws_getCachedContext(s.scaler, f->width, f->height, static_cast<AVPixelFormat>(f->format),
+    s.scaler = ff.sws_getCachedContext(s.scaler, f->width, f->height, static_cast<AVPixelFormat>(f->format),
                                     destination.width, destination.height, AV_PIX_FMT_RGB32, SWS_BILINEAR,
                                     nullptr, nullptr, nullptr);
     if (!s.scaler) {
@@ -450,7 +549,7 @@ bool VideoDecoder::convertCurrent(const PixelView& destination)
     }
     uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(destination.pixels), nullptr, nullptr, nullptr};
     int strides[4] = {destination.stride * 4, 0, 0, 0};
-    sws_scale(s.scaler, f->data, f->linesize, 0, f->height, planes, strides);
+    ff.sws_scale(s.scaler, f->data, f->linesize, 0, f->height, planes, strides);
     return true;
 }
 
@@ -459,7 +558,10 @@ size_t VideoDecoder::takeSound(std::vector<int16_t>& out)
     if (!state_ || soundChannels_ == 0 || state_->samples.empty())
         return 0;
     size_t frames = state_->samples.size() / soundChannels_;
-    out.insert(out.end(), state_->samples.begin(), state_->samples.end());
+    if (out.empty())
+        out.swap(state_->samples); // each keeps its memory for the next round
+    else
+        out.insert(out.end(), state_->samples.begin(), state_->samples.end());
     state_->samples.clear();
     return frames;
 }
@@ -469,33 +571,44 @@ bool VideoDecoder::seek(int64_t ms)
     if (!isOpen())
         return false;
     State& s = *state_;
+    const Ffmpeg& ff = s.ff;
     ms = std::max<int64_t>(ms, 0);
+    if (s.firstPictureWaiting && hasUpcoming_ && upcomingMs_ + s.frameMs / 2 >= ms) {
+        // Playing from the start just after open: the picture wanted is already decoded, and
+        // reading the file's start again would only repeat that work. The sound decoded with it
+        // lies before it, and goes as a seek would drop it.
+        if (s.resampler)
+            ff.swr_init(s.resampler);
+        s.samples.clear();
+        return true;
+    }
+    s.firstPictureWaiting = false;
     int r = -1;
     // The start of an MPEG stream is the file's first byte; a seek by time can land on the key
     // picture after it when the first pictures carry no time.
     if (ms <= SeekLeadMs && listHas("mpeg,mpegts,mpegvideo,m4v,h261,h263,h264,hevc", s.format->iformat->name))
-        r = av_seek_frame(s.format, -1, 0, AVSEEK_FLAG_BYTE);
+        r = ff.av_seek_frame(s.format, -1, 0, AVSEEK_FLAG_BYTE);
     if (r < 0) {
         // From a little early, so that the key picture before the target is read; the pictures
         // between are decoded and passed over.
-        int64_t target = s.startPts + av_rescale_q(std::max<int64_t>(ms - SeekLeadMs, 0), AVRational{1, 1000}, s.timeBase);
-        r = av_seek_frame(s.format, s.videoIndex, target, AVSEEK_FLAG_BACKWARD);
+        int64_t target = s.startPts + ff.av_rescale_q(std::max<int64_t>(ms - SeekLeadMs, 0), AVRational{1, 1000}, s.timeBase);
+        r = ff.av_seek_frame(s.format, s.videoIndex, target, AVSEEK_FLAG_BACKWARD);
     }
     if (r < 0) {
         fail(VideoError::SeekFailed, r);
         return false;
     }
-    avcodec_flush_buffers(s.video);
+    ff.avcodec_flush_buffers(s.video);
     if (s.sound)
-        avcodec_flush_buffers(s.sound);
+        ff.avcodec_flush_buffers(s.sound);
     if (s.resampler)
-        swr_init(s.resampler); // drops what it buffered from before the jump
+        ff.swr_init(s.resampler); // drops what it buffered from before the jump
     s.samples.clear();
     s.demuxEnded = false;
     s.videoFlushed = false;
     s.skipBeforeMs = ms;
     s.lastMs = -1;
-    av_frame_unref(s.upcoming);
+    ff.av_frame_unref(s.upcoming);
     hasUpcoming_ = false;
     return true;
 }

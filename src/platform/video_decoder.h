@@ -46,8 +46,11 @@ public:
     VideoDecoder(const VideoDecoder&) = delete;
     VideoDecoder& operator=(const VideoDecoder&) = delete;
 
-    // Whether FFmpeg has a reader for the container of that name.
+    // Whether FFmpeg has a reader for the container of that name. FFmpeg's libraries load on the
+    // first call of this or of open, not with the program.
     static bool containerAvailable(std::string_view name);
+    // Why FFmpeg cannot be loaded ("cannot load libavcodec.so.59: ..."); empty when it can.
+    static std::string unavailableReason();
 
     // acceptedContainers: FFmpeg container names separated by commas; a file of any other container
     // is refused. Empty accepts every container that has a video stream.

@@ -97,7 +97,9 @@ bool Movie::open()
     if (!devices.isOpen(deviceType_) && !MovieDevices::available(deviceType_)) {
         failed_ = true;
         movies_.reportError(DeviceUnavailable, {}, "open " + deviceType_);
-        movies_.notice("Cannot initialize video subsystem with this MCI driver: " + deviceType_);
+        const std::string why = platform::VideoDecoder::unavailableReason();
+        movies_.notice("Cannot initialize video subsystem with this MCI driver: " + deviceType_ +
+                       (why.empty() ? "" : " (" + why + ")"));
         return false;
     }
     const uint64_t generation = devices.use(deviceType_);

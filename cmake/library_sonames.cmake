@@ -1,0 +1,36 @@
+# The versioned file name (soname) the dynamic linker knows an installed library by, such as
+# libavcodec.so.59 for /usr/lib/.../libavcodec.so: read from the file, or else taken from the name
+# its development link points to (libavcodec.so.59.37.100 gives libavcodec.so.59).
+function(vel_library_soname out library)
+  set(soname "")
+  if(CMAKE_OBJDUMP)
+    execute_process(COMMAND ${CMAKE_OBJDUMP} -p ${library} OUTPUT_VARIABLE dump ERROR_QUIET)
+    if(dump MATCHES "SONAME +([^ \n]+)")
+      set(soname ${CMAKE_MATCH_1})
+    endif()
+  endif()
+  if(NOT soname)
+    get_filename_component(real ${library} REALPATH)
+    get_filename_component(real ${real} NAME)
+    if(real MATCHES "^(.+\\.so\\.[0-9]+)")
+      set(soname ${CMAKE_MATCH_1})
+    endif()
+  endif()
+  if(NOT soname)
+    message(FATAL_ERROR "cannot tell the versioned name of ${library}")
+  endif()
+  set(${out} ${soname} PARENT_SCOPE)
+endfunction()
+
+# Gives target the definition VEL_<STEM>_NAME="soname" (VEL_LIBAVCODEC_NAME ...) for each library,
+# and the libraries' headers without linking them.
+function(vel_load_on_first_use target prefix)
+  foreach(library ${${prefix}_LINK_LIBRARIES})
+    vel_library_soname(soname ${library})
+    get_filename_component(stem ${library} NAME_WE)
+    string(TOUPPER ${stem} stem)
+    target_compile_definitions(${target} PRIVATE VEL_${stem}_NAME="${soname}")
+  endforeach()
+  target_include_directories(${target} PRIVATE ${${prefix}_INCLUDE_DIRS})
+  target_compile_options(${target} PRIVATE ${${prefix}_CFLAGS_OTHER})
+endfunction()
