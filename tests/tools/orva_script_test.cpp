@@ -84,6 +84,7 @@ TEST_F(OrvaScriptTest, ClicksLeadFromScreenToScreenAndADialogIsDrawnOverTheScree
 TEST_F(OrvaScriptTest, FailuresEndTheRunWithAReason)
 {
     std::string said;
+    media("startup.frm", "42");
     EXPECT_NE(runScript("click 320 240\nkey Escape\nwait 50\n", &said), 0);
     EXPECT_NE(said.find("Cannot find form named 'startup.frm'"), std::string::npos) << said;
     media("startup.frm", "(form (\"Name\" \"Inicio\"))");
