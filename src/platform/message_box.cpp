@@ -77,6 +77,9 @@ void markBoxChild()
 void closeBoxOnSignal(int signal)
 {
     boxSignal = signal;
+    // A box already closed (and its process reaped) is left alone: its id may be another's by now.
+    if (!boxShowing)
+        return;
     if (boxPid <= 0) {
         // The child may be a moment away from telling its id.
         pid_t pid = 0;
@@ -123,6 +126,7 @@ public:
     }
     BoxGuard(const BoxGuard&) = delete;
     BoxGuard& operator=(const BoxGuard&) = delete;
+    void closed() { boxShowing = 0; }
     bool interrupted() const { return boxSignal != 0; }
 
 private:
@@ -164,6 +168,7 @@ bool showOnDesktop(const std::string& caption, const std::string& text, MessageB
     int pressed = -1;
     BoxGuard guard;
     int shown = SDL_ShowMessageBox(&box, &pressed);
+    guard.closed();
     // Closing the box without a button, or a signal closing it, counts as its escape button.
     if (shown != 0 || guard.interrupted())
         pressed = -1;
