@@ -221,8 +221,9 @@ std::string boxText(std::string_view text, std::size_t columns)
         }
         out += text[i];
     }
+    // Three dots rather than the ellipsis character: a box drawn with a core X font shows no other.
     if (cut)
-        out += '\x85';
+        out += "...";
     return out;
 }
 

@@ -17,7 +17,7 @@ enum class MessageBoxAnswer { Ok, Cancel, Yes, No };
 MessageBoxAnswer showMessageBox(std::string_view caption, std::string_view text,
                                 MessageBoxButtons buttons = MessageBoxButtons::Ok);
 
-// What a box shows of a text: at most kBoxCharacters of it, then an ellipsis, in lines of at most
+// What a box shows of a text: at most kBoxCharacters of it, then "...", in lines of at most
 // `columns` characters broken at blanks where there are any (Windows-1252 in and out).
 inline constexpr std::size_t kBoxCharacters = 400;
 std::string boxText(std::string_view text, std::size_t columns);
