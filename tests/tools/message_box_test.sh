@@ -5,7 +5,7 @@
 # Skipped (status 77) where Xvfb cannot start.
 set -u
 build=$1
-command -v Xvfb >/dev/null && command -v xwininfo >/dev/null || { echo "skipped: no Xvfb or xwininfo"; exit 77; }
+command -v Xvfb >/dev/null || { echo "skipped: no Xvfb"; exit 77; }
 dir=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" 2>/dev/null &
 server=$!
@@ -32,9 +32,13 @@ for signal in TERM INT KILL; do
   done
   [ -n "$box" ] || fail "no box appeared"
   if [ $signal = TERM ]; then
-    sleep 0.5
-    width=$(xwininfo -root -tree | sed -n 's/.*"ERROR": ()  \([0-9]*\)x.*/\1/p')
-    [ -n "$width" ] && [ "$width" -le 1024 ] || fail "the box is ${width:-not} on screen, not within 1024 pixels"
+    if command -v xwininfo >/dev/null; then
+      sleep 0.5
+      width=$(xwininfo -root -tree | sed -n 's/.*"ERROR": ()  \([0-9]*\)x.*/\1/p')
+      [ -n "$width" ] && [ "$width" -le 1024 ] || fail "the box is ${width:-not} on screen, not within 1024 pixels"
+    else
+      echo "no xwininfo (x11-utils): the box's width is not measured"
+    fi
     [ "$(grep -c 'Cannot load resource' "$dir/said")" = 1 ] && [ "$(awk '{ print length }' "$dir/said")" -gt 200000 ] ||
       fail "the whole text is not on standard error once: $(head -c 300 "$dir/said")"
   fi
@@ -42,6 +46,6 @@ for signal in TERM INT KILL; do
   for _ in $(seq 50); do ended $program && ended $box && break; sleep 0.1; done
   ended $program || fail "SIGTERM-like signal $signal did not end the program while its box was up"
   ended $box || fail "the box outlived its program after $signal"
-  wait $program
+  wait $program 2>/dev/null
 done
 echo "the box fits the screen and ends with its program on SIGTERM, SIGINT and SIGKILL"
