@@ -9,7 +9,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/pixels.h"
 #include "runtime/image_render.h"
@@ -42,6 +44,10 @@ public:
     // Takes a mask as it comes, the wire form's way; drawing checks its sub-type.
     void adoptMask(const Value& mask) { mask_ = mask; }
     const Value& mask() const { return mask_; }
+    // What drawing passed over in the data (it ends early, or its header claims more than it holds);
+    // empty for a whole picture. Known once the image has been drawn or converted. The program draws
+    // what there is; the data tool reports it.
+    const std::string& defect() const { return defect_; }
     const Value& data() const { return data_; }
     int32_t width() const override { return width_; }
     int32_t height() const override { return height_; }
@@ -59,6 +65,14 @@ protected:
     int32_t width_ = 0;
     int32_t height_ = 0;
     int32_t colourCount_ = 0;
+    std::string defect_;
+
+    // Keeps the first defect found: the later ones follow from it.
+    void noteDefect(std::string what)
+    {
+        if (defect_.empty())
+            defect_ = std::move(what);
+    }
 
 private:
     void draw(DrawingContext& context, const platform::Rect& destination, const platform::Rect& source,

@@ -49,8 +49,9 @@ struct Channel {
 };
 
 // Decodes run-length encoded rows into `rows` (rowsKept x width indices, top-down). Runs and deltas
-// that reach past the last column are cut there; the data ends the picture wherever it ends.
-void decodeRunLength(const uint8_t* data, std::size_t length, bool fourBits, int64_t width, int64_t rowsKept,
+// that reach past the last column are cut there; the data ends the picture wherever it ends. True when
+// the data ends the picture properly: with its end mark, or after its last row.
+bool decodeRunLength(const uint8_t* data, std::size_t length, bool fourBits, int64_t width, int64_t rowsKept,
                      bool topDown, uint8_t* rows)
 {
     std::size_t p = 0;
@@ -71,7 +72,7 @@ void decodeRunLength(const uint8_t* data, std::size_t length, bool fourBits, int
             x = 0;
             ++line;
         } else if (value == 1) {
-            break;
+            return true;
         } else if (value == 2) {
             if (p + 1 >= length)
                 break;
@@ -92,6 +93,7 @@ void decodeRunLength(const uint8_t* data, std::size_t length, bool fourBits, int
             p += bytes + (bytes & 1); // absolute runs keep to 16-bit boundaries
         }
     }
+    return line >= rowsKept;
 }
 
 } // namespace
@@ -107,6 +109,7 @@ bool DibImage::validate()
 {
     valid_ = false;
     decoded_ = false;
+    defect_.clear();
     Buffer* buffer = asBuffer(data_);
     const std::size_t length = buffer ? static_cast<std::size_t>(buffer->length()) : 0;
     if (length < 14) {
@@ -149,6 +152,9 @@ bool DibImage::validate()
         const uint32_t offset = read32(bytes + 10);
         if (offset >= l.header + 40 && offset < length)
             l.pixels = offset;
+        else if (offset >= length)
+            noteDefect("its pixels start at offset " + std::to_string(offset) + ", past the end of its " +
+                       std::to_string(length) + " bytes");
     }
     layout_ = l;
     width_ = l.width > 0 ? l.width : 0;
@@ -188,6 +194,9 @@ void DibImage::decode()
         const uint8_t* q = bytes + l.colours + 4 * i;
         colourPixels_[static_cast<std::size_t>(i)] = platform::opaque(q[2], q[1], q[0]);
     }
+    if (l.bitCount <= 8 && tableEntries < std::min<int64_t>(l.colourCount, 256))
+        noteDefect("its colour table ends after " + std::to_string(tableEntries) + " of " +
+                   std::to_string(std::min<int64_t>(l.colourCount, 256)) + " colours");
 
     const int64_t width = width_, height = height_;
     const uint8_t* data = bytes + l.pixels;
@@ -206,7 +215,8 @@ void DibImage::decode()
         if (rows <= 0)
             return;
         indices_.assign(static_cast<std::size_t>(rows * width), 0);
-        decodeRunLength(data, available, l.bitCount == 4, width, rows, l.topDown, indices_.data());
+        if (!decodeRunLength(data, available, l.bitCount == 4, width, rows, l.topDown, indices_.data()))
+            noteDefect("its run-length data ends before the picture does");
         raster_ = Raster{Raster::Format::Indexed8, indices_.data(), static_cast<std::ptrdiff_t>(width),
                          colourPixels_.data(), areaOf(rows)};
         return;
@@ -223,7 +233,10 @@ void DibImage::decode()
         return;
     }
     const int64_t rowBytes = (width * b + 31) / 32 * 4;
-    const int64_t rows = std::min({height, int64_t(available) / rowBytes, kMaxPixels / width});
+    const int64_t rowsInData = int64_t(available) / rowBytes;
+    if (rowsInData < height)
+        noteDefect("its data ends after " + std::to_string(rowsInData) + " of " + std::to_string(height) + " rows");
+    const int64_t rows = std::min({height, rowsInData, kMaxPixels / width});
     if (rows <= 0)
         return;
     const platform::Rect area = areaOf(rows);

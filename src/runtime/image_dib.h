@@ -1,6 +1,7 @@
 // "dib" images: device-independent bitmaps of 1, 4, 8, 16, 24 or 32 bits, uncompressed or RLE8/RLE4,
 // rows stored bottom-up (positive height) or top-down (negative height). A header that lies about
-// sizes or offsets gives a clipped picture: only what the buffer holds is drawn.
+// sizes or offsets gives a clipped picture: only what the buffer holds is drawn, and the image's
+// defect says what was missing.
 #pragma once
 
 #include <array>

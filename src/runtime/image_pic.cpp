@@ -20,9 +20,20 @@ bool segmentSkipped(uint8_t marker)
     return marker == 0xC4 || marker == 0xDB || marker == 0xDD || marker == 0xFE || (marker >= 0xE0 && marker <= 0xEF);
 }
 
+// Past the frame header a byte 0xFF is a marker only when no 0x00 follows it, and the coded data
+// uses no 0xD9: the pair 0xFF 0xD9 there is the end of the picture. Looked for from the back, where
+// a whole file has it.
+bool endMarkFollows(const uint8_t* data, std::size_t size)
+{
+    for (std::size_t p = size; p >= 2; --p)
+        if (data[p - 2] == 0xFF && data[p - 1] == 0xD9)
+            return true;
+    return false;
+}
+
 } // namespace
 
-bool scanJpegHeader(const uint8_t* data, std::size_t size, int32_t& width, int32_t& height)
+bool scanJpegHeader(const uint8_t* data, std::size_t size, int32_t& width, int32_t& height, std::size_t* frameAt)
 {
     if (!data || size < 2 || data[0] != 0xFF || data[1] != 0xD8)
         return false;
@@ -41,6 +52,8 @@ bool scanJpegHeader(const uint8_t* data, std::size_t size, int32_t& width, int32
                 return false;
             height = data[p + 5] << 8 | data[p + 6];
             width = data[p + 7] << 8 | data[p + 8];
+            if (frameAt)
+                *frameAt = p;
             return true;
         }
         if (segmentSkipped(marker)) {
@@ -66,12 +79,17 @@ bool PicImage::validate()
 {
     valid_ = false;
     decoded_ = false;
+    defect_.clear();
     Buffer* buffer = asBuffer(data_);
     int32_t w = 0, h = 0;
-    if (!buffer || !scanJpegHeader(buffer->bytes(), static_cast<std::size_t>(buffer->length()), w, h)) {
+    std::size_t frame = 0;
+    const std::size_t size = buffer ? static_cast<std::size_t>(buffer->length()) : 0;
+    if (!buffer || !scanJpegHeader(buffer->bytes(), size, w, h, &frame)) {
         velError("Invalid JPEG file");
         return false;
     }
+    if (!endMarkFollows(buffer->bytes() + frame, size - frame))
+        noteDefect("its data ends before the end-of-picture mark");
     width_ = w;
     height_ = h;
     colourCount_ = 256;

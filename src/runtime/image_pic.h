@@ -1,5 +1,6 @@
 // "pic" images: JPEG photographs. Validation scans the markers for the baseline frame header, which
-// gives the size; the pixels are decoded when the image is first drawn or converted.
+// gives the size; the pixels are decoded when the image is first drawn or converted. A file cut short
+// draws what its data holds, and the image's defect says it ends early.
 #pragma once
 
 #include <cstddef>
@@ -10,9 +11,11 @@
 
 namespace vel {
 
-// Finds the first baseline frame header (marker 0xC0) of a JPEG file and reads its size. False for
-// data that does not start with 0xFF 0xD8 or ends before such a header.
-bool scanJpegHeader(const uint8_t* data, std::size_t size, int32_t& width, int32_t& height);
+// Finds the first baseline frame header (marker 0xC0) of a JPEG file and reads its size (and, when
+// asked, where the header starts). False for data that does not start with 0xFF 0xD8 or ends before
+// such a header.
+bool scanJpegHeader(const uint8_t* data, std::size_t size, int32_t& width, int32_t& height,
+                    std::size_t* frameAt = nullptr);
 
 class PicImage final : public Image {
 public:

@@ -46,6 +46,7 @@ TEST_F(DibImageTest, EveryDepthBothRowOrdersAndBothHeadersGiveTheSamePixels)
                 EXPECT_EQ(std::pair(velWidth(image), velHeight(image)), std::pair(13, 7));
                 EXPECT_EQ(asImage(image)->colourCount(), bits <= 8 ? 1 << bits : 0);
                 expectPixels(b, drawn(image, 13, 7));
+                EXPECT_EQ(asImage(image)->defect(), "");
             }
         }
     }
@@ -80,6 +81,7 @@ TEST_F(DibImageTest, RowsMissingFromTheBufferAreLeftUndrawn)
         ASSERT_FALSE(image.isNil());
         EXPECT_EQ(velHeight(image), 10); // the header's word stands
         Value context = drawn(image, 8, 10);
+        EXPECT_EQ(asImage(image)->defect(), "its data ends after 6 of 10 rows");
         // Bottom-up files lose their top rows, top-down files their bottom rows.
         const int firstDrawn = topDown ? 0 : 4, lastDrawn = topDown ? 5 : 9;
         for (int y = 0; y < 10; ++y)
@@ -115,6 +117,14 @@ TEST_F(DibImageTest, LyingOffsetsAndSizesStayInsideTheBuffer)
     ASSERT_FALSE(image.isNil());
     EXPECT_EQ(asImage(image)->colourCount(), 256);
     drawn(image, 4, 4); // the pixels now lie past the end: nothing to draw, nothing read outside
+    EXPECT_EQ(asImage(image)->defect(), "its data ends after 0 of 4 rows");
+
+    // 200 colours claimed where 80 bytes follow the header.
+    Bytes few = encode(patterned(4, 4, 4), false);
+    few[32] = 200;
+    image = imageFromBuffer(bufferOf(few), "dib");
+    drawn(image, 4, 4);
+    EXPECT_EQ(asImage(image)->defect(), "its colour table ends after 20 of 200 colours");
 }
 
 TEST_F(DibImageTest, RunLengthEightAndFourBits)
@@ -162,6 +172,7 @@ TEST_F(DibImageTest, RunsPastTheLastColumnOrRowAreCut)
         EXPECT_EQ(pixelOf(context, x, 1), platform::opaque(255, 0, 0));
         EXPECT_EQ(pixelOf(context, x, 0), platform::opaque(0, 255, 0));
     }
+    EXPECT_EQ(asImage(image)->defect(), "its run-length data ends before the picture does");
 }
 
 TEST_F(DibImageTest, ShortRunLengthDataClaimingAHugePictureTakesLittleMemory)

@@ -116,6 +116,7 @@ TEST_F(PicImageTest, DataCutShortDecodesWhatItCanOrReportsTheDecoder)
     Value context = filledContext(64, 64, 0xFF000000);
     velDrawImage(context, image, 0, 0);
     EXPECT_TRUE(near(pixelOf(context, 8, 8), expectedQuadrant(8, 8, 64, 64), 12));
+    EXPECT_EQ(asImage(image)->defect(), "its data ends before the end-of-picture mark");
 
     // Cut right after the frame header: the scan is satisfied, the decoder is not.
     const std::size_t frame = markerAt(jpeg, 0xC0);

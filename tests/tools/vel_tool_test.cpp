@@ -58,29 +58,50 @@ TEST_F(VelToolTest, PrintCompileAndArchiveAgree)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 5);
 }
 
-TEST_F(VelToolTest, BadInputGivesStatusTwoAndTheSystemMessage)
+TEST_F(VelToolTest, EveryFailureSaysWhatIsWrongWithWhichFile)
 {
     const std::string huge = path("huge.idx");
     fs::copy_file(std::string(VEL_SOURCE_DIR) + "/fuzz/seeds/index_open/huge_page_count.idx", huge);
-    const std::pair<std::string, std::string> cases[] = {
-        {"print " + write("bad.lst", "(list Hello)"), "Undefined constant: 'Hello'"},
-        {"print " + write("open.lst", "(list 1 2"), "Unterminated list: "},
-        {"archive count " + write("plain.arc", "not an archive at all"), "Version mismatch -- cannot open archive"},
-        {"archive compact " + write("short.arc", "0VEL"), "Cannot read VELINT from stream"},
-        {"print " + path("missing.tbl"), "cannot open"},
-        {"archive create " + path("x.arc") + " " + write("notlist.tbl", "(table (1 2))"), "a list of items is expected"},
-        {"frobnicate", "usage"},
-        {"index get " + write("plain.idx", std::string(2048, 'x')) + " a", "not an index"},
+    const std::string two = write("two.txt", "1 2");
+    const struct {
+        std::string arguments;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"print " + write("bad.lst", "(list Hello)"), 2, "bad.lst: Undefined constant: 'Hello'"},
+        {"print " + write("open.lst", "(list 1 2"), 2, "Unterminated list: "},
+        {"archive count " + write("plain.arc", "not an archive at all"), 2, "Version mismatch -- cannot open archive"},
+        {"archive compact " + write("short.arc", "0VEL"), 2, "Cannot read VELINT from stream"},
+        {"print " + path("missing.tbl"), 2, "cannot open " + path("missing.tbl") + ": No such file or directory"},
+        {"print " + dir.path(), 2, dir.path() + " is a directory"},
+        {"print " + write("empty.txt", ""), 2, "empty.txt is empty"},
+        {"print " + write("comment.txt", "; nothing\n"), 2, "comment.txt: no value in it"},
+        // A movie's first byte reads as nil; what follows must not pass for part of it.
+        {"print " + write("movie.mpg", std::string("\0\0\1\xba", 4)), 2, "3 bytes follow the value at offset 1"},
+        {"compile " + two + " " + path("two.vel"), 2, "two.txt holds 2 values; one is expected"},
+        {"index put " + path("c.idx") + " k '1 2'", 2, "holds 2 values"},
+        {"index create " + two, 2, "cannot create " + two + ": File exists"},
+        {"archive create " + path("x.arc") + " " + write("notlist.tbl", "(table (1 2))"), 2, "a list of items is expected"},
+        {"frobnicate", 2, "unknown command: frobnicate"},
+        {"help 2>/dev/null", 0, "usage: vel print"},
+        {"--help 2>/dev/null", 0, "usage: vel print"},
+        {"--version", 0, "vel "},
+        {"index get " + write("plain.idx", std::string(2048, 'x')) + " a", 2, "not an index"},
         // A header that claims two thousand million pages in a file of one page.
-        {"index verify " + huge, "damaged: page outside the file or unreadable at page 2147483646"},
-        {"index recover " + huge, "damaged: page outside the file or unreadable at page 2147483646"},
+        {"index verify " + huge, 2, "damaged: page outside the file or unreadable at page 2147483646"},
+        {"index recover " + huge, 2, "damaged: page outside the file or unreadable at page 2147483646"},
     };
-    for (const auto& [arguments, message] : cases) {
+    for (const auto& [arguments, status, message] : cases) {
         ProcessResult r = vel(arguments);
-        EXPECT_EQ(r.status, 2) << arguments;
+        EXPECT_EQ(r.status, status) << arguments << ": " << r.output;
         EXPECT_NE(r.output.find(message), std::string::npos) << arguments << ": " << r.output;
     }
     EXPECT_FALSE(fs::exists(path("x.arc")));
+    EXPECT_FALSE(fs::exists(path("two.vel")));
+    // Input quoted in a message is cut short.
+    ProcessResult quotedLong = vel("print " + write("long.lst", "(list " + std::string(5000, 'x') + ")"));
+    EXPECT_LT(quotedLong.output.size(), 300u) << quotedLong.output;
+    EXPECT_NE(quotedLong.output.find("xxx..."), std::string::npos);
 }
 
 TEST_F(VelToolTest, IndexesAreMadeReadWalkedAndDumped)
@@ -140,10 +161,17 @@ TEST_F(VelToolTest, BitmapsAndPhotographsBecomePngs)
 
     // Files the title would refuse give its message and status 2, and no picture. A JPEG under any
     // other extension is read as a bitmap, as the title would.
+    const Bytes whole = encode(bitmap, true), jpeg = compressJpeg(32, 24, rgb);
+    Bytes lyingOffset = whole;
+    lyingOffset[10] = lyingOffset[11] = 0xFF;
     const std::pair<std::string, std::string> refused[] = {
         {write("short.bmp", Bytes{'B', 'M', 1, 2}), "velDIBImageObject::validate: DIB data buffer size too small."},
         {write("photo.jpeg", compressJpeg(16, 16, std::vector<uint8_t>(16 * 16 * 3, 128))), "DIB header not found"},
-        {path("missing.bmp"), ""},
+        {path("missing.bmp"), "No such file or directory"},
+        // Drawn as far as the data goes by the program; a checking tool says what is missing.
+        {write("cut.bmp", Bytes(whole.begin(), whole.end() - 20)), "cut.bmp: its data ends after 3 of 5 rows"},
+        {write("offset.bmp", lyingOffset), "its pixels start at offset 65535, past the end of its"},
+        {write("cut.jpg", Bytes(jpeg.begin(), jpeg.end() - 8)), "ends before the end-of-picture mark"},
     };
     for (const auto& [file, message] : refused) {
         ProcessResult r = vel("image " + file + " " + path("refused.png"));

@@ -30,6 +30,7 @@ int runImage(Args args)
         return 2;
     }
     const std::string in = args[0], out = args[1];
+    ReadingFile naming(in);
     auto bytes = readWholeFile(in);
     if (!bytes)
         return 2;
@@ -41,7 +42,7 @@ int runImage(Args args)
         return 2;
     const int32_t width = asImage(image)->width(), height = asImage(image)->height();
     if (width <= 0 || height <= 0 || int64_t(width) * height > (int64_t(1) << 26)) {
-        complain("cannot write a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels");
+        complain(in + ": cannot write a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels");
         return 2;
     }
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
@@ -59,6 +60,12 @@ int runImage(Args args)
             view.row(y)[x] = platform::opaque(0, 0, 0);
     velDrawImage(DrawingContext::over(view), image, 0, 0);
     cairo_surface_mark_dirty(surface);
+    // The program draws what a damaged picture holds; a checking tool says what it lacks.
+    if (const std::string& defect = asImage(image)->defect(); !defect.empty()) {
+        cairo_surface_destroy(surface);
+        complain(in + ": " + defect);
+        return 2;
+    }
     std::string png;
     const cairo_status_t status = cairo_surface_write_to_png_stream(surface, appendBytes, &png);
     cairo_surface_destroy(surface);

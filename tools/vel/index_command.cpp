@@ -9,7 +9,6 @@
 #include "index/value_index.h"
 #include "value/list.h"
 #include "value/printer.h"
-#include "value/reader.h"
 #include "value/string.h"
 #include "value/table.h"
 
@@ -36,6 +35,8 @@ std::string describeFailure(const index::BtreeFile& f)
 // held by a writer gets a precise message instead of the value index's general one.
 bool checkOpenable(const std::string& path, bool writable)
 {
+    if (!checkReadable(path))
+        return false;
     index::BtreeFile f;
     int rc = f.open(path, writable ? 2 : 1);
     if (rc == index::kOk) {
@@ -68,18 +69,22 @@ int create(Args args)
         complain("usage: vel index create FILE [TABLE-FILE]");
         return 2;
     }
-    std::string path = args[0];
+    const std::string path = args[0];
     Value table;
     if (args.size() == 2) {
-        std::optional<std::string> text = readWholeFile(args[1]);
-        if (!text)
+        const std::string tableFile = args[1];
+        ReadingFile naming(tableFile);
+        std::optional<Value> value = readOneValue(tableFile);
+        if (!value)
             return 2;
-        table = parseText(*text);
+        table = *value;
         if (!asTable(table)) {
-            complain(std::string(args[1]) + ": not a table");
+            complain(tableFile + ": not a table");
             return 2;
         }
     }
+    if (!checkCreatable(path))
+        return 2;
     Value index = ValueIndex::make(path, true, false);
     ValueIndex* vi = asValueIndex(index);
     if (!vi)
@@ -103,11 +108,13 @@ int put(Args args)
         complain("usage: vel index put FILE KEY VALUE");
         return 2;
     }
-    Value value = parseText(args[2]);
+    std::optional<Value> value = parseOne(args[2], "the value '" + quoted(args[2]) + "'");
+    if (!value)
+        return 2;
     Value index = openIndex(args[0], true);
     if (!asValueIndex(index))
         return 2;
-    asValueIndex(index)->put(Value::string(args[1]), value);
+    asValueIndex(index)->put(Value::string(args[1]), *value);
     return 0;
 }
 
@@ -230,6 +237,8 @@ int recover(Args args)
         return 2;
     }
     std::string path = args[0];
+    if (!checkReadable(path))
+        return 2;
     index::BtreeFile f;
     bool wasMarked = false;
     int rc = f.recover(path, &wasMarked);
@@ -258,6 +267,8 @@ int runIndex(Args args)
     }
     std::string_view command = args[0];
     Args rest = args.subspan(1);
+    const std::string path = rest.empty() ? "" : rest[0];
+    ReadingFile naming(path);
     if (command == "create") return create(rest);
     if (command == "put") return put(rest);
     if (command == "get") return get(rest);
@@ -267,7 +278,7 @@ int runIndex(Args args)
     if (command == "verify") return verify(rest);
     if (command == "dump") return dump(rest);
     if (command == "recover") return recover(rest);
-    complain("unknown index command: " + std::string(command));
+    complain("unknown index command: " + quoted(command));
     return 2;
 }
 

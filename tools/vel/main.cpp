@@ -1,17 +1,23 @@
 // vel: prints, checks, converts and builds the data files of the title.
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "commands.h"
+#include "data_file.h"
 #include "value/error.h"
 #include "value/string.h"
 
 namespace {
 
+// The file the command is reading, for reports that arrive through the error handler.
+const std::string* readingFile = nullptr;
+
 int printAndFail(const vel::Value& message)
 {
-    vel::tool::complain(vel::textOf(message));
+    const std::string text = vel::tool::quoted(vel::textOf(message));
+    vel::tool::complain(readingFile ? *readingFile + ": " + text : text);
     std::fflush(nullptr);
     std::_Exit(2);
 }
@@ -22,15 +28,14 @@ void exitBadInput(int)
     std::_Exit(2);
 }
 
-void usage()
-{
-    std::fputs("usage: vel print FILE...\n"
-               "       vel compile IN OUT\n"
-               "       vel archive create OUT IN | compact FILE | count FILE | get FILE N\n"
-               "       vel index create|put|get|keys|values|count|verify|dump|recover FILE ...\n"
-               "       vel image FILE OUT.png\n",
-               stderr);
-}
+constexpr const char* kUsage = "usage: vel print FILE...\n"
+                               "       vel compile IN OUT\n"
+                               "       vel archive create OUT IN | compact FILE | count FILE | get FILE N\n"
+                               "       vel index create|put|get|keys|values|count|verify|dump|recover FILE ...\n"
+                               "       vel image FILE OUT.png\n"
+                               "       vel help | --help | --version\n"
+                               "exit status: 0 done; 1 what was asked for is not in the file; 2 the file is\n"
+                               "missing, unreadable or malformed, or the command line is wrong\n";
 
 } // namespace
 
@@ -41,6 +46,16 @@ void complain(std::string_view message)
     std::fprintf(stderr, "vel: %.*s\n", static_cast<int>(message.size()), message.data());
 }
 
+ReadingFile::ReadingFile(const std::string& path) : outer_(readingFile)
+{
+    readingFile = &path;
+}
+
+ReadingFile::~ReadingFile()
+{
+    readingFile = outer_;
+}
+
 } // namespace vel::tool
 
 int main(int argc, char** argv)
@@ -48,11 +63,19 @@ int main(int argc, char** argv)
     vel::setErrorHandler(printAndFail);
     vel::setExitHandler(exitBadInput);
     if (argc < 2) {
-        usage();
+        std::fputs(kUsage, stderr);
         return 2;
     }
     std::string_view command = argv[1];
     vel::tool::Args args(argv + 2, static_cast<std::size_t>(argc - 2));
+    if (command == "help" || command == "--help" || command == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::puts("vel " VEL_VERSION);
+        return 0;
+    }
     if (command == "print")
         return vel::tool::runPrint(args);
     if (command == "compile")
@@ -63,6 +86,6 @@ int main(int argc, char** argv)
         return vel::tool::runIndex(args);
     if (command == "image")
         return vel::tool::runImage(args);
-    usage();
+    vel::tool::complain("unknown command: " + vel::tool::quoted(command) + " (vel help lists the commands)");
     return 2;
 }

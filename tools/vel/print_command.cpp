@@ -41,35 +41,32 @@ int printArchive(const std::string& path)
 
 int printFile(const std::string& path)
 {
+    ReadingFile naming(path);
     auto bytes = readWholeFile(path);
     if (!bytes)
         return 2;
     switch (classify(path, *bytes)) {
     case FileKind::Archive:
         return printArchive(path);
-    case FileKind::Encoded:
-        printQuoted(decodeFromBytes(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
+    case FileKind::Encoded: {
+        auto value = decodeWhole(path, *bytes);
+        if (!value)
+            return 2;
+        printQuoted(*value);
         return 0;
-    case FileKind::Text:
-        for (const Value& v : parseAll(*bytes))
+    }
+    case FileKind::Text: {
+        std::vector<Value> values = parseAll(*bytes);
+        if (values.empty()) {
+            complain(path + ": no value in it");
+            return 2;
+        }
+        for (const Value& v : values)
             printQuoted(v);
         return 0;
     }
-    return 2;
-}
-
-// One value in text notation from a file; nothing (after a message) when there is none.
-std::optional<Value> readOneValue(const std::string& path)
-{
-    auto bytes = readWholeFile(path);
-    if (!bytes)
-        return std::nullopt;
-    std::vector<Value> values = parseAll(*bytes);
-    if (values.empty()) {
-        complain(path + ": no value in it");
-        return std::nullopt;
     }
-    return values.front();
+    return 2;
 }
 
 bool parseIndex(const char* text, int32_t& out)
@@ -105,7 +102,9 @@ int runCompile(Args args)
         complain("usage: vel compile IN OUT");
         return 2;
     }
-    auto value = readOneValue(args[0]);
+    const std::string in = args[0];
+    ReadingFile naming(in);
+    auto value = readOneValue(in);
     if (!value)
         return 2;
     bool ok = false;
@@ -119,7 +118,9 @@ int runArchive(Args args)
 {
     std::string_view verb = args.empty() ? "" : args[0];
     if (verb == "create" && args.size() == 3) {
-        auto value = readOneValue(args[2]);
+        const std::string in = args[2];
+        ReadingFile naming(in);
+        auto value = readOneValue(in);
         if (!value)
             return 2;
         ValueList* items = asValueList(*value);
@@ -146,7 +147,11 @@ int runArchive(Args args)
             return 2;
         return 0;
     }
+    const std::string path = args.size() >= 2 ? args[1] : "";
+    ReadingFile naming(path);
     if (verb == "compact" && args.size() == 2) {
+        if (!checkReadable(path))
+            return 2;
         std::string reason;
         if (Archive::compact(args[1], &reason))
             return 0;
@@ -154,7 +159,9 @@ int runArchive(Args args)
         return 2;
     }
     if ((verb == "count" && args.size() == 2) || (verb == "get" && args.size() == 3)) {
-        Value archive = Archive::open(Value::string(args[1]), false);
+        if (!checkReadable(path))
+            return 2;
+        Value archive = Archive::open(Value::string(path), false);
         Archive* a = asArchive(archive);
         if (!a)
             return 2;
@@ -164,11 +171,11 @@ int runArchive(Args args)
         }
         int32_t n = 0;
         if (!parseIndex(args[2], n)) {
-            complain(std::string("not an item number: ") + args[2]);
+            complain("not an item number: " + quoted(args[2]));
             return 2;
         }
         if (n >= a->count()) {
-            complain("no item " + std::to_string(n) + " in " + args[1] + " (it holds " + std::to_string(a->count()) + ")");
+            complain("no item " + std::to_string(n) + " in " + path + " (it holds " + std::to_string(a->count()) + ")");
             return 1;
         }
         printQuoted(a->get(n));
