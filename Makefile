@@ -3,8 +3,9 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
 
-.PHONY: all setup build run test asan fuzz bench clean
+.PHONY: all setup build run test install asan fuzz bench clean
 
 all: build
 
@@ -19,6 +20,11 @@ build: setup $(BUILD)/build.ninja
 
 run: build
 	@scripts/run.sh $(BUILD)
+
+# The programs, the sample disc, a desktop entry and icon, and the manual pages under PREFIX;
+# DESTDIR, when given, is put before every path (for packaging).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 test: build
 	cd $(BUILD) && ctest -j$(JOBS) --output-on-failure --timeout 600

@@ -1,5 +1,5 @@
-; A form drawn as a dialog over the first screen; its button closes it, as do Escape and a press
-; outside it (which sounds the beep).
+; A form drawn as a dialog over the first screen; its button closes it, as does Escape. A press
+; outside it only sounds the beep: the dialog stays.
 (form ("Class" "velDialogObject")
        ("Name" "Sobre")
        ("Dialog" true)

@@ -11,20 +11,21 @@
 #include "runtime/command_line.h"
 #include "runtime/engine.h"
 #include "runtime/environment.h"
+#include "runtime/startup_disc.h"
 #include "title/demo_form.h"
 #include "value/error.h"
 #include "value/string.h"
 
 namespace {
 
-// The engine the abnormal exit takes down: the exit handler is a plain function.
+// The engine the abnormal exit takes down and the lock it gives back: the exit handler is a plain function.
 vel::Engine* running = nullptr;
+vel::platform::InstanceLock* heldLock = nullptr;
 
 int showError(const vel::Value& message)
 {
-    std::string text(vel::textOf(message));
-    std::fprintf(stderr, "%s\n", text.c_str());
-    vel::platform::showMessageBox("ERROR", text);
+    // The box also puts the whole text on standard error.
+    vel::platform::showMessageBox("ERROR", vel::textOf(message));
     return 1;
 }
 
@@ -32,6 +33,8 @@ void exitAbnormally(int code)
 {
     if (running)
         running->shutDown();
+    if (heldLock)
+        heldLock->release();
     std::fputs("\n[Exiting abnormally...]\n", stderr);
     std::fflush(nullptr);
     std::_Exit(code & 0xff);
@@ -54,8 +57,25 @@ int main(int argc, char** argv)
         std::fputs(vel::programUsage().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::puts("orva " VEL_VERSION);
+        return 0;
+    }
 
     std::string moduleDirectory = vel::platform::moduleDirectory(options.home.value_or(""));
+
+    // Without a disc nothing can start: say so now rather than failing on the first form.
+    vel::StartupDisc disc = vel::chooseStartupDisc(
+        options, moduleDirectory, vel::sampleDiscPlaces(vel::platform::programDirectory()));
+    if (!disc.problem.empty()) {
+        std::fprintf(stderr, "orva: %s\n", disc.problem.c_str());
+        return 2;
+    }
+    if (!disc.sample.empty()) {
+        std::printf("orva: no disc given: opening the sample disc in %s\n", disc.sample.c_str());
+        std::fflush(stdout);
+        options.media = disc.sample;
+    }
     vel::platform::InstanceLock lock;
     // Scripted runs are tests: they may run beside a copy someone is using.
     if (!options.script && lock.acquire(moduleDirectory) == vel::platform::InstanceLock::State::HeldElsewhere) {
@@ -63,6 +83,7 @@ int main(int argc, char** argv)
                      moduleDirectory.c_str());
         return 0;
     }
+    heldLock = &lock;
 
     vel::RunOptions run;
     run.moduleDirectory = moduleDirectory;
@@ -78,5 +99,6 @@ int main(int argc, char** argv)
     vel::registerDemoForm(engine);
     int status = application.run(run);
     running = nullptr;
+    heldLock = nullptr;
     return status;
 }

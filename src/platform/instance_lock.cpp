@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/media_path.h"
+#include "platform/user_dirs.h"
+
 namespace vel::platform {
 
 namespace {
@@ -36,7 +39,7 @@ std::string InstanceLock::lockFilePath(const std::string& moduleDirectory)
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && runtime[0] == '/')
         return std::string(runtime) + "/" + name;
-    return "/tmp/orva-" + std::to_string(::getuid()) + "-" + name.substr(5);
+    return cacheDirectory() + "/" + name;
 }
 
 InstanceLock::~InstanceLock()
@@ -48,31 +51,52 @@ InstanceLock::State InstanceLock::acquire(const std::string& moduleDirectory)
 {
     release();
     std::string path = lockFilePath(moduleDirectory);
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // The cache folder is made when missing, but never a missing home folder with it.
+    const std::string folder = path.substr(0, path.find_last_of('/'));
+    if (!isDirectory(folder) && (folder != cacheDirectory() || !isDirectory(homeDirectory()) ||
+                                 !makeDirectories(folder)))
+        return State::Unavailable;
+    int fd = -1;
+    // A holder that ends removes the file; one opened just before that is stale and is opened again.
+    for (int attempt = 0; fd < 0 && attempt < 8; ++attempt) {
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0)
+            return State::Unavailable;
+        struct flock region;
+        std::memset(&region, 0, sizeof region);
+        region.l_type = F_WRLCK;
+        region.l_whence = SEEK_SET;
+        if (::fcntl(fd, F_OFD_SETLK, &region) != 0) {
+            int error = errno;
+            ::close(fd);
+            return error == EAGAIN || error == EACCES ? State::HeldElsewhere : State::Unavailable;
+        }
+        struct stat opened, named;
+        if (::fstat(fd, &opened) != 0 || ::stat(path.c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
+            opened.st_dev != named.st_dev) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
     if (fd < 0)
         return State::Unavailable;
-    struct flock region;
-    std::memset(&region, 0, sizeof region);
-    region.l_type = F_WRLCK;
-    region.l_whence = SEEK_SET;
-    if (::fcntl(fd, F_OFD_SETLK, &region) != 0) {
-        int error = errno;
-        ::close(fd);
-        return error == EAGAIN || error == EACCES ? State::HeldElsewhere : State::Unavailable;
-    }
     // The holder's process id, for a person looking at the file; the lock itself is what counts.
     std::string pid = std::to_string(::getpid()) + "\n";
     if (::ftruncate(fd, 0) == 0)
         (void)!::write(fd, pid.data(), pid.size());
     descriptor_ = fd;
+    path_ = path;
     return State::Held;
 }
 
 void InstanceLock::release()
 {
     if (descriptor_ >= 0) {
+        // Removed while still locked, so that no other copy can take the old file for a free one.
+        ::unlink(path_.c_str());
         ::close(descriptor_);
         descriptor_ = -1;
+        path_.clear();
     }
 }
 

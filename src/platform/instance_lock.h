@@ -1,6 +1,6 @@
 // One running copy per module directory: a lock file in the user's runtime directory, held with an
-// open-file-description lock for as long as the program runs. The system drops it when the holder
-// ends, however it ends.
+// open-file-description lock for as long as the program runs. The system drops the lock when the
+// holder ends, however it ends; release (and so every normal exit) also removes the file.
 #pragma once
 
 #include <string>
@@ -22,12 +22,13 @@ public:
     void release();
     bool held() const { return descriptor_ >= 0; }
 
-    // $XDG_RUNTIME_DIR/orva-<hash of the module directory>.lock, or the same under /tmp with the
-    // user's id when there is no runtime directory.
+    // $XDG_RUNTIME_DIR/orva-<hash of the module directory>.lock, or the same in the cache folder
+    // (~/.cache/orva) when there is no runtime directory.
     static std::string lockFilePath(const std::string& moduleDirectory);
 
 private:
     int descriptor_ = -1;
+    std::string path_;
 };
 
 } // namespace vel::platform

@@ -78,6 +78,11 @@ std::string moduleDirectory(const std::string& home)
     return makeDirectories(data) ? data : std::string();
 }
 
+std::string cacheDirectory()
+{
+    return xdgDirectory("XDG_CACHE_HOME", ".cache") + "/orva";
+}
+
 std::string documentsDirectory()
 {
     std::string home = homeDirectory();
@@ -96,7 +101,12 @@ std::string documentsDirectory()
             return value;
     }
     std::string documents = home + "/Documents";
-    return isDirectory(documents) ? documents : home;
+    if (isDirectory(documents))
+        return documents;
+    if (isDirectory(home))
+        return home;
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string(".");
 }
 
 } // namespace vel::platform

@@ -14,9 +14,12 @@ std::string programDirectory();
 // created on demand. Empty only when none of these can be had.
 std::string moduleDirectory(const std::string& home = {});
 
-// The user's documents folder (XDG_DOCUMENTS_DIR of user-dirs.dirs, else ~/Documents when it
-// exists, else the home directory).
+// The user's documents folder (XDG_DOCUMENTS_DIR of user-dirs.dirs, else ~/Documents), else the
+// home directory, else the current one: always a folder that exists, never one made here.
 std::string documentsDirectory();
+
+// The program's cache folder: $XDG_CACHE_HOME/orva, or ~/.cache/orva. Not made here.
+std::string cacheDirectory();
 
 // $HOME, or the password database's home directory; "/" as a last resort.
 std::string homeDirectory();

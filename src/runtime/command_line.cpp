@@ -19,10 +19,21 @@ bool parseProgramOptions(const std::vector<std::string>& words, ProgramOptions& 
 {
     options = ProgramOptions();
     bool optionsEnded = false;
+    std::optional<std::string> plainWord;
     for (std::size_t i = 0; i < words.size(); ++i) {
         std::string word = words[i];
-        if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
+        if (optionsEnded) {
             options.arguments.push_back(word);
+            continue;
+        }
+        // A plain word is the disc's folder, as most programs take the file they open.
+        if (word.empty() || word[0] != '-' || word == "-") {
+            if (plainWord) {
+                error = "more than one disc folder: '" + *plainWord + "' and '" + word +
+                        "' (words for the title go after --)";
+                return false;
+            }
+            plainWord = word;
             continue;
         }
         if (word == "--") {
@@ -94,10 +105,24 @@ bool parseProgramOptions(const std::vector<std::string>& words, ProgramOptions& 
         } else if (word == "--help" || word == "-h") {
             if (!flag(options.help))
                 return false;
+        } else if (word == "--version") {
+            if (!flag(options.version))
+                return false;
         } else {
             error = "unknown option " + word + " (try --help)";
             return false;
         }
+    }
+    if (plainWord) {
+        if (options.media) {
+            error = "the disc folder is given twice: --media " + *options.media + " and " + *plainWord;
+            return false;
+        }
+        if (plainWord->empty()) {
+            error = "the disc folder is an empty word";
+            return false;
+        }
+        options.media = plainWord;
     }
     return true;
 }
@@ -112,15 +137,18 @@ bool parseProgramOptions(int argc, char** argv, ProgramOptions& options, std::st
 
 std::string programUsage()
 {
-    return "usage: orva [options]\n"
-           "  --media DIR        the disc's media root (sets SourceDisk to DIR and MediaPath to empty)\n"
+    return "usage: orva [options] [DIR] [-- words for the title]\n"
+           "  DIR, --media DIR   the disc's media root (sets SourceDisk to DIR and MediaPath to empty);\n"
+           "                     without one, the configured disc or else the sample disc installed\n"
+           "                     beside the program\n"
            "  --home DIR         the module directory: ORVA.ini, preferences, marks, instance lock\n"
            "  --set KEY=VALUE    a configuration setting that wins over every file (repeatable)\n"
            "  --headless         no window and no sound device\n"
            "  --script FILE      read input from FILE instead of a person (virtual clock)\n"
            "  --scale N          show the media area N times its size (1 to 16)\n"
            "  --fullscreen       cover the screen\n"
-           "  --help             this text\n";
+           "  --help             this text\n"
+           "  --version          the program's version\n";
 }
 
 std::vector<std::pair<std::string, std::string>> commandLineSettings(const ProgramOptions& options)

@@ -12,15 +12,16 @@
 namespace vel {
 
 struct ProgramOptions {
-    std::optional<std::string> media;  // --media DIR: the media root
+    std::optional<std::string> media;  // --media DIR, or the one plain word before "--": the media root
     std::optional<std::string> home;   // --home DIR: the module directory
     std::optional<std::string> script; // --script FILE
     std::vector<std::pair<std::string, std::string>> settings; // --set KEY=VALUE, in order
     bool headless = false;
     bool fullscreen = false;
     bool help = false;
+    bool version = false;
     int32_t scale = 0; // --scale N; 0 when not given
-    // Words that are no option, for the application's argument list.
+    // The words after "--", for the application's argument list.
     std::vector<std::string> arguments;
 };
 

@@ -90,8 +90,7 @@ int Printer::startDocument(std::string_view name)
     std::string fileName = platform::utf8FromWindows1252(name1252);
     outputPath_ = outputPathFor(fileName);
     auto writer = std::make_unique<platform::PdfWriter>();
-    std::error_code ignored;
-    fs::create_directories(fs::path(outputPath_).parent_path(), ignored);
+    // Only into a folder that is there: a missing one is a mistake in the settings, not a folder to make.
     temporaryPath_ = createTemporaryBeside(outputPath_);
     if (temporaryPath_.empty() || !writer->open(temporaryPath_)) {
         if (!temporaryPath_.empty())
@@ -174,8 +173,15 @@ void Printer::finishJob(bool abort)
         return;
     }
     lastOutput_ = outputPath_;
-    if (driver_ == "CUPS" && !platform::sendToPrintQueue(device_, outputPath_, platform::utf8FromWindows1252(documentName_)))
+    if (driver_ == "CUPS" && !platform::sendToPrintQueue(device_, outputPath_, platform::utf8FromWindows1252(documentName_))) {
         report("VEL printing error 7. Framework is unable to end print job.");
+        return;
+    }
+    // A file the reader did not choose must be findable: its place is said on standard output and shown.
+    std::printf("orva: printed to %s\n", outputPath_.c_str());
+    std::fflush(stdout);
+    if (driver_ != "CUPS")
+        report(("Documento impresso em " + platform::windows1252FromUtf8(outputPath_)).c_str());
 }
 
 void Printer::endDocument()

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/media_path.h"
 #include "support/scratch_dir.h"
 #include "support/subprocess.h"
 
@@ -65,11 +67,24 @@ TEST_F(InstanceLockTest, TwoHandlesInOneProcessConflictAndAnUnusableFolderIsSaid
     EXPECT_EQ(second.acquire("/srv/disc"), InstanceLock::State::Held);
 
     EXPECT_EQ(InstanceLock::lockFilePath("/opt/orva").rfind(runtimeDir.path() + "/orva-", 0), 0u);
+    second.release();
+    EXPECT_FALSE(isFile(InstanceLock::lockFilePath("/srv/disc"))) << "a released lock leaves no file";
     ::setenv("XDG_RUNTIME_DIR", (runtimeDir / "missing/deeper").c_str(), 1);
     InstanceLock lock;
     EXPECT_EQ(lock.acquire("/opt/orva"), InstanceLock::State::Unavailable);
+
+    // Without a runtime folder: the cache folder, made inside a home that exists, never with one.
     ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(InstanceLock::lockFilePath("/opt/orva").rfind("/tmp/orva-" + std::to_string(::getuid()) + "-", 0), 0u);
+    testing_support::ScopedVariable noCache("XDG_CACHE_HOME", nullptr);
+    testing_support::ScopedVariable missingHome("HOME", (runtimeDir / "gone").c_str());
+    EXPECT_EQ(lock.acquire("/opt/orva"), InstanceLock::State::Unavailable);
+    EXPECT_FALSE(isDirectory(runtimeDir / "gone"));
+    runtimeDir.write("home/.keep", "");
+    testing_support::ScopedVariable home("HOME", (runtimeDir / "home").c_str());
+    EXPECT_EQ(lock.acquire("/opt/orva"), InstanceLock::State::Held);
+    EXPECT_EQ(InstanceLock::lockFilePath("/opt/orva").rfind(runtimeDir / "home/.cache/orva/orva-", 0), 0u);
+    lock.release();
+    EXPECT_TRUE(std::filesystem::is_empty(runtimeDir / "home/.cache/orva"));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -40,6 +41,9 @@ TEST(UserDirectories, DocumentsFromUserDirsOrTheHomeFolder)
     EXPECT_EQ(documentsDirectory(), dir / "Papiers");
     EXPECT_FALSE(makeDirectories(dir / "Documents/.keep/sub")); // a file stands there
     EXPECT_FALSE(makeDirectories(""));
+    ScopedVariable missingHome("HOME", (dir / "gone").c_str());
+    EXPECT_EQ(documentsDirectory(), std::filesystem::current_path().string()) << "neither made nor named";
+    EXPECT_FALSE(isDirectory(dir / "gone"));
 }
 
 } // namespace

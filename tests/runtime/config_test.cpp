@@ -202,7 +202,7 @@ protected:
 TEST_F(CommandLineTest, EveryOptionIsReadAndDoubleDashEndsThem)
 {
     ASSERT_TRUE(parse({"--media", "/srv/disc", "--home=/tmp/h", "--set", "TestMode=1", "--set", "jpg=A;B",
-                       "--headless", "--script", "run.txt", "--scale", "2", "--fullscreen", "palavra"}))
+                       "--headless", "--script", "run.txt", "--scale", "2", "--fullscreen", "--", "palavra"}))
         << error;
     using Maybe = std::optional<std::string>;
     EXPECT_EQ((std::vector<Maybe>{options.media, options.home, options.script}), (std::vector<Maybe>{"/srv/disc", "/tmp/h", "run.txt"}));
@@ -228,6 +228,8 @@ TEST_F(CommandLineTest, BadOptionsAreClearErrors)
         {{"--set", "NoEquals"}, "KEY=VALUE"},      {{"--set", "=value"}, "KEY=VALUE"},
         {{"--scale", "0"}, "--scale"},             {{"--scale", "17"}, "--scale"},
         {{"--scale", "2x"}, "--scale"},            {{"--headless=yes"}, "takes no value"},
+        {{"a", "b"}, "more than one disc folder"}, {{"a", "--media", "b"}, "given twice"},
+        {{""}, "empty word"},                      {{"--version=1"}, "takes no value"},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(parse(c.words)) << c.words[0];
@@ -244,7 +246,8 @@ TEST_F(CommandLineTest, MediaComesFirstSoThatAnExplicitSettingWinsAndArgumentsSp
 
     EXPECT_EQ(quotedForm(commandLineList("")), quotedForm(ValueList::make()));
     EXPECT_EQ(quotedForm(commandLineList("a  b ")), quotedForm(parseText("(list \"a\" \"\" \"b\" \"\")")));
-    ASSERT_TRUE(parse({"--headless", "um", "dois tres"}));
+    ASSERT_TRUE(parse({"/srv/disc", "--headless", "--", "um", "dois tres"}));
+    EXPECT_EQ(options.media, "/srv/disc");
     EXPECT_EQ(quotedForm(argumentList(options)), quotedForm(parseText("(list \"um\" \"dois\" \"tres\")")));
 }
 

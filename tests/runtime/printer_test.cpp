@@ -126,5 +126,22 @@ TEST_F(PrinterTest, TheDocumentNameComesFromTheSettings)
     EXPECT_EQ(printer().lastOutput(), (dir_ / "exact.pdf").string());
 }
 
+TEST_F(PrinterTest, APdfGoesOnlyIntoAFolderThatIsThereAndWhereItWentIsSaid)
+{
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(printer().startDocument("Atlas"), 1);
+    printer().endDocument();
+    const std::string pdf = (dir_ / "Atlas.pdf").string();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "orva: printed to " + pdf + "\n");
+    EXPECT_NE(said().find("Documento impresso em " + pdf), std::string::npos);
+    engine_.configuration().set("PrintOutput", Value::string((dir_ / "missing").string()));
+    printer().useDefaultPrinter();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(printer().startDocument("Atlas"), 0);
+    EXPECT_NE(said().find("VEL printing error 4."), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
 } // namespace
 } // namespace vel

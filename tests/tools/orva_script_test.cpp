@@ -1,7 +1,10 @@
 // Scripted runs of the title program on media roots made here: the start-up form on its background,
-// forms leading from screen to screen, a dialog drawn over the screen it came from, and failures that
-// end the run with a reason. Screenshots are held against stored ones within a small tolerance.
+// forms leading from screen to screen, a dialog drawn over the screen it came from, failures that end
+// the run with a reason, and how a start finds its disc. Screenshots are held against stored ones within a small tolerance.
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "media_writers/media_writers.h"
 #include "support/scripted_run.h"
@@ -84,6 +87,7 @@ TEST_F(OrvaScriptTest, ClicksLeadFromScreenToScreenAndADialogIsDrawnOverTheScree
 TEST_F(OrvaScriptTest, FailuresEndTheRunWithAReason)
 {
     std::string said;
+    media("startup.frm", "42");
     EXPECT_NE(runScript("click 320 240\nkey Escape\nwait 50\n", &said), 0);
     EXPECT_NE(said.find("Cannot find form named 'startup.frm'"), std::string::npos) << said;
     media("startup.frm", "(form (\"Name\" \"Inicio\"))");
@@ -92,6 +96,42 @@ TEST_F(OrvaScriptTest, FailuresEndTheRunWithAReason)
     EXPECT_EQ(runScript("jump 1 2\n", &said), 2);
     EXPECT_NE(said.find("unknown command 'jump'"), std::string::npos) << said;
     EXPECT_EQ(runScript("shot /nonexistent/dir/x.png\n", &said), 1);
+}
+
+// A plain word names the disc; no disc at all opens the sample beside the program (a program file of
+// the test's own here) or says where it was looked for; a folder that is missing, empty or a file is refused.
+TEST_F(OrvaScriptTest, TheDiscIsAPlainWordOrTheSampleBesideTheProgramOrARefusalThatSaysWhy)
+{
+    vel::testing_support::ScopedVariable config("XDG_CONFIG_HOME", "/nonexistent"); // no user's SourceDisk
+    for (const char* folder : {"bin", "empty", "share/orva"})
+        std::filesystem::create_directories(path(folder));
+    std::filesystem::copy_file(std::string(VEL_BIN_DIR) + "/orva", path("bin/orva"));
+    media("startup.frm", "(form (\"Name\" \"Inicio\"))");
+    const std::string sample = path("share/orva/disc-demo"), looked = "; give the disc's folder";
+    const struct {
+        std::vector<std::string> words;
+        int status;
+        std::string says;
+    } cases[] = {
+        {{path("media")}, 0, ""},
+        {{"--media", "/nonexistent"}, 2, "/nonexistent does not exist" + looked},
+        {{path("empty")}, 2, path("empty") + " holds no start-up form 'startup.frm'" + looked},
+        {{path("media/startup.frm")}, 2, path("media/startup.frm") + " is not a folder" + looked},
+        {{}, 2, "no sample disc is in " + path("disc-demo") + " or " + sample + looked},
+        {{"--set", "SourceDisk=" + path("bin")}, 2, path("bin") + "/Media does not exist (the disc the settings name"},
+        {{}, 0, "no disc given: opening the sample disc in " + sample},
+    };
+    for (const auto& c : cases) {
+        if (c.status == 0 && c.words.empty())
+            std::filesystem::rename(path("media"), sample);
+        std::ofstream(path("run.script")) << "expect-form Inicio\nquit\n";
+        std::vector<std::string> words = {"env", "-C", path("empty"), path("bin/orva"), "--home", path("home"),
+                                          "--script", path("run.script")};
+        words.insert(words.end(), c.words.begin(), c.words.end());
+        vel::testing_support::ProcessResult run = vel::testing_support::runProcess(words);
+        EXPECT_EQ(run.status, c.status) << run.output;
+        EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+    }
 }
 
 } // namespace

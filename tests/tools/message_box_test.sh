@@ -1,0 +1,51 @@
+#!/bin/sh
+# The title's error box on a display of the test's own (Xvfb): a message of 200 000 characters makes a
+# box that fits the screen while the whole text still reaches standard error once, and SIGTERM, SIGINT
+# or SIGKILL sent while the box is up end the program, leaving no box process behind.
+# Skipped (status 77) where Xvfb cannot start.
+set -u
+build=$1
+command -v Xvfb >/dev/null || { echo "skipped: no Xvfb"; exit 77; }
+dir=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" 2>/dev/null &
+server=$!
+trap 'kill $server; rm -rf "$dir"' EXIT
+for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
+[ -s "$dir/display" ] || { echo "skipped: Xvfb cannot start"; exit 77; }
+export DISPLAY=":$(cat "$dir/display")"
+fail() { echo "$*"; kill -KILL "$program" ${box:-} 2>/dev/null; exit 1; }
+ended() { [ ! -e "/proc/$1" ] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat"; }
+
+# A picture whose name is 200 000 characters long, and missing resources made fatal: the error box.
+long=$(head -c 200000 /dev/zero | tr '\0' x)
+mkdir "$dir/disc"
+cp "$build/disc-demo/global.vel" "$dir/disc/"
+printf '(form ("Name" "Inicio") ("Background Image" "%s.bmp"))' "$long" >"$dir/disc/startup.frm"
+for signal in TERM INT KILL; do
+  "$build/bin/orva" "$dir/disc" --home "$dir/home" --set ResourceFatal=1 2>"$dir/said" &
+  program=$!
+  box=
+  for _ in $(seq 100); do
+    box=$(cat "/proc/$program/task/$program/children" 2>/dev/null)
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  [ -n "$box" ] || fail "no box appeared"
+  if [ $signal = TERM ]; then
+    if command -v xwininfo >/dev/null; then
+      sleep 0.5
+      width=$(xwininfo -root -tree | sed -n 's/.*"ERROR": ()  \([0-9]*\)x.*/\1/p')
+      [ -n "$width" ] && [ "$width" -le 1024 ] || fail "the box is ${width:-not} on screen, not within 1024 pixels"
+    else
+      echo "no xwininfo (x11-utils): the box's width is not measured"
+    fi
+    [ "$(grep -c 'Cannot load resource' "$dir/said")" = 1 ] && [ "$(awk '{ print length }' "$dir/said")" -gt 200000 ] ||
+      fail "the whole text is not on standard error once: $(head -c 300 "$dir/said")"
+  fi
+  kill -$signal $program
+  for _ in $(seq 50); do ended $program && ended $box && break; sleep 0.1; done
+  ended $program || fail "SIGTERM-like signal $signal did not end the program while its box was up"
+  ended $box || fail "the box outlived its program after $signal"
+  wait $program 2>/dev/null
+done
+echo "the box fits the screen and ends with its program on SIGTERM, SIGINT and SIGKILL"
