@@ -99,6 +99,10 @@ bool parseProgramOptions(const std::vector<std::string>& words, ProgramOptions& 
             return false;
         }
     }
+    if (options.headless && !options.script && !options.help) {
+        error = "--headless needs --script FILE: without a window, input comes only from a script";
+        return false;
+    }
     return true;
 }
 

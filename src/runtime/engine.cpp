@@ -135,7 +135,7 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
         events_->setMessageSource(window_.get());
     }
     events_->setTimer(timer_.get());
-    events_->setIdleWork([this] { media_.idleWork(); });
+    events_->setIdleWork([this] { return media_.idleWork(); });
     events_->setDispatcher([this](const platform::Message& m) {
         if (m.kind == platform::MessageKind::Expose)
             present();

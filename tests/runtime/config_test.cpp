@@ -228,6 +228,7 @@ TEST_F(CommandLineTest, BadOptionsAreClearErrors)
         {{"--set", "NoEquals"}, "KEY=VALUE"},      {{"--set", "=value"}, "KEY=VALUE"},
         {{"--scale", "0"}, "--scale"},             {{"--scale", "17"}, "--scale"},
         {{"--scale", "2x"}, "--scale"},            {{"--headless=yes"}, "takes no value"},
+        {{"--headless"}, "--headless needs --script FILE"},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(parse(c.words)) << c.words[0];
@@ -244,7 +245,7 @@ TEST_F(CommandLineTest, MediaComesFirstSoThatAnExplicitSettingWinsAndArgumentsSp
 
     EXPECT_EQ(quotedForm(commandLineList("")), quotedForm(ValueList::make()));
     EXPECT_EQ(quotedForm(commandLineList("a  b ")), quotedForm(parseText("(list \"a\" \"\" \"b\" \"\")")));
-    ASSERT_TRUE(parse({"--headless", "um", "dois tres"}));
+    ASSERT_TRUE(parse({"um", "dois tres"}));
     EXPECT_EQ(quotedForm(argumentList(options)), quotedForm(parseText("(list \"um\" \"dois\" \"tres\")")));
 }
 
