@@ -16,8 +16,8 @@ namespace vel {
 
 namespace {
 
-// How long a nested loop waits for input before it looks again whether the program is closing.
-constexpr int32_t kNestedWait = 50;
+// A nested loop waits for input without limit: a close request ends it as an event.
+constexpr int32_t kNestedWait = -1;
 
 } // namespace
 
