@@ -80,7 +80,7 @@ geometry() {
         /Absolute upper-left Y/ {print "top=" $4} /Width:/ {print "width=" $2} /Height:/ {print "height=" $2}')"
 }
 settle_to() { # waits until the client area is WIDTH x HEIGHT
-    for _ in $(seq 50); do geometry; [ "$width" = "$1" ] && [ "$height" = "$2" ] && return 0; sleep 0.1; done
+    for _ in $(seq 100); do geometry; [ "$width" = "$1" ] && [ "$height" = "$2" ] && return 0; sleep 0.1; done
     fail "the window is ${width}x$height, not $1x$2"
 }
 case $case in
@@ -97,10 +97,10 @@ screen_y() { echo $((origin_y + $1 * scale)); }
 centre_x=$(screen_x $((control_x + control_w / 2))) centre_y=$(screen_y $((control_y + control_h / 2)))
 
 shots=0
-expect_screen() { # NAME COLOUR WHEN: waits up to 3 s for the colour at the control's centre
+expect_screen() { # NAME COLOUR WHEN: waits up to 10 s for the colour at the control's centre
     local seen shot
     shots=$((shots + 1)) shot="$work/shot$shots.png"
-    for _ in $(seq 15); do
+    for _ in $(seq 50); do
         import -window root "$shot" 2>/dev/null
         seen=$(convert "$shot" -format "%[pixel:p{$centre_x,$centre_y}]" info: 2>/dev/null)
         [ "$seen" = "$2" ] && return 0
