@@ -21,7 +21,11 @@ cleanup() {
 }
 trap cleanup EXIT
 skip() { echo "SKIP: $*"; exit 77; }
-fail() { echo "FAIL ($case): $*"; [ -f "$work/orva.log" ] && sed 's/^/  orva: /' "$work/orva.log"; exit 1; }
+fail() {
+    echo "FAIL ($case): $*"
+    for log in "$work"/*.log; do [ -f "$log" ] && sed "s|^|  $(basename "$log" .log): |" "$log"; done
+    exit 1
+}
 
 # The control's hot spot on the disc, in media pixels.
 control_x=290 control_y=220 control_w=60 control_h=40
@@ -57,7 +61,7 @@ unset WAYLAND_DISPLAY SDL_VIDEODRIVER
 export SDL_AUDIODRIVER=dummy
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+for _ in $(seq 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not take the screen"
 
 case $case in
@@ -70,7 +74,13 @@ esac
 "${orva[@]}" "${options[@]}" >"$work/orva.log" 2>&1 &
 program=$!
 pids+=($program)
-window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$program" 2>/dev/null | head -n1)
+# Polled rather than `search --sync`, which gives up when a window it looks at goes away meanwhile.
+window=
+for _ in $(seq 200); do
+    window=$(xdotool search --onlyvisible --pid "$program" 2>/dev/null | head -n1)
+    [ -n "$window" ] && break
+    sleep 0.1
+done
 [ -n "$window" ] || fail "no window appeared"
 
 # The client area's place on the screen. Not from `xdotool getwindowgeometry`: under a window
