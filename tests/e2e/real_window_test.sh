@@ -78,21 +78,30 @@ esac
 "${orva[@]}" "${options[@]}" >"$work/orva.log" 2>&1 &
 program=$!
 pids+=($program)
-# Polled rather than `search --sync`, which gives up when a window it looks at goes away meanwhile.
-window=
-for _ in $(seq 200); do
-    window=$(xdotool search --onlyvisible --pid "$program" 2>/dev/null | head -n1)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window appeared"
+# Polled rather than `search --sync`, which gives up when a window it looks at goes away meanwhile;
+# SDL may also replace its first window with another as its renderer starts.
+find_window() { # the same window twice, 0.3 s apart
+    local seen=
+    window=
+    for _ in $(seq 100); do
+        seen=$window
+        window=$(xdotool search --onlyvisible --pid "$program" 2>/dev/null | head -n1)
+        [ -n "$window" ] && [ "$window" = "$seen" ] && return 0
+        sleep 0.3
+    done
+    fail "no window appeared and stayed"
+}
+find_window
 
 # The client area's place on the screen. Not from `xdotool getwindowgeometry`: under a window
 # manager it adds the frame's offset a second time, which looks like clicks landing low.
 geometry() {
-    eval "$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {print "left=" $4}
-        /Absolute upper-left Y/ {print "top=" $4} /Width:/ {print "width=" $2} /Height:/ {print "height=" $2}')"
+    local info
+    info=$(xwininfo -id "$window" 2>/dev/null) || { find_window; info=$(xwininfo -id "$window" 2>/dev/null); }
+    eval "$(awk '/Absolute upper-left X/ {print "left=" $4} /Absolute upper-left Y/ {print "top=" $4}
+        /Width:/ {print "width=" $2} /Height:/ {print "height=" $2}' <<<"$info")"
 }
+left=0 top=0 width=0 height=0
 settle_to() { # waits until the client area is WIDTH x HEIGHT
     for _ in $(seq 100); do geometry; [ "$width" = "$1" ] && [ "$height" = "$2" ] && return 0; sleep 0.1; done
     fail "the window is ${width}x$height, not $1x$2"
@@ -136,6 +145,7 @@ expect_screen first "$first" "after a click just below and right of the control"
 click "$centre_x" "$centre_y"
 expect_screen second "$second" "after a click on the control's centre"
 
+find_window
 wmctrl -i -c "$window"
 for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program" 2>/dev/null && fail "the program still runs after the window manager closed its window"
