@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/headless.h"
@@ -15,6 +16,11 @@ namespace {
 constexpr int kDeviceBlockFrames = 512;
 // Source frames handed to a converter at a time.
 constexpr std::size_t kFeedFrames = 2048;
+// Below this (about -80 dB) the mix counts as quiet; a tune's reverb ends in a long, faint tail.
+constexpr float kQuietLevel = 1e-4f;
+// How long the mix must stay quiet before the device pauses, and how often settle looks meanwhile.
+constexpr std::size_t kQuietFrames = AudioMixer::Rate / 10;
+constexpr uint32_t kSettleStep = 50;
 
 bool acceptableFormat(int channels, int rate)
 {
@@ -83,8 +89,8 @@ bool AudioMixer::open(Output output)
     output_ = output;
     open_ = true;
     framesMixed_ = 0;
-    if (device_)
-        SDL_PauseAudioDevice(device_, 0);
+    // SDL opens devices paused; the first source resumes it.
+    paused_ = true;
     return true;
 }
 
@@ -127,7 +133,7 @@ bool AudioMixer::openDevice()
     return false;
 }
 
-void AudioMixer::close()
+void AudioMixer::releaseDevice()
 {
     if (device_) {
         // Waits for a callback in progress to finish.
@@ -138,6 +144,57 @@ void AudioMixer::close()
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         subsystem_ = false;
     }
+}
+
+bool AudioMixer::wake()
+{
+    if (!ensureOpen())
+        return false;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        quietFrames_ = 0;
+    }
+    if (output_ != Output::Device || !paused_)
+        return true;
+    if (!device_ && !openDevice())
+        return false;
+    SDL_PauseAudioDevice(device_, 0);
+    paused_ = false;
+    return true;
+}
+
+uint32_t AudioMixer::settle(bool silent, uint32_t now)
+{
+    if (!device_)
+        return NothingDue;
+    if (!paused_) {
+        if (!silent)
+            return NothingDue;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (clip_ || movieWaiting() > 0 || quietFrames_ < kQuietFrames)
+                return kSettleStep;
+        }
+        SDL_PauseAudioDevice(device_, 1);
+        paused_ = true;
+        pausedAt_ = now;
+        return ReleaseAfter;
+    }
+    const auto pausedFor = static_cast<int32_t>(now - pausedAt_);
+    if (pausedFor >= 0 && static_cast<uint32_t>(pausedFor) < ReleaseAfter)
+        return ReleaseAfter - static_cast<uint32_t>(pausedFor);
+    releaseDevice();
+    return NothingDue;
+}
+
+AudioMixer::DeviceState AudioMixer::deviceState() const
+{
+    return !device_ ? DeviceState::None : paused_ ? DeviceState::Paused : DeviceState::Running;
+}
+
+void AudioMixer::close()
+{
+    releaseDevice();
     std::lock_guard<std::mutex> guard(lock_);
     if (clipStream_)
         SDL_FreeAudioStream(clipStream_);
@@ -161,7 +218,7 @@ bool AudioMixer::playClip(std::shared_ptr<const AudioClip> clip, bool looping)
 {
     if (!clip || clip->frames() == 0 || !acceptableFormat(clip->channels, clip->rate))
         return false;
-    if (!ensureOpen())
+    if (!wake())
         return false;
     SDL_AudioStream* converter = newConverter(false, clip->channels, clip->rate);
     if (!converter) {
@@ -199,7 +256,7 @@ bool AudioMixer::clipActive() const
 
 void AudioMixer::setMusicGenerator(AudioGenerator generator)
 {
-    ensureOpen();
+    wake();
     std::lock_guard<std::mutex> guard(lock_);
     music_ = std::move(generator);
 }
@@ -230,7 +287,7 @@ bool AudioMixer::pushMovie(const void* samples, std::size_t frames, int channels
         return false;
     if (frames == 0)
         return true;
-    if (!ensureOpen())
+    if (!wake())
         return false;
     const std::size_t sampleBytes = isFloat ? sizeof(float) : sizeof(int16_t);
     // At the mixer's rate: what these frames will add to the queue.
@@ -446,8 +503,12 @@ void AudioMixer::mix(float* out, std::size_t frames)
         }
     }
 
-    for (std::size_t i = 0; i < frames * Channels; ++i)
+    bool quiet = true;
+    for (std::size_t i = 0; i < frames * Channels; ++i) {
         out[i] = std::clamp(out[i], -1.0f, 1.0f);
+        quiet = quiet && std::fabs(out[i]) < kQuietLevel;
+    }
+    quietFrames_ = quiet ? quietFrames_ + frames : 0;
     if (capturing_ && capture_.size() < captureLimit_ * Channels) {
         const std::size_t keep = std::min(frames, captureLimit_ - capture_.size() / Channels);
         capture_.insert(capture_.end(), out, out + keep * Channels);

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
+
 struct _SDL_AudioStream;
 
 namespace vel::platform {
@@ -56,6 +58,18 @@ public:
     bool open(Output output = Output::Device);
     // Opens the device when nothing is open yet.
     bool ensureOpen() { return isOpen() || open(Output::Device); }
+
+    // The device runs only while something sounds. It opens paused, and each source that starts
+    // resumes it. settle, called in the program's idle time with its clock, pauses it once nothing
+    // plays (`silent`: no sound or tune is playing as the program sees it) and the mix has gone
+    // quiet (the last samples of a clip or the ring of a tune have sounded). SDL still wakes a
+    // paused device's thread for every block, so after ReleaseAfter milliseconds of pause the
+    // device is closed, and the next source opens it again. Answers the milliseconds until it
+    // wants to be asked again (NothingDue: not before something plays).
+    static constexpr uint32_t ReleaseAfter = 2000;
+    uint32_t settle(bool silent, uint32_t now);
+    enum class DeviceState { None, Running, Paused };
+    DeviceState deviceState() const;
     void close();
     bool isOpen() const { return open_; }
     Output output() const { return output_; }
@@ -117,12 +131,18 @@ private:
     void finishMovie();
     std::size_t movieWaiting() const;
     bool openDevice();
+    void releaseDevice();
+    // Resumes the device (opening it again if it was let go) for a source that starts.
+    bool wake();
 
     mutable std::mutex lock_;
     bool open_ = false;
     Output output_ = Output::Manual;
     uint32_t device_ = 0;
     bool subsystem_ = false;
+    bool paused_ = false;
+    uint32_t pausedAt_ = 0;
+    std::size_t quietFrames_ = 0; // frames mixed since the output last made a sound
     std::string driver_;
     std::string error_;
 

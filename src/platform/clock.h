@@ -6,6 +6,9 @@
 
 namespace vel::platform {
 
+// A span of milliseconds without end: what a deadline is when nothing is due.
+inline constexpr uint32_t NothingDue = UINT32_MAX;
+
 class Clock {
 public:
     virtual ~Clock() = default;

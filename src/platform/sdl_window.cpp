@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/clock.h"
@@ -46,6 +47,17 @@ int virtualKeyFor(SDL_Keycode key)
     }
 }
 
+bool isSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+std::string noDisplay(const std::string& reason)
+{
+    return "no display: " + reason + " (use --headless --script FILE to run without one)";
+}
+
 SDL_SystemCursor systemCursorFor(CursorShape shape)
 {
     switch (shape) {
@@ -70,8 +82,22 @@ bool SdlWindow::open(const WindowOptions& options, std::string& error)
         open_ = true;
         return true;
     }
+    // Without a display SDL would fall back to an off-screen driver: an invisible window nobody can use.
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    const bool driverNamed = requested && *requested;
+    if (!driverNamed && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
+        error = noDisplay("neither DISPLAY nor WAYLAND_DISPLAY is set");
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        error = SDL_GetError();
+        error = noDisplay(SDL_GetError());
+        return false;
+    }
+    if (const char* driver = SDL_GetCurrentVideoDriver();
+        !driverNamed && driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        const char* display = std::getenv(isSet("DISPLAY") ? "DISPLAY" : "WAYLAND_DISPLAY");
+        error = noDisplay(std::string("cannot open display '") + display + "'");
         return false;
     }
     SDL_DisplayMode mode;
@@ -102,10 +128,9 @@ bool SdlWindow::open(const WindowOptions& options, std::string& error)
         close();
         return false;
     }
-    // Sharp pixels: the media area scales by whole numbers where it can, letterboxed otherwise.
+    // Sharp pixels: the media area scales by whole numbers where it can (MediaViewport). No logical
+    // size is set: SDL would then rewrite the pointer's coordinates behind our back.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    SDL_RenderSetLogicalSize(renderer_, options.mediaWidth, options.mediaHeight);
-    SDL_RenderSetIntegerScale(renderer_, SDL_TRUE);
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                  options.mediaWidth, options.mediaHeight);
     SDL_StartTextInput();
@@ -136,7 +161,9 @@ void SdlWindow::present(const PixelView& frame)
     SDL_UpdateTexture(texture_, nullptr, frame.pixels, frame.stride * 4);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    const MediaViewport v = viewport();
+    const SDL_Rect place{v.x, v.y, v.width, v.height};
+    SDL_RenderCopy(renderer_, texture_, nullptr, &place);
     SDL_RenderPresent(renderer_);
 }
 
@@ -158,16 +185,29 @@ void SdlWindow::setCursor(CursorShape shape)
     cursor_ = shape;
 }
 
+MediaViewport SdlWindow::viewport() const
+{
+    int width = 0, height = 0;
+    if (renderer_)
+        SDL_GetRendererOutputSize(renderer_, &width, &height);
+    return MediaViewport::fit(width, height, options_.mediaWidth, options_.mediaHeight);
+}
+
 void SdlWindow::toMedia(int windowX, int windowY, int& x, int& y) const
 {
     x = windowX;
     y = windowY;
     if (!renderer_)
         return;
-    float logicalX = 0, logicalY = 0;
-    SDL_RenderWindowToLogical(renderer_, windowX, windowY, &logicalX, &logicalY);
-    x = static_cast<int>(logicalX);
-    y = static_cast<int>(logicalY);
+    // Events come in window coordinates, which on a high-density screen are fewer than its pixels.
+    int windowWidth = 0, windowHeight = 0, pixelWidth = 0, pixelHeight = 0;
+    SDL_GetWindowSize(window_, &windowWidth, &windowHeight);
+    SDL_GetRendererOutputSize(renderer_, &pixelWidth, &pixelHeight);
+    if (windowWidth > 0 && windowHeight > 0) {
+        windowX = static_cast<int>(static_cast<int64_t>(windowX) * pixelWidth / windowWidth);
+        windowY = static_cast<int>(static_cast<int64_t>(windowY) * pixelHeight / windowHeight);
+    }
+    viewport().toMedia(windowX, windowY, options_.mediaWidth, options_.mediaHeight, x, y);
 }
 
 uint32_t SdlWindow::keyState() const
@@ -281,8 +321,9 @@ void SdlWindow::wait(int milliseconds)
         clock_.sleep(milliseconds < 0 ? 10 : static_cast<uint32_t>(milliseconds));
         return;
     }
+    // Blocks in the window system until input comes or the caller's deadline passes: no polling.
     SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, milliseconds < 0 ? 50 : milliseconds))
+    if (milliseconds < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, milliseconds))
         translate(event);
 }
 

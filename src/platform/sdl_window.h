@@ -7,6 +7,7 @@
 #include <deque>
 #include <string>
 
+#include "platform/media_viewport.h"
 #include "platform/message.h"
 #include "platform/pixels.h"
 
@@ -39,7 +40,8 @@ public:
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
 
-    // False with a reason when the window cannot be made.
+    // False with a reason when the window cannot be made; "no display: ..." when there is no
+    // display to show it on (SDL's off-screen drivers count only when SDL_VIDEODRIVER names them).
     bool open(const WindowOptions& options, std::string& error);
     void close();
     bool isOpen() const { return open_; }
@@ -55,6 +57,7 @@ public:
 
 private:
     void translate(const SDL_Event& event);
+    MediaViewport viewport() const;
     void toMedia(int windowX, int windowY, int& x, int& y) const;
     uint32_t keyState() const;
 

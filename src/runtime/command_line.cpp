@@ -124,6 +124,10 @@ bool parseProgramOptions(const std::vector<std::string>& words, ProgramOptions& 
         }
         options.media = plainWord;
     }
+    if (options.headless && !options.script && !options.help) {
+        error = "--headless needs --script FILE: without a window, input comes only from a script";
+        return false;
+    }
     return true;
 }
 
@@ -143,7 +147,7 @@ std::string programUsage()
            "                     beside the program\n"
            "  --home DIR         the module directory: ORVA.ini, preferences, marks, instance lock\n"
            "  --set KEY=VALUE    a configuration setting that wins over every file (repeatable)\n"
-           "  --headless         no window and no sound device\n"
+           "  --headless         no window and no sound device (needs --script)\n"
            "  --script FILE      read input from FILE instead of a person (virtual clock)\n"
            "  --scale N          show the media area N times its size (1 to 16)\n"
            "  --fullscreen       cover the screen\n"

@@ -23,8 +23,9 @@ constexpr int32_t kMouseKinds =
 // How far from the screen's edges the pointer may drag a dialog.
 constexpr int32_t kDragMargin = 10;
 constexpr int32_t kEscape = 27;
-// How long the modal loop waits for input before it looks again whether the program is closing.
-constexpr int32_t kModalWait = 50;
+// The modal loop waits for input without limit: what ends the dialog or the program is handled
+// here, after the fetch returns (a close request is an event too), so an idle dialog never wakes.
+constexpr int32_t kModalWait = -1;
 
 int32_t integerProperty(const velFormObject& form, std::string_view key)
 {

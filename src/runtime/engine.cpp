@@ -16,8 +16,8 @@ namespace vel {
 
 namespace {
 
-// How long a nested loop waits for input before it looks again whether the program is closing.
-constexpr int32_t kNestedWait = 50;
+// A nested loop waits for input without limit: a close request ends it as an event.
+constexpr int32_t kNestedWait = -1;
 
 } // namespace
 
@@ -135,7 +135,7 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
         events_->setMessageSource(window_.get());
     }
     events_->setTimer(timer_.get());
-    events_->setIdleWork([this] { media_.idleWork(); });
+    events_->setIdleWork([this] { return media_.idleWork(); });
     events_->setDispatcher([this](const platform::Message& m) {
         if (m.kind == platform::MessageKind::Expose)
             present();

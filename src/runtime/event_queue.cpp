@@ -16,8 +16,8 @@ struct EventQueue::Node {
 };
 
 namespace {
-// The longest the fetch waits between two rounds of idle work when nothing else is due.
-constexpr uint32_t IdleTick = 10;
+// Without a message source nothing can arrive while the fetch sleeps: it looks again this often.
+constexpr uint32_t SourcelessTick = 10;
 
 EventRecord nullEvent(platform::Clock& clock)
 {
@@ -132,7 +132,7 @@ EventRecord EventQueue::next(int32_t mask, int32_t wait)
                 return event;
             }
         }
-        uint32_t span = IdleTick;
+        uint32_t span = platform::NothingDue;
         if (wait >= 0) {
             uint32_t elapsed = clock.now() - start;
             // At least one round of pumping, so that a caller polling with no wait still sees input.
@@ -158,15 +158,15 @@ void EventQueue::pumpOne(uint32_t span)
     }
     const uint64_t postsBefore = posts_;
     if (idleWork_)
-        idleWork_();
+        span = std::min(span, idleWork_());
     if (posts_ != postsBefore || span == 0)
         return;
     if (timer_ && timer_->active())
         span = std::min(span, timer_->untilDue());
     if (source_)
-        source_->wait(static_cast<int>(span));
+        source_->wait(span == platform::NothingDue ? -1 : static_cast<int>(std::min<uint32_t>(span, INT32_MAX)));
     else
-        clock_.sleep(span);
+        clock_.sleep(std::min(span, SourcelessTick));
 }
 
 } // namespace vel

@@ -50,7 +50,10 @@ public:
     // sound-end check) and the framework timer to check.
     void setMessageSource(platform::MessageSource* source) { source_ = source; }
     void setDispatcher(std::function<void(const platform::Message&)> dispatch) { dispatch_ = std::move(dispatch); }
-    void setIdleWork(std::function<void()> work) { idleWork_ = std::move(work); }
+    // The idle work answers how many milliseconds may pass before it has to run again, or
+    // platform::NothingDue: the fetch then sleeps until a message comes or the timer is due, so
+    // an idle program does not wake at all.
+    void setIdleWork(std::function<uint32_t()> work) { idleWork_ = std::move(work); }
     void setTimer(FrameworkTimer* timer) { timer_ = timer; }
     // The translator registers itself, so that events made outside it (the timer's) carry the
     // pointer position and modifier bits as well.
@@ -69,7 +72,7 @@ private:
     Node* take();
     void unlink(Node* node);
     void release(Node* node);
-    void pumpOne(uint32_t idleMilliseconds);
+    void pumpOne(uint32_t span);
 
     platform::Clock& clock_;
     int32_t limit_;
@@ -83,7 +86,7 @@ private:
 
     platform::MessageSource* source_ = nullptr;
     std::function<void(const platform::Message&)> dispatch_;
-    std::function<void()> idleWork_;
+    std::function<uint32_t()> idleWork_;
     FrameworkTimer* timer_ = nullptr;
     const InputTranslator* input_ = nullptr;
 };

@@ -14,6 +14,12 @@
 
 namespace vel {
 
+namespace {
+
+constexpr uint32_t kMovieStep = 10;
+
+} // namespace
+
 bool MediaNotifications::post(const Value& media, std::string_view what)
 {
     EventQueue* queue = engine_.events();
@@ -30,10 +36,17 @@ bool MediaNotifications::post(const Value& media, std::string_view what)
     return queue->post(event) == 1;
 }
 
-void MediaNotifications::idleWork()
+uint32_t MediaNotifications::idleWork()
 {
-    engine_.playback().checkEnds();
-    engine_.movies().advancePlaying();
+    MediaPlayback& playback = engine_.playback();
+    playback.checkEnds();
+    Movies& movies = engine_.movies();
+    movies.advancePlaying();
+    // A movie is stepped every few milliseconds: its frames and its sound are fed from here.
+    if (movies.anyPlaying())
+        return kMovieStep;
+    const bool silent = playback.wave().playing().isNil() && playback.music().playing().isNil();
+    return std::min(playback.untilEnd(), engine_.mixer().settle(silent, engine_.clock().now()));
 }
 
 void MediaNotifications::notice(std::string_view text)

@@ -21,8 +21,10 @@ public:
     // Posts kind 8192 with value 1 = (media what); false when there is no queue (no screen yet) or
     // it is full.
     bool post(const Value& media, std::string_view what);
-    // The idle work: the sound's end check, the tune's and the movies' step.
-    void idleWork();
+    // The idle work: the sound's end check, the tune's and the movies' step, and the audio device
+    // paused once nothing sounds. Answers the milliseconds until it is next due (the event
+    // queue's NothingDue when nothing plays).
+    uint32_t idleWork();
 
     // Messages that the media code gives as the platform's words rather than as errors (a tune the
     // sequencer refuses, a missing soundfont). They go to standard error unless taken.

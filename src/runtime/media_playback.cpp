@@ -1,5 +1,7 @@
 #include "runtime/media_playback.h"
 
+#include <algorithm>
+
 namespace vel {
 
 MediaPlayback::MediaPlayback(platform::AudioMixer& mixer, platform::Clock& clock, MediaReport report,
@@ -12,6 +14,11 @@ void MediaPlayback::checkEnds()
 {
     wave_.checkEnd();
     music_.checkEnd();
+}
+
+uint32_t MediaPlayback::untilEnd() const
+{
+    return std::min(wave_.untilEnd(), music_.untilEnd());
 }
 
 void MediaPlayback::close()

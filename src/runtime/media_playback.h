@@ -16,6 +16,8 @@ public:
     MusicPlayer& music() { return music_; }
     // The event fetch's idle work: both end checks.
     void checkEnds();
+    // Milliseconds until the earlier planned end of the two; NothingDue when neither has one.
+    uint32_t untilEnd() const;
     // At shut-down: both stop ("aborted") and the synthesizer is let go.
     void close();
 

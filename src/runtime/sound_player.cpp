@@ -44,6 +44,14 @@ void SoundPlayer::checkEnd()
         finish(true);
 }
 
+uint32_t SoundPlayer::untilEnd() const
+{
+    if (media_.isNil() || looping_)
+        return platform::NothingDue;
+    const auto left = static_cast<int32_t>(plannedEnd_ - clock_.now());
+    return left > 0 ? static_cast<uint32_t>(left) : 0;
+}
+
 void SoundPlayer::started(const Value& media, uint64_t milliseconds, bool looping, bool wait)
 {
     const uint32_t now = clock_.now();

@@ -36,6 +36,8 @@ public:
     void stopAny();
     // Reports "ended" once the clock reaches the planned end of what plays (looping sounds have none).
     void checkEnd();
+    // Milliseconds until that end (0 when reached); NothingDue when nothing plays or it loops.
+    uint32_t untilEnd() const;
 
 protected:
     SoundPlayer(platform::Clock& clock, MediaReport report) : clock_(clock), report_(std::move(report)) {}

@@ -186,8 +186,8 @@ TEST_F(AudioMixerTest, SourcesAddUpAndAreHeldToFullScale)
     EXPECT_EQ(out, std::vector<float>(20, 0.0f));
 }
 
-// The real output: SDL's dummy driver pulls the mix on its own thread.
-TEST(AudioDeviceTest, TheDummyDriverPullsTheMixIntoTheCapture)
+// The real output: SDL's dummy driver pulls the mix on its own thread, only while something sounds.
+TEST(AudioDeviceTest, TheDummyDriverPullsTheMixWhileSomethingSoundsAndIsLetGoInSilence)
 {
     const bool wasHeadless = headless();
     setHeadless(true);
@@ -195,16 +195,33 @@ TEST(AudioDeviceTest, TheDummyDriverPullsTheMixIntoTheCapture)
     ASSERT_TRUE(mixer.open(AudioMixer::Output::Device)) << mixer.lastError();
     EXPECT_EQ(mixer.output(), AudioMixer::Output::Device);
     EXPECT_FALSE(mixer.driverName().empty());
+    EXPECT_EQ(mixer.deviceState(), AudioMixer::DeviceState::Paused);
     mixer.startCapture(static_cast<std::size_t>(kRate));
-    ASSERT_TRUE(mixer.playClip(constantClip(16384, 4410), false));
-    bool heard = false;
-    for (int round = 0; round < 200 && !heard; ++round) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::vector<float> got = mixer.takeCapture();
-        heard = std::any_of(got.begin(), got.end(), [](float f) { return f > 0.49f; });
-    }
-    EXPECT_TRUE(heard);
+    auto playAndHear = [&] {
+        EXPECT_TRUE(mixer.playClip(constantClip(16384, 4410), false));
+        EXPECT_EQ(mixer.deviceState(), AudioMixer::DeviceState::Running);
+        for (int round = 0; round < 200; ++round) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::vector<float> got = mixer.takeCapture();
+            if (std::any_of(got.begin(), got.end(), [](float f) { return f > 0.49f; }))
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(playAndHear());
     EXPECT_GT(mixer.framesMixed(), 0u);
+    EXPECT_EQ(mixer.settle(false, 0), NothingDue) << "the program still plays something";
+    // Once the clip is over and the mix quiet the device pauses, and is let go after a while.
+    uint32_t next = 0;
+    for (int round = 0; round < 200 && mixer.deviceState() == AudioMixer::DeviceState::Running; ++round) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        next = mixer.settle(true, 1000);
+    }
+    EXPECT_EQ(std::make_pair(mixer.deviceState(), next), std::make_pair(AudioMixer::DeviceState::Paused, AudioMixer::ReleaseAfter));
+    EXPECT_EQ(mixer.settle(true, 1000 + AudioMixer::ReleaseAfter - 1), 1u);
+    EXPECT_EQ(mixer.settle(true, 1000 + AudioMixer::ReleaseAfter), NothingDue);
+    EXPECT_EQ(mixer.deviceState(), AudioMixer::DeviceState::None);
+    EXPECT_TRUE(playAndHear()) << "a source opens the device again";
     // Render is for the manual output only; here it gives silence and leaves the device alone.
     float out[2] = {1, 1};
     mixer.render(out, 1);

@@ -230,6 +230,7 @@ TEST_F(CommandLineTest, BadOptionsAreClearErrors)
         {{"--scale", "2x"}, "--scale"},            {{"--headless=yes"}, "takes no value"},
         {{"a", "b"}, "more than one disc folder"}, {{"a", "--media", "b"}, "given twice"},
         {{""}, "empty word"},                      {{"--version=1"}, "takes no value"},
+        {{"--headless"}, "--headless needs --script FILE"},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(parse(c.words)) << c.words[0];
@@ -246,7 +247,7 @@ TEST_F(CommandLineTest, MediaComesFirstSoThatAnExplicitSettingWinsAndArgumentsSp
 
     EXPECT_EQ(quotedForm(commandLineList("")), quotedForm(ValueList::make()));
     EXPECT_EQ(quotedForm(commandLineList("a  b ")), quotedForm(parseText("(list \"a\" \"\" \"b\" \"\")")));
-    ASSERT_TRUE(parse({"/srv/disc", "--headless", "--", "um", "dois tres"}));
+    ASSERT_TRUE(parse({"/srv/disc", "--", "um", "dois tres"}));
     EXPECT_EQ(options.media, "/srv/disc");
     EXPECT_EQ(quotedForm(argumentList(options)), quotedForm(parseText("(list \"um\" \"dois\" \"tres\")")));
 }

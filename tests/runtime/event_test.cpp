@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/clipboard.h"
@@ -97,23 +98,32 @@ TEST_F(EventFetchTest, TheMaskPicksTheFirstMatchingEventAndLeavesTheRest)
     EXPECT_EQ(queue.next(event_kind::All, -1).detail, 'b');
 }
 
-TEST_F(EventFetchTest, IdleWorkRunsOnlyWhenNoMessageIsThereAndWhatItPostsEndsTheWait)
+TEST_F(EventFetchTest, IdleWorkRunsOnlyWhenNoMessageIsThereOrItIsDueAndWhatItPostsEndsTheWait)
 {
+    // A sound planned to end at 1200: the fetch sleeps until then, not in short ticks.
     int idleRuns = 0;
-    queue.setIdleWork([&] {
+    bool playing = true;
+    queue.setIdleWork([&]() -> uint32_t {
         ++idleRuns;
         EventRecord ended;
         ended.kind = event_kind::MediaNotification, ended.time = static_cast<int32_t>(clock.now());
-        if (clock.now() >= 1200)
+        if (playing && clock.now() < 1200)
+            return 1200 - clock.now();
+        if (std::exchange(playing, false))
             queue.post(ended);
+        return platform::NothingDue;
     });
     source.push(characterMessage('a'));
     EXPECT_EQ(queue.next(event_kind::KeyDown, 50).detail, 'a');
     EXPECT_EQ(idleRuns, 0);
 
     EventRecord e = queue.next(event_kind::MediaNotification, -1);
-    EXPECT_EQ(std::make_tuple(e.kind, e.time, clock.now()), std::make_tuple(event_kind::MediaNotification, 1200, 1200u));
-    EXPECT_GT(idleRuns, 1);
+    EXPECT_EQ(std::make_tuple(e.kind, e.time, clock.now(), idleRuns),
+              std::make_tuple(event_kind::MediaNotification, 1200, 1200u, 2));
+    // Nothing due: one wait without limit (the test source's is a second) until the key comes.
+    source.pushAt(4000, characterMessage('k'));
+    EXPECT_EQ(queue.next(event_kind::KeyDown, -1).detail, 'k');
+    EXPECT_EQ(idleRuns, 5);
 }
 
 TEST_F(EventFetchTest, ADispatcherMayFetchFromInsideThePump)

@@ -38,6 +38,7 @@ public:
         engine_.events()->setIdleWork([this] {
             if (!feed_.empty())
                 engine_.events()->post(feed_.front()), feed_.pop_front();
+            return platform::NothingDue;
         });
     }
 

@@ -1,0 +1,1 @@
+(form ("Name" "Segunda") ("Background Image" "segunda.bmp"))
