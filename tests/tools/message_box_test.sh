@@ -12,9 +12,10 @@ server=$!
 trap 'kill $server; rm -rf "$dir"' EXIT
 for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
 [ -s "$dir/display" ] || { echo "skipped: Xvfb cannot start"; exit 77; }
-export DISPLAY=":$(cat "$dir/display")"
+export DISPLAY=":$(cat "$dir/display")" XDG_RUNTIME_DIR="$dir"  # lock files of the killed copies stay in here
 fail() { echo "$*"; kill -KILL "$program" ${box:-} 2>/dev/null; exit 1; }
-ended() { [ ! -e "/proc/$1" ] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat"; }
+# Gone, or a zombie; read once, since the process may vanish between two looks.
+ended() { stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0; echo "$stat" | grep -q '^[0-9]* ([^)]*) Z'; }
 
 # A picture whose name is 200 000 characters long, and missing resources made fatal: the error box.
 long=$(head -c 200000 /dev/zero | tr '\0' x)
