@@ -59,6 +59,14 @@ Raster detached(const Raster& r, const platform::PixelView& view, std::vector<ui
     return out;
 }
 
+platform::Rect scaledRect(const platform::Rect& r, int k)
+{
+    if (k == 1)
+        return r;
+    return {clampCoordinate(int64_t(r.left) * k), clampCoordinate(int64_t(r.top) * k),
+            clampCoordinate(int64_t(r.right) * k), clampCoordinate(int64_t(r.bottom) * k)};
+}
+
 Raster viewRaster(const platform::PixelView& view)
 {
     if (!view.pixels || view.width <= 0 || view.height <= 0)
@@ -79,10 +87,13 @@ void drawRaster(DrawingContext& target, const Raster& source, const Raster* mask
                                  clampCoordinate(int64_t(destination.top) + target.originY()),
                                  clampCoordinate(int64_t(destination.right) + target.originX()),
                                  clampCoordinate(int64_t(destination.bottom) + target.originY())};
-    const platform::Rect changed =
-        stretchRaster(from, mask ? &maskFrom : nullptr, target.view(), target.clip(), shifted, sourceRect);
+    // On a sharp surface each pixel is a square of real ones: the picture is stretched over them,
+    // nearest pixel, so hard edges and masks stay exact at every scale.
+    const int k = target.scale();
+    const platform::Rect changed = stretchRaster(from, mask ? &maskFrom : nullptr, target.view(),
+                                                 scaledRect(target.clip(), k), scaledRect(shifted, k), sourceRect);
     if (!changed.empty())
-        target.changed(changed);
+        target.changed({changed.left / k, changed.top / k, (changed.right + k - 1) / k, (changed.bottom + k - 1) / k});
 }
 
 // The drawing context behind a target, or null after the builtin's message.
@@ -108,7 +119,7 @@ struct SourceSize {
 SourceSize sourceSize(const Value& imgSrc, const char* builtin)
 {
     if (const DrawingContext* c = asDrawingContext(imgSrc))
-        return {true, c->view().width, c->view().height};
+        return {true, c->bounds().width(), c->bounds().height()};
     if (const Image* image = asImage(imgSrc))
         return {true, image->width(), image->height()};
     velError(std::string(builtin) + ": imgSrc type must be VEL_CONTEXT_TYPE or VEL_IMAGE_TYPE.");
@@ -119,7 +130,7 @@ void drawSource(DrawingContext& target, const Value& imgSrc, const platform::Rec
                 const platform::Rect& source, bool stretching)
 {
     if (const DrawingContext* c = asDrawingContext(imgSrc)) {
-        drawRaster(target, viewRaster(c->view()), nullptr, destination, source);
+        drawRaster(target, viewRaster(c->view()), nullptr, destination, scaledRect(source, c->scale()));
         return;
     }
     Image* image = asImage(imgSrc);

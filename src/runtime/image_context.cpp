@@ -125,13 +125,15 @@ Value captureImage(const Value& contextOrImage, int32_t x, int32_t y, int32_t wi
     const platform::PixelView& from = source->view();
     const platform::PixelView& to = image->context().view();
     const int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
-    const int64_t right = std::min<int64_t>(int64_t(x) + to.width, from.width);
-    const int64_t bottom = std::min<int64_t>(int64_t(y) + to.height, from.height);
+    const int64_t right = std::min<int64_t>(int64_t(x) + to.width, source->bounds().right);
+    const int64_t bottom = std::min<int64_t>(int64_t(y) + to.height, source->bounds().bottom);
+    // A sharp surface gives each pixel's top-left real pixel: the capture keeps the data's size.
+    const int k = source->scale();
     for (int64_t row = top; row < bottom; ++row) {
-        const uint32_t* in = from.row(static_cast<int>(row));
+        const uint32_t* in = from.row(static_cast<int>(row * k));
         uint32_t* out = to.row(static_cast<int>(row - y));
         for (int64_t column = left; column < right; ++column)
-            out[column - x] = in[column];
+            out[column - x] = in[column * k];
     }
     return captured;
 }

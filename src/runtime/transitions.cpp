@@ -40,9 +40,10 @@ private:
     uint32_t last_;
 };
 
+// Blended pixels stay opaque, as every pixel of a canvas is.
 uint32_t mix(uint32_t from, uint32_t to, int weight)
 {
-    uint32_t out = 0;
+    uint32_t out = 0xFF000000u;
     for (int shift = 0; shift <= 16; shift += 8) {
         uint32_t a = (from >> shift) & 255, b = (to >> shift) & 255;
         out |= (((a * (128 - weight) + b * weight) >> 7) & 255) << shift;
