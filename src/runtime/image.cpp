@@ -8,6 +8,7 @@
 #include "runtime/image_context.h"
 #include "runtime/image_dib.h"
 #include "runtime/image_pic.h"
+#include "runtime/image_smooth.h"
 #include "value/buffer.h"
 #include "value/error.h"
 #include "value/string.h"
@@ -75,8 +76,9 @@ Raster viewRaster(const platform::PixelView& view)
                   static_cast<std::ptrdiff_t>(view.stride) * 4, nullptr, view.bounds()};
 }
 
+// A photograph (smooth) on a sharp target is filtered rather than blown up.
 void drawRaster(DrawingContext& target, const Raster& source, const Raster* mask, const platform::Rect& destination,
-                const platform::Rect& sourceRect)
+                const platform::Rect& sourceRect, bool smooth = false)
 {
     std::vector<uint32_t> copy, maskCopy;
     const Raster from = detached(source, target.view(), copy);
@@ -90,8 +92,11 @@ void drawRaster(DrawingContext& target, const Raster& source, const Raster* mask
     // On a sharp surface each pixel is a square of real ones: the picture is stretched over them,
     // nearest pixel, so hard edges and masks stay exact at every scale.
     const int k = target.scale();
-    const platform::Rect changed = stretchRaster(from, mask ? &maskFrom : nullptr, target.view(),
-                                                 scaledRect(target.clip(), k), scaledRect(shifted, k), sourceRect);
+    const platform::Rect changed =
+        smooth && k > 1 && !mask
+            ? smoothStretchRaster(from, target.view(), scaledRect(target.clip(), k), scaledRect(shifted, k), sourceRect)
+            : stretchRaster(from, mask ? &maskFrom : nullptr, target.view(), scaledRect(target.clip(), k),
+                            scaledRect(shifted, k), sourceRect);
     if (!changed.empty())
         target.changed({changed.left / k, changed.top / k, (changed.right + k - 1) / k, (changed.bottom + k - 1) / k});
 }
@@ -163,7 +168,7 @@ void Image::draw(DrawingContext& context, const platform::Rect& destination, con
             return;
         maskRaster = m->raster();
     }
-    drawRaster(context, raster(), mask_.isNil() ? nullptr : &maskRaster, destination, source);
+    drawRaster(context, raster(), mask_.isNil() ? nullptr : &maskRaster, destination, source, subType() == "pic");
 }
 
 bool Image::setMask(const Value& mask)
