@@ -19,8 +19,8 @@ class DrawingContext : public Object {
 public:
     // A context over pixels that someone else keeps alive for as long as the context.
     static Value over(const platform::PixelView& view);
-    // A context owning width x height opaque black pixels.
-    static Value memory(int32_t width, int32_t height);
+    // A context owning width x height opaque black pixels (each `scale` x `scale` real ones).
+    static Value memory(int32_t width, int32_t height, int scale = 1);
 
     const platform::PixelView& view() const { return view_; }
     int scale() const { return scale_; }

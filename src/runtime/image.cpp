@@ -168,7 +168,8 @@ void Image::draw(DrawingContext& context, const platform::Rect& destination, con
             return;
         maskRaster = m->raster();
     }
-    drawRaster(context, raster(), mask_.isNil() ? nullptr : &maskRaster, destination, source, subType() == "pic");
+    drawRaster(context, raster(), mask_.isNil() ? nullptr : &maskRaster, destination, scaledRect(source, rasterScale()),
+               subType() == "pic");
 }
 
 bool Image::setMask(const Value& mask)

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/clock.h"
+#include "runtime/image_context.h"
 #include "runtime/image_test_support.h"
 #include "runtime/surface.h"
 #include "runtime/transitions.h"
@@ -172,6 +173,13 @@ TEST_F(SurfaceTest, AtScaleThreeTextEdgesAreSharpAndMaskedBitmapsStepByThree)
     for (int x = 301; x < 321; ++x)
         repeats += v.row(310)[x] == v.row(310)[x - 1];
     EXPECT_LE(repeats, 4);
+
+    // A dialog's saved background comes back at the real resolution.
+    const std::vector<uint32_t> before(v.row(135), v.row(135) + 300);
+    Value saved = captureImage(sharp.context(), 0, 0, 100, 100, Value(), true);
+    sharp.fill({0, 0, 100, 100}, 0);
+    velDrawImage(sharp.context(), saved, 0, 0);
+    EXPECT_EQ(std::vector<uint32_t>(v.row(135), v.row(135) + 300), before);
 }
 
 TEST_F(SurfaceTest, AtScaleTwoEveryEffectEndsOnTheDirectlyDrawnFrame)
