@@ -112,11 +112,13 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
         if (!window_->open(windowOptions, error))
             return false;
     }
-    // A sharp surface keeps the window's real pixels: text and lines at full resolution.
-    const int scale = window_ && configuration_.getTruth("Sharp", false)
-                          ? std::min(window_->scale(), platform::kLargestCanvasScale)
-                          : 1;
-    surface_ = std::make_unique<DrawingSurface>(width, height, window_.get(), scale);
+    // A sharp surface keeps the window's real pixels (without a window, the scale asked for): text
+    // and lines at full resolution.
+    const int scale = !configuration_.getTruth("Sharp", false) ? 1
+                      : window_                                ? window_->scale()
+                                                               : std::max(1, options.scale);
+    surface_ = std::make_unique<DrawingSurface>(width, height, window_.get(),
+                                                std::min(scale, platform::kLargestCanvasScale));
     surface_->setAttributeCaching(configuration_.getTruth("DisableDrawingAttributeCaching", true));
     surface_->setAfterUpdate([this] { movies_.repaintAll(); });
     transitions_ = std::make_unique<Transitions>(*surface_, clock_, [this] {

@@ -160,9 +160,12 @@ TEST_F(SurfaceTest, AtScaleThreeTextEdgesAreSharpAndMaskedBitmapsStepByThree)
     Value image = imageFromBuffer(image_test::bufferOf(image_test::encode(picture, true)), "bmp");
     ASSERT_TRUE(setImageMask(image, imageFromBuffer(image_test::bufferOf(image_test::encode(mask, false)), "dib")));
     velDrawImage(sharp.context(), image, 10, 10);
+    velDrawImage(sharp.context(), imageFromBuffer(image_test::bufferOf(image_test::encode(picture, true)), "bmp"), 14, 10);
     for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 12; ++x)
+        for (int x = 0; x < 12; ++x) {
             ASSERT_EQ(v.row(30 + y)[30 + x], x / 3 >= y / 3 ? picture.expected(x / 3, y / 3) : 0xFFFFFFFFu) << x << "," << y;
+            ASSERT_EQ(v.row(30 + y)[42 + x], picture.expected(x / 3, y / 3)) << x << "," << y; // unmasked
+        }
 
     // A photograph (a horizontal ramp) is filtered: neighbouring real pixels differ, no 3x3 squares.
     std::vector<uint8_t> ramp;
