@@ -183,6 +183,15 @@ TEST_F(SurfaceTest, AtScaleThreeTextEdgesAreSharpAndMaskedBitmapsStepByThree)
     sharp.fill({0, 0, 100, 100}, 0);
     velDrawImage(sharp.context(), saved, 0, 0);
     EXPECT_EQ(std::vector<uint32_t>(v.row(135), v.row(135) + 300), before);
+
+    // Clips and copies are in media pixels and carry every real one.
+    sharp.setClip(Rect::sized(0, 0, 100, 50));
+    sharp.fill({0, 0, 640, 480}, 0x0000FF);
+    sharp.resetClip();
+    sharp.copyArea(Rect::sized(90, 40, 20, 20), 300, 200);
+    EXPECT_EQ(std::pair(v.row(149)[299] & 0xFFFFFF, v.row(150)[299] & 0xFFFFFF), std::pair(0xFF0000u, 0xFFFFFFu));
+    for (int y = 0; y < 60; ++y)
+        ASSERT_EQ(std::memcmp(v.row(600 + y) + 900, v.row(120 + y) + 270, 60 * 4), 0) << y;
 }
 
 TEST_F(SurfaceTest, AtScaleTwoEveryEffectEndsOnTheDirectlyDrawnFrame)
