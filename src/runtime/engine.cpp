@@ -114,7 +114,7 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
     }
     // A sharp surface keeps the window's real pixels (without a window, the scale asked for): text
     // and lines at full resolution.
-    const int scale = !configuration_.getTruth("Sharp", false) ? 1
+    const int scale = !configuration_.getTruth("Sharp", true) ? 1
                       : window_                                ? window_->scale()
                                                                : std::max(1, options.scale);
     surface_ = std::make_unique<DrawingSurface>(width, height, window_.get(),

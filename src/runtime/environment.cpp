@@ -204,8 +204,8 @@ void Configuration::setDefaults()
     set("AltDatabasePath", Value());
     set("FullScreenVideo", 0);
     set("MaximizeWindow", 0);
-    // Text and lines at the window's real resolution; off until every pixel operation is sharp.
-    set("Sharp", 0);
+    // Text and lines at the window's real resolution (--pixel or Sharp=0 for the blown-up look).
+    set("Sharp", 1);
     set("DownloadDir", Value::string("DOWNLOAD"));
     set("RemoveDownloadFiles", 0);
     set("ShowIntro", 0);
