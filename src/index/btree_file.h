@@ -97,6 +97,12 @@ public:
     // batch and ends it; readers wait until it ends (a reader in the same thread would wait for ever).
     int beginBatch();
     int commitBatch();
+    // A reader's many calls as one read: the file is caught up with once and no writer commits
+    // until endReadBatch, so the calls between see one state of the file and take no lock of their
+    // own. Nests; nothing to do for an opener that writes. A writer in the same thread would wait
+    // for ever.
+    int beginReadBatch();
+    int endReadBatch();
     // Walks the whole tree; 0 or the code of the first failing page (failedPage(), secondaryError()).
     int verify(const Progress& progress = {});
     // For a file left marked in use by a writer that died: verifies the tree and clears the mark only
@@ -188,9 +194,11 @@ private:
     int keepOriginal(int32_t page);
     int writePage(int32_t page, const uint8_t* bytes) override;
     // A reader's call: holds the write lock shared for its length, catching up with the
-    // transactions other processes committed since the last call.
+    // transactions other processes committed since the last call. Inside a read batch only the
+    // outermost call does either.
     int beginRead();
     void endRead();
+    int catchUp();
     int startRead(int keyNumber);
     struct ReadScope;
     int32_t allocatePage(int* rc);
@@ -203,6 +211,11 @@ private:
     int storePage(int32_t pageNumber, const uint8_t* bytes);
     Entry entryAt(const uint8_t* page, int offset, bool internal) const;
     int compareProbe(const Probe& probe, const Entry& entry) const;
+    // The same against the entry at offset, for searches: the entry's key length is found only
+    // for key types whose comparison needs it.
+    int compareProbeAt(const Probe& probe, const uint8_t* page, int offset, bool internal) const;
+    // The child link of the internal entry at offset.
+    int32_t childOf(const uint8_t* page, int offset) const;
     int checkKey(int keyNumber, std::span<const uint8_t> key, int* storedLength) const;
     const uint8_t* prepareKey(int keyNumber, std::span<const uint8_t> key, int length);
 
@@ -282,14 +295,13 @@ private:
     uint8_t probeKey_[256] = {};
 
     uint32_t stamp_ = 1;
+    // Read calls (and read batches) under way; the write lock is held shared while above 0.
+    int readDepth_ = 0;
     Position positions_[kMaxKeyNumber + 1];
-    // The leaf the last search ended on, so the next search or step that lands there reads nothing.
+    // The leaf the last search ended on, so a search that falls inside it needs no descent.
     struct LastPage {
         int32_t page = -1;
         uint32_t stamp = 0;
-        int count = 0;
-        uint8_t bytes[1024];
-        uint16_t offsets[144];
     } lastPage_;
 };
 

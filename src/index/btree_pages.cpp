@@ -124,6 +124,31 @@ int BtreeFile::compareProbe(const Probe& probe, const Entry& e) const
     return probe.chunk - (e.chunkByte & kChunkMask);
 }
 
+int BtreeFile::compareProbeAt(const Probe& probe, const uint8_t* page, int offset, bool internal) const
+{
+    const uint8_t* p = page + offset;
+    if (probe.keyNumber != p[1])
+        return probe.keyNumber < p[1] ? -1 : 1;
+    const KeyFormat& format = formats_[probe.keyNumber];
+    int kind = format.kind();
+    // Text and fixed-size keys compare without their lengths; parsePage proved they end in the entry.
+    if (kind == kCompound || kind == kCounted || kind >= 11)
+        return compareProbe(probe, entryAt(page, offset, internal));
+    bool unknown = false;
+    if (int c = compareKeys(format, probe.key, probe.keyLength, p + 7, 0, order_, &unknown))
+        return c;
+    int32_t record = order_.getInt(p + 3);
+    if (probe.record != record)
+        return probe.record < record ? -1 : 1;
+    return probe.chunk - (p[2] & kChunkMask);
+}
+
+int32_t BtreeFile::childOf(const uint8_t* page, int offset) const
+{
+    const uint8_t* p = page + offset;
+    return order_.getInt(p + p[0] + 1 - 4);
+}
+
 int BtreeFile::checkKey(int keyNumber, std::span<const uint8_t> key, int* storedLength) const
 {
     if (keyNumber < 1 || keyNumber > kMaxKeyNumber)

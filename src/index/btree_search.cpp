@@ -29,7 +29,7 @@ int BtreeFile::descend(const Probe& probe, std::vector<int32_t>* path, int32_t* 
             int lo = 0, hi = count;
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
-                if (compareProbe(probe, entryAt(b, cp->offsets[mid], false)) > 0)
+                if (compareProbeAt(probe, b, cp->offsets[mid], false) > 0)
                     lo = mid + 1;
                 else
                     hi = mid;
@@ -44,7 +44,7 @@ int BtreeFile::descend(const Probe& probe, std::vector<int32_t>* path, int32_t* 
         int lo = 0, hi = count;
         while (lo < hi) {
             int mid = (lo + hi) / 2;
-            if (compareProbe(probe, entryAt(b, cp->offsets[mid], true)) >= 0)
+            if (compareProbeAt(probe, b, cp->offsets[mid], true) >= 0)
                 lo = mid + 1;
             else
                 hi = mid;
@@ -57,7 +57,7 @@ int BtreeFile::descend(const Probe& probe, std::vector<int32_t>* path, int32_t* 
             expected = level;
             continue;
         }
-        int32_t child = lo == 0 ? order_.getInt(b + kFirstChild) : entryAt(b, cp->offsets[lo - 1], true).child;
+        int32_t child = lo == 0 ? order_.getInt(b + kFirstChild) : childOf(b, cp->offsets[lo - 1]);
         if (path)
             path->push_back(page);
         page = child;
@@ -97,22 +97,25 @@ int BtreeFile::locate(const Probe& probe, int32_t* page, int* index)
 {
     // A probe that falls between the first and last entries of the leaf the last search ended on
     // belongs to that leaf: no descent is needed.
-    if (lastPage_.page >= 0 && lastPage_.stamp == stamp_ && lastPage_.count > 0) {
-        const uint8_t* b = lastPage_.bytes;
-        int n = lastPage_.count;
-        if (compareProbe(probe, entryAt(b, lastPage_.offsets[0], false)) >= 0 &&
-            compareProbe(probe, entryAt(b, lastPage_.offsets[n - 1], false)) <= 0) {
-            int lo = 0, hi = n;
-            while (lo < hi) {
-                int mid = (lo + hi) / 2;
-                if (compareProbe(probe, entryAt(b, lastPage_.offsets[mid], false)) > 0)
-                    lo = mid + 1;
-                else
-                    hi = mid;
+    if (lastPage_.page >= 0 && lastPage_.stamp == stamp_) {
+        CachedPage* cp = cache_->find(owner_, lastPage_.page);
+        int n = cp ? cp->count : 0;
+        if (n > 0) {
+            const uint8_t* b = cp->bytes;
+            if (compareProbeAt(probe, b, cp->offsets[0], false) >= 0 &&
+                compareProbeAt(probe, b, cp->offsets[n - 1], false) <= 0) {
+                int lo = 0, hi = n;
+                while (lo < hi) {
+                    int mid = (lo + hi) / 2;
+                    if (compareProbeAt(probe, b, cp->offsets[mid], false) > 0)
+                        lo = mid + 1;
+                    else
+                        hi = mid;
+                }
+                *page = lastPage_.page;
+                *index = lo;
+                return kOk;
             }
-            *page = lastPage_.page;
-            *index = lo;
-            return kOk;
         }
     }
     if (root_ < 0)
@@ -122,13 +125,8 @@ int BtreeFile::locate(const Probe& probe, int32_t* page, int* index)
 
 void BtreeFile::keepLastPage(CachedPage* cp)
 {
-    if (lastPage_.page == cp->pageNumber && lastPage_.stamp == stamp_)
-        return;
     lastPage_.page = cp->pageNumber;
     lastPage_.stamp = stamp_;
-    lastPage_.count = cp->count;
-    std::memcpy(lastPage_.bytes, cp->bytes, kPageSize);
-    std::memcpy(lastPage_.offsets, cp->offsets, sizeof(uint16_t) * static_cast<size_t>(cp->count));
 }
 
 void BtreeFile::remember(const Entry& e, int32_t page, int index)
@@ -268,21 +266,6 @@ int BtreeFile::next(int keyNumber, void* data, int32_t size)
     for (int steps = 0;; ++steps) {
         if (steps > kMaxChunks + kMaxEntries)
             return fail(kReadShort, kTreeDamaged, page);
-        if (lastPage_.page == page && lastPage_.stamp == stamp_ && index < lastPage_.count) {
-            Entry e = entryAt(lastPage_.bytes, lastPage_.offsets[index], false);
-            int c = compareProbe(past, e);
-            if (c > 0) {
-                ++index;
-                continue;
-            }
-            if (e.keyNumber != keyNumber)
-                return succeed(kNoGreater);
-            if ((e.chunkByte & kChunkMask) != 0)
-                return fail(kReadShort, kTreeDamaged, page);
-            remember(e, page, index);
-            rc = readRecordAt(page, index, e, data, size);
-            return rc == kOk ? succeed() : rc;
-        }
         rc = settle(&page, &index, &cp);
         if (rc != kOk)
             return rc == kNoGreater ? succeed(kNoGreater) : rc;
@@ -291,7 +274,14 @@ int BtreeFile::next(int keyNumber, void* data, int32_t size)
             ++index;
             continue;
         }
+        if (e.keyNumber != keyNumber)
+            return succeed(kNoGreater);
+        if ((e.chunkByte & kChunkMask) != 0)
+            return fail(kReadShort, kTreeDamaged, page);
         keepLastPage(cp);
+        remember(e, page, index);
+        rc = readRecordAt(page, index, e, data, size);
+        return rc == kOk ? succeed() : rc;
     }
 }
 

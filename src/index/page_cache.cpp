@@ -17,7 +17,7 @@ uint32_t PageCache::addOwner(PageStore* store)
     uint32_t id = nextOwner_++;
     if (nextOwner_ == 0)
         nextOwner_ = 1;
-    owners_[id] = Owner{store, 0};
+    owners_[id] = Owner{store, 0, {}};
     return id;
 }
 
@@ -25,23 +25,44 @@ void PageCache::removeOwner(uint32_t owner)
 {
     dropPages(owner);
     owners_.erase(owner);
+    lastOwner_ = nullptr;
+    lastOwnerId_ = 0;
+}
+
+PageCache::Owner* PageCache::ownerOf(uint32_t owner)
+{
+    if (owner != lastOwnerId_ || !lastOwner_) {
+        auto it = owners_.find(owner);
+        if (it == owners_.end())
+            return nullptr;
+        lastOwnerId_ = owner;
+        lastOwner_ = &it->second;
+    }
+    return lastOwner_;
+}
+
+CachedPage** PageCache::slotOf(uint32_t owner, int32_t page)
+{
+    Owner* o = ownerOf(owner);
+    if (!o || page < 0 || static_cast<size_t>(page) >= o->pages.size())
+        return nullptr;
+    return &o->pages[static_cast<size_t>(page)];
 }
 
 void PageCache::dropPages(uint32_t owner)
 {
-    for (auto it = map_.begin(); it != map_.end();) {
-        if (it->second->owner == owner) {
-            CachedPage* e = it->second;
-            it = map_.erase(it);
-            unlink(e);
-            e->owner = 0;
-            spare_.push_back(e);
-        } else {
-            ++it;
-        }
+    Owner* o = ownerOf(owner);
+    if (!o)
+        return;
+    for (CachedPage* e : o->pages) {
+        if (!e)
+            continue;
+        unlink(e);
+        e->owner = 0;
+        spare_.push_back(e);
     }
-    if (auto it = owners_.find(owner); it != owners_.end())
-        it->second.writeBackError = 0;
+    o->pages.clear();
+    o->writeBackError = 0;
 }
 
 void PageCache::unlink(CachedPage* e)
@@ -62,27 +83,25 @@ void PageCache::pushNewest(CachedPage* e)
 
 CachedPage* PageCache::find(uint32_t owner, int32_t page)
 {
-    auto it = map_.find(keyOf(owner, page));
-    if (it == map_.end())
-        return nullptr;
-    CachedPage* e = it->second;
-    if (newest_ != e) {
-        unlink(e);
-        pushNewest(e);
+    CachedPage** slot = slotOf(owner, page);
+    CachedPage* e = slot ? *slot : nullptr;
+    if (e) {
+        e->recent = true;
+        lastFound_ = e;
     }
     return e;
 }
 
 int PageCache::writeBack(CachedPage* e)
 {
-    auto it = owners_.find(e->owner);
-    if (it == owners_.end() || !it->second.store)
+    Owner* o = ownerOf(e->owner);
+    if (!o || !o->store)
         return kWriteFailed;
-    int rc = it->second.store->writePage(e->pageNumber, e->bytes);
+    int rc = o->store->writePage(e->pageNumber, e->bytes);
     if (rc == kOk)
         e->changed = false;
-    else if (it->second.writeBackError == 0)
-        it->second.writeBackError = rc;
+    else if (o->writeBackError == 0)
+        o->writeBackError = rc;
     return rc;
 }
 
@@ -98,25 +117,39 @@ CachedPage* PageCache::claim(uint32_t owner, int32_t page)
     } else {
         // A failed write-back is kept as the owner's error, reported when it next writes or closes;
         // holding the page would leave the whole cache stuck.
+        // The oldest entry not looked up since its last round; at most one pass clears them all.
+        // The page found last is never the one reused: its caller may still be reading it.
         e = oldest_;
+        while ((e->recent || e == lastFound_) && e != newest_) {
+            e->recent = false;
+            unlink(e);
+            pushNewest(e);
+            e = oldest_;
+        }
         if (e->changed)
             writeBack(e);
-        map_.erase(keyOf(e->owner, e->pageNumber));
+        if (CachedPage** slot = slotOf(e->owner, e->pageNumber))
+            *slot = nullptr;
         unlink(e);
     }
     ++misses_;
     e->owner = owner;
     e->pageNumber = page;
     e->changed = false;
+    e->recent = false;
     e->count = -1;
-    map_[keyOf(owner, page)] = e;
+    Owner& o = owners_[owner];
+    if (static_cast<size_t>(page) >= o.pages.size())
+        o.pages.resize(static_cast<size_t>(page) + 1 + o.pages.size() / 4, nullptr);
+    o.pages[static_cast<size_t>(page)] = e;
     pushNewest(e);
     return e;
 }
 
 void PageCache::discard(CachedPage* e)
 {
-    map_.erase(keyOf(e->owner, e->pageNumber));
+    if (CachedPage** slot = slotOf(e->owner, e->pageNumber))
+        *slot = nullptr;
     unlink(e);
     e->owner = 0;
     e->changed = false;
@@ -130,14 +163,14 @@ int PageCache::flushPage(CachedPage* e)
 
 int PageCache::flushOwner(uint32_t owner)
 {
-    std::vector<CachedPage*> dirty;
-    for (auto& [key, e] : map_)
-        if (e->owner == owner && e->changed)
-            dirty.push_back(e);
-    std::sort(dirty.begin(), dirty.end(),
-              [](const CachedPage* a, const CachedPage* b) { return a->pageNumber < b->pageNumber; });
+    Owner* o = ownerOf(owner);
+    if (!o)
+        return kOk;
+    // The table is in page order already; writing back touches no entry of it.
     int first = kOk;
-    for (CachedPage* e : dirty) {
+    for (CachedPage* e : o->pages) {
+        if (!e || !e->changed)
+            continue;
         int rc = writeBack(e);
         if (rc != kOk && first == kOk)
             first = rc;

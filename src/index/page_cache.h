@@ -28,6 +28,9 @@ struct CachedPage {
     uint32_t owner = 0;
     int32_t pageNumber = -1;
     bool changed = false;
+    // Set by every look-up: the entry gets a second round before it is reused. A hit writes this
+    // byte and nothing else, so look-ups touch no other entry's memory.
+    bool recent = false;
     uint8_t bytes[kPageSize];
     // Filled by the owner after reading: where each entry starts, so searches need not walk the
     // length bytes again. count < 0 means not yet checked.
@@ -56,6 +59,7 @@ public:
     void dropPages(uint32_t owner);
 
     // The cached page or null. The pointer stays valid until the next call that may bring in a page.
+    // A look-up is an index into the owner's table of pages: no hashing on the read path.
     CachedPage* find(uint32_t owner, int32_t page);
     // An entry for the page, possibly by evicting (and writing back) the least recently used one;
     // its bytes are the caller's to fill.
@@ -73,23 +77,29 @@ public:
     int64_t reads() const { return misses_; }
 
 private:
-    static uint64_t keyOf(uint32_t owner, int32_t page) { return uint64_t(owner) << 32 | uint32_t(page); }
+    struct Owner {
+        PageStore* store = nullptr;
+        int writeBackError = 0;
+        // The owner's cached pages by page number, null where a page is not cached.
+        std::vector<CachedPage*> pages;
+    };
+
+    Owner* ownerOf(uint32_t owner);
+    CachedPage** slotOf(uint32_t owner, int32_t page);
     void unlink(CachedPage* e);
     void pushNewest(CachedPage* e);
     int writeBack(CachedPage* e);
 
-    struct Owner {
-        PageStore* store = nullptr;
-        int writeBackError = 0;
-    };
-
     int capacity_ = kDefaultCapacity;
     uint32_t nextOwner_ = 1;
+    // Node-based, so an Owner stays where it is while others come and go.
     std::unordered_map<uint32_t, Owner> owners_;
-    std::unordered_map<uint64_t, CachedPage*> map_;
+    uint32_t lastOwnerId_ = 0;
+    Owner* lastOwner_ = nullptr;
     std::vector<std::unique_ptr<CachedPage>> storage_;
     std::vector<CachedPage*> spare_;
     CachedPage* newest_ = nullptr;
+    CachedPage* lastFound_ = nullptr;
     CachedPage* oldest_ = nullptr;
     int64_t misses_ = 0;
 };
