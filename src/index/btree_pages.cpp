@@ -72,8 +72,14 @@ CachedPage* BtreeFile::fetch(int32_t page, int* rc)
         return nullptr;
     }
     PageCache& cache = *cache_;
-    if (CachedPage* cp = cache.find(owner_, page))
+    if (CachedPage* cp = cache.find(owner_, page)) {
+        // A search reads a few entries one after another, each likely a miss: asking for the whole
+        // page at once turns those waits into one.
+        const char* at = reinterpret_cast<const char*>(cp);
+        for (size_t line = 0; line < sizeof(CachedPage); line += 64)
+            __builtin_prefetch(at + line);
         return cp;
+    }
     CachedPage* cp = cache.claim(owner_, page);
     if (!cp) {
         *rc = fail(kWriteFailed, handle_.systemError());

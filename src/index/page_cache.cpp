@@ -1,6 +1,9 @@
 #include "index/page_cache.h"
 
-#include <algorithm>
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <new>
 
 #include "index/index_errors.h"
 
@@ -10,6 +13,31 @@ PageCache& processPageCache()
 {
     static PageCache cache;
     return cache;
+}
+
+PageCache::~PageCache()
+{
+    for (void* slab : slabs_)
+        std::free(slab);
+}
+
+CachedPage* PageCache::newEntry()
+{
+    if (fresh_ == freshEnd_) {
+        constexpr size_t kHuge = size_t(2) << 20;
+        size_t wanted = static_cast<size_t>(capacity_ > live_ ? capacity_ - live_ : 1) * sizeof(CachedPage);
+        size_t bytes = wanted >= kHuge ? kHuge : (wanted + 4095) / 4096 * 4096;
+        void* slab = std::aligned_alloc(bytes == kHuge ? kHuge : 4096, bytes);
+        if (!slab)
+            return nullptr;
+        if (bytes == kHuge)
+            ::madvise(slab, bytes, MADV_HUGEPAGE);
+        slabs_.push_back(slab);
+        fresh_ = static_cast<CachedPage*>(slab);
+        freshEnd_ = fresh_ + bytes / sizeof(CachedPage);
+    }
+    ++live_;
+    return new (fresh_++) CachedPage;
 }
 
 uint32_t PageCache::addOwner(PageStore* store)
@@ -111,9 +139,9 @@ CachedPage* PageCache::claim(uint32_t owner, int32_t page)
     if (!spare_.empty()) {
         e = spare_.back();
         spare_.pop_back();
-    } else if (static_cast<int>(storage_.size()) < capacity_ || !oldest_) {
-        storage_.push_back(std::make_unique<CachedPage>());
-        e = storage_.back().get();
+    } else if (live_ < capacity_ || !oldest_) {
+        if (!(e = newEntry()))
+            return nullptr;
     } else {
         // A failed write-back is kept as the owner's error, reported when it next writes or closes;
         // holding the page would leave the whole cache stuck.
@@ -187,13 +215,10 @@ int PageCache::writeBackError(uint32_t owner) const
 void PageCache::setCapacity(int pages)
 {
     capacity_ = pages < 8 ? 8 : pages;
-    // Shrinking takes effect as entries are reused; spare entries beyond the limit are let go now.
-    while (!spare_.empty() && static_cast<int>(storage_.size()) > capacity_) {
-        CachedPage* e = spare_.back();
+    // Shrinking takes effect as entries are reused; spare entries beyond the limit retire now.
+    while (!spare_.empty() && live_ > capacity_) {
         spare_.pop_back();
-        auto it = std::find_if(storage_.begin(), storage_.end(), [e](auto& p) { return p.get() == e; });
-        if (it != storage_.end())
-            storage_.erase(it);
+        --live_;
     }
 }
 

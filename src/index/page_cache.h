@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -24,18 +23,19 @@ protected:
     ~PageStore() = default;
 };
 
-struct CachedPage {
+struct alignas(64) CachedPage {
     uint32_t owner = 0;
     int32_t pageNumber = -1;
     bool changed = false;
     // Set by every look-up: the entry gets a second round before it is reused. A hit writes this
     // byte and nothing else, so look-ups touch no other entry's memory.
     bool recent = false;
-    uint8_t bytes[kPageSize];
     // Filled by the owner after reading: where each entry starts, so searches need not walk the
-    // length bytes again. count < 0 means not yet checked.
+    // length bytes again. count < 0 means not yet checked. Kept before the bytes, so a search's
+    // first touch of the entry brings the table in with the page header.
     int16_t count = -1;
     uint16_t offsets[144];
+    uint8_t bytes[kPageSize];
 
     CachedPage* newer = nullptr;
     CachedPage* older = nullptr;
@@ -47,6 +47,7 @@ public:
 
     PageCache() = default;
     explicit PageCache(int pages) { setCapacity(pages); }
+    ~PageCache();
     PageCache(const PageCache&) = delete;
     PageCache& operator=(const PageCache&) = delete;
 
@@ -96,7 +97,14 @@ private:
     std::unordered_map<uint32_t, Owner> owners_;
     uint32_t lastOwnerId_ = 0;
     Owner* lastOwner_ = nullptr;
-    std::vector<std::unique_ptr<CachedPage>> storage_;
+    // Entries come from slabs of up to 2 MiB, on huge pages where the system gives them: a search
+    // visits pages scattered over the whole cache, and small pages would cost it a TLB miss each.
+    CachedPage* newEntry();
+    std::vector<void*> slabs_;
+    CachedPage* fresh_ = nullptr;
+    CachedPage* freshEnd_ = nullptr;
+    // Entries handed out and not retired by a shrink.
+    int live_ = 0;
     std::vector<CachedPage*> spare_;
     CachedPage* newest_ = nullptr;
     CachedPage* lastFound_ = nullptr;
