@@ -83,8 +83,9 @@ public:
     int find(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber, void* data, int32_t size);
     // Steps to the next record of keyNumber after the current position and reads it.
     int next(int keyNumber, void* data, int32_t size);
-    // Adds the key with an empty record under a new record number.
-    int addKey(int keyNumber, std::span<const uint8_t> key);
+    // Adds the key under a new record number with the record given (empty when none), beside any
+    // records the key already has.
+    int addKey(int keyNumber, std::span<const uint8_t> key, const void* data = nullptr, int32_t length = 0);
     // Writes the record of the key's first record, or adds the key when it is new.
     int writeRecord(int keyNumber, std::span<const uint8_t> key, const void* data, int32_t length);
     // Replaces the data of an existing record.
@@ -192,7 +193,7 @@ private:
     template <class Body>
     int transaction(Body body);
     int keepOriginal(int32_t page);
-    int writePage(int32_t page, const uint8_t* bytes) override;
+    int writePages(int32_t first, int32_t count, const uint8_t* bytes) override;
     // A reader's call: holds the write lock shared for its length, catching up with the
     // transactions other processes committed since the last call. Inside a read batch only the
     // outermost call does either.
@@ -231,6 +232,13 @@ private:
     int insertEntry(const Probe& probe, const uint8_t* data, int32_t dataLength, int chunkByte);
     int insertIntoPage(std::vector<int32_t>& path, int depth, const uint8_t* entry, int entryLength);
     int splitPage(std::vector<int32_t>& path, int depth, PageImage& image, int insertedIndex);
+    // An overflowing leaf moves entries to a neighbour under the same parent that has room, so
+    // pages filled in random order end fuller than splits alone leave them; 1 when neither can.
+    int shareWithNeighbour(std::vector<int32_t>& path, int depth, PageImage& image, int insertedIndex);
+    // Puts entry in place of the internal entry at index, splitting the page when it overflows.
+    int replaceSeparator(std::vector<int32_t>& path, int depth, int index, const uint8_t* entry, int entryLength);
+    // The separator bounding a right page whose first entry is at offset: that entry without data.
+    int leafSeparator(const uint8_t* page, int offset, int32_t child, uint8_t* out) const;
     int putRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record, const uint8_t* data,
                   int32_t length);
     int removeRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record);

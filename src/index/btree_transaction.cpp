@@ -89,11 +89,11 @@ int BtreeFile::keepOriginal(int32_t page)
     return journal_.keep(page, original);
 }
 
-int BtreeFile::writePage(int32_t page, const uint8_t* bytes)
+int BtreeFile::writePages(int32_t first, int32_t count, const uint8_t* bytes)
 {
     if (int rc = journal_.prepareIndexWrite())
         return rc;
-    return handle_.writeAt((int64_t(page) + 1) * kPageSize, bytes, kPageSize);
+    return handle_.writeAt((int64_t(first) + 1) * kPageSize, bytes, count * kPageSize);
 }
 
 int BtreeFile::beginRead()

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "index/index_errors.h"
@@ -125,7 +126,7 @@ int PageCache::writeBack(CachedPage* e)
     Owner* o = ownerOf(e->owner);
     if (!o || !o->store)
         return kWriteFailed;
-    int rc = o->store->writePage(e->pageNumber, e->bytes);
+    int rc = o->store->writePages(e->pageNumber, 1, e->bytes);
     if (rc == kOk)
         e->changed = false;
     else if (o->writeBackError == 0)
@@ -189,20 +190,54 @@ int PageCache::flushPage(CachedPage* e)
     return e->changed ? writeBack(e) : kOk;
 }
 
+int PageCache::writeRun(Owner& o, CachedPage** run, int count)
+{
+    if (count == 1)
+        return writeBack(run[0]);
+    // Pages next to each other in the file go in one write: a commit after a large batch would
+    // otherwise make a system call for every page.
+    std::vector<uint8_t> bytes(static_cast<size_t>(count) * kPageSize);
+    for (int i = 0; i < count; ++i)
+        std::memcpy(bytes.data() + static_cast<size_t>(i) * kPageSize, run[i]->bytes, kPageSize);
+    int rc = o.store ? o.store->writePages(run[0]->pageNumber, count, bytes.data()) : kWriteFailed;
+    if (rc != kOk) {
+        if (o.writeBackError == 0)
+            o.writeBackError = rc;
+        return rc;
+    }
+    for (int i = 0; i < count; ++i)
+        run[i]->changed = false;
+    return kOk;
+}
+
 int PageCache::flushOwner(uint32_t owner)
 {
     Owner* o = ownerOf(owner);
     if (!o)
         return kOk;
     // The table is in page order already; writing back touches no entry of it.
+    constexpr int kLongestRun = 64;
+    CachedPage* run[kLongestRun];
+    int length = 0;
     int first = kOk;
+    auto flush = [&] {
+        if (length > 0) {
+            int rc = writeRun(*o, run, length);
+            if (rc != kOk && first == kOk)
+                first = rc;
+        }
+        length = 0;
+    };
     for (CachedPage* e : o->pages) {
-        if (!e || !e->changed)
+        if (!e || !e->changed) {
+            flush();
             continue;
-        int rc = writeBack(e);
-        if (rc != kOk && first == kOk)
-            first = rc;
+        }
+        if (length == kLongestRun)
+            flush();
+        run[length++] = e;
     }
+    flush();
     return first;
 }
 

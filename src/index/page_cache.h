@@ -17,7 +17,8 @@ constexpr int kPageSize = 1024;
 // Where an owner's changed pages go when they leave the cache.
 class PageStore {
 public:
-    virtual int writePage(int32_t page, const uint8_t* bytes) = 0;
+    // count pages back to back from first, their bytes in one run.
+    virtual int writePages(int32_t first, int32_t count, const uint8_t* bytes) = 0;
 
 protected:
     ~PageStore() = default;
@@ -90,6 +91,8 @@ private:
     void unlink(CachedPage* e);
     void pushNewest(CachedPage* e);
     int writeBack(CachedPage* e);
+    // Writes the run of count pages gathered in runBuffer_ from e's page on.
+    int writeRun(Owner& o, CachedPage** run, int count);
 
     int capacity_ = kDefaultCapacity;
     uint32_t nextOwner_ = 1;

@@ -204,8 +204,9 @@ bool ValueIndex::store(std::string_view text, const Value& value, bool* added)
     }
     if (rc != index::kFoundGreater && rc != index::kNoGreater)
         return false;
+    // The key is known to be absent: no second search for it.
     *added = true;
-    return file_.writeRecord(kKeyNumber, key.span(), encoded.data(), length) == index::kOk;
+    return file_.addKey(kKeyNumber, key.span(), encoded.data(), length) == index::kOk;
 }
 
 void ValueIndex::put(const Value& key, const Value& value)
