@@ -210,6 +210,9 @@ private:
     CachedPage* fetch(int32_t page, int* rc);
     int parsePage(CachedPage* page);
     int storePage(int32_t pageNumber, const uint8_t* bytes);
+    int storePage(int32_t pageNumber, const PageImage& image);
+    // The page's new bytes in the cache, its original kept for the journal first.
+    CachedPage* placePage(int32_t pageNumber, const uint8_t* bytes, int* rc);
     Entry entryAt(const uint8_t* page, int offset, bool internal) const;
     int compareProbe(const Probe& probe, const Entry& entry) const;
     // The same against the entry at offset, for searches: the entry's key length is found only
@@ -301,6 +304,8 @@ private:
     int secondaryError_ = 0;
     int32_t failedPage_ = -1;
     uint8_t probeKey_[256] = {};
+    // The pages a write descends through, kept so each insert need not allocate them anew.
+    std::vector<int32_t> writePath_;
 
     uint32_t stamp_ = 1;
     // Read calls (and read batches) under way; the write lock is held shared while above 0.

@@ -100,20 +100,45 @@ CachedPage* BtreeFile::fetch(int32_t page, int* rc)
     return cp;
 }
 
-int BtreeFile::storePage(int32_t pageNumber, const uint8_t* bytes)
+CachedPage* BtreeFile::placePage(int32_t pageNumber, const uint8_t* bytes, int* rc)
 {
-    if (int rc = keepOriginal(pageNumber))
-        return fail(rc, handle_.systemError());
+    if ((*rc = keepOriginal(pageNumber)) != kOk) {
+        *rc = fail(*rc, handle_.systemError());
+        return nullptr;
+    }
     PageCache& cache = *cache_;
     CachedPage* cp = cache.find(owner_, pageNumber);
-    if (!cp && !(cp = cache.claim(owner_, pageNumber)))
-        return fail(kWriteFailed, handle_.systemError());
+    if (!cp && !(cp = cache.claim(owner_, pageNumber))) {
+        *rc = fail(kWriteFailed, handle_.systemError());
+        return nullptr;
+    }
     std::memcpy(cp->bytes, bytes, kPageSize);
     cp->changed = true;
+    return cp;
+}
+
+int BtreeFile::storePage(int32_t pageNumber, const uint8_t* bytes)
+{
+    int rc = kOk;
+    CachedPage* cp = placePage(pageNumber, bytes, &rc);
+    if (!cp)
+        return rc;
     if (parsePage(cp) != kOk) {
-        cache.discard(cp);
+        cache_->discard(cp);
         return fail(kReadShort, kPageDamaged, pageNumber);
     }
+    return kOk;
+}
+
+int BtreeFile::storePage(int32_t pageNumber, const PageImage& image)
+{
+    int rc = kOk;
+    CachedPage* cp = placePage(pageNumber, image.bytes, &rc);
+    if (!cp)
+        return rc;
+    // An image's entries were checked when its page was read, or made here: its table is the page's.
+    std::memcpy(cp->offsets, image.offsets, sizeof(uint16_t) * static_cast<size_t>(image.count));
+    cp->count = static_cast<int16_t>(image.count);
     return kOk;
 }
 

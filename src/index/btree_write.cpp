@@ -104,7 +104,7 @@ int BtreeFile::insertIntoPage(std::vector<int32_t>& path, int depth, const uint8
     image.insert(lo, entry, entryLength);
     if (image.fits()) {
         image.putCounts(order_);
-        return storePage(pageNumber, image.bytes);
+        return storePage(pageNumber, image);
     }
     if (!internal && (rc = shareWithNeighbour(path, depth, image, lo)) <= 0)
         return rc;
@@ -192,7 +192,7 @@ int BtreeFile::shareWithNeighbour(std::vector<int32_t>& path, int depth, PageIma
         uint8_t separator[260];
         int separatorLength = toRight ? leafSeparator(other.bytes, kEntries, neighbour, separator)
                                       : leafSeparator(image.bytes, kEntries, leafNumber, separator);
-        if ((rc = storePage(leafNumber, image.bytes)) != kOk || (rc = storePage(neighbour, other.bytes)) != kOk)
+        if ((rc = storePage(leafNumber, image)) != kOk || (rc = storePage(neighbour, other)) != kOk)
             return rc;
         return replaceSeparator(path, depth - 1, toRight ? slot + 1 : slot, separator, separatorLength);
     }
@@ -213,7 +213,7 @@ int BtreeFile::replaceSeparator(std::vector<int32_t>& path, int depth, int index
     image.insert(index, entry, entryLength);
     if (image.fits()) {
         image.putCounts(order_);
-        return storePage(pageNumber, image.bytes);
+        return storePage(pageNumber, image);
     }
     return splitPage(path, depth, image, index);
 }
@@ -334,12 +334,11 @@ int BtreeFile::insertEntry(const Probe& probe, const uint8_t* data, int32_t data
             return rc;
         root_ = number;
     }
-    std::vector<int32_t> path;
     int32_t leaf = -1;
     int index = 0;
-    if (int rc = descend(probe, &path, &leaf, &index))
+    if (int rc = descend(probe, &writePath_, &leaf, &index))
         return rc;
-    return insertIntoPage(path, static_cast<int>(path.size()) - 1, entry, length);
+    return insertIntoPage(writePath_, static_cast<int>(writePath_.size()) - 1, entry, length);
 }
 
 int BtreeFile::putRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record, const uint8_t* data,
@@ -368,7 +367,7 @@ int BtreeFile::removeRecord(int keyNumber, const uint8_t* key, int keyLength, in
         int index = 0;
         if (root_ < 0)
             return kOk;
-        std::vector<int32_t> path;
+        std::vector<int32_t>& path = writePath_;
         if (int rc = descend(probe, &path, &page, &index))
             return rc;
         CachedPage* cp = nullptr;
@@ -394,7 +393,7 @@ int BtreeFile::removeRecord(int keyNumber, const uint8_t* key, int keyLength, in
         if (end == index)
             return kOk;
         image.erase(index, end, order_);
-        if ((rc = storePage(page, image.bytes)) != kOk)
+        if ((rc = storePage(page, image)) != kOk)
             return rc;
         if (image.count == 0 && page == path.back() && path.size() > 1 && (rc = dropEmptyLeaf(path)) != kOk)
             return rc;
@@ -438,7 +437,7 @@ int BtreeFile::removeSlot(int32_t pageNumber, int slot)
     if (slot < 0)
         order_.putInt(image.bytes + kFirstChild, childAt(image.bytes, 0));
     image.erase(entry, entry + 1, order_);
-    return storePage(pageNumber, image.bytes);
+    return storePage(pageNumber, image);
 }
 
 int BtreeFile::dropEmptyLeaf(const std::vector<int32_t>& path)
