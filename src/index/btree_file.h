@@ -208,6 +208,11 @@ private:
 
     // Page access.
     CachedPage* fetch(int32_t page, int* rc);
+    // A reader's page through its read-only mapping of the file, or null when the mapping cannot
+    // cover it (the page is then read as a writer reads it). Called only while the write lock is
+    // held shared, so the file is at least as long as the header says.
+    const uint8_t* mappedPage(int32_t page);
+    void unmap();
     int parsePage(CachedPage* page);
     int storePage(int32_t pageNumber, const uint8_t* bytes);
     int storePage(int32_t pageNumber, const PageImage& image);
@@ -306,6 +311,12 @@ private:
     uint8_t probeKey_[256] = {};
     // The pages a write descends through, kept so each insert need not allocate them anew.
     std::vector<int32_t> writePath_;
+    // The entry fetch last found in the cache; compared only, never read through.
+    const CachedPage* lastFetched_ = nullptr;
+    // A reader maps the file: a page missing from the cache is copied from the mapping, and a cold
+    // file is read ahead around each fault rather than one page per system call.
+    const uint8_t* map_ = nullptr;
+    int64_t mapLength_ = 0;
 
     uint32_t stamp_ = 1;
     // Read calls (and read batches) under way; the write lock is held shared while above 0.

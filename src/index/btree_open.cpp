@@ -365,6 +365,7 @@ int BtreeFile::close()
     userSlot_ = -1;
     lastPage_.page = -1;
     readDepth_ = 0;
+    unmap();
     return rc == kOk ? succeed() : fail(rc, secondary);
 }
 

@@ -1,6 +1,8 @@
 // Index files: pages through the cache, entries inside them, and keys in their stored form.
 #include "index/btree_file.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -74,10 +76,13 @@ CachedPage* BtreeFile::fetch(int32_t page, int* rc)
     PageCache& cache = *cache_;
     if (CachedPage* cp = cache.find(owner_, page)) {
         // A search reads a few entries one after another, each likely a miss: asking for the whole
-        // page at once turns those waits into one.
-        const char* at = reinterpret_cast<const char*>(cp);
-        for (size_t line = 0; line < sizeof(CachedPage); line += 64)
-            __builtin_prefetch(at + line);
+        // page at once turns those waits into one. Steps along one page need not ask again.
+        if (cp != lastFetched_) {
+            const char* at = reinterpret_cast<const char*>(cp);
+            for (size_t line = 0; line < sizeof(CachedPage); line += 64)
+                __builtin_prefetch(at + line);
+            lastFetched_ = cp;
+        }
         return cp;
     }
     CachedPage* cp = cache.claim(owner_, page);
@@ -85,7 +90,11 @@ CachedPage* BtreeFile::fetch(int32_t page, int* rc)
         *rc = fail(kWriteFailed, handle_.systemError());
         return nullptr;
     }
-    int r = handle_.readAt((int64_t(page) + 1) * kPageSize, cp->bytes, kPageSize);
+    int r = kOk;
+    if (const uint8_t* mapped = mappedPage(page))
+        std::memcpy(cp->bytes, mapped, kPageSize);
+    else
+        r = handle_.readAt((int64_t(page) + 1) * kPageSize, cp->bytes, kPageSize);
     if (r != kOk) {
         cache.discard(cp);
         *rc = fail(r, r == kReadShort ? kPageUnreadable : handle_.systemError(), page);
@@ -98,6 +107,34 @@ CachedPage* BtreeFile::fetch(int32_t page, int* rc)
     }
     *rc = kOk;
     return cp;
+}
+
+const uint8_t* BtreeFile::mappedPage(int32_t page)
+{
+    if (accessMode_ != AccessMode::ReadOnly)
+        return nullptr;
+    int64_t end = (int64_t(page) + 2) * kPageSize;
+    if (end > mapLength_) {
+        // The file grew since it was mapped (or was never mapped): map it again, whole.
+        unmap();
+        int64_t size = handle_.size();
+        if (size < end)
+            return nullptr;
+        void* at = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_SHARED, handle_.descriptor(), 0);
+        if (at == MAP_FAILED)
+            return nullptr;
+        map_ = static_cast<const uint8_t*>(at);
+        mapLength_ = size;
+    }
+    return map_ + end - kPageSize;
+}
+
+void BtreeFile::unmap()
+{
+    if (map_)
+        ::munmap(const_cast<uint8_t*>(map_), static_cast<size_t>(mapLength_));
+    map_ = nullptr;
+    mapLength_ = 0;
 }
 
 CachedPage* BtreeFile::placePage(int32_t pageNumber, const uint8_t* bytes, int* rc)

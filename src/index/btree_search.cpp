@@ -253,8 +253,9 @@ int BtreeFile::next(int keyNumber, void* data, int32_t size)
         reverseKeyNumbers(formats_[keyNumber], key, keyLength);
     // Past every chunk of the current record: chunk numbers stop at 127.
     Probe past{keyNumber, key, keyLength, recordNumber_, kMaxChunks};
+    // The position is the current record's first chunk, which orders before past.
     int32_t page = pos.page;
-    int index = pos.index;
+    int index = pos.index + 1;
     int rc = kOk;
     if (pos.stamp != stamp_) {
         rc = locate(past, &page, &index);
