@@ -78,7 +78,7 @@ Data& data()
             out.prefixes.push_back(std::string{kAlphabet[rng() % 32], kAlphabet[rng() % 32]});
         for (int i = 0; i < 1 << 16; ++i)
             out.picks.push_back(rng() % kKeys);
-        out.dir = (std::filesystem::temp_directory_path() / "vel-bench-index").string();
+        out.dir = (std::filesystem::temp_directory_path() / ("vel-bench-index-" + std::to_string(::getpid()))).string();
         std::filesystem::create_directories(out.dir);
         return out;
     }();
@@ -298,23 +298,20 @@ BENCHMARK(BM_GetValueWarm_Engine);
 // The cold runs read copies of the files that no warm reader holds: a page a warm reader has mapped
 // cannot be evicted.
 
-void BM_GetCold_Engine(benchmark::State& state)
+// Each iteration evicts the file and opens a reader afresh, untimed, then times kColdGets gets
+// made by gets(reader, next pick), which answers how many it found.
+template <class Reader, class Gets>
+void coldRuns(benchmark::State& state, const char* name, Gets gets)
 {
-    const std::vector<uint32_t>& picks = data().picks;
-    uint8_t buffer[512];
     int64_t found = 0;
-    size_t i = 0;
+    size_t next = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        evict(data().file("engine-cold.idx"));
+        evict(data().file(name));
         {
-            EngineReader r("engine-cold.idx");
+            Reader r(name);
             state.ResumeTiming();
-            {
-                EngineReadBatch batch(r);
-                for (int n = 0; n < kColdGets; ++n)
-                    found += r.get(picks[i++ & 0xffff], buffer, sizeof buffer);
-            }
+            found += gets(r, next);
             state.PauseTiming();
         }
         state.ResumeTiming();
@@ -322,6 +319,18 @@ void BM_GetCold_Engine(benchmark::State& state)
     if (found != state.iterations() * kColdGets)
         state.SkipWithError("a stored key was not found");
     state.SetItemsProcessed(state.iterations() * kColdGets);
+}
+
+void BM_GetCold_Engine(benchmark::State& state)
+{
+    coldRuns<EngineReader>(state, "engine-cold.idx", [](EngineReader& r, size_t& next) {
+        EngineReadBatch batch(r);
+        uint8_t buffer[512];
+        int found = 0;
+        for (int n = 0; n < kColdGets; ++n)
+            found += r.get(data().picks[next++ & 0xffff], buffer, sizeof buffer);
+        return found;
+    });
 }
 BENCHMARK(BM_GetCold_Engine)->Iterations(20)->UseRealTime();
 
@@ -396,29 +405,15 @@ BENCHMARK(BM_GetValueWarm_Sqlite);
 
 void BM_GetCold_Sqlite(benchmark::State& state)
 {
-    const std::vector<uint32_t>& picks = data().picks;
-    uint8_t buffer[512];
-    int length = 0;
-    int64_t found = 0;
-    size_t i = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        evict(data().file("peer-cold.sqlite"));
-        {
-            SqliteReader r("peer-cold.sqlite");
-            state.ResumeTiming();
-            {
-                SqliteReadTransaction transaction(r.db);
-                for (int n = 0; n < kColdGets; ++n)
-                    found += r.find(picks[i++ & 0xffff], buffer, sizeof buffer, &length);
-            }
-            state.PauseTiming();
-        }
-        state.ResumeTiming();
-    }
-    if (found != state.iterations() * kColdGets)
-        state.SkipWithError("a stored key was not found");
-    state.SetItemsProcessed(state.iterations() * kColdGets);
+    coldRuns<SqliteReader>(state, "peer-cold.sqlite", [](SqliteReader& r, size_t& next) {
+        SqliteReadTransaction transaction(r.db);
+        uint8_t buffer[512];
+        int length = 0;
+        int found = 0;
+        for (int n = 0; n < kColdGets; ++n)
+            found += r.find(data().picks[next++ & 0xffff], buffer, sizeof buffer, &length);
+        return found;
+    });
 }
 BENCHMARK(BM_GetCold_Sqlite)->Iterations(20)->UseRealTime();
 
@@ -506,11 +501,12 @@ int main(int argc, char** argv)
 {
     // Both files exist before anything is timed.
     buildEngine(data().file("engine.idx"));
-    std::filesystem::copy_file(data().file("engine.idx"), data().file("engine-cold.idx"));
+    auto replace = std::filesystem::copy_options::overwrite_existing;
+    std::filesystem::copy_file(data().file("engine.idx"), data().file("engine-cold.idx"), replace);
     warmEngine();
 #ifdef VEL_HAVE_SQLITE
     buildSqlite(data().file("peer.sqlite"));
-    std::filesystem::copy_file(data().file("peer.sqlite"), data().file("peer-cold.sqlite"));
+    std::filesystem::copy_file(data().file("peer.sqlite"), data().file("peer-cold.sqlite"), replace);
     warmSqlite();
 #endif
     benchmark::Initialize(&argc, argv);

@@ -216,6 +216,8 @@ private:
     int parsePage(CachedPage* page);
     int storePage(int32_t pageNumber, const uint8_t* bytes);
     int storePage(int32_t pageNumber, const PageImage& image);
+    // The page's bytes and entry table into image, for a change.
+    int loadImage(int32_t pageNumber, PageImage& image);
     // The page's new bytes in the cache, its original kept for the journal first.
     CachedPage* placePage(int32_t pageNumber, const uint8_t* bytes, int* rc);
     Entry entryAt(const uint8_t* page, int offset, bool internal) const;
@@ -229,6 +231,8 @@ private:
     const uint8_t* prepareKey(int keyNumber, std::span<const uint8_t> key, int length);
 
     // Searching.
+    // The first entry of the leaf that does not order before the probe (count when none).
+    int leafSlot(const Probe& probe, const CachedPage* cp) const;
     int descend(const Probe& probe, std::vector<int32_t>* path, int32_t* leaf, int* index);
     int settle(int32_t* page, int* index, CachedPage** entryPage);
     int locate(const Probe& probe, int32_t* page, int* index);

@@ -167,6 +167,15 @@ int BtreeFile::storePage(int32_t pageNumber, const uint8_t* bytes)
     return kOk;
 }
 
+int BtreeFile::loadImage(int32_t pageNumber, PageImage& image)
+{
+    int rc = kOk;
+    CachedPage* cp = fetch(pageNumber, &rc);
+    if (cp)
+        image.load(*cp);
+    return rc;
+}
+
 int BtreeFile::storePage(int32_t pageNumber, const PageImage& image)
 {
     int rc = kOk;

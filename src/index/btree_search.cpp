@@ -8,6 +8,19 @@
 
 namespace vel::index {
 
+int BtreeFile::leafSlot(const Probe& probe, const CachedPage* cp) const
+{
+    int lo = 0, hi = cp->count;
+    while (lo < hi) {
+        int mid = (lo + hi) / 2;
+        if (compareProbeAt(probe, cp->bytes, cp->offsets[mid], false) > 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
 int BtreeFile::descend(const Probe& probe, std::vector<int32_t>* path, int32_t* leaf, int* index)
 {
     int32_t page = root_;
@@ -26,18 +39,10 @@ int BtreeFile::descend(const Probe& probe, std::vector<int32_t>* path, int32_t* 
             return fail(kReadShort, kTreeDamaged, page);
         int count = cp->count;
         if (level == 0) {
-            int lo = 0, hi = count;
-            while (lo < hi) {
-                int mid = (lo + hi) / 2;
-                if (compareProbeAt(probe, b, cp->offsets[mid], false) > 0)
-                    lo = mid + 1;
-                else
-                    hi = mid;
-            }
             if (path)
                 path->push_back(page);
             *leaf = page;
-            *index = lo;
+            *index = leafSlot(probe, cp);
             return kOk;
         }
         // The first entry that orders after the probe.
@@ -104,16 +109,8 @@ int BtreeFile::locate(const Probe& probe, int32_t* page, int* index)
             const uint8_t* b = cp->bytes;
             if (compareProbeAt(probe, b, cp->offsets[0], false) >= 0 &&
                 compareProbeAt(probe, b, cp->offsets[n - 1], false) <= 0) {
-                int lo = 0, hi = n;
-                while (lo < hi) {
-                    int mid = (lo + hi) / 2;
-                    if (compareProbeAt(probe, b, cp->offsets[mid], false) > 0)
-                        lo = mid + 1;
-                    else
-                        hi = mid;
-                }
                 *page = lastPage_.page;
-                *index = lo;
+                *index = leafSlot(probe, cp);
                 return kOk;
             }
         }

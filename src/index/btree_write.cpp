@@ -82,13 +82,11 @@ int BtreeFile::recordChunks(int keyLength, int32_t length) const
 int BtreeFile::insertIntoPage(std::vector<int32_t>& path, int depth, const uint8_t* entry, int entryLength)
 {
     int32_t pageNumber = path[static_cast<size_t>(depth)];
-    int rc = kOk;
-    CachedPage* cp = fetch(pageNumber, &rc);
-    if (!cp)
-        return rc;
     PageImage image;
-    image.load(*cp);
-    bool internal = order_.get16(cp->bytes + kLevel) > 0;
+    int rc = loadImage(pageNumber, image);
+    if (rc != kOk)
+        return rc;
+    bool internal = order_.get16(image.bytes + kLevel) > 0;
 
     // Where the entry goes: after every entry that orders before it.
     Entry incoming = entryAt(entry, 0, internal);
@@ -203,12 +201,9 @@ int BtreeFile::replaceSeparator(std::vector<int32_t>& path, int depth, int index
                                 int entryLength)
 {
     int32_t pageNumber = path[static_cast<size_t>(depth)];
-    int rc = kOk;
-    CachedPage* cp = fetch(pageNumber, &rc);
-    if (!cp)
-        return rc;
     PageImage image;
-    image.load(*cp);
+    if (int rc = loadImage(pageNumber, image))
+        return rc;
     image.erase(index, index + 1, order_);
     image.insert(index, entry, entryLength);
     if (image.fits()) {
@@ -427,12 +422,9 @@ int BtreeFile::slotOf(const CachedPage* parent, int32_t child) const
 // when the first entry's child takes its place.
 int BtreeFile::removeSlot(int32_t pageNumber, int slot)
 {
-    int rc = kOk;
-    CachedPage* cp = fetch(pageNumber, &rc);
-    if (!cp)
-        return rc;
     PageImage image;
-    image.load(*cp);
+    if (int rc = loadImage(pageNumber, image))
+        return rc;
     int entry = slot < 0 ? 0 : slot;
     if (slot < 0)
         order_.putInt(image.bytes + kFirstChild, childAt(image.bytes, 0));
