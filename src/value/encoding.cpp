@@ -238,8 +238,57 @@ public:
     bool failed() const { return failed_; }
 
 private:
-    bool byte(uint8_t& b) { return !failed_ && (readByte(stream_, b) || fail()); }
-    bool int32(int32_t& n) { return !failed_ && (readInt32(stream_, n) || fail()); }
+    // A memory stream (index records, archives read whole) is read in place; anything else, and a
+    // read that falls short, goes through the stream's own readers and their reports.
+    bool byte(uint8_t& b)
+    {
+        if (failed_)
+            return false;
+        if (const uint8_t* p = inPlace(1)) {
+            b = *p;
+            return true;
+        }
+        return readByte(stream_, b) || fail();
+    }
+    bool int32(int32_t& n)
+    {
+        if (failed_)
+            return false;
+        if (const uint8_t* p = inPlace(4)) {
+            n = static_cast<int32_t>(littleEndian(p, 4));
+            return true;
+        }
+        return readInt32(stream_, n) || fail();
+    }
+    bool int16(int16_t& n)
+    {
+        if (failed_)
+            return false;
+        if (const uint8_t* p = inPlace(2)) {
+            n = static_cast<int16_t>(littleEndian(p, 2));
+            return true;
+        }
+        return readInt16(stream_, n) || fail();
+    }
+    bool real(float& f)
+    {
+        if (failed_)
+            return false;
+        if (const uint8_t* p = inPlace(4)) {
+            f = std::bit_cast<float>(littleEndian(p, 4));
+            return true;
+        }
+        return readFloat(stream_, f) || fail();
+    }
+    const uint8_t* inPlace(int n) { return memory_ ? memory_->consume(n) : nullptr; }
+    static uint32_t littleEndian(const uint8_t* p, int n)
+    {
+        uint32_t u = 0;
+        for (int i = n - 1; i >= 0; --i)
+            u = (u << 8) | p[i];
+        return u;
+    }
+    int64_t remaining() { return memory_ ? memory_->left() : stream_.remaining(); }
     bool fail() { failed_ = true; return false; }
     bool refuse(const std::string& message)
     {
@@ -249,7 +298,7 @@ private:
     // A count of items at least minimumSize bytes each must fit in what remains of the stream.
     bool countFits(int32_t count, int64_t minimumSize, const char* message)
     {
-        if (count >= 0 && count <= stream_.remaining() / minimumSize)
+        if (count >= 0 && count * minimumSize <= remaining())
             return true;
         return refuse(message);
     }
@@ -300,9 +349,7 @@ Value Decoder::value()
     }
     case WireTag::Int16: {
         int16_t n = 0;
-        if (!readInt16(stream_, n))
-            fail();
-        return failed_ ? Value() : Value::integer(n);
+        return int16(n) ? Value::integer(n) : Value();
     }
     case WireTag::Int: {
         int32_t n = 0;
@@ -310,9 +357,7 @@ Value Decoder::value()
     }
     case WireTag::Float: {
         float f = 0;
-        if (!readFloat(stream_, f))
-            fail();
-        return failed_ ? Value() : Value::real(f);
+        return real(f) ? Value::real(f) : Value();
     }
     case WireTag::ShortString: {
         uint8_t n = 0;
@@ -411,13 +456,8 @@ Value Decoder::text(int32_t length)
 {
     if (!countFits(length, 1, "Cannot read VELBYTE from stream"))
         return Value();
-    if (memory_) {
-        // Straight from the bytes in memory: no staging copy.
-        int64_t at = memory_->tell();
-        Value s = Value::string(reinterpret_cast<const char*>(memory_->data() + at), length);
-        memory_->seek(at + length);
-        return s;
-    }
+    if (const uint8_t* p = inPlace(length)) // no staging copy
+        return Value::string(reinterpret_cast<const char*>(p), length);
     std::string staging(static_cast<std::size_t>(length), '\0');
     if (length > 0 && stream_.read(staging.data(), length) != length) {
         refuse("Cannot read VELBYTE from stream");
