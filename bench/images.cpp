@@ -28,6 +28,19 @@ vel::Value bitmap(Pattern pattern, bool greyTable)
     return vel::imageFromBuffer(vel::Buffer::over(b.data(), static_cast<int32_t>(b.size()), true), "dib");
 }
 
+// The peer of the drawing rows: a copy of the whole 640 x 480 x 4 frame.
+void BM_MemcpyFrame(benchmark::State& state)
+{
+    std::vector<uint32_t> from(kWidth * kHeight, 0xFF123456u), to(kWidth * kHeight);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size() * sizeof(uint32_t));
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+}
+BENCHMARK(BM_MemcpyFrame)->Unit(benchmark::kMillisecond);
+
 void BM_RenderMasked8BitDib(benchmark::State& state)
 {
     vel::Value image = bitmap([](int x, int y) { return (x * 3 + y) & 255; }, false);
