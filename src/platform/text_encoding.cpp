@@ -56,6 +56,15 @@ inline uint64_t load64(const unsigned char* p)
     return word;
 }
 
+// Writes the eight bytes at in to out and says how many of them lead as ASCII: 8 when all do.
+inline std::size_t copyAsciiLead(const unsigned char* in, char* out)
+{
+    const uint64_t word = load64(in);
+    std::memcpy(out, &word, 8);
+    const uint64_t high = word & kHighBits;
+    return high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high) / 8);
+}
+
 } // namespace
 
 std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& out)
@@ -147,16 +156,11 @@ std::string utf8FromWindows1252(std::string_view text)
     char* o = out.data();
     i = 0;
     while (i + 8 <= n) {
-        // Copy eight bytes, keep the ASCII ones before the first high byte, convert that one.
-        const uint64_t word = load64(in + i);
-        std::memcpy(o, &word, 8);
-        const uint64_t high = word & kHighBits;
-        if (high == 0) {
-            i += 8, o += 8;
-            continue;
-        }
-        const auto ascii = static_cast<std::size_t>(std::countr_zero(high) / 8);
+        // Keep the ASCII bytes before the first high byte, convert that one.
+        const std::size_t ascii = copyAsciiLead(in + i, o);
         i += ascii, o += ascii;
+        if (ascii == 8)
+            continue;
         const Utf8Bytes& b = kUtf8Of1252.bytes[in[i++]];
         std::memcpy(o, b.text, 3);
         o += b.length;
@@ -181,15 +185,10 @@ std::string windows1252FromUtf8(std::string_view text)
     std::size_t i = 0;
     while (i < n) {
         if (i + 8 <= n) {
-            const uint64_t word = load64(in + i);
-            std::memcpy(o, &word, 8);
-            const uint64_t high = word & kHighBits;
-            if (high == 0) {
-                i += 8, o += 8;
-                continue;
-            }
-            const auto ascii = static_cast<std::size_t>(std::countr_zero(high) / 8);
+            const std::size_t ascii = copyAsciiLead(in + i, o);
             i += ascii, o += ascii;
+            if (ascii == 8)
+                continue;
         } else if (in[i] < 0x80) {
             *o++ = static_cast<char>(in[i++]);
             continue;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace vel {
@@ -69,16 +70,25 @@ void drawRows(const Raster& image, const Raster* mask, const platform::PixelView
     }
 }
 
-template <Format IF>
-void drawWithMask(const Raster& image, const Raster* mask, const platform::PixelView& view, const Plan& plan,
-                  const platform::Rect& destination, const platform::Rect& source)
+template <Format F>
+using FormatConstant = std::integral_constant<Format, F>;
+
+// Calls draw(image format, mask format), both as compile-time constants.
+template <typename Draw>
+void withFormats(const Raster& image, const Raster* mask, Draw draw)
 {
-    if (!mask)
-        drawRows<IF, Format::None>(image, mask, view, plan, destination, source);
-    else if (mask->format == Format::Indexed8)
-        drawRows<IF, Format::Indexed8>(image, mask, view, plan, destination, source);
+    auto forMask = [&](auto imageFormat) {
+        if (!mask)
+            draw(imageFormat, FormatConstant<Format::None>{});
+        else if (mask->format == Format::Indexed8)
+            draw(imageFormat, FormatConstant<Format::Indexed8>{});
+        else
+            draw(imageFormat, FormatConstant<Format::Pixels32>{});
+    };
+    if (image.format == Format::Indexed8)
+        forMask(FormatConstant<Format::Indexed8>{});
     else
-        drawRows<IF, Format::Pixels32>(image, mask, view, plan, destination, source);
+        forMask(FormatConstant<Format::Pixels32>{});
 }
 
 // ---- at the image's own size ----
@@ -171,18 +181,6 @@ void drawUnscaledRows(const Raster& image, const Raster* mask, const platform::P
     }
 }
 
-template <Format IF>
-void drawUnscaled(const Raster& image, const Raster* mask, const platform::PixelView& view,
-                  const platform::Rect& target, int64_t shiftX, int64_t shiftY)
-{
-    if (!mask)
-        drawUnscaledRows<IF, Format::None>(image, mask, view, target, shiftX, shiftY);
-    else if (mask->format == Format::Indexed8)
-        drawUnscaledRows<IF, Format::Indexed8>(image, mask, view, target, shiftX, shiftY);
-    else
-        drawUnscaledRows<IF, Format::Pixels32>(image, mask, view, target, shiftX, shiftY);
-}
-
 } // namespace
 
 platform::Rect stretchRaster(const Raster& image, const Raster* mask, const platform::PixelView& view,
@@ -199,10 +197,10 @@ platform::Rect stretchRaster(const Raster& image, const Raster* mask, const plat
         return {};
     if (destination.width() == source.width() && destination.height() == source.height()) {
         const int64_t shiftX = int64_t(source.left) - destination.left, shiftY = int64_t(source.top) - destination.top;
-        if (image.format == Format::Indexed8)
-            drawUnscaled<Format::Indexed8>(image, mask, view, plan.target, shiftX, shiftY);
-        else
-            drawUnscaled<Format::Pixels32>(image, mask, view, plan.target, shiftX, shiftY);
+        withFormats(image, mask, [&](auto imageFormat, auto maskFormat) {
+            drawUnscaledRows<decltype(imageFormat)::value, decltype(maskFormat)::value>(image, mask, view, plan.target,
+                                                                                      shiftX, shiftY);
+        });
         return plan.target;
     }
     const int64_t dw = destination.width(), sw = source.width();
@@ -216,10 +214,9 @@ platform::Rect stretchRaster(const Raster& image, const Raster* mask, const plat
         if (mask)
             plan.maskCols[i] = sx >= mask->area.left && sx < mask->area.right ? sx : -1;
     }
-    if (image.format == Format::Indexed8)
-        drawWithMask<Format::Indexed8>(image, mask, view, plan, destination, source);
-    else
-        drawWithMask<Format::Pixels32>(image, mask, view, plan, destination, source);
+    withFormats(image, mask, [&](auto imageFormat, auto maskFormat) {
+        drawRows<decltype(imageFormat)::value, decltype(maskFormat)::value>(image, mask, view, plan, destination, source);
+    });
     return plan.target;
 }
 

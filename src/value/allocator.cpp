@@ -82,12 +82,7 @@ void* BlockAllocator::takeElsewhere(std::size_t n, bool zeroed, int cls)
         return p;
     }
     refill(cls);
-    void* block = freeLists_[cls];
-    std::memcpy(&freeLists_[cls], block, sizeof(void*));
-    ++stats_.liveBlocks[cls];
-    if (zeroed && n > 0)
-        std::memset(block, 0, n);
-    return block;
+    return pop(cls, n, zeroed);
 #endif
 }
 

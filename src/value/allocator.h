@@ -53,6 +53,7 @@ private:
     // Popping and pushing a free list is inline; the rest (new chunks, large blocks, the system
     // allocator, the empty moment) is not.
     inline void* take(std::size_t n, bool zeroed);
+    inline void* pop(int cls, std::size_t n, bool zeroed);
     void* takeElsewhere(std::size_t n, bool zeroed, int cls);
     void releaseElsewhere(void* p, std::size_t n, int cls);
     void refill(int cls);
@@ -75,16 +76,20 @@ void* BlockAllocator::take(std::size_t n, bool zeroed)
         stats_.peakBytesInUse = stats_.bytesInUse;
     const int cls = classFor(n);
 #ifndef VEL_SYSTEM_ALLOCATOR
-    if (cls >= 0 && freeLists_[cls]) {
-        void* block = freeLists_[cls];
-        std::memcpy(&freeLists_[cls], block, sizeof(void*));
-        ++stats_.liveBlocks[cls];
-        if (zeroed && n > 0)
-            std::memset(block, 0, n);
-        return block;
-    }
+    if (cls >= 0 && freeLists_[cls])
+        return pop(cls, n, zeroed);
 #endif
     return takeElsewhere(n, zeroed, cls);
+}
+
+void* BlockAllocator::pop(int cls, std::size_t n, bool zeroed)
+{
+    void* block = freeLists_[cls];
+    std::memcpy(&freeLists_[cls], block, sizeof(void*));
+    ++stats_.liveBlocks[cls];
+    if (zeroed && n > 0)
+        std::memset(block, 0, n);
+    return block;
 }
 
 void BlockAllocator::release(void* p, std::size_t n)

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include "value/buffer.h"
 #include "value/data_objects.h"
@@ -240,54 +241,28 @@ public:
 private:
     // A memory stream (index records, archives read whole) is read in place; anything else, and a
     // read that falls short, goes through the stream's own readers and their reports.
-    bool byte(uint8_t& b)
+    template <typename T, bool (*Read)(Stream&, T&)>
+    bool field(T& out)
     {
         if (failed_)
             return false;
-        if (const uint8_t* p = inPlace(1)) {
-            b = *p;
+        if (const uint8_t* p = inPlace(sizeof(T))) {
+            uint32_t u = 0;
+            for (int i = static_cast<int>(sizeof(T)) - 1; i >= 0; --i)
+                u = (u << 8) | p[i];
+            if constexpr (std::is_same_v<T, float>)
+                out = std::bit_cast<float>(u);
+            else
+                out = static_cast<T>(u);
             return true;
         }
-        return readByte(stream_, b) || fail();
+        return Read(stream_, out) || fail();
     }
-    bool int32(int32_t& n)
-    {
-        if (failed_)
-            return false;
-        if (const uint8_t* p = inPlace(4)) {
-            n = static_cast<int32_t>(littleEndian(p, 4));
-            return true;
-        }
-        return readInt32(stream_, n) || fail();
-    }
-    bool int16(int16_t& n)
-    {
-        if (failed_)
-            return false;
-        if (const uint8_t* p = inPlace(2)) {
-            n = static_cast<int16_t>(littleEndian(p, 2));
-            return true;
-        }
-        return readInt16(stream_, n) || fail();
-    }
-    bool real(float& f)
-    {
-        if (failed_)
-            return false;
-        if (const uint8_t* p = inPlace(4)) {
-            f = std::bit_cast<float>(littleEndian(p, 4));
-            return true;
-        }
-        return readFloat(stream_, f) || fail();
-    }
-    const uint8_t* inPlace(int n) { return memory_ ? memory_->consume(n) : nullptr; }
-    static uint32_t littleEndian(const uint8_t* p, int n)
-    {
-        uint32_t u = 0;
-        for (int i = n - 1; i >= 0; --i)
-            u = (u << 8) | p[i];
-        return u;
-    }
+    bool byte(uint8_t& b) { return field<uint8_t, readByte>(b); }
+    bool int32(int32_t& n) { return field<int32_t, readInt32>(n); }
+    bool int16(int16_t& n) { return field<int16_t, readInt16>(n); }
+    bool real(float& f) { return field<float, readFloat>(f); }
+    const uint8_t* inPlace(int64_t n) { return memory_ ? memory_->consume(n) : nullptr; }
     int64_t remaining() { return memory_ ? memory_->left() : stream_.remaining(); }
     bool fail() { failed_ = true; return false; }
     bool refuse(const std::string& message)
