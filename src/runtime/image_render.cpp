@@ -126,17 +126,34 @@ void drawUnscaledRow(uint32_t* out, const uint8_t* imageRow, const uint8_t* mask
     } else {
         int i = 0;
         if constexpr (MF == Format::Indexed8) {
-            for (; i + 8 <= n; i += 8) {
-                uint64_t group;
-                std::memcpy(&group, maskRow + sx + i, 8);
-                if (group == (group & 0xFF) * 0x0101010101010101ull) {
-                    if (showIndex[group & 0xFF])
-                        copyPixels<IF>(out + i, imageRow, sx + i, 8, colours);
-                    continue;
+            constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+            auto group = [&](int at, uint64_t indices) {
+                if (indices == (indices & 0xFF) * kEveryByte) {
+                    if (showIndex[indices & 0xFF])
+                        copyPixels<IF>(out + at, imageRow, sx + at, 8, colours);
+                    return;
                 }
-                for (int k = i; k < i + 8; ++k)
+                for (int k = at; k < at + 8; ++k)
                     if (showIndex[maskRow[sx + k]])
                         out[k] = fetch<IF>(imageRow, sx + k, colours);
+            };
+            // Sixteen at a time while the mask runs on, eight where it changes.
+            for (; i + 16 <= n; i += 16) {
+                uint64_t first, second;
+                std::memcpy(&first, maskRow + sx + i, 8);
+                std::memcpy(&second, maskRow + sx + i + 8, 8);
+                if (first == second && first == (first & 0xFF) * kEveryByte) {
+                    if (showIndex[first & 0xFF])
+                        copyPixels<IF>(out + i, imageRow, sx + i, 16, colours);
+                    continue;
+                }
+                group(i, first);
+                group(i + 8, second);
+            }
+            for (; i + 8 <= n; i += 8) {
+                uint64_t indices;
+                std::memcpy(&indices, maskRow + sx + i, 8);
+                group(i, indices);
             }
         }
         for (; i < n; ++i) {

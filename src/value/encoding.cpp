@@ -270,6 +270,8 @@ private:
         velError(message);
         return fail();
     }
+    // Out of line, so that the checks on the way of every decode stay small.
+    [[gnu::noinline]] bool refuse(const char* message) { return refuse(std::string(message)); }
     // A count of items at least minimumSize bytes each must fit in what remains of the stream.
     bool countFits(int32_t count, int64_t minimumSize, const char* message)
     {
