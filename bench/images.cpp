@@ -1,10 +1,13 @@
-// Drawing a 640 x 480 8-bit bitmap through a mask onto a 640 x 480 view, and decoding a 640 x 480
-// baseline JPEG made here.
+// Drawing a 640 x 480 8-bit bitmap through a mask onto a 640 x 480 view, against a memcpy of the
+// frame; decoding a 640 x 480 baseline JPEG made here, against libjpeg-turbo used directly.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include <jpeglib.h>
 
 #include "media_writers/media_writers.h"
 #include "platform/jpeg_decoder.h"
@@ -27,6 +30,19 @@ vel::Value bitmap(Pattern pattern, bool greyTable)
         spec, vel::media_writers::pixelRows(spec, [&](int x, int y) { return static_cast<uint32_t>(pattern(x, y)); }));
     return vel::imageFromBuffer(vel::Buffer::over(b.data(), static_cast<int32_t>(b.size()), true), "dib");
 }
+
+// The peer of the drawing rows: a copy of the whole 640 x 480 x 4 frame.
+void BM_MemcpyFrame(benchmark::State& state)
+{
+    std::vector<uint32_t> from(kWidth * kHeight, 0xFF123456u), to(kWidth * kHeight);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size() * sizeof(uint32_t));
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+}
+BENCHMARK(BM_MemcpyFrame)->Unit(benchmark::kMillisecond);
 
 void BM_RenderMasked8BitDib(benchmark::State& state)
 {
@@ -55,11 +71,12 @@ std::vector<uint8_t> photograph()
     return vel::media_writers::jpegFile(kWidth, kHeight, rgb, 85);
 }
 
+// Decoded into a picture kept across calls, as a player or a slide show would keep one.
 void BM_DecodeBaselineJpeg(benchmark::State& state)
 {
     const std::vector<uint8_t> jpeg = photograph();
+    vel::platform::JpegPicture picture;
     for (auto _ : state) {
-        vel::platform::JpegPicture picture;
         int status = vel::platform::decodeJpeg(jpeg.data(), jpeg.size(), vel::platform::JpegOutput::Pixels32, picture);
         benchmark::DoNotOptimize(status);
         benchmark::DoNotOptimize(picture.pixels.data());
@@ -67,6 +84,31 @@ void BM_DecodeBaselineJpeg(benchmark::State& state)
     state.counters["jpeg_bytes"] = static_cast<double>(jpeg.size());
 }
 BENCHMARK(BM_DecodeBaselineJpeg)->Unit(benchmark::kMillisecond);
+
+// The peer: libjpeg-turbo used directly, as its own examples do, into one reused 32-bit buffer.
+void BM_LibjpegTurboIntoReusedBuffer(benchmark::State& state)
+{
+    const std::vector<uint8_t> jpeg = photograph();
+    std::vector<uint32_t> pixels(kWidth * kHeight);
+    for (auto _ : state) {
+        jpeg_decompress_struct info{};
+        jpeg_error_mgr errors{};
+        info.err = jpeg_std_error(&errors);
+        jpeg_create_decompress(&info);
+        jpeg_mem_src(&info, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+        jpeg_read_header(&info, TRUE);
+        info.out_color_space = JCS_EXT_BGRA;
+        jpeg_start_decompress(&info);
+        while (info.output_scanline < info.output_height) {
+            JSAMPROW row = reinterpret_cast<JSAMPROW>(pixels.data() + std::size_t(info.output_scanline) * kWidth);
+            jpeg_read_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_decompress(&info);
+        jpeg_destroy_decompress(&info);
+        benchmark::DoNotOptimize(pixels.data());
+    }
+}
+BENCHMARK(BM_LibjpegTurboIntoReusedBuffer)->Unit(benchmark::kMillisecond);
 
 // The same picture as a "pic" image drawn for the first time (scan, decode, draw).
 void BM_FirstDrawOfPhotograph(benchmark::State& state)

@@ -83,8 +83,9 @@ public:
     int find(int keyNumber, std::span<const uint8_t> key, int32_t recordNumber, void* data, int32_t size);
     // Steps to the next record of keyNumber after the current position and reads it.
     int next(int keyNumber, void* data, int32_t size);
-    // Adds the key with an empty record under a new record number.
-    int addKey(int keyNumber, std::span<const uint8_t> key);
+    // Adds the key under a new record number with the record given (empty when none), beside any
+    // records the key already has.
+    int addKey(int keyNumber, std::span<const uint8_t> key, const void* data = nullptr, int32_t length = 0);
     // Writes the record of the key's first record, or adds the key when it is new.
     int writeRecord(int keyNumber, std::span<const uint8_t> key, const void* data, int32_t length);
     // Replaces the data of an existing record.
@@ -97,6 +98,12 @@ public:
     // batch and ends it; readers wait until it ends (a reader in the same thread would wait for ever).
     int beginBatch();
     int commitBatch();
+    // A reader's many calls as one read: the file is caught up with once and no writer commits
+    // until endReadBatch, so the calls between see one state of the file and take no lock of their
+    // own. Nests; nothing to do for an opener that writes. A writer in the same thread would wait
+    // for ever.
+    int beginReadBatch();
+    int endReadBatch();
     // Walks the whole tree; 0 or the code of the first failing page (failedPage(), secondaryError()).
     int verify(const Progress& progress = {});
     // For a file left marked in use by a writer that died: verifies the tree and clears the mark only
@@ -186,11 +193,13 @@ private:
     template <class Body>
     int transaction(Body body);
     int keepOriginal(int32_t page);
-    int writePage(int32_t page, const uint8_t* bytes) override;
+    int writePages(int32_t first, int32_t count, const uint8_t* bytes) override;
     // A reader's call: holds the write lock shared for its length, catching up with the
-    // transactions other processes committed since the last call.
+    // transactions other processes committed since the last call. Inside a read batch only the
+    // outermost call does either.
     int beginRead();
     void endRead();
+    int catchUp();
     int startRead(int keyNumber);
     struct ReadScope;
     int32_t allocatePage(int* rc);
@@ -199,14 +208,31 @@ private:
 
     // Page access.
     CachedPage* fetch(int32_t page, int* rc);
+    // A reader's page through its read-only mapping of the file, or null when the mapping cannot
+    // cover it (the page is then read as a writer reads it). Called only while the write lock is
+    // held shared, so the file is at least as long as the header says.
+    const uint8_t* mappedPage(int32_t page);
+    void unmap();
     int parsePage(CachedPage* page);
     int storePage(int32_t pageNumber, const uint8_t* bytes);
+    int storePage(int32_t pageNumber, const PageImage& image);
+    // The page's bytes and entry table into image, for a change.
+    int loadImage(int32_t pageNumber, PageImage& image);
+    // The page's new bytes in the cache, its original kept for the journal first.
+    CachedPage* placePage(int32_t pageNumber, const uint8_t* bytes, int* rc);
     Entry entryAt(const uint8_t* page, int offset, bool internal) const;
     int compareProbe(const Probe& probe, const Entry& entry) const;
+    // The same against the entry at offset, for searches: the entry's key length is found only
+    // for key types whose comparison needs it.
+    int compareProbeAt(const Probe& probe, const uint8_t* page, int offset, bool internal) const;
+    // The child link of the internal entry at offset.
+    int32_t childOf(const uint8_t* page, int offset) const;
     int checkKey(int keyNumber, std::span<const uint8_t> key, int* storedLength) const;
     const uint8_t* prepareKey(int keyNumber, std::span<const uint8_t> key, int length);
 
     // Searching.
+    // The first entry of the leaf that does not order before the probe (count when none).
+    int leafSlot(const Probe& probe, const CachedPage* cp) const;
     int descend(const Probe& probe, std::vector<int32_t>* path, int32_t* leaf, int* index);
     int settle(int32_t* page, int* index, CachedPage** entryPage);
     int locate(const Probe& probe, int32_t* page, int* index);
@@ -218,6 +244,13 @@ private:
     int insertEntry(const Probe& probe, const uint8_t* data, int32_t dataLength, int chunkByte);
     int insertIntoPage(std::vector<int32_t>& path, int depth, const uint8_t* entry, int entryLength);
     int splitPage(std::vector<int32_t>& path, int depth, PageImage& image, int insertedIndex);
+    // An overflowing leaf moves entries to a neighbour under the same parent that has room, so
+    // pages filled in random order end fuller than splits alone leave them; 1 when neither can.
+    int shareWithNeighbour(std::vector<int32_t>& path, int depth, PageImage& image, int insertedIndex);
+    // Puts entry in place of the internal entry at index, splitting the page when it overflows.
+    int replaceSeparator(std::vector<int32_t>& path, int depth, int index, const uint8_t* entry, int entryLength);
+    // The separator bounding a right page whose first entry is at offset: that entry without data.
+    int leafSeparator(const uint8_t* page, int offset, int32_t child, uint8_t* out) const;
     int putRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record, const uint8_t* data,
                   int32_t length);
     int removeRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record);
@@ -280,16 +313,23 @@ private:
     int secondaryError_ = 0;
     int32_t failedPage_ = -1;
     uint8_t probeKey_[256] = {};
+    // The pages a write descends through, kept so each insert need not allocate them anew.
+    std::vector<int32_t> writePath_;
+    // The entry fetch last found in the cache; compared only, never read through.
+    const CachedPage* lastFetched_ = nullptr;
+    // A reader maps the file: a page missing from the cache is copied from the mapping, and a cold
+    // file is read ahead around each fault rather than one page per system call.
+    const uint8_t* map_ = nullptr;
+    int64_t mapLength_ = 0;
 
     uint32_t stamp_ = 1;
+    // Read calls (and read batches) under way; the write lock is held shared while above 0.
+    int readDepth_ = 0;
     Position positions_[kMaxKeyNumber + 1];
-    // The leaf the last search ended on, so the next search or step that lands there reads nothing.
+    // The leaf the last search ended on, so a search that falls inside it needs no descent.
     struct LastPage {
         int32_t page = -1;
         uint32_t stamp = 0;
-        int count = 0;
-        uint8_t bytes[1024];
-        uint16_t offsets[144];
     } lastPage_;
 };
 

@@ -74,6 +74,24 @@ struct BtreeFile::PageImage {
         index();
     }
 
+    // Puts the entry in at index; the page may overflow until it is split.
+    void insert(int at, const uint8_t* entry, int length)
+    {
+        int from = at < count ? offsets[at] : used;
+        std::memmove(bytes + from + length, bytes + from, static_cast<size_t>(used - from));
+        std::memcpy(bytes + from, entry, static_cast<size_t>(length));
+        count += 1;
+        index();
+    }
+
+    bool fits() const { return used <= kPageSize && count <= kMaxEntries; }
+
+    void putCounts(const ByteOrder& order)
+    {
+        order.put16(bytes + kCount, static_cast<uint16_t>(count));
+        order.put16(bytes + kUsed, static_cast<uint16_t>(used));
+    }
+
     // Takes the entries first ... end - 1 out and sets the page's count and bytes in use.
     void erase(int first, int end, const ByteOrder& order)
     {
@@ -83,8 +101,7 @@ struct BtreeFile::PageImage {
         std::memset(bytes + used - (to - from), 0, static_cast<size_t>(to - from));
         count -= end - first;
         index();
-        order.put16(bytes + kCount, static_cast<uint16_t>(count));
-        order.put16(bytes + kUsed, static_cast<uint16_t>(used));
+        putCounts(order);
     }
 };
 

@@ -277,6 +277,7 @@ int BtreeFile::open(const std::string& path, int mode, std::span<const KeyDescri
     path_ = path;
     sync_ = options.sync;
     broken_ = false;
+    readDepth_ = 0;
     failedPage_ = -1;
     recoverJournal();
     if ((rc = readHeader(descriptors, options)) != kOk) {
@@ -363,6 +364,8 @@ int BtreeFile::close()
     lockState_ = LockState::Unlocked;
     userSlot_ = -1;
     lastPage_.page = -1;
+    readDepth_ = 0;
+    unmap();
     return rc == kOk ? succeed() : fail(rc, secondary);
 }
 

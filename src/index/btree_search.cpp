@@ -8,6 +8,19 @@
 
 namespace vel::index {
 
+int BtreeFile::leafSlot(const Probe& probe, const CachedPage* cp) const
+{
+    int lo = 0, hi = cp->count;
+    while (lo < hi) {
+        int mid = (lo + hi) / 2;
+        if (compareProbeAt(probe, cp->bytes, cp->offsets[mid], false) > 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
 int BtreeFile::descend(const Probe& probe, std::vector<int32_t>* path, int32_t* leaf, int* index)
 {
     int32_t page = root_;
@@ -26,25 +39,17 @@ int BtreeFile::descend(const Probe& probe, std::vector<int32_t>* path, int32_t* 
             return fail(kReadShort, kTreeDamaged, page);
         int count = cp->count;
         if (level == 0) {
-            int lo = 0, hi = count;
-            while (lo < hi) {
-                int mid = (lo + hi) / 2;
-                if (compareProbe(probe, entryAt(b, cp->offsets[mid], false)) > 0)
-                    lo = mid + 1;
-                else
-                    hi = mid;
-            }
             if (path)
                 path->push_back(page);
             *leaf = page;
-            *index = lo;
+            *index = leafSlot(probe, cp);
             return kOk;
         }
         // The first entry that orders after the probe.
         int lo = 0, hi = count;
         while (lo < hi) {
             int mid = (lo + hi) / 2;
-            if (compareProbe(probe, entryAt(b, cp->offsets[mid], true)) >= 0)
+            if (compareProbeAt(probe, b, cp->offsets[mid], true) >= 0)
                 lo = mid + 1;
             else
                 hi = mid;
@@ -57,7 +62,7 @@ int BtreeFile::descend(const Probe& probe, std::vector<int32_t>* path, int32_t* 
             expected = level;
             continue;
         }
-        int32_t child = lo == 0 ? order_.getInt(b + kFirstChild) : entryAt(b, cp->offsets[lo - 1], true).child;
+        int32_t child = lo == 0 ? order_.getInt(b + kFirstChild) : childOf(b, cp->offsets[lo - 1]);
         if (path)
             path->push_back(page);
         page = child;
@@ -97,22 +102,17 @@ int BtreeFile::locate(const Probe& probe, int32_t* page, int* index)
 {
     // A probe that falls between the first and last entries of the leaf the last search ended on
     // belongs to that leaf: no descent is needed.
-    if (lastPage_.page >= 0 && lastPage_.stamp == stamp_ && lastPage_.count > 0) {
-        const uint8_t* b = lastPage_.bytes;
-        int n = lastPage_.count;
-        if (compareProbe(probe, entryAt(b, lastPage_.offsets[0], false)) >= 0 &&
-            compareProbe(probe, entryAt(b, lastPage_.offsets[n - 1], false)) <= 0) {
-            int lo = 0, hi = n;
-            while (lo < hi) {
-                int mid = (lo + hi) / 2;
-                if (compareProbe(probe, entryAt(b, lastPage_.offsets[mid], false)) > 0)
-                    lo = mid + 1;
-                else
-                    hi = mid;
+    if (lastPage_.page >= 0 && lastPage_.stamp == stamp_) {
+        CachedPage* cp = cache_->find(owner_, lastPage_.page);
+        int n = cp ? cp->count : 0;
+        if (n > 0) {
+            const uint8_t* b = cp->bytes;
+            if (compareProbeAt(probe, b, cp->offsets[0], false) >= 0 &&
+                compareProbeAt(probe, b, cp->offsets[n - 1], false) <= 0) {
+                *page = lastPage_.page;
+                *index = leafSlot(probe, cp);
+                return kOk;
             }
-            *page = lastPage_.page;
-            *index = lo;
-            return kOk;
         }
     }
     if (root_ < 0)
@@ -122,13 +122,8 @@ int BtreeFile::locate(const Probe& probe, int32_t* page, int* index)
 
 void BtreeFile::keepLastPage(CachedPage* cp)
 {
-    if (lastPage_.page == cp->pageNumber && lastPage_.stamp == stamp_)
-        return;
     lastPage_.page = cp->pageNumber;
     lastPage_.stamp = stamp_;
-    lastPage_.count = cp->count;
-    std::memcpy(lastPage_.bytes, cp->bytes, kPageSize);
-    std::memcpy(lastPage_.offsets, cp->offsets, sizeof(uint16_t) * static_cast<size_t>(cp->count));
 }
 
 void BtreeFile::remember(const Entry& e, int32_t page, int index)
@@ -255,8 +250,9 @@ int BtreeFile::next(int keyNumber, void* data, int32_t size)
         reverseKeyNumbers(formats_[keyNumber], key, keyLength);
     // Past every chunk of the current record: chunk numbers stop at 127.
     Probe past{keyNumber, key, keyLength, recordNumber_, kMaxChunks};
+    // The position is the current record's first chunk, which orders before past.
     int32_t page = pos.page;
-    int index = pos.index;
+    int index = pos.index + 1;
     int rc = kOk;
     if (pos.stamp != stamp_) {
         rc = locate(past, &page, &index);
@@ -268,21 +264,6 @@ int BtreeFile::next(int keyNumber, void* data, int32_t size)
     for (int steps = 0;; ++steps) {
         if (steps > kMaxChunks + kMaxEntries)
             return fail(kReadShort, kTreeDamaged, page);
-        if (lastPage_.page == page && lastPage_.stamp == stamp_ && index < lastPage_.count) {
-            Entry e = entryAt(lastPage_.bytes, lastPage_.offsets[index], false);
-            int c = compareProbe(past, e);
-            if (c > 0) {
-                ++index;
-                continue;
-            }
-            if (e.keyNumber != keyNumber)
-                return succeed(kNoGreater);
-            if ((e.chunkByte & kChunkMask) != 0)
-                return fail(kReadShort, kTreeDamaged, page);
-            remember(e, page, index);
-            rc = readRecordAt(page, index, e, data, size);
-            return rc == kOk ? succeed() : rc;
-        }
         rc = settle(&page, &index, &cp);
         if (rc != kOk)
             return rc == kNoGreater ? succeed(kNoGreater) : rc;
@@ -291,7 +272,14 @@ int BtreeFile::next(int keyNumber, void* data, int32_t size)
             ++index;
             continue;
         }
+        if (e.keyNumber != keyNumber)
+            return succeed(kNoGreater);
+        if ((e.chunkByte & kChunkMask) != 0)
+            return fail(kReadShort, kTreeDamaged, page);
         keepLastPage(cp);
+        remember(e, page, index);
+        rc = readRecordAt(page, index, e, data, size);
+        return rc == kOk ? succeed() : rc;
     }
 }
 

@@ -89,11 +89,11 @@ int BtreeFile::keepOriginal(int32_t page)
     return journal_.keep(page, original);
 }
 
-int BtreeFile::writePage(int32_t page, const uint8_t* bytes)
+int BtreeFile::writePages(int32_t first, int32_t count, const uint8_t* bytes)
 {
     if (int rc = journal_.prepareIndexWrite())
         return rc;
-    return handle_.writeAt((int64_t(page) + 1) * kPageSize, bytes, kPageSize);
+    return handle_.writeAt((int64_t(first) + 1) * kPageSize, bytes, count * kPageSize);
 }
 
 int BtreeFile::beginRead()
@@ -101,12 +101,24 @@ int BtreeFile::beginRead()
     // A writer's own cache is the file: no other process writes while it holds the mark.
     if (accessMode_ == AccessMode::ReadWrite)
         return kOk;
+    if (readDepth_ > 0) {
+        ++readDepth_;
+        return kOk;
+    }
+    int rc = catchUp();
+    if (rc == kOk)
+        readDepth_ = 1;
+    return rc;
+}
+
+int BtreeFile::catchUp()
+{
     for (int attempt = 0;; ++attempt) {
         if (handle_.lock(kWriteLockOffset, 1, false, true) != kOk)
             return fail(kLockFailed, handle_.systemError());
         uint8_t header[kPageSize];
         if (int rc = handle_.readAt(0, header, kPageSize)) {
-            endRead();
+            handle_.unlock(kWriteLockOffset, 1);
             return fail(rc, rc == kReadShort ? kNotAnIndex : handle_.systemError());
         }
         // With the write lock shared, no writer is inside a transaction: a journal with anything
@@ -114,7 +126,7 @@ int BtreeFile::beginRead()
         if (order_.get16(header + kInUseOffset) == kInUseMark) {
             struct stat st {};
             if (::stat(RollbackJournal::pathFor(path_).c_str(), &st) == 0 && st.st_size > 0) {
-                endRead();
+                handle_.unlock(kWriteLockOffset, 1);
                 if (attempt > 0)
                     return fail(kInUse);
                 recoverJournal();
@@ -124,7 +136,7 @@ int BtreeFile::beginRead()
         if (order_.get32(header + kHeaderChangeCount) != changeCount_ ||
             order_.getInt(header + kHeaderPageCount) != pageCount_ || order_.getInt(header + kHeaderRoot) != root_) {
             if (int rc = loadHeaderFields(header, handle_.size())) {
-                endRead();
+                handle_.unlock(kWriteLockOffset, 1);
                 return rc;
             }
             forgetPages();
@@ -135,8 +147,24 @@ int BtreeFile::beginRead()
 
 void BtreeFile::endRead()
 {
-    if (accessMode_ != AccessMode::ReadWrite)
+    if (accessMode_ != AccessMode::ReadWrite && readDepth_ > 0 && --readDepth_ == 0)
         handle_.unlock(kWriteLockOffset, 1);
+}
+
+int BtreeFile::beginReadBatch()
+{
+    int rc = startRead(1);
+    return rc == kOk ? succeed() : rc;
+}
+
+int BtreeFile::endReadBatch()
+{
+    if (!isOpen())
+        return fail(kNotOpen);
+    if (accessMode_ != AccessMode::ReadWrite && readDepth_ == 0)
+        return fail(kOutOfRange);
+    endRead();
+    return succeed();
 }
 
 int32_t BtreeFile::allocatePage(int* rc)

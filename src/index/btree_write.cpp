@@ -82,13 +82,11 @@ int BtreeFile::recordChunks(int keyLength, int32_t length) const
 int BtreeFile::insertIntoPage(std::vector<int32_t>& path, int depth, const uint8_t* entry, int entryLength)
 {
     int32_t pageNumber = path[static_cast<size_t>(depth)];
-    int rc = kOk;
-    CachedPage* cp = fetch(pageNumber, &rc);
-    if (!cp)
-        return rc;
     PageImage image;
-    image.load(*cp);
-    bool internal = order_.get16(cp->bytes + kLevel) > 0;
+    int rc = loadImage(pageNumber, image);
+    if (rc != kOk)
+        return rc;
+    bool internal = order_.get16(image.bytes + kLevel) > 0;
 
     // Where the entry goes: after every entry that orders before it.
     Entry incoming = entryAt(entry, 0, internal);
@@ -101,17 +99,118 @@ int BtreeFile::insertIntoPage(std::vector<int32_t>& path, int depth, const uint8
         else
             hi = mid;
     }
-    int at = lo < image.count ? image.offsets[lo] : image.used;
-    std::memmove(image.bytes + at + entryLength, image.bytes + at, static_cast<size_t>(image.used - at));
-    std::memcpy(image.bytes + at, entry, static_cast<size_t>(entryLength));
-    image.count += 1;
-    image.index();
-    if (image.used <= kPageSize && image.count <= kMaxEntries) {
-        order_.put16(image.bytes + kCount, static_cast<uint16_t>(image.count));
-        order_.put16(image.bytes + kUsed, static_cast<uint16_t>(image.used));
-        return storePage(pageNumber, image.bytes);
+    image.insert(lo, entry, entryLength);
+    if (image.fits()) {
+        image.putCounts(order_);
+        return storePage(pageNumber, image);
     }
+    if (!internal && (rc = shareWithNeighbour(path, depth, image, lo)) <= 0)
+        return rc;
     return splitPage(path, depth, image, lo);
+}
+
+int BtreeFile::leafSeparator(const uint8_t* page, int offset, int32_t child, uint8_t* out) const
+{
+    Entry first = entryAt(page, offset, false);
+    int length = 7 + first.keyLength + 4;
+    out[0] = static_cast<uint8_t>(length - 1);
+    std::memcpy(out + 1, page + offset + 1, 6);
+    std::memcpy(out + 7, first.key, static_cast<size_t>(first.keyLength));
+    order_.putInt(out + length - 4, child);
+    return length;
+}
+
+int BtreeFile::shareWithNeighbour(std::vector<int32_t>& path, int depth, PageImage& image, int insertedIndex)
+{
+    int32_t leafNumber = path[static_cast<size_t>(depth)];
+    int n = image.count;
+    // Files built in key order fill their last leaf and open a new one: nothing to share there.
+    if (depth == 0 || (order_.getInt(image.bytes + kSibling) < 0 && insertedIndex == n - 1))
+        return 1;
+    int32_t parentNumber = path[static_cast<size_t>(depth - 1)];
+    int rc = kOk;
+    CachedPage* parent = fetch(parentNumber, &rc);
+    if (!parent)
+        return rc;
+    int slot = slotOf(parent, leafNumber);
+    int parentCount = parent->count;
+    if (slot == -2)
+        return 1;
+    int32_t right = slot + 1 < parentCount ? childAt(parent->bytes, slot + 1) : -1;
+    int32_t left = slot >= 0 ? childAt(parent->bytes, slot - 1) : -1;
+
+    for (int32_t neighbour : {right, left}) {
+        if (neighbour < 0)
+            continue;
+        bool toRight = neighbour == right;
+        CachedPage* cp = fetch(neighbour, &rc);
+        if (!cp)
+            return rc;
+        // Only a leaf that is the chain's next (or previous) page takes entries.
+        if (order_.get16(cp->bytes + kLevel) != 0 ||
+            (toRight ? order_.getInt(image.bytes + kSibling) != neighbour
+                     : order_.getInt(cp->bytes + kSibling) != leafNumber))
+            continue;
+        PageImage other;
+        other.load(*cp);
+        // The number of entries to move that leaves the two pages closest in size.
+        int best = 0, bestGap = kPageSize * 2;
+        for (int k = 1; k < n; ++k) {
+            int moved = toRight ? image.used - image.offsets[n - k] : image.offsets[k] - kEntries;
+            int mine = image.used - moved, theirs = other.used + moved;
+            if (mine > kPageSize || theirs > kPageSize || n - k > kMaxEntries || other.count + k > kMaxEntries)
+                continue;
+            int gap = mine > theirs ? mine - theirs : theirs - mine;
+            if (gap < bestGap) {
+                best = k;
+                bestGap = gap;
+            }
+        }
+        if (best == 0)
+            continue;
+        // The moving entries go to the neighbour's near end; the page on the right of the two gets
+        // a new separator in the parent.
+        if (toRight) {
+            int from = image.offsets[n - best];
+            int length = image.used - from;
+            std::memmove(other.bytes + kEntries + length, other.bytes + kEntries,
+                         static_cast<size_t>(other.used - kEntries));
+            std::memcpy(other.bytes + kEntries, image.bytes + from, static_cast<size_t>(length));
+            other.count += best;
+            other.index();
+            image.erase(n - best, n, order_);
+        } else {
+            int length = image.offsets[best] - kEntries;
+            std::memcpy(other.bytes + other.used, image.bytes + kEntries, static_cast<size_t>(length));
+            other.count += best;
+            other.index();
+            image.erase(0, best, order_);
+        }
+        other.putCounts(order_);
+        uint8_t separator[260];
+        int separatorLength = toRight ? leafSeparator(other.bytes, kEntries, neighbour, separator)
+                                      : leafSeparator(image.bytes, kEntries, leafNumber, separator);
+        if ((rc = storePage(leafNumber, image)) != kOk || (rc = storePage(neighbour, other)) != kOk)
+            return rc;
+        return replaceSeparator(path, depth - 1, toRight ? slot + 1 : slot, separator, separatorLength);
+    }
+    return 1;
+}
+
+int BtreeFile::replaceSeparator(std::vector<int32_t>& path, int depth, int index, const uint8_t* entry,
+                                int entryLength)
+{
+    int32_t pageNumber = path[static_cast<size_t>(depth)];
+    PageImage image;
+    if (int rc = loadImage(pageNumber, image))
+        return rc;
+    image.erase(index, index + 1, order_);
+    image.insert(index, entry, entryLength);
+    if (image.fits()) {
+        image.putCounts(order_);
+        return storePage(pageNumber, image);
+    }
+    return splitPage(path, depth, image, index);
 }
 
 int BtreeFile::splitPage(std::vector<int32_t>& path, int depth, PageImage& image, int insertedIndex)
@@ -167,11 +266,7 @@ int BtreeFile::splitPage(std::vector<int32_t>& path, int depth, PageImage& image
         order_.putInt(left + kSibling, -1);
     } else {
         // The right page's first entry, without its data, bounds the two pages.
-        Entry first = entryAt(image.bytes, image.offsets[m], false);
-        separatorLength = 7 + first.keyLength + 4;
-        separator[0] = static_cast<uint8_t>(separatorLength - 1);
-        std::memcpy(separator + 1, image.bytes + image.offsets[m] + 1, 6);
-        std::memcpy(separator + 7, first.key, static_cast<size_t>(first.keyLength));
+        separatorLength = leafSeparator(image.bytes, image.offsets[m], rightNumber, separator);
         order_.putInt(right + kFirstChild, -1);
         rightFrom = image.offsets[m];
         rightCount = n - m;
@@ -234,12 +329,11 @@ int BtreeFile::insertEntry(const Probe& probe, const uint8_t* data, int32_t data
             return rc;
         root_ = number;
     }
-    std::vector<int32_t> path;
     int32_t leaf = -1;
     int index = 0;
-    if (int rc = descend(probe, &path, &leaf, &index))
+    if (int rc = descend(probe, &writePath_, &leaf, &index))
         return rc;
-    return insertIntoPage(path, static_cast<int>(path.size()) - 1, entry, length);
+    return insertIntoPage(writePath_, static_cast<int>(writePath_.size()) - 1, entry, length);
 }
 
 int BtreeFile::putRecord(int keyNumber, const uint8_t* key, int keyLength, int32_t record, const uint8_t* data,
@@ -268,7 +362,7 @@ int BtreeFile::removeRecord(int keyNumber, const uint8_t* key, int keyLength, in
         int index = 0;
         if (root_ < 0)
             return kOk;
-        std::vector<int32_t> path;
+        std::vector<int32_t>& path = writePath_;
         if (int rc = descend(probe, &path, &page, &index))
             return rc;
         CachedPage* cp = nullptr;
@@ -294,7 +388,7 @@ int BtreeFile::removeRecord(int keyNumber, const uint8_t* key, int keyLength, in
         if (end == index)
             return kOk;
         image.erase(index, end, order_);
-        if ((rc = storePage(page, image.bytes)) != kOk)
+        if ((rc = storePage(page, image)) != kOk)
             return rc;
         if (image.count == 0 && page == path.back() && path.size() > 1 && (rc = dropEmptyLeaf(path)) != kOk)
             return rc;
@@ -328,17 +422,14 @@ int BtreeFile::slotOf(const CachedPage* parent, int32_t child) const
 // when the first entry's child takes its place.
 int BtreeFile::removeSlot(int32_t pageNumber, int slot)
 {
-    int rc = kOk;
-    CachedPage* cp = fetch(pageNumber, &rc);
-    if (!cp)
-        return rc;
     PageImage image;
-    image.load(*cp);
+    if (int rc = loadImage(pageNumber, image))
+        return rc;
     int entry = slot < 0 ? 0 : slot;
     if (slot < 0)
         order_.putInt(image.bytes + kFirstChild, childAt(image.bytes, 0));
     image.erase(entry, entry + 1, order_);
-    return storePage(pageNumber, image.bytes);
+    return storePage(pageNumber, image);
 }
 
 int BtreeFile::dropEmptyLeaf(const std::vector<int32_t>& path)
@@ -423,21 +514,22 @@ int BtreeFile::dropEmptyLeaf(const std::vector<int32_t>& path)
     return kOk;
 }
 
-int BtreeFile::addKey(int keyNumber, std::span<const uint8_t> key)
+int BtreeFile::addKey(int keyNumber, std::span<const uint8_t> key, const void* data, int32_t length)
 {
-    int length = 0;
-    if (int rc = checkRecord(keyNumber, key, nullptr, 0, &length))
+    int keyLength = 0;
+    if (int rc = checkRecord(keyNumber, key, data, length, &keyLength))
         return rc;
-    const uint8_t* stored = prepareKey(keyNumber, key, length);
+    const uint8_t* stored = prepareKey(keyNumber, key, keyLength);
     int32_t record = counter_;
     int rc = transaction([&] {
         counter_++;
         headerChanged_ = true;
-        return putRecord(keyNumber, stored, length, record, nullptr, 0);
+        return putRecord(keyNumber, stored, keyLength, record, static_cast<const uint8_t*>(data), length);
     });
     if (rc != kOk)
         return rc;
     recordNumber_ = record;
+    dataLength_ = length;
     return succeed();
 }
 

@@ -23,6 +23,7 @@ public:
     void close();
     bool isOpen() const { return fd_ >= 0; }
     bool writable() const { return writable_; }
+    int descriptor() const { return fd_; }
     int systemError() const { return systemError_; }
 
     // 0, kOutOfRange when the call fails, kReadShort when fewer bytes arrive.

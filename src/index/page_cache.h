@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -18,21 +17,26 @@ constexpr int kPageSize = 1024;
 // Where an owner's changed pages go when they leave the cache.
 class PageStore {
 public:
-    virtual int writePage(int32_t page, const uint8_t* bytes) = 0;
+    // count pages back to back from first, their bytes in one run.
+    virtual int writePages(int32_t first, int32_t count, const uint8_t* bytes) = 0;
 
 protected:
     ~PageStore() = default;
 };
 
-struct CachedPage {
+struct alignas(64) CachedPage {
     uint32_t owner = 0;
     int32_t pageNumber = -1;
     bool changed = false;
-    uint8_t bytes[kPageSize];
+    // Set by every look-up: the entry gets a second round before it is reused. A hit writes this
+    // byte and nothing else, so look-ups touch no other entry's memory.
+    bool recent = false;
     // Filled by the owner after reading: where each entry starts, so searches need not walk the
-    // length bytes again. count < 0 means not yet checked.
+    // length bytes again. count < 0 means not yet checked. Kept before the bytes, so a search's
+    // first touch of the entry brings the table in with the page header.
     int16_t count = -1;
     uint16_t offsets[144];
+    uint8_t bytes[kPageSize];
 
     CachedPage* newer = nullptr;
     CachedPage* older = nullptr;
@@ -44,6 +48,7 @@ public:
 
     PageCache() = default;
     explicit PageCache(int pages) { setCapacity(pages); }
+    ~PageCache();
     PageCache(const PageCache&) = delete;
     PageCache& operator=(const PageCache&) = delete;
 
@@ -56,6 +61,7 @@ public:
     void dropPages(uint32_t owner);
 
     // The cached page or null. The pointer stays valid until the next call that may bring in a page.
+    // A look-up is an index into the owner's table of pages: no hashing on the read path.
     CachedPage* find(uint32_t owner, int32_t page);
     // An entry for the page, possibly by evicting (and writing back) the least recently used one;
     // its bytes are the caller's to fill.
@@ -73,23 +79,38 @@ public:
     int64_t reads() const { return misses_; }
 
 private:
-    static uint64_t keyOf(uint32_t owner, int32_t page) { return uint64_t(owner) << 32 | uint32_t(page); }
-    void unlink(CachedPage* e);
-    void pushNewest(CachedPage* e);
-    int writeBack(CachedPage* e);
-
     struct Owner {
         PageStore* store = nullptr;
         int writeBackError = 0;
+        // The owner's cached pages by page number, null where a page is not cached.
+        std::vector<CachedPage*> pages;
     };
+
+    Owner* ownerOf(uint32_t owner);
+    CachedPage** slotOf(uint32_t owner, int32_t page);
+    void unlink(CachedPage* e);
+    void pushNewest(CachedPage* e);
+    int writeBack(CachedPage* e);
+    // Writes the run of count pages gathered in runBuffer_ from e's page on.
+    int writeRun(Owner& o, CachedPage** run, int count);
 
     int capacity_ = kDefaultCapacity;
     uint32_t nextOwner_ = 1;
+    // Node-based, so an Owner stays where it is while others come and go.
     std::unordered_map<uint32_t, Owner> owners_;
-    std::unordered_map<uint64_t, CachedPage*> map_;
-    std::vector<std::unique_ptr<CachedPage>> storage_;
+    uint32_t lastOwnerId_ = 0;
+    Owner* lastOwner_ = nullptr;
+    // Entries come from slabs of up to 2 MiB, on huge pages where the system gives them: a search
+    // visits pages scattered over the whole cache, and small pages would cost it a TLB miss each.
+    CachedPage* newEntry();
+    std::vector<void*> slabs_;
+    CachedPage* fresh_ = nullptr;
+    CachedPage* freshEnd_ = nullptr;
+    // Entries handed out and not retired by a shrink.
+    int live_ = 0;
     std::vector<CachedPage*> spare_;
     CachedPage* newest_ = nullptr;
+    CachedPage* lastFound_ = nullptr;
     CachedPage* oldest_ = nullptr;
     int64_t misses_ = 0;
 };

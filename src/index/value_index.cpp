@@ -30,6 +30,34 @@ struct KeyBytes {
     std::span<const uint8_t> span() const { return {bytes, length}; }
 };
 
+// The key text a value is stored under, without a copy when the key is a string, as most are.
+std::string_view keyTextOf(const Value& key, std::string& scratch)
+{
+    String* s = asString(key);
+    if (!s) {
+        scratch = ValueIndex::keyText(key);
+        return scratch;
+    }
+    std::string_view text = s->view();
+    if (text.size() > ValueIndex::kKeyLimit)
+        text = text.substr(0, ValueIndex::kKeyCut);
+    return text.substr(0, text.find('\0'));
+}
+
+// One read of the file for the length of a walk: its finds and steps see one state of the file.
+struct ReadBatch {
+    index::BtreeFile& file;
+    bool held;
+    explicit ReadBatch(index::BtreeFile& f) : file(f), held(f.beginReadBatch() == index::kOk) {}
+    ~ReadBatch()
+    {
+        if (held)
+            file.endReadBatch();
+    }
+    ReadBatch(const ReadBatch&) = delete;
+    ReadBatch& operator=(const ReadBatch&) = delete;
+};
+
 bool beginsWith(std::string_view text, std::string_view prefix)
 {
     return text.size() >= prefix.size() && std::memcmp(text.data(), prefix.data(), prefix.size()) == 0;
@@ -149,13 +177,15 @@ Value ValueIndex::decodeWork() const
 bool ValueIndex::contains(const Value& key) const
 {
     // No buffer: a record too long for the work buffer still counts as present.
-    lastFind_ = file_.find(kKeyNumber, KeyBytes(keyText(key)).span(), 0, nullptr, 0);
+    std::string scratch;
+    lastFind_ = file_.find(kKeyNumber, KeyBytes(keyTextOf(key, scratch)).span(), 0, nullptr, 0);
     return lastFind_ == index::kFoundExact || lastFind_ == index::kFoundLater;
 }
 
 Value ValueIndex::get(const Value& key) const
 {
-    return findText(keyText(key)) ? decodeWork() : Value();
+    std::string scratch;
+    return findText(keyTextOf(key, scratch)) ? decodeWork() : Value();
 }
 
 bool ValueIndex::store(std::string_view text, const Value& value, bool* added)
@@ -174,8 +204,9 @@ bool ValueIndex::store(std::string_view text, const Value& value, bool* added)
     }
     if (rc != index::kFoundGreater && rc != index::kNoGreater)
         return false;
+    // The key is known to be absent: no second search for it.
     *added = true;
-    return file_.writeRecord(kKeyNumber, key.span(), encoded.data(), length) == index::kOk;
+    return file_.addKey(kKeyNumber, key.span(), encoded.data(), length) == index::kOk;
 }
 
 void ValueIndex::put(const Value& key, const Value& value)
@@ -185,7 +216,8 @@ void ValueIndex::put(const Value& key, const Value& value)
         return;
     }
     bool added = false;
-    if (!store(keyText(key), value, &added)) {
+    std::string scratch;
+    if (!store(keyTextOf(key, scratch), value, &added)) {
         velError("Cannot put item into index");
         return;
     }
@@ -195,7 +227,9 @@ void ValueIndex::put(const Value& key, const Value& value)
 
 Value ValueIndex::walk(const Value& prefix, bool values, const StopTest& stop) const
 {
-    std::string text = keyText(prefix);
+    std::string scratch;
+    std::string_view text = keyTextOf(prefix, scratch);
+    ReadBatch batch(file_);
     lastFind_ = file_.find(kKeyNumber, KeyBytes(text).span(), 0, work_, kWorkSize);
     if (lastFind_ < 0 || (lastFind_ == index::kFoundGreater && !beginsWith(file_.keyText(), text)))
         return Value();

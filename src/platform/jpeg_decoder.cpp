@@ -1,5 +1,6 @@
 #include "platform/jpeg_decoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 
@@ -28,6 +29,14 @@ bool sizeJustified(std::size_t width, std::size_t height, std::size_t bytes)
     constexpr std::size_t kMaxPixels = std::size_t(1) << 26;
     std::size_t pixels = width * height;
     return pixels <= kMaxPixels && pixels <= bytes * 256 + 65536;
+}
+
+void clear(JpegPicture& picture)
+{
+    picture.width = picture.height = 0;
+    picture.pixels.clear();
+    picture.indices.clear();
+    picture.palette.clear();
 }
 
 void convertPalette(jpeg_decompress_struct& info, JpegPicture& picture)
@@ -74,10 +83,14 @@ int decode(jpeg_decompress_struct& info, ErrorManager& errors, const uint8_t* da
     const std::size_t width = info.output_width, height = info.output_height;
     picture.width = static_cast<int>(width);
     picture.height = static_cast<int>(height);
+    // Every row is written below, so storage kept from an earlier picture is not filled first.
     if (output == JpegOutput::Palette8) {
-        picture.indices.assign(width * height, 0);
+        picture.indices.resize(width * height);
+        picture.pixels.clear();
     } else {
-        picture.pixels.assign(width * height, 0xFF000000u);
+        picture.pixels.resize(width * height);
+        picture.indices.clear();
+        picture.palette.clear();
     }
     while (info.output_scanline < info.output_height) {
         JSAMPROW rows[16];
@@ -92,6 +105,12 @@ int decode(jpeg_decompress_struct& info, ErrorManager& errors, const uint8_t* da
         if (jpeg_read_scanlines(&info, rows, count) == 0)
             break;
     }
+    // Rows the decoder gave up before are opaque black, not what the storage held before.
+    const std::size_t done = info.output_scanline;
+    if (output == JpegOutput::Palette8)
+        std::fill(picture.indices.begin() + static_cast<std::ptrdiff_t>(done * width), picture.indices.end(), 0);
+    else
+        std::fill(picture.pixels.begin() + static_cast<std::ptrdiff_t>(done * width), picture.pixels.end(), 0xFF000000u);
     if (output == JpegOutput::Palette8)
         convertPalette(info, picture); // the two-pass quantizer fills its map during the first pass
     jpeg_finish_decompress(&info);
@@ -102,9 +121,12 @@ int decode(jpeg_decompress_struct& info, ErrorManager& errors, const uint8_t* da
 
 int decodeJpeg(const uint8_t* data, std::size_t size, JpegOutput output, JpegPicture& picture)
 {
-    picture = JpegPicture{};
-    if (!data || size == 0)
+    // The storage stays until the decoder has said what it needs.
+    picture.width = picture.height = 0;
+    if (!data || size == 0) {
+        clear(picture);
         return JERR_INPUT_EMPTY;
+    }
     jpeg_decompress_struct info{};
     ErrorManager errors{};
     info.err = jpeg_std_error(&errors.standard);
@@ -113,7 +135,7 @@ int decodeJpeg(const uint8_t* data, std::size_t size, JpegOutput output, JpegPic
     int status = decode(info, errors, data, size, output, picture);
     jpeg_destroy_decompress(&info);
     if (status != 0)
-        picture = JpegPicture{};
+        clear(picture);
     return status;
 }
 

@@ -19,8 +19,10 @@ struct JpegPicture {
     std::vector<uint32_t> palette; // Palette8: the colours, as opaque pixels
 };
 
-// 0 on success, otherwise the decoder's nonzero message code for what went wrong. Pictures larger
-// than the data could describe (about 256 pixels a byte) are refused before any pixel memory is taken.
+// 0 on success, otherwise the decoder's nonzero message code for what went wrong (the picture is then
+// empty). Pictures larger than the data could describe (about 256 pixels a byte) are refused before
+// any pixel memory is taken. The picture's storage is reused: a caller that keeps one picture for
+// many decodes takes no fresh memory and fills nothing twice.
 int decodeJpeg(const uint8_t* data, std::size_t size, JpegOutput output, JpegPicture& picture);
 
 } // namespace vel::platform

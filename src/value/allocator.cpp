@@ -29,29 +29,28 @@ bool BlockAllocator::routesToSystem()
 #endif
 }
 
-int BlockAllocator::classFor(std::size_t n)
-{
-    for (int c = 0; c < 4; ++c)
-        if (n <= kClassSizes[c])
-            return c;
-    return -1;
-}
-
 void BlockAllocator::refill(int cls)
 {
-    void* chunk = std::calloc(1, kChunkSize);
-    if (!chunk)
-        fatalExit();
-    if (chunkCount_ == chunkCapacity_) {
-        int newCapacity = chunkCapacity_ + kChunkTableGrowth;
-        auto** table = static_cast<void**>(std::realloc(chunks_, sizeof(void*) * newCapacity));
-        if (!table)
+    void* chunk;
+    if (carvedCount_ < chunkCount_) {
+        chunk = chunks_[carvedCount_++];
+    } else {
+        // Blocks are zeroed as they are handed out, so the chunk itself need not be.
+        chunk = std::malloc(kChunkSize);
+        if (!chunk)
             fatalExit();
-        chunks_ = table;
-        chunkCapacity_ = newCapacity;
+        if (chunkCount_ == chunkCapacity_) {
+            int newCapacity = chunkCapacity_ + kChunkTableGrowth;
+            auto** table = static_cast<void**>(std::realloc(chunks_, sizeof(void*) * newCapacity));
+            if (!table)
+                fatalExit();
+            chunks_ = table;
+            chunkCapacity_ = newCapacity;
+        }
+        chunks_[chunkCount_++] = chunk;
+        carvedCount_ = chunkCount_;
+        stats_.chunkCount = chunkCount_;
     }
-    chunks_[chunkCount_++] = chunk;
-    stats_.chunkCount = chunkCount_;
     // Link the blocks so that the chunk's first block is handed out first.
     std::size_t size = kClassSizes[cls];
     std::size_t count = kChunkSize / size;
@@ -65,45 +64,30 @@ void BlockAllocator::refill(int cls)
         fatalExit();
 }
 
-void* BlockAllocator::allocate(std::size_t n)
+void* BlockAllocator::takeElsewhere(std::size_t n, bool zeroed, int cls)
 {
-    stats_.bytesInUse += static_cast<int64_t>(n);
-    if (stats_.bytesInUse > stats_.peakBytesInUse)
-        stats_.peakBytesInUse = stats_.bytesInUse;
 #ifdef VEL_SYSTEM_ALLOCATOR
-    void* p = std::calloc(1, n ? n : 1);
+    void* p = zeroed ? std::calloc(1, n ? n : 1) : std::malloc(n ? n : 1);
     if (!p)
         fatalExit();
-    int c = classFor(n);
-    if (c >= 0) ++stats_.liveBlocks[c]; else ++stats_.largeBlocks;
+    if (cls >= 0) ++stats_.liveBlocks[cls]; else ++stats_.largeBlocks;
     return p;
 #else
-    int cls = classFor(n);
     if (cls < 0) {
-        void* p = std::calloc(1, n);
+        // calloc knows when fresh pages are zero already.
+        void* p = zeroed ? std::calloc(1, n) : std::malloc(n);
         if (!p)
             fatalExit();
         ++stats_.largeBlocks;
         return p;
     }
-    if (!freeLists_[cls])
-        refill(cls);
-    void* block = freeLists_[cls];
-    void* next;
-    std::memcpy(&next, block, sizeof next);
-    freeLists_[cls] = next;
-    ++stats_.liveBlocks[cls];
-    std::memset(block, 0, n ? n : sizeof(void*));
-    return block;
+    refill(cls);
+    return pop(cls, n, zeroed);
 #endif
 }
 
-void BlockAllocator::release(void* p, std::size_t n)
+void BlockAllocator::releaseElsewhere(void* p, std::size_t, int cls)
 {
-    if (!p)
-        return;
-    stats_.bytesInUse -= static_cast<int64_t>(n);
-    int cls = classFor(n);
 #ifdef VEL_SYSTEM_ALLOCATOR
     std::free(p);
     if (cls >= 0) --stats_.liveBlocks[cls]; else --stats_.largeBlocks;
@@ -113,12 +97,25 @@ void BlockAllocator::release(void* p, std::size_t n)
         --stats_.largeBlocks;
         return;
     }
-    std::memcpy(p, &freeLists_[cls], sizeof(void*));
-    freeLists_[cls] = p;
-    --stats_.liveBlocks[cls];
+    // The block is on its free list already and its class has none left in use.
     if (stats_.liveBlocks[0] == 0 && stats_.liveBlocks[1] == 0 && stats_.liveBlocks[2] == 0 && stats_.liveBlocks[3] == 0)
-        releaseAllChunks();
+        keepSpareChunks();
 #endif
+}
+
+void BlockAllocator::keepSpareChunks()
+{
+    // A few chunks stay cut as they are, every block on its free list; after a larger peak the rest
+    // go back and the kept ones become spares, cut again for whichever class runs out first.
+    if (chunkCount_ <= kKeptChunks)
+        return;
+    for (int i = kKeptChunks; i < chunkCount_; ++i)
+        std::free(chunks_[i]);
+    chunkCount_ = kKeptChunks;
+    carvedCount_ = 0;
+    stats_.chunkCount = chunkCount_;
+    for (auto& list : freeLists_)
+        list = nullptr;
 }
 
 void BlockAllocator::releaseAllChunks()
@@ -127,7 +124,7 @@ void BlockAllocator::releaseAllChunks()
         std::free(chunks_[i]);
     std::free(chunks_);
     chunks_ = nullptr;
-    chunkCount_ = chunkCapacity_ = 0;
+    chunkCount_ = chunkCapacity_ = carvedCount_ = 0;
     stats_.chunkCount = 0;
     for (auto& list : freeLists_)
         list = nullptr;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include "value/buffer.h"
 #include "value/data_objects.h"
@@ -238,18 +239,43 @@ public:
     bool failed() const { return failed_; }
 
 private:
-    bool byte(uint8_t& b) { return !failed_ && (readByte(stream_, b) || fail()); }
-    bool int32(int32_t& n) { return !failed_ && (readInt32(stream_, n) || fail()); }
+    // A memory stream (index records, archives read whole) is read in place; anything else, and a
+    // read that falls short, goes through the stream's own readers and their reports.
+    template <typename T, bool (*Read)(Stream&, T&)>
+    bool field(T& out)
+    {
+        if (failed_)
+            return false;
+        if (const uint8_t* p = inPlace(sizeof(T))) {
+            uint32_t u = 0;
+            for (int i = static_cast<int>(sizeof(T)) - 1; i >= 0; --i)
+                u = (u << 8) | p[i];
+            if constexpr (std::is_same_v<T, float>)
+                out = std::bit_cast<float>(u);
+            else
+                out = static_cast<T>(u);
+            return true;
+        }
+        return Read(stream_, out) || fail();
+    }
+    bool byte(uint8_t& b) { return field<uint8_t, readByte>(b); }
+    bool int32(int32_t& n) { return field<int32_t, readInt32>(n); }
+    bool int16(int16_t& n) { return field<int16_t, readInt16>(n); }
+    bool real(float& f) { return field<float, readFloat>(f); }
+    const uint8_t* inPlace(int64_t n) { return memory_ ? memory_->consume(n) : nullptr; }
+    int64_t remaining() { return memory_ ? memory_->left() : stream_.remaining(); }
     bool fail() { failed_ = true; return false; }
     bool refuse(const std::string& message)
     {
         velError(message);
         return fail();
     }
+    // Out of line, so that the checks on the way of every decode stay small.
+    [[gnu::noinline]] bool refuse(const char* message) { return refuse(std::string(message)); }
     // A count of items at least minimumSize bytes each must fit in what remains of the stream.
     bool countFits(int32_t count, int64_t minimumSize, const char* message)
     {
-        if (count >= 0 && count <= stream_.remaining() / minimumSize)
+        if (count >= 0 && count * minimumSize <= remaining())
             return true;
         return refuse(message);
     }
@@ -300,9 +326,7 @@ Value Decoder::value()
     }
     case WireTag::Int16: {
         int16_t n = 0;
-        if (!readInt16(stream_, n))
-            fail();
-        return failed_ ? Value() : Value::integer(n);
+        return int16(n) ? Value::integer(n) : Value();
     }
     case WireTag::Int: {
         int32_t n = 0;
@@ -310,9 +334,7 @@ Value Decoder::value()
     }
     case WireTag::Float: {
         float f = 0;
-        if (!readFloat(stream_, f))
-            fail();
-        return failed_ ? Value() : Value::real(f);
+        return real(f) ? Value::real(f) : Value();
     }
     case WireTag::ShortString: {
         uint8_t n = 0;
@@ -411,13 +433,8 @@ Value Decoder::text(int32_t length)
 {
     if (!countFits(length, 1, "Cannot read VELBYTE from stream"))
         return Value();
-    if (memory_) {
-        // Straight from the bytes in memory: no staging copy.
-        int64_t at = memory_->tell();
-        Value s = Value::string(reinterpret_cast<const char*>(memory_->data() + at), length);
-        memory_->seek(at + length);
-        return s;
-    }
+    if (const uint8_t* p = inPlace(length)) // no staging copy
+        return Value::string(reinterpret_cast<const char*>(p), length);
     std::string staging(static_cast<std::size_t>(length), '\0');
     if (length > 0 && stream_.read(staging.data(), length) != length) {
         refuse("Cannot read VELBYTE from stream");

@@ -209,6 +209,11 @@ ValueList::~ValueList()
 
 void ValueList::append(const Value& v)
 {
+    append(Value(v));
+}
+
+void ValueList::append(Value&& v)
+{
     if (count_ == capacity_) {
         int32_t grown = grownCapacity();
         Value* bigger = allocateArray<Value>(static_cast<std::size_t>(grown));
@@ -217,7 +222,7 @@ void ValueList::append(const Value& v)
         elements_ = bigger;
         capacity_ = grown;
     }
-    new (&elements_[count_]) Value(v);
+    new (&elements_[count_]) Value(static_cast<Value&&>(v));
     ++count_;
 }
 

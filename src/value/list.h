@@ -64,6 +64,8 @@ public:
     ElementKind elementKind() const override { return ElementKind::Value; }
     void appendInt(int32_t n) override { append(Value::integer(n)); }
     void append(const Value& v) override;
+    // Takes v over without touching its reference count.
+    void append(Value&& v);
     Value removeLast() override;
     int32_t removeAllEqual(const Value& v) override;
     Value copy() const override;

@@ -127,6 +127,16 @@ public:
     // The bytes written or held, from the start.
     const uint8_t* data() const { return fixed_ ? fixed_ : storage_.data(); }
     int64_t length() const { return length_; }
+    int64_t left() const { return length_ > position_ ? length_ - position_ : 0; }
+    // The next n bytes in place, moving past them; null, and no move, when fewer remain.
+    const uint8_t* consume(int64_t n)
+    {
+        if (n > length_ - position_)
+            return nullptr;
+        const uint8_t* p = data() + position_;
+        position_ += n;
+        return p;
+    }
     std::vector<uint8_t> takeBytes();
 
 private:

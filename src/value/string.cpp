@@ -9,7 +9,7 @@ namespace vel {
 
 String::String(const char* text, int32_t length) : length_(length < 0 ? 0 : length)
 {
-    text_ = allocateArray<char>(static_cast<std::size_t>(length_) + 1);
+    text_ = allocateArrayUninitialized<char>(static_cast<std::size_t>(length_) + 1);
     if (length_ > 0)
         std::memcpy(text_, text, static_cast<std::size_t>(length_));
     text_[length_] = '\0';

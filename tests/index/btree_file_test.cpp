@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "index/btree_layout.h"
 #include "index/page_cache.h"
 #include "index_test_support.h"
 
@@ -294,21 +295,49 @@ TEST_F(BtreeFileTest, DamagedFilesAreReportedNotFollowed)
     }
 }
 
-TEST_F(BtreeFileTest, KeysInOrderFillTheirPages)
+TEST_F(BtreeFileTest, KeysInOrderOrAtRandomFillTheirPages)
 {
-    build(5000, [](int i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "%08d", i);
-        return std::pair(std::string(name), std::string(20, 'v'));
-    });
-    // Entries of 37 bytes: 27 fit a page; sorted input must not leave pages half empty.
-    int64_t pages = static_cast<int64_t>(std::filesystem::file_size(path) / 1024) - 1;
-    EXPECT_LT(pages, 5000 / 27 * 11 / 10 + 5);
-    BtreeFile f;
-    ASSERT_EQ(f.open(path, 1), 0);
-    int32_t seen = 0;
-    EXPECT_EQ(f.verify([&](int32_t n) { EXPECT_EQ(n, ++seen); }), 0);
-    EXPECT_EQ(seen, f.pageCount());
+    // Entries of 37 bytes: 27 fit a page. Sorted input must leave pages full; random input, where
+    // a full leaf first hands entries to a neighbour with room, must leave them mostly full.
+    for (int stride : {1, 7919}) {
+        SCOPED_TRACE(stride);
+        std::filesystem::remove(path);
+        build(5000, [stride](int i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "%08d", i * stride % 5000);
+            return std::pair(std::string(name), std::string(20, 'v'));
+        });
+        int64_t pages = static_cast<int64_t>(std::filesystem::file_size(path) / 1024) - 1;
+        EXPECT_LT(pages, stride == 1 ? 5000 / 27 * 11 / 10 + 5 : 5000 / 27 * 5 / 4 + 5);
+        BtreeFile f;
+        ASSERT_EQ(f.open(path, 1), 0);
+        int32_t seen = 0;
+        EXPECT_EQ(f.verify([&](int32_t n) { EXPECT_EQ(n, ++seen); }), 0);
+        EXPECT_EQ(seen, f.pageCount());
+    }
+}
+
+// A reader's batch holds the write lock from its first begin to its last end, and no longer.
+TEST_F(BtreeFileTest, AReadBatchHoldsTheFileUntilItsOutermostEnd)
+{
+    build(50, [](int i) { return std::pair("k" + std::to_string(i), std::string("v")); });
+    BtreeFile reader;
+    ASSERT_EQ(reader.open(path, 1), 0);
+    IndexFileHandle other;
+    ASSERT_EQ(other.open(path, IndexFileHandle::Mode::ReadOnly), 0);
+    EXPECT_EQ(reader.endReadBatch(), kOutOfRange);
+    ASSERT_EQ(reader.beginReadBatch(), 0);
+    ASSERT_EQ(reader.beginReadBatch(), 0);
+    EXPECT_EQ(reader.find(1, textKey("k7"), 0, nullptr, 0), kFoundLater);
+    EXPECT_EQ(reader.endReadBatch(), 0);
+    EXPECT_EQ(other.test(kWriteLockOffset, 1), kOutOfRange);
+    EXPECT_EQ(reader.endReadBatch(), 0);
+    EXPECT_EQ(other.test(kWriteLockOffset, 1), 0);
+    EXPECT_EQ(reader.endReadBatch(), kOutOfRange);
+    BtreeFile writer;
+    ASSERT_EQ(writer.open(path, 2, {}, index_testing::noSync()), 0);
+    ASSERT_EQ(writer.writeRecord(1, textKey("new"), "n", 1), 0);
+    EXPECT_EQ(reader.find(1, textKey("new"), 0, nullptr, 0), kFoundLater);
 }
 
 // Deleted keys give their pages back: a file emptied and filled again does not grow.

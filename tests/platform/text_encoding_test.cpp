@@ -21,6 +21,18 @@ TEST(TextEncoding, EveryByteSurvivesTheRoundTrip)
     for (unsigned char b : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
         EXPECT_EQ(codePointOf1252(b), b);
     EXPECT_EQ(windows1252Of(0x80), -1); // the C1 control 0x80: its byte is the euro sign
+    // At every place in and across the eight-byte blocks that ASCII is copied in.
+    for (std::size_t at = 0; at < 20; ++at) {
+        for (unsigned char b : {0x80, 0x81, 0x9F, 0xE9}) {
+            std::string text(20, 'x'), cutShort(20, 'x');
+            text[at] = static_cast<char>(b);
+            cutShort[at] = '\xC3';
+            const std::string expected = text.substr(0, at) + utf8FromWindows1252(text.substr(at, 1)) + text.substr(at + 1);
+            EXPECT_EQ(utf8FromWindows1252(text), expected) << at;
+            EXPECT_EQ(windows1252FromUtf8(expected), text) << at;
+            EXPECT_EQ(windows1252FromUtf8(cutShort)[at], '?') << at;
+        }
+    }
 }
 
 TEST(TextEncoding, ConversionsBothWaysAndWhatCannotBeConverted)

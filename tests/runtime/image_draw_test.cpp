@@ -6,6 +6,7 @@
 
 #include "runtime/image_context.h"
 #include "runtime/image_dib.h"
+#include "runtime/image_render.h"
 #include "runtime/image_test_support.h"
 #include "runtime/palette.h"
 #include "support/error_capture.h"
@@ -175,6 +176,49 @@ TEST_F(ImageDrawTest, MasksShowTheImageWhereTheyAreDark)
     ASSERT_TRUE(setImageMask(image, Value()));
     velDrawImage(context, image, 0, 0);
     EXPECT_EQ(pixelOf(context, 1, 0), colourAt(1, 0));
+}
+
+// At its own size an image is drawn by its own path; it must give what the pixel rule gives for every
+// format pair, wherever the image lands and whatever part of it is drawn. 29 columns: groups of
+// sixteen and of eight the mask shows whole, hides whole or splits, and a tail.
+TEST_F(ImageDrawTest, UnscaledDrawsFollowThePixelRule)
+{
+    constexpr int W = 29, H = 5, V = 40; // V: the view's width
+    std::vector<uint32_t> colours(256), maskColours(256), pixels, maskPixels;
+    std::vector<uint8_t> indices, maskIndices;
+    for (int i = 0; i < 256; ++i) {
+        colours[i] = platform::opaque(static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), 7);
+        maskColours[i] = i % 4 == 0 ? kBlack : kWhite;
+    }
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            indices.push_back(static_cast<uint8_t>(x * 7 + y * 31));
+            maskIndices.push_back(static_cast<uint8_t>(x < 8 + y ? 0 : x < 16 ? x * y % 5 : x < 24 ? 1 : 4));
+            pixels.push_back(colours[indices.back()]);
+            maskPixels.push_back(maskColours[maskIndices.back()]);
+        }
+    using F = Raster::Format;
+    const Raster images[] = {{F::Indexed8, indices.data(), W, colours.data(), {0, 0, W, H}},
+                             {F::Pixels32, reinterpret_cast<const uint8_t*>(pixels.data()), W * 4, nullptr, {0, 0, W, H}}};
+    const Raster masks[] = {{F::Indexed8, maskIndices.data(), W, maskColours.data(), {0, 0, W - 2, H - 1}},
+                            {F::Pixels32, reinterpret_cast<const uint8_t*>(maskPixels.data()), W * 4, nullptr, {0, 0, W, H}}};
+    for (const Raster& image : images)
+        for (const Raster* mask : {static_cast<const Raster*>(nullptr), &masks[0], &masks[1]})
+            for (auto [x, y] : {std::pair{-3, -1}, {0, 0}, {4, 2}, {30, 0}})
+                for (platform::Rect clip : {platform::Rect{0, 0, V, 8}, {1, 1, 20, 7}})
+                    for (platform::Rect source : {platform::Rect{0, 0, W, H}, {3, 1, W, H}, {-2, -1, W + 2, H + 1}}) {
+                        std::vector<uint32_t> view(V * 8, kBack);
+                        renderRaster(image, mask, platform::PixelView{view.data(), V, 8, V}, clip, x, y, source);
+                        for (int vy = 0; vy < 8; ++vy)
+                            for (int vx = 0; vx < V; ++vx) {
+                                const int sx = vx - x + source.left, sy = vy - y + source.top;
+                                const bool shown = clip.contains(vx, vy) && source.contains(sx, sy) &&
+                                                   image.area.contains(sx, sy) &&
+                                                   (!mask || (mask->area.contains(sx, sy) && maskShowsImage(mask->pixelAt(sx, sy))));
+                                ASSERT_EQ(view[vy * V + vx], shown ? image.pixelAt(sx, sy) : kBack)
+                                    << vx << "," << vy << " at " << x << "," << y << " from " << source.left;
+                            }
+                    }
 }
 
 TEST_F(ImageDrawTest, MaskSubTypesAndTheirMessages)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
 
 #include "platform/jpeg_decoder.h"
 #include "runtime/image_pic.h"
@@ -162,6 +163,17 @@ TEST_F(PicImageTest, BitsAndPaletteOfAPhotograph)
     EXPECT_LE(eight.palette.size(), 256u);
     EXPECT_TRUE(near(eight.palette[eight.indices[5 * 40 + 5]], expectedQuadrant(5, 5, 40, 30), 16));
     EXPECT_TRUE(imagePalette(image).is(Tag::Palette));
+
+    // A picture kept from a larger decode, or from the other output, decodes as a fresh one does.
+    const Bytes larger = compressJpeg(64, 48, quadrants(64, 48));
+    platform::JpegPicture kept, fresh;
+    for (auto output : {platform::JpegOutput::Pixels32, platform::JpegOutput::Palette8, platform::JpegOutput::Pixels32}) {
+        ASSERT_EQ(platform::decodeJpeg(larger.data(), larger.size(), platform::JpegOutput::Pixels32, kept), 0);
+        ASSERT_EQ(platform::decodeJpeg(jpeg.data(), jpeg.size(), output, kept), 0);
+        ASSERT_EQ(platform::decodeJpeg(jpeg.data(), jpeg.size(), output, fresh = {}), 0);
+        EXPECT_EQ(std::tie(kept.width, kept.height, kept.pixels, kept.indices, kept.palette),
+                  std::tie(fresh.width, fresh.height, fresh.pixels, fresh.indices, fresh.palette));
+    }
 }
 
 } // namespace

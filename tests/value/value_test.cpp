@@ -154,28 +154,36 @@ TEST_F(ValueTest, CollectionsThatHoldThemselvesAreRefusedNotRecursedForever)
     table.as<Table>()->remove(Value::string("again"));
 }
 
-TEST_F(ValueTest, AllocatorZeroesReusedBlocksAndGivesChunksBackWhenAllIsFree)
+TEST_F(ValueTest, AllocatorZeroesReusedBlocksAndKeepsAFewChunksWhenAllIsFree)
 {
     if (BlockAllocator::routesToSystem())
         GTEST_SKIP() << "the system allocator serves this build";
     BlockAllocator a;
+    constexpr int kKept = BlockAllocator::kKeptChunks;
     std::vector<std::size_t> sizes = {10, 32, 200, 4096, 5000};
-    sizes.resize(sizes.size() + 40, 4000); // 16 blocks of 4096 bytes a chunk: three chunks of that class
+    sizes.resize(sizes.size() + 16 * kKept, 4000); // 16 blocks of 4096 bytes a chunk: kKept + 1 chunks of that class
     std::vector<void*> blocks;
     for (std::size_t n : sizes)
         std::memset(blocks.emplace_back(a.allocate(n)), 0xAB, n);
-    EXPECT_EQ(a.stats().chunkCount, 6); // the large block is not a chunk
+    EXPECT_EQ(a.stats().chunkCount, kKept + 4); // the large block is not a chunk
     a.release(blocks[2], 200);
     auto* again = static_cast<unsigned char*>(a.allocate(200));
     EXPECT_EQ(std::count(again, again + 200, 0), 200);
     blocks[2] = again;
     for (std::size_t i = 1; i < blocks.size(); ++i)
         a.release(blocks[i], sizes[i]);
-    EXPECT_EQ(a.stats().chunkCount, 6); // a live 16-byte block keeps every chunk
+    EXPECT_EQ(a.stats().chunkCount, kKept + 4); // a live 16-byte block keeps every chunk
     a.release(blocks[0], 10);
-    EXPECT_EQ(a.stats().chunkCount, 0);
+    EXPECT_EQ(a.stats().chunkCount, kKept);
     EXPECT_EQ(a.stats().bytesInUse, 0);
-    EXPECT_EQ(a.stats().peakBytesInUse, 10 + 32 + 200 + 4096 + 5000 + 40 * 4000);
+    EXPECT_EQ(a.stats().peakBytesInUse, 10 + 32 + 200 + 4096 + 5000 + 16 * kKept * 4000);
+    // The kept chunks still hold old bytes; they are cut again and their blocks handed out zeroed.
+    for (std::size_t n : {10, 4000}) {
+        auto* reused = static_cast<unsigned char*>(a.allocate(n));
+        EXPECT_EQ(std::count(reused, reused + n, 0), static_cast<std::ptrdiff_t>(n));
+        EXPECT_EQ(a.stats().chunkCount, kKept);
+        a.release(reused, n);
+    }
 }
 
 } // namespace
