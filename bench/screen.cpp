@@ -1,4 +1,5 @@
-// The screen: laying out and drawing text, and a headless run from process start to its first frame.
+// The screen: laying out and drawing text (at scale 1 and on a sharp surface at scale 3), a cross-fade
+// on the virtual clock, and a headless run from process start to its first frame.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -10,7 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/clock.h"
 #include "runtime/surface.h"
+#include "runtime/transitions.h"
 #include "value/data_objects.h"
 
 namespace {
@@ -33,7 +36,7 @@ std::string articleText(std::size_t length)
 // 2000 characters in three fonts: body, bold title and italic caption, wrapped into columns.
 void LayOutAndDrawTextInThreeFonts(benchmark::State& state)
 {
-    DrawingSurface surface(640, 480, nullptr);
+    DrawingSurface surface(640, 480, nullptr, static_cast<int>(state.range(0)));
     std::string text = articleText(2000);
     Value fonts[] = {Font::make(Value::string("Arial"), 10, 0), Font::make(Value::string("Times New Roman"), 14, 2),
                      Font::make(Value::string("Arial"), 9, 1)};
@@ -48,7 +51,25 @@ void LayOutAndDrawTextInThreeFonts(benchmark::State& state)
         benchmark::DoNotOptimize(y);
     }
 }
-BENCHMARK(LayOutAndDrawTextInThreeFonts)->Unit(benchmark::kMillisecond);
+BENCHMARK(LayOutAndDrawTextInThreeFonts)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+
+// A 300 ms cross-fade over the whole frame: the real time one takes, and on the virtual clock how
+// long it lasted (it must end on time) and how many steps it drew.
+void CrossFadeOnTheVirtualClock(benchmark::State& state)
+{
+    platform::VirtualClock clock;
+    DrawingSurface surface(640, 480, nullptr, static_cast<int>(state.range(0)));
+    Transitions transitions(surface, clock, [] { return false; });
+    uint32_t lasted = 0;
+    for (auto _ : state) {
+        surface.offscreen().fill({0, 0, 640, 480}, clock.now() & 0xFFFFFF);
+        const uint32_t start = clock.now();
+        transitions.crossFade(300);
+        lasted = clock.now() - start;
+    }
+    state.counters["virtual_ms"] = lasted;
+}
+BENCHMARK(CrossFadeOnTheVirtualClock)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 
 // The whole life of a headless scripted run that shows a background and takes one screenshot: an
 // upper bound on the time from process start to the first presented frame.

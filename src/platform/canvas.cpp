@@ -25,9 +25,11 @@ std::string installedFaceFor(std::string_view face)
     return std::string(face);
 }
 
-Canvas::Canvas(int width, int height) : width_(width > 0 ? width : 1), height_(height > 0 ? height : 1)
+Canvas::Canvas(int width, int height, int scale)
+    : width_(width > 0 ? width : 1), height_(height > 0 ? height : 1), scale_(std::clamp(scale, 1, kLargestCanvasScale))
 {
-    surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width_, height_);
+    surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width_ * scale_, height_ * scale_);
+    cairo_surface_set_device_scale(surface_, scale_, scale_);
     cairo_ = cairo_create(surface_);
     cairo_set_antialias(cairo_, CAIRO_ANTIALIAS_NONE);
     setFont(FontSpec{});
@@ -44,8 +46,8 @@ PixelView Canvas::pixels()
     cairo_surface_flush(surface_);
     PixelView view;
     view.pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface_));
-    view.width = width_;
-    view.height = height_;
+    view.width = width_ * scale_;
+    view.height = height_ * scale_;
     view.stride = cairo_image_surface_get_stride(surface_) / 4;
     return view;
 }
@@ -115,7 +117,9 @@ void Canvas::copyFrom(const Canvas& source, const Rect& from, int x, int y)
     cairo_set_operator(cairo_, CAIRO_OPERATOR_SOURCE);
     if (&source == this) {
         // Overlapping copies within one surface go through a snapshot of the area.
-        cairo_surface_t* copy = cairo_surface_create_similar_image(surface_, CAIRO_FORMAT_RGB24, from.width(), from.height());
+        cairo_surface_t* copy = cairo_surface_create_similar_image(surface_, CAIRO_FORMAT_RGB24, from.width() * scale_,
+                                                                   from.height() * scale_);
+        cairo_surface_set_device_scale(copy, scale_, scale_);
         cairo_t* c = cairo_create(copy);
         cairo_set_source_surface(c, surface_, -from.left, -from.top);
         cairo_paint(c);
@@ -179,6 +183,37 @@ bool Canvas::writePng(const std::string& path)
 {
     cairo_surface_flush(surface_);
     return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+bool Canvas::writeMediaPng(const std::string& path)
+{
+    if (scale_ == 1)
+        return writePng(path);
+    cairo_surface_t* small = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width_, height_);
+    cairo_surface_flush(small);
+    const PixelView from = pixels();
+    auto* out = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(small));
+    const int outStride = cairo_image_surface_get_stride(small) / 4;
+    const int area = scale_ * scale_;
+    for (int y = 0; y < height_; ++y) {
+        for (int x = 0; x < width_; ++x) {
+            uint32_t sum[3] = {0, 0, 0};
+            for (int dy = 0; dy < scale_; ++dy) {
+                const uint32_t* in = from.row(y * scale_ + dy) + x * scale_;
+                for (int dx = 0; dx < scale_; ++dx) {
+                    sum[0] += (in[dx] >> 16) & 255;
+                    sum[1] += (in[dx] >> 8) & 255;
+                    sum[2] += in[dx] & 255;
+                }
+            }
+            out[y * outStride + x] = 0xFF000000u | ((sum[0] + area / 2) / area) << 16 |
+                                     ((sum[1] + area / 2) / area) << 8 | (sum[2] + area / 2) / area;
+        }
+    }
+    cairo_surface_mark_dirty(small);
+    const bool ok = cairo_surface_write_to_png(small, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(small);
+    return ok;
 }
 
 } // namespace vel::platform

@@ -1,6 +1,9 @@
 // A true-colour drawing canvas over cairo: the off-screen surface, the presented frame and printed
-// pages all draw through it. Coordinates are pixels; colours are 0x00RRGGBB pixels (see pixels.h).
-// Text arrives in Windows-1252 and is converted here, at the edge.
+// pages all draw through it. Coordinates are media pixels; colours are 0x00RRGGBB pixels (see
+// pixels.h). Text arrives in Windows-1252 and is converted here, at the edge.
+// A canvas may hold `scale` x `scale` real pixels per media pixel (a window shown at 2x, 3x...):
+// cairo's device scale is set, so fills, lines and text are drawn at the real resolution while every
+// coordinate stays a media pixel. pixels() gives the real pixels.
 #pragma once
 
 #include <cstdint>
@@ -34,17 +37,22 @@ struct TextMetrics {
 
 std::string installedFaceFor(std::string_view face);
 
+// Beyond 6 real pixels per media pixel (3840 x 2880) the canvases would outgrow any screen.
+constexpr int kLargestCanvasScale = 6;
+
 class Canvas {
 public:
-    Canvas(int width, int height);
+    Canvas(int width, int height, int scale = 1);
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
     int width() const { return width_; }
     int height() const { return height_; }
+    int scale() const { return scale_; }
 
-    // Direct pixel access; call changed() after writing so cairo sees the new pixels.
+    // Direct access to the real pixels (width x scale by height x scale); call changed() after
+    // writing so cairo sees the new pixels.
     PixelView pixels();
     void changed();
 
@@ -62,11 +70,13 @@ public:
     // Draws with the cell's top-left at (x, y); background -1 leaves it transparent.
     void drawText(int x, int y, std::string_view text1252, uint32_t rgb, int64_t background);
 
+    // The real pixels, and the media-size picture (each media pixel the mean of its real ones).
     bool writePng(const std::string& path);
+    bool writeMediaPng(const std::string& path);
 
 private:
     void applyColor(uint32_t rgb);
-    int width_, height_;
+    int width_, height_, scale_;
     cairo_surface_t* surface_;
     cairo_t* cairo_;
     FontSpec font_;

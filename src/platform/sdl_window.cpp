@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -79,6 +80,7 @@ bool SdlWindow::open(const WindowOptions& options, std::string& error)
 {
     options_ = options;
     if (options.headless) {
+        scale_ = std::clamp(options.scale, 1, 16);
         open_ = true;
         return true;
     }
@@ -131,8 +133,7 @@ bool SdlWindow::open(const WindowOptions& options, std::string& error)
     // Sharp pixels: the media area scales by whole numbers where it can (MediaViewport). No logical
     // size is set: SDL would then rewrite the pointer's coordinates behind our back.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                 options.mediaWidth, options.mediaHeight);
+    scale_ = scale;
     SDL_StartTextInput();
     open_ = true;
     return true;
@@ -149,6 +150,7 @@ void SdlWindow::close()
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
     texture_ = nullptr;
+    textureWidth_ = textureHeight_ = 0;
     renderer_ = nullptr;
     window_ = nullptr;
     open_ = false;
@@ -156,8 +158,19 @@ void SdlWindow::close()
 
 void SdlWindow::present(const PixelView& frame)
 {
-    if (!renderer_ || !texture_)
+    if (!renderer_ || !frame.pixels)
         return;
+    // The frame may hold the media area at its real resolution (a sharp canvas): the texture follows it.
+    if (!texture_ || frame.width != textureWidth_ || frame.height != textureHeight_) {
+        if (texture_)
+            SDL_DestroyTexture(texture_);
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, frame.width,
+                                     frame.height);
+        if (!texture_)
+            return;
+        textureWidth_ = frame.width;
+        textureHeight_ = frame.height;
+    }
     SDL_UpdateTexture(texture_, nullptr, frame.pixels, frame.stride * 4);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);

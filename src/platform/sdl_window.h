@@ -46,6 +46,8 @@ public:
     void close();
     bool isOpen() const { return open_; }
     bool headless() const { return options_.headless; }
+    // The whole-number scale the window was opened at (--scale, or the largest the screen holds).
+    int scale() const { return scale_; }
 
     // Shows the frame (the media area) in the window.
     void present(const PixelView& frame);
@@ -67,6 +69,8 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
+    int textureWidth_ = 0, textureHeight_ = 0;
+    int scale_ = 1;
     std::deque<Message> pending_;
     uint32_t buttons_ = 0;
     CursorShape cursor_ = CursorShape::Arrow;

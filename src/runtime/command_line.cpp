@@ -99,6 +99,9 @@ bool parseProgramOptions(const std::vector<std::string>& words, ProgramOptions& 
         } else if (word == "--headless") {
             if (!flag(options.headless))
                 return false;
+        } else if (word == "--pixel") {
+            if (!flag(options.pixel))
+                return false;
         } else if (word == "--fullscreen") {
             if (!flag(options.fullscreen))
                 return false;
@@ -149,7 +152,8 @@ std::string programUsage()
            "  --set KEY=VALUE    a configuration setting that wins over every file (repeatable)\n"
            "  --headless         no window and no sound device (needs --script)\n"
            "  --script FILE      read input from FILE instead of a person (virtual clock)\n"
-           "  --scale N          show the media area N times its size (1 to 16)\n"
+           "  --scale N          show the media area N times its size (1 to 16; headless too)\n"
+           "  --pixel            draw at 640 x 480 and blow the pixels up (Sharp=0), the old look\n"
            "  --fullscreen       cover the screen\n"
            "  --help             this text\n"
            "  --version          the program's version\n";
@@ -163,6 +167,8 @@ std::vector<std::pair<std::string, std::string>> commandLineSettings(const Progr
         settings.emplace_back("MediaPath", "");
     }
     settings.insert(settings.end(), options.settings.begin(), options.settings.end());
+    if (options.pixel)
+        settings.emplace_back("Sharp", "0");
     return settings;
 }
 

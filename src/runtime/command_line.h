@@ -18,6 +18,7 @@ struct ProgramOptions {
     std::vector<std::pair<std::string, std::string>> settings; // --set KEY=VALUE, in order
     bool headless = false;
     bool fullscreen = false;
+    bool pixel = false; // --pixel: the media area drawn at its own size and blown up (Sharp=0)
     bool help = false;
     bool version = false;
     int32_t scale = 0; // --scale N; 0 when not given
@@ -32,7 +33,8 @@ bool parseProgramOptions(int argc, char** argv, ProgramOptions& options, std::st
 // What --help prints.
 std::string programUsage();
 
-// The settings the options stand for, in the order they win: --media first, then each --set.
+// The settings the options stand for, in the order they win: --media first, then each --set, then
+// --pixel.
 std::vector<std::pair<std::string, std::string>> commandLineSettings(const ProgramOptions& options);
 
 // The command line split on blanks into a list of strings; an empty line gives an empty list.

@@ -61,7 +61,7 @@ void velDialogObject::saveBackground()
     if (!s)
         return;
     s->setOrigin(0, 0);
-    savedBackground_ = captureImage(s->context(), originX_, originY_, width_, height_);
+    savedBackground_ = captureImage(s->context(), originX_, originY_, width_, height_, Value(), true);
 }
 
 void velDialogObject::restoreBackground()
@@ -171,7 +171,7 @@ void velDialogObject::drag(int32_t x, int32_t y)
         s->setOrigin(originX_, originY_);
         draw();
         s->setOrigin(0, 0);
-        picture = captureImage(s->context(), originX_, originY_, width_, height_);
+        picture = captureImage(s->context(), originX_, originY_, width_, height_, Value(), true);
         restoreBackground();
     }
     const int32_t grabX = x - originX_, grabY = y - originY_;

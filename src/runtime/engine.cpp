@@ -1,5 +1,7 @@
 #include "runtime/engine.h"
 
+#include <algorithm>
+
 #include "platform/headless.h"
 #include "platform/message_box.h"
 #include "platform/sdl_window.h"
@@ -110,7 +112,13 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
         if (!window_->open(windowOptions, error))
             return false;
     }
-    surface_ = std::make_unique<DrawingSurface>(width, height, window_.get());
+    // A sharp surface keeps the window's real pixels (without a window, the scale asked for): text
+    // and lines at full resolution.
+    const int scale = !configuration_.getTruth("Sharp", true) ? 1
+                      : window_                                ? window_->scale()
+                                                               : std::max(1, options.scale);
+    surface_ = std::make_unique<DrawingSurface>(width, height, window_.get(),
+                                                std::min(scale, platform::kLargestCanvasScale));
     surface_->setAttributeCaching(configuration_.getTruth("DisableDrawingAttributeCaching", true));
     surface_->setAfterUpdate([this] { movies_.repaintAll(); });
     transitions_ = std::make_unique<Transitions>(*surface_, clock_, [this] {
@@ -123,6 +131,7 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
     if (!options.script.empty()) {
         ScriptRunner::Hooks hooks;
         hooks.shot = [this](const std::string& path) { return surface_->writeFramePng(path); };
+        hooks.mediaShot = [this](const std::string& path) { return surface_->writeMediaFramePng(path); };
         hooks.currentFormName = [this] {
             auto* form = dynamic_cast<FormEventTarget*>(currentForm_.object());
             return form ? form->targetName() : std::string();

@@ -24,7 +24,7 @@ const char* const kKnownKeys[] = {
     "PhotoPath", "VideoPath", "SoundPath", "AltVideoPath", "CompileForms", "CompileResources", "SystemPlatform",
     "ResourceExtension", "VideoExtension", "AudioExtension", "BitmapExtension", "PhotoExtension", "TestMode",
     "SourceDisk", "CDROMPATH", "StartupForm", "FullInstall", "ResourcePath", "MediaWidth", "MediaHeight",
-    "EventLimit", "ResourceFatal", "TraceFileOpens"};
+    "EventLimit", "ResourceFatal", "TraceFileOpens", "Sharp"};
 
 std::string canonicalKey(std::string_view key)
 {
@@ -204,6 +204,8 @@ void Configuration::setDefaults()
     set("AltDatabasePath", Value());
     set("FullScreenVideo", 0);
     set("MaximizeWindow", 0);
+    // Text and lines at the window's real resolution (--pixel or Sharp=0 for the blown-up look).
+    set("Sharp", 1);
     set("DownloadDir", Value::string("DOWNLOAD"));
     set("RemoveDownloadFiles", 0);
     set("ShowIntro", 0);

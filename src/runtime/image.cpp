@@ -8,6 +8,7 @@
 #include "runtime/image_context.h"
 #include "runtime/image_dib.h"
 #include "runtime/image_pic.h"
+#include "runtime/image_smooth.h"
 #include "value/buffer.h"
 #include "value/error.h"
 #include "value/string.h"
@@ -59,6 +60,14 @@ Raster detached(const Raster& r, const platform::PixelView& view, std::vector<ui
     return out;
 }
 
+platform::Rect scaledRect(const platform::Rect& r, int k)
+{
+    if (k == 1)
+        return r;
+    return {clampCoordinate(int64_t(r.left) * k), clampCoordinate(int64_t(r.top) * k),
+            clampCoordinate(int64_t(r.right) * k), clampCoordinate(int64_t(r.bottom) * k)};
+}
+
 Raster viewRaster(const platform::PixelView& view)
 {
     if (!view.pixels || view.width <= 0 || view.height <= 0)
@@ -67,8 +76,26 @@ Raster viewRaster(const platform::PixelView& view)
                   static_cast<std::ptrdiff_t>(view.stride) * 4, nullptr, view.bounds()};
 }
 
+// An unmasked picture whose rows each cover k real rows (drawn at its own height on a surface of
+// scale k): each row is stretched once and copied down, the same pixels for a third of the work at
+// scale 3. Returns the real pixels drawn.
+platform::Rect stretchRowsOnce(const Raster& from, const platform::PixelView& view, int k, const platform::Rect& clip,
+                               const platform::Rect& destination, const platform::Rect& sourceRect)
+{
+    const platform::PixelView firstRows{view.pixels, view.width, view.height / k, view.stride * k};
+    const platform::Rect drawn =
+        stretchRaster(from, nullptr, firstRows, {clip.left * k, clip.top, clip.right * k, clip.bottom},
+                      {destination.left * k, destination.top, destination.right * k, destination.bottom}, sourceRect);
+    for (int y = drawn.top; y < drawn.bottom; ++y)
+        for (int j = 1; j < k; ++j)
+            std::memcpy(view.row(y * k + j) + drawn.left, view.row(y * k) + drawn.left,
+                        sizeof(uint32_t) * static_cast<std::size_t>(drawn.width()));
+    return {drawn.left, drawn.top * k, drawn.right, drawn.bottom * k};
+}
+
+// A photograph (smooth) on a sharp target is filtered rather than blown up.
 void drawRaster(DrawingContext& target, const Raster& source, const Raster* mask, const platform::Rect& destination,
-                const platform::Rect& sourceRect)
+                const platform::Rect& sourceRect, bool smooth = false)
 {
     std::vector<uint32_t> copy, maskCopy;
     const Raster from = detached(source, target.view(), copy);
@@ -79,10 +106,19 @@ void drawRaster(DrawingContext& target, const Raster& source, const Raster* mask
                                  clampCoordinate(int64_t(destination.top) + target.originY()),
                                  clampCoordinate(int64_t(destination.right) + target.originX()),
                                  clampCoordinate(int64_t(destination.bottom) + target.originY())};
-    const platform::Rect changed =
-        stretchRaster(from, mask ? &maskFrom : nullptr, target.view(), target.clip(), shifted, sourceRect);
+    // On a sharp surface each pixel is a square of real ones: the picture is stretched over them,
+    // nearest pixel, so hard edges and masks stay exact at every scale.
+    const int k = target.scale();
+    platform::Rect changed;
+    if (k > 1 && !mask && smooth)
+        changed = smoothStretchRaster(from, target.view(), scaledRect(target.clip(), k), scaledRect(shifted, k), sourceRect);
+    else if (k > 1 && !mask && shifted.height() == sourceRect.height())
+        changed = stretchRowsOnce(from, target.view(), k, target.clip(), shifted, sourceRect);
+    else
+        changed = stretchRaster(from, mask ? &maskFrom : nullptr, target.view(), scaledRect(target.clip(), k),
+                                scaledRect(shifted, k), sourceRect);
     if (!changed.empty())
-        target.changed(changed);
+        target.changed({changed.left / k, changed.top / k, (changed.right + k - 1) / k, (changed.bottom + k - 1) / k});
 }
 
 // The drawing context behind a target, or null after the builtin's message.
@@ -108,7 +144,7 @@ struct SourceSize {
 SourceSize sourceSize(const Value& imgSrc, const char* builtin)
 {
     if (const DrawingContext* c = asDrawingContext(imgSrc))
-        return {true, c->view().width, c->view().height};
+        return {true, c->bounds().width(), c->bounds().height()};
     if (const Image* image = asImage(imgSrc))
         return {true, image->width(), image->height()};
     velError(std::string(builtin) + ": imgSrc type must be VEL_CONTEXT_TYPE or VEL_IMAGE_TYPE.");
@@ -119,7 +155,7 @@ void drawSource(DrawingContext& target, const Value& imgSrc, const platform::Rec
                 const platform::Rect& source, bool stretching)
 {
     if (const DrawingContext* c = asDrawingContext(imgSrc)) {
-        drawRaster(target, viewRaster(c->view()), nullptr, destination, source);
+        drawRaster(target, viewRaster(c->view()), nullptr, destination, scaledRect(source, c->scale()));
         return;
     }
     Image* image = asImage(imgSrc);
@@ -152,7 +188,8 @@ void Image::draw(DrawingContext& context, const platform::Rect& destination, con
             return;
         maskRaster = m->raster();
     }
-    drawRaster(context, raster(), mask_.isNil() ? nullptr : &maskRaster, destination, source);
+    drawRaster(context, raster(), mask_.isNil() ? nullptr : &maskRaster, destination, scaledRect(source, rasterScale()),
+               subType() == "pic");
 }
 
 bool Image::setMask(const Value& mask)

@@ -29,6 +29,8 @@ public:
     virtual bool validate() = 0;
     // The decoded pixels; empty when there are none (a refused or undecodable image).
     virtual Raster raster() = 0;
+    // Real pixels of the raster per image pixel (a capture kept at a sharp surface's resolution).
+    virtual int rasterScale() const { return 1; }
     // A "dib" copy of the pixels.
     virtual Value bits() = 0;
     // The image's own colours as a palette value, or nil when it has none.

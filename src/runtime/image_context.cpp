@@ -11,14 +11,13 @@
 
 namespace vel {
 
-Value ContextImage::make(int32_t width, int32_t height, const Value& palette)
+Value ContextImage::make(int32_t width, int32_t height, const Value& palette, int scale)
 {
     auto* image = new ContextImage;
     Value v = Value::adopt(Tag::Image, image);
-    image->context_ = DrawingContext::memory(width, height);
-    const platform::PixelView& view = image->context().view();
-    image->width_ = view.width;
-    image->height_ = view.height;
+    image->context_ = DrawingContext::memory(width, height, scale);
+    image->width_ = image->context().bounds().width();
+    image->height_ = image->context().bounds().height();
     image->palette_ = palette;
     image->colourCount_ = palette.is(Tag::Palette) ? Palette::kSize : 0;
     return v;
@@ -111,7 +110,7 @@ Value ContextImage::bits(int32_t bitsPerPixel)
 }
 
 Value captureImage(const Value& contextOrImage, int32_t x, int32_t y, int32_t width, int32_t height,
-                   const Value& palette)
+                   const Value& palette, bool keepResolution)
 {
     const DrawingContext* source = asDrawingContext(contextOrImage);
     if (!source) {
@@ -120,18 +119,21 @@ Value captureImage(const Value& contextOrImage, int32_t x, int32_t y, int32_t wi
     }
     if (!source)
         return Value();
-    Value captured = ContextImage::make(width, height, palette);
+    // Otherwise a sharp surface gives each pixel's top-left real pixel: the capture keeps the data's size.
+    const int k = source->scale(), kept = keepResolution ? k : 1;
+    Value captured = ContextImage::make(width, height, palette, kept);
     ContextImage* image = captured.as<ContextImage>();
     const platform::PixelView& from = source->view();
     const platform::PixelView& to = image->context().view();
-    const int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
-    const int64_t right = std::min<int64_t>(int64_t(x) + to.width, from.width);
-    const int64_t bottom = std::min<int64_t>(int64_t(y) + to.height, from.height);
-    for (int64_t row = top; row < bottom; ++row) {
+    const int64_t left = std::max<int64_t>(x, 0) * k, top = std::max<int64_t>(y, 0) * k;
+    const int64_t right = std::min<int64_t>(int64_t(x) + image->width(), source->bounds().right) * k;
+    const int64_t bottom = std::min<int64_t>(int64_t(y) + image->height(), source->bounds().bottom) * k;
+    const int step = k / kept;
+    for (int64_t row = top; row < bottom; row += step) {
         const uint32_t* in = from.row(static_cast<int>(row));
-        uint32_t* out = to.row(static_cast<int>(row - y));
-        for (int64_t column = left; column < right; ++column)
-            out[column - x] = in[column];
+        uint32_t* out = to.row(static_cast<int>((row - int64_t(y) * k) / step));
+        for (int64_t column = left; column < right; column += step)
+            out[(column - int64_t(x) * k) / step] = in[column];
     }
     return captured;
 }

@@ -12,11 +12,13 @@ namespace vel {
 class ContextImage final : public Image {
 public:
     // width x height opaque black pixels; the palette (or nil) is the one the pixels were made with.
-    static Value make(int32_t width, int32_t height, const Value& palette = Value());
+    // At a scale above 1 each pixel is kept as scale x scale real ones (a sharp surface's capture).
+    static Value make(int32_t width, int32_t height, const Value& palette = Value(), int scale = 1);
 
     std::string_view subType() const override { return "context"; }
     bool validate() override { return true; }
     Raster raster() override;
+    int rasterScale() const override { return context().scale(); }
     Value bits() override { return bits(24); }
     // Read back as a bitmap of 8 bits (each pixel the nearest colour of the image's palette, or of
     // the system palette when it has none) or 24 bits; "Unsupported bits per pixel: " for others.
@@ -45,7 +47,9 @@ inline ContextImage* asContextImage(const Value& v)
 
 // A "context" image holding a copy of the area (x, y, width, height) of a drawing context's pixels
 // or of a "context" image; what lies outside the pixels is black. Nil for any other source.
+// `keepResolution` keeps a sharp surface's real pixels: for the framework's own copies (a dialog's
+// background), drawn back but never read as bits.
 Value captureImage(const Value& contextOrImage, int32_t x, int32_t y, int32_t width, int32_t height,
-                   const Value& palette = Value());
+                   const Value& palette = Value(), bool keepResolution = false);
 
 } // namespace vel

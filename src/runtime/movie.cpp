@@ -406,26 +406,30 @@ void Movie::draw()
     if (visible.empty())
         return;
     PixelView frame = surface->frame().pixels();
-    const int w = onScreen_.width(), h = onScreen_.height();
+    // The decoder scales each picture to the frame's real pixels, so a sharp window gets a filtered
+    // picture rather than blown-up pixels.
+    const int k = surface->scale();
+    const Rect real{visible.left * k, visible.top * k, visible.right * k, visible.bottom * k};
+    const Rect placed{onScreen_.left * k, onScreen_.top * k, onScreen_.right * k, onScreen_.bottom * k};
+    const int w = placed.width(), h = placed.height();
     if (visible.left == onScreen_.left && visible.top == onScreen_.top && visible.right == onScreen_.right &&
         visible.bottom == onScreen_.bottom) {
         // Scaled straight into the presented frame: no copy in between.
-        PixelView area{frame.row(visible.top) + visible.left, w, h, frame.stride};
+        PixelView area{frame.row(real.top) + real.left, w, h, frame.stride};
         if (!decoder_.convertCurrent(area))
             return;
     } else {
         // Partly outside: scaled whole aside, then the visible part copied. A picture far larger than
         // the surface is not worth the memory; it is not drawn.
-        if (static_cast<int64_t>(w) * h > 4 * static_cast<int64_t>(surface->width()) * surface->height())
+        if (static_cast<int64_t>(w) * h > 4 * static_cast<int64_t>(frame.width) * frame.height)
             return;
         scratch_.resize(static_cast<size_t>(w) * h);
         PixelView whole{scratch_.data(), w, h, w};
         if (!decoder_.convertCurrent(whole))
             return;
-        for (int y = visible.top; y < visible.bottom; ++y)
-            std::memcpy(frame.row(y) + visible.left,
-                        whole.row(y - onScreen_.top) + (visible.left - onScreen_.left),
-                        static_cast<size_t>(visible.width()) * sizeof(uint32_t));
+        for (int y = real.top; y < real.bottom; ++y)
+            std::memcpy(frame.row(y) + real.left, whole.row(y - placed.top) + (real.left - placed.left),
+                        static_cast<size_t>(real.width()) * sizeof(uint32_t));
     }
     surface->frame().changed();
     drawn_ = visible;

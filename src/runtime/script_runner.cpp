@@ -71,7 +71,8 @@ bool ScriptRunner::load(const std::string& path, std::string& error)
 
 bool ScriptRunner::loadText(const std::string& text, std::string& error)
 {
-    static const char* const verbs[] = {"click", "down", "move", "up", "key", "type", "wait", "shot", "expect-form", "quit"};
+    static const char* const verbs[] = {"click", "down", "move", "up", "key", "type", "wait", "shot", "shot-media",
+                                        "expect-form", "quit"};
     std::istringstream in(text);
     std::string line;
     int number = 0;
@@ -104,7 +105,7 @@ bool ScriptRunner::loadText(const std::string& text, std::string& error)
             ok = parseInt(c.argument, x) && x >= 0;
         else if (c.verb == "key")
             ok = keyMessages(c.argument, keys);
-        else if (c.verb == "shot" || c.verb == "expect-form")
+        else if (c.verb == "shot" || c.verb == "shot-media" || c.verb == "expect-form")
             ok = !c.argument.empty();
         if (!ok) {
             error = "line " + std::to_string(number) + ": bad arguments for " + c.verb + ": '" + c.argument + "'";
@@ -247,8 +248,9 @@ bool ScriptRunner::advance()
             parseInt(c.argument, x);
             waitUntil_ = clock_.now() + static_cast<uint32_t>(x);
             waiting_ = x > 0;
-        } else if (c.verb == "shot") {
-            if (!hooks_.shot || !hooks_.shot(c.argument))
+        } else if (c.verb == "shot" || c.verb == "shot-media") {
+            const auto& write = c.verb == "shot" ? hooks_.shot : hooks_.mediaShot;
+            if (!write || !write(c.argument))
                 fail(c, "cannot write the screenshot");
         } else if (c.verb == "expect-form") {
             std::string current = hooks_.currentFormName ? hooks_.currentFormName() : std::string();

@@ -1,7 +1,8 @@
 // A scripted run: a file of commands stands in for the person at the screen. Each command runs once
 // the program has handled the events already pending; `wait` moves the virtual clock, so fades,
 // timers and repeats are exact and fast. Commands: click X Y, down X Y, move X Y, up X Y, key NAME,
-// type TEXT, wait MS, shot FILE.png, expect-form NAME, quit. Blank lines and lines starting with '#'
+// type TEXT, wait MS, shot FILE.png (real resolution), shot-media FILE.png (the media size),
+// expect-form NAME, quit. Blank lines and lines starting with '#'
 // are skipped.
 #pragma once
 
@@ -22,8 +23,10 @@ class VirtualClock;
 class ScriptRunner final : public platform::MessageSource {
 public:
     struct Hooks {
-        // Writes the presented media area as PNG; false when it could not.
+        // Write the presented media area as PNG, at its real resolution (shot) or at the media size
+        // (mediaShot); false when they could not.
         std::function<bool(const std::string& path)> shot;
+        std::function<bool(const std::string& path)> mediaShot;
         // The current form's name, empty when there is none.
         std::function<std::string()> currentFormName;
     };

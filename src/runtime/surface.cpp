@@ -25,7 +25,10 @@ uint32_t pixelOf(int32_t colorRef)
 // update.
 class SurfaceContext final : public DrawingContext {
 public:
-    explicit SurfaceContext(DrawingSurface& surface) : surface_(surface) { setView(surface.offscreen().pixels()); }
+    explicit SurfaceContext(DrawingSurface& surface) : surface_(surface)
+    {
+        setView(surface.offscreen().pixels(), surface.scale());
+    }
     void changed(const Rect& area) override
     {
         surface_.offscreen().changed();
@@ -87,9 +90,9 @@ void DrawingSurface::setBackgroundImage(const Value& image)
     update();
 }
 
-DrawingSurface::DrawingSurface(int width, int height, platform::SdlWindow* window)
-    : width_(width), height_(height), offscreen_(std::make_unique<platform::Canvas>(width, height)),
-      frame_(std::make_unique<platform::Canvas>(width, height)), window_(window)
+DrawingSurface::DrawingSurface(int width, int height, platform::SdlWindow* window, int scale)
+    : width_(width), height_(height), offscreen_(std::make_unique<platform::Canvas>(width, height, scale)),
+      frame_(std::make_unique<platform::Canvas>(width, height, scale)), window_(window)
 {
     target_ = offscreen_.get();
     offscreen_->fill({0, 0, width, height}, 0);

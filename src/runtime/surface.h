@@ -1,5 +1,6 @@
 // The drawing surface of the application window: everything is drawn off screen into a canvas of
-// the media size, then copied to the presented frame, which the window shows. Coordinates are the
+// the media size, then copied to the presented frame, which the window shows. Both canvases may be
+// kept at the window's pixel scale (sharp text and lines); coordinates stay media pixels. Coordinates are the
 // current form's: the origin offset is added to each. Palettes stay data here; fades blend the
 // presented frame instead, with the same timing.
 #pragma once
@@ -26,11 +27,12 @@ constexpr int Left = 0, Center = 1, Right = 2, VCenter = 4, Bottom = 8, WordBrea
 
 class DrawingSurface {
 public:
-    DrawingSurface(int width, int height, platform::SdlWindow* window);
+    DrawingSurface(int width, int height, platform::SdlWindow* window, int scale = 1);
     ~DrawingSurface();
 
     int width() const { return width_; }
     int height() const { return height_; }
+    int scale() const { return offscreen_->scale(); }
     platform::Canvas& offscreen() { return *offscreen_; }
     platform::Canvas& frame() { return *frame_; }
 
@@ -81,7 +83,9 @@ public:
     bool printing() const { return target_ != offscreen_.get(); }
     platform::Canvas& target() { return *target_; }
 
+    // The frame at its real resolution, and at the media size.
     bool writeFramePng(const std::string& path) { return frame_->writePng(path); }
+    bool writeMediaFramePng(const std::string& path) { return frame_->writeMediaPng(path); }
 
     // The surface as a drawing context (tag 14), for images and captures; its origin is the surface's.
     Value context();

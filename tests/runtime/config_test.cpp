@@ -202,7 +202,7 @@ protected:
 TEST_F(CommandLineTest, EveryOptionIsReadAndDoubleDashEndsThem)
 {
     ASSERT_TRUE(parse({"--media", "/srv/disc", "--home=/tmp/h", "--set", "TestMode=1", "--set", "jpg=A;B",
-                       "--headless", "--script", "run.txt", "--scale", "2", "--fullscreen", "--", "palavra"}))
+                       "--headless", "--script", "run.txt", "--scale", "2", "--fullscreen", "--pixel", "--", "palavra"}))
         << error;
     using Maybe = std::optional<std::string>;
     EXPECT_EQ((std::vector<Maybe>{options.media, options.home, options.script}), (std::vector<Maybe>{"/srv/disc", "/tmp/h", "run.txt"}));
@@ -211,6 +211,7 @@ TEST_F(CommandLineTest, EveryOptionIsReadAndDoubleDashEndsThem)
     EXPECT_TRUE(options.headless && options.fullscreen && !options.help);
     EXPECT_EQ(options.scale, 2);
     EXPECT_EQ(options.arguments, std::vector<std::string>{"palavra"});
+    EXPECT_EQ(commandLineSettings(options).back(), (std::pair<std::string, std::string>{"Sharp", "0"})); // --pixel last
 
     ASSERT_TRUE(parse({"--help", "--", "--headless", "-"}));
     EXPECT_TRUE(options.help && !options.headless);

@@ -2,7 +2,11 @@
 // the clock.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/clock.h"
+#include "runtime/image_context.h"
+#include "runtime/image_test_support.h"
 #include "runtime/surface.h"
 #include "runtime/transitions.h"
 #include "support/error_capture.h"
@@ -130,6 +134,81 @@ TEST_F(SurfaceTest, TextInARectangleWrapsAndCentres)
     for (int y = 0; y < oneLine; ++y)
         for (int x = 0; x < 250; ++x)
             ASSERT_EQ(offscreenPixel(x, y), 0u);
+}
+
+// Sharp surfaces: text is drawn at the real resolution, bitmaps blown up with exact masks.
+TEST_F(SurfaceTest, AtScaleThreeTextEdgesAreSharpAndMaskedBitmapsStepByThree)
+{
+    DrawingSurface sharp(640, 480, nullptr, 3);
+    sharp.fill({0, 0, 640, 480}, 0xFFFFFF);
+    sharp.selectFont(Font::make(Value::string("Arial"), 40, 0));
+    sharp.textOut(20, 20, "l");
+    const platform::PixelView v = sharp.offscreen().pixels();
+    int grey = 0, inked = 0;
+    for (int x = 0; x < 200; ++x) {
+        const uint32_t p = v.row(3 * 45)[x] & 0xFF;
+        grey += p > 0x10 && p < 0xF0;
+        inked += p <= 0x10;
+    }
+    EXPECT_GE(inked, 6);   // a stroke several real pixels wide ...
+    EXPECT_LE(grey, 2);    // ... with at most one grey pixel at each edge
+
+    image_test::Bitmap picture = image_test::patterned(4, 4, 24), mask;
+    mask.width = mask.height = 4, mask.bits = 1, mask.colours = {0xFF000000, 0xFFFFFFFF};
+    for (int i = 0; i < 16; ++i)
+        mask.indices.push_back(i % 4 >= i / 4 ? 0 : 1); // shown on and above the diagonal
+    Value image = imageFromBuffer(image_test::bufferOf(image_test::encode(picture, true)), "bmp");
+    ASSERT_TRUE(setImageMask(image, imageFromBuffer(image_test::bufferOf(image_test::encode(mask, false)), "dib")));
+    velDrawImage(sharp.context(), image, 10, 10);
+    velDrawImage(sharp.context(), imageFromBuffer(image_test::bufferOf(image_test::encode(picture, true)), "bmp"), 14, 10);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x) {
+            ASSERT_EQ(v.row(30 + y)[30 + x], x / 3 >= y / 3 ? picture.expected(x / 3, y / 3) : 0xFFFFFFFFu) << x << "," << y;
+            ASSERT_EQ(v.row(30 + y)[42 + x], picture.expected(x / 3, y / 3)) << x << "," << y; // unmasked
+        }
+
+    // A photograph (a horizontal ramp) is filtered: neighbouring real pixels differ, no 3x3 squares.
+    std::vector<uint8_t> ramp;
+    for (int i = 0; i < 64; ++i)
+        ramp.insert(ramp.end(), {static_cast<uint8_t>(i % 8 * 32), 0, 0});
+    velDrawImage(sharp.context(), imageFromBuffer(image_test::bufferOf(image_test::compressJpeg(8, 8, ramp)), "jpg"), 100, 100);
+    int repeats = 0;
+    for (int x = 301; x < 321; ++x)
+        repeats += v.row(310)[x] == v.row(310)[x - 1];
+    EXPECT_LE(repeats, 4);
+
+    // A dialog's saved background comes back at the real resolution.
+    const std::vector<uint32_t> before(v.row(135), v.row(135) + 300);
+    Value saved = captureImage(sharp.context(), 0, 0, 100, 100, Value(), true);
+    sharp.fill({0, 0, 100, 100}, 0);
+    velDrawImage(sharp.context(), saved, 0, 0);
+    EXPECT_EQ(std::vector<uint32_t>(v.row(135), v.row(135) + 300), before);
+
+    // Clips and copies are in media pixels and carry every real one.
+    sharp.setClip(Rect::sized(0, 0, 100, 50));
+    sharp.fill({0, 0, 640, 480}, 0x0000FF);
+    sharp.resetClip();
+    sharp.copyArea(Rect::sized(90, 40, 20, 20), 300, 200);
+    EXPECT_EQ(std::pair(v.row(149)[299] & 0xFFFFFF, v.row(150)[299] & 0xFFFFFF), std::pair(0xFF0000u, 0xFFFFFFu));
+    for (int y = 0; y < 60; ++y)
+        ASSERT_EQ(std::memcmp(v.row(600 + y) + 900, v.row(120 + y) + 270, 60 * 4), 0) << y;
+}
+
+TEST_F(SurfaceTest, AtScaleTwoEveryEffectEndsOnTheDirectlyDrawnFrame)
+{
+    DrawingSurface sharp(640, 480, nullptr, 2);
+    Transitions effects(sharp, clock_, [] { return false; });
+    sharp.selectFont(Font::make(Value::string("Arial"), 14, 0));
+    for (int effect = 1; effect <= 13; ++effect) {
+        sharp.frame().fill({0, 0, 640, 480}, 0x102030);
+        sharp.fill({0, 0, 640, 480}, 0x00FF00);
+        sharp.line(5, 7, 300, 211, 0xFF, 1);
+        sharp.textOut(33, 41, "Orvale Vanta");
+        effects.run(effect, 300, effect >= 12 ? 0x808080 : 0, 0, 0, 640, 480);
+        const platform::PixelView frame = sharp.frame().pixels(), target = sharp.offscreen().pixels();
+        for (int y = 0; y < frame.height; ++y)
+            ASSERT_EQ(std::memcmp(frame.row(y), target.row(y), 4u * frame.width), 0) << "effect " << effect << " row " << y;
+    }
 }
 
 } // namespace

@@ -58,6 +58,9 @@ TEST_F(OrvaScriptTest, StartUpOpensTheStartUpFormOnItsBackground)
     std::string said;
     ASSERT_EQ(runScript("expect-form Inicio\nwait 100\nshot " + path("start.png") + "\nquit\n", &said), 0) << said;
     EXPECT_GE(agreement(path("start.png"), expectedShot("startup_background.png"), 6), 0.995);
+    // Sharp at scale 3, the bitmap is blown up and its media-size shot is the same picture.
+    ASSERT_EQ(runScript("wait 100\nshot-media " + path("sharp.png") + "\nquit\n", &said, {"--scale", "3", "--set", "Sharp=1"}), 0) << said;
+    EXPECT_GE(agreement(path("sharp.png"), expectedShot("startup_background.png"), 6), 0.995);
 }
 
 TEST_F(OrvaScriptTest, ClicksLeadFromScreenToScreenAndADialogIsDrawnOverTheScreen)
