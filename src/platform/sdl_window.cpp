@@ -85,8 +85,7 @@ bool SdlWindow::open(const WindowOptions& options, std::string& error)
         return true;
     }
     // Without a display SDL would fall back to an off-screen driver: an invisible window nobody can use.
-    const char* requested = std::getenv("SDL_VIDEODRIVER");
-    const bool driverNamed = requested && *requested;
+    const bool driverNamed = isSet("SDL_VIDEODRIVER");
     if (!driverNamed && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
         error = noDisplay("neither DISPLAY nor WAYLAND_DISPLAY is set");
         return false;
@@ -220,7 +219,8 @@ void SdlWindow::toMedia(int windowX, int windowY, int& x, int& y) const
         windowX = static_cast<int>(static_cast<int64_t>(windowX) * pixelWidth / windowWidth);
         windowY = static_cast<int>(static_cast<int64_t>(windowY) * pixelHeight / windowHeight);
     }
-    viewport().toMedia(windowX, windowY, options_.mediaWidth, options_.mediaHeight, x, y);
+    MediaViewport::fit(pixelWidth, pixelHeight, options_.mediaWidth, options_.mediaHeight)
+        .toMedia(windowX, windowY, options_.mediaWidth, options_.mediaHeight, x, y);
 }
 
 uint32_t SdlWindow::keyState() const
