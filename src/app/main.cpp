@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "controls/control_library.h"
 #include "platform/instance_lock.h"
 #include "platform/message_box.h"
 #include "platform/user_dirs.h"
@@ -96,6 +97,7 @@ int main(int argc, char** argv)
     vel::Engine engine;
     running = &engine;
     vel::velApplication application(engine, vel::argumentList(options));
+    vel::registerControlLibrary(engine);
     vel::registerDemoForm(engine);
     int status = application.run(run);
     running = nullptr;

@@ -1,0 +1,13 @@
+#include "controls/control_library.h"
+
+#include "runtime/engine.h"
+
+namespace vel {
+
+void registerControlLibrary(Engine& engine)
+{
+    // Each family adds its registration here, one line per file.
+    (void)engine;
+}
+
+} // namespace vel
