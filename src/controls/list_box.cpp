@@ -662,6 +662,7 @@ void MultiListBox::clickItem(int32_t index)
 
 void MultiListBox::moveByKey(int32_t index)
 {
+    index = std::clamp(index, -1, itemCount() - 1);
     if (index == selection_)
         return;
     selection_ = index;
@@ -692,7 +693,7 @@ Value MultiListBox::perform(const Value& action, const Value& arguments)
         return Value::integer(multipleSelectionsMade() ? 1 : 0);
     if (isAction(action, "moveTo")) {
         if (arguments.is(Tag::Int))
-            moveByKey(std::clamp(arguments.asInt(), -1, itemCount() - 1));
+            moveByKey(arguments.asInt());
         return Value();
     }
     if (isAction(action, "getSelections")) {
