@@ -280,14 +280,15 @@ void AbstractListBox::draw()
     if (!isEnabled())
         return;
 
-    if (!backgroundImage_.isNil()) {
-        velDrawImage(surface->context(), backgroundImage_, list.left, list.top);
-    } else if (savedBackground_.isNil()) {
+    // The screen under the list is kept even when a picture or a colour covers it, for hiding.
+    const bool fresh = savedBackground_.isNil();
+    if (fresh)
         savedBackground_ = captureImage(surface->context(), area.left + surface->originX(),
                                         area.top + surface->originY(), area.width(), area.height(), Value(), true);
-    } else {
+    if (!backgroundImage_.isNil())
+        velDrawImage(surface->context(), backgroundImage_, list.left, list.top);
+    else if (!fresh && (look_.background == -1 || area.width() != list.width() || area.height() != list.height()))
         velDrawImage(surface->context(), savedBackground_, area.left, area.top);
-    }
     if (look_.background != -1)
         surface->fill(list, look_.background);
 
