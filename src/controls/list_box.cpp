@@ -1,6 +1,7 @@
 #include "controls/list_box.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "runtime/clipboard.h"
 #include "runtime/cursor.h"
@@ -8,7 +9,6 @@
 #include "runtime/form.h"
 #include "runtime/framework_timer.h"
 #include "runtime/image.h"
-#include "runtime/image_context.h"
 #include "runtime/surface.h"
 #include "value/data_objects.h"
 #include "value/list.h"
@@ -26,22 +26,10 @@ bool isAction(const Value& action, std::string_view name)
     return action.is(Tag::String) && textOf(action) == name;
 }
 
-// A region as a rectangle; one of no size when it is missing or turned inside out.
-Rect rectOf(const Value& region)
+// A region's rectangle; one of no size when it is missing or turned inside out.
+Rect properRect(const std::optional<Rect>& r)
 {
-    const Region* r = asRegion(region);
-    if (!r || r->right <= r->left || r->bottom <= r->top)
-        return Rect{};
-    return {r->left, r->top, r->right, r->bottom};
-}
-
-Rect unite(const Rect& a, const Rect& b)
-{
-    if (a.empty())
-        return b;
-    if (b.empty())
-        return a;
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+    return r && !r->empty() ? *r : Rect{};
 }
 
 int32_t heightOf(const Value& image)
@@ -71,7 +59,7 @@ void dottedFrame(DrawingSurface& surface, const Rect& r, int32_t colour)
 
 } // namespace
 
-AbstractListBox::AbstractListBox(Engine& engine, const Value& properties) : velControlObject(engine, properties) {}
+AbstractListBox::AbstractListBox(Engine& engine, const Value& properties) : velLibraryControl(engine, properties) {}
 
 Value AbstractListBox::createInstance(const Value& data) const
 {
@@ -89,43 +77,30 @@ int32_t AbstractListBox::itemCount() const
     return list ? list->count() : 0;
 }
 
-Value AbstractListBox::imageProperty(const char* key) const
-{
-    Value v = property(key);
-    if (v.isNil() || v.is(Tag::Image))
-        return v;
-    v = engine_.resources().loadImage(v);
-    return v.is(Tag::Image) ? v : Value();
-}
-
-int32_t AbstractListBox::intProperty(const char* key, int32_t fallback) const
-{
-    Value v = property(key);
-    return v.is(Tag::Int) ? v.asInt() : fallback;
-}
-
 Rect AbstractListBox::listRect() const
 {
-    return rectOf(hotSpot());
+    // A hot spot of no size, or turned inside out, holds no lines.
+    const Rect r = hotSpotRect();
+    return r.empty() ? Rect{} : r;
 }
 
 void AbstractListBox::initialise()
 {
     initialising_ = true;
     Look look;
-    look.textTopMargin = intProperty("TextTopMargin", 0);
-    look.selectionGap = intProperty("SelectionGap", 0);
-    look.background = intProperty("BackgroundColor", -1);
-    look.text = intProperty("TextColor", 1);
-    look.selection = intProperty("SelectionColor", 0xFFFF00);
-    look.selectionText = intProperty("SelectionTextColor", 0xFFFFFF);
-    look.outline = intProperty("OutlineColor", 0x808080);
-    look.border = intProperty("BorderColor", 1);
+    look.textTopMargin = integer("TextTopMargin", 0);
+    look.selectionGap = integer("SelectionGap", 0);
+    look.background = integer("BackgroundColor", -1);
+    look.text = integer("TextColor", 1);
+    look.selection = integer("SelectionColor", 0xFFFF00);
+    look.selectionText = integer("SelectionTextColor", 0xFFFFFF);
+    look.outline = integer("OutlineColor", 0x808080);
+    look.border = integer("BorderColor", 1);
     look.drawBorder = truth("DrawBorder", false);
     look.singleClickNotify = truth("SingleClickNotify", false);
     look.doubleClickNotify = truth("DoubleClickNotify", true);
-    look.initialRepeat = std::max(0, intProperty("InitialRepeat", 250));
-    look.repeatRate = std::max(0, intProperty("RepeatRate", 50));
+    look.initialRepeat = std::max(0, integer("InitialRepeat", 250));
+    look.repeatRate = std::max(0, integer("RepeatRate", 50));
     look_ = look;
 
     Value font = property("Font");
@@ -135,14 +110,14 @@ void AbstractListBox::initialise()
     if (DrawingSurface* surface = engine_.surface(); surface && surface->selectFont(font_))
         textHeight = surface->measureText("|").height;
     // A negative spacing may not close the lines up to nothing: every position divides by it.
-    lineHeight_ = std::max(1, textHeight + intProperty("LineSpacing", 0));
+    lineHeight_ = std::max(1, textHeight + integer("LineSpacing", 0));
     visible_ = listRect().height() / lineHeight_;
     readScrollBar();
 
     top_ = 0;
     selection_ = -1;
     adoptItems(tableGet(Value::string("List")));
-    selection_ = std::clamp(intProperty("SelectionIndex", -1), -1, itemCount() - 1);
+    selection_ = std::clamp(integer("SelectionIndex", -1), -1, itemCount() - 1);
     setCurrent(selection_);
     initialised_ = true;
     initialising_ = false;
@@ -174,23 +149,23 @@ void AbstractListBox::readScrollBar()
     const bool pictured = !images.track.isNil() || !images.trackTile.isNil() || !images.thumb.isNil();
     const Rect list = listRect();
     ListScrollBar::Layout layout;
-    layout.bar = rectOf(property("ScrollbarHotSpot"));
+    layout.bar = properRect(rectProperty("ScrollbarHotSpot"));
     if (layout.bar.empty() && barWidth > 0 && !list.empty())
         layout.bar = {std::max(list.left, list.right - barWidth), list.top, list.right, list.bottom};
     // Without pictures the plain bar has square arrows and thumb.
     const int32_t plain = pictured ? 0 : barWidth;
     const int32_t upHeight = images.upArrow.isNil() ? plain : heightOf(images.upArrow);
     const int32_t downHeight = images.downArrow.isNil() ? plain : heightOf(images.downArrow);
-    layout.upArrow = rectOf(property("UpArrowRegion"));
+    layout.upArrow = properRect(rectProperty("UpArrowRegion"));
     if (layout.upArrow.empty() && upHeight > 0 && !layout.bar.empty())
         layout.upArrow = {layout.bar.left, layout.bar.top, layout.bar.right, layout.bar.top + upHeight};
-    layout.downArrow = rectOf(property("DownArrowRegion"));
+    layout.downArrow = properRect(rectProperty("DownArrowRegion"));
     if (layout.downArrow.empty() && downHeight > 0 && !layout.bar.empty())
         layout.downArrow = {layout.bar.left, layout.bar.bottom - downHeight, layout.bar.right, layout.bar.bottom};
-    layout.upArrowX = intProperty("UpArrowX", layout.upArrow.left);
-    layout.upArrowY = intProperty("UpArrowY", layout.upArrow.top);
-    layout.downArrowX = intProperty("DownArrowX", layout.downArrow.left);
-    layout.downArrowY = intProperty("DownArrowY", layout.downArrow.top);
+    layout.upArrowX = integer("UpArrowX", layout.upArrow.left);
+    layout.upArrowY = integer("UpArrowY", layout.upArrow.top);
+    layout.downArrowX = integer("DownArrowX", layout.downArrow.left);
+    layout.downArrowY = integer("DownArrowY", layout.downArrow.top);
     layout.thumbHeight = images.thumb.isNil() ? plain : heightOf(images.thumb);
     scrollBar_ = ListScrollBar(layout, images);
 }
@@ -203,7 +178,7 @@ void AbstractListBox::adoptItems(const Value& given)
     if (!list.is(Tag::List))
         list = ValueList::make();
     if (list.object() != tableGet(Value::string("List")).object())
-        velControlObject::setProperty(Value::string("List"), list);
+        velLibraryControl::setProperty(Value::string("List"), list);
     letters_.rebuild(items());
     itemsReplaced();
     selection_ = std::min(selection_, itemCount() - 1);
@@ -212,7 +187,7 @@ void AbstractListBox::adoptItems(const Value& given)
 
 void AbstractListBox::setProperty(const Value& key, const Value& value)
 {
-    velControlObject::setProperty(key, value);
+    velLibraryControl::setProperty(key, value);
     if (initialised_ && !initialising_ && key.is(Tag::String) && textOf(key) == "List")
         initialise();
 }
@@ -249,7 +224,7 @@ void AbstractListBox::redraw(bool flush)
 {
     draw();
     if (flush)
-        engine_.updateScreen();
+        this->flush();
 }
 
 bool AbstractListBox::isItemSelected(int32_t index) const
@@ -270,11 +245,11 @@ void AbstractListBox::draw()
     const Rect list = listRect();
     if (!surface || list.empty())
         return;
-    const Rect area = unite(list, scrollBar_.layout().bar);
+    const Rect area = unionRect(list, scrollBar_.layout().bar);
     if (!isVisible()) {
         // A hidden list gives back the screen it covered.
         if (!savedBackground_.isNil())
-            velDrawImage(surface->context(), savedBackground_, area.left, area.top);
+            drawImageAt(savedBackground_, area.left, area.top);
         return;
     }
     if (!isEnabled())
@@ -283,12 +258,11 @@ void AbstractListBox::draw()
     // The screen under the list is kept even when a picture or a colour covers it, for hiding.
     const bool fresh = savedBackground_.isNil();
     if (fresh)
-        savedBackground_ = captureImage(surface->context(), area.left + surface->originX(),
-                                        area.top + surface->originY(), area.width(), area.height(), Value(), true);
+        savedBackground_ = saveScreen(area);
     if (!backgroundImage_.isNil())
-        velDrawImage(surface->context(), backgroundImage_, list.left, list.top);
+        drawImageAt(backgroundImage_, list.left, list.top);
     else if (!fresh && (look_.background == -1 || area.width() != list.width() || area.height() != list.height()))
-        velDrawImage(surface->context(), savedBackground_, area.left, area.top);
+        drawImageAt(savedBackground_, area.left, area.top);
     if (look_.background != -1)
         surface->fill(list, look_.background);
 
@@ -327,19 +301,19 @@ void AbstractListBox::draw()
 
 bool AbstractListBox::canActivate() const
 {
-    return velControlObject::canActivate() && itemCount() > 0;
+    return velLibraryControl::canActivate() && itemCount() > 0;
 }
 
 void AbstractListBox::activate()
 {
-    velControlObject::activate();
+    velLibraryControl::activate();
     if (itemCount() > 0)
         redraw(true);
 }
 
 void AbstractListBox::deactivate()
 {
-    velControlObject::deactivate();
+    velLibraryControl::deactivate();
     redraw(true);
 }
 
@@ -563,7 +537,7 @@ Value AbstractListBox::deleteItem(const Value& data)
 Value AbstractListBox::perform(const Value& action, const Value& arguments)
 {
     if (!action.is(Tag::String))
-        return velControlObject::perform(action, arguments);
+        return velLibraryControl::perform(action, arguments);
     const std::string_view name = textOf(action);
     if (name == "Initialize") {
         initialise();
@@ -573,7 +547,7 @@ Value AbstractListBox::perform(const Value& action, const Value& arguments)
                                                        "getSelection", "setSelection", "getSelectionStr",
                                                        "getSelectionState", "canActivate", "dblClicked"};
     if (std::find(std::begin(listActions), std::end(listActions), name) == std::end(listActions))
-        return velControlObject::perform(action, arguments);
+        return velLibraryControl::perform(action, arguments);
     if (!initialised_)
         initialise();
     List* entries = items();

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/control.h"
+#include "controls/library_control.h"
 #include "controls/list_item_letters.h"
 #include "controls/list_scroll_bar.h"
 
@@ -20,7 +20,7 @@ namespace vel {
 class List;
 class Engine;
 
-class AbstractListBox : public velControlObject {
+class AbstractListBox : public velLibraryControl {
 public:
     AbstractListBox(Engine& engine, const Value& properties);
 
@@ -87,9 +87,6 @@ private:
     bool searchLetter(unsigned char letter);
     Value deleteItem(const Value& data);
     void readScrollBar();
-    Value imageProperty(const char* key) const;
-    // An integer property, or the fallback when it is missing or not an integer.
-    int32_t intProperty(const char* key, int32_t fallback) const;
     // Follows a press on the scroll bar until the button is released.
     void trackScrollBar(ListScrollBar::Part part, int32_t x, int32_t y);
     void stepScroll(ListScrollBar::Part part, int32_t pointerY);
