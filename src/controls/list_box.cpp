@@ -364,7 +364,8 @@ bool AbstractListBox::key(int32_t keyCode, int32_t flags)
     if (!isEnabled() || count == 0)
         return false;
     const bool control = (flags & modifier::Ctrl) != 0;
-    const int32_t lower = keyCode >= 0 && keyCode < 256 ? toLower1252(static_cast<unsigned char>(keyCode)) : keyCode;
+    const int32_t lower = keyCode >= 0 && keyCode < 256 ? ListItemLetters::fold(static_cast<unsigned char>(keyCode))
+                                                        : keyCode;
     if ((control && lower == 'c') || keyCode == 3) {
         copySelection();
         return false;

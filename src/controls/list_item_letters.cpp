@@ -16,14 +16,19 @@ std::string listItemText(const Value& item)
     return displayForm(item);
 }
 
+unsigned char ListItemLetters::fold(unsigned char c)
+{
+    return toLower1252(plainTextByte(c));
+}
+
 unsigned char ListItemLetters::letterOf(const Value& item)
 {
     if (item.is(Tag::String)) {
         std::string_view text = textOf(item);
-        return text.empty() ? 0 : toLower1252(static_cast<unsigned char>(text.front()));
+        return text.empty() ? 0 : fold(static_cast<unsigned char>(text.front()));
     }
     std::string text = displayForm(item);
-    return text.empty() ? 0 : toLower1252(static_cast<unsigned char>(text.front()));
+    return text.empty() ? 0 : fold(static_cast<unsigned char>(text.front()));
 }
 
 void ListItemLetters::rebuild(const List* items)

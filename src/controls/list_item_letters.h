@@ -1,5 +1,6 @@
-// The first letter of each item of a list box, in lower case, so that a search by first letter
-// walks a row of bytes instead of rendering the text of every item again.
+// The first letter of each item of a list box, in lower case and without its accent ("Água" is
+// found by "a"), so that a search by first letter walks a row of bytes instead of rendering the
+// text of every item again.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,8 @@ public:
     int32_t findAfter(unsigned char lowerLetter, int32_t from) const;
 
     static unsigned char letterOf(const Value& item);
+    // A Windows-1252 character as the search compares it: small, without its accent.
+    static unsigned char fold(unsigned char c);
 
 private:
     std::vector<unsigned char> letters_;
