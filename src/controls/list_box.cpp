@@ -273,26 +273,26 @@ void AbstractListBox::draw()
     int y = list.top + look_.textTopMargin;
     const List* entries = items();
     surface->selectFont(font_);
+    surface->setTextBackground(-1);
     const bool outline = isActive();
     for (int32_t i = top_; entries && i < count && i < top_ + visible_; ++i, y += lineHeight_) {
         const Rect line = Rect{x - 1, y, x - 1 + textWidth + 1, y + lineHeight_ + 2}.intersect(list);
         if (line.empty())
             continue;
         surface->setClip(line);
+        // The list's colour is filled in already: text drawn over it needs no box of its own, which
+        // would cut into the selection above.
         if (showsSelected(i)) {
             surface->fill(line, look_.selection);
             surface->setTextColor(look_.selectionText);
-            surface->setTextBackground(-1);
         } else {
             surface->setTextColor(look_.text);
-            surface->setTextBackground(look_.background);
         }
         surface->textOut(x, y, listItemText(entries->get(i)));
         if (outline && i == selection_)
             dottedFrame(*surface, line, look_.outline);
     }
     surface->resetClip();
-    surface->setTextBackground(-1);
     if (look_.drawBorder)
         surface->rectangle(list, look_.border, 1);
     if (!fits)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "runtime/drawing_context.h"
 #include "runtime/image.h"
 #include "runtime/surface.h"
 
@@ -18,6 +19,21 @@ void drawImage(DrawingSurface& surface, const Value& image, int x, int y)
 {
     velDrawImage(surface.context(), image, x, y);
 }
+
+// Images go through the surface's drawing context, which keeps a clip of its own.
+class ImageClip {
+public:
+    ImageClip(DrawingSurface& surface, const Rect& area) : context_(surface.context())
+    {
+        asDrawingContext(context_)->intersectClip(area);
+    }
+    ~ImageClip() { asDrawingContext(context_)->resetClip(); }
+    ImageClip(const ImageClip&) = delete;
+    ImageClip& operator=(const ImageClip&) = delete;
+
+private:
+    Value context_;
+};
 
 // A small triangle pointing up or down in the middle of the box, drawn as rows.
 void drawArrowBox(DrawingSurface& surface, const Rect& box, bool up, bool pressed)
@@ -79,14 +95,15 @@ void ListScrollBar::draw(DrawingSurface& surface, int32_t top, int32_t count, in
     if (bar.empty())
         return;
     const bool pictured = !images_.track.isNil() || !images_.trackTile.isNil() || !images_.thumb.isNil();
+    // A track picture longer than the bar is cut at its end; a tile repeats down it.
     if (!images_.track.isNil()) {
+        ImageClip clip(surface, bar);
         drawImage(surface, images_.track, bar.left, bar.top);
     } else if (Image* tile = asImage(images_.trackTile); tile && tile->height() > 0 && tile->width() > 0) {
-        surface.intersectClip(bar);
+        ImageClip clip(surface, bar);
         for (int y = bar.top; y < bar.bottom; y += tile->height())
             for (int x = bar.left; x < bar.right; x += tile->width())
                 drawImage(surface, images_.trackTile, x, y);
-        surface.resetClip();
     } else if (!pictured) {
         surface.fill(bar, kTrackColour);
     }
