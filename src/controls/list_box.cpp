@@ -103,7 +103,7 @@ void AbstractListBox::initialise()
     look.repeatRate = std::max(0, integer("RepeatRate", 50));
     look_ = look;
 
-    Value font = property("Font");
+    Value font = engine_.resources().loadNamed(property("Font"));
     font_ = font.is(Tag::Font) ? font : Value();
     backgroundImage_ = imageProperty("BackgroundImage");
     int32_t textHeight = 16;
@@ -551,6 +551,8 @@ Value AbstractListBox::perform(const Value& action, const Value& arguments)
         return velLibraryControl::perform(action, arguments);
     if (!initialised_)
         initialise();
+    if (!items()) // the property was taken away since
+        adoptItems(Value());
     List* entries = items();
     const int32_t count = itemCount();
     if (name == "getList")
