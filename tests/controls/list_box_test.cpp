@@ -138,6 +138,33 @@ TEST_F(ListBoxTest, AHeldArrowStepsAtOnceAfter250MsThenEvery50UntilReleasedOrLef
     }
 }
 
+TEST_F(ListBoxTest, TheThumbFollowsADragAndAHeldTrackPagesUntilTheThumbReachesThePointer)
+{
+    std::string items;
+    for (int i = 0; i < 100; ++i)
+        items += std::to_string(i) + " ";
+    AbstractListBox& b = box(items, R"(("ScrollBarWidth" 16) ("SelectionIndex" 7))");
+    const ListScrollBar& bar = b.scrollBar();
+    const int32_t last = 100 - b.visibleLines(), x = bar.layout().bar.left + 4, pointer = 70;
+    host.feed({pointerEvent(event_kind::MouseDrag, x, 60), pointerEvent(event_kind::MouseDrag, x, 400),
+               pointerEvent(event_kind::MouseUp, x, 400)});
+    b.track(x, bar.thumbTop(0, 100, b.visibleLines()) + 2, 0, 1);
+    EXPECT_EQ(b.topIndex(), last);
+    b.perform(Value::string("setSelection"), Value::integer(0));
+    ASSERT_EQ(b.topIndex(), 0);
+    const uint32_t start = clock().now();
+    engine.events()->setIdleWork([&] {
+        if (clock().now() - start >= 2000)
+            engine.events()->post(pointerEvent(event_kind::MouseUp, x, pointer));
+        return platform::NothingDue;
+    });
+    b.track(x, pointer, 0, 1);
+    const int32_t thumbHeight = bar.layout().thumbHeight;
+    EXPECT_GT(bar.thumbTop(b.topIndex(), 100, b.visibleLines()) + thumbHeight, pointer);
+    EXPECT_LE(bar.thumbTop(b.topIndex() - b.visibleLines(), 100, b.visibleLines()) + thumbHeight, pointer);
+    EXPECT_EQ(b.selection(), 0); // scrolling leaves the selection alone
+}
+
 TEST_F(ListBoxTest, BadInputNeverDividesByZeroReadsOutsideOrLoops)
 {
     const std::string items = R"((list 1 2) (table ("a" 1)) nil "zeta" 3.5)";
