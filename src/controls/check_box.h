@@ -21,7 +21,6 @@ public:
     bool track(int32_t x, int32_t y, int32_t flags, int32_t clicks) override;
 
     bool selected() const { return selected_; }
-    const platform::Rect& labelRect() const { return label_; }
 
 private:
     void layout();

@@ -34,6 +34,12 @@ void DemoForm::controlClicked(const Value& control)
         printScreen();
     } else if (action == "OpenDialog") {
         runDialog(engine_, media, Value());
+    } else if (action == "Show" || action == "Setting") {
+        const bool on = isTrue(velPerform(control, Value::string("IsSelected"), Value()));
+        if (action == "Setting")
+            engine_.configuration().set(textOf(media), on ? 1 : 0);
+        else if (Value group = findControl(media); group.is(Tag::Control))
+            velPerform(group, Value::string("Show"), Value::boolean(on));
     } else {
         velFormObject::controlClicked(control);
     }

@@ -1,8 +1,9 @@
-// DemoForm: the demo disc's screens until the title's own exist. It is the base form with four
+// DemoForm: the demo disc's screens until the title's own exist. It is the base form with these
 // control actions, each taking the control's "Media": "PlaySound" and "PlayMusic" play it,
 // "PlayMovie" shows and plays it in the middle of the screen, "OpenDialog" runs the dialog form it
-// names, and "Print" prints the screen as it is drawn. Escape ends the program. Controls without one
-// of these actions behave as on any form.
+// names, and "Print" prints the screen as it is drawn. A check box's "Show" shows or hides the
+// group of controls it names, and its "Setting" switches the environment setting it names.
+// Escape ends the program. Controls without one of these actions behave as on any form.
 #pragma once
 
 #include "runtime/form.h"

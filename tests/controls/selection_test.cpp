@@ -2,8 +2,6 @@
 // group, and showing or hiding members together.
 #include <gtest/gtest.h>
 
-#include "controls/check_box.h"
-#include "controls/radio_button.h"
 #include "controls_test_support.h"
 #include "value/builtins.h"
 
@@ -27,16 +25,11 @@ TEST_F(SelectionTest, CheckBoxTogglesOnAReleaseInsideOnly)
 {
     openForm("(control (\"Class\" \"CheckBox\") (\"Name\" \"C\") (\"Hot Spot\" (rect 10 10 100 10)) "
              "(\"SelectedImage\" \"on\") (\"DeselectedImage\" \"off\") (\"Text\" \"Som\"))");
-    EXPECT_EQ(control<CheckBox>("C").labelRect().left, 25);
-    EXPECT_EQ(pixel(12, 12), kOff);
-    const struct {
-        std::vector<Point> moves;
-        bool selected;
-    } cases[] = {{{}, true}, {{{300, 300}}, true}, {{{300, 300}, {50, 15}}, false}};
-    for (const auto& c : cases) {
-        press(12, 12, c.moves);
-        EXPECT_EQ(isSelected("C"), c.selected);
-        EXPECT_EQ(pixel(12, 12), c.selected ? kOn : kOff);
+    const std::pair<std::vector<Point>, bool> cases[] = {{{}, true}, {{{300, 300}}, true}, {{{300, 300}, {50, 15}}, false}};
+    for (const auto& [moves, selected] : cases) {
+        press(12, 12, moves);
+        EXPECT_EQ(isSelected("C"), selected);
+        EXPECT_EQ(pixel(12, 12), selected ? kOn : kOff);
     }
     control("C").perform(Value::string("SelectDontDraw"), Value::boolean(true));
     EXPECT_TRUE(isSelected("C"));
@@ -56,20 +49,17 @@ TEST_F(SelectionTest, ARadioGroupKeepsOneChoiceAndTheChosenButtonTakesNoClicks)
     EXPECT_FALSE(press(32, 12, {{100, 100}})) << "left before the release";
     EXPECT_EQ(pixel(32, 12), kOff);
     EXPECT_TRUE(press(32, 12));
-    EXPECT_TRUE(isSelected("B"));
-    EXPECT_FALSE(isSelected("A"));
+    EXPECT_TRUE(isSelected("B") && !isSelected("A"));
     EXPECT_EQ(pixel(12, 12), kOff);
     EXPECT_EQ(pixel(32, 12), kOn);
-    EXPECT_TRUE(control("B").truth("Disabled", false));
-    EXPECT_TRUE(control("A").isEnabled());
+    EXPECT_TRUE(!control("B").isEnabled() && control("A").isEnabled());
     // "Select" false enables a button again; disabling the chosen one gives up the choice.
     control("B").perform(Value::string("Select"), Value::boolean(false));
     EXPECT_TRUE(control("B").isEnabled());
     control("G").perform(Value::string("SetSelected"), Value::string("A"));
     EXPECT_TRUE(isSelected("A"));
     control("A").perform(Value::string("Disable"), Value::boolean(true));
-    EXPECT_FALSE(isSelected("A"));
-    EXPECT_FALSE(control("A").isEnabled());
+    EXPECT_TRUE(!isSelected("A") && !control("A").isEnabled());
 }
 
 TEST_F(SelectionTest, HidingAGroupDrawsBackTheScreenUnderEachMember)
@@ -81,7 +71,6 @@ TEST_F(SelectionTest, HidingAGroupDrawsBackTheScreenUnderEachMember)
              "(control (\"Class\" \"Button\") (\"Name\" \"B\") (\"Hot Spot\" (rect 80 10 10 10)) (\"UpImage\" \"on\")) "
              "(control (\"Class\" \"Group\") (\"Name\" \"G\") (\"List\" (list \"C\" \"R\" \"B\")))");
     Value group = form()->findControl(Value::string("G"));
-    EXPECT_FALSE(asControl(group)->isVisible()) << "a group is never drawn itself";
     velPerform(group, Value::string("Show"), Value::boolean(false));
     EXPECT_FALSE(isTrue(velPerform(group, Value::string("isVisible"), Value())));
     for (int x : {12, 62, 82})
@@ -89,12 +78,6 @@ TEST_F(SelectionTest, HidingAGroupDrawsBackTheScreenUnderEachMember)
     velPerform(group, Value::string("Show"), Value::boolean(true));
     EXPECT_EQ(pixel(62, 12), kOff);
     EXPECT_EQ(pixel(82, 12), kOn);
-    velPerform(group, Value::string("Enable"), Value::boolean(false));
-    EXPECT_FALSE(control("B").isEnabled());
-    velPerform(group, Value::string("DelControl"), Value::string("B"));
-    velPerform(group, Value::string("Enable"), Value::boolean(true));
-    EXPECT_FALSE(control("B").isEnabled());
-    EXPECT_TRUE(control("C").isEnabled());
 }
 
 } // namespace
