@@ -1,7 +1,5 @@
 #include "controls/check_box.h"
 
-#include <algorithm>
-
 #include "runtime/engine.h"
 #include "runtime/image.h"
 #include "runtime/surface.h"
@@ -9,22 +7,6 @@
 #include "value/string.h"
 
 namespace vel {
-
-namespace {
-
-int32_t widthOf(const Value& image)
-{
-    Image* i = asImage(image);
-    return i ? i->width() : 0;
-}
-
-int32_t heightOf(const Value& image)
-{
-    Image* i = asImage(image);
-    return i ? i->height() : 0;
-}
-
-} // namespace
 
 CheckBox::CheckBox(Engine& engine, const Value& properties)
     : velLibraryControl(engine, properties), selected_(truth("Selected", false))
@@ -62,8 +44,8 @@ void CheckBox::layout()
         box_.x = integer("SelectedX", 0);
     if (has("SelectedY"))
         box_.y = integer("SelectedY", 0);
-    const int32_t boxWidth = std::max(widthOf(selectedImage_), widthOf(deselectedImage_));
-    const int32_t boxHeight = std::max(heightOf(selectedImage_), heightOf(deselectedImage_));
+    const platform::Rect box = unionRect(imageBoundsAt(selectedImage_, 0, 0), imageBoundsAt(deselectedImage_, 0, 0));
+    const int32_t boxWidth = box.width(), boxHeight = box.height();
     label_ = {spot_.left + boxWidth + 5, spot_.top, spot_.right, spot_.bottom};
     labelImage_ = imageProperty("TextBitmap");
     if (Image* picture = asImage(labelImage_)) {

@@ -45,6 +45,20 @@ void DemoForm::controlClicked(const Value& control)
     }
 }
 
+void DemoForm::buildControls()
+{
+    velFormObject::buildControls();
+    // A check box that switches a setting shows the setting as it stands, whatever its data says.
+    List* controls = asList(controlList_);
+    for (int32_t i = 0; controls && i < controls->count(); ++i) {
+        Value control = controls->get(i);
+        if (textOf(velGet(control, Value::string("Action"))) == "Setting") {
+            const bool on = engine_.configuration().getTruth(textOf(velGet(control, Value::string("Media"))), true);
+            velPerform(control, Value::string("SelectDontDraw"), Value::boolean(on));
+        }
+    }
+}
+
 void DemoForm::printScreen()
 {
     DrawingSurface* surface = engine_.surface();

@@ -93,16 +93,17 @@ TEST_F(OrvaDemoTest, TheGalleryFollowsAPressThatLeavesARadioChoiceAndACheckBox)
     std::string said;
     ASSERT_EQ(run("wait 100\nclick 460 375\nwait 100\nexpect-form Galeria\nmove 105 90\nwait 50\nshot " + path("over.png") +
                       "\ndown 105 90\nshot " + path("down.png") + "\nmove 200 300\nshot " + path("out.png") +
-                      "\nup 200 300\nwait 50\nexpect-form Galeria\nclick 100 214\nclick 20 166\nwait 50\nshot " +
-                      path("chosen.png") + "\nclick 70 440\nwait 100\nexpect-form Inicio\n",
+                      "\nup 200 300\nwait 50\nexpect-form Galeria\nclick 100 214\nclick 20 166\nclick 20 144\nwait 50\nshot " +
+                      path("chosen.png") + "\nclick 70 440\nwait 100\nexpect-form Inicio\nclick 460 375\nwait 100\nshot " +
+                      path("again.png") + "\n",
                   &said),
               0)
         << said;
-    // The button lit, pressed, up once left; "Dois" chosen over "Um"; the hidden button shown.
+    // Lit, pressed, up once left; "Dois" chosen; the hidden button shown; sounds still off on return.
     const std::tuple<const char*, int, int, uint32_t> looks[] = {
         {"over.png", 105, 90, 0xFCFAF2}, {"down.png", 105, 90, 0xDED8C8},    {"out.png", 105, 90, 0xF0ECE0},
         {"chosen.png", 23, 215, 0xFFFFFF}, {"chosen.png", 95, 215, 0x141C3C}, {"chosen.png", 22, 166, 0x141C3C},
-        {"chosen.png", 300, 90, 0xF0ECE0}};
+        {"chosen.png", 300, 90, 0xF0ECE0}, {"again.png", 22, 144, 0xFFFFFF}};
     for (auto [shot, x, y, rgb] : looks)
         EXPECT_EQ(shotPixel(path(shot), x, y), rgb) << shot << " " << x << "," << y;
 }
