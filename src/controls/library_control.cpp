@@ -49,8 +49,10 @@ Value velLibraryControl::mouseEnter(int32_t x, int32_t y)
         return velControlObject::mouseEnter(x, y);
     Value image = imageProperty("RolloverImage");
     Image* picture = asImage(image);
-    if (!picture || rolloverShowing())
+    if (!picture)
         return Value();
+    // A leave that never came (the control was disabled under the pointer) leaves its area to put back.
+    hideRollover();
     const int32_t left = integer("RolloverX", hotSpotRect().left), top = integer("RolloverY", hotSpotRect().top);
     rolloverArea_ = saveScreen(left, top, picture->width(), picture->height());
     drawImageAt(image, left, top);
