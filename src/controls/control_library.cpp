@@ -1,5 +1,9 @@
 #include "controls/control_library.h"
 
+#include "controls/scroller.h"
+#include "controls/slider.h"
+#include "controls/static_text.h"
+#include "controls/table_control.h"
 #include "runtime/engine.h"
 
 namespace vel {
@@ -7,7 +11,10 @@ namespace vel {
 void registerControlLibrary(Engine& engine)
 {
     // Each family adds its registration here, one line per file.
-    (void)engine;
+    registerScroller(engine);
+    registerSlider(engine);
+    registerStaticText(engine);
+    registerTableControl(engine);
 }
 
 } // namespace vel
