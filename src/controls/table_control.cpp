@@ -186,14 +186,16 @@ bool TableControl::track(int32_t x, int32_t y, int32_t, int32_t)
     bool inside = true, released = false;
     EventRecord e;
     while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
-        if (e.kind == event_kind::MouseUp) {
-            released = true;
-            break;
-        }
         FormPoint p{e.x, e.y};
         if (velFormObject* form = asForm(engine_.currentForm()))
             p = form->toFormCoordinates(p);
         const bool now = rowAt(p.x, p.y) == i;
+        // The row the button comes up on decides, even when no move was seen on the way there.
+        if (e.kind == event_kind::MouseUp) {
+            released = true;
+            inside = now;
+            break;
+        }
         if (now == inside)
             continue;
         inside = now;
