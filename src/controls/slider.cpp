@@ -136,8 +136,12 @@ void Slider::draw()
 {
     DrawingSurface* surface = engine_.surface();
     std::optional<platform::Rect> spot = rectOf(hotSpot());
-    if (!surface || !isVisible() || !spot || spot->empty())
+    if (!surface || !spot || spot->empty())
         return;
+    if (!isVisible()) {
+        background_.restore(*surface);
+        return;
+    }
     const platform::Rect bar = *spot;
     background_.saveOnce(*surface, bar);
     background_.restore(*surface);
@@ -184,6 +188,9 @@ void Slider::draw()
 
 void Slider::redraw()
 {
+    // Not before the form has drawn it: the screen is not yet the form's to save.
+    if (!background_.saved())
+        return;
     draw();
     engine_.updateScreen();
 }
