@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "runtime/engine.h"
+#include "runtime/form.h"
 #include "runtime/image.h"
 #include "runtime/image_context.h"
 #include "runtime/surface.h"
@@ -48,6 +50,17 @@ int32_t numberOr(const Value& v, int32_t defaultValue)
     if (v.is(Tag::Int) || v.is(Tag::Float))
         integerOf(v, n);
     return n;
+}
+
+bool nextPressEvent(Engine& engine, int32_t mask, EventRecord& event)
+{
+    if (!engine.nextNestedEvent(mask, event))
+        return false;
+    if (velFormObject* form = asForm(engine.currentForm())) {
+        FormPoint p = form->toFormCoordinates({event.x, event.y});
+        event.x = p.x, event.y = p.y;
+    }
+    return true;
 }
 
 void drawBevel(DrawingSurface& surface, const platform::Rect& r, int32_t face, bool pressed)

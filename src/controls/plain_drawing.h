@@ -12,6 +12,8 @@
 namespace vel {
 
 class DrawingSurface;
+class Engine;
+struct EventRecord;
 
 // A colour reference as the data writes it: red in the low byte.
 constexpr int32_t colorRef(int r, int g, int b) { return r | (g << 8) | (b << 16); }
@@ -29,6 +31,10 @@ Value dataItem(const Value& data, int32_t i);
 int32_t numberOr(const Value& v, int32_t defaultValue);
 // A colour property's value: the default when absent or not a number.
 inline int32_t colorOr(const Value& v, int32_t defaultValue) { return numberOr(v, defaultValue); }
+
+// For a press being followed: the next event of the kinds in mask, its point (x, y) turned into the
+// current form's coordinates. False when the program is closing.
+bool nextPressEvent(Engine& engine, int32_t mask, EventRecord& event);
 
 // A raised face (light top-left edge, dark bottom-right edge) or, pressed, a sunken one.
 void drawBevel(DrawingSurface& surface, const platform::Rect& r, int32_t face, bool pressed);

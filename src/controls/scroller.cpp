@@ -276,14 +276,11 @@ void Scroller::stepWithRepeat(Part part, int32_t x, int32_t y)
         bool first = true;
         bool on = true;
         EventRecord e;
-        while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp | event_kind::Timer, e)) {
+        while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp | event_kind::Timer, e)) {
             if (e.kind == event_kind::MouseUp)
                 break;
             if (e.kind == event_kind::MouseDrag) {
-                FormPoint p{e.x, e.y};
-                if (velFormObject* form = asForm(engine_.currentForm()))
-                    p = form->toFormCoordinates(p);
-                x = p.x, y = p.y;
+                x = e.x, y = e.y;
                 bool now = pointStillOn(part, x, y);
                 if (now != on && !paging) {
                     held_ = now ? part : Part::None;
@@ -315,19 +312,16 @@ void Scroller::dragKnob(int32_t x, int32_t y)
     held_ = Part::Knob;
     redraw();
     EventRecord e;
-    while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
+    while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp, e)) {
         if (e.kind == event_kind::MouseUp)
             break;
-        FormPoint p{e.x, e.y};
-        if (velFormObject* form = asForm(engine_.currentForm()))
-            p = form->toFormCoordinates(p);
         const Layout l = layout();
         const bool h = l.horizontal;
         const int32_t travel = (h ? l.track.width() - l.knob.width() : l.track.height() - l.knob.height());
         if (travel <= 0)
             continue;
         const double position =
-            std::clamp<double>(along(p.x, p.y) - grab - along(l.track.left, l.track.top), 0, travel);
+            std::clamp<double>(along(e.x, e.y) - grab - along(l.track.left, l.track.top), 0, travel);
         const double span = static_cast<double>(maximum()) - min_;
         changeValue(min_ + std::llround(position * span / travel));
     }

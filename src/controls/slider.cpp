@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "runtime/engine.h"
-#include "runtime/form.h"
 #include "runtime/image.h"
 #include "runtime/surface.h"
 #include "value/string.h"
@@ -211,14 +210,11 @@ bool Slider::track(int32_t x, int32_t y, int32_t, int32_t)
     place(thumb, positionAt(along(x, y) - grab - barStart));
     redraw();
     EventRecord e;
-    while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
+    while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp, e)) {
         if (e.kind == event_kind::MouseUp)
             break;
-        FormPoint p{e.x, e.y};
-        if (velFormObject* form = asForm(engine_.currentForm()))
-            p = form->toFormCoordinates(p);
         const int32_t lowNow = low(), highNow = high();
-        place(thumb, positionAt(along(p.x, p.y) - grab - barStart));
+        place(thumb, positionAt(along(e.x, e.y) - grab - barStart));
         if (low() != lowNow || high() != highNow)
             redraw();
     }

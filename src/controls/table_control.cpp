@@ -4,7 +4,6 @@
 
 #include "controls/static_text.h"
 #include "runtime/engine.h"
-#include "runtime/form.h"
 #include "runtime/surface.h"
 #include "value/data_objects.h"
 #include "value/list.h"
@@ -185,11 +184,8 @@ bool TableControl::track(int32_t x, int32_t y, int32_t, int32_t)
     engine_.updateScreen();
     bool inside = true, released = false;
     EventRecord e;
-    while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
-        FormPoint p{e.x, e.y};
-        if (velFormObject* form = asForm(engine_.currentForm()))
-            p = form->toFormCoordinates(p);
-        const bool now = rowAt(p.x, p.y) == i;
+    while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp, e)) {
+        const bool now = rowAt(e.x, e.y) == i;
         // The row the button comes up on decides, even when no move was seen on the way there.
         if (e.kind == event_kind::MouseUp) {
             released = true;
