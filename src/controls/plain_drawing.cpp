@@ -7,18 +7,9 @@
 #include "runtime/image.h"
 #include "runtime/image_context.h"
 #include "runtime/surface.h"
-#include "value/data_objects.h"
 #include "value/list.h"
 
 namespace vel {
-
-std::optional<platform::Rect> rectOf(const Value& region)
-{
-    Region* r = asRegion(region);
-    if (!r)
-        return std::nullopt;
-    return platform::Rect{r->left, r->top, r->right, r->bottom};
-}
 
 bool integerOf(const Value& data, int32_t& out)
 {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "platform/pixels.h"
 #include "value/value.h"
@@ -18,19 +17,14 @@ struct EventRecord;
 // A colour reference as the data writes it: red in the low byte.
 constexpr int32_t colorRef(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
-// The rectangle of a region value (a hot spot, a "(rect ...)"); nothing for other values.
-std::optional<platform::Rect> rectOf(const Value& region);
-
 // An integer from an action's data: an integer or a float as it is, or the first item of a list
 // (actions that take an index and a value). False for anything else.
 bool integerOf(const Value& data, int32_t& out);
 // The item at index i of a list given as action data; nil when there is none.
 Value dataItem(const Value& data, int32_t i);
 
-// An integer property's value, or the default when it is absent or not a number.
+// A number from data (an integer, or a float cut to one), or the default for anything else.
 int32_t numberOr(const Value& v, int32_t defaultValue);
-// A colour property's value: the default when absent or not a number.
-inline int32_t colorOr(const Value& v, int32_t defaultValue) { return numberOr(v, defaultValue); }
 
 // For a press being followed: the next event of the kinds in mask, its point (x, y) turned into the
 // current form's coordinates. False when the program is closing.

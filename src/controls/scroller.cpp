@@ -36,7 +36,7 @@ std::string missing(std::string_view what)
 
 } // namespace
 
-Scroller::Scroller(Engine& engine, const Value& properties) : velControlObject(engine, properties)
+Scroller::Scroller(Engine& engine, const Value& properties) : velLibraryControl(engine, properties)
 {
     // The table's own values: the getters answer the state, which is what is being made here.
     min_ = numberOr(tableGet(Value::string("Min")), 0);
@@ -57,7 +57,7 @@ Value Scroller::createInstance(const Value& data) const
 
 void Scroller::onFormLoad()
 {
-    velControlObject::onFormLoad();
+    velLibraryControl::onFormLoad();
     auto has = [this](const char* key) { return hasProperty(Value::string(key)); };
     if (!has("Hot Spot"))
         velError(missing("Hot Spot"));
@@ -78,12 +78,12 @@ Value Scroller::getProperty(const Value& key) const
         if (k == "Max")
             return Value::integer(max_);
     }
-    return velControlObject::getProperty(key);
+    return velLibraryControl::getProperty(key);
 }
 
 void Scroller::setProperty(const Value& key, const Value& value)
 {
-    velControlObject::setProperty(key, value);
+    velLibraryControl::setProperty(key, value);
     takeSetting(key, value);
 }
 
@@ -104,26 +104,20 @@ void Scroller::takeSetting(const Value& key, const Value& value)
     value_ = std::clamp(k == "Value" ? n : value_, min_, maximum());
 }
 
-Value Scroller::image(const char* key) const
-{
-    Value v = property(key);
-    return v.isNil() ? v : engine_.resources().loadImage(v);
-}
-
 int32_t Scroller::partLength(const char* imageKey, const char* lengthKey) const
 {
     if (truth("ResizeToAccommodateImages", true)) {
-        if (Image* picture = asImage(image(imageKey)))
+        if (Image* picture = asImage(imageProperty(imageKey)))
             return horizontal() ? picture->width() : picture->height();
     }
-    return numberOr(property(lengthKey), kDefaultPartLength);
+    return integer(lengthKey, kDefaultPartLength);
 }
 
 Scroller::Layout Scroller::layout() const
 {
     Layout l;
     l.horizontal = horizontal();
-    std::optional<platform::Rect> spot = rectOf(hotSpot());
+    std::optional<platform::Rect> spot = rectProperty("Hot Spot");
     if (!spot || spot->empty())
         return l;
     l.bar = *spot;
@@ -140,19 +134,19 @@ Scroller::Layout Scroller::layout() const
     l.up = segment(0, upLength);
     l.down = segment(length - downLength, downLength);
     l.track = segment(upLength, length - upLength - downLength);
-    if (std::optional<platform::Rect> inside = rectOf(engine_.resources().loadNamed(property("InsideRect"))))
+    if (std::optional<platform::Rect> inside = rectProperty("InsideRect"))
         l.track = *inside;
 
     const int32_t trackLength = std::max(0, h ? l.track.width() : l.track.height());
     const int32_t knobLength = std::clamp(
-        partLength("KnobImage", "KnobHeight") + numberOr(property("KnobAdjust"), 0), 0, trackLength);
+        partLength("KnobImage", "KnobHeight") + integer("KnobAdjust", 0), 0, trackLength);
     const int32_t travel = trackLength - knobLength;
     const int64_t span = static_cast<int64_t>(maximum()) - min_;
     // In floating point: a wide range times a long track would not fit 64 bits.
     const int32_t offset =
         span > 0 ? static_cast<int32_t>(static_cast<double>(int64_t{value_} - min_) * travel / static_cast<double>(span))
                  : 0;
-    const int32_t shift = numberOr(property("KnobOffset"), 0);
+    const int32_t shift = integer("KnobOffset", 0);
     l.knob = h ? platform::Rect{l.track.left + offset, l.track.top + shift, l.track.left + offset + knobLength,
                                 l.track.bottom + shift}
                : platform::Rect{l.track.left + shift, l.track.top + offset, l.track.right + shift,
@@ -178,34 +172,33 @@ void Scroller::draw()
         return true;
     };
 
-    const bool background = drawImage(image("Background Image"), l.bar);
-    if (!drawImage(image("InsideImage"), l.track) && !background && truth("FillInside", true)) {
-        Value fillColor = property("FillColor");
-        surface->fill(l.track, colorOr(fillColor.isNil() ? property("InsideColor") : fillColor, kTrackColor));
+    const bool background = drawImage(imageProperty("Background Image"), l.bar);
+    if (!drawImage(imageProperty("InsideImage"), l.track) && !background && truth("FillInside", true)) {
+        surface->fill(l.track, integer("FillColor", integer("InsideColor", kTrackColor)));
     }
 
     auto drawButton = [&](const platform::Rect& r, Part part, const char* normal, const char* held, ArrowDirection arrow) {
         const bool pressed = held_ == part;
-        Value picture = pressed ? image(held) : Value();
+        Value picture = pressed ? imageProperty(held) : Value();
         if (picture.isNil())
-            picture = image(normal);
+            picture = imageProperty(normal);
         if (drawImage(picture, r) || !truth("DrawButtons", true))
             return;
-        drawBevel(*surface, r, colorOr(property("ButtonColor"), kFaceColor), pressed);
-        drawArrow(*surface, r, arrow, colorOr(property("BorderColor"), kBorderColor));
+        drawBevel(*surface, r, integer("ButtonColor", kFaceColor), pressed);
+        drawArrow(*surface, r, arrow, integer("BorderColor", kBorderColor));
     };
     drawButton(l.up, Part::Up, "UpImage", "UpHImage", l.horizontal ? ArrowDirection::Left : ArrowDirection::Up);
     drawButton(l.down, Part::Down, "DownImage", "DownHImage",
                l.horizontal ? ArrowDirection::Right : ArrowDirection::Down);
 
-    Value knob = held_ == Part::Knob ? image("KnobHImage") : Value();
+    Value knob = held_ == Part::Knob ? imageProperty("KnobHImage") : Value();
     if (knob.isNil())
-        knob = image("KnobImage");
+        knob = imageProperty("KnobImage");
     if (!drawImage(knob, l.knob) && truth("DrawKnob", true))
-        drawBevel(*surface, l.knob, colorOr(property("KnobColor"), kFaceColor), false);
+        drawBevel(*surface, l.knob, integer("KnobColor", kFaceColor), false);
 
     if (truth("DrawBorder", !background))
-        surface->rectangle(l.bar, colorOr(property("BorderColor"), kBorderColor), 1);
+        surface->rectangle(l.bar, integer("BorderColor", kBorderColor), 1);
     if (truth("DebugDraw", false)) {
         for (const platform::Rect& r : {l.up, l.down, l.track, l.knob})
             if (!r.empty())
@@ -272,7 +265,7 @@ void Scroller::stepWithRepeat(Part part, int32_t x, int32_t y)
         redraw();
     FrameworkTimer* timer = engine_.frameworkTimer();
     if (!truth(paging ? "DisablePageRepeat" : "DisableScrollRepeat", false) && timer) {
-        timer->set(numberOr(property("InitialRepeat"), 250));
+        timer->set(integer("InitialRepeat", 250));
         bool first = true;
         bool on = true;
         EventRecord e;
@@ -290,7 +283,7 @@ void Scroller::stepWithRepeat(Part part, int32_t x, int32_t y)
                 continue;
             }
             if (first) {
-                timer->set(numberOr(property("RepeatRate"), 50));
+                timer->set(integer("RepeatRate", 50));
                 first = false;
             }
             if (on && pointStillOn(part, x, y))
@@ -383,7 +376,7 @@ Value Scroller::perform(const Value& action, const Value& arguments)
         if (!changeValue(value_))
             redraw();
     } else
-        return velControlObject::perform(action, arguments);
+        return velLibraryControl::perform(action, arguments);
     return Value::integer(1);
 }
 

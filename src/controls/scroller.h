@@ -6,11 +6,11 @@
 #include <cstdint>
 
 #include "platform/pixels.h"
-#include "runtime/control.h"
+#include "controls/library_control.h"
 
 namespace vel {
 
-class Scroller : public velControlObject {
+class Scroller : public velLibraryControl {
 public:
     Scroller(Engine& engine, const Value& properties);
 
@@ -53,7 +53,6 @@ private:
     int32_t stepOf(Part part) const;
     // A button's or the knob's length along the bar: its image's when images set it, or the data's.
     int32_t partLength(const char* imageKey, const char* lengthKey) const;
-    Value image(const char* key) const;
     int32_t along(int32_t x, int32_t y) const { return horizontal() ? x : y; }
     bool horizontal() const { return truth("Horizontal", false); }
 

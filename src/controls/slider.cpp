@@ -21,7 +21,7 @@ const int32_t kRangeColor = colorRef(35, 75, 140);
 
 } // namespace
 
-Slider::Slider(Engine& engine, const Value& properties) : velControlObject(engine, properties) {}
+Slider::Slider(Engine& engine, const Value& properties) : velLibraryControl(engine, properties) {}
 
 Value Slider::className() const
 {
@@ -33,24 +33,19 @@ Value Slider::createInstance(const Value& data) const
     return Value::adopt(Tag::Control, new Slider(engine_, data));
 }
 
-int32_t Slider::number(const char* key, int32_t defaultValue) const
-{
-    return numberOr(property(key), defaultValue);
-}
-
 int32_t Slider::minimum() const
 {
-    return number("Minimum", 0);
+    return integer("Minimum", 0);
 }
 
 int32_t Slider::maximum() const
 {
-    return std::max(minimum(), number("Maximum", 100));
+    return std::max(minimum(), integer("Maximum", 100));
 }
 
 int32_t Slider::low() const
 {
-    return std::clamp(number("Low", minimum()), minimum(), maximum());
+    return std::clamp(integer("Low", minimum()), minimum(), maximum());
 }
 
 int32_t Slider::high() const
@@ -59,8 +54,8 @@ int32_t Slider::high() const
         return low();
     int32_t fallback = maximum();
     if (!hasProperty(Value::string("High")) && hasProperty(Value::string("Range")))
-        fallback = static_cast<int32_t>(std::min<int64_t>(int64_t{low()} + number("Range", 0), maximum()));
-    return std::clamp(number("High", fallback), low(), maximum());
+        fallback = static_cast<int32_t>(std::min<int64_t>(int64_t{low()} + integer("Range", 0), maximum()));
+    return std::clamp(integer("High", fallback), low(), maximum());
 }
 
 void Slider::place(Thumb thumb, int64_t position)
@@ -71,22 +66,16 @@ void Slider::place(Thumb thumb, int64_t position)
     setInteger(Value::string(thumb == Thumb::High ? "High" : "Low"), kept);
 }
 
-Value Slider::image(const char* key) const
-{
-    Value v = property(key);
-    return v.isNil() ? v : engine_.resources().loadImage(v);
-}
-
 int32_t Slider::thumbLength() const
 {
-    if (Image* thumb = asImage(image("ThumbImage")))
+    if (Image* thumb = asImage(imageProperty("ThumbImage")))
         return vertical() ? thumb->height() : thumb->width();
     return kDefaultThumbLength;
 }
 
 platform::Rect Slider::thumbRect(Thumb thumb) const
 {
-    std::optional<platform::Rect> spot = rectOf(hotSpot());
+    std::optional<platform::Rect> spot = rectProperty("Hot Spot");
     if (!spot || spot->empty() || thumb == Thumb::None)
         return {};
     const platform::Rect bar = *spot;
@@ -104,7 +93,7 @@ platform::Rect Slider::thumbRect(Thumb thumb) const
 
 int64_t Slider::positionAt(int32_t offset) const
 {
-    std::optional<platform::Rect> spot = rectOf(hotSpot());
+    std::optional<platform::Rect> spot = rectProperty("Hot Spot");
     const int32_t length = spot ? (vertical() ? spot->height() : spot->width()) : 0;
     const int32_t travel = length - std::clamp(thumbLength(), 0, length);
     const int64_t span = int64_t{maximum()} - minimum();
@@ -112,7 +101,7 @@ int64_t Slider::positionAt(int32_t offset) const
         return minimum();
     const double share = std::clamp(static_cast<double>(offset) / travel, 0.0, 1.0);
     int64_t position = minimum() + std::llround(share * static_cast<double>(span));
-    if (int64_t step = std::llabs(number("Increment", 0)); step > 1)
+    if (int64_t step = std::llabs(integer("Increment", 0)); step > 1)
         position = minimum() + (position - minimum() + step / 2) / step * step;
     return position;
 }
@@ -134,7 +123,7 @@ Slider::Thumb Slider::thumbFor(int32_t x, int32_t y) const
 void Slider::draw()
 {
     DrawingSurface* surface = engine_.surface();
-    std::optional<platform::Rect> spot = rectOf(hotSpot());
+    std::optional<platform::Rect> spot = rectProperty("Hot Spot");
     if (!surface || !spot || spot->empty())
         return;
     if (!isVisible()) {
@@ -153,8 +142,8 @@ void Slider::draw()
         return v ? platform::Rect{bar.left + middle, from, bar.left + middle + kGrooveThickness, to}
                  : platform::Rect{from, bar.top + middle, to, bar.top + middle + kGrooveThickness};
     };
-    if (Image* picture = asImage(image("BarImage")))
-        velDrawImage(context, image("BarImage"), bar.left, bar.top, std::min(picture->width(), bar.width()),
+    if (Image* picture = asImage(imageProperty("BarImage")))
+        velDrawImage(context, imageProperty("BarImage"), bar.left, bar.top, std::min(picture->width(), bar.width()),
                      std::min(picture->height(), bar.height()));
     else
         drawBevel(*surface, across(v ? bar.top : bar.left, v ? bar.bottom : bar.right), kGrooveColor, true);
@@ -171,11 +160,11 @@ void Slider::draw()
         if (thumb == Thumb::High && !isDouble())
             break;
         const platform::Rect r = thumbRect(thumb);
-        Value picture = dragging_ == thumb ? image("ThumbHighlight") : Value();
+        Value picture = dragging_ == thumb ? imageProperty("ThumbHighlight") : Value();
         if (picture.isNil())
-            picture = image("ThumbImage");
+            picture = imageProperty("ThumbImage");
         if (Image* p = asImage(picture)) {
-            Value mask = image("ThumbMask");
+            Value mask = imageProperty("ThumbMask");
             if (!mask.isNil() && p->mask().isNil())
                 setImageMask(picture, mask);
             velDrawImage(context, picture, r.left, r.top, std::min(p->width(), r.width()), std::min(p->height(), r.height()));
@@ -196,7 +185,7 @@ void Slider::redraw()
 
 bool Slider::track(int32_t x, int32_t y, int32_t, int32_t)
 {
-    std::optional<platform::Rect> spot = rectOf(hotSpot());
+    std::optional<platform::Rect> spot = rectProperty("Hot Spot");
     if (!isEnabled() || !spot || spot->empty())
         return false;
     Value keep = Value::share(Tag::Control, this);
@@ -226,7 +215,7 @@ bool Slider::track(int32_t x, int32_t y, int32_t, int32_t)
 Value Slider::perform(const Value& action, const Value& arguments)
 {
     if (!action.is(Tag::String))
-        return velControlObject::perform(action, arguments);
+        return velLibraryControl::perform(action, arguments);
     const std::string_view name = textOf(action);
     if (name == "IsVertical")
         return Value::boolean(vertical());
@@ -247,7 +236,7 @@ Value Slider::perform(const Value& action, const Value& arguments)
          [](Slider& s, int32_t n) { s.setInteger(Value::string("Minimum"), n); }},
         {"Maximum", [](const Slider& s) { return s.maximum(); },
          [](Slider& s, int32_t n) { s.setInteger(Value::string("Maximum"), n); }},
-        {"Increment", [](const Slider& s) { return s.number("Increment", 0); },
+        {"Increment", [](const Slider& s) { return s.integer("Increment", 0); },
          [](Slider& s, int32_t n) { s.setInteger(Value::string("Increment"), n); }},
         {"Pos", [](const Slider& s) { return s.low(); }, [](Slider& s, int32_t n) { s.place(Thumb::Low, n); }},
         {"Low", [](const Slider& s) { return s.low(); }, [](Slider& s, int32_t n) { s.place(Thumb::Low, n); }},
@@ -268,7 +257,7 @@ Value Slider::perform(const Value& action, const Value& arguments)
             return Value::integer(1);
         }
     }
-    return velControlObject::perform(action, arguments);
+    return velLibraryControl::perform(action, arguments);
 }
 
 void registerSlider(Engine& engine)

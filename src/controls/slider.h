@@ -7,11 +7,11 @@
 
 #include "controls/plain_drawing.h"
 #include "platform/pixels.h"
-#include "runtime/control.h"
+#include "controls/library_control.h"
 
 namespace vel {
 
-class Slider : public velControlObject {
+class Slider : public velLibraryControl {
 public:
     Slider(Engine& engine, const Value& properties);
 
@@ -35,7 +35,6 @@ public:
 private:
     bool vertical() const { return truth("Vertical", false); }
     bool isDouble() const { return truth("Double", false); }
-    int32_t number(const char* key, int32_t defaultValue) const;
     // Stores a thumb's position, kept in the range and, with two thumbs, in order.
     void place(Thumb thumb, int64_t position);
     int32_t thumbLength() const;
@@ -43,7 +42,6 @@ private:
     int64_t positionAt(int32_t offset) const;
     Thumb thumbFor(int32_t x, int32_t y) const;
     int32_t along(int32_t x, int32_t y) const { return vertical() ? y : x; }
-    Value image(const char* key) const;
     void redraw();
 
     Thumb dragging_ = Thumb::None;

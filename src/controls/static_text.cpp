@@ -43,7 +43,7 @@ int alignmentFlags(const Value& align, const Value& verticalAlign)
     return flags;
 }
 
-StaticText::StaticText(Engine& engine, const Value& properties) : velControlObject(engine, properties) {}
+StaticText::StaticText(Engine& engine, const Value& properties) : velLibraryControl(engine, properties) {}
 
 Value StaticText::className() const
 {
@@ -65,7 +65,7 @@ Value StaticText::perform(const Value& action, const Value& arguments)
     }
     if (isAction(action, "getText"))
         return property("Text");
-    return velControlObject::perform(action, arguments);
+    return velLibraryControl::perform(action, arguments);
 }
 
 void StaticText::draw()
@@ -78,23 +78,23 @@ void StaticText::draw()
         background_.restore(*surface);
         return;
     }
-    std::optional<platform::Rect> region = rectOf(engine_.resources().loadNamed(property("Text Region")));
+    std::optional<platform::Rect> region = rectProperty("Text Region");
     if (!region)
-        region = rectOf(hotSpot());
+        region = rectProperty("Hot Spot");
     if (!region || region->empty())
         return;
     if (truth("Save Background", false)) {
         background_.saveOnce(*surface, *region);
         background_.restore(*surface);
     }
-    Value text = hasProperty(Value::string("Text")) ? engine_.resources().resolve(property("Text")) : property("Name");
+    Value text = has("Text") ? property("Text") : property("Name");
     if (!text.is(Tag::String))
         return;
-    if (Value fill = property("Background Color"); numberOr(fill, -1) != -1)
-        surface->fill(*region, numberOr(fill, -1));
+    if (int32_t fill = integer("Background Color", -1); fill != -1)
+        surface->fill(*region, fill);
     if (!surface->selectFont(labelFont(engine_, property("Font"), truth("Bold", false), truth("Underline", false))))
         return;
-    surface->setTextColor(numberOr(property("Foreground Color"), kDefaultForeground));
+    surface->setTextColor(integer("Foreground Color", kDefaultForeground));
     surface->setTextBackground(-1);
     surface->drawTextInRect(*region, textOf(text),
                             alignmentFlags(property("Align"), property("VAlign")) | text_format::WordBreak);

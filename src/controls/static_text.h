@@ -4,11 +4,11 @@
 #pragma once
 
 #include "controls/plain_drawing.h"
-#include "runtime/control.h"
+#include "controls/library_control.h"
 
 namespace vel {
 
-class StaticText : public velControlObject {
+class StaticText : public velLibraryControl {
 public:
     StaticText(Engine& engine, const Value& properties);
 

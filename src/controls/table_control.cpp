@@ -27,7 +27,7 @@ Value rowKey(const Value& row, std::string_view key)
 
 } // namespace
 
-TableControl::TableControl(Engine& engine, const Value& properties) : velControlObject(engine, properties) {}
+TableControl::TableControl(Engine& engine, const Value& properties) : velLibraryControl(engine, properties) {}
 
 Value TableControl::className() const
 {
@@ -76,7 +76,7 @@ Value TableControl::editableRow(int32_t i)
 const std::vector<platform::Rect>& TableControl::layout()
 {
     rects_.clear();
-    std::optional<platform::Rect> spot = rectOf(hotSpot());
+    std::optional<platform::Rect> spot = rectProperty("Hot Spot");
     List* list = rows();
     if (!spot || !list)
         return rects_;
@@ -107,7 +107,7 @@ const std::vector<platform::Rect>& TableControl::layout()
 
 int32_t TableControl::rowAt(int32_t x, int32_t y) const
 {
-    std::optional<platform::Rect> spot = rectOf(hotSpot());
+    std::optional<platform::Rect> spot = rectProperty("Hot Spot");
     if (!spot || !spot->contains(x, y))
         return -1;
     for (std::size_t i = 0; i < rects_.size(); ++i)
@@ -119,7 +119,7 @@ int32_t TableControl::rowAt(int32_t x, int32_t y) const
 void TableControl::drawRow(int32_t i, bool pressed)
 {
     DrawingSurface* surface = engine_.surface();
-    std::optional<platform::Rect> spot = rectOf(hotSpot());
+    std::optional<platform::Rect> spot = rectProperty("Hot Spot");
     List* list = rows();
     if (!surface || !spot || !list || i < 0 || i >= list->count() || i >= static_cast<int32_t>(rects_.size()))
         return;
@@ -130,13 +130,13 @@ void TableControl::drawRow(int32_t i, bool pressed)
     const Value row = list->get(i);
     background_.restore(*surface, r);
     if (pressed)
-        surface->fill(r, colorOr(rowKey(row, "DownColor"), kDefaultDownColor));
+        surface->fill(r, numberOr(rowKey(row, "DownColor"), kDefaultDownColor));
     Value text = asTable(row) ? rowKey(row, "Value") : row;
     if (text.isNil())
         return;
     if (!surface->selectFont(labelFont(engine_, rowKey(row, "Font").isNil() ? property("Font") : rowKey(row, "Font"), false, false)))
         return;
-    surface->setTextColor(colorOr(rowKey(row, "Color"), kDefaultColor));
+    surface->setTextColor(numberOr(rowKey(row, "Color"), kDefaultColor));
     surface->setTextBackground(-1);
     const int wrap = isTrue(rowKey(row, "NoWrap")) ? text_format::SingleLine : text_format::WordBreak;
     const platform::Rect inset{r.left + 2, r.top, r.right - 2, r.bottom};
@@ -147,7 +147,7 @@ void TableControl::drawRow(int32_t i, bool pressed)
 void TableControl::draw()
 {
     DrawingSurface* surface = engine_.surface();
-    std::optional<platform::Rect> spot = rectOf(hotSpot());
+    std::optional<platform::Rect> spot = rectProperty("Hot Spot");
     if (!surface || !spot || spot->empty())
         return;
     if (!isVisible()) {
@@ -213,7 +213,7 @@ bool TableControl::track(int32_t x, int32_t y, int32_t, int32_t)
 Value TableControl::perform(const Value& action, const Value& arguments)
 {
     if (!action.is(Tag::String))
-        return velControlObject::perform(action, arguments);
+        return velLibraryControl::perform(action, arguments);
     const std::string_view name = textOf(action);
     if (name == "getAction")
         return lastAction_;
@@ -251,7 +251,7 @@ Value TableControl::perform(const Value& action, const Value& arguments)
         auto setter = std::find_if(std::begin(rowSetters), std::end(rowSetters),
                                    [&](const auto& s) { return s.first == name; });
         if (setter == std::end(rowSetters))
-            return velControlObject::perform(action, arguments);
+            return velLibraryControl::perform(action, arguments);
         if (!inRange)
             return Value();
         editableRow(index).as<Table>()->put(setter->second, dataItem(arguments, 1));

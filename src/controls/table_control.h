@@ -9,13 +9,13 @@
 
 #include "controls/plain_drawing.h"
 #include "platform/pixels.h"
-#include "runtime/control.h"
+#include "controls/library_control.h"
 
 namespace vel {
 
 class List;
 
-class TableControl : public velControlObject {
+class TableControl : public velLibraryControl {
 public:
     TableControl(Engine& engine, const Value& properties);
 

@@ -47,12 +47,13 @@ protected:
         engine.events()->setIdleWork([this] {
             if (timed_.empty())
                 return platform::NothingDue;
-            if (timed_.front().time <= clock().now()) {
+            const uint32_t due = static_cast<uint32_t>(timed_.front().time);
+            if (due <= clock().now()) {
                 engine.events()->post(timed_.front());
                 timed_.pop_front();
                 return 0u;
             }
-            return timed_.front().time - clock().now();
+            return due - clock().now();
         });
     }
     // Opens a form of the given controls, written in the text notation.
