@@ -138,8 +138,8 @@ Scroller::Layout Scroller::layout() const
         l.track = *inside;
 
     const int32_t trackLength = std::max(0, h ? l.track.width() : l.track.height());
-    const int32_t knobLength = std::clamp(
-        partLength("KnobImage", "KnobHeight") + integer("KnobAdjust", 0), 0, trackLength);
+    const int32_t knobLength = static_cast<int32_t>(std::clamp<int64_t>(
+        int64_t{partLength("KnobImage", "KnobHeight")} + integer("KnobAdjust", 0), 0, trackLength));
     const int32_t travel = trackLength - knobLength;
     const int64_t span = static_cast<int64_t>(maximum()) - min_;
     // In floating point: a wide range times a long track would not fit 64 bits.
@@ -167,8 +167,10 @@ void Scroller::draw()
         Image* p = asImage(picture);
         if (!p)
             return false;
-        velDrawImage(context, picture, at.left, at.top, std::min(p->width(), at.width()),
-                     std::min(p->height(), at.height()));
+        // A size of 0 would draw the whole picture.
+        if (!at.empty())
+                velDrawImage(context, picture, at.left, at.top, std::min(p->width(), at.width()),
+                         std::min(p->height(), at.height()));
         return true;
     };
 

@@ -163,6 +163,8 @@ void Slider::draw()
         Value picture = dragging_ == thumb ? imageProperty("ThumbHighlight") : Value();
         if (picture.isNil())
             picture = imageProperty("ThumbImage");
+        if (r.empty())
+            continue;
         if (Image* p = asImage(picture)) {
             Value mask = imageProperty("ThumbMask");
             if (!mask.isNil() && p->mask().isNil())

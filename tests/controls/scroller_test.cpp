@@ -110,6 +110,13 @@ TEST_F(ScrollerTest, IncompleteDataIsReportedPieceByPieceAndDegenerateBarsStillD
         EXPECT_TRUE(s->layout().knob.empty());
         EXPECT_FALSE(s->track(0, 0, 0, 1));
     }
+    open(kBar);
+    velControlObject* c = asControl(control("Bar"));
+    c->setProperty(Value::string("ButtHeight"), Value::integer(0));
+    c->setProperty(Value::string("ResizeToAccommodateImages"), Value::boolean(0));
+    c->setProperty(Value::string("UpImage"), solidImage(16, 16, 0xFF0000));
+    c->draw();
+    EXPECT_NE(pixel(12, 23), 0xFF0000u) << "a button of no length shows none of its picture";
 }
 
 TEST_F(ControlFormTest, SliderThumbsSitByTheRangeStayInOrderAndFollowTheDrag)
