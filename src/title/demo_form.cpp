@@ -35,7 +35,7 @@ void DemoForm::controlClicked(const Value& control)
         printScreen();
     } else if (action == "OpenDialog") {
         runDialog(engine_, media, Value());
-    } else if (action == "Show") {
+    } else if (action == "ShowState") {
         showState(control);
     } else {
         velFormObject::controlClicked(control);

@@ -1,9 +1,7 @@
 // DemoForm: the demo disc's screens until the title's own exist. It is the base form with four
 // control actions, each taking the control's "Media": "PlaySound" and "PlayMusic" play it,
 // "PlayMovie" shows and plays it in the middle of the screen, "OpenDialog" runs the dialog form it
-// names, and "Print" prints the screen as it is drawn; "Show" writes the control's state (a table's
-// chosen row, a slider's range, a scroller's value), after its "Caption", into the text control its
-// "Label" names. Escape ends the program. Controls without one
+// names, and "Print" prints the screen as it is drawn. Escape ends the program. Controls without one
 // of these actions behave as on any form.
 #pragma once
 
@@ -25,6 +23,8 @@ public:
 
 private:
     void printScreen();
+    // The action "ShowState": the control's state (a table's chosen row, a slider's range, a
+    // scroller's value), after its "Caption", goes into the text control its "Label" names.
     void showState(const Value& control);
 
     // What plays is kept alive until it is replaced or the form closes.
