@@ -382,9 +382,4 @@ Value Scroller::perform(const Value& action, const Value& arguments)
     return Value::integer(1);
 }
 
-void registerScroller(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Control, new Scroller(engine, Value())));
-}
-
 } // namespace vel

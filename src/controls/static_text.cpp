@@ -100,9 +100,4 @@ void StaticText::draw()
                             alignmentFlags(property("Align"), property("VAlign")) | text_format::WordBreak);
 }
 
-void registerStaticText(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Control, new StaticText(engine, Value())));
-}
-
 } // namespace vel
