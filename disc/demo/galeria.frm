@@ -1,6 +1,7 @@
 ; The controls gallery: buttons in each state (held down they show pressed; one is disabled, one
 ; hidden until its check box shows it), check boxes, a group of radio buttons and hot spots with
-; rollover pictures and notes. The right half of the screen is left free.
+; rollover pictures and notes; Mais controles leads to the gallery's second screen. The right half of
+; the screen is left free.
 (form ("Class" "DemoForm")
       ("Name" "Galeria")
       ("Background Image" "galeria.bmp")
@@ -42,4 +43,7 @@
                       ("RolloverImage" "sol_ov.bmp") ("RolloverX" 226) ("RolloverY" 266))
              (control ("Class" "Button") ("Name" "Voltar") ("Hot Spot" (rect 16 428 120 36))
                       ("UpImage" "voltr_up.bmp") ("DownImage" "voltr_dn.bmp") ("RolloverImage" "voltr_ov.bmp")
-                      ("Sound" "clique") ("Target Form" "startup.frm")))))
+                      ("Sound" "clique") ("Target Form" "startup.frm"))
+             (control ("Class" "Button") ("Name" "Mais") ("Hot Spot" (rect 148 428 150 36))
+                      ("UpImage" "mais_up.bmp") ("DownImage" "mais_dn.bmp") ("RolloverImage" "mais_ov.bmp")
+                      ("Sound" "clique") ("Target Form" "galeria2.frm")))))
