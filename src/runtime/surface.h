@@ -35,6 +35,9 @@ public:
     int scale() const { return offscreen_->scale(); }
     platform::Canvas& offscreen() { return *offscreen_; }
     platform::Canvas& frame() { return *frame_; }
+    // Makes both canvases again at another scale, keeping what they show (resampled) until it is
+    // drawn again; the surface's context follows, so values holding it stay good.
+    void rescale(int scale);
 
     void setOrigin(int x, int y) { originX_ = x; originY_ = y; }
     int originX() const { return originX_; }
@@ -63,6 +66,7 @@ public:
     void setTextBackground(int64_t colorRef) { textBackground_ = colorRef; }
     // A font value (tag 16) or nil for the system font; reports "Cannot find font: ..." when unusable.
     bool selectFont(const Value& font);
+    const Value& font() const { return font_; }
     platform::TextMetrics measureText(std::string_view text);
     void textOut(int x, int y, std::string_view text);
     // Lays the text out in the rectangle by the format flags; returns the height used.
@@ -92,6 +96,8 @@ public:
     // Fills with the background colour, draws the image at the origin's corner, shows it all and resets
     // the origin to (0, 0).
     void setBackgroundImage(const Value& image);
+    // Draws the background colour and image again, without showing them yet.
+    void redrawBackground();
     const Value& backgroundImage() const { return backgroundImage_; }
 
 private:
