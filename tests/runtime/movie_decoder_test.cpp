@@ -28,7 +28,7 @@ TEST_F(MovieDecoderTest, RefusesDestinationsOutsideTheirMemoryOrLimits)
         {memory.data(), 0, 8, 8},
         {memory.data(), 8, -1, 8},
         {memory.data(), 16, 8, 15}, // rows would overlap
-        {memory.data(), VideoDecoder::MaxDimension + 1, 1, VideoDecoder::MaxDimension + 1},
+        {memory.data(), VideoDecoder::MaxDestinationDimension + 1, 1, VideoDecoder::MaxDestinationDimension + 1},
     };
     EXPECT_FALSE(decoder.convertCurrent(PixelView{memory.data(), 8, 8, 8})) << "nothing taken yet";
     decoder.takeUpcoming();
@@ -51,6 +51,13 @@ TEST_F(MovieDecoderTest, RefusesDestinationsOutsideTheirMemoryOrLimits)
                 else
                     ASSERT_EQ(p, 0x12345678u) << x << "," << y;
             }
+    }
+    // The media area's width at scale 6 is taken, enlarged through either filter.
+    std::vector<uint32_t> wide(640 * 6);
+    for (auto filter : {VideoDecoder::Filter::Bilinear, VideoDecoder::Filter::Lanczos}) {
+        wide.assign(wide.size(), 0);
+        ASSERT_TRUE(decoder.convertCurrent(PixelView{wide.data(), 640 * 6, 1, 640 * 6}, filter));
+        EXPECT_EQ(wide.back() >> 24, 0xFFu);
     }
 }
 
