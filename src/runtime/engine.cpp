@@ -215,7 +215,8 @@ void Engine::updateScreen()
 void Engine::rescaleScreen(int scale)
 {
     scale = std::clamp(scale, 1, platform::kLargestCanvasScale);
-    if (!surface_ || scale == surface_->scale())
+    // While a job prints, drawing goes to the page: the screen follows at the next exposure.
+    if (!surface_ || scale == surface_->scale() || surface_->printing())
         return;
     surface_->rescale(scale);
     redrawOpenForms(*this);
