@@ -153,11 +153,11 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
             if (sharp_ && window_)
                 rescaleScreen(window_->fittingScale());
             present();
-        }
-        else if (m.kind == platform::MessageKind::Quit)
+        } else if (m.kind == platform::MessageKind::Quit) {
             quit_ = true;
-        else
+        } else {
             input_->translate(m);
+        }
     });
     if (!options.offscreen) {
         EventRecord startUpEvent;

@@ -112,11 +112,12 @@ DrawingSurface::~DrawingSurface() = default;
 
 void DrawingSurface::rescale(int scale)
 {
+    scale = std::clamp(scale, 1, platform::kLargestCanvasScale);
+    if (scale == offscreen_->scale())
+        return;
     const Rect all{0, 0, width_, height_};
     auto offscreen = std::make_unique<platform::Canvas>(width_, height_, scale);
     auto frame = std::make_unique<platform::Canvas>(width_, height_, scale);
-    if (offscreen->scale() == offscreen_->scale())
-        return;
     offscreen->copyFrom(*offscreen_, all, 0, 0);
     frame->copyFrom(*frame_, all, 0, 0);
     if (target_ == offscreen_.get())
