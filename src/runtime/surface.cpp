@@ -115,15 +115,17 @@ void DrawingSurface::rescale(int scale)
     scale = std::clamp(scale, 1, platform::kLargestCanvasScale);
     if (scale == offscreen_->scale())
         return;
+    // One canvas at a time, so that three are held at most, not four: the frame starts from the new
+    // off-screen canvas, which the next update copies to it anyway.
     const Rect all{0, 0, width_, height_};
     auto offscreen = std::make_unique<platform::Canvas>(width_, height_, scale);
-    auto frame = std::make_unique<platform::Canvas>(width_, height_, scale);
     offscreen->copyFrom(*offscreen_, all, 0, 0);
-    frame->copyFrom(*frame_, all, 0, 0);
     if (target_ == offscreen_.get())
         target_ = offscreen.get();
     offscreen_ = std::move(offscreen);
-    frame_ = std::move(frame);
+    frame_.reset();
+    frame_ = std::make_unique<platform::Canvas>(width_, height_, scale);
+    frame_->copyFrom(*offscreen_, all, 0, 0);
     offscreen_->setFont(fontSpecFor(font_));
     if (clipped_ && !printing())
         offscreen_->setClip(clip_);
