@@ -175,8 +175,9 @@ void Canvas::setFont(const FontSpec& font)
     cairo_set_font_size(cairo_, std::max(1, font.pixelHeight));
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+    // A vector page's units are points: metrics rounded to them would space printed letters unevenly.
+    cairo_font_options_set_hint_style(options, vector_ ? CAIRO_HINT_STYLE_NONE : CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(options, vector_ ? CAIRO_HINT_METRICS_OFF : CAIRO_HINT_METRICS_ON);
     cairo_set_font_options(cairo_, options);
     cairo_font_options_destroy(options);
 }

@@ -93,6 +93,11 @@ TEST_F(PrinterTest, TextStaysTextAndAMaskedPictureCoversOnlyWhatItShows)
     ASSERT_EQ(printer().startPage(), 1);
     surface_.setTextColor(0);
     surface_.textOut(150, 150, "Pa\xeds impresso");
+    // Letters are spaced as the font says, not rounded to whole points: a line measures as on a canvas
+    // whose metrics round to a sixth of a pixel.
+    platform::Canvas fine(10, 10, 6);
+    fine.setFont(surface_.target().font());
+    EXPECT_NEAR(surface_.measureText(std::string(60, 'i')).width, fine.measure(std::string(60, 'i')).width, 3);
     // A red picture whose mask shows its left half only, stretched over 200 x 200 page pixels.
     image_test::Bitmap picture, mask;
     picture.width = picture.height = mask.width = mask.height = 4;
