@@ -35,8 +35,28 @@ void DemoForm::controlClicked(const Value& control)
         printScreen();
     } else if (action == "OpenDialog") {
         runDialog(engine_, media, Value());
+    } else if (action == "Show" || action == "Setting") {
+        const bool on = isTrue(velPerform(control, Value::string("IsSelected"), Value()));
+        if (action == "Setting")
+            engine_.configuration().set(textOf(media), on ? 1 : 0);
+        else if (Value group = findControl(media); group.is(Tag::Control))
+            velPerform(group, Value::string("Show"), Value::boolean(on));
     } else {
         velFormObject::controlClicked(control);
+    }
+}
+
+void DemoForm::buildControls()
+{
+    velFormObject::buildControls();
+    // A check box that switches a setting shows the setting as it stands, whatever its data says.
+    List* controls = asList(controlList_);
+    for (int32_t i = 0; controls && i < controls->count(); ++i) {
+        Value control = controls->get(i);
+        if (textOf(velGet(control, Value::string("Action"))) == "Setting") {
+            const bool on = engine_.configuration().getTruth(textOf(velGet(control, Value::string("Media"))), true);
+            velPerform(control, Value::string("SelectDontDraw"), Value::boolean(on));
+        }
     }
 }
 
@@ -55,6 +75,8 @@ void DemoForm::printScreen()
         const int margin = Printer::kDotsPerInch / 2;
         surface->setOrigin(0, 0);
         const Value font = surface->font();
+        const int32_t color = surface->textColor();
+        const int64_t background = surface->textBackground();
         surface->selectFont(Font::make(Value::string("Arial"), 16, 2));
         surface->setTextColor(0);
         surface->setTextBackground(-1);
@@ -63,7 +85,10 @@ void DemoForm::printScreen()
         const int width = printer.pageWidth() - 2 * margin;
         const int height = width * surface->height() / surface->width();
         velStretchImage(surface->context(), screen, margin, top, width, height);
+        // The screen's drawing state as it was.
         surface->selectFont(font);
+        surface->setTextColor(color);
+        surface->setTextBackground(background);
         printer.endPage();
     }
     printer.endDocument();
