@@ -6,6 +6,10 @@
 #include "controls/group.h"
 #include "controls/hot_spot.h"
 #include "controls/radio_button.h"
+#include "controls/scroller.h"
+#include "controls/slider.h"
+#include "controls/static_text.h"
+#include "controls/table_control.h"
 #include "runtime/engine.h"
 
 namespace vel {
@@ -30,6 +34,10 @@ void registerControlLibrary(Engine& engine)
     enter<RadioButton>(engine);
     enter<Group>(engine);
     enter<RadioGroup>(engine);
+    registerScroller(engine);
+    registerSlider(engine);
+    registerStaticText(engine);
+    registerTableControl(engine);
 }
 
 } // namespace vel
