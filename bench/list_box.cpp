@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "controls/control_library.h"
 #include "controls/list_box.h"
 #include "runtime/engine.h"
 #include "runtime/event.h"
@@ -58,7 +59,7 @@ struct ListBench {
             state.SkipWithError(error.c_str());
             return false;
         }
-        registerListBoxes(engine);
+        registerControlLibrary(engine);
         control = parseText("(control (\"Class\" \"ListBox\") (\"Hot Spot\" (rect 40 40 300 360)) (\"Font\" (font "
                             "\"Arial\" 10)) (\"BackgroundColor\" 16777215) (\"DrawBorder\" true) "
                             "(\"ScrollBarWidth\" 16) (\"SelectionIndex\" 0))");

@@ -35,11 +35,13 @@ void registerControlLibrary(Engine& engine)
     enter<RadioButton>(engine);
     enter<Group>(engine);
     enter<RadioGroup>(engine);
-    registerScroller(engine);
-    registerSlider(engine);
-    registerStaticText(engine);
-    registerTableControl(engine);
-    registerListBoxes(engine);
+    enter<Scroller>(engine);
+    enter<Slider>(engine);
+    enter<StaticText>(engine);
+    enter<TableControl>(engine);
+    enter<AbstractListBox>(engine);
+    enter<ListBox>(engine);
+    enter<MultiListBox>(engine);
 }
 
 } // namespace vel

@@ -696,14 +696,4 @@ Value MultiListBox::perform(const Value& action, const Value& arguments)
     return AbstractListBox::perform(action, arguments);
 }
 
-void registerListBoxes(Engine& engine)
-{
-    const Value classes[] = {Value::adopt(Tag::Control, new AbstractListBox(engine, Value())),
-                             Value::adopt(Tag::Control, new ListBox(engine, Value())),
-                             Value::adopt(Tag::Control, new MultiListBox(engine, Value()))};
-    for (const Value& c : classes)
-        if (engine.classes().find(asControl(c)->className()).isNil())
-            engine.classes().add(c);
-}
-
 } // namespace vel

@@ -142,7 +142,4 @@ private:
     int32_t userSelections_ = 0;
 };
 
-// Enters the three classes in the engine's class registry.
-void registerListBoxes(Engine& engine);
-
 } // namespace vel

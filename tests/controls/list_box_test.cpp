@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include "controls/control_library.h"
 #include "controls/list_box.h"
 #include "platform/headless.h"
 #include "runtime/framework_timer.h"
@@ -22,7 +23,7 @@ protected:
     void SetUp() override
     {
         FormTest::SetUp();
-        registerListBoxes(engine);
+        registerControlLibrary(engine);
     }
     // A list box 200 x 100 at (20, 20) holding the items, with more properties when given.
     AbstractListBox& box(const std::string& items, const std::string& more = "", const std::string& cls = "ListBox")
