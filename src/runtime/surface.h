@@ -59,10 +59,13 @@ public:
     void setBackgroundColor(int32_t colorRef) { background_ = colorRef; }
     int32_t backgroundColor() const { return background_; }
     void setTextColor(int32_t colorRef) { textColor_ = colorRef; }
+    int32_t textColor() const { return textColor_; }
     // -1 draws text with a transparent background.
     void setTextBackground(int64_t colorRef) { textBackground_ = colorRef; }
+    int64_t textBackground() const { return textBackground_; }
     // A font value (tag 16) or nil for the system font; reports "Cannot find font: ..." when unusable.
     bool selectFont(const Value& font);
+    const Value& font() const { return font_; }
     platform::TextMetrics measureText(std::string_view text);
     void textOut(int x, int y, std::string_view text);
     // Lays the text out in the rectangle by the format flags; returns the height used.

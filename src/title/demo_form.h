@@ -1,32 +1,39 @@
-// DemoForm: the demo disc's screens until the title's own exist. It is the base form with four
-// control actions, each taking the control's "Media": "PlaySound" and "PlayMusic" play it,
-// "PlayMovie" shows and plays it in the middle of the screen, "OpenDialog" runs the dialog form it
-// names, and "Print" prints the screen as it is drawn. Escape ends the program. Controls without one
+// DemoForm: the demo disc's screens until the title's own exist. It is the library's form (tips,
+// Tab order, narration, back and forward) with four control actions, each taking the control's
+// "Media": "PlaySound" and "PlayMusic" play it, "PlayMovie" shows and plays it in the middle of the
+// screen, "OpenDialog" runs the dialog form it names, and "Print" prints the screen as it is drawn.
+// The control that has the focus (from Tab) is framed, and Enter presses it. Escape ends the program. Controls without one
 // of these actions behave as on any form.
 #pragma once
 
-#include "runtime/form.h"
+#include "controls/library_form.h"
 
 namespace vel {
 
-class DemoForm final : public velFormObject {
+class DemoForm final : public velLibraryForm {
 public:
-    DemoForm(Engine& engine, const Value& properties) : velFormObject(engine, properties) {}
+    DemoForm(Engine& engine, const Value& properties) : velLibraryForm(engine, properties) {}
 
     Value className() const override { return Value::string("DemoForm"); }
     Value createInstance(const Value& data) const override;
     void controlClicked(const Value& control) override;
     void close() override;
     void keyDown(int32_t keyCode, int32_t flags) override;
+    void setActiveControl(const Value& control, int32_t flag) override;
     // A movie that has ended is closed, so the screen under it shows again.
     void dataEvent(const Value& first, const Value& second) override;
 
 private:
     void printScreen();
+    // The frame around the focused control: drawn over a saved copy of the screen, which goes back.
+    void markFocus();
+    void unmarkFocus();
 
     // What plays is kept alive until it is replaced or the form closes.
     Value sound_;
     Value movie_;
+    Value focusSaved_;
+    int32_t focusX_ = 0, focusY_ = 0;
 };
 
 // Enters DemoForm in the engine's class registry.
