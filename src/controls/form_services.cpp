@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "controls/help_dialog.h"
 #include "controls/history.h"
 #include "platform/media_path.h"
 #include "runtime/control.h"
 #include "runtime/cursor.h"
+#include "runtime/dialog.h"
 #include "runtime/engine.h"
 #include "runtime/form.h"
-#include "runtime/help.h"
 #include "runtime/sound.h"
 #include "runtime/transitions.h"
 #include "value/builtins.h"
@@ -184,8 +185,15 @@ bool FormServices::openHelp(int32_t topic)
     std::string path = platform::pathUnder(engine_.moduleDirectory(), kHelpFile);
     if (!platform::isFile(path))
         path = platform::pathUnder(platform::configuredPath(configuration.sourceDisk()), kHelpFile);
-    // The help layer says why nothing shows, the file missing or unreadable.
-    return helpOpen(Value::string(path), topic);
+    std::string why;
+    Value topics = readHelpTopics(path, why);
+    if (topics.isNil()) {
+        engine_.notice(why);
+        return false;
+    }
+    dismissTip();
+    runDialog(engine_, Value::adopt(Tag::Form, new HelpDialog(engine_, topics, topic)), Value());
+    return true;
 }
 
 std::string FormServices::locateFile(std::string_view name, std::string_view candidates) const

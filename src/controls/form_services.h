@@ -47,7 +47,8 @@ public:
     // goes on to its next part once one has ended.
     void mediaNotified(const Value& notice);
 
-    // The help file's topic (a negative one: its contents); false when there is none to show.
+    // The help file's topic (a negative one: its contents) in a dialog; a message saying why, and
+    // false, when there is no help file or it cannot be read.
     bool openHelp(int32_t topic);
     // A data file: on the installed copy with "FullInstall", otherwise the first of the candidate
     // directories (separated by ";") holding it, else on "SourceDisk". The path, found or not.

@@ -14,6 +14,10 @@
 
 namespace vel {
 
+namespace {
+constexpr int32_t kF1 = 65536;
+}
+
 Value DemoForm::createInstance(const Value& data) const
 {
     return Value::adopt(Tag::Form, new DemoForm(engine_, data));
@@ -65,6 +69,10 @@ void DemoForm::keyDown(int32_t keyCode, int32_t flags)
 {
     if (keyCode == 27) {
         engine_.quit();
+        return;
+    }
+    if (keyCode == kF1) {
+        openHelp();
         return;
     }
     if (keyCode == 13 && !activeControl_.isNil()) {

@@ -2,7 +2,7 @@
 // Tab order, narration, back and forward) with four control actions, each taking the control's
 // "Media": "PlaySound" and "PlayMusic" play it, "PlayMovie" shows and plays it in the middle of the
 // screen, "OpenDialog" runs the dialog form it names, and "Print" prints the screen as it is drawn.
-// The control that has the focus (from Tab) is framed, and Enter presses it. Escape ends the program. Controls without one
+// The control that has the focus (from Tab) is framed, and Enter presses it; F1 opens the help. Escape ends the program. Controls without one
 // of these actions behave as on any form.
 #pragma once
 

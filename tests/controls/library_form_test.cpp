@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "controls/help_dialog.h"
 #include "controls/library_dialog.h"
 #include "controls/library_form.h"
 #include "runtime/form_test_support.h"
@@ -154,6 +155,27 @@ TEST_F(LibraryFormTest, ADraggedDialogStaysOnTheScreenAndKeepsItsPlace)
     asForm(dialog)->mouseDown(110, 105);
     EXPECT_EQ(asForm(dialog)->property("Origin X"), Value::integer(440));
     EXPECT_EQ(asForm(dialog)->property("Origin Y"), Value::integer(380));
+}
+
+TEST_F(LibraryFormTest, HelpShowsATopicOrTheContentsAndSaysWhyWhenItCannot)
+{
+    config().set("SourceDisk", Value::string(disc.path()));
+    velLibraryForm& form = open("");
+    EXPECT_FALSE(form.openHelp());
+    disc.write("ORVA.hlp", std::string("\x3F\x5F\x03\x00", 4) + "old help");
+    EXPECT_FALSE(form.openHelp());
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_NE(notices[1].find("formato antigo"), std::string::npos) << notices[1];
+    disc.write("ORVA.hlp", R"(; topics
+        (table (10 (table ("Title" "Dez") ("Text" "O texto"))) (2 (table ("Title" "Dois")))))");
+    std::string why;
+    Value topics = readHelpTopics(disc.path() + "/ORVA.hlp", why);
+    auto text = [&](int32_t context) {
+        Value dialog = Value::adopt(Tag::Form, new HelpDialog(engine, topics, context));
+        return static_cast<HelpDialog*>(dialog.object())->text();
+    };
+    EXPECT_EQ(text(10), "O texto");
+    EXPECT_EQ(text(-1), "Dois\nDez\n");
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 //   discgen SOURCE-DIRECTORY OUTPUT-DIRECTORY
 //
 // The pictures, sounds, tunes and movies are made from SOURCE/media.tbl (a table in the text notation,
-// one entry per file); global.tbl is compiled to global.vel; the other forms, tables and lists are
-// copied as they are.
+// one entry per file); global.tbl is compiled to global.vel; the other forms, tables and lists, and
+// the help file, are copied as they are.
 //
 // Media entries by "Kind": "picture" (.bmp or .jpg: "Size", "Gradient" of two colours, "Shapes" of discs and
 // boxes, "Texts" with fonts), "tone" (.wav: "Frequency", "Milliseconds", "Rate", and "Syllables" for
@@ -295,7 +295,7 @@ int main(int argc, char** argv)
     for (const fs::directory_entry& file : fs::directory_iterator(source)) {
         const fs::path& path = file.path();
         const std::string ext = path.extension().string(), name = path.filename().string();
-        if (name == "media.tbl" || (ext != ".frm" && ext != ".tbl" && ext != ".lst"))
+        if (name == "media.tbl" || (ext != ".frm" && ext != ".tbl" && ext != ".lst" && ext != ".hlp"))
             continue;
         bool ok = name == "global.tbl" ? compileGlobals(path, out / "global.vel")
                                        : fs::copy_file(path, out / name, fs::copy_options::overwrite_existing, error);
