@@ -27,7 +27,12 @@ public:
     explicit Navigation(Engine& engine) : engine_(engine) {}
 
     // nullptr: nothing is recorded.
-    void keepHistory(NavigationHistory* history) { history_ = history; owned_.reset(); }
+    void keepHistory(NavigationHistory* history)
+    {
+        history_ = history;
+        if (history != owned_.get())
+            owned_.reset();
+    }
     // The history kept for as long as the engine, or until replaced.
     void keepHistory(std::unique_ptr<NavigationHistory> history)
     {

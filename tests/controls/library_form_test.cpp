@@ -157,6 +157,19 @@ TEST_F(LibraryFormTest, ADraggedDialogStaysOnTheScreenAndKeepsItsPlace)
     EXPECT_EQ(asForm(dialog)->property("Origin Y"), Value::integer(380));
 }
 
+TEST_F(LibraryFormTest, ADataFileIsTakenFromTheFirstCandidateHoldingItElseFromTheSourceDisk)
+{
+    config().set("SourceDisk", Value::string(disc / "cd"));
+    config().set("TraceFileOpens", 1);
+    velLibraryForm& form = open("");
+    const std::string held = disc.write("b/Agenda.dat", "x");
+    const std::string candidates = disc / "a" + ";" + disc / "b";
+    EXPECT_EQ(form.locateFile("agenda.dat", candidates), held);
+    EXPECT_TRUE(notices.empty());
+    EXPECT_EQ(form.locateFile("Outro.dat", candidates), disc / "cd/Outro.dat");
+    EXPECT_EQ(notices, std::vector<std::string>{"N\xE3o foi poss\xEDvel localizarOutro.dat"});
+}
+
 TEST_F(LibraryFormTest, HelpShowsATopicOrTheContentsAndSaysWhyWhenItCannot)
 {
     config().set("SourceDisk", Value::string(disc.path()));
