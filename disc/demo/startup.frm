@@ -1,11 +1,12 @@
-; The demo's first screen: buttons drawn in the background picture, each a hot spot. Resting the
-; pointer on one shows its tip; Tab and Shift+Tab walk the buttons in the order below (Enter presses
-; the one chosen); "Voltar" and "Avan\xe7ar" walk back and forth through the screens visited.
+; The demo's first screen: its buttons are drawn in the background picture, each a hot spot.
+; Resting the pointer on one shows its tip; Tab and Shift+Tab walk the buttons in the order below
+; (Enter presses the one chosen); "Voltar" and "Avan\xe7ar" walk back and forth through the screens
+; visited.
 (form ("Class" "DemoForm")
        ("Name" "Inicio")
        ("Background Image" "fundo.bmp")
        ("RolloverHelp" true)
-       ("TabStopList" (list "Atlas" "Sobre" "Som" "Filme" "Musica" "Imprimir"))
+       ("TabStopList" (list "Atlas" "Sobre" "Som" "Filme" "Musica" "Galeria" "Imprimir"))
        ("Control List"
         (list (control ("Class" "velControlObject") ("Name" "Atlas")
                        ("Hot Spot" (rect 60 200 240 56)) ("Target Form" "atlas.frm")
@@ -22,10 +23,15 @@
               (control ("Class" "velControlObject") ("Name" "Filme")
                        ("Hot Spot" (rect 340 290 240 56)) ("Action" "PlayMovie") ("Media" "filme.mpg")
                        ("Help" "Mostra um filme de tr\xeas segundos"))
+              (control ("Class" "velControlObject") ("Name" "Galeria")
+                       ("Hot Spot" (rect 340 360 240 30)) ("Target Form" "galeria.frm")
+                       ("Help" "Abre a galeria dos controles"))
               (control ("Class" "velControlObject") ("Name" "Imprimir")
                        ("Hot Spot" (rect 40 424 200 36)) ("Action" "Print")
                        ("Help" "Imprime esta tela num arquivo PDF"))
-              (control ("Class" "velControlObject") ("Name" "GoBack")
-                       ("Hot Spot" (rect 300 424 110 36)) ("Help" "Volta \xe0 tela anterior"))
-              (control ("Class" "velControlObject") ("Name" "GoForward")
-                       ("Hot Spot" (rect 420 424 120 36)) ("Help" "Avan\xe7a para a tela seguinte")))))
+              (control ("Class" "Button") ("Name" "GoBack") ("Hot Spot" (rect 300 424 110 36))
+                       ("UpImage" "volta_up.bmp") ("DisabledImage" "volta_off.bmp") ("Sound" "clique")
+                       ("Help" "Volta \xe0 tela anterior"))
+              (control ("Class" "Button") ("Name" "GoForward") ("Hot Spot" (rect 420 424 120 36))
+                       ("UpImage" "avanc_up.bmp") ("DisabledImage" "avanc_off.bmp") ("Sound" "clique")
+                       ("Help" "Avan\xe7a para a tela seguinte")))))
