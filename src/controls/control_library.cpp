@@ -7,6 +7,10 @@
 #include "controls/history.h"
 #include "controls/hot_spot.h"
 #include "controls/radio_button.h"
+#include "controls/scroller.h"
+#include "controls/slider.h"
+#include "controls/static_text.h"
+#include "controls/table_control.h"
 #include "runtime/engine.h"
 
 namespace vel {
@@ -31,6 +35,10 @@ void registerControlLibrary(Engine& engine)
     enter<RadioButton>(engine);
     enter<Group>(engine);
     enter<RadioGroup>(engine);
+    registerScroller(engine);
+    registerSlider(engine);
+    registerStaticText(engine);
+    registerTableControl(engine);
     // The navigation history, which going to a form fills from the first form on.
     History::of(engine);
 }
