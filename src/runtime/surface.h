@@ -35,6 +35,9 @@ public:
     int scale() const { return offscreen_->scale(); }
     platform::Canvas& offscreen() { return *offscreen_; }
     platform::Canvas& frame() { return *frame_; }
+    // Makes both canvases again at another scale, keeping what they show (resampled) until it is
+    // drawn again; the surface's context follows, so values holding it stay good.
+    void rescale(int scale);
 
     void setOrigin(int x, int y) { originX_ = x; originY_ = y; }
     int originX() const { return originX_; }
@@ -95,6 +98,8 @@ public:
     // Fills with the background colour, draws the image at the origin's corner, shows it all and resets
     // the origin to (0, 0).
     void setBackgroundImage(const Value& image);
+    // Draws the background colour and image again, without showing them yet.
+    void redrawBackground();
     const Value& backgroundImage() const { return backgroundImage_; }
 
 private:
