@@ -1,7 +1,16 @@
-; A second screen, with a way back.
+; A second screen: narrated when it opens, with a way home and a way back and forth.
 (form ("Class" "DemoForm")
        ("Name" "Atlas")
        ("Background Image" "atlas.jpg")
+       ("RolloverHelp" true)
+       ("Narrator" "narracao")
        ("Control List"
-        (list (control ("Class" "velControlObject") ("Name" "Voltar")
-                       ("Hot Spot" (rect 20 400 150 56)) ("Target Form" "startup.frm")))))
+        (list (control ("Class" "velControlObject") ("Name" "Inicio")
+                       ("Hot Spot" (rect 20 400 150 56)) ("Target Form" "startup.frm")
+                       ("Help" "Vai para a primeira tela"))
+              (control ("Class" "Button") ("Name" "GoBack") ("Hot Spot" (rect 300 424 110 36))
+                       ("UpImage" "volta_up.bmp") ("DisabledImage" "volta_off.bmp") ("Sound" "clique")
+                       ("Help" "Volta \xe0 tela anterior"))
+              (control ("Class" "Button") ("Name" "GoForward") ("Hot Spot" (rect 420 424 120 36))
+                       ("UpImage" "avanc_up.bmp") ("DisabledImage" "avanc_off.bmp") ("Sound" "clique")
+                       ("Help" "Avan\xe7a para a tela seguinte")))))

@@ -4,6 +4,7 @@
 #include "controls/button.h"
 #include "controls/check_box.h"
 #include "controls/group.h"
+#include "controls/history.h"
 #include "controls/hot_spot.h"
 #include "controls/list_box.h"
 #include "controls/radio_button.h"
@@ -42,6 +43,8 @@ void registerControlLibrary(Engine& engine)
     enter<AbstractListBox>(engine);
     enter<ListBox>(engine);
     enter<MultiListBox>(engine);
+    // The navigation history, which going to a form fills from the first form on.
+    History::of(engine);
 }
 
 } // namespace vel

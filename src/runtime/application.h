@@ -4,6 +4,7 @@
 // which keep the slot order of the original class.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -32,6 +33,9 @@ public:
     virtual void onDataEvent(const Value& first, const Value& second) {}
     virtual void onReservedEvent(const EventRecord& e) {}
     virtual void onClose() {}
+    // Work the form does while no input waits (a rollover tip coming due); the milliseconds until it
+    // is next due, or platform::NothingDue.
+    virtual uint32_t onIdle() { return platform::NothingDue; }
 };
 
 class velApplication {

@@ -193,8 +193,9 @@ void velDialogObject::drag(int32_t x, int32_t y)
         const int32_t px = std::clamp(e.x, kDragMargin, right);
         const int32_t py = std::clamp(e.y, kDragMargin, bottom);
         restoreBackground();
-        originX_ = px - grabX;
-        originY_ = py - grabY;
+        FormPoint origin = dragOrigin(px, py, grabX, grabY);
+        originX_ = origin.x;
+        originY_ = origin.y;
         saveBackground();
         if (s) {
             s->setOrigin(0, 0);
@@ -211,6 +212,11 @@ void velDialogObject::drag(int32_t x, int32_t y)
     }
     activated();
     engine_.updateScreen();
+}
+
+FormPoint velDialogObject::dragOrigin(int32_t x, int32_t y, int32_t grabX, int32_t grabY) const
+{
+    return {x - grabX, y - grabY};
 }
 
 Value runDialog(Engine& engine, const Value& specification, const Value& data)

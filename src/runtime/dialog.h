@@ -36,6 +36,11 @@ public:
     // beneath was just drawn again at another scale).
     void redrawOverScreen();
 
+protected:
+    // Where a drag puts the dialog for the pointer at (x, y), already kept 10 pixels inside the
+    // screen, and the point of the dialog it was grabbed at: the pointer less the grab.
+    virtual FormPoint dragOrigin(int32_t x, int32_t y, int32_t grabX, int32_t grabY) const;
+
 private:
     // Draws the saved background back at the dialog's place.
     void restoreBackground();

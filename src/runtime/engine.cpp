@@ -41,8 +41,10 @@ Engine::Engine()
 Engine::~Engine()
 {
     shutDown();
-    // Values in the tables (forms, controls, sounds, movies) belong to this engine: they go first.
+    // Values in the tables and the history (forms, controls, sounds, movies) belong to this engine:
+    // they go first.
     currentForm_ = Value();
+    navigation_.keepHistory(nullptr);
     configuration_.tables() = ApplicationTables{};
 }
 
@@ -146,7 +148,7 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
         events_->setMessageSource(window_.get());
     }
     events_->setTimer(timer_.get());
-    events_->setIdleWork([this] { return media_.idleWork(); });
+    events_->setIdleWork([this] { return idleWork(); });
     events_->setDispatcher([this](const platform::Message& m) {
         if (m.kind == platform::MessageKind::Expose) {
             // A sharp canvas follows the window to the scale it holds now.
@@ -180,6 +182,16 @@ void Engine::closeScreen()
     if (window_)
         window_->close();
     window_.reset();
+}
+
+uint32_t Engine::idleWork()
+{
+    uint32_t due = media_.idleWork();
+    // The form is held: its idle work may draw, or go to another form.
+    Value form = currentForm_;
+    if (auto* target = dynamic_cast<FormEventTarget*>(form.object()))
+        due = std::min(due, target->onIdle());
+    return due;
 }
 
 void Engine::setCursor(const Value& cursor)

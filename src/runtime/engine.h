@@ -132,6 +132,9 @@ public:
     void quit() { quit_ = true; }
     bool quitting() const { return quit_; }
 
+    // What the event fetch does when no input is waiting: the media's end checks, then the current
+    // form's own idle work. Milliseconds until it is next due (platform::NothingDue: nothing is).
+    uint32_t idleWork();
     // For loops inside a handler (tracking, dragging): the next event of the kinds in mask, or false
     // when the program is closing; a close request stays queued for the main loop.
     bool nextNestedEvent(int32_t mask, EventRecord& out);

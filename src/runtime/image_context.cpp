@@ -1,5 +1,6 @@
 #include "runtime/image_context.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -135,6 +136,12 @@ Value captureImage(const Value& contextOrImage, int32_t x, int32_t y, int32_t wi
     for (int64_t row = top; row < bottom; row += step) {
         const uint32_t* in = from.row(static_cast<int>(row));
         uint32_t* out = to.row(static_cast<int>((row - int64_t(y) * k) / step));
+        // Every pixel kept (a screen area saved to be drawn back): the row is copied whole.
+        if (step == 1) {
+            if (left < right)
+                std::copy(in + left, in + right, out + (left - int64_t(x) * k));
+            continue;
+        }
         for (int64_t column = left; column < right; column += step)
             out[(column - int64_t(x) * k) / step] = in[column];
     }

@@ -7,6 +7,17 @@
 
 namespace vel {
 
+namespace {
+
+// Only the boolean false keeps a form out; an absent property or the integer 0 does not.
+bool inHistory(const velFormObject& form)
+{
+    Value include = form.property("Include In History");
+    return !(include.is(Tag::Boolean) && include.asInt() == 0);
+}
+
+} // namespace
+
 void Navigation::goTo(const Value& specification, const Value& data, bool recordHistory)
 {
     Value previous = engine_.currentForm();
@@ -17,9 +28,7 @@ void Navigation::goTo(const Value& specification, const Value& data, bool record
             current->reopen(data);
             return;
         }
-        Value include = current->property("Include In History");
-        const bool excluded = include.is(Tag::Boolean) && include.asInt() == 0;
-        if (recordHistory && !excluded && history_)
+        if (recordHistory && inHistory(*current) && history_)
             history_->record(current->name(), current->historyState());
         current->close();
     }
@@ -38,6 +47,9 @@ void Navigation::goTo(const Value& specification, const Value& data, bool record
     engine_.setCurrentForm(form);
     next->open(data);
     next->afterOpen();
+    // After open has gone on to another form, that one was told already.
+    if (history_ && engine_.currentForm().object() == form.object())
+        history_->opened(next->name(), data, recordHistory && inHistory(*next));
 }
 
 } // namespace vel

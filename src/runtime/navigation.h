@@ -2,17 +2,24 @@
 // screen it leaves goes into the navigation history when one is kept.
 #pragma once
 
+#include <memory>
+
 #include "value/value.h"
 
 namespace vel {
 
 class Engine;
 
-// Where go to form records the screen it leaves; the control library's navigation history fills it.
+// Where go to form records the screens it leaves and opens; the control library's navigation
+// history fills it.
 class NavigationHistory {
 public:
     virtual ~NavigationHistory() = default;
+    // The screen left for another one, with the state it wants back when it is shown again.
     virtual void record(const Value& formName, const Value& historyState) = 0;
+    // The screen now shown, opened with that data; `recorded` when it goes into the history (the
+    // history flag was set and the form does not keep itself out).
+    virtual void opened(const Value& formName, const Value& data, bool recorded) {}
 };
 
 class Navigation {
@@ -20,7 +27,18 @@ public:
     explicit Navigation(Engine& engine) : engine_(engine) {}
 
     // nullptr: nothing is recorded.
-    void keepHistory(NavigationHistory* history) { history_ = history; }
+    void keepHistory(NavigationHistory* history)
+    {
+        history_ = history;
+        if (history != owned_.get())
+            owned_.reset();
+    }
+    // The history kept for as long as the engine, or until replaced.
+    void keepHistory(std::unique_ptr<NavigationHistory> history)
+    {
+        owned_ = std::move(history);
+        history_ = owned_.get();
+    }
     NavigationHistory* history() const { return history_; }
 
     // Replaces the current form: records the one left in the history when asked, reopens it when it
@@ -31,6 +49,7 @@ public:
 private:
     Engine& engine_;
     NavigationHistory* history_ = nullptr;
+    std::unique_ptr<NavigationHistory> owned_;
 };
 
 } // namespace vel

@@ -1,5 +1,6 @@
 #include "title/demo_form.h"
 
+#include "runtime/control.h"
 #include "runtime/dialog.h"
 #include "runtime/engine.h"
 #include "runtime/image.h"
@@ -14,6 +15,10 @@
 #include "value/string.h"
 
 namespace vel {
+
+namespace {
+constexpr int32_t kF1 = 65536;
+}
 
 Value DemoForm::createInstance(const Value& data) const
 {
@@ -45,13 +50,13 @@ void DemoForm::controlClicked(const Value& control)
     } else if (action == "ShowState") {
         showState(control);
     } else {
-        velFormObject::controlClicked(control);
+        velLibraryForm::controlClicked(control);
     }
 }
 
 void DemoForm::buildControls()
 {
-    velFormObject::buildControls();
+    velLibraryForm::buildControls();
     // A check box that switches a setting shows the setting as it stands, whatever its data says.
     List* controls = asList(controlList_);
     for (int32_t i = 0; controls && i < controls->count(); ++i) {
@@ -119,21 +124,67 @@ void DemoForm::keyDown(int32_t keyCode, int32_t flags)
         engine_.quit();
         return;
     }
-    velFormObject::keyDown(keyCode, flags);
+    if (keyCode == kF1) {
+        openHelp();
+        return;
+    }
+    if (keyCode == 13 && !activeControl_.isNil()) {
+        Value active = activeControl_;
+        controlClicked(active);
+        return;
+    }
+    velLibraryForm::keyDown(keyCode, flags);
+}
+
+void DemoForm::setActiveControl(const Value& control, int32_t flag)
+{
+    unmarkFocus();
+    velLibraryForm::setActiveControl(control, flag);
+    markFocus();
+}
+
+void DemoForm::markFocus()
+{
+    velControlObject* c = asControl(activeControl_);
+    DrawingSurface* surface = engine_.surface();
+    if (!c || !surface || c->width() <= 0)
+        return;
+    constexpr int kOut = 4;
+    focusX_ = c->left() - kOut;
+    focusY_ = c->top() - kOut;
+    const int width = c->width() + 2 * kOut, height = c->height() + 2 * kOut;
+    surface->setOrigin(0, 0);
+    focusSaved_ = captureImage(surface->context(), focusX_, focusY_, width, height, Value(), true);
+    surface->rectangle(platform::Rect::sized(focusX_, focusY_, width, height), 0x0080FF, 2);
+    surface->setOrigin(originX_, originY_);
+    engine_.updateScreen();
+}
+
+void DemoForm::unmarkFocus()
+{
+    DrawingSurface* surface = engine_.surface();
+    if (focusSaved_.isNil() || !surface)
+        return;
+    surface->setOrigin(0, 0);
+    velDrawImage(surface->context(), focusSaved_, focusX_, focusY_);
+    surface->setOrigin(originX_, originY_);
+    focusSaved_ = Value();
+    engine_.updateScreen();
 }
 
 void DemoForm::close()
 {
+    focusSaved_ = Value();
     if (!movie_.isNil())
         velStop(movie_);
     movie_ = Value();
     sound_ = Value();
-    velFormObject::close();
+    velLibraryForm::close();
 }
 
 void DemoForm::dataEvent(const Value& first, const Value& second)
 {
-    velFormObject::dataEvent(first, second);
+    velLibraryForm::dataEvent(first, second);
     List* notice = asList(first);
     if (!notice || notice->count() < 2 || movie_.isNil())
         return;

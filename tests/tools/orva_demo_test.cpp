@@ -51,6 +51,27 @@ TEST_F(OrvaDemoTest, TheDiscIsBuiltFromItsSourcesAndClickedThrough)
         << "A press outside the dialog leaves it open; Escape ends the program: nothing after it runs. " << said;
 }
 
+TEST_F(OrvaDemoTest, ATipShowsOnARestingPointerAndBackAndForwardWalkTheScreensVisited)
+{
+    std::string said;
+    ASSERT_EQ(run("wait 200\nmove 150 230\nwait 1100\nshot " + path("tip.png") +
+                      "\nclick 150 230\nwait 200\nexpect-form Atlas\nclick 355 440\nwait 200\nexpect-form Inicio\n"
+                      "click 480 440\nwait 200\nexpect-form Atlas\n",
+                  &said),
+              0)
+        << said;
+    cairo_surface_t* image = cairo_image_surface_create_from_png(path("tip.png").c_str());
+    ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+    long paleYellow = 0;
+    for (int y = 0; y < cairo_image_surface_get_height(image); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(image) + y * cairo_image_surface_get_stride(image));
+        for (int x = 0; x < cairo_image_surface_get_width(image); ++x)
+            paleYellow += (row[x] & 0xFFFFFF) == 0xFFFF80;
+    }
+    cairo_surface_destroy(image);
+    EXPECT_GT(paleYellow, 1000) << "no tip on the screen";
+}
+
 TEST_F(OrvaDemoTest, TheScreenPrintsToAPdfPageThatIsNotBlankUnderAHeadingOfText)
 {
     fs::create_directories(path("print"));

@@ -3,13 +3,13 @@
 //   discgen SOURCE-DIRECTORY OUTPUT-DIRECTORY
 //
 // The pictures, sounds, tunes and movies are made from SOURCE/media.tbl (a table in the text notation,
-// one entry per file); global.tbl is compiled to global.vel; the other forms, tables and lists are
-// copied as they are.
+// one entry per file); global.tbl is compiled to global.vel; the other forms, tables and lists, and
+// the help file, are copied as they are.
 //
 // Media entries by "Kind": "picture" (.bmp or .jpg: "Size", "Gradient" of two colours, "Shapes" of discs and
-// boxes, "Texts" with fonts), "tone" (.wav: "Frequency", "Milliseconds", "Rate"), "tune" (.mid:
-// "Notes" as MIDI note numbers, "Milliseconds" a note, "Program"), "movie" (made by the ffmpeg
-// program: "Seconds", "Size").
+// boxes, "Texts" with fonts), "tone" (.wav: "Frequency", "Milliseconds", "Rate", and "Syllables" for
+// a voice-like rise and fall), "tune" (.mid: "Notes" as MIDI note numbers, "Milliseconds" a note,
+// "Program"), "movie" (made by the ffmpeg program: "Seconds", "Size").
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -147,12 +147,22 @@ bool writeTone(const fs::path& path, const Value& entry)
     const int rate = intField(entry, "Rate", 22050);
     const int frequency = intField(entry, "Frequency", 440);
     const int milliseconds = intField(entry, "Milliseconds", 200);
+    // With syllables the tone swells and fades that many times and its pitch wavers, as a voice does.
+    const int syllables = intField(entry, "Syllables", 0);
     const int count = rate * milliseconds / 1000;
     media_writers::Bytes samples;
+    double phase = 0;
     for (int i = 0; i < count; ++i) {
         // A soft start and end so the tone does not click.
         double envelope = std::min({1.0, i / (rate * 0.01), (count - i) / (rate * 0.02)});
-        auto s = static_cast<int16_t>(std::lround(12000 * envelope * std::sin(2 * M_PI * frequency * i / rate)));
+        double pitch = frequency;
+        if (syllables > 0) {
+            const double along = static_cast<double>(i) / count;
+            envelope *= std::fabs(std::sin(M_PI * syllables * along));
+            pitch *= 1.0 + 0.25 * std::sin(2 * M_PI * 1.7 * along) + 0.08 * std::sin(2 * M_PI * syllables * along);
+        }
+        phase += 2 * M_PI * pitch / rate;
+        auto s = static_cast<int16_t>(std::lround(12000 * envelope * std::sin(phase)));
         media_writers::put16(samples, static_cast<uint16_t>(s));
     }
     media_writers::WaveFormat format;
@@ -285,7 +295,7 @@ int main(int argc, char** argv)
     for (const fs::directory_entry& file : fs::directory_iterator(source)) {
         const fs::path& path = file.path();
         const std::string ext = path.extension().string(), name = path.filename().string();
-        if (name == "media.tbl" || (ext != ".frm" && ext != ".tbl" && ext != ".lst"))
+        if (name == "media.tbl" || (ext != ".frm" && ext != ".tbl" && ext != ".lst" && ext != ".hlp"))
             continue;
         bool ok = name == "global.tbl" ? compileGlobals(path, out / "global.vel")
                                        : fs::copy_file(path, out / name, fs::copy_options::overwrite_existing, error);
