@@ -1,5 +1,8 @@
 #include "controls/control_library.h"
 
+#include "controls/combo_box.h"
+#include "controls/menu.h"
+#include "controls/text_field.h"
 #include "runtime/engine.h"
 
 namespace vel {
@@ -7,7 +10,9 @@ namespace vel {
 void registerControlLibrary(Engine& engine)
 {
     // Each family adds its registration here, one line per file.
-    (void)engine;
+    registerTextFields(engine);
+    registerComboBoxes(engine);
+    registerMenus(engine);
 }
 
 } // namespace vel
