@@ -35,12 +35,6 @@ std::string textOfItem(const Value& v)
     return v.isNil() ? std::string() : displayForm(v);
 }
 
-Rect rectOf(const Value& region)
-{
-    Region* r = asRegion(region);
-    return r ? Rect{r->left, r->top, r->right, r->bottom} : Rect{};
-}
-
 FormPoint formPoint(Engine& engine, const EventRecord& e)
 {
     FormPoint p{e.x, e.y};
@@ -65,34 +59,28 @@ private:
 } // namespace
 
 DropDownControl::DropDownControl(Engine& engine, const Value& properties)
-    : velControlObject(engine, properties), list_(engine) {}
+    : velLibraryControl(engine, properties), list_(engine) {}
 
 int32_t DropDownControl::color(const char* key, int32_t fallback) const
 {
-    return getInteger(Value::string(key), fallback);
-}
-
-Rect DropDownControl::hotRect() const
-{
-    return rectOf(hotSpot());
+    return integer(key, fallback);
 }
 
 Rect DropDownControl::buttonRect() const
 {
-    const Rect r = hotRect();
-    const int width = std::max(0, getInteger(Value::string("DropButtonWidth"), DefaultButtonWidth));
-    const int x = getInteger(Value::string("DropButtonX"), r.right - width);
-    const int y = getInteger(Value::string("DropButtonY"), r.top);
+    const Rect r = hotSpotRect();
+    const int width = std::max(0, integer("DropButtonWidth", DefaultButtonWidth));
+    const int x = integer("DropButtonX", r.right - width);
+    const int y = integer("DropButtonY", r.top);
     return Rect::sized(x, y, width, r.height());
 }
 
 Rect DropDownControl::editRect() const
 {
-    Rect edit = rectOf(engine_.resources().loadNamed(property("EditHotSpot")));
-    if (!edit.empty())
-        return edit;
-    const Rect r = hotRect();
-    const int space = std::max(0, getInteger(Value::string("DropButtonSpace"), 0));
+    if (auto edit = rectProperty("EditHotSpot"); edit && !edit->empty())
+        return *edit;
+    const Rect r = hotSpotRect();
+    const int space = std::max(0, integer("DropButtonSpace", 0));
     return {r.left, r.top, std::max(r.left, buttonRect().left - space), r.bottom};
 }
 
@@ -107,7 +95,7 @@ std::vector<std::string> DropDownControl::itemTexts() const
 
 bool DropDownControl::containsPoint(int32_t x, int32_t y) const
 {
-    return velControlObject::containsPoint(x, y) || (list_.shown() && list_.box().contains(x, y));
+    return velLibraryControl::containsPoint(x, y) || (list_.shown() && list_.box().contains(x, y));
 }
 
 void DropDownControl::drawButton(bool pressed)
@@ -116,12 +104,9 @@ void DropDownControl::drawButton(bool pressed)
     const Rect b = buttonRect();
     if (!s || b.empty())
         return;
-    Value image = property(pressed ? "DropButtonDownImage" : "DropButtonUpImage");
+    Value image = imageProperty(pressed ? "DropButtonDownImage" : "DropButtonUpImage");
     if (image.is(Tag::Image)) {
-        Value mask = property(pressed ? "DropButtonDownMask" : "DropButtonUpMask");
-        if (mask.is(Tag::Image))
-            setImageMask(image, mask);
-        velDrawImage(s->context(), image, b.left, b.top);
+        drawImageAt(image, b.left, b.top, imageProperty(pressed ? "DropButtonDownMask" : "DropButtonUpMask"));
         return;
     }
     s->fill(b, color("DropButtonBackground", ButtonFace));
@@ -161,12 +146,10 @@ void DropDownControl::draw()
     DrawingSurface* s = engine_.surface();
     if (!s || !isVisible())
         return;
-    const Rect r = hotRect();
+    const Rect r = hotSpotRect();
     if (r.empty())
         return;
-    Value background = property("Background Image");
-    if (background.is(Tag::Image))
-        velDrawImage(s->context(), background, r.left, r.top);
+    drawImageAt(imageProperty("Background Image"), r.left, r.top);
     drawTextPart();
     drawButton(false);
     if (truth("DrawBorder", true))
@@ -197,11 +180,11 @@ void DropDownControl::drop()
     style.selectedText = color("TextSelectionColor", White);
     style.selectedBackground = color("SelectionColor", Highlight);
     style.border = color("BorderColor", Black);
-    style.rowHeight = std::max(0, getInteger(Value::string("LineSpacing"), 0));
+    style.rowHeight = std::max(0, integer("LineSpacing", 0));
     list_.setRows(std::move(rows));
     list_.setStyle(style);
-    const Rect r = hotRect();
-    const int height = list_.heightFor(std::max(1, getInteger(Value::string("MaxItems"), DefaultMaxItems)));
+    const Rect r = hotSpotRect();
+    const int height = list_.heightFor(std::max(1, integer("MaxItems", DefaultMaxItems)));
     // Below the control, or above it when the screen ends first.
     int top = r.bottom;
     if (s->originY() + top + height > s->height() && r.top - height + s->originY() >= 0)
@@ -233,7 +216,7 @@ void DropDownControl::select(int row, bool)
 void DropDownControl::deactivate()
 {
     closeUp();
-    velControlObject::deactivate();
+    velLibraryControl::deactivate();
     if (isVisible())
         redraw();
 }
@@ -446,7 +429,7 @@ Value DropDownControl::perform(const Value& action, const Value& arguments)
         }
         return Value::boolean(isVisible());
     }
-    return velControlObject::perform(action, arguments);
+    return velLibraryControl::perform(action, arguments);
 }
 
 Value ComboBox::className() const

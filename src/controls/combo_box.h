@@ -15,12 +15,12 @@
 
 #include "controls/popup_list.h"
 #include "controls/text_field.h"
-#include "runtime/control.h"
+#include "controls/library_control.h"
 
 namespace vel {
 
 // What both drop-down controls share: the list, the selection, the button and the dropped list.
-class DropDownControl : public velControlObject {
+class DropDownControl : public velLibraryControl {
 public:
     DropDownControl(Engine& engine, const Value& properties);
 
@@ -47,7 +47,6 @@ protected:
     virtual bool trackTextPart(int32_t x, int32_t y, int32_t flags, int32_t clicks);
     void drawButton(bool pressed);
     platform::Rect buttonRect() const;
-    platform::Rect hotRect() const;
     int32_t color(const char* key, int32_t fallback) const;
 
     int selection_ = -1;

@@ -69,7 +69,7 @@ std::vector<PopupRow> rowsOf(const Value& items, const Value& cascades)
 
 // ---- Menu ----
 
-Menu::Menu(Engine& engine, const Value& properties) : velControlObject(engine, properties) {}
+Menu::Menu(Engine& engine, const Value& properties) : velLibraryControl(engine, properties) {}
 
 Value Menu::className() const
 {
@@ -85,23 +85,20 @@ Value Menu::perform(const Value& action, const Value& arguments)
 {
     if (isAction(action, "GetResult"))
         return result_;
-    return velControlObject::perform(action, arguments);
+    return velLibraryControl::perform(action, arguments);
 }
 
 PopupStyle Menu::style() const
 {
     PopupStyle style;
     style.font = property("Font");
-    style.text = getInteger(Value::string("ForegroundColor"), Black);
-    style.background = getInteger(Value::string("BackgroundColor"), MenuFace);
-    style.selectedText = getInteger(Value::string("SelectedForegroundColor"), White);
-    style.selectedBackground = getInteger(Value::string("SelectedBackgroundColor"), Highlight);
+    style.text = integer("ForegroundColor", Black);
+    style.background = integer("BackgroundColor", MenuFace);
+    style.selectedText = integer("SelectedForegroundColor", White);
+    style.selectedBackground = integer("SelectedBackgroundColor", Highlight);
     style.border = Grey;
     style.textX = DefaultTextX;
-    Value background = property("Background");
-    if (background.is(Tag::String))
-        background = engine_.resources().loadImage(background);
-    style.backgroundImage = background;
+    style.backgroundImage = imageProperty("Background");
     return style;
 }
 
@@ -150,10 +147,10 @@ void Menu::openCascade(int level, int row)
     PopupList& parent = *levels_[level].list;
     const Rect from = parent.rowRect(row), box = parent.box();
     const int width = sub.list->naturalWidth(), height = sub.list->heightFor(0);
-    int x = hasProperty(Value::string("CascadeFixedX")) ? getInteger(Value::string("CascadeFixedX"), 0) : box.right - 2;
-    const int y = hasProperty(Value::string("CascadeFixedY")) ? getInteger(Value::string("CascadeFixedY"), 0) : from.top - 1;
+    int x = has("CascadeFixedX") ? integer("CascadeFixedX", 0) : box.right - 2;
+    const int y = has("CascadeFixedY") ? integer("CascadeFixedY", 0) : from.top - 1;
     // A cascade with no room on the right opens to the left.
-    if (DrawingSurface* s = engine_.surface(); s && !hasProperty(Value::string("CascadeFixedX")) &&
+    if (DrawingSurface* s = engine_.surface(); s && !has("CascadeFixedX") &&
                                                x + width + s->originX() > s->width())
         x = box.left - width + 2;
     sub.list->place(placeBox(x, y, width, height));
@@ -229,8 +226,8 @@ bool Menu::track(int32_t, int32_t, int32_t, int32_t)
     first.list = std::make_unique<PopupList>(engine_);
     first.list->setRows(rowsOf(property("Items"), property("CascadingItems")));
     first.list->setStyle(style());
-    const int x = hasProperty(Value::string("FixedX")) ? getInteger(Value::string("FixedX"), 0) : left();
-    const int y = hasProperty(Value::string("FixedY")) ? getInteger(Value::string("FixedY"), 0) : top() + height();
+    const int x = has("FixedX") ? integer("FixedX", 0) : left();
+    const int y = has("FixedY") ? integer("FixedY", 0) : top() + height();
     first.list->place(placeBox(x, y, first.list->naturalWidth(), first.list->heightFor(0)));
     first.list->show();
     levels_.push_back(std::move(first));
@@ -548,26 +545,17 @@ Value MenuForm::cascadeFor(const Item& item) const
     return entry.isNil() ? cascades->get(Value::string(item.text)) : entry;
 }
 
-void MenuForm::playChoiceSound()
-{
-    Value sound = property("Sound");
-    if (sound.isNil() || !engine_.configuration().getTruth("SoundEffects", true))
-        return;
-    if (sound.is(Tag::String) && textOf(sound).find('.') == std::string_view::npos)
-        sound = Value::string(std::string(textOf(sound)) + "." + textOfItem(engine_.configuration().get("AudioExtension")));
-    if (!sound.is(Tag::Sound))
-        sound = engine_.resources().loadSound(sound, true);
-    if (sound.is(Tag::Sound))
-        velPlay(sound);
-}
-
 void MenuForm::choose(int row)
 {
     if (row < 0 || row >= static_cast<int>(items_.size()) || !items_[row].enabled)
         return;
     Value keep = self();
     const Item item = items_[row];
-    playChoiceSound();
+    if (Value sound = property("Sound"); !sound.isNil()) {
+        if (soundPlayer_.isNil())
+            soundPlayer_ = Value::adopt(Tag::Control, new velLibraryControl(engine_, Value()));
+        static_cast<velLibraryControl*>(soundPlayer_.object())->playSound(sound, 0);
+    }
     if (Value cascade = cascadeFor(item); !cascade.isNil()) {
         // The cascade learns where this item is (in screen pixels) and who its parents are.
         const Rect r = rowRect(row);

@@ -21,12 +21,12 @@
 #include <vector>
 
 #include "controls/popup_list.h"
-#include "runtime/control.h"
+#include "controls/library_control.h"
 #include "runtime/dialog.h"
 
 namespace vel {
 
-class Menu final : public velControlObject {
+class Menu final : public velLibraryControl {
 public:
     Menu(Engine& engine, const Value& properties);
 
@@ -103,13 +103,13 @@ private:
     int nextEnabled(int from, int step) const;
     bool isInsideParent(int32_t x, int32_t y) const;
     Value cascadeFor(const Item& item) const;
-    void playChoiceSound();
 
     std::vector<Item> items_;
     int highlight_ = -1;
     Value result_;
     Value argument_;  // a table, or nil
     Value placement_; // a table: "Origin X", "Origin Y", "Width", "Height", "Background Image", "SubItemRect"
+    Value soundPlayer_; // a library control over the menu's data: "Sound" plays as a control's sound
 };
 
 void registerMenus(Engine& engine);

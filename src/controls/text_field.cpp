@@ -49,7 +49,7 @@ std::string_view firstLine(std::string_view text)
 
 } // namespace
 
-TextField::TextField(Engine& engine, const Value& properties) : velControlObject(engine, properties) {}
+TextField::TextField(Engine& engine, const Value& properties) : velLibraryControl(engine, properties) {}
 
 Value TextField::className() const
 {
@@ -68,15 +68,14 @@ Value TextField::cursor() const
 
 Rect TextField::fieldRect() const
 {
-    Region* r = asRegion(hotSpot());
-    return r ? Rect{r->left, r->top, r->right, r->bottom} : Rect{};
+    return hotSpotRect();
 }
 
 Rect TextField::innerRect() const
 {
     Rect r = fieldRect();
     const int border = truth("Border", false) ? 1 : 0;
-    return {r.left + std::max(border, getInteger(Value::string("IndentX"), DefaultIndent)), r.top + border,
+    return {r.left + std::max(border, integer("IndentX", DefaultIndent)), r.top + border,
             r.right - border - 1, r.bottom - border};
 }
 
@@ -131,11 +130,11 @@ void TextField::draw()
     const Rect inner = innerRect();
     if (r.empty())
         return;
-    const int32_t background = getInteger(Value::string("BackgroundColor"), White);
-    const int32_t foreground = isEnabled() ? getInteger(Value::string("ForegroundColor"), Black) : Grey;
+    const int32_t background = integer("BackgroundColor", White);
+    const int32_t foreground = isEnabled() ? integer("ForegroundColor", Black) : Grey;
     s->fill(r, background);
     if (truth("Border", false))
-        s->rectangle(r, getInteger(Value::string("ForegroundColor"), Black), 1);
+        s->rectangle(r, integer("ForegroundColor", Black), 1);
     if (inner.empty())
         return;
     Value font = property("Font");
@@ -159,7 +158,7 @@ void TextField::draw()
         const int before = s->measureText(view.substr(0, start)).width;
         const int selected = s->measureText(view.substr(start, end - start)).width;
         s->textOut(x, y, view.substr(0, start));
-        s->fill(Rect::sized(x + before, y, selected, whole.height), getInteger(Value::string("SelectionColor"), Highlight));
+        s->fill(Rect::sized(x + before, y, selected, whole.height), integer("SelectionColor", Highlight));
         s->setTextColor(background);
         s->textOut(x + before, y, view.substr(start, end - start));
         s->setTextColor(foreground);
@@ -210,12 +209,12 @@ bool TextField::accepts(const std::string& candidate, std::string_view inserted,
                 if (textOf(filter).find(c) == std::string_view::npos)
                     return false;
     }
-    const int32_t maxLength = getInteger(Value::string("MaxLength"), 0);
+    const int32_t maxLength = integer("MaxLength", 0);
     if (maxLength > 0 && candidate.size() > static_cast<std::size_t>(maxLength))
         return false;
-    const bool hasMin = hasProperty(Value::string("MinValue")), hasMax = hasProperty(Value::string("MaxValue"));
+    const bool hasMin = has("MinValue"), hasMax = has("MaxValue");
     if (auto number = numberInText(candidate); number && (hasMin || hasMax)) {
-        const double low = getInteger(Value::string("MinValue"), 0), high = getInteger(Value::string("MaxValue"), 0);
+        const double low = integer("MinValue", 0), high = integer("MaxValue", 0);
         if (source == Source::Program) {
             if ((hasMin && *number < low) || (hasMax && *number > high))
                 return false;
@@ -281,9 +280,9 @@ void TextField::applyLeavingRules()
     std::string text = edit_.text();
     if (text.empty())
         return;
-    const bool hasMin = hasProperty(Value::string("MinValue")), hasMax = hasProperty(Value::string("MaxValue"));
+    const bool hasMin = has("MinValue"), hasMax = has("MaxValue");
     if (auto number = numberInText(text); number && (hasMin || hasMax)) {
-        const int32_t low = getInteger(Value::string("MinValue"), 0), high = getInteger(Value::string("MaxValue"), 0);
+        const int32_t low = integer("MinValue", 0), high = integer("MaxValue", 0);
         if (hasMin && *number < low)
             text = std::to_string(low);
         else if (hasMax && *number > high)
@@ -310,7 +309,7 @@ void TextField::copySelection()
 
 void TextField::activate()
 {
-    velControlObject::activate();
+    velLibraryControl::activate();
     syncFromProperty();
     edit_.selectAll();
     redraw();
@@ -318,7 +317,7 @@ void TextField::activate()
 
 void TextField::deactivate()
 {
-    velControlObject::deactivate();
+    velLibraryControl::deactivate();
     applyLeavingRules();
     if (Caret* c = engine_.caret())
         c->hide();
@@ -429,7 +428,7 @@ Value TextField::perform(const Value& action, const Value& arguments)
         redraw();
         return Value();
     }
-    return velControlObject::perform(action, arguments);
+    return velLibraryControl::perform(action, arguments);
 }
 
 Value TextCombo::className() const

@@ -13,12 +13,12 @@
 #include <string_view>
 
 #include "controls/edit_text.h"
-#include "runtime/control.h"
+#include "controls/library_control.h"
 #include "platform/pixels.h"
 
 namespace vel {
 
-class TextField : public velControlObject {
+class TextField : public velLibraryControl {
 public:
     TextField(Engine& engine, const Value& properties);
 
