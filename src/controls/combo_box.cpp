@@ -181,6 +181,11 @@ void DropDownControl::drop()
     style.selectedBackground = color("SelectionColor", Highlight);
     style.border = color("BorderColor", Black);
     style.rowHeight = std::max(0, integer("LineSpacing", 0));
+    style.scrollTrack = imageProperty("ScrollbarImage");
+    style.upArrow = imageProperty("UpArrowImage");
+    style.downArrow = imageProperty("DownArrowImage");
+    style.thumb = imageProperty("ThumbImage");
+    style.thumbMask = imageProperty("ThumbMask");
     list_.setRows(std::move(rows));
     list_.setStyle(style);
     const Rect r = hotSpotRect();

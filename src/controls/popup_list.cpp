@@ -217,13 +217,7 @@ void PopupList::draw()
     if (!s || box_.empty())
         return;
     s->fill(box_, style_.background);
-    if (style_.backgroundImage.is(Tag::Image)) {
-        Value context = s->context();
-        DrawingContext* c = asDrawingContext(context);
-        c->intersectClip(box_);
-        velDrawImage(context, style_.backgroundImage, box_.left, box_.top);
-        c->resetClip();
-    }
+    drawPicture(style_.backgroundImage, box_, Value());
     if (style_.drawBorder)
         s->rectangle(box_, style_.border, 1);
     selectFont();
@@ -259,9 +253,12 @@ void PopupList::draw()
     if (scrolls()) {
         const Rect bar{list.right, list.top, list.right + ScrollBarWidth, list.bottom};
         s->fill(bar, 0xE0E0E0);
+        drawPicture(style_.scrollTrack, bar, Value());
         const Rect arrows[2] = {Rect::sized(bar.left, bar.top, ScrollBarWidth, ScrollBarWidth),
                                 Rect::sized(bar.left, bar.bottom - ScrollBarWidth, ScrollBarWidth, ScrollBarWidth)};
         for (int i = 0; i < 2; ++i) {
+            if (drawPicture(i == 0 ? style_.upArrow : style_.downArrow, arrows[i], Value()))
+                continue;
             s->fill(arrows[i], ButtonFace);
             s->rectangle(arrows[i], ButtonShadow, 1);
             const int cx = (arrows[i].left + arrows[i].right) / 2, cy = (arrows[i].top + arrows[i].bottom) / 2;
@@ -271,9 +268,26 @@ void PopupList::draw()
             }
         }
         const Rect thumb = thumbRect();
-        s->fill(thumb, ButtonFace);
-        s->rectangle(thumb, ButtonShadow, 1);
+        if (!drawPicture(style_.thumb, thumb, style_.thumbMask)) {
+            s->fill(thumb, ButtonFace);
+            s->rectangle(thumb, ButtonShadow, 1);
+        }
     }
+}
+
+bool PopupList::drawPicture(const Value& image, const Rect& area, const Value& mask)
+{
+    DrawingSurface* s = engine_.surface();
+    if (!s || !image.is(Tag::Image))
+        return false;
+    if (mask.is(Tag::Image))
+        setImageMask(image, mask);
+    Value context = s->context();
+    DrawingContext* c = asDrawingContext(context);
+    c->intersectClip(area);
+    velDrawImage(context, image, area.left, area.top);
+    c->resetClip();
+    return true;
 }
 
 } // namespace vel

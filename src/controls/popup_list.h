@@ -32,6 +32,9 @@ struct PopupStyle {
     bool drawBorder = true;
     int rowHeight = 0; // 0: the font's height and a little air
     int textX = 4;     // inset of the text in its row
+    // Pictures for the scroll bar, drawn in place of the plain one where given: the track, the two
+    // arrow buttons and the thumb (with its mask).
+    Value scrollTrack, upArrow, downArrow, thumb, thumbMask;
 };
 
 class PopupList {
@@ -85,6 +88,8 @@ private:
     platform::Rect listRect();
     platform::Rect thumbRect();
     void selectFont();
+    // The picture at the area's corner, cut to the area; false without one.
+    bool drawPicture(const Value& image, const platform::Rect& area, const Value& mask);
 
     Engine& engine_;
     std::vector<PopupRow> rows_;
