@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/choice_support.h"
 #include "runtime/engine.h"
 #include "runtime/event.h"
 #include "runtime/form.h"
@@ -19,29 +20,9 @@ using platform::Rect;
 
 namespace {
 
-constexpr int32_t White = 0xFFFFFF, Black = 1, Highlight = 0x6A240A;
-constexpr int32_t ButtonFace = 0xC0C0C0, ButtonShadow = 0x808080, ButtonLight = 0xFFFFFF;
+using namespace system_color;
+
 constexpr int DefaultButtonWidth = 16, DefaultMaxItems = 8;
-
-bool isAction(const Value& action, std::string_view name)
-{
-    return action.is(Tag::String) && textOf(action) == name;
-}
-
-std::string textOfItem(const Value& v)
-{
-    if (v.is(Tag::String))
-        return std::string(textOf(v));
-    return v.isNil() ? std::string() : displayForm(v);
-}
-
-FormPoint formPoint(Engine& engine, const EventRecord& e)
-{
-    FormPoint p{e.x, e.y};
-    if (velFormObject* form = asForm(engine.currentForm()))
-        p = form->toFormCoordinates(p);
-    return p;
-}
 
 // The edit part of a ComboEdit: a text field drawn in its owner's text area.
 class ComboEditField final : public TextField {
@@ -89,7 +70,7 @@ std::vector<std::string> DropDownControl::itemTexts() const
     std::vector<std::string> texts;
     if (List* items = asList(property("List")))
         for (int32_t i = 0; i < items->count(); ++i)
-            texts.push_back(textOfItem(items->get(i)));
+            texts.push_back(textForm(items->get(i)));
     return texts;
 }
 
@@ -284,7 +265,7 @@ bool DropDownControl::trackList(int32_t x, int32_t y, bool fromButton)
     EventRecord e;
     bool released = false;
     while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
-        const FormPoint p = formPoint(engine_, e);
+        const FormPoint p = formPointOf(engine_, e);
         if (e.kind == event_kind::MouseUp) {
             released = true;
             hit = list_.hitAt(p.x, p.y);
@@ -392,7 +373,7 @@ Value DropDownControl::perform(const Value& action, const Value& arguments)
     }
     if (isAction(action, "setSelectionStr")) {
         const std::vector<std::string> texts = itemTexts();
-        const std::string wanted = textOfItem(arguments);
+        const std::string wanted = textForm(arguments);
         auto it = std::find(texts.begin(), texts.end(), wanted);
         select(it == texts.end() ? -1 : static_cast<int>(it - texts.begin()), false);
         redraw();

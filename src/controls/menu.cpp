@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/choice_support.h"
 #include "runtime/engine.h"
 #include "runtime/event.h"
 #include "runtime/event_queue.h"
@@ -21,32 +22,13 @@ using platform::Rect;
 
 namespace {
 
-constexpr int32_t White = 0xFFFFFF, Black = 1, Grey = 0x808080, MenuFace = 0xF0F0F0, Highlight = 0x6A240A;
+using namespace system_color;
+
 constexpr int DefaultTextX = 8;
-
-bool isAction(const Value& action, std::string_view name)
-{
-    return action.is(Tag::String) && textOf(action) == name;
-}
-
-std::string textOfItem(const Value& v)
-{
-    if (v.is(Tag::String))
-        return std::string(textOf(v));
-    return v.isNil() ? std::string() : displayForm(v);
-}
 
 bool isSeparator(std::string_view text)
 {
     return text == "---";
-}
-
-FormPoint formPoint(Engine& engine, const EventRecord& e)
-{
-    FormPoint p{e.x, e.y};
-    if (velFormObject* form = asForm(engine.currentForm()))
-        p = form->toFormCoordinates(p);
-    return p;
 }
 
 std::vector<PopupRow> rowsOf(const Value& items, const Value& cascades)
@@ -55,7 +37,7 @@ std::vector<PopupRow> rowsOf(const Value& items, const Value& cascades)
     List* list = asList(items);
     List* subLists = asList(cascades);
     for (int32_t i = 0; list && i < list->count(); ++i) {
-        PopupRow row{textOfItem(list->get(i))};
+        PopupRow row{textForm(list->get(i))};
         row.separator = isSeparator(row.text);
         if (subLists && i < subLists->count())
             if (List* sub = asList(subLists->get(i)))
@@ -245,7 +227,7 @@ bool Menu::track(int32_t, int32_t, int32_t, int32_t)
                 break;
             continue;
         }
-        const FormPoint p = formPoint(engine_, e);
+        const FormPoint p = formPointOf(engine_, e);
         const int level = levelAt(p.x, p.y);
         if (e.kind == event_kind::MouseDrag || e.kind == event_kind::MouseOver) {
             if (level < 0)
@@ -336,12 +318,12 @@ void MenuForm::readItems()
         Value entry = list->get(i);
         Item item;
         if (Table* t = asTable(entry)) {
-            item.text = textOfItem(t->get("Text"));
+            item.text = textForm(t->get("Text"));
             item.result = t->get("Result");
             item.name = t->get("Name");
             item.dialog = t->get("DlgName");
         } else {
-            item.text = textOfItem(entry);
+            item.text = textForm(entry);
         }
         if (item.name.isNil())
             item.name = Value::string(item.text);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/choice_support.h"
 #include "runtime/drawing_context.h"
 #include "runtime/engine.h"
 #include "runtime/image.h"
@@ -12,9 +13,7 @@ namespace vel {
 
 using platform::Rect;
 
-namespace {
-constexpr int32_t ButtonFace = 0xC0C0C0, ButtonShadow = 0x808080, ButtonLight = 0xFFFFFF;
-} // namespace
+using namespace system_color;
 
 PopupList::~PopupList()
 {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/choice_support.h"
 #include "platform/pixels.h"
 #include "value/value.h"
 
@@ -26,9 +27,9 @@ struct PopupRow {
 struct PopupStyle {
     Value font;            // a font value, or nil for the system font
     Value backgroundImage; // drawn under the rows instead of the background colour
-    int32_t text = 1, background = 0xFFFFFF;
-    int32_t selectedText = 0xFFFFFF, selectedBackground = 0x6A240A;
-    int32_t disabledText = 0x808080, border = 1;
+    int32_t text = system_color::Black, background = system_color::White;
+    int32_t selectedText = system_color::White, selectedBackground = system_color::Highlight;
+    int32_t disabledText = system_color::Grey, border = system_color::Black;
     bool drawBorder = true;
     int rowHeight = 0; // 0: the font's height and a little air
     int textX = 4;     // inset of the text in its row

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "controls/beep.h"
+#include "controls/choice_support.h"
 #include "controls/number_format.h"
 #include "runtime/caret.h"
 #include "runtime/clipboard.h"
@@ -24,22 +25,9 @@ using platform::Rect;
 
 namespace {
 
-constexpr int32_t White = 0xFFFFFF, Black = 1, Grey = 0x808080;
-constexpr int32_t Highlight = 0x6A240A; // the window system's selection blue
+using namespace system_color;
+
 constexpr int32_t DefaultIndent = 2;
-
-bool isAction(const Value& action, std::string_view name)
-{
-    return action.is(Tag::String) && textOf(action) == name;
-}
-
-// Text handed to the field: a string as it is, anything else in its printed form.
-std::string textArgument(const Value& v)
-{
-    if (v.is(Tag::String))
-        return std::string(textOf(v));
-    return v.isNil() ? std::string() : displayForm(v);
-}
 
 // A pasted text up to its first line break: the field holds one line.
 std::string_view firstLine(std::string_view text)
@@ -81,7 +69,7 @@ Rect TextField::innerRect() const
 
 void TextField::syncFromProperty()
 {
-    std::string current = textArgument(property("StringValue"));
+    std::string current = textForm(property("StringValue"));
     if (!synced_ || current != edit_.text()) {
         edit_.setText(current, false);
         synced_ = true;
@@ -254,10 +242,10 @@ bool TextField::setText(std::string_view given)
     std::string text(given);
     Value pattern = property("Format");
     if (!pattern.isNil() && !text.empty()) {
-        if (auto format = NumberFormat::parse(textArgument(pattern)))
+        if (auto format = NumberFormat::parse(textForm(pattern)))
             text = format->apply(text);
         else
-            velError("Format type not allowed: " + textArgument(pattern));
+            velError("Format type not allowed: " + textForm(pattern));
     }
     if (!accepts(text, {}, Source::Program)) {
         beep(engine_);
@@ -290,10 +278,10 @@ void TextField::applyLeavingRules()
     }
     Value pattern = property("Format");
     if (!pattern.isNil()) {
-        if (auto format = NumberFormat::parse(textArgument(pattern)))
+        if (auto format = NumberFormat::parse(textForm(pattern)))
             text = format->apply(text);
         else
-            velError("Format type not allowed: " + textArgument(pattern));
+            velError("Format type not allowed: " + textForm(pattern));
     }
     if (text != edit_.text()) {
         edit_.setText(text, false);
@@ -394,11 +382,8 @@ bool TextField::track(int32_t x, int32_t, int32_t flags, int32_t clicks)
     while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
         if (e.kind == event_kind::MouseUp)
             break;
-        FormPoint p{e.x, e.y};
-        if (velFormObject* form = asForm(engine_.currentForm()))
-            p = form->toFormCoordinates(p);
         if (clicks < 2) {
-            edit_.moveTo(positionAt(p.x), true);
+            edit_.moveTo(positionAt(formPointOf(engine_, e).x), true);
             redraw();
         }
     }
@@ -414,9 +399,9 @@ Value TextField::perform(const Value& action, const Value& arguments)
         return Value();
     }
     if (isAction(action, "replaceSel"))
-        return Value::boolean(replaceSelection(textArgument(arguments)));
+        return Value::boolean(replaceSelection(textForm(arguments)));
     if (isAction(action, "setText"))
-        return Value::boolean(setText(textArgument(arguments)));
+        return Value::boolean(setText(textForm(arguments)));
     if (isAction(action, "getText")) {
         syncFromProperty();
         return Value::string(edit_.text());
@@ -444,10 +429,10 @@ Value TextCombo::createInstance(const Value& data) const
 Value TextCombo::perform(const Value& action, const Value& arguments)
 {
     if (isAction(action, "isDuplicate")) {
-        const std::string text = textArgument(perform(Value::string("getText"), Value()));
+        const std::string text = textForm(perform(Value::string("getText"), Value()));
         if (List* items = asList(property("List")))
             for (int32_t i = 0; i < items->count(); ++i)
-                if (textArgument(items->get(i)) == text)
+                if (textForm(items->get(i)) == text)
                     return Value::integer(1);
         return Value::integer(0);
     }
