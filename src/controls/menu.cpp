@@ -508,16 +508,6 @@ int MenuForm::nextEnabled(int from, int step) const
     return -1;
 }
 
-bool MenuForm::isInsideParent(int32_t x, int32_t y) const
-{
-    List* parents = asList(property("ParentsList"));
-    for (int32_t i = 0; parents && i < parents->count(); ++i)
-        if (velFormObject* f = asForm(parents->get(i)))
-            if (x >= f->originX() && y >= f->originY() && x < f->originX() + f->width() && y < f->originY() + f->height())
-                return true;
-    return false;
-}
-
 Value MenuForm::cascadeFor(const Item& item) const
 {
     Table* cascades = asTable(property("CascadeTable"));
@@ -599,8 +589,9 @@ void MenuForm::mouseDown(int32_t x, int32_t y)
     Value keep = self();
     const FormPoint p = toFormCoordinates({x, y});
     if (p.x < 0 || p.y < 0 || p.x >= width_ || p.y >= height_) {
-        // A press outside closes the menu; over a parent menu, that menu takes the press.
-        if (isInsideParent(x, y)) {
+        // A press outside closes the menu and goes on to the parent menus: one of them takes it, or
+        // it closes them too.
+        if (List* parents = asList(property("ParentsList")); parents && parents->count() > 0) {
             EventRecord again;
             again.kind = event_kind::MouseDown;
             again.x = x;

@@ -101,7 +101,6 @@ private:
     void drawRow(int row);
     void setHighlight(int row);
     int nextEnabled(int from, int step) const;
-    bool isInsideParent(int32_t x, int32_t y) const;
     Value cascadeFor(const Item& item) const;
 
     std::vector<Item> items_;
