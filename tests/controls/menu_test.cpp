@@ -130,5 +130,18 @@ TEST_F(MenuFormTest, ACascadeChoiceBecomesTheMenusAndLeftGoesBack)
     EXPECT_EQ(velTop(beside), 60 + 2 + 20) << "the cascade was told where its item lies";
 }
 
+TEST_F(MenuFormTest, APressOutsideACascadeClosesEveryLevel)
+{
+    form = Value::adopt(Tag::Form, new MenuForm(engine, read("(table (\"Origin X\" 50) (\"Origin Y\" 60) (\"Items\" "
+                                                                "(list \"Mais\")) (\"CascadeTable\" (table (\"Mais\" "
+                                                                "(table (\"Items\" (list \"Um\")))))))")));
+    Value chosen = during({key(key_code::Down), key(key_code::Right), at(event_kind::MouseDown, 600, 400),
+                           at(event_kind::MouseUp, 600, 400)},
+                          [&] { return runDialog(engine, form, Value()); });
+    EXPECT_TRUE(chosen.isNil());
+    EXPECT_EQ(pixel(55, 65), static_cast<uint32_t>(Background));
+    EXPECT_FALSE(engine.quitting()) << "the menus closed before the feed ran out";
+}
+
 } // namespace
 } // namespace vel
