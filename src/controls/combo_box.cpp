@@ -47,9 +47,16 @@ int32_t DropDownControl::color(const char* key, int32_t fallback) const
     return integer(key, fallback);
 }
 
-Rect DropDownControl::buttonRect() const
+Rect DropDownControl::insideBorder() const
 {
     const Rect r = hotSpotRect();
+    const int b = truth("DrawBorder", true) ? 1 : 0;
+    return {r.left + b, r.top + b, r.right - b, r.bottom - b};
+}
+
+Rect DropDownControl::buttonRect() const
+{
+    const Rect r = insideBorder();
     const int width = std::max(0, integer("DropButtonWidth", DefaultButtonWidth));
     const int x = integer("DropButtonX", r.right - width);
     const int y = integer("DropButtonY", r.top);
@@ -60,7 +67,7 @@ Rect DropDownControl::editRect() const
 {
     if (auto edit = rectProperty("EditHotSpot"); edit && !edit->empty())
         return *edit;
-    const Rect r = hotSpotRect();
+    const Rect r = insideBorder();
     const int space = std::max(0, integer("DropButtonSpace", 0));
     return {r.left, r.top, std::max(r.left, buttonRect().left - space), r.bottom};
 }

@@ -47,6 +47,8 @@ protected:
     virtual bool trackTextPart(int32_t x, int32_t y, int32_t flags, int32_t clicks);
     void drawButton(bool pressed);
     platform::Rect buttonRect() const;
+    // The hot spot less its border, when one is drawn.
+    platform::Rect insideBorder() const;
     int32_t color(const char* key, int32_t fallback) const;
 
     int selection_ = -1;
