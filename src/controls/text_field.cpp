@@ -319,7 +319,10 @@ bool TextField::key(int32_t code, int32_t flags)
     syncFromProperty();
     const bool extend = (flags & modifier::Shift) != 0;
     switch (code) {
-    case 13: return true; // Enter: the form acts on the text
+    case 13: // Enter: the form acts on the text, brought inside its bounds and formatted first
+        applyLeavingRules();
+        redraw();
+        return true;
     case 1: edit_.selectAll(); redraw(); break;     // Ctrl+A
     case 3: copySelection(); break;                 // Ctrl+C
     case 24:                                        // Ctrl+X

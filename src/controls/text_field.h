@@ -29,8 +29,8 @@ public:
     void activate() override;
     void deactivate() override;
     // Typed characters, Backspace, Delete, the arrows with Home and End (Shift extends the
-    // selection), Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+V. True for Enter, and for every key taken when
-    // "NotifyOnEachKey" is set: the form is then told.
+    // selection), Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+V. True for Enter (the text then checked as on
+    // leaving), and for every key taken when "NotifyOnEachKey" is set: the form is then told.
     bool key(int32_t keyCode, int32_t flags) override;
     // Places the caret at the press (Shift extends the selection, a double click selects all) and
     // follows the pointer until the button is released. Never a click.

@@ -151,9 +151,12 @@ TEST_F(TextFieldTest, EditingKeysAndTheClipboard)
 
 TEST_F(TextFieldTest, NotifiesTheFormOnEnterOrOnEveryKey)
 {
-    TextField& quiet = field("");
-    EXPECT_FALSE(quiet.key('a', 0));
+    TextField& quiet = field("(\"MaxValue\" 100)");
+    EXPECT_FALSE(quiet.key('9', 0));
     EXPECT_TRUE(quiet.key(13, 0));
+    quiet.setProperty(Value::string("StringValue"), Value::string("250"));
+    EXPECT_TRUE(quiet.key(13, 0));
+    EXPECT_EQ(text(quiet), "100") << "Enter hands the form a text inside the bounds";
     TextField& eager = field("(\"NotifyOnEachKey\" true)");
     EXPECT_TRUE(eager.key('a', 0));
     EXPECT_FALSE(eager.key(27, 0)) << "Escape is the form's";
