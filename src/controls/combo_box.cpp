@@ -505,10 +505,4 @@ Value ComboEdit::perform(const Value& action, const Value& arguments)
     return DropDownControl::perform(action, arguments);
 }
 
-void registerComboBoxes(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Control, new ComboBox(engine, Value())));
-    engine.classes().add(Value::adopt(Tag::Control, new ComboEdit(engine, Value())));
-}
-
 } // namespace vel

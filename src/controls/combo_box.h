@@ -92,6 +92,5 @@ private:
     TextField* editor_ = nullptr;
 };
 
-void registerComboBoxes(Engine& engine);
 
 } // namespace vel

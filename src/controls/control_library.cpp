@@ -1,18 +1,44 @@
 #include "controls/control_library.h"
 
+#include "controls/bitmap_control.h"
+#include "controls/button.h"
+#include "controls/check_box.h"
 #include "controls/combo_box.h"
+#include "controls/group.h"
+#include "controls/hot_spot.h"
 #include "controls/menu.h"
+#include "controls/radio_button.h"
 #include "controls/text_field.h"
 #include "runtime/engine.h"
 
 namespace vel {
 
+namespace {
+
+template <class Control>
+void enter(Engine& engine)
+{
+    engine.classes().add(Value::adopt(Tag::Control, new Control(engine, Value())));
+}
+
+} // namespace
+
 void registerControlLibrary(Engine& engine)
 {
-    // Each family adds its registration here, one line per file.
-    registerTextFields(engine);
-    registerComboBoxes(engine);
-    registerMenus(engine);
+    // Each family adds its registration here, one line per class.
+    enter<HotSpot>(engine);
+    enter<Bitmap>(engine);
+    enter<Button>(engine);
+    enter<CheckBox>(engine);
+    enter<RadioButton>(engine);
+    enter<Group>(engine);
+    enter<RadioGroup>(engine);
+    enter<TextField>(engine);
+    enter<TextCombo>(engine);
+    enter<ComboBox>(engine);
+    enter<ComboEdit>(engine);
+    enter<Menu>(engine);
+    engine.classes().add(Value::adopt(Tag::Form, new MenuForm(engine, Value())));
 }
 
 } // namespace vel

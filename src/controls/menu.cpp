@@ -642,10 +642,4 @@ void MenuForm::keyDown(int32_t code, int32_t flags)
     }
 }
 
-void registerMenus(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Control, new Menu(engine, Value())));
-    engine.classes().add(Value::adopt(Tag::Form, new MenuForm(engine, Value())));
-}
-
 } // namespace vel

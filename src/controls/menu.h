@@ -111,6 +111,5 @@ private:
     Value soundPlayer_; // a library control over the menu's data: "Sound" plays as a control's sound
 };
 
-void registerMenus(Engine& engine);
 
 } // namespace vel

@@ -442,10 +442,4 @@ Value TextCombo::perform(const Value& action, const Value& arguments)
     return TextField::perform(action, arguments);
 }
 
-void registerTextFields(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Control, new TextField(engine, Value())));
-    engine.classes().add(Value::adopt(Tag::Control, new TextCombo(engine, Value())));
-}
-
 } // namespace vel

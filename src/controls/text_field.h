@@ -81,6 +81,5 @@ public:
     Value perform(const Value& action, const Value& arguments) override;
 };
 
-void registerTextFields(Engine& engine);
 
 } // namespace vel

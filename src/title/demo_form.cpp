@@ -34,8 +34,28 @@ void DemoForm::controlClicked(const Value& control)
         printScreen();
     } else if (action == "OpenDialog") {
         runDialog(engine_, media, Value());
+    } else if (action == "Show" || action == "Setting") {
+        const bool on = isTrue(velPerform(control, Value::string("IsSelected"), Value()));
+        if (action == "Setting")
+            engine_.configuration().set(textOf(media), on ? 1 : 0);
+        else if (Value group = findControl(media); group.is(Tag::Control))
+            velPerform(group, Value::string("Show"), Value::boolean(on));
     } else {
         velFormObject::controlClicked(control);
+    }
+}
+
+void DemoForm::buildControls()
+{
+    velFormObject::buildControls();
+    // A check box that switches a setting shows the setting as it stands, whatever its data says.
+    List* controls = asList(controlList_);
+    for (int32_t i = 0; controls && i < controls->count(); ++i) {
+        Value control = controls->get(i);
+        if (textOf(velGet(control, Value::string("Action"))) == "Setting") {
+            const bool on = engine_.configuration().getTruth(textOf(velGet(control, Value::string("Media"))), true);
+            velPerform(control, Value::string("SelectDontDraw"), Value::boolean(on));
+        }
     }
 }
 

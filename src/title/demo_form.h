@@ -1,8 +1,10 @@
-// DemoForm: the demo disc's screens until the title's own exist. It is the base form with four
+// DemoForm: the demo disc's screens until the title's own exist. It is the base form with these
 // control actions, each taking the control's "Media": "PlaySound" and "PlayMusic" play it,
 // "PlayMovie" shows and plays it in the middle of the screen, "OpenDialog" runs the dialog form it
-// names, and "Print" prints the screen as it is drawn. Escape ends the program. Controls without one
-// of these actions behave as on any form.
+// names, and "Print" prints the screen as it is drawn. A check box's "Show" shows or hides the
+// group of controls it names, and its "Setting" switches the environment setting it names (and
+// shows the setting as it stands whenever the form opens).
+// Escape ends the program. Controls without one of these actions behave as on any form.
 #pragma once
 
 #include "runtime/form.h"
@@ -15,6 +17,7 @@ public:
 
     Value className() const override { return Value::string("DemoForm"); }
     Value createInstance(const Value& data) const override;
+    void buildControls() override;
     void controlClicked(const Value& control) override;
     void close() override;
     void keyDown(int32_t keyCode, int32_t flags) override;

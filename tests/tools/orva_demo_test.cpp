@@ -8,6 +8,7 @@
 #include <fstream>
 #include <regex>
 #include <string>
+#include <tuple>
 
 #include "support/scripted_run.h"
 #include "support/subprocess.h"
@@ -74,6 +75,37 @@ TEST_F(OrvaDemoTest, TheScreenPrintsToAPdfPageThatIsNotBlank)
     }
     cairo_surface_destroy(image);
     EXPECT_GT(inked, w * h / 20) << "the printed page is (nearly) blank";
+}
+
+// A screenshot's pixel as 0xRRGGBB.
+uint32_t shotPixel(const std::string& png, int x, int y)
+{
+    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
+    uint32_t pixel = 0;
+    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS)
+        pixel = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(image) + y * cairo_image_surface_get_stride(image))[x];
+    cairo_surface_destroy(image);
+    return pixel & 0xFFFFFF;
+}
+
+TEST_F(OrvaDemoTest, TheGalleryFollowsAPressThatLeavesARadioChoiceAndACheckBox)
+{
+    std::string said;
+    ASSERT_EQ(run("wait 100\nclick 460 375\nwait 100\nexpect-form Galeria\nmove 105 90\nwait 50\nshot " + path("over.png") +
+                      "\ndown 105 90\nshot " + path("down.png") + "\nmove 200 300\nshot " + path("out.png") +
+                      "\nup 200 300\nwait 50\nexpect-form Galeria\nclick 100 214\nclick 20 166\nclick 20 144\nwait 50\nshot " +
+                      path("chosen.png") + "\nclick 70 440\nwait 100\nexpect-form Inicio\nclick 460 375\nwait 100\nshot " +
+                      path("again.png") + "\n",
+                  &said),
+              0)
+        << said;
+    // Lit, pressed, up once left; "Dois" chosen; the hidden button shown; sounds still off on return.
+    const std::tuple<const char*, int, int, uint32_t> looks[] = {
+        {"over.png", 105, 90, 0xFCFAF2}, {"down.png", 105, 90, 0xDED8C8},    {"out.png", 105, 90, 0xF0ECE0},
+        {"chosen.png", 23, 215, 0xFFFFFF}, {"chosen.png", 95, 215, 0x141C3C}, {"chosen.png", 22, 166, 0x141C3C},
+        {"chosen.png", 300, 90, 0xF0ECE0}, {"again.png", 22, 144, 0xFFFFFF}};
+    for (auto [shot, x, y, rgb] : looks)
+        EXPECT_EQ(shotPixel(path(shot), x, y), rgb) << shot << " " << x << "," << y;
 }
 
 } // namespace
