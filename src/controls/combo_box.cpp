@@ -132,11 +132,16 @@ void DropDownControl::drawTextPart()
 void DropDownControl::draw()
 {
     DrawingSurface* s = engine_.surface();
-    if (!s || !isVisible())
-        return;
     const Rect r = hotSpotRect();
-    if (r.empty())
+    if (!s || r.empty())
         return;
+    if (!isVisible()) {
+        // Hidden: the screen it covered comes back when it was kept.
+        drawImageAt(savedBackground_, r.left, r.top);
+        return;
+    }
+    if (savedBackground_.isNil() && truth("SaveBackground", false))
+        savedBackground_ = saveScreen(r);
     drawImageAt(imageProperty("Background Image"), r.left, r.top);
     drawTextPart();
     drawButton(false);
@@ -416,9 +421,9 @@ Value DropDownControl::perform(const Value& action, const Value& arguments)
     if (isAction(action, "drawFlag")) {
         // Whether the control is shown; with a truth value, shown or hidden by it and redrawn.
         if (!arguments.isNil()) {
+            closeUp();
             setBoolean(Value::string("Hidden"), isTrue(arguments) ? 0 : 1);
-            if (isVisible())
-                redraw();
+            redraw();
         }
         return Value::boolean(isVisible());
     }

@@ -61,6 +61,7 @@ private:
     void redraw();
 
     PopupList list_;
+    Value savedBackground_; // the screen under the control, with "SaveBackground"
 };
 
 class ComboBox final : public DropDownControl {

@@ -53,6 +53,13 @@ TEST_F(ComboBoxTest, ListActionsAndTheEditPart)
     EXPECT_EQ(c.selection(), -1) << "a selection past the new list's end goes";
     EXPECT_EQ(velCount(act(c, "getList")), 1);
 
+    host.drawing().fill({0, 0, 640, 480}, 0x00FF00);
+    ComboBox& saving = make<ComboBox>(std::string(Data) + " (\"SaveBackground\" true)");
+    saving.draw();
+    EXPECT_NE(pixel(30, 30), 0x00FF00u);
+    act(saving, "drawFlag", Value::boolean(0));
+    EXPECT_EQ(pixel(30, 30), 0x00FF00u) << "hidden, it gives back the screen it covered";
+
     ComboEdit& e = make<ComboEdit>(Data);
     e.activate();
     e.key('o', 0);
