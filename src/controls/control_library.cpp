@@ -8,6 +8,10 @@
 #include "controls/hot_spot.h"
 #include "controls/menu.h"
 #include "controls/radio_button.h"
+#include "controls/scroller.h"
+#include "controls/slider.h"
+#include "controls/static_text.h"
+#include "controls/table_control.h"
 #include "controls/text_field.h"
 #include "runtime/engine.h"
 
@@ -39,6 +43,10 @@ void registerControlLibrary(Engine& engine)
     enter<ComboEdit>(engine);
     enter<Menu>(engine);
     engine.classes().add(Value::adopt(Tag::Form, new MenuForm(engine, Value())));
+    registerScroller(engine);
+    registerSlider(engine);
+    registerStaticText(engine);
+    registerTableControl(engine);
 }
 
 } // namespace vel

@@ -9,6 +9,7 @@
 #include "runtime/surface.h"
 #include "value/builtins.h"
 #include "value/list.h"
+#include "value/printer.h"
 #include "value/string.h"
 
 namespace vel {
@@ -40,6 +41,8 @@ void DemoForm::controlClicked(const Value& control)
             engine_.configuration().set(textOf(media), on ? 1 : 0);
         else if (Value group = findControl(media); group.is(Tag::Control))
             velPerform(group, Value::string("Show"), Value::boolean(on));
+    } else if (action == "ShowState") {
+        showState(control);
     } else {
         velFormObject::controlClicked(control);
     }
@@ -78,6 +81,22 @@ void DemoForm::printScreen()
         printer.endPage();
     }
     printer.endDocument();
+}
+
+void DemoForm::showState(const Value& control)
+{
+    Value label = findControl(velGet(control, Value::string("Label")));
+    std::string text(textOf(velGet(control, Value::string("Caption"))));
+    Value chosen = velPerform(control, Value::string("getAction"), Value());
+    Value low = velPerform(control, Value::string("GetLow"), Value());
+    if (!chosen.isNil())
+        text += displayForm(chosen);
+    else if (!low.isNil())
+        text += displayForm(low) + " a " + displayForm(velPerform(control, Value::string("GetHigh"), Value()));
+    else
+        text += displayForm(velGet(control, Value::string("Value")));
+    if (!label.isNil())
+        velPerform(label, Value::string("setText"), Value::string(text));
 }
 
 void DemoForm::keyDown(int32_t keyCode, int32_t flags)
