@@ -1,17 +1,14 @@
 // What the edit fields, drop-down lists and menus share: the system colours they fall back on, the
-// text form of an item of any type, and the reading of actions and pointer events.
+// text form of an item of any type, and the reading of actions.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "runtime/form.h"
 #include "value/value.h"
 
 namespace vel {
-
-struct EventRecord;
 
 // Colour references (red in the low byte; black is 1, not 0).
 namespace system_color {
@@ -22,7 +19,5 @@ constexpr int32_t White = 0xFFFFFF, Black = 1, Grey = 0x808080, Highlight = 0x6A
 bool isAction(const Value& action, std::string_view name);
 // A string as it is, nil as nothing, anything else in its printed form.
 std::string textForm(const Value& v);
-// The event's point in the current form's coordinates.
-FormPoint formPointOf(Engine& engine, const EventRecord& e);
 
 } // namespace vel

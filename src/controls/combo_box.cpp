@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/choice_support.h"
+#include "controls/plain_drawing.h"
 #include "runtime/engine.h"
 #include "runtime/event.h"
 #include "runtime/form.h"
@@ -97,14 +98,9 @@ void DropDownControl::drawButton(bool pressed)
         drawImageAt(image, b.left, b.top, imageProperty(pressed ? "DropButtonDownMask" : "DropButtonUpMask"));
         return;
     }
-    s->fill(b, color("DropButtonBackground", ButtonFace));
-    s->fill({b.left, b.top, b.right, b.top + 1}, pressed ? ButtonShadow : ButtonLight);
-    s->fill({b.left, b.top, b.left + 1, b.bottom}, pressed ? ButtonShadow : ButtonLight);
-    s->fill({b.left, b.bottom - 1, b.right, b.bottom}, pressed ? ButtonLight : ButtonShadow);
-    s->fill({b.right - 1, b.top, b.right, b.bottom}, pressed ? ButtonLight : ButtonShadow);
-    const int cx = (b.left + b.right) / 2 + (pressed ? 1 : 0), cy = (b.top + b.bottom) / 2 - 1 + (pressed ? 1 : 0);
-    for (int k = 0; k < 4; ++k)
-        s->fill({cx - 3 + k, cy + k, cx + 4 - k, cy + k + 1}, isEnabled() ? Black : ButtonShadow);
+    drawBevel(*s, b, color("DropButtonBackground", ButtonFace), pressed);
+    const Rect arrow{b.left + 2 + pressed, b.top + 3 + pressed, b.right - 2 + pressed, b.bottom - 3 + pressed};
+    drawArrow(*s, arrow, ArrowDirection::Down, isEnabled() ? Black : ButtonShadow);
 }
 
 void DropDownControl::drawTextPart()
@@ -277,7 +273,7 @@ bool DropDownControl::trackList(int32_t x, int32_t y, bool fromButton)
     EventRecord e;
     bool released = false;
     while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
-        const FormPoint p = formPointOf(engine_, e);
+        const FormPoint p = toForm(e.x, e.y);
         if (e.kind == event_kind::MouseUp) {
             released = true;
             hit = list_.hitAt(p.x, p.y);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/choice_support.h"
+#include "controls/plain_drawing.h"
 #include "runtime/engine.h"
 #include "runtime/event.h"
 #include "runtime/event_queue.h"
@@ -227,7 +228,7 @@ bool Menu::track(int32_t, int32_t, int32_t, int32_t)
                 break;
             continue;
         }
-        const FormPoint p = formPointOf(engine_, e);
+        const FormPoint p = toForm(e.x, e.y);
         const int level = levelAt(p.x, p.y);
         if (e.kind == event_kind::MouseDrag || e.kind == event_kind::MouseOver) {
             if (level < 0)
@@ -470,9 +471,7 @@ void MenuForm::drawRow(int row)
                                                           : r.top + (r.height() - textHeight) / 2;
     s->textOut(r.left + getInteger(Value::string("TextX"), DefaultTextX), textY, item.text);
     if (!cascadeFor(item).isNil()) {
-        const int cx = r.right - 10, cy = (r.top + r.bottom) / 2;
-        for (int i = 0; i < 4; ++i)
-            s->fill({cx + i, cy - 3 + i, cx + i + 1, cy + 4 - i}, lit ? White : Black);
+        drawArrow(*s, {r.right - 15, r.top + 2, r.right - 5, r.bottom - 2}, ArrowDirection::Right, lit ? White : Black);
     }
 }
 

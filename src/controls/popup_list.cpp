@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/choice_support.h"
+#include "controls/plain_drawing.h"
 #include "runtime/drawing_context.h"
 #include "runtime/engine.h"
 #include "runtime/image.h"
@@ -242,10 +243,7 @@ void PopupList::draw()
         const int textHeight = s->measureText(item.text).height;
         s->textOut(r.left + style_.textX, r.top + (h - textHeight) / 2, item.text);
         if (item.cascade) {
-            // A small right-pointing triangle.
-            const int cx = r.right - 9, cy = (r.top + r.bottom) / 2;
-            for (int i = 0; i < 4; ++i)
-                s->fill({cx + i, cy - 3 + i, cx + i + 1, cy + 4 - i}, color);
+            drawArrow(*s, {r.right - 14, r.top + 2, r.right - 4, r.bottom - 2}, ArrowDirection::Right, color);
         }
     }
     s->resetClip();
@@ -258,19 +256,12 @@ void PopupList::draw()
         for (int i = 0; i < 2; ++i) {
             if (drawPicture(i == 0 ? style_.upArrow : style_.downArrow, arrows[i], Value()))
                 continue;
-            s->fill(arrows[i], ButtonFace);
-            s->rectangle(arrows[i], ButtonShadow, 1);
-            const int cx = (arrows[i].left + arrows[i].right) / 2, cy = (arrows[i].top + arrows[i].bottom) / 2;
-            for (int k = 0; k < 4; ++k) {
-                const int y = i == 0 ? cy - 2 + k : cy + 1 - k;
-                s->fill({cx - k, y, cx + k + 1, y + 1}, 1);
-            }
+            drawBevel(*s, arrows[i], ButtonFace, false);
+            drawArrow(*s, arrows[i], i == 0 ? ArrowDirection::Up : ArrowDirection::Down, Black);
         }
         const Rect thumb = thumbRect();
-        if (!drawPicture(style_.thumb, thumb, style_.thumbMask)) {
-            s->fill(thumb, ButtonFace);
-            s->rectangle(thumb, ButtonShadow, 1);
-        }
+        if (!drawPicture(style_.thumb, thumb, style_.thumbMask))
+            drawBevel(*s, thumb, ButtonFace, false);
     }
 }
 

@@ -386,7 +386,7 @@ bool TextField::track(int32_t x, int32_t, int32_t flags, int32_t clicks)
         if (e.kind == event_kind::MouseUp)
             break;
         if (clicks < 2) {
-            edit_.moveTo(positionAt(formPointOf(engine_, e).x), true);
+            edit_.moveTo(positionAt(toForm(e.x, e.y).x), true);
             redraw();
         }
     }
