@@ -5,11 +5,6 @@
 
 namespace vel {
 
-bool isAction(const Value& action, std::string_view name)
-{
-    return action.is(Tag::String) && textOf(action) == name;
-}
-
 std::string textForm(const Value& v)
 {
     if (v.is(Tag::String))

@@ -1,5 +1,5 @@
 // What the edit fields, drop-down lists and menus share: the system colours they fall back on, the
-// text form of an item of any type, and the reading of actions.
+// text form of an item of any type.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,6 @@ constexpr int32_t White = 0xFFFFFF, Black = 1, Grey = 0x808080, Highlight = 0x6A
                   ButtonLight = 0xFFFFFF, ButtonShadow = 0x808080, MenuFace = 0xF0F0F0;
 }
 
-bool isAction(const Value& action, std::string_view name);
 // A string as it is, nil as nothing, anything else in its printed form.
 std::string textForm(const Value& v);
 

@@ -43,10 +43,10 @@ void registerControlLibrary(Engine& engine)
     enter<ComboEdit>(engine);
     enter<Menu>(engine);
     engine.classes().add(Value::adopt(Tag::Form, new MenuForm(engine, Value())));
-    registerScroller(engine);
-    registerSlider(engine);
-    registerStaticText(engine);
-    registerTableControl(engine);
+    enter<Scroller>(engine);
+    enter<Slider>(engine);
+    enter<StaticText>(engine);
+    enter<TableControl>(engine);
 }
 
 } // namespace vel

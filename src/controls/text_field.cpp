@@ -5,6 +5,7 @@
 
 #include "controls/beep.h"
 #include "controls/choice_support.h"
+#include "controls/plain_drawing.h"
 #include "controls/number_format.h"
 #include "runtime/caret.h"
 #include "runtime/clipboard.h"
