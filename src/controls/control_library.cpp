@@ -6,6 +6,7 @@
 #include "controls/combo_box.h"
 #include "controls/group.h"
 #include "controls/hot_spot.h"
+#include "controls/list_box.h"
 #include "controls/menu.h"
 #include "controls/radio_button.h"
 #include "controls/scroller.h"
@@ -47,6 +48,9 @@ void registerControlLibrary(Engine& engine)
     enter<Slider>(engine);
     enter<StaticText>(engine);
     enter<TableControl>(engine);
+    enter<AbstractListBox>(engine);
+    enter<ListBox>(engine);
+    enter<MultiListBox>(engine);
 }
 
 } // namespace vel

@@ -159,3 +159,21 @@ TEST_F(OrvaDemoTest, TheSecondGalleryScreensFieldListAndMenuTakeTypingAndChoices
 }
 
 } // namespace
+
+TEST_F(OrvaDemoTest, TheSecondGalleryScreensListsSearchByLetterAndChooseSeveral)
+{
+    fs::copy_file(fs::path(mediaRoot_) / "galeria2.frm", fs::path(mediaRoot_) / "startup.frm",
+                  fs::copy_options::overwrite_existing);
+    std::string said;
+    ASSERT_EQ(run("wait 200\nexpect-form Galeria2\nshot " + path("a.png") + "\nkey p\nkey p\nkey Down\n"
+                  "click 60 300\nwait 50\nshot " + path("b.png") + "\n", &said),
+              0)
+        << said;
+    // "p" twice reaches "palavra" past "pai", Down "panela": the list's last line, now chosen (navy);
+    // the click chooses "Acerola" among the fruits (green). Both lines were white before.
+    for (auto [x, y, before, after] :
+         {std::tuple{150, 240, 0xFFFFFFu, 0x14285Au}, std::tuple{150, 300, 0xFFFFFFu, 0x3C8250u}}) {
+        EXPECT_EQ(shotPixel(path("a.png"), x, y), before) << x << "," << y;
+        EXPECT_EQ(shotPixel(path("b.png"), x, y), after) << x << "," << y;
+    }
+}
