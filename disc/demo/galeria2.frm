@@ -2,7 +2,7 @@
 ; thumbs and a table; the text under the bars says what each of them holds once it is moved or
 ; clicked. In the left third, a list of 300 words that a typed letter searches (from the line after
 ; the chosen one, round past the end) and a list of fruits where each click chooses or leaves one.
-; The bottom strip (y 380..460) is kept for other controls.
+; In the bottom strip, an edit field, a drop-down list and a cascading menu (see the end of the list).
 (form ("Class" "DemoForm")
        ("Name" "Galeria2")
        ("Background Image" "galeria2.bmp")
@@ -100,4 +100,73 @@
                        ("ScrollBit" "lista_trilho.bmp") ("ThumbImage" "lista_cursor.bmp")
                        ("ThumbHighlight" "lista_cursor_claro.bmp")
                        ("UpArrowImage" "lista_cima.bmp") ("DownArrowImage" "lista_baixo.bmp")
-                       ("List" (list "Abacate" "Acerola" "Banana" "Caju" "Goiaba" "Jabuticaba" "Laranja" "Manga" "Maracuj\xe1" "Pitanga" "Tangerina" "Uva"))))))
+                       ("List" (list "Abacate" "Acerola" "Banana" "Caju" "Goiaba" "Jabuticaba" "Laranja" "Manga" "Maracuj\xe1" "Pitanga" "Tangerina" "Uva")))
+              ; The bottom strip: an edit field taking digits only, a drop-down list of the 27 units of
+              ; the federation and a menu of the regions whose items cascade into their capitals; the
+              ; line under them says what was typed or chosen.
+              (control ("Class" "StaticText") ("Name" "RotuloNumero")
+                       ("Text Region" (rect 20 382 150 16)) ("Text" "Um n\xfamero de 1 a 2000:")
+                       ("Font" (font "Arial" 9)) ("Bold" true) ("Foreground Color" (rgb 20 28 60))
+                       ("Background Color" (rgb 200 210 235)))
+              (control ("Class" "TextField") ("Name" "Numero")
+                       ("Hot Spot" (rect 20 400 150 24)) ("Border" true) ("Font" (font "Arial" 10))
+                       ("ForegroundColor" (rgb 25 25 25)) ("BackgroundColor" (rgb 255 255 255))
+                       ("Filter" "0123456789") ("MaxLength" 4) ("MinValue" 1) ("MaxValue" 2000)
+                       ("Format" "%ld") ("StringValue" "1500")
+                       ("Action" "ShowState") ("Label" "LegendaCampos") ("Caption" "N\xfamero digitado: "))
+              (control ("Class" "StaticText") ("Name" "RotuloEstado")
+                       ("Text Region" (rect 190 382 190 16)) ("Text" "Uma unidade da federa\xe7\xe3o:")
+                       ("Font" (font "Arial" 9)) ("Bold" true) ("Foreground Color" (rgb 20 28 60))
+                       ("Background Color" (rgb 200 210 235)))
+              (control ("Class" "ComboBox") ("Name" "Estados")
+                       ("Hot Spot" (rect 190 400 190 24)) ("Font" (font "Arial" 10)) ("MaxItems" 8)
+                       ("List" (list "Acre" "Alagoas" "Amap\xe1" "Amazonas" "Bahia" "Cear\xe1" "Distrito Federal"
+                                     "Esp\xedrito Santo" "Goi\xe1s" "Maranh\xe3o" "Mato Grosso" "Mato Grosso do Sul"
+                                     "Minas Gerais" "Par\xe1" "Para\xedba" "Paran\xe1" "Pernambuco" "Piau\xed"
+                                     "Rio de Janeiro" "Rio Grande do Norte" "Rio Grande do Sul" "Rond\xf4nia"
+                                     "Roraima" "Santa Catarina" "S\xe3o Paulo" "Sergipe" "Tocantins"))
+                       ("Action" "ShowState") ("Label" "LegendaCampos") ("Caption" "Unidade escolhida: "))
+              (control ("Class" "Menu") ("Name" "Capitais")
+                       ("Hot Spot" (rect 400 400 220 24)) ("Font" (font "Arial" 10))
+                       ("FixedX" 400) ("FixedY" 262)
+                       ("Items" (list "Norte" "Nordeste" "Centro-Oeste" "Sudeste" "Sul" "---" "Sobre este menu"))
+                       ("CascadingItems"
+                        (list (list "Rio Branco" "Macap\xe1" "Manaus" "Bel\xe9m" "Porto Velho" "Boa Vista" "Palmas")
+                              (list "Macei\xf3" "Salvador" "Fortaleza" "S\xe3o Lu\xeds" "Jo\xe3o Pessoa" "Recife"
+                                    "Teresina" "Natal" "Aracaju")
+                              (list "Bras\xedlia" "Goi\xe2nia" "Cuiab\xe1" "Campo Grande")
+                              (list "Vit\xf3ria" "Belo Horizonte" "Rio de Janeiro" "S\xe3o Paulo")
+                              (list "Curitiba" "Porto Alegre" "Florian\xf3polis")))
+                       ("Results"
+                        (list (list "Rio Branco, capital do Acre" "Macap\xe1, capital do Amap\xe1"
+                                    "Manaus, capital do Amazonas" "Bel\xe9m, capital do Par\xe1"
+                                    "Porto Velho, capital de Rond\xf4nia" "Boa Vista, capital de Roraima"
+                                    "Palmas, capital do Tocantins")
+                              (list "Macei\xf3, capital de Alagoas" "Salvador, capital da Bahia"
+                                    "Fortaleza, capital do Cear\xe1" "S\xe3o Lu\xeds, capital do Maranh\xe3o"
+                                    "Jo\xe3o Pessoa, capital da Para\xedba" "Recife, capital de Pernambuco"
+                                    "Teresina, capital do Piau\xed" "Natal, capital do Rio Grande do Norte"
+                                    "Aracaju, capital de Sergipe")
+                              (list "Bras\xedlia, capital federal, no Distrito Federal" "Goi\xe2nia, capital de Goi\xe1s"
+                                    "Cuiab\xe1, capital de Mato Grosso" "Campo Grande, capital de Mato Grosso do Sul")
+                              (list "Vit\xf3ria, capital do Esp\xedrito Santo" "Belo Horizonte, capital de Minas Gerais"
+                                    "Rio de Janeiro, capital do estado do Rio de Janeiro"
+                                    "S\xe3o Paulo, capital do estado de S\xe3o Paulo")
+                              (list "Curitiba, capital do Paran\xe1" "Porto Alegre, capital do Rio Grande do Sul"
+                                    "Florian\xf3polis, capital de Santa Catarina")
+                              nil
+                              "Um menu em cascata: as capitais de cada regi\xe3o do Brasil."))
+                       ("Action" "ShowState") ("Label" "LegendaCampos") ("Caption" ""))
+              (control ("Class" "StaticText") ("Name" "RotuloCapitais")
+                       ("Text Region" (rect 400 382 220 16)) ("Text" "Um menu em cascata:")
+                       ("Font" (font "Arial" 9)) ("Bold" true) ("Foreground Color" (rgb 20 28 60))
+                       ("Background Color" (rgb 200 210 235)))
+              (control ("Class" "StaticText") ("Name" "FaceCapitais")
+                       ("Text Region" (rect 400 400 220 24)) ("Text" "  As capitais, por regi\xe3o  \xbb")
+                       ("Font" (font "Arial" 10)) ("Foreground Color" (rgb 255 255 255))
+                       ("Background Color" (rgb 20 40 90)) ("VAlign" "Center"))
+              (control ("Class" "StaticText") ("Name" "LegendaCampos")
+                       ("Text Region" (rect 20 432 600 22))
+                       ("Text" "Digite um n\xfamero e tecle Enter, escolha uma unidade ou uma capital.")
+                       ("Font" (font "Arial" 10)) ("Foreground Color" (rgb 20 28 60))
+                       ("Background Color" (rgb 200 210 235)) ("VAlign" "Center")))))

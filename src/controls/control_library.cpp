@@ -3,15 +3,18 @@
 #include "controls/bitmap_control.h"
 #include "controls/button.h"
 #include "controls/check_box.h"
+#include "controls/combo_box.h"
 #include "controls/group.h"
 #include "controls/history.h"
 #include "controls/hot_spot.h"
 #include "controls/list_box.h"
+#include "controls/menu.h"
 #include "controls/radio_button.h"
 #include "controls/scroller.h"
 #include "controls/slider.h"
 #include "controls/static_text.h"
 #include "controls/table_control.h"
+#include "controls/text_field.h"
 #include "runtime/engine.h"
 
 namespace vel {
@@ -36,6 +39,12 @@ void registerControlLibrary(Engine& engine)
     enter<RadioButton>(engine);
     enter<Group>(engine);
     enter<RadioGroup>(engine);
+    enter<TextField>(engine);
+    enter<TextCombo>(engine);
+    enter<ComboBox>(engine);
+    enter<ComboEdit>(engine);
+    enter<Menu>(engine);
+    engine.classes().add(Value::adopt(Tag::Form, new MenuForm(engine, Value())));
     enter<Scroller>(engine);
     enter<Slider>(engine);
     enter<StaticText>(engine);

@@ -107,6 +107,10 @@ void DemoForm::showState(const Value& control)
     Value label = findControl(velGet(control, Value::string("Label")));
     std::string text(textOf(velGet(control, Value::string("Caption"))));
     Value chosen = velPerform(control, Value::string("getAction"), Value());
+    // A menu's choice, a drop-down list's chosen text, an edit field's text.
+    for (const char* action : {"GetResult", "getSelectionStr", "getText"})
+        if (chosen.isNil())
+            chosen = velPerform(control, Value::string(action), Value());
     Value low = velPerform(control, Value::string("GetLow"), Value());
     if (!chosen.isNil())
         text += displayForm(chosen);

@@ -31,8 +31,9 @@ private:
     // The frame around the focused control: drawn over a saved copy of the screen, which goes back.
     void markFocus();
     void unmarkFocus();
-    // The action "ShowState": the control's state (a table's chosen row, a slider's range, a
-    // scroller's value), after its "Caption", goes into the text control its "Label" names.
+    // The action "ShowState": the control's state (a table's chosen row, a menu's result, a
+    // drop-down list's chosen text, an edit field's text, a slider's range, a scroller's value),
+    // after its "Caption", goes into the text control its "Label" names.
     void showState(const Value& control);
 
     // What plays is kept alive until it is replaced or the form closes.

@@ -151,6 +151,34 @@ TEST_F(OrvaDemoTest, TheSecondGalleryScreenRepeatsAHeldArrowAndSaysWhichRowWasCh
     EXPECT_LT(vel::testing_support::agreement(path("b.png"), path("c.png"), 8), 1.0) << "the line under the bars changed";
 }
 
+TEST_F(OrvaDemoTest, TheSecondGalleryScreensFieldListAndMenuTakeTypingAndChoices)
+{
+    fs::copy_file(fs::path(mediaRoot_) / "galeria2.frm", fs::path(mediaRoot_) / "startup.frm",
+                  fs::copy_options::overwrite_existing);
+    std::string said;
+    // Digits typed (the letter refused) and Enter; the list dropped and a name chosen; the menu
+    // opened, its third region's cascade followed, a capital chosen.
+    ASSERT_EQ(run("wait 200\nshot " + path("start.png") + "\nclick 60 412\nkey End\nkey Backspace\ntype 7a3\nkey Enter\n"
+                  "wait 50\nshot " + path("typed.png") + "\nclick 370 412\nwait 50\nshot " + path("dropped.png") +
+                  "\nclick 250 330\nwait 50\nshot " + path("chosen.png") + "\ndown 450 412\nup 450 412\n"
+                  "move 430 302\nmove 560 330\nwait 50\nshot " + path("cascade.png") + "\nclick 560 330\nwait 50\n"
+                  "shot " + path("capital.png") + "\n",
+                  &said),
+              0)
+        << said;
+    const uint32_t paper = 0xFAF7EE, white = 0xFFFFFF, lit = 0x0A246A;
+    const std::tuple<const char*, int, int, uint32_t> looks[] = {
+        {"dropped.png", 350, 262, white}, {"chosen.png", 350, 262, paper}, // the list drawn over the table, then gone
+        {"chosen.png", 350, 412, lit},                                     // the chosen name, lit while the list is active
+        {"cascade.png", 620, 330, lit}};                                   // the capital under the pointer
+    for (auto [shot, x, y, rgb] : looks)
+        EXPECT_EQ(shotPixel(path(shot), x, y), rgb) << shot << " " << x << "," << y;
+    EXPECT_EQ(shotPixel(path("capital.png"), 620, 330), shotPixel(path("start.png"), 620, 330)) << "the menu is gone";
+    using vel::testing_support::agreement;
+    EXPECT_LT(agreement(path("start.png"), path("typed.png"), 8), 1.0) << "the field and the line under it changed";
+    EXPECT_LT(agreement(path("chosen.png"), path("capital.png"), 8), 1.0) << "the line tells the capital";
+}
+
 } // namespace
 
 TEST_F(OrvaDemoTest, TheSecondGalleryScreensListsSearchByLetterAndChooseSeveral)
