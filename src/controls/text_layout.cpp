@@ -202,9 +202,10 @@ TextLayout LayoutBuilder::run(const Value& parseResult)
     lineHeight_ = metricsOf(font_).height();
     lineTop_ = pageTop_;
     x_ = lineStart_ = lineStart(true);
-    if (const List* list = asList(runs)) {
-        for (int32_t i = 0; i < list->count(); ++i)
-            record(list->get(i));
+    if (const ValueList* list = asValueList(runs)) {
+        out_.pieces.reserve(static_cast<size_t>(list->count()));
+        for (const Value& r : *list)
+            record(r);
     }
     flushWord();
     closeLine();
@@ -247,10 +248,12 @@ void LayoutBuilder::selectFont(int32_t index)
 
 void LayoutBuilder::record(const Value& r)
 {
-    const List* list = asList(r);
-    const Value head = list && list->count() > 0 ? list->get(0) : r;
+    static const Value none;
+    // Records are read in place: no reference is taken for an operand only looked at.
+    const ValueList* list = asValueList(r);
+    const Value& head = list && list->count() > 0 ? list->at(0) : r;
     const int32_t code = head.is(Tag::Int) ? head.asInt() : -1;
-    auto operand = [list](int32_t i) { return list && i < list->count() ? list->get(i) : Value(); };
+    auto operand = [list](int32_t i) -> const Value& { return list && i < list->count() ? list->at(i) : none; };
     auto number = [&operand](int32_t i) { return operand(i).is(Tag::Int) ? operand(i).asInt() : 0; };
     if (code == 2 || code == 19) {
         plain_.append(textOf(operand(1)));
