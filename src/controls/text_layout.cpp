@@ -168,6 +168,7 @@ private:
     int32_t pageTop_ = 1;
     int32_t x_ = 0, lineStart_ = 0, lineTop_ = 1, lineHeight_ = 0, lineFirst_ = 0;
     int32_t lastBitmap_ = -1;
+    bool pageOverflowed_ = false; // the current page began where the last one was full
     // Plain text and escaped characters that follow each other are placed as one text, so that a
     // word with an escaped letter wraps as a whole.
     std::string plain_;
@@ -209,6 +210,8 @@ TextLayout LayoutBuilder::run(const Value& parseResult)
     }
     flushWord();
     closeLine();
+    for (auto& marker : out_.markers)
+        marker.second = std::max(0, std::min(marker.second, static_cast<int32_t>(out_.pieces.size()) - 1));
     for (size_t i = 0; i < out_.pages.size(); ++i) {
         const int32_t end =
             i + 1 < out_.pages.size() ? out_.pages[i + 1].firstPiece : static_cast<int32_t>(out_.pieces.size());
@@ -279,7 +282,10 @@ void LayoutBuilder::record(const Value& r)
             break;
         }
         closeLine();
-        newPage();
+        // A break where the text has just run onto a fresh page would leave that page blank.
+        if (!(pageOverflowed_ && out_.pages.back().firstPiece == static_cast<int32_t>(out_.pieces.size())))
+            newPage();
+        pageOverflowed_ = false;
         break;
     case 5:
         newLine(true);
@@ -330,9 +336,9 @@ void LayoutBuilder::record(const Value& r)
     case 16: {
         std::string_view name = textOf(operand(2));
         const size_t colon = name.find(':');
+        // The piece that follows the marker: the one before it may end the previous page.
         if (colon != std::string_view::npos)
-            out_.markers[std::string(name.substr(colon + 1))] =
-                std::max(0, static_cast<int32_t>(out_.pieces.size()) - 1);
+            out_.markers[std::string(name.substr(colon + 1))] = static_cast<int32_t>(out_.pieces.size());
         break;
     }
     case 17:
@@ -551,13 +557,16 @@ void LayoutBuilder::newLine(bool paragraph)
     lineTop_ += lineHeight_;
     lineHeight_ = metricsOf(font_).height();
     lineFirst_ = static_cast<int32_t>(out_.pieces.size());
-    if (lineTop_ + lineHeight_ > height_ && lineTop_ > pageTop_)
+    if (lineTop_ + lineHeight_ > height_ && lineTop_ > pageTop_) {
         newPage();
+        pageOverflowed_ = true;
+    }
     x_ = lineStart_ = lineStart(paragraph);
 }
 
 void LayoutBuilder::newPage()
 {
+    pageOverflowed_ = false;
     out_.pages.push_back(LayoutPage{static_cast<int32_t>(out_.pieces.size()), 0, 0});
     lineFirst_ = static_cast<int32_t>(out_.pieces.size());
     // Only the first page has the title above its text.

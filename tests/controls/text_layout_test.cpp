@@ -126,6 +126,14 @@ TEST(TextLayout, PagesTitlesAndTheEndlessPage)
     ASSERT_EQ(l.pages.size(), 2u);
     EXPECT_EQ(l.pages[1].firstPiece, 3);
     EXPECT_EQ(l.pieces[3].y, 1);
+    // A break just after the text ran onto a new page adds no blank page.
+    l = lay(parseOf({rec({num(2), str("a")}), num(5), rec({num(2), str("b")}), num(5), rec({num(2), str("c")}), num(5),
+                     num(3), rec({num(2), str("d")})}),
+            200, 35);
+    EXPECT_EQ(l.pages.size(), 2u);
+    // A marker at the head of a page names a piece of that page.
+    l = lay(parseOf({rec({num(2), str("a")}), num(3), rec({num(16), Value(), str("m:top")}), rec({num(2), str("b")})}));
+    EXPECT_EQ(l.pageOf(l.marker("top")), 1);
     LayoutOptions titled;
     titled.title = str("T");
     l = lay(parseOf({rec({num(2), str("a")})}), 200, 100, titled);
@@ -151,7 +159,7 @@ TEST(TextLayout, HotTextBitmapsMarkersBoxesAndUnknownRecords)
     EXPECT_EQ(l.pieces[1].y, 3); // two pixels under the line's top
     EXPECT_EQ(l.pieces[2].kind, LayoutPiece::Kind::Box);
     EXPECT_EQ(l.pieces[2].width, 34); // the line grew to the bitmap's height and four
-    EXPECT_EQ(l.marker("first"), 0);
+    EXPECT_EQ(l.marker("first"), 1);
     EXPECT_EQ(l.marker("nocolon"), -1);
     Value table = l.table();
     EXPECT_EQ(asList(asTable(table)->get(std::string_view("Boxes")))->count(), 2);
