@@ -1,5 +1,6 @@
 #include "controls/control_library.h"
 
+#include "controls/text_view.h"
 #include "runtime/engine.h"
 
 namespace vel {
@@ -7,7 +8,7 @@ namespace vel {
 void registerControlLibrary(Engine& engine)
 {
     // Each family adds its registration here, one line per file.
-    (void)engine;
+    registerTextView(engine);
 }
 
 } // namespace vel

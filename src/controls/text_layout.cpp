@@ -207,6 +207,9 @@ TextLayout LayoutBuilder::run(const Value& parseResult)
         out_.pieces.reserve(static_cast<size_t>(list->count()));
         for (const Value& r : *list)
             record(r);
+    } else if (const List* codes = asList(runs)) {
+        for (int32_t i = 0; i < codes->count(); ++i)
+            record(codes->get(i));
     }
     flushWord();
     closeLine();
