@@ -8,7 +8,9 @@
 #include "runtime/printer.h"
 #include "runtime/surface.h"
 #include "value/builtins.h"
+#include "value/data_objects.h"
 #include "value/list.h"
+#include "value/table.h"
 #include "value/string.h"
 
 namespace vel {
@@ -34,6 +36,10 @@ void DemoForm::controlClicked(const Value& control)
         printScreen();
     } else if (action == "OpenDialog") {
         runDialog(engine_, media, Value());
+    } else if (action == "HotText") {
+        followHotText(control);
+    } else if (action == "PrintText") {
+        printText(findControl(media), velGet(control, Value::string("Title")));
     } else {
         velFormObject::controlClicked(control);
     }
@@ -58,6 +64,34 @@ void DemoForm::printScreen()
         printer.endPage();
     }
     printer.endDocument();
+}
+
+void DemoForm::followHotText(const Value& view)
+{
+    // A hot text's target is "kind:name": "dialogo" opens the dialog form named, "marcador" shows
+    // the place of that marker in the same text.
+    Value target = velPerform(view, Value::string("GetContext"), Value());
+    std::string_view text = textOf(target);
+    const std::size_t colon = text.find(':');
+    if (!target.is(Tag::String) || colon == std::string_view::npos)
+        return;
+    std::string_view kind = text.substr(0, colon), name = text.substr(colon + 1);
+    if (kind == "dialogo")
+        runDialog(engine_, Value::string(name), Value());
+    else if (kind == "marcador")
+        velPerform(view, Value::string("GotoMarker"), Value::string(name));
+}
+
+void DemoForm::printText(const Value& view, const Value& title)
+{
+    if (view.isNil())
+        return;
+    Value job = Table::make();
+    asTable(job)->put(std::string_view("Title"), title);
+    asTable(job)->put(std::string_view("TitleFont"), Font::make(Value::string("Times New Roman"), 16, 2));
+    asTable(job)->put(std::string_view("Header"), Value::string("Orvale Vanta"));
+    asTable(job)->put(std::string_view("Footer"), title);
+    velPerform(view, Value::string("Print"), job);
 }
 
 void DemoForm::keyDown(int32_t keyCode, int32_t flags)

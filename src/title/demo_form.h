@@ -1,7 +1,9 @@
-// DemoForm: the demo disc's screens until the title's own exist. It is the base form with four
+// DemoForm: the demo disc's screens until the title's own exist. It is the base form with these
 // control actions, each taking the control's "Media": "PlaySound" and "PlayMusic" play it,
 // "PlayMovie" shows and plays it in the middle of the screen, "OpenDialog" runs the dialog form it
-// names, and "Print" prints the screen as it is drawn. Escape ends the program. Controls without one
+// names, and "Print" prints the screen as it is drawn. A text view whose action is "HotText" follows
+// the hot text clicked in it (a dialog to open, or a marker to show); "PrintText" prints the text
+// view that "Media" names, under the control's "Title". Escape ends the program. Controls without one
 // of these actions behave as on any form.
 #pragma once
 
@@ -23,6 +25,8 @@ public:
 
 private:
     void printScreen();
+    void followHotText(const Value& view);
+    void printText(const Value& view, const Value& title);
 
     // What plays is kept alive until it is replaced or the form closes.
     Value sound_;
