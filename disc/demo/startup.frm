@@ -1,4 +1,4 @@
-; The demo's first screen: four buttons drawn in the background picture, each a hot spot.
+; The demo's first screen: its buttons are drawn in the background picture, each a hot spot.
 (form ("Class" "DemoForm")
        ("Name" "Inicio")
        ("Background Image" "fundo.bmp")
@@ -13,5 +13,7 @@
                        ("Hot Spot" (rect 60 360 240 30)) ("Action" "PlayMusic") ("Media" "tema.mid"))
               (control ("Class" "velControlObject") ("Name" "Filme")
                        ("Hot Spot" (rect 340 290 240 56)) ("Action" "PlayMovie") ("Media" "filme.mpg"))
+              (control ("Class" "velControlObject") ("Name" "Galeria")
+                       ("Hot Spot" (rect 340 360 240 30)) ("Target Form" "galeria.frm"))
               (control ("Class" "velControlObject") ("Name" "Imprimir")
                        ("Hot Spot" (rect 40 424 200 36)) ("Action" "Print")))))

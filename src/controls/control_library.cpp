@@ -1,14 +1,45 @@
 #include "controls/control_library.h"
 
+#include "controls/bitmap_control.h"
+#include "controls/button.h"
+#include "controls/check_box.h"
+#include "controls/group.h"
+#include "controls/hot_spot.h"
+#include "controls/radio_button.h"
+#include "controls/scroller.h"
+#include "controls/slider.h"
+#include "controls/static_text.h"
+#include "controls/table_control.h"
 #include "controls/text_view.h"
 #include "runtime/engine.h"
 
 namespace vel {
 
+namespace {
+
+template <class Control>
+void enter(Engine& engine)
+{
+    engine.classes().add(Value::adopt(Tag::Control, new Control(engine, Value())));
+}
+
+} // namespace
+
 void registerControlLibrary(Engine& engine)
 {
-    // Each family adds its registration here, one line per file.
-    registerTextView(engine);
+    // Each family adds its registration here, one line per class.
+    enter<HotSpot>(engine);
+    enter<Bitmap>(engine);
+    enter<Button>(engine);
+    enter<CheckBox>(engine);
+    enter<RadioButton>(engine);
+    enter<Group>(engine);
+    enter<RadioGroup>(engine);
+    registerScroller(engine);
+    registerSlider(engine);
+    registerStaticText(engine);
+    registerTableControl(engine);
+    enter<TextView>(engine);
 }
 
 } // namespace vel

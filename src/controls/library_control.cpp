@@ -5,6 +5,7 @@
 
 #include "runtime/cursor.h"
 #include "runtime/engine.h"
+#include "runtime/event.h"
 #include "runtime/image.h"
 #include "runtime/image_context.h"
 #include "runtime/sound.h"
@@ -48,8 +49,10 @@ Value velLibraryControl::mouseEnter(int32_t x, int32_t y)
         return velControlObject::mouseEnter(x, y);
     Value image = imageProperty("RolloverImage");
     Image* picture = asImage(image);
-    if (!picture || rolloverShowing())
+    if (!picture)
         return Value();
+    // A leave that never came (the control was disabled under the pointer) leaves its area to put back.
+    hideRollover();
     const int32_t left = integer("RolloverX", hotSpotRect().left), top = integer("RolloverY", hotSpotRect().top);
     rolloverArea_ = saveScreen(left, top, picture->width(), picture->height());
     drawImageAt(image, left, top);
@@ -168,6 +171,36 @@ void velLibraryControl::drawImageAt(const Value& image, int32_t x, int32_t y, co
 void velLibraryControl::flush() const
 {
     engine_.updateScreen();
+}
+
+bool velLibraryControl::followPress(const std::function<void(bool inside)>& crossed)
+{
+    // Held for the length of the loop: a handler may drop the form's last reference to this control.
+    Value keep = Value::share(Tag::Control, this);
+    Value spot = hotSpot();
+    auto insideAt = [&](const EventRecord& e) {
+        FormPoint p = toForm(e.x, e.y);
+        Region* region = asRegion(spot);
+        return region && region->containsPoint(p.x, p.y);
+    };
+    bool inside = true;
+    EventRecord e;
+    while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
+        // Where the last drag left the pointer decides, as in the plain control's loop.
+        if (e.kind == event_kind::MouseUp)
+            return inside;
+        if (insideAt(e) != inside) {
+            inside = !inside;
+            crossed(inside);
+        }
+    }
+    return false;
+}
+
+FormPoint velLibraryControl::toForm(int32_t x, int32_t y) const
+{
+    velFormObject* form = asForm(engine_.currentForm());
+    return form ? form->toFormCoordinates({x, y}) : FormPoint{x, y};
 }
 
 platform::Rect imageBoundsAt(const Value& image, int32_t x, int32_t y)

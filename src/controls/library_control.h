@@ -10,11 +10,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 
 #include "platform/pixels.h"
 #include "runtime/control.h"
+#include "runtime/form.h"
 
 namespace vel {
 
@@ -71,6 +73,12 @@ protected:
     void drawImageAt(const Value& image, int32_t x, int32_t y, const Value& mask = Value()) const;
     // Shows what was drawn.
     void flush() const;
+    // Follows a press until the button is released: `crossed` is told each time the pointer goes out
+    // of the hot spot or back in. True when released inside; a press cut short by the program
+    // closing is no click.
+    bool followPress(const std::function<void(bool inside)>& crossed);
+    // The window's pointer in this form's coordinates.
+    FormPoint toForm(int32_t x, int32_t y) const;
 
 private:
     Value rolloverArea_;

@@ -584,9 +584,4 @@ Value TextView::perform(const Value& action, const Value& arguments)
     return Value();
 }
 
-void registerTextView(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Control, new TextView(engine, Value())));
-}
-
 } // namespace vel

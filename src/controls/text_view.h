@@ -75,6 +75,4 @@ private:
     bool initialized_ = false;
 };
 
-void registerTextView(Engine& engine);
-
 } // namespace vel

@@ -10,8 +10,9 @@
 #include "value/builtins.h"
 #include "value/data_objects.h"
 #include "value/list.h"
-#include "value/table.h"
+#include "value/printer.h"
 #include "value/string.h"
+#include "value/table.h"
 
 namespace vel {
 
@@ -40,8 +41,30 @@ void DemoForm::controlClicked(const Value& control)
         followHotText(control);
     } else if (action == "PrintText") {
         printText(findControl(media), velGet(control, Value::string("Title")));
+    } else if (action == "Show" || action == "Setting") {
+        const bool on = isTrue(velPerform(control, Value::string("IsSelected"), Value()));
+        if (action == "Setting")
+            engine_.configuration().set(textOf(media), on ? 1 : 0);
+        else if (Value group = findControl(media); group.is(Tag::Control))
+            velPerform(group, Value::string("Show"), Value::boolean(on));
+    } else if (action == "ShowState") {
+        showState(control);
     } else {
         velFormObject::controlClicked(control);
+    }
+}
+
+void DemoForm::buildControls()
+{
+    velFormObject::buildControls();
+    // A check box that switches a setting shows the setting as it stands, whatever its data says.
+    List* controls = asList(controlList_);
+    for (int32_t i = 0; controls && i < controls->count(); ++i) {
+        Value control = controls->get(i);
+        if (textOf(velGet(control, Value::string("Action"))) == "Setting") {
+            const bool on = engine_.configuration().getTruth(textOf(velGet(control, Value::string("Media"))), true);
+            velPerform(control, Value::string("SelectDontDraw"), Value::boolean(on));
+        }
     }
 }
 
@@ -92,6 +115,22 @@ void DemoForm::printText(const Value& view, const Value& title)
     asTable(job)->put(std::string_view("Header"), Value::string("Orvale Vanta"));
     asTable(job)->put(std::string_view("Footer"), title);
     velPerform(view, Value::string("Print"), job);
+}
+
+void DemoForm::showState(const Value& control)
+{
+    Value label = findControl(velGet(control, Value::string("Label")));
+    std::string text(textOf(velGet(control, Value::string("Caption"))));
+    Value chosen = velPerform(control, Value::string("getAction"), Value());
+    Value low = velPerform(control, Value::string("GetLow"), Value());
+    if (!chosen.isNil())
+        text += displayForm(chosen);
+    else if (!low.isNil())
+        text += displayForm(low) + " a " + displayForm(velPerform(control, Value::string("GetHigh"), Value()));
+    else
+        text += displayForm(velGet(control, Value::string("Value")));
+    if (!label.isNil())
+        velPerform(label, Value::string("setText"), Value::string(text));
 }
 
 void DemoForm::keyDown(int32_t keyCode, int32_t flags)

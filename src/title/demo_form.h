@@ -1,10 +1,12 @@
 // DemoForm: the demo disc's screens until the title's own exist. It is the base form with these
 // control actions, each taking the control's "Media": "PlaySound" and "PlayMusic" play it,
 // "PlayMovie" shows and plays it in the middle of the screen, "OpenDialog" runs the dialog form it
-// names, and "Print" prints the screen as it is drawn. A text view whose action is "HotText" follows
-// the hot text clicked in it (a dialog to open, or a marker to show); "PrintText" prints the text
-// view that "Media" names, under the control's "Title". Escape ends the program. Controls without one
-// of these actions behave as on any form.
+// names, and "Print" prints the screen as it is drawn. A check box's "Show" shows or hides the
+// group of controls it names, and its "Setting" switches the environment setting it names (and
+// shows the setting as it stands whenever the form opens). A text view whose action is "HotText"
+// follows the hot text clicked in it (a dialog to open, a form to go to, or a marker to show);
+// "PrintText" prints the text view that "Media" names, under the control's "Title".
+// Escape ends the program. Controls without one of these actions behave as on any form.
 #pragma once
 
 #include "runtime/form.h"
@@ -17,6 +19,7 @@ public:
 
     Value className() const override { return Value::string("DemoForm"); }
     Value createInstance(const Value& data) const override;
+    void buildControls() override;
     void controlClicked(const Value& control) override;
     void close() override;
     void keyDown(int32_t keyCode, int32_t flags) override;
@@ -27,6 +30,9 @@ private:
     void printScreen();
     void followHotText(const Value& view);
     void printText(const Value& view, const Value& title);
+    // The action "ShowState": the control's state (a table's chosen row, a slider's range, a
+    // scroller's value), after its "Caption", goes into the text control its "Label" names.
+    void showState(const Value& control);
 
     // What plays is kept alive until it is replaced or the form closes.
     Value sound_;
