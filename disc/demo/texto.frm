@@ -29,7 +29,7 @@ Urano foi descoberto por William Herschel em 1781, e Netuno em 1846. Os an\xe9is
 \\par
 {\\uldb Sobre este disco}!\\{dialogo:sobre.frm\\}\\par"))
               (control ("Class" "velControlObject") ("Name" "Voltar")
-                       ("Hot Spot" (rect 20 440 150 30)) ("Target Form" "startup.frm"))
+                       ("Hot Spot" (rect 20 440 150 30)) ("Target Form" "galeria.frm"))
               (control ("Class" "velControlObject") ("Name" "Imprimir")
                        ("Hot Spot" (rect 470 440 150 30)) ("Action" "PrintText") ("Media" "Artigo")
                        ("Title" "Os planetas do Sistema Solar")))))

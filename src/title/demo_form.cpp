@@ -91,8 +91,8 @@ void DemoForm::printScreen()
 
 void DemoForm::followHotText(const Value& view)
 {
-    // A hot text's target is "kind:name": "dialogo" opens the dialog form named, "marcador" shows
-    // the place of that marker in the same text.
+    // A hot text's target is "kind:name": "dialogo" opens the dialog form named, "tela" goes to the
+    // form named, "marcador" shows the place of that marker in the same text.
     Value target = velPerform(view, Value::string("GetContext"), Value());
     std::string_view text = textOf(target);
     const std::size_t colon = text.find(':');
@@ -101,6 +101,8 @@ void DemoForm::followHotText(const Value& view)
     std::string_view kind = text.substr(0, colon), name = text.substr(colon + 1);
     if (kind == "dialogo")
         runDialog(engine_, Value::string(name), Value());
+    else if (kind == "tela")
+        engine_.navigation().goTo(Value::string(name), Value(), true);
     else if (kind == "marcador")
         velPerform(view, Value::string("GotoMarker"), Value::string(name));
 }

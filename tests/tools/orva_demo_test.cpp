@@ -174,4 +174,26 @@ TEST_F(OrvaDemoTest, TheArticleStepsThroughItsPagesFollowsHotTextAndPrints)
         EXPECT_GT(inkedShare(path(sheet), 0.1, 0.5), 0.01) << sheet << " carries text under its header";
 }
 
+// The gallery's article scrolled by keys, by its arrows and by its thumb; a hot text shows the
+// table, another opens the article in pages.
+TEST_F(OrvaDemoTest, TheGalleryArticleScrollsAndFollowsItsHotText)
+{
+    std::string said;
+    auto shot = [this](const char* name) { return "shot " + path(name) + "\n"; };
+    ASSERT_EQ(run("wait 100\nclick 460 375\nwait 100\nexpect-form Galeria\n" + shot("top.png") + "key Down\nkey Down\n" +
+                      shot("keys.png") + "key Home\nclick 620 396\nclick 620 396\n" + shot("arrows.png") +
+                      "click 620 56\nclick 620 56\n" + shot("back.png") + "down 620 72\nmove 620 300\nup 620 300\n" +
+                      shot("thumb.png") + "key Home\nkey Down\nkey Down\nkey Down\nclick 570 355\n" + shot("marker.png") +
+                      "key End\n" + shot("end.png") + "click 395 385\nwait 100\nexpect-form Texto\n",
+                  &said),
+              0)
+        << said;
+    using vel::testing_support::agreement;
+    EXPECT_LT(agreement(path("keys.png"), path("top.png"), 8), 0.98) << "two lines down";
+    EXPECT_GT(agreement(path("arrows.png"), path("keys.png"), 8), 0.999) << "two arrow clicks are two lines";
+    EXPECT_GT(agreement(path("back.png"), path("top.png"), 8), 0.999);
+    EXPECT_LT(agreement(path("thumb.png"), path("top.png"), 8), 0.98) << "the thumb dragged down";
+    EXPECT_GT(agreement(path("marker.png"), path("end.png"), 8), 0.999) << "the table's heading, as near the top as it goes";
+}
+
 } // namespace
