@@ -1,11 +1,12 @@
-// The text view: a 20 KB article parsed and laid out (against a peer that only copies the same text
-// and measures each word with the same fonts, the floor of any layout), its first page drawn, and a
-// scroll by one line.
+// The text view: the 20 KB article of article_text.h parsed and laid out (against a peer that only
+// copies the same text and measures each word with the same fonts, the floor of any layout; the
+// parse alone is bench_rtf_parse), its first page drawn, and a scroll by one line.
 #include <benchmark/benchmark.h>
 
 #include <string>
 #include <vector>
 
+#include "article_text.h"
 #include "controls/control_library.h"
 #include "controls/rtf_parser.h"
 #include "controls/surface_measure.h"
@@ -22,38 +23,13 @@ namespace {
 
 using namespace vel;
 
-// About 20 KB of article: paragraphs of plain words with bold and italic groups, escaped letters,
-// hot text and a small table on right tab stops.
-std::string article(std::size_t size)
-{
-    static const char* words[] = {"O",      "Sistema", "Solar", "tem",      "oito",   "planetas", "que",
-                                  "giram",  "em",      "torno", "do",       "Sol,",   "e",        "J\\'fapiter",
-                                  "\\'e9",  "o",       "maior", "deles;",   "a",      "luz",      "leva",
-                                  "cerca",  "de",      "oito",  "minutos",  "para",   "chegar",   "\\'e0",
-                                  "Terra.", "Merc\\'fario", "fica", "mais", "perto", "do", "Sol."};
-    std::string text = "\\pard\\fi200 ";
-    for (std::size_t i = 0; text.size() < size; ++i) {
-        if (i % 97 == 0)
-            text += "\\par\\pard\\tqr\\tx2700\\tqr\\tx4000 {\\b Planeta\\tab Di\\'e2metro\\tab Luas}\\par "
-                    "Terra\\tab 12 742\\tab 1\\par Marte\\tab 6 779\\tab 2\\par\\pard\\fi200 ";
-        else if (i % 41 == 0)
-            text += "{\\b negrito} {\\i it\\'e1lico} ";
-        else if (i % 53 == 0)
-            text += "{\\uldb os planetas}!\\{artigo:planetas\\} ";
-        else if (i % 67 == 0)
-            text += "\\par ";
-        text += words[i % (sizeof words / sizeof *words)];
-        text += ' ';
-    }
-    return text;
-}
-
 Value request(const std::string& text)
 {
     Value r = Table::make();
     asTable(r)->put(std::string_view("Type"), Value::string("RTF"));
-    asTable(r)->put(std::string_view("Buffer"), Value::string(text));
-    asTable(r)->put(std::string_view("Font"), Font::make(Value::string("Times New Roman"), 12, 0));
+    // Wrapped as the view wraps a text.
+    asTable(r)->put(std::string_view("Buffer"), Value::string("{\\par \\pard " + text + "}"));
+    asTable(r)->put(std::string_view("Font"), Font::make(Value::string("Times New Roman"), 9, 0));
     return r;
 }
 
@@ -72,7 +48,7 @@ void ParseAndLayOutA20KBArticle(benchmark::State& state)
 {
     Screen screen;
     SurfaceMeasure measure(screen.engine);
-    const std::string text = article(20000);
+    const std::string text = bench::articleText();
     Value parse = parseText(request(text));
     layoutText(parse, 290, 360, LayoutOptions{}, measure); // fonts measured once, as a view keeps them
     for (auto _ : state) {
@@ -83,22 +59,13 @@ void ParseAndLayOutA20KBArticle(benchmark::State& state)
 }
 BENCHMARK(ParseAndLayOutA20KBArticle)->Unit(benchmark::kMicrosecond);
 
-// The parse alone, to tell its share from the layout's.
-void ParseA20KBArticle(benchmark::State& state)
-{
-    const std::string text = article(20000);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(parseText(request(text)));
-}
-BENCHMARK(ParseA20KBArticle)->Unit(benchmark::kMicrosecond);
-
 // The peer: the article's text runs copied into one string and every word measured with the font
 // of its run, through the same width tables.
 void PeerCopyAndMeasureEveryWord(benchmark::State& state)
 {
     Screen screen;
     SurfaceMeasure measure(screen.engine);
-    Value parse = parseText(request(article(20000)));
+    Value parse = parseText(request(bench::articleText()));
     std::vector<std::pair<std::string, const FontMetrics*>> runs;
     const List* records = asList(asTable(parse)->get(std::string_view("TextRuns")));
     const List* fonts = asList(asTable(parse)->get(std::string_view("ListFonts")));
@@ -107,7 +74,9 @@ void PeerCopyAndMeasureEveryWord(benchmark::State& state)
         const List* r = asList(records->get(i));
         if (r && r->get(0) == Value::integer(1))
             font = &measure.metrics(fonts->get(r->get(1).asInt()));
-        else if (r && (r->get(0) == Value::integer(2) || r->get(0) == Value::integer(11)))
+        else if (r && r->get(0) == Value::integer(4))
+            runs.emplace_back(std::string(1, static_cast<char>(r->get(1).asInt())), font);
+        else if (r && (r->get(0) == Value::integer(2) || r->get(0).asInt() >= 11) && r->get(1).is(Tag::String))
             runs.emplace_back(std::string(textOf(r->get(1))), font);
     }
     for (auto _ : state) {
@@ -136,8 +105,7 @@ Value makeView(Engine& engine, const std::string& text, bool scroll)
     p->put(std::string_view("Class"), Value::string("TextView"));
     p->put(std::string_view("Hot Spot"), Region::rectangle(330, 60, 620, 420));
     p->put(std::string_view("Text"), Value::string(text));
-    p->put(std::string_view("StrippedRTF"), Value::boolean(1));
-    p->put(std::string_view("Font"), Font::make(Value::string("Times New Roman"), 12, 0));
+    p->put(std::string_view("Font"), Font::make(Value::string("Times New Roman"), 9, 0));
     if (scroll)
         p->put(std::string_view("Scroll"), Table::make());
     Value view = Value::adopt(Tag::Control, new TextView(engine, properties));
@@ -150,7 +118,7 @@ Value makeView(Engine& engine, const std::string& text, bool scroll)
 void DrawTheFirstPage(benchmark::State& state)
 {
     Screen screen;
-    Value view = makeView(screen.engine, article(20000), false);
+    Value view = makeView(screen.engine, bench::articleText(), false);
     auto* v = dynamic_cast<TextView*>(view.object());
     for (auto _ : state)
         v->draw();
@@ -161,7 +129,7 @@ BENCHMARK(DrawTheFirstPage)->Unit(benchmark::kMicrosecond);
 void ScrollByOneLine(benchmark::State& state)
 {
     Screen screen;
-    Value view = makeView(screen.engine, article(20000), true);
+    Value view = makeView(screen.engine, bench::articleText(), true);
     bool down = true;
     for (auto _ : state) {
         velPerform(view, Value::string(down ? "LineDown" : "LineUp"), Value());

@@ -43,6 +43,9 @@
              (control ("Class" "Button") ("Name" "Voltar") ("Hot Spot" (rect 16 428 120 36))
                       ("UpImage" "voltr_up.bmp") ("DownImage" "voltr_dn.bmp") ("RolloverImage" "voltr_ov.bmp")
                       ("Sound" "clique") ("Target Form" "startup.frm"))
+             (control ("Class" "Button") ("Name" "Pagina2") ("Hot Spot" (rect 152 428 120 36))
+                      ("UpImage" "prox_up.bmp") ("DownImage" "prox_dn.bmp") ("RolloverImage" "prox_ov.bmp")
+                      ("Sound" "clique") ("Target Form" "galeria2.frm"))
              ; The planets article, scrolled by the keys, by the arrows and thumb of its scroll bar, or to
              ; the table by its hot text; another hot text opens it in pages.
              (control ("Class" "TextView") ("Name" "Artigo")

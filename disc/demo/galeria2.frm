@@ -6,7 +6,7 @@
        ("Background Image" "galeria2.bmp")
        ("Control List"
         (list (control ("Class" "velControlObject") ("Name" "Voltar")
-                       ("Hot Spot" (rect 540 10 88 28)) ("Target Form" "startup.frm"))
+                       ("Hot Spot" (rect 540 10 88 28)) ("Target Form" "galeria.frm"))
               (control ("Class" "Scroller") ("Name" "BarraHorizontal")
                        ("Hot Spot" (rect 240 84 340 18)) ("Horizontal" true)
                        ("ButtHeight" 18) ("KnobHeight" 24)
@@ -25,7 +25,7 @@
                        ("Text Region" (rect 240 110 340 34))
                        ("Text" "Mova as barras ou a faixa, ou escolha uma linha da tabela.")
                        ("Font" (font "Arial" 10)) ("Bold" true)
-                       ("Foreground Color" (rgb 20 40 90)) ("Background Color" (rgb 250 247 238))
+                       ("Foreground Color" (rgb 20 28 60)) ("Background Color" (rgb 200 210 235))
                        ("VAlign" "Center"))
               (control ("Class" "Slider") ("Name" "Faixa")
                        ("Hot Spot" (rect 240 172 340 22)) ("Double" true)

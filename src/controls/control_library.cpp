@@ -35,10 +35,10 @@ void registerControlLibrary(Engine& engine)
     enter<RadioButton>(engine);
     enter<Group>(engine);
     enter<RadioGroup>(engine);
-    registerScroller(engine);
-    registerSlider(engine);
-    registerStaticText(engine);
-    registerTableControl(engine);
+    enter<Scroller>(engine);
+    enter<Slider>(engine);
+    enter<StaticText>(engine);
+    enter<TableControl>(engine);
     enter<TextView>(engine);
 }
 

@@ -8,8 +8,14 @@
 #include "runtime/image_context.h"
 #include "runtime/surface.h"
 #include "value/list.h"
+#include "value/string.h"
 
 namespace vel {
+
+bool isAction(const Value& action, std::string_view name)
+{
+    return action.is(Tag::String) && textOf(action) == name;
+}
 
 bool integerOf(const Value& data, int32_t& out)
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "platform/pixels.h"
 #include "value/value.h"
@@ -16,6 +17,9 @@ struct EventRecord;
 
 // A colour reference as the data writes it: red in the low byte.
 constexpr int32_t colorRef(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+
+// Whether the action is the string name.
+bool isAction(const Value& action, std::string_view name);
 
 // An integer from an action's data: an integer or a float as it is, or the first item of a list
 // (actions that take an index and a value). False for anything else.

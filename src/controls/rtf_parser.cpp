@@ -26,6 +26,11 @@ bool endsWord(unsigned char c)
     return c == '\r' || c == '\n' || c == '\t' || c == '{' || c == '}' || c == '\\';
 }
 
+bool isPlainText(unsigned char c)
+{
+    return !endsWord(c) && c != '\0';
+}
+
 bool isDigit(int c)
 {
     return c >= '0' && c <= '9';
@@ -143,8 +148,13 @@ Value parseRTF::parse()
         case '\t':
         case '\0':
             break;
-        default:
-            text_ += static_cast<char>(c);
+        default: {
+            // Plain text goes to the buffer a stretch at a time.
+            const unsigned char* start = position_ - 1;
+            while (position_ < end_ && isPlainText(*position_))
+                ++position_;
+            text_.append(reinterpret_cast<const char*>(start), static_cast<std::size_t>(position_ - start));
+        }
         }
     }
     // Hot text still open at the end is closed as the end of its group would close it, so that its
@@ -197,6 +207,20 @@ int parseRTF::next()
 
 bool parseRTF::startsWith(std::string_view word) const
 {
+    // Words are nearly always written whole: compare the bytes as they lie, and step over line
+    // breaks only when one stands where the word differs.
+    const unsigned char* p = position_;
+    for (char letter : word) {
+        if (p < end_ && *p == static_cast<unsigned char>(letter)) {
+            ++p;
+            continue;
+        }
+        if (p >= end_ || !isLineBreak(*p))
+            return false;
+        break;
+    }
+    if (p - position_ == static_cast<std::ptrdiff_t>(word.size()))
+        return true;
     for (std::size_t i = 0; i < word.size(); ++i)
         if (peek(static_cast<int>(i)) != static_cast<unsigned char>(word[i]))
             return false;

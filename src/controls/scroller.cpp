@@ -24,11 +24,6 @@ const int32_t kTrackColor = colorRef(228, 226, 220);
 const int32_t kBorderColor = colorRef(60, 60, 60);
 const int32_t kDebugColor = colorRef(255, 0, 0);
 
-bool isAction(const Value& action, std::string_view name)
-{
-    return action.is(Tag::String) && textOf(action) == name;
-}
-
 std::string missing(std::string_view what)
 {
     return "You must specify " + std::string(what) + " in the table file.";
@@ -380,11 +375,6 @@ Value Scroller::perform(const Value& action, const Value& arguments)
     } else
         return velLibraryControl::perform(action, arguments);
     return Value::integer(1);
-}
-
-void registerScroller(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Control, new Scroller(engine, Value())));
 }
 
 } // namespace vel

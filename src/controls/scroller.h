@@ -61,6 +61,4 @@ private:
     Part held_ = Part::None;
 };
 
-void registerScroller(Engine& engine);
-
 } // namespace vel

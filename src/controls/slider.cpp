@@ -262,9 +262,4 @@ Value Slider::perform(const Value& action, const Value& arguments)
     return velLibraryControl::perform(action, arguments);
 }
 
-void registerSlider(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Control, new Slider(engine, Value())));
-}
-
 } // namespace vel

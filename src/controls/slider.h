@@ -48,6 +48,4 @@ private:
     SavedBackground background_;
 };
 
-void registerSlider(Engine& engine);
-
 } // namespace vel

@@ -11,11 +11,6 @@ namespace {
 
 constexpr int32_t kDefaultForeground = 1;
 
-bool isAction(const Value& action, std::string_view name)
-{
-    return action.is(Tag::String) && textOf(action) == name;
-}
-
 bool isWord(const Value& v, std::string_view word)
 {
     return v.is(Tag::String) && textOf(v) == word;
@@ -98,11 +93,6 @@ void StaticText::draw()
     surface->setTextBackground(-1);
     surface->drawTextInRect(*region, textOf(text),
                             alignmentFlags(property("Align"), property("VAlign")) | text_format::WordBreak);
-}
-
-void registerStaticText(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Control, new StaticText(engine, Value())));
 }
 
 } // namespace vel

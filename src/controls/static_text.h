@@ -28,6 +28,4 @@ Value labelFont(Engine& engine, const Value& font, bool bold, bool underline);
 // else top).
 int alignmentFlags(const Value& align, const Value& verticalAlign);
 
-void registerStaticText(Engine& engine);
-
 } // namespace vel

@@ -35,7 +35,12 @@ const FontMetrics& SurfaceMeasure::metrics(const Value& font)
 
 Value SurfaceMeasure::bitmap(std::string_view name)
 {
-    return name.empty() ? Value() : engine_.resources().loadImage(Value::string(name));
+    if (name.empty())
+        return Value();
+    auto found = bitmaps_.find(name);
+    if (found == bitmaps_.end())
+        found = bitmaps_.emplace(std::string(name), engine_.resources().loadImage(Value::string(name))).first;
+    return found->second;
 }
 
 } // namespace vel

@@ -26,12 +26,12 @@ public:
 
     const FontMetrics& metrics(const Value& font) override;
     Value bitmap(std::string_view name) override;
-    // Forgets what was measured (the surface now draws at another resolution).
-    void clear() { cache_.clear(); }
 
 private:
     Engine& engine_;
     std::map<std::tuple<std::string, int32_t, int32_t>, std::unique_ptr<FontMetrics>> cache_;
+    // Bitmaps by name, those that could not be loaded too: a text is laid out again and again.
+    std::map<std::string, Value, std::less<>> bitmaps_;
     FontMetrics fallback_;
 };
 

@@ -260,9 +260,4 @@ Value TableControl::perform(const Value& action, const Value& arguments)
     return Value::integer(1);
 }
 
-void registerTableControl(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Control, new TableControl(engine, Value())));
-}
-
 } // namespace vel

@@ -46,6 +46,4 @@ private:
     Value lastAction_;
 };
 
-void registerTableControl(Engine& engine);
-
 } // namespace vel

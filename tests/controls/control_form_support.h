@@ -1,15 +1,13 @@
-// Test support for the library's controls: a form that records each click it hears (the time and
-// what the control then reads), the library's classes, and input fed at given times of the virtual
-// clock while a control tracks the mouse.
+// Test support for controls that tell their form of changes while a press is held: a form that
+// records each click it hears (the time and what the control then reads), and input fed at given
+// times of the virtual clock.
 #pragma once
 
 #include <deque>
 #include <string>
 #include <vector>
 
-#include "controls/control_library.h"
-#include "runtime/form_test_support.h"
-#include "runtime/framework_timer.h"
+#include "controls_test_support.h"
 #include "value/builtins.h"
 
 namespace vel::testing_support {
@@ -36,12 +34,11 @@ public:
     std::vector<Click> clicks;
 };
 
-class ControlFormTest : public FormTest {
+class ControlFormTest : public ControlsTest {
 protected:
     void SetUp() override
     {
-        FormTest::SetUp();
-        registerControlLibrary(engine);
+        ControlsTest::SetUp();
         engine.classes().add(Value::adopt(Tag::Form, new ClickRecordingForm(engine, Value())));
         // Each event arrives once the clock has reached its time and the code under test asks.
         engine.events()->setIdleWork([this] {
@@ -56,18 +53,18 @@ protected:
             return due - clock().now();
         });
     }
-    // Opens a form of the given controls, written in the text notation.
-    void open(const std::string& controls)
+    // Opens a recording form of the given controls, written in the text notation.
+    void openRecorded(const std::string& controls)
     {
         formValue = read("(form (\"Class\" \"Registo\") (\"Control List\" (list " + controls + ")))");
         host.setCurrentForm(formValue);
         form()->open(Value());
     }
-    ClickRecordingForm* form() { return dynamic_cast<ClickRecordingForm*>(formValue.object()); }
-    Value control(const char* name) { return form()->findControl(Value::string(name)); }
+    ClickRecordingForm* recorder() { return dynamic_cast<ClickRecordingForm*>(formValue.object()); }
+    Value controlValue(const char* name) { return form()->findControl(Value::string(name)); }
     Value perform(const char* name, const char* action, const Value& data = Value())
     {
-        return velPerform(control(name), Value::string(action), data);
+        return velPerform(controlValue(name), Value::string(action), data);
     }
     // A pointer event that arrives `after` milliseconds from now.
     void feedAfter(uint32_t after, int32_t kind, int32_t x, int32_t y)
@@ -76,10 +73,8 @@ protected:
         e.time = static_cast<int32_t>(clock().now() + after);
         timed_.push_back(e);
     }
-    // A press at (x, y) (form coordinates; the form's origin is 0), followed until the fed release.
-    void press(int32_t x, int32_t y) { form()->onMouseDown(pointerEvent(event_kind::MouseDown, x, y)); }
-
-    Value formValue;
+    // A press at (x, y) through the form, followed until the fed release.
+    void pressHeld(int32_t x, int32_t y) { form()->onMouseDown(pointerEvent(event_kind::MouseDown, x, y)); }
 
 private:
     std::deque<EventRecord> timed_;

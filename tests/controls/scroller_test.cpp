@@ -5,6 +5,7 @@
 #include "controls/scroller.h"
 #include "controls/slider.h"
 #include "control_form_support.h"
+#include "runtime/framework_timer.h"
 
 namespace vel::testing_support {
 namespace {
@@ -20,15 +21,15 @@ protected:
     void SetUp() override
     {
         ControlFormTest::SetUp();
-        open(std::string(kBar) + "(control (\"Class\" \"velControlObject\") (\"Name\" \"Other\") (\"Hot Spot\" (rect 300 0 10 10)))");
+        openRecorded(std::string(kBar) + "(control (\"Class\" \"velControlObject\") (\"Name\" \"Other\") (\"Hot Spot\" (rect 300 0 10 10)))");
     }
-    Scroller& bar() { return *dynamic_cast<Scroller*>(control("Bar").object()); }
+    Scroller& bar() { return *&control<Scroller>("Bar"); }
     // The times (from the press) at which the value changed.
     std::vector<uint32_t> stepTimes(uint32_t start)
     {
         std::vector<uint32_t> times;
         int32_t last = -1;
-        for (const auto& c : form()->clicks)
+        for (const auto& c : recorder()->clicks)
             if (c.value != last)
                 times.push_back(c.time - start), last = c.value;
         return times;
@@ -50,12 +51,12 @@ TEST_F(ScrollerTest, AHeldArrowStepsAtOnceThenAfterTheInitialDelayThenAtTheRateU
     };
     for (const auto& c : cases) {
         bar().perform(Value::string("SetValue"), Value::integer(0));
-        form()->clicks.clear();
+        recorder()->clicks.clear();
         const uint32_t start = clock().now();
         for (auto [at, y] : c.moves)
             feedAfter(at, event_kind::MouseDrag, 18, y);
         feedAfter(c.release, event_kind::MouseUp, 18, 200);
-        press(18, 200);
+        pressHeld(18, 200);
         EXPECT_EQ(stepTimes(start), c.steps);
         EXPECT_FALSE(engine.frameworkTimer()->active()) << "no repeat outlives the press";
     }
@@ -65,19 +66,19 @@ TEST_F(ScrollerTest, TheKnobFollowsTheDragAndPagingStopsWhereTheKnobMeetsThePoin
 {
     feedAfter(10, event_kind::MouseDrag, 18, 31 + 79); // half the knob's travel of 158 pixels
     feedAfter(20, event_kind::MouseUp, 18, 110);
-    press(18, 31);
+    pressHeld(18, 31);
     EXPECT_EQ(bar().value(), 500);
     feedAfter(2000, event_kind::MouseUp, 18, 190);
-    press(18, 190);
+    pressHeld(18, 190);
     EXPECT_EQ(bar().value(), 1000);
     feedAfter(2000, event_kind::MouseUp, 18, 100);
-    press(18, 100);
+    pressHeld(18, 100);
     EXPECT_EQ(bar().value(), 400) << "pages of 100 down to the pointer, and not past it";
 }
 
 TEST_F(ScrollerTest, ActionsKeepTheValueInTheRangeAndTellTheFormOfEachChangeAsTheScrollerItself)
 {
-    form()->setActiveControl(control("Other"), 1);
+    form()->setActiveControl(controlValue("Other"), 1);
     const struct {
         const char* action;
         int32_t data, value;
@@ -89,8 +90,8 @@ TEST_F(ScrollerTest, ActionsKeepTheValueInTheRangeAndTellTheFormOfEachChangeAsTh
         EXPECT_EQ(velIntValue(bar().perform(Value::string(s.action), Value::integer(s.data))), 1) << s.action;
         EXPECT_EQ(bar().value(), s.value) << s.action;
     }
-    ASSERT_EQ(form()->clicks.size(), 6u) << "only changes are told";
-    for (const auto& c : form()->clicks)
+    ASSERT_EQ(recorder()->clicks.size(), 6u) << "only changes are told";
+    for (const auto& c : recorder()->clicks)
         EXPECT_EQ(c.name, "Bar");
     bar().perform(Value::string("SetMax"), Value::integer(20));
     EXPECT_EQ(velIntValue(bar().getProperty(Value::string("Max"))), 20) << "reads the bound as set";
@@ -99,7 +100,7 @@ TEST_F(ScrollerTest, ActionsKeepTheValueInTheRangeAndTellTheFormOfEachChangeAsTh
 
 TEST_F(ScrollerTest, IncompleteDataIsReportedPieceByPieceAndDegenerateBarsStillDraw)
 {
-    open("(control (\"Class\" \"Scroller\") (\"Name\" \"A\")) (control (\"Class\" \"Scroller\") (\"Name\" \"B\") "
+    openRecorded("(control (\"Class\" \"Scroller\") (\"Name\" \"A\")) (control (\"Class\" \"Scroller\") (\"Name\" \"B\") "
          "(\"Hot Spot\" (rect 0 0 0 -5)) (\"UpImage\" 1) (\"KnobImage\" 1))");
     EXPECT_EQ(errors(), (std::vector<std::string>{
                             "You must specify Hot Spot in the table file.",
@@ -107,13 +108,13 @@ TEST_F(ScrollerTest, IncompleteDataIsReportedPieceByPieceAndDegenerateBarsStillD
                             "You must specify either KnobHeight or KnobImage in the table file.",
                             "You must specify either ButtHeight or UpImage and DownImage in the table file."}));
     for (const char* name : {"A", "B"}) {
-        auto* s = dynamic_cast<Scroller*>(control(name).object());
+        auto* s = &control<Scroller>(name);
         s->draw();
         EXPECT_TRUE(s->layout().knob.empty());
         EXPECT_FALSE(s->track(0, 0, 0, 1));
     }
-    open(kBar);
-    velControlObject* c = asControl(control("Bar"));
+    openRecorded(kBar);
+    velControlObject* c = &control<Scroller>("Bar");
     c->setProperty(Value::string("ButtHeight"), Value::integer(0));
     c->setProperty(Value::string("ResizeToAccommodateImages"), Value::boolean(0));
     c->setProperty(Value::string("UpImage"), solidImage(16, 16, 0xFF0000));
@@ -123,9 +124,9 @@ TEST_F(ScrollerTest, IncompleteDataIsReportedPieceByPieceAndDegenerateBarsStillD
 
 TEST_F(ControlFormTest, SliderThumbsSitByTheRangeStayInOrderAndFollowTheDrag)
 {
-    open("(control (\"Class\" \"Slider\") (\"Name\" \"S\") (\"Hot Spot\" (rect 0 0 110 20)) (\"Minimum\" 0) "
+    openRecorded("(control (\"Class\" \"Slider\") (\"Name\" \"S\") (\"Hot Spot\" (rect 0 0 110 20)) (\"Minimum\" 0) "
          "(\"Maximum\" 50) (\"Low\" 25))");
-    auto* s = dynamic_cast<Slider*>(control("S").object());
+    auto* s = &control<Slider>("S");
     EXPECT_EQ(s->thumbRect(Slider::Thumb::Low).left, 50) << "25 of 50 along a travel of 100";
     perform("S", "SetMaximum", Value::integer(0));
     EXPECT_EQ(s->thumbRect(Slider::Thumb::Low).left, 0) << "a range of one value puts the thumb at the start";
@@ -138,7 +139,7 @@ TEST_F(ControlFormTest, SliderThumbsSitByTheRangeStayInOrderAndFollowTheDrag)
     EXPECT_EQ(velIntValue(perform("S", "GetHigh")), 100);
     feedAfter(10, event_kind::MouseDrag, 105, 10);
     feedAfter(20, event_kind::MouseUp, 105, 10);
-    press(5, 10); // beside both thumbs, nearer the low one
+    pressHeld(5, 10); // beside both thumbs, nearer the low one
     EXPECT_EQ(velIntValue(perform("S", "GetPos")), 100);
     EXPECT_EQ(velIntValue(perform("S", "GetRange")), 0);
     EXPECT_TRUE(isTrue(perform("S", "IsDouble")));

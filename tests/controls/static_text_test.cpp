@@ -11,16 +11,16 @@ namespace {
 
 class TextAndTableTest : public ControlFormTest {
 protected:
-    // Pixels of the rectangle that are not the black of an empty surface.
+    // Pixels of the rectangle that are not the screen's colour.
     int inked(int left, int top, int right, int bottom)
     {
         int n = 0;
         for (int y = top; y < bottom; ++y)
             for (int x = left; x < right; ++x)
-                n += pixel(x, y) != 0;
+                n += pixel(x, y) != kScreen;
         return n;
     }
-    TableControl& table() { return *dynamic_cast<TableControl*>(control("T").object()); }
+    TableControl& table() { return *&control<TableControl>("T"); }
 };
 
 TEST_F(TextAndTableTest, ALabelShowsItsTextOrItsNameAndGivesItsPlaceBackWhenHidden)
@@ -35,22 +35,22 @@ TEST_F(TextAndTableTest, ALabelShowsItsTextOrItsNameAndGivesItsPlaceBackWhenHidd
         {"(\"Text\" \"Ol\\xe1\")", true},
     };
     for (const auto& c : cases) {
-        host.drawing().fill({0, 0, 200, 40}, 0);
-        open(std::string("(control (\"Class\" \"StaticText\") (\"Name\" \"L\") (\"Hot Spot\" (rect 0 0 200 40)) "
+        host.drawing().fill({0, 0, 200, 40}, kScreen);
+        openRecorded(std::string("(control (\"Class\" \"StaticText\") (\"Name\" \"L\") (\"Hot Spot\" (rect 0 0 200 40)) "
                          "(\"Foreground Color\" (rgb 255 255 255)) (\"Save Background\" true) ") + c.data + ")");
         EXPECT_EQ(inked(0, 0, 200, 40) > 0, c.shows) << c.data;
     }
     perform("L", "setText", Value::string("Novo"));
     EXPECT_EQ(textOf(perform("L", "getText")), "Novo");
     EXPECT_GT(inked(0, 0, 200, 40), 0);
-    asControl(control("L"))->setBoolean(Value::string("Hidden"), 1);
-    asControl(control("L"))->draw();
+    control<>("L").setBoolean(Value::string("Hidden"), 1);
+    control<>("L").draw();
     EXPECT_EQ(inked(0, 0, 200, 40), 0);
 }
 
 TEST_F(TextAndTableTest, RowsOfAnyKindAreLaidOutOneBelowTheOtherAndAPressClicksOnlyWhereItBegan)
 {
-    open("(control (\"Class\" \"Table\") (\"Name\" \"T\") (\"Hot Spot\" (rect 10 10 100 300)) (\"Rows\" (list "
+    openRecorded("(control (\"Class\" \"Table\") (\"Name\" \"T\") (\"Hot Spot\" (rect 10 10 100 300)) (\"Rows\" (list "
          "(table (\"Value\" \"a\") (\"Height\" 30) (\"Action\" \"A0\")) \"texto\" nil (list 1 2) "
          "(table (\"Width\" 50) (\"Height\" -1) (\"Color\" (rgb 255 255 255)) (\"Value\" 7) (\"Action\" \"A4\")))))");
     const std::vector<platform::Rect>& rects = table().layout();
@@ -61,7 +61,7 @@ TEST_F(TextAndTableTest, RowsOfAnyKindAreLaidOutOneBelowTheOtherAndAPressClicksO
         EXPECT_GT(rects[i].height(), 8) << "a row without a height takes its font's";
     }
     EXPECT_EQ(rects[4].width(), 50);
-    EXPECT_EQ(displayForm(velGet(velGet(velGet(control("T"), Value::string("Rows")), 0), Value::string("Rect"))),
+    EXPECT_EQ(displayForm(velGet(velGet(velGet(controlValue("T"), Value::string("Rows")), 0), Value::string("Rect"))),
               "(rect 10 10 100 30)");
     EXPECT_GT(inked(rects[4].left, rects[4].top, rects[4].right, rects[4].bottom), 0) << "a number shows its text form";
 
@@ -74,16 +74,16 @@ TEST_F(TextAndTableTest, RowsOfAnyKindAreLaidOutOneBelowTheOtherAndAPressClicksO
                    {20, 290, 290, 2, "A4"}};
     for (const auto& p : presses) {
         feedAfter(5, event_kind::MouseUp, p.x, p.releaseY);
-        press(p.x, p.y);
-        EXPECT_EQ(form()->clicks.size(), p.clicks) << p.y;
+        pressHeld(p.x, p.y);
+        EXPECT_EQ(recorder()->clicks.size(), p.clicks) << p.y;
         EXPECT_EQ(textOf(perform("T", "getAction")), p.action) << p.y;
     }
 }
 
 TEST_F(TextAndTableTest, RowActionsChangeOnlyRowsThatExist)
 {
-    open("(control (\"Class\" \"Table\") (\"Name\" \"T\") (\"Hot Spot\" (rect 0 0 100 100)) (\"Rows\" (list \"um\")))");
-    auto rows = [&] { return asList(velGet(control("T"), Value::string("Rows"))); };
+    openRecorded("(control (\"Class\" \"Table\") (\"Name\" \"T\") (\"Hot Spot\" (rect 0 0 100 100)) (\"Rows\" (list \"um\")))");
+    auto rows = [&] { return asList(velGet(controlValue("T"), Value::string("Rows"))); };
     perform("T", "addRow", read("(table (\"Value\" \"dois\"))"));
     EXPECT_TRUE(perform("T", "setValue", read("(list 5 \"x\")")).isNil());
     EXPECT_TRUE(perform("T", "deleteRow", Value::integer(-1)).isNil());

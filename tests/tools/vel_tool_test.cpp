@@ -181,4 +181,17 @@ TEST_F(VelToolTest, BitmapsAndPhotographsBecomePngs)
     EXPECT_FALSE(fs::exists(path("refused.png")));
 }
 
+TEST_F(VelToolTest, RtfPrintsTheRunsThenTheFonts)
+{
+    EXPECT_EQ(vel("rtf " + write("bold.rtf", "\\b\r\nx") + " --font Arial 12 0").output,
+              "(list (list 1\n            1\n            1\n            -1\n            0)\n      (list 2\n            \"x\"))\n"
+              "(list (font \"Arial\" 12 0)\n      (font \"Arial\" 12 2))\n");
+    ProcessResult empty = vel("rtf " + write("empty.rtf", ""));
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.output, "(list)\n(list (font \"Times New Roman\" 9 0))\n");
+    ProcessResult missing = vel("rtf " + path("missing.rtf"));
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.output.find("cannot open " + path("missing.rtf")), std::string::npos) << missing.output;
+}
+
 } // namespace

@@ -16,6 +16,7 @@ int runCompile(Args args);
 int runArchive(Args args);
 int runIndex(Args args);
 int runImage(Args args);
+int runRtf(Args args);
 
 // Prints "vel: " + message on standard error.
 void complain(std::string_view message);

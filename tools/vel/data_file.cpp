@@ -1,6 +1,7 @@
 #include "data_file.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -26,7 +27,7 @@ void complainSystem(const std::string& what, const std::string& path, int error)
 }
 
 // An open descriptor for a readable file with something in it, or -1 after the message.
-int openInput(const std::string& path, off_t& size)
+int openInput(const std::string& path, off_t& size, bool emptyIsRead = false)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -38,7 +39,7 @@ int openInput(const std::string& path, off_t& size)
         complainSystem("cannot read", path, errno);
     } else if (S_ISDIR(info.st_mode)) {
         complain(path + " is a directory");
-    } else if (S_ISREG(info.st_mode) && info.st_size == 0) {
+    } else if (S_ISREG(info.st_mode) && info.st_size == 0 && !emptyIsRead) {
         complain(path + " is empty");
     } else {
         size = info.st_size;
@@ -80,10 +81,10 @@ bool checkCreatable(const std::string& path)
     return error == 0;
 }
 
-std::optional<std::string> readWholeFile(const std::string& path)
+std::optional<std::string> readWholeFile(const std::string& path, bool emptyIsRead)
 {
     off_t size = 0;
-    const int fd = openInput(path, size);
+    const int fd = openInput(path, size, emptyIsRead);
     if (fd < 0)
         return std::nullopt;
     std::string bytes;
@@ -103,7 +104,7 @@ std::optional<std::string> readWholeFile(const std::string& path)
         bytes.append(block, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    if (bytes.empty()) {
+    if (bytes.empty() && !emptyIsRead) {
         complain(path + " is empty");
         return std::nullopt;
     }
@@ -174,6 +175,16 @@ bool writeWholeFile(const std::string& path, const std::string& bytes)
         return true;
     complain(reason);
     return false;
+}
+
+bool parseNonNegative(const char* text, int32_t& out)
+{
+    char* end = nullptr;
+    long n = std::strtol(text, &end, 10);
+    if (!*text || *end || n < 0 || n > INT32_MAX)
+        return false;
+    out = static_cast<int32_t>(n);
+    return true;
 }
 
 std::string quoted(std::string_view input)

@@ -18,8 +18,8 @@ enum class FileKind { Archive, Encoded, Text };
 bool checkReadable(const std::string& path);
 // Whether a new file can be made at path: nothing is there yet and its folder exists.
 bool checkCreatable(const std::string& path);
-// The file's bytes, under the same checks.
-std::optional<std::string> readWholeFile(const std::string& path);
+// The file's bytes, under the same checks; an empty file passes where it means something (an empty text).
+std::optional<std::string> readWholeFile(const std::string& path, bool emptyIsRead = false);
 // Archives begin with the magic; a file of text notation holds no control bytes but tab, CR and LF,
 // and a ".vel" name is always binary; anything else is one encoded value.
 FileKind classify(const std::string& path, const std::string& bytes);
@@ -33,6 +33,8 @@ std::optional<Value> readOneValue(const std::string& path);
 std::optional<Value> decodeWhole(const std::string& path, const std::string& bytes);
 // Writes bytes to path through a temporary name, so a failure never leaves half a file.
 bool writeWholeFile(const std::string& path, const std::string& bytes);
+// A whole argument that is a decimal number from 0 to the largest 32-bit one.
+bool parseNonNegative(const char* text, int32_t& out);
 // At most about 200 bytes of input for a message, then an ellipsis.
 std::string quoted(std::string_view input);
 

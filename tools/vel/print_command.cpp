@@ -69,15 +69,6 @@ int printFile(const std::string& path)
     return 2;
 }
 
-bool parseIndex(const char* text, int32_t& out)
-{
-    char* end = nullptr;
-    long n = std::strtol(text, &end, 10);
-    if (!*text || *end || n < 0 || n > INT32_MAX)
-        return false;
-    out = static_cast<int32_t>(n);
-    return true;
-}
 
 } // namespace
 
@@ -170,7 +161,7 @@ int runArchive(Args args)
             return 0;
         }
         int32_t n = 0;
-        if (!parseIndex(args[2], n)) {
+        if (!parseNonNegative(args[2], n)) {
             complain("not an item number: " + quoted(args[2]));
             return 2;
         }
