@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "controls/rtf_parser.h"
+#include "runtime/drawing_context.h"
 #include "runtime/engine.h"
 #include "runtime/form.h"
 #include "runtime/image.h"
-#include "runtime/image_context.h"
 #include "runtime/printer.h"
 #include "runtime/resources.h"
 #include "runtime/surface.h"

@@ -6,12 +6,9 @@
 // and title.
 #pragma once
 
-#include <memory>
-
+#include "controls/library_control.h"
 #include "controls/surface_measure.h"
 #include "controls/text_layout.h"
-#include "controls/library_control.h"
-#include "runtime/drawing_context.h"
 
 namespace vel {
 
@@ -27,12 +24,9 @@ public:
     bool key(int32_t keyCode, int32_t flags) override;
     bool track(int32_t x, int32_t y, int32_t flags, int32_t clicks) override;
 
-    // For tests and benchmarks: the layout shown, and the scroll state.
-    const TextLayout& layout() const { return layout_; }
+    // The scroll state, for tests.
     int32_t scrollValue() const { return value_; }
     int32_t scrollMaximum() const { return maximum_; }
-    int32_t lineStep() const { return lineStep_; }
-    bool scrolling() const { return scrollMode_ && maximum_ > minimum_; }
 
 private:
     struct ScrollBar {
@@ -40,10 +34,10 @@ private:
     };
     enum class Part { None, Up, Down, Thumb, Track };
 
+    bool scrolling() const { return scrollMode_ && maximum_ > minimum_; }
     void readProperties();
     void setText(const Value& text);
     void layOut();
-    platform::Rect textRegion() const { return region_; }
     int32_t offset() const { return scrollMode_ ? -lineStep_ * value_ : 0; }
     // Scrolls to a value (clamped), moving what is already drawn where a few lines move.
     void scrollTo(int32_t value);
