@@ -1,6 +1,8 @@
 ; The controls gallery, second screen. Right of the left third: two scroll bars, a slider with two
 ; thumbs and a table; the text under the bars says what each of them holds once it is moved or
-; clicked. The left third (x 20..220) and the bottom strip (y 380..460) are kept for other controls.
+; clicked. In the left third, a list of 300 words that a typed letter searches (from the line after
+; the chosen one, round past the end) and a list of fruits where each click chooses or leaves one.
+; The bottom strip (y 380..460) is kept for other controls.
 (form ("Class" "DemoForm")
        ("Name" "Galeria2")
        ("Background Image" "galeria2.bmp")
@@ -44,4 +46,58 @@
                                             ("Action" "A Regi\xe3o Sudeste tem 4 estados."))
                                      (table ("Value" "Regi\xe3o Sul") ("Height" 26) ("Color" (rgb 20 40 90))
                                             ("Action" "A Regi\xe3o Sul tem 3 estados."))))
-                       ("Action" "ShowState") ("Label" "Legenda")))))
+                       ("Action" "ShowState") ("Label" "Legenda"))
+              (control ("Class" "ListBox") ("Name" "Palavras")
+                       ("Hot Spot" (rect 20 72 200 178)) ("Font" (font "Arial" 10))
+                       ("BackgroundColor" (rgb 255 255 255)) ("TextColor" (rgb 20 40 90))
+                       ("SelectionColor" (rgb 20 40 90)) ("SelectionTextColor" (rgb 255 255 255))
+                       ("OutlineColor" (rgb 200 120 20)) ("DrawBorder" true) ("BorderColor" (rgb 20 40 90))
+                       ("LineSpacing" 1) ("TextTopMargin" 2) ("SelectionGap" 4) ("SelectionIndex" 0)
+                       ("Auto Activate" true)
+                       ("ScrollBit" "lista_trilho.bmp") ("ThumbImage" "lista_cursor.bmp")
+                       ("ThumbHighlight" "lista_cursor_claro.bmp")
+                       ("UpArrowImage" "lista_cima.bmp") ("DownArrowImage" "lista_baixo.bmp")
+                       ("List" (list "abacaxi" "abelha" "ab\xf3bora" "abra\xe7o" "acento" "acerola" "a\xe7\xfacar" "\xe1gua"
+                             "aldeia" "alegria" "alface" "alfinete" "algod\xe3o" "alma" "almo\xe7o" "amendoim"
+                             "amizade" "amor" "andar" "andorinha" "anel" "animal" "ano" "areia" "arroz" "\xe1rvore"
+                             "asa" "assobio" "atlas" "aula" "avi\xe3o" "azeite" "baleia" "banana" "banco" "bandeira"
+                             "barco" "batata" "beija-flor" "beterraba" "biblioteca" "bicicleta" "bigode" "bolo" "bolsa"
+                             "borboleta" "borracha" "bra\xe7o" "brinquedo" "brisa" "b\xfassola" "cabelo" "cacau"
+                             "cadeira" "caderno" "caf\xe9" "caj\xe1" "caju" "cal\xe7ada" "camelo" "camisa"
+                             "can\xe7\xe3o" "caneta" "canoa" "capivara" "carneiro" "carta" "casa" "cavalo" "cebola"
+                             "cenoura" "cesta" "c\xe9u" "chap\xe9u" "chave" "chuva" "cidade" "cigarra" "cinema"
+                             "cip\xf3" "coelho" "colher" "colina" "computador" "concha" "copo" "cora\xe7\xe3o" "corda"
+                             "coruja" "cozinha" "dado" "dan\xe7a" "dedo" "dente" "desenho" "deserto" "despertador"
+                             "dia" "dicion\xe1rio" "dinheiro" "doce" "domingo" "drag\xe3o" "educa\xe7\xe3o" "elefante"
+                             "encontro" "energia" "enxada" "escada" "escola" "espelho" "esquilo" "est\xe1tua" "estrela"
+                             "faca" "fa\xedsca" "fam\xedlia" "farinha" "farofa" "farol" "feij\xe3o" "festa" "figo"
+                             "fita" "flor" "floresta" "foca" "fog\xe3o" "folha" "fonte" "formiga" "fruta" "gaivota"
+                             "galinha" "garfo" "gato" "gelo" "gengibre" "girafa" "girassol" "goiaba" "golfinho"
+                             "gravata" "guarda-chuva" "guitarra" "harpa" "helic\xf3ptero" "her\xf3i" "hist\xf3ria"
+                             "hoje" "hospital" "igreja" "ilha" "\xedm\xe3" "\xedndio" "inverno" "irm\xe3o" "isca"
+                             "jabuticaba" "jacar\xe9" "janeiro" "janela" "jardim" "jasmim" "joia" "jovem" "lagarta"
+                             "lago" "lagoa" "l\xe2mpada" "l\xe1pis" "laranja" "le\xe3o" "len\xe7o" "letra" "lim\xe3o"
+                             "l\xedngua" "livro" "lobo" "lontra" "ma\xe7\xe3" "macaco" "m\xe3e" "mandioca" "manga"
+                             "mapa" "mar" "maracuj\xe1" "martelo" "mel" "melancia" "menino" "mesa" "milho" "mochila"
+                             "montanha" "morango" "m\xfasica" "nariz" "navio" "neblina" "neve" "ninho" "nome" "norte"
+                             "n\xfamero" "nuvem" "oceano" "olho" "on\xe7a" "orelha" "ouro" "ovelha" "ovo" "pai"
+                             "palavra" "panela" "p\xe3o" "papel" "parque" "p\xe1ssaro" "pato" "pedra" "peixe" "pente"
+                             "p\xeassego" "piano" "pimenta" "pinheiro" "pipoca" "planeta" "ponte" "porta" "prato"
+                             "primavera" "quadro" "queijo" "quilo" "quintal" "r\xe1dio" "rapadura" "rato" "rede"
+                             "r\xe9gua" "rel\xf3gio" "rio" "rosa" "roupa" "sab\xe3o" "sabi\xe1" "sal" "sanfona"
+                             "sapato" "sapo" "saudade" "seringueira" "serra" "sil\xeancio" "sino" "sol" "sombra"
+                             "sonho" "sorvete" "tamandu\xe1" "tambor" "tapete" "tartaruga" "tatu" "teatro" "telhado"
+                             "terra" "tesoura" "tigre" "tijolo" "tomate" "travesseiro" "trem" "trigo" "umbigo"
+                             "uniforme" "universo" "urso" "uva" "vaca" "vale" "vela" "vento" "ver\xe3o" "vestido"
+                             "viagem" "vidro" "vila" "viol\xe3o" "vizinho" "vulc\xe3o" "xadrez" "xarope" "x\xedcara"
+                             "zang\xe3o" "zebra")))
+              (control ("Class" "MultiListBox") ("Name" "Frutas")
+                       ("Hot Spot" (rect 20 274 200 98)) ("Font" (font "Arial" 10))
+                       ("BackgroundColor" (rgb 255 255 255)) ("TextColor" (rgb 20 40 90))
+                       ("SelectionColor" (rgb 60 130 80)) ("SelectionTextColor" (rgb 255 255 255))
+                       ("OutlineColor" (rgb 200 120 20)) ("DrawBorder" true) ("BorderColor" (rgb 20 40 90))
+                       ("LineSpacing" 1) ("TextTopMargin" 2) ("SelectionGap" 4)
+                       ("ScrollBit" "lista_trilho.bmp") ("ThumbImage" "lista_cursor.bmp")
+                       ("ThumbHighlight" "lista_cursor_claro.bmp")
+                       ("UpArrowImage" "lista_cima.bmp") ("DownArrowImage" "lista_baixo.bmp")
+                       ("List" (list "Abacate" "Acerola" "Banana" "Caju" "Goiaba" "Jabuticaba" "Laranja" "Manga" "Maracuj\xe1" "Pitanga" "Tangerina" "Uva"))))))

@@ -5,6 +5,7 @@
 #include "controls/check_box.h"
 #include "controls/group.h"
 #include "controls/hot_spot.h"
+#include "controls/list_box.h"
 #include "controls/radio_button.h"
 #include "controls/scroller.h"
 #include "controls/slider.h"
@@ -39,6 +40,9 @@ void registerControlLibrary(Engine& engine)
     enter<Slider>(engine);
     enter<StaticText>(engine);
     enter<TableControl>(engine);
+    enter<AbstractListBox>(engine);
+    enter<ListBox>(engine);
+    enter<MultiListBox>(engine);
     enter<TextView>(engine);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "controls/plain_drawing.h"
 #include "runtime/cursor.h"
 #include "runtime/engine.h"
 #include "runtime/event.h"
@@ -178,18 +179,14 @@ bool velLibraryControl::followPress(const std::function<void(bool inside)>& cros
     // Held for the length of the loop: a handler may drop the form's last reference to this control.
     Value keep = Value::share(Tag::Control, this);
     Value spot = hotSpot();
-    auto insideAt = [&](const EventRecord& e) {
-        FormPoint p = toForm(e.x, e.y);
-        Region* region = asRegion(spot);
-        return region && region->containsPoint(p.x, p.y);
-    };
+    Region* region = asRegion(spot);
     bool inside = true;
     EventRecord e;
-    while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
+    while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp, e)) {
         // Where the last drag left the pointer decides, as in the plain control's loop.
         if (e.kind == event_kind::MouseUp)
             return inside;
-        if (insideAt(e) != inside) {
+        if ((region && region->containsPoint(e.x, e.y)) != inside) {
             inside = !inside;
             crossed(inside);
         }

@@ -35,6 +35,15 @@ Canvas::Canvas(int width, int height, int scale)
     setFont(FontSpec{});
 }
 
+Canvas::Canvas(cairo_surface_t* surface, int width, int height, double unitsPerPixel)
+    : width_(width > 0 ? width : 1), height_(height > 0 ? height : 1), scale_(1), vector_(true),
+      surface_(cairo_surface_reference(surface))
+{
+    cairo_ = cairo_create(surface_);
+    cairo_scale(cairo_, unitsPerPixel, unitsPerPixel);
+    setFont(FontSpec{});
+}
+
 Canvas::~Canvas()
 {
     cairo_destroy(cairo_);
@@ -43,6 +52,8 @@ Canvas::~Canvas()
 
 PixelView Canvas::pixels()
 {
+    if (vector_)
+        return {};
     cairo_surface_flush(surface_);
     PixelView view;
     view.pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface_));
@@ -54,7 +65,27 @@ PixelView Canvas::pixels()
 
 void Canvas::changed()
 {
-    cairo_surface_mark_dirty(surface_);
+    if (!vector_)
+        cairo_surface_mark_dirty(surface_);
+}
+
+void Canvas::placePixels(const PixelView& pixels, int x, int y)
+{
+    if (!pixels.pixels || pixels.width <= 0 || pixels.height <= 0)
+        return;
+    cairo_surface_t* picture =
+        cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.pixels), CAIRO_FORMAT_ARGB32,
+                                            pixels.width, pixels.height, pixels.stride * 4);
+    cairo_save(cairo_);
+    cairo_set_source_surface(cairo_, picture, x, y);
+    // The picture was drawn at this canvas's resolution already; nothing is to be blended in.
+    cairo_pattern_set_filter(cairo_get_source(cairo_), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(cairo_, x, y, pixels.width, pixels.height);
+    cairo_fill(cairo_);
+    cairo_restore(cairo_);
+    // A vector surface may keep the source until the page ends: it takes a copy of the pixels.
+    cairo_surface_finish(picture);
+    cairo_surface_destroy(picture);
 }
 
 void Canvas::applyColor(uint32_t rgb)
@@ -108,7 +139,8 @@ void Canvas::line(int x0, int y0, int x1, int y1, uint32_t rgb, int penWidth)
 
 void Canvas::copyFrom(const Canvas& source, const Rect& from, int x, int y)
 {
-    if (from.empty())
+    // A vector page keeps no pixels to copy.
+    if (from.empty() || source.vector_ || vector_)
         return;
     cairo_surface_flush(source.surface_);
     cairo_save(cairo_);
@@ -143,8 +175,9 @@ void Canvas::setFont(const FontSpec& font)
     cairo_set_font_size(cairo_, std::max(1, font.pixelHeight));
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+    // A vector page's units are points: metrics rounded to them would space printed letters unevenly.
+    cairo_font_options_set_hint_style(options, vector_ ? CAIRO_HINT_STYLE_NONE : CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(options, vector_ ? CAIRO_HINT_METRICS_OFF : CAIRO_HINT_METRICS_ON);
     cairo_set_font_options(cairo_, options);
     cairo_font_options_destroy(options);
 }
@@ -181,13 +214,15 @@ void Canvas::drawText(int x, int y, std::string_view text1252, uint32_t rgb, int
 
 bool Canvas::writePng(const std::string& path)
 {
+    if (vector_)
+        return false;
     cairo_surface_flush(surface_);
     return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
 bool Canvas::writeMediaPng(const std::string& path)
 {
-    if (scale_ == 1)
+    if (scale_ == 1 || vector_)
         return writePng(path);
     cairo_surface_t* small = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width_, height_);
     cairo_surface_flush(small);

@@ -4,6 +4,8 @@
 // A canvas may hold `scale` x `scale` real pixels per media pixel (a window shown at 2x, 3x...):
 // cairo's device scale is set, so fills, lines and text are drawn at the real resolution while every
 // coordinate stays a media pixel. pixels() gives the real pixels.
+// A canvas may instead draw onto a vector surface (a printed page, see pdf_writer.h): text stays text
+// and fills stay shapes; it has no pixels to read, and pictures are placed on it whole.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +45,8 @@ constexpr int kLargestCanvasScale = 6;
 class Canvas {
 public:
     Canvas(int width, int height, int scale = 1);
+    // Draws onto `surface` (kept referenced), `unitsPerPixel` of its units to a pixel.
+    Canvas(cairo_surface_t* surface, int width, int height, double unitsPerPixel);
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
@@ -52,8 +56,12 @@ public:
     int scale() const { return scale_; }
 
     // Direct access to the real pixels (width x scale by height x scale); call changed() after
-    // writing so cairo sees the new pixels.
+    // writing so cairo sees the new pixels. A vector canvas has none: the view is empty.
     PixelView pixels();
+    bool vector() const { return vector_; }
+    // Places pixels (premultiplied, alpha 0 where nothing shows) with their top-left at (x, y), one
+    // pixel of theirs to a pixel here.
+    void placePixels(const PixelView& pixels, int x, int y);
     void changed();
 
     void setClip(const Rect& r);
@@ -77,6 +85,7 @@ public:
 private:
     void applyColor(uint32_t rgb);
     int width_, height_, scale_;
+    bool vector_ = false;
     cairo_surface_t* surface_;
     cairo_t* cairo_;
     FontSpec font_;

@@ -34,23 +34,21 @@ bool PdfWriter::open(const std::string& path)
     return true;
 }
 
-bool PdfWriter::addPage(Canvas& page)
+std::unique_ptr<Canvas> PdfWriter::beginPage(int width, int height)
+{
+    if (!surface_ || width <= 0 || height <= 0)
+        return nullptr;
+    // The sheet's width sets the scale; a page of another shape keeps its proportions from the top.
+    return std::make_unique<Canvas>(surface_, width, height, kPageWidthPoints / width);
+}
+
+bool PdfWriter::endPage()
 {
     if (!surface_)
         return false;
-    PixelView view = page.pixels();
-    cairo_surface_t* picture = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(view.pixels), CAIRO_FORMAT_RGB24, view.width, view.height, view.stride * 4);
-    cairo_t* c = cairo_create(surface_);
-    cairo_scale(c, kPageWidthPoints / view.width, kPageHeightPoints / view.height);
-    cairo_set_source_surface(c, picture, 0, 0);
-    cairo_paint(c);
-    cairo_show_page(c);
-    cairo_status_t status = cairo_status(c);
-    cairo_destroy(c);
-    cairo_surface_destroy(picture);
+    cairo_surface_show_page(surface_);
     ++pages_;
-    return status == CAIRO_STATUS_SUCCESS;
+    return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS;
 }
 
 bool PdfWriter::finish()

@@ -1,7 +1,8 @@
-// Printed pages as a PDF file: each page is drawn as a picture at the printer's resolution and
-// placed on an A4 sheet.
+// Printed pages as a PDF file: each page is an A4 sheet drawn as vectors through a canvas (text as
+// text, fills and lines as shapes, pictures placed at the printer's resolution).
 #pragma once
 
+#include <memory>
 #include <string>
 
 typedef struct _cairo_surface cairo_surface_t;
@@ -21,8 +22,9 @@ public:
     PdfWriter& operator=(const PdfWriter&) = delete;
 
     bool open(const std::string& path);
-    // Places the page picture on a new sheet.
-    bool addPage(Canvas& page);
+    // A canvas of width x height pixels covering a new sheet; endPage() ejects it once the canvas is gone.
+    std::unique_ptr<Canvas> beginPage(int width, int height);
+    bool endPage();
     // Completes the file; false when anything failed on the way.
     bool finish();
     // Drops the job: the file is closed and removed.

@@ -197,6 +197,13 @@ void SdlWindow::setCursor(CursorShape shape)
     cursor_ = shape;
 }
 
+int SdlWindow::fittingScale() const
+{
+    if (!renderer_)
+        return scale_;
+    return std::max(1, viewport().width / std::max(1, options_.mediaWidth));
+}
+
 MediaViewport SdlWindow::viewport() const
 {
     int width = 0, height = 0;

@@ -48,6 +48,9 @@ public:
     bool headless() const { return options_.headless; }
     // The whole-number scale the window was opened at (--scale, or the largest the screen holds).
     int scale() const { return scale_; }
+    // The largest whole-number scale the window holds now (at least 1): it changes when the window
+    // is resized, maximised or made full-screen.
+    int fittingScale() const;
 
     // Shows the frame (the media area) in the window.
     void present(const PixelView& frame);

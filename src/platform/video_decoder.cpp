@@ -527,12 +527,12 @@ void VideoDecoder::takeUpcoming()
     currentMs_ = upcomingMs_;
 }
 
-bool VideoDecoder::convertCurrent(const PixelView& destination)
+bool VideoDecoder::convertCurrent(const PixelView& destination, Filter filter)
 {
     if (!hasCurrent_ || !isOpen())
         return false;
     if (!destination.pixels || destination.width <= 0 || destination.height <= 0 ||
-        destination.width > MaxDimension || destination.height > MaxDimension ||
+        destination.width > MaxDestinationDimension || destination.height > MaxDestinationDimension ||
         destination.stride < destination.width) {
         fail(VideoError::BadDestination);
         return false;
@@ -541,7 +541,8 @@ bool VideoDecoder::convertCurrent(const PixelView& destination)
     const Ffmpeg& ff = s.ff;
     const AVFrame* f = s.current;
     s.scaler = ff.sws_getCachedContext(s.scaler, f->width, f->height, static_cast<AVPixelFormat>(f->format),
-                                    destination.width, destination.height, AV_PIX_FMT_RGB32, SWS_BILINEAR,
+                                    destination.width, destination.height, AV_PIX_FMT_RGB32,
+                                    filter == Filter::Lanczos ? SWS_LANCZOS : SWS_BILINEAR,
                                     nullptr, nullptr, nullptr);
     if (!s.scaler) {
         fail(VideoError::NoDecoder);

@@ -40,6 +40,8 @@ public:
     // Largest frame accepted from a file or asked for as a destination, in either direction: three
     // times a full-screen picture of the media area, and a bound on what one file can make us allocate.
     static constexpr int MaxDimension = 2048;
+    // Largest destination: the media area's width at the largest canvas scale (3840) fits.
+    static constexpr int MaxDestinationDimension = 4096;
 
     VideoDecoder();
     ~VideoDecoder();
@@ -80,8 +82,11 @@ public:
     void takeUpcoming();
     bool hasCurrent() const { return hasCurrent_; }
     int64_t currentMs() const { return currentMs_; }
+    // How a picture is scaled: bilinear is cheap; Lanczos keeps edges crisp when a picture is enlarged
+    // to a sharp window's real pixels.
+    enum class Filter { Bilinear, Lanczos };
     // Scales the current picture to fill the destination; false when there is none.
-    bool convertCurrent(const PixelView& destination);
+    bool convertCurrent(const PixelView& destination, Filter filter = Filter::Bilinear);
 
     // Moves the sound decoded so far to the end of out; returns the sample frames moved.
     size_t takeSound(std::vector<int16_t>& out);

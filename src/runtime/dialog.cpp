@@ -1,6 +1,7 @@
 #include "runtime/dialog.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "runtime/control.h"
 #include "runtime/engine.h"
@@ -102,6 +103,16 @@ void velDialogObject::open(const Value&)
     draw();
     activated();
     engine_.updateScreen();
+}
+
+void velDialogObject::redrawOverScreen()
+{
+    if (!shown_)
+        return;
+    saveBackground();
+    if (DrawingSurface* s = engine_.surface())
+        s->setOrigin(originX_, originY_);
+    draw();
 }
 
 void velDialogObject::draw()
@@ -214,6 +225,7 @@ Value runDialog(Engine& engine, const Value& specification, const Value& data)
     if (velFormObject* p = asForm(previous))
         p->deactivated();
     engine.setCurrentForm(form);
+    dialog->setBelow(previous);
     dialog->open(data);
     EventQueue* queue = engine.events();
     while (!dialog->done()) {
@@ -231,12 +243,40 @@ Value runDialog(Engine& engine, const Value& specification, const Value& data)
     }
     Value result = dialog->result();
     dialog->close();
+    dialog->setBelow(Value());
     engine.setCurrentForm(previous);
     if (velFormObject* p = asForm(previous)) {
         p->activated();
         engine.updateScreen();
     }
     return result;
+}
+
+void redrawOpenForms(Engine& engine)
+{
+    DrawingSurface* s = engine.surface();
+    if (!s)
+        return;
+    std::vector<velFormObject*> open; // the current form first
+    for (Value f = engine.currentForm(); velFormObject* form = asForm(f);) {
+        open.push_back(form);
+        velDialogObject* dialog = asDialog(f);
+        if (!dialog)
+            break;
+        f = dialog->below();
+    }
+    const int x = s->originX(), y = s->originY();
+    for (auto it = open.rbegin(); it != open.rend(); ++it) {
+        if (auto* dialog = dynamic_cast<velDialogObject*>(*it)) {
+            dialog->redrawOverScreen();
+        } else {
+            // As opening it drew it: the background is the surface's, the controls at the form's origin.
+            s->redrawBackground();
+            s->setOrigin((*it)->originX(), (*it)->originY());
+            (*it)->drawControls();
+        }
+    }
+    s->setOrigin(x, y);
 }
 
 } // namespace vel

@@ -29,6 +29,12 @@ public:
     virtual void drag(int32_t x, int32_t y);
 
     bool done() const { return done_ != 0; }
+    // The form (or dialog) the dialog was opened over, while it runs.
+    const Value& below() const { return below_; }
+    void setBelow(const Value& form) { below_ = form; }
+    // Draws the dialog again where it stands, saving what lies under it anew first (the screen
+    // beneath was just drawn again at another scale).
+    void redrawOverScreen();
 
 private:
     // Draws the saved background back at the dialog's place.
@@ -36,6 +42,7 @@ private:
     void saveBackground();
 
     Value savedBackground_;
+    Value below_;
     int32_t savedOriginX_ = 0, savedOriginY_ = 0;
     int32_t done_ = 0;
     bool shown_ = false;
@@ -48,5 +55,9 @@ inline velDialogObject* asDialog(const Value& v)
 
 // Opens the dialog over the engine's current form and takes events until it ends; its result.
 Value runDialog(Engine& engine, const Value& specification, const Value& data);
+
+// Draws the screen again: the surface's background and the current form's controls, then each dialog
+// open over it, bottom up.
+void redrawOpenForms(Engine& engine);
 
 } // namespace vel

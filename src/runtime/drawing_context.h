@@ -15,6 +15,10 @@
 
 namespace vel {
 
+namespace platform {
+class Canvas;
+}
+
 class DrawingContext : public Object {
 public:
     // A context over pixels that someone else keeps alive for as long as the context.
@@ -37,6 +41,9 @@ public:
 
     // Told after pixels inside `area` (pixel coordinates) were drawn.
     virtual void changed(const platform::Rect& area) {}
+    // A context over a page drawn as vectors: its view has the page's size but no pixels, and
+    // pictures are placed on this canvas instead.
+    virtual platform::Canvas* vectorPage() { return nullptr; }
 
 protected:
     DrawingContext() = default;

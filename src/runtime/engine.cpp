@@ -7,6 +7,7 @@
 #include "platform/sdl_window.h"
 #include "runtime/application.h"
 #include "runtime/caret.h"
+#include "runtime/dialog.h"
 #include "runtime/event_queue.h"
 #include "runtime/framework_timer.h"
 #include "runtime/input_translator.h"
@@ -114,7 +115,8 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
     }
     // A sharp surface keeps the window's real pixels (without a window, the scale asked for): text
     // and lines at full resolution.
-    const int scale = !configuration_.getTruth("Sharp", true) ? 1
+    sharp_ = configuration_.getTruth("Sharp", true);
+    const int scale = !sharp_ ? 1
                       : window_                                ? window_->scale()
                                                                : std::max(1, options.scale);
     surface_ = std::make_unique<DrawingSurface>(width, height, window_.get(),
@@ -146,12 +148,16 @@ bool Engine::openScreen(const RunOptions& options, std::string& error)
     events_->setTimer(timer_.get());
     events_->setIdleWork([this] { return media_.idleWork(); });
     events_->setDispatcher([this](const platform::Message& m) {
-        if (m.kind == platform::MessageKind::Expose)
+        if (m.kind == platform::MessageKind::Expose) {
+            // A sharp canvas follows the window to the scale it holds now.
+            if (sharp_ && window_)
+                rescaleScreen(window_->fittingScale());
             present();
-        else if (m.kind == platform::MessageKind::Quit)
+        } else if (m.kind == platform::MessageKind::Quit) {
             quit_ = true;
-        else
+        } else {
             input_->translate(m);
+        }
     });
     if (!options.offscreen) {
         EventRecord startUpEvent;
@@ -204,6 +210,18 @@ void Engine::updateScreen()
 {
     if (surface_)
         surface_->update();
+}
+
+void Engine::rescaleScreen(int scale)
+{
+    scale = std::clamp(scale, 1, platform::kLargestCanvasScale);
+    // While a job prints, drawing goes to the page: the screen follows at the next exposure.
+    if (!surface_ || scale == surface_->scale() || surface_->printing())
+        return;
+    surface_->rescale(scale);
+    redrawOpenForms(*this);
+    surface_->invalidateAll();
+    surface_->update();
 }
 
 void Engine::present()

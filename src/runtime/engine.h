@@ -138,6 +138,9 @@ public:
     // Copies what was drawn to the window, then the movies over it.
     void updateScreen();
     void present();
+    // Moves the canvases to another scale (1 to 6; a window resized so that another one fits) and
+    // draws the current form, and each dialog open over it, again at the new one.
+    void rescaleScreen(int scale);
 
     // A message box captioned with the product title (standard error when headless). Tests take
     // them instead.
@@ -165,6 +168,7 @@ private:
 
     bool started_ = false;
     bool quit_ = false;
+    bool sharp_ = true;
     std::string moduleDirectory_;
     Value currentForm_;
     FormHost* host_ = nullptr;

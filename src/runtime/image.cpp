@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/canvas.h"
 #include "runtime/drawing_context.h"
 #include "runtime/image_context.h"
 #include "runtime/image_dib.h"
@@ -93,6 +94,31 @@ platform::Rect stretchRowsOnce(const Raster& from, const platform::PixelView& vi
     return {drawn.left, drawn.top * k, drawn.right, drawn.bottom * k};
 }
 
+// A page drawn as vectors has no pixels to draw into: the picture is drawn at the page's resolution
+// into pixels of its own, left transparent where the mask hides it or the data ends, and placed whole.
+void placeOnPage(platform::Canvas& page, const DrawingContext& target, const Raster& from, const Raster* mask,
+                 const platform::Rect& destination, const platform::Rect& sourceRect)
+{
+    const platform::Rect area = destination.intersect(target.clip());
+    if (area.empty() || from.empty())
+        return;
+    const std::size_t count = static_cast<std::size_t>(area.width()) * static_cast<std::size_t>(area.height());
+    std::vector<uint32_t> picture(count, 0), shown(count, 0);
+    const platform::PixelView pictureView{picture.data(), area.width(), area.height(), area.width()};
+    const platform::PixelView shownView{shown.data(), area.width(), area.height(), area.width()};
+    const platform::Rect local{destination.left - area.left, destination.top - area.top,
+                               destination.right - area.left, destination.bottom - area.top};
+    stretchRaster(from, mask, pictureView, pictureView.bounds(), local, sourceRect);
+    // What shows is found by drawing a one-colour picture of the same extent through the same mask.
+    static const std::vector<uint32_t> kMarks(256, 0xFF000000u);
+    const std::vector<uint8_t> noIndex(static_cast<std::size_t>(from.area.right), 0);
+    const Raster extent{Raster::Format::Indexed8, noIndex.data(), 0, kMarks.data(), from.area};
+    stretchRaster(extent, mask, shownView, shownView.bounds(), local, sourceRect);
+    for (std::size_t i = 0; i < count; ++i)
+        picture[i] = shown[i] ? picture[i] | 0xFF000000u : 0;
+    page.placePixels(pictureView, area.left, area.top);
+}
+
 // A photograph (smooth) on a sharp target is filtered rather than blown up.
 void drawRaster(DrawingContext& target, const Raster& source, const Raster* mask, const platform::Rect& destination,
                 const platform::Rect& sourceRect, bool smooth = false)
@@ -106,6 +132,10 @@ void drawRaster(DrawingContext& target, const Raster& source, const Raster* mask
                                  clampCoordinate(int64_t(destination.top) + target.originY()),
                                  clampCoordinate(int64_t(destination.right) + target.originX()),
                                  clampCoordinate(int64_t(destination.bottom) + target.originY())};
+    if (platform::Canvas* page = target.vectorPage()) {
+        placeOnPage(*page, target, from, mask ? &maskFrom : nullptr, shifted, sourceRect);
+        return;
+    }
     // On a sharp surface each pixel is a square of real ones: the picture is stretched over them,
     // nearest pixel, so hard edges and masks stay exact at every scale.
     const int k = target.scale();

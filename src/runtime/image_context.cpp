@@ -125,6 +125,9 @@ Value captureImage(const Value& contextOrImage, int32_t x, int32_t y, int32_t wi
     ContextImage* image = captured.as<ContextImage>();
     const platform::PixelView& from = source->view();
     const platform::PixelView& to = image->context().view();
+    // A page drawn as vectors has no pixels to give: the capture stays black.
+    if (!from.pixels || !to.pixels)
+        return captured;
     const int64_t left = std::max<int64_t>(x, 0) * k, top = std::max<int64_t>(y, 0) * k;
     const int64_t right = std::min<int64_t>(int64_t(x) + image->width(), source->bounds().right) * k;
     const int64_t bottom = std::min<int64_t>(int64_t(y) + image->height(), source->bounds().bottom) * k;

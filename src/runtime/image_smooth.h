@@ -1,5 +1,5 @@
-// Photographs on a sharp surface: scaled to the real pixels with a bilinear filter, so a picture
-// shown at 3x has no blocky 3x3 squares. Bitmaps and anything masked keep the nearest-pixel stretch
+// Photographs on a sharp surface: scaled to the real pixels through cairo's "good" filter
+// (platform/smooth_scale.h), so a picture shown at 3x has no blocky 3x3 squares. Bitmaps and anything masked keep the nearest-pixel stretch
 // (image_render.h): their hard edges are the art.
 #pragma once
 

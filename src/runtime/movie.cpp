@@ -407,8 +407,9 @@ void Movie::draw()
         return;
     PixelView frame = surface->frame().pixels();
     // The decoder scales each picture to the frame's real pixels, so a sharp window gets a filtered
-    // picture rather than blown-up pixels.
+    // picture rather than blown-up pixels; enlarged, through Lanczos, which keeps edges crisp.
     const int k = surface->scale();
+    const auto filter = k > 1 ? platform::VideoDecoder::Filter::Lanczos : platform::VideoDecoder::Filter::Bilinear;
     const Rect real{visible.left * k, visible.top * k, visible.right * k, visible.bottom * k};
     const Rect placed{onScreen_.left * k, onScreen_.top * k, onScreen_.right * k, onScreen_.bottom * k};
     const int w = placed.width(), h = placed.height();
@@ -416,7 +417,7 @@ void Movie::draw()
         visible.bottom == onScreen_.bottom) {
         // Scaled straight into the presented frame: no copy in between.
         PixelView area{frame.row(real.top) + real.left, w, h, frame.stride};
-        if (!decoder_.convertCurrent(area))
+        if (!decoder_.convertCurrent(area, filter))
             return;
     } else {
         // Partly outside: scaled whole aside, then the visible part copied. A picture far larger than
@@ -425,7 +426,7 @@ void Movie::draw()
             return;
         scratch_.resize(static_cast<size_t>(w) * h);
         PixelView whole{scratch_.data(), w, h, w};
-        if (!decoder_.convertCurrent(whole))
+        if (!decoder_.convertCurrent(whole, filter))
             return;
         for (int y = real.top; y < real.bottom; ++y)
             std::memcpy(frame.row(y) + real.left, whole.row(y - placed.top) + (real.left - placed.left),

@@ -119,8 +119,11 @@ int Printer::startPage()
         report("VEL printing error 11. Framework is unable to start printing page.");
         return 0;
     }
-    page_ = std::make_unique<platform::Canvas>(kPageWidth, kPageHeight);
-    page_->fill({0, 0, kPageWidth, kPageHeight}, 0xFFFFFF);
+    page_ = writer_->beginPage(kPageWidth, kPageHeight);
+    if (!page_) {
+        report("VEL printing error 11. Framework is unable to start printing page.");
+        return 0;
+    }
     if (DrawingSurface* s = surface())
         s->redirect(page_.get(), kDotsPerInch);
     return 1;
@@ -138,9 +141,8 @@ int Printer::endPage()
     }
     if (DrawingSurface* s = surface())
         s->redirect(nullptr, 0);
-    bool ok = writer_->addPage(*page_);
     page_.reset();
-    if (!ok) {
+    if (!writer_->endPage()) {
         report("VEL printing error 13. Framework is unable to end printing page.");
         return 0;
     }
@@ -152,9 +154,9 @@ void Printer::finishJob(bool abort)
     if (page_) {
         if (DrawingSurface* s = surface())
             s->redirect(nullptr, 0);
-        if (!abort)
-            writer_->addPage(*page_);
         page_.reset();
+        if (!abort)
+            writer_->endPage();
     }
     std::unique_ptr<platform::PdfWriter> writer = std::move(writer_);
     if (abort) {
@@ -162,11 +164,8 @@ void Printer::finishJob(bool abort)
         return;
     }
     // A document with no page still makes a file of one blank sheet, as a printer would eject one.
-    if (writer->pages() == 0) {
-        platform::Canvas blank(kPageWidth, kPageHeight);
-        blank.fill({0, 0, kPageWidth, kPageHeight}, 0xFFFFFF);
-        writer->addPage(blank);
-    }
+    if (writer->pages() == 0)
+        writer->endPage();
     if (!writer->finish() || !commitTemporary(temporaryPath_, outputPath_)) {
         std::remove(temporaryPath_.c_str());
         report("VEL printing error 7. Framework is unable to end print job.");

@@ -25,10 +25,9 @@ uint32_t pixelOf(int32_t colorRef)
 // update.
 class SurfaceContext final : public DrawingContext {
 public:
-    explicit SurfaceContext(DrawingSurface& surface) : surface_(surface)
-    {
-        setView(surface.offscreen().pixels(), surface.scale());
-    }
+    explicit SurfaceContext(DrawingSurface& surface) : surface_(surface) { follow(); }
+    // After the surface changed its canvas.
+    void follow() { setView(surface_.offscreen().pixels(), surface_.scale()); }
     void changed(const Rect& area) override
     {
         surface_.offscreen().changed();
@@ -39,11 +38,16 @@ private:
     DrawingSurface& surface_;
 };
 
-// A printed page as a drawing context.
+// A printed page as a drawing context. A page drawn as vectors has its size but no pixels: pictures
+// are placed on it whole.
 class PageContext final : public DrawingContext {
 public:
-    explicit PageContext(platform::Canvas& page) : page_(page) { setView(page.pixels()); }
+    explicit PageContext(platform::Canvas& page) : page_(page)
+    {
+        setView(page.vector() ? platform::PixelView{nullptr, page.width(), page.height(), 0} : page.pixels());
+    }
     void changed(const Rect&) override { page_.changed(); }
+    platform::Canvas* vectorPage() override { return page_.vector() ? &page_ : nullptr; }
 
 private:
     platform::Canvas& page_;
@@ -81,13 +85,18 @@ Value DrawingSurface::context()
 void DrawingSurface::setBackgroundImage(const Value& image)
 {
     backgroundImage_ = image;
+    redrawBackground();
+    update();
+}
+
+void DrawingSurface::redrawBackground()
+{
     originX_ = originY_ = 0;
     offscreen_->resetClip();
     offscreen_->fill({0, 0, width_, height_}, pixelOf(background_));
-    if (!image.isNil())
-        velDrawImage(context(), image, 0, 0);
+    if (!backgroundImage_.isNil())
+        velDrawImage(context(), backgroundImage_, 0, 0);
     invalidateAll();
-    update();
 }
 
 DrawingSurface::DrawingSurface(int width, int height, platform::SdlWindow* window, int scale)
@@ -100,6 +109,29 @@ DrawingSurface::DrawingSurface(int width, int height, platform::SdlWindow* windo
 }
 
 DrawingSurface::~DrawingSurface() = default;
+
+void DrawingSurface::rescale(int scale)
+{
+    scale = std::clamp(scale, 1, platform::kLargestCanvasScale);
+    if (scale == offscreen_->scale())
+        return;
+    // One canvas at a time, so that three are held at most, not four: the frame starts from the new
+    // off-screen canvas, which the next update copies to it anyway.
+    const Rect all{0, 0, width_, height_};
+    auto offscreen = std::make_unique<platform::Canvas>(width_, height_, scale);
+    offscreen->copyFrom(*offscreen_, all, 0, 0);
+    if (target_ == offscreen_.get())
+        target_ = offscreen.get();
+    offscreen_ = std::move(offscreen);
+    frame_.reset();
+    frame_ = std::make_unique<platform::Canvas>(width_, height_, scale);
+    frame_->copyFrom(*offscreen_, all, 0, 0);
+    offscreen_->setFont(fontSpecFor(font_));
+    if (clipped_ && !printing())
+        offscreen_->setClip(clip_);
+    if (!context_.isNil())
+        static_cast<SurfaceContext*>(context_.as<DrawingContext>())->follow();
+}
 
 Rect DrawingSurface::toSurface(const Rect& r) const
 {

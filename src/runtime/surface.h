@@ -35,6 +35,9 @@ public:
     int scale() const { return offscreen_->scale(); }
     platform::Canvas& offscreen() { return *offscreen_; }
     platform::Canvas& frame() { return *frame_; }
+    // Makes both canvases again at another scale, keeping what they show (resampled) until it is
+    // drawn again; the surface's context follows, so values holding it stay good.
+    void rescale(int scale);
 
     void setOrigin(int x, int y) { originX_ = x; originY_ = y; }
     int originX() const { return originX_; }
@@ -59,10 +62,13 @@ public:
     void setBackgroundColor(int32_t colorRef) { background_ = colorRef; }
     int32_t backgroundColor() const { return background_; }
     void setTextColor(int32_t colorRef) { textColor_ = colorRef; }
+    int32_t textColor() const { return textColor_; }
     // -1 draws text with a transparent background.
     void setTextBackground(int64_t colorRef) { textBackground_ = colorRef; }
+    int64_t textBackground() const { return textBackground_; }
     // A font value (tag 16) or nil for the system font; reports "Cannot find font: ..." when unusable.
     bool selectFont(const Value& font);
+    const Value& font() const { return font_; }
     platform::TextMetrics measureText(std::string_view text);
     void textOut(int x, int y, std::string_view text);
     // Lays the text out in the rectangle by the format flags; returns the height used.
@@ -92,6 +98,8 @@ public:
     // Fills with the background colour, draws the image at the origin's corner, shows it all and resets
     // the origin to (0, 0).
     void setBackgroundImage(const Value& image);
+    // Draws the background colour and image again, without showing them yet.
+    void redrawBackground();
     const Value& backgroundImage() const { return backgroundImage_; }
 
 private:

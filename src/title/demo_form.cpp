@@ -73,17 +73,30 @@ void DemoForm::printScreen()
     DrawingSurface* surface = engine_.surface();
     if (!surface)
         return;
-    // The screen as it stands, spread across the sheet's width with a margin.
-    Value screen = captureImage(surface->context(), 0, 0, surface->width(), surface->height());
+    // The screen as it stands, at its real pixels: the page's resolution is above the screen's.
+    Value screen = captureImage(surface->context(), 0, 0, surface->width(), surface->height(), Value(), true);
     Printer& printer = engine_.printer();
     if (!printer.startDocument(textOf(formName())))
         return;
     if (printer.startPage()) {
+        // A heading, then the screen spread across the sheet's width with a margin.
         const int margin = Printer::kDotsPerInch / 2;
+        surface->setOrigin(0, 0);
+        const Value font = surface->font();
+        const int32_t color = surface->textColor();
+        const int64_t background = surface->textBackground();
+        surface->selectFont(Font::make(Value::string("Arial"), 16, 2));
+        surface->setTextColor(0);
+        surface->setTextBackground(-1);
+        surface->textOut(margin, margin, std::string(kProductTitle) + ": tela " + std::string(textOf(formName())));
+        const int top = margin + surface->measureText("Ag").height * 2;
         const int width = printer.pageWidth() - 2 * margin;
         const int height = width * surface->height() / surface->width();
-        surface->setOrigin(0, 0);
-        velStretchImage(surface->context(), screen, margin, margin, width, height);
+        velStretchImage(surface->context(), screen, margin, top, width, height);
+        // The screen's drawing state as it was.
+        surface->selectFont(font);
+        surface->setTextColor(color);
+        surface->setTextBackground(background);
         printer.endPage();
     }
     printer.endDocument();

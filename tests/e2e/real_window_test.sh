@@ -7,7 +7,8 @@
 #
 # usage: real_window_test.sh BIN-DIR SOURCE-DIR CASE
 #   CASE: scale1, scale2, auto (the scale the program picks), fullscreen, resized (by the window
-#   manager), nodisplay (no X server at all; needs none of the programs below).
+#   manager, smaller), grown (from scale 1 to a size that holds scale 2: the canvas moves to it and
+#   the screen is drawn again), nodisplay (no X server at all; needs none of the programs below).
 # Exit status 77 (a skip for ctest) when Xvfb, openbox, xdotool, wmctrl or ImageMagick is missing or
 # the X server does not start.
 set -u
@@ -69,7 +70,7 @@ for _ in $(seq 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not take the screen"
 
 case $case in
-scale1) options=(--scale 1) ;;
+scale1 | grown) options=(--scale 1) ;;
 scale2) options=(--scale 2) ;;
 auto | resized) options=() ;;
 fullscreen) options=(--fullscreen) ;;
@@ -111,6 +112,7 @@ scale1) settle_to 640 480 ;;
 scale2 | auto) settle_to 1280 960 ;;
 fullscreen) settle_to 1920 1080 ;;
 resized) xdotool windowsize "$window" 1000 700 && settle_to 1000 700 ;;
+grown) settle_to 640 480 && xdotool windowsize "$window" 1300 1000 && settle_to 1300 1000 ;;
 esac
 # The media area in it: the largest whole scale that fits, centred.
 scale=$((width / 640 < height / 480 ? width / 640 : height / 480))

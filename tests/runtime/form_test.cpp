@@ -480,6 +480,29 @@ TEST_F(DialogTest, DraggingFollowsThePointerWithinTheScreen)
     expectBackToTheScreen();
 }
 
+TEST_F(DialogTest, MovedToAnotherScaleTheScreenAndTheDialogOverItAreDrawnAgain)
+{
+    Value held = host.drawing().context(); // taken before the move, used after it
+    watch = [&] {
+        engine.rescaleScreen(3);
+        EXPECT_EQ(host.drawing().scale(), 3);
+        // Real pixels now: the dialog's first and last, and one beside each.
+        EXPECT_EQ((std::vector<uint32_t>{pixel(300, 240), pixel(899, 539), pixel(299, 240), pixel(900, 539),
+                                         shownPixel(450, 360)}),
+                  (std::vector<uint32_t>{kRed, kRed, kGreen, kGreen, kRed}));
+    };
+    host.feed(keyEvent(27));
+    runDialog(engine, dialog("Vigiado"), Value());
+    expectBackToTheScreen();
+    for (int y = 0; y < 1440; y += 7)
+        for (int x = 0; x < 1920; x += 7)
+            ASSERT_EQ(pixel(x, y), kGreen) << x << "," << y;
+    ASSERT_EQ(host.drawing().context(), held) << "the same context, at the form's origin (5, 6) again";
+    velDrawImage(held, solidImage(10, 10, kRed), 0, 0);
+    EXPECT_EQ((std::vector<uint32_t>{pixel(15, 18), pixel(44, 47), pixel(45, 47)}),
+              (std::vector<uint32_t>{kRed, kRed, kGreen}));
+}
+
 TEST_F(DialogTest, WithoutABackgroundItsSizeComesFromWidthAndHeight)
 {
     Value d = read("(form (\"Class\" \"velDialogObject\") (\"Width\" 30) (\"Height\" \"20\") (\"Origin X\" 10) "

@@ -28,7 +28,7 @@ TEST_F(MovieDecoderTest, RefusesDestinationsOutsideTheirMemoryOrLimits)
         {memory.data(), 0, 8, 8},
         {memory.data(), 8, -1, 8},
         {memory.data(), 16, 8, 15}, // rows would overlap
-        {memory.data(), VideoDecoder::MaxDimension + 1, 1, VideoDecoder::MaxDimension + 1},
+        {memory.data(), VideoDecoder::MaxDestinationDimension + 1, 1, VideoDecoder::MaxDestinationDimension + 1},
     };
     EXPECT_FALSE(decoder.convertCurrent(PixelView{memory.data(), 8, 8, 8})) << "nothing taken yet";
     decoder.takeUpcoming();
@@ -52,6 +52,8 @@ TEST_F(MovieDecoderTest, RefusesDestinationsOutsideTheirMemoryOrLimits)
                     ASSERT_EQ(p, 0x12345678u) << x << "," << y;
             }
     }
+    std::vector<uint32_t> wide(640 * 6); // the media area's width at scale 6, enlarged through Lanczos
+    EXPECT_TRUE(decoder.convertCurrent(PixelView{wide.data(), 640 * 6, 1, 640 * 6}, VideoDecoder::Filter::Lanczos));
 }
 
 TEST_F(MovieDecoderTest, PositionsCountFromTheFirstPictureAndSeekLandsOnTheOneAsked)

@@ -1,15 +1,19 @@
 // Printing to PDF: the job's life cycle, its numbered messages, and drawing sent to the page.
 #include <gtest/gtest.h>
 
+#include <cairo.h>
+
 #include <filesystem>
 #include <fstream>
 #include <regex>
 
 #include "platform/headless.h"
+#include "image_test_support.h"
 #include "runtime/engine.h"
 #include "runtime/printer.h"
 #include "runtime/surface.h"
 #include "support/error_capture.h"
+#include "support/subprocess.h"
 #include "value/string.h"
 
 namespace vel {
@@ -61,8 +65,8 @@ TEST_F(PrinterTest, AJobWritesItsPagesAndTheScreenIsLeftAlone)
     for (int page = 0; page < 2; ++page) {
         ASSERT_EQ(printer().startPage(), 1);
         surface_.fill(platform::Rect::sized(100, 100, 300, 200), 0x000000);
-        // The drawing lands on the page, at the printer's resolution, not on the screen.
-        EXPECT_EQ(surface_.target().pixels().row(150)[150] & 0xFFFFFF, 0u);
+        // The drawing lands on the page, at the printer's resolution and as vectors, not on the screen.
+        EXPECT_EQ(surface_.target().pixels().pixels, nullptr);
         EXPECT_EQ(surface_.target().width(), Printer::kPageWidth);
         EXPECT_EQ(printer().endPage(), 1);
     }
@@ -81,6 +85,48 @@ TEST_F(PrinterTest, AJobWritesItsPagesAndTheScreenIsLeftAlone)
     printer().endDocument();
     EXPECT_EQ(fs::path(printer().lastOutput()).filename().string(), "Verbete_ S\xc3\xa3o Paulo (2).pdf");
     EXPECT_EQ(pagesIn(printer().lastOutput()), 1); // an empty job ejects one blank sheet
+}
+
+TEST_F(PrinterTest, TextStaysTextAndAMaskedPictureCoversOnlyWhatItShows)
+{
+    ASSERT_EQ(printer().startDocument("Vetores"), 1);
+    ASSERT_EQ(printer().startPage(), 1);
+    surface_.setTextColor(0);
+    surface_.textOut(150, 150, "Pa\xeds impresso");
+    // Letters are spaced as the font says, not rounded to whole points: a line measures as on a canvas
+    // whose metrics round to a sixth of a pixel.
+    platform::Canvas fine(10, 10, 6);
+    fine.setFont(surface_.target().font());
+    EXPECT_NEAR(surface_.measureText(std::string(60, 'i')).width, fine.measure(std::string(60, 'i')).width, 3);
+    // A red picture whose mask shows its left half only, stretched over 200 x 200 page pixels.
+    image_test::Bitmap picture, mask;
+    picture.width = picture.height = mask.width = mask.height = 4;
+    picture.bits = 24, mask.bits = 1;
+    picture.pixels.assign(16, platform::opaque(255, 0, 0));
+    mask.colours = {platform::opaque(0, 0, 0), platform::opaque(255, 255, 255)};
+    for (int i = 0; i < 16; ++i)
+        mask.indices.push_back(i % 4 < 2 ? 0 : 1);
+    Value image = imageFromBuffer(image_test::bufferOf(image_test::encode(picture, true)), "bmp");
+    ASSERT_TRUE(setImageMask(image, imageFromBuffer(image_test::bufferOf(image_test::encode(mask, false)), "dib")));
+    velStretchImage(surface_.context(), image, 300, 300, 200, 200);
+    EXPECT_EQ(printer().endPage(), 1);
+    printer().endDocument();
+    const std::string pdf = printer().lastOutput();
+    using testing_support::runProcess;
+    if (!testing_support::haveProgram("pdftotext") || !testing_support::haveProgram("pdftoppm"))
+        GTEST_SKIP() << "poppler's tools are not installed: the page is not read back";
+    EXPECT_NE(runProcess({"pdftotext", pdf, "-"}).output.find("Pa\xc3\xads impresso"), std::string::npos);
+    const std::string png = (dir_ / "page").string();
+    ASSERT_EQ(runProcess({"pdftoppm", "-png", "-r", "150", "-singlefile", pdf, png}).status, 0);
+    cairo_surface_t* page = cairo_image_surface_create_from_png((png + ".png").c_str());
+    ASSERT_EQ(cairo_surface_status(page), CAIRO_STATUS_SUCCESS);
+    auto pixel = [&](int x, int y) {
+        const unsigned char* row = cairo_image_surface_get_data(page) + y * cairo_image_surface_get_stride(page);
+        return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+    };
+    EXPECT_EQ(pixel(350, 400), 0xFF0000u) << "the half the mask shows";
+    EXPECT_EQ(pixel(450, 400), 0xFFFFFFu) << "the half it hides leaves the paper";
+    cairo_surface_destroy(page);
 }
 
 TEST_F(PrinterTest, MisuseIsToldByNumberAndChangesNothing)
