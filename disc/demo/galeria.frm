@@ -1,6 +1,6 @@
 ; The controls gallery: buttons in each state (held down they show pressed; one is disabled, one
 ; hidden until its check box shows it), check boxes, a group of radio buttons and hot spots with
-; rollover pictures and notes. The right half of the screen is left free.
+; rollover pictures and notes; on the right, an article in a text view.
 (form ("Class" "DemoForm")
       ("Name" "Galeria")
       ("Background Image" "galeria.bmp")
@@ -45,4 +45,35 @@
                       ("Sound" "clique") ("Target Form" "startup.frm"))
              (control ("Class" "Button") ("Name" "Pagina2") ("Hot Spot" (rect 152 428 120 36))
                       ("UpImage" "prox_up.bmp") ("DownImage" "prox_dn.bmp") ("RolloverImage" "prox_ov.bmp")
-                      ("Sound" "clique") ("Target Form" "galeria2.frm")))))
+                      ("Sound" "clique") ("Target Form" "galeria2.frm"))
+             ; The planets article, scrolled by the keys, by the arrows and thumb of its scroll bar, or to
+             ; the table by its hot text; another hot text opens it in pages.
+             (control ("Class" "TextView") ("Name" "Artigo")
+                      ("Hot Spot" (rect 332 48 296 356)) ("TextRegion" (rect 340 54 264 344)) ("Auto Activate" true)
+                      ("Font" (font "Times New Roman" 10)) ("BackgroundColor" (rgb 250 246 232))
+                      ("Action" "HotText")
+                      ("Scroll" (table ("ScrollImage" "trilho.bmp") ("UpImage" "cima.bmp") ("UpHighlight" "cima2.bmp")
+                                       ("DownImage" "baixo.bmp") ("DownHighlight" "baixo2.bmp")
+                                       ("ThumbImage" "botao.bmp") ("ThumbHighlight" "botao2.bmp")))
+                      ("Text" "\\qc{\\b Os planetas do Sistema Solar}\\par\\ql
+\\par
+O Sistema Solar tem {\\b oito planetas}, que giram em torno do Sol em \xf3rbitas quase circulares. Os quatro mais pr\xf3ximos do Sol \x97 Merc\xfario, V\xeanus, Terra e Marte \x97 s\xe3o {\\i planetas rochosos}, de superf\xedcie s\xf3lida. J\xfapiter e Saturno s\xe3o {\\i gigantes gasosos}, feitos sobretudo de hidrog\xeanio e h\xe9lio; Urano e Netuno s\xe3o {\\i gigantes gelados}.\\par
+\\par
+{bmc planetas.bmp\\}\\par
+\\par
+A luz do Sol leva cerca de {\\ul oito minutos} para chegar \xe0 Terra. V\xeanus \xe9 o planeta mais quente: sua atmosfera espessa de g\xe1s carb\xf4nico ret\xe9m o calor, e a superf\xedcie passa de 460 graus Celsius. Um ano em Marte dura 687 dias terrestres. Os dados dos planetas rochosos est\xe3o na {\\uldb tabela dos planetas}!\\{marcador:tabela\\}.\\par
+\\par
+Em 2006 a Uni\xe3o Astron\xf4mica Internacional definiu o que \xe9 um planeta, e Plut\xe3o passou a ser um {\\strike planeta an\xe3o}.\\par
+\\page
+{\\uldb marker}!\\{m:tabela\\}{\\b Os planetas rochosos}\\par
+\\par
+\\pard\\tqr\\tx2400\\tqr\\tx3600{\\b Planeta\\tab Di\xe2metro (km)\\tab Luas}\\par
+Merc\xfario\\tab 4 879\\tab 0\\par
+V\xeanus\\tab 12 104\\tab 0\\par
+Terra\\tab 12 742\\tab 1\\par
+Marte\\tab 6 779\\tab 2\\par
+\\pard\\par
+Urano foi descoberto por William Herschel em 1781, e Netuno em 1846. Os an\xe9is de Saturno s\xe3o feitos principalmente de gelo de \xe1gua.\\par
+\\par
+{\\uldb Sobre este disco}!\\{dialogo:sobre.frm\\}\\par
+{\\uldb Ler o artigo em p\xe1ginas}!\\{tela:texto.frm\\}\\par")))))

@@ -15,6 +15,7 @@
 #include "controls/static_text.h"
 #include "controls/table_control.h"
 #include "controls/text_field.h"
+#include "controls/text_view.h"
 #include "runtime/engine.h"
 
 namespace vel {
@@ -52,6 +53,7 @@ void registerControlLibrary(Engine& engine)
     enter<AbstractListBox>(engine);
     enter<ListBox>(engine);
     enter<MultiListBox>(engine);
+    enter<TextView>(engine);
     // The navigation history, which going to a form fills from the first form on.
     History::of(engine);
 }

@@ -13,6 +13,7 @@
 #include "value/list.h"
 #include "value/printer.h"
 #include "value/string.h"
+#include "value/table.h"
 
 namespace vel {
 
@@ -41,6 +42,10 @@ void DemoForm::controlClicked(const Value& control)
         printScreen();
     } else if (action == "OpenDialog") {
         runDialog(engine_, media, Value());
+    } else if (action == "HotText") {
+        followHotText(control);
+    } else if (action == "PrintText") {
+        printText(findControl(media), velGet(control, Value::string("Title")));
     } else if (action == "Show" || action == "Setting") {
         const bool on = isTrue(velPerform(control, Value::string("IsSelected"), Value()));
         if (action == "Setting")
@@ -100,6 +105,36 @@ void DemoForm::printScreen()
         printer.endPage();
     }
     printer.endDocument();
+}
+
+void DemoForm::followHotText(const Value& view)
+{
+    // A hot text's target is "kind:name": "dialogo" opens the dialog form named, "tela" goes to the
+    // form named, "marcador" shows the place of that marker in the same text.
+    Value target = velPerform(view, Value::string("GetContext"), Value());
+    std::string_view text = textOf(target);
+    const std::size_t colon = text.find(':');
+    if (!target.is(Tag::String) || colon == std::string_view::npos)
+        return;
+    std::string_view kind = text.substr(0, colon), name = text.substr(colon + 1);
+    if (kind == "dialogo")
+        runDialog(engine_, Value::string(name), Value());
+    else if (kind == "tela")
+        engine_.navigation().goTo(Value::string(name), Value(), true);
+    else if (kind == "marcador")
+        velPerform(view, Value::string("GotoMarker"), Value::string(name));
+}
+
+void DemoForm::printText(const Value& view, const Value& title)
+{
+    if (view.isNil())
+        return;
+    Value job = Table::make();
+    asTable(job)->put(std::string_view("Title"), title);
+    asTable(job)->put(std::string_view("TitleFont"), Font::make(Value::string("Times New Roman"), 16, 2));
+    asTable(job)->put(std::string_view("Header"), Value::string("Orvale Vanta"));
+    asTable(job)->put(std::string_view("Footer"), title);
+    velPerform(view, Value::string("Print"), job);
 }
 
 void DemoForm::showState(const Value& control)

@@ -5,6 +5,9 @@
 // A check box's "Show" shows or hides the group of controls it names, and its "Setting" switches
 // the environment setting it names (and shows the setting as it stands whenever the form opens).
 // The control that has the focus (from Tab) is framed, and Enter presses it; F1 opens the help.
+// A text view whose action is "HotText" follows the hot text clicked in it (a dialog to open, a
+// form to go to, or a marker to show); "PrintText" prints the text view that "Media" names, under
+// the control's "Title".
 // Escape ends the program. Controls without one of these actions behave as on any form.
 #pragma once
 
@@ -31,6 +34,8 @@ private:
     // The frame around the focused control: drawn over a saved copy of the screen, which goes back.
     void markFocus();
     void unmarkFocus();
+    void followHotText(const Value& view);
+    void printText(const Value& view, const Value& title);
     // The action "ShowState": the control's state (a table's chosen row, a menu's result, a
     // drop-down list's chosen text, an edit field's text, a slider's range, a scroller's value),
     // after its "Caption", goes into the text control its "Label" names.

@@ -179,6 +179,74 @@ TEST_F(OrvaDemoTest, TheSecondGalleryScreensFieldListAndMenuTakeTypingAndChoices
     EXPECT_LT(agreement(path("chosen.png"), path("capital.png"), 8), 1.0) << "the line tells the capital";
 }
 
+// The share of a PNG's pixels in rows [top, bottom) of its height (fractions) that are not white.
+double inkedShare(const std::string& png, double top, double bottom)
+{
+    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
+    double share = -1;
+    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
+        const int w = cairo_image_surface_get_width(image), h = cairo_image_surface_get_height(image);
+        long inked = 0, all = 0;
+        for (int y = static_cast<int>(h * top); y < static_cast<int>(h * bottom); ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(image) + y * cairo_image_surface_get_stride(image));
+            for (int x = 0; x < w; ++x, ++all)
+                inked += (row[x] & 0xFFFFFF) != 0xFFFFFF;
+        }
+        share = all ? static_cast<double>(inked) / all : 0;
+    }
+    cairo_surface_destroy(image);
+    return share;
+}
+
+// The planets article in pages: stepped by keys, its hot texts followed (a marker, a dialog), and
+// printed on two sheets that both carry text.
+TEST_F(OrvaDemoTest, TheArticleStepsThroughItsPagesFollowsHotTextAndPrints)
+{
+    fs::create_directories(path("print"));
+    std::string said;
+    ASSERT_EQ(runScript("wait 100\nexpect-form Texto\nshot " + path("one.png") + "\nkey PageDown\nshot " + path("two.png") +
+                            "\nkey PageUp\nshot " + path("back.png") + "\nclick 200 354\nshot " + path("marker.png") +
+                            "\nclick 90 268\nwait 100\nexpect-form Sobre\nkey Escape\nwait 100\nexpect-form Texto\n"
+                            "click 540 455\nwait 100\n",
+                        &said, {"--set", "PrintOutput=" + path("print"), "--set", "StartupForm=texto.frm"}),
+              0)
+        << said;
+    using vel::testing_support::agreement;
+    EXPECT_LT(agreement(path("two.png"), path("one.png"), 8), 0.95) << "Page Down shows the second page";
+    EXPECT_GT(agreement(path("back.png"), path("one.png"), 8), 0.999) << "Page Up shows the first again";
+    EXPECT_GT(agreement(path("marker.png"), path("two.png"), 8), 0.999) << "the table's marker is on the second page";
+    const std::string pdf = path("print/Orvale Vanta.pdf");
+    ASSERT_TRUE(fs::exists(pdf)) << said;
+    if (!haveProgram("pdftoppm"))
+        GTEST_SKIP() << "pdftoppm is not installed: the sheets' pixels are not checked";
+    ASSERT_EQ(runProcess({"pdftoppm", "-png", "-r", "30", pdf, path("sheet")}).status, 0);
+    EXPECT_FALSE(fs::exists(path("sheet-3.png")));
+    for (const char* sheet : {"sheet-1.png", "sheet-2.png"})
+        EXPECT_GT(inkedShare(path(sheet), 0.1, 0.5), 0.01) << sheet << " carries text under its header";
+}
+
+// The gallery's article scrolled by keys, by its arrows and by its thumb; a hot text shows the
+// table, another opens the article in pages.
+TEST_F(OrvaDemoTest, TheGalleryArticleScrollsAndFollowsItsHotText)
+{
+    std::string said;
+    auto shot = [this](const char* name) { return "shot " + path(name) + "\n"; };
+    ASSERT_EQ(run("wait 100\nclick 460 375\nwait 100\nexpect-form Galeria\n" + shot("top.png") + "key Down\nkey Down\n" +
+                      shot("keys.png") + "key Home\nclick 620 396\nclick 620 396\n" + shot("arrows.png") +
+                      "click 620 56\nclick 620 56\n" + shot("back.png") + "down 620 72\nmove 620 300\nup 620 300\n" +
+                      shot("thumb.png") + "key Home\nkey Down\nkey Down\nkey Down\nclick 570 355\n" + shot("marker.png") +
+                      "key End\n" + shot("end.png") + "click 395 385\nwait 100\nexpect-form Texto\n",
+                  &said),
+              0)
+        << said;
+    using vel::testing_support::agreement;
+    EXPECT_LT(agreement(path("keys.png"), path("top.png"), 8), 0.98) << "two lines down";
+    EXPECT_GT(agreement(path("arrows.png"), path("keys.png"), 8), 0.999) << "two arrow clicks are two lines";
+    EXPECT_GT(agreement(path("back.png"), path("top.png"), 8), 0.999);
+    EXPECT_LT(agreement(path("thumb.png"), path("top.png"), 8), 0.98) << "the thumb dragged down";
+    EXPECT_GT(agreement(path("marker.png"), path("end.png"), 8), 0.999) << "the table's heading, as near the top as it goes";
+}
+
 } // namespace
 
 TEST_F(OrvaDemoTest, TheSecondGalleryScreensListsSearchByLetterAndChooseSeveral)
