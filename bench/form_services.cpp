@@ -15,10 +15,7 @@ using namespace vel;
 void ShowAndTakeAwayATip(benchmark::State& state)
 {
     Engine engine;
-    RunOptions options = RunOptions::offscreenOnly(true);
-    const int scale = static_cast<int>(state.range(0));
-    options.scale = scale;
-    options.settings = {{"Sharp", scale > 1 ? "1" : "0"}};
+    RunOptions options = RunOptions::offscreenAtScale(true, static_cast<int>(state.range(0)));
     std::string error;
     if (!engine.startUp(options, error)) {
         state.SkipWithError(error.c_str());

@@ -63,10 +63,9 @@ void GoToAFormOfThirtyControls(benchmark::State& state)
 
     setErrorHandler(quietError);
     Engine engine;
-    RunOptions options = RunOptions::offscreenOnly(false);
     const int scale = static_cast<int>(state.range(0));
-    options.scale = scale;
-    options.settings = {{"SourceDisk", dir.string()}, {"MediaPath", "Media"}, {"Sharp", scale > 1 ? "1" : "0"}};
+    RunOptions options = RunOptions::offscreenAtScale(false, scale);
+    options.settings.insert(options.settings.end(), {{"SourceDisk", dir.string()}, {"MediaPath", "Media"}});
     std::string error;
     if (!engine.startUp(options, error)) {
         state.SkipWithError(error.c_str());

@@ -51,9 +51,7 @@ struct ListBench {
     bool start(benchmark::State& state)
     {
         setErrorHandler(quietError);
-        RunOptions options = RunOptions::offscreenOnly(false);
-        options.scale = static_cast<int>(state.range(0));
-        options.settings = {{"Sharp", options.scale > 1 ? "1" : "0"}};
+        RunOptions options = RunOptions::offscreenAtScale(false, static_cast<int>(state.range(0)));
         std::string error;
         if (!engine.startUp(options, error)) {
             state.SkipWithError(error.c_str());

@@ -82,7 +82,7 @@ HelpDialog::HelpDialog(Engine& engine, const Value& topics, int32_t context)
         return;
     }
     // The contents: every topic's title, in the order of their context numbers.
-    title_ = "Conte\xFAdo da ajuda";
+    title_ = "Conte\xFA" "do da ajuda";
     std::vector<std::pair<int32_t, std::string>> titles;
     for (int32_t slot = t ? t->firstIndex() : -1; slot >= 0; slot = t->nextIndex(slot))
         if (t->keyRef(slot).is(Tag::Int))

@@ -69,6 +69,14 @@ struct RunOptions {
         options.virtualClock = onVirtualClock;
         return options;
     }
+    // The same at a pixel scale, drawn sharp above 1 as a window at that scale is.
+    static RunOptions offscreenAtScale(bool onVirtualClock, int scale)
+    {
+        RunOptions options = offscreenOnly(onVirtualClock);
+        options.scale = scale;
+        options.settings = {{"Sharp", scale > 1 ? "1" : "0"}};
+        return options;
+    }
 };
 
 // What the engine asks of the program running on it (the application, or a test's stand-in).
