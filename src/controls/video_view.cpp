@@ -107,7 +107,7 @@ std::string VideoView::movieName() const
             if (!name.isNil())
                 name = table->get(name);
         } else {
-            engine_.media().notice("VideoArchive is not a movie list: " + archiveFile);
+            engine_.notice("VideoArchive is not a movie list: " + archiveFile);
         }
     }
     return name.is(Tag::String) ? std::string(textOf(name)) : std::string();
