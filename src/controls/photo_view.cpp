@@ -107,6 +107,10 @@ bool PhotoView::showCaption(int32_t x, int32_t y)
     platform::Rect box{x, y, x + width, y + lineHeight};
     // A box as tall as the area holds what fits; a longer caption keeps its further pages.
     const int32_t tallest = screenHeight - 2 * kEdgeGap;
+    // Measured out of sight: the view draws itself on each "Initialize".
+    const Value hiddenKey = Value::string("Hidden");
+    const bool wasHidden = view->truth("Hidden", false);
+    view->setBoolean(hiddenKey, 1);
     do {
         box.bottom += lineHeight;
     } while (layCaption(*view, box) > 1 && box.height() + lineHeight <= tallest);
@@ -121,7 +125,11 @@ bool PhotoView::showCaption(int32_t x, int32_t y)
     if (DrawingSurface* surface = engine_.surface())
         surface->fill(placed, kCaptionGrey);
     captionBox_ = placed;
+    view->setBoolean(hiddenKey, 0);
+    // The view keeps the screen under it from its first drawing: it is the grey box now.
+    view->perform(Value::string("FlushBackground"), Value());
     layCaption(*view, placed);
+    view->setBoolean(hiddenKey, wasHidden ? 1 : 0);
     flush();
     return true;
 }
