@@ -16,6 +16,8 @@
 #include "controls/table_control.h"
 #include "controls/text_field.h"
 #include "controls/text_view.h"
+#include "controls/video_view.h"
+#include "controls/photo_view.h"
 #include "runtime/engine.h"
 
 namespace vel {
@@ -54,6 +56,8 @@ void registerControlLibrary(Engine& engine)
     enter<ListBox>(engine);
     enter<MultiListBox>(engine);
     enter<TextView>(engine);
+    enter<VideoView>(engine);
+    enter<PhotoView>(engine);
     // The navigation history, which going to a form fills from the first form on.
     History::of(engine);
 }

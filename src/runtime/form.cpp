@@ -466,6 +466,19 @@ void velFormObject::dataEvent(const Value& first, const Value& second)
     Value active = activeControl_;
     if (velControlObject* c = asControl(active))
         c->dataEvent(first, second);
+    // A media notice names its media object, and the control that started it (a movie view, a
+    // button's sound) need not be the active one: every control hears it and keeps to its own.
+    if (!asList(first))
+        return;
+    Value keep = controlList_;
+    ValueList* list = asValueList(keep);
+    for (int32_t i = 0; list && i < list->count(); ++i) {
+        Value control = list->at(i);
+        if (control == active)
+            continue;
+        if (velControlObject* c = asControl(control))
+            c->dataEvent(first, second);
+    }
 }
 
 void velFormObject::timer() {}

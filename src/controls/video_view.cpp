@@ -1,0 +1,314 @@
+#include "controls/video_view.h"
+
+#include <algorithm>
+
+#include "controls/plain_drawing.h"
+#include "platform/media_path.h"
+#include "runtime/cursor.h"
+#include "runtime/engine.h"
+#include "runtime/form.h"
+#include "runtime/movie.h"
+#include "runtime/surface.h"
+#include "value/list.h"
+#include "value/string.h"
+#include "value/table.h"
+
+namespace vel {
+
+namespace {
+
+constexpr std::string_view kStill = "blackvfw.rle";
+
+bool isMpeg(const Movie& movie)
+{
+    return movie.extension() == "MPG" || movie.extension() == "MPEG" || movie.extension() == "MPE";
+}
+
+// Each directory of a ";"-separated list, in order.
+template <class Visit>
+void eachDirectory(std::string_view directories, Visit visit)
+{
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = directories.find(';', start);
+        const std::string_view directory =
+            directories.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (!directory.empty() && visit(directory))
+            return;
+        if (end == std::string_view::npos)
+            return;
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+VideoView::VideoView(Engine& engine, const Value& properties) : velLibraryControl(engine, properties) {}
+
+VideoView::~VideoView()
+{
+    // The movie goes with its view, not on into the next form.
+    if (Movie* m = asMovie(movie_))
+        m->close();
+}
+
+Value VideoView::createInstance(const Value& data) const
+{
+    return Value::adopt(Tag::Control, new VideoView(engine_, data));
+}
+
+std::string VideoView::resolveMovie(std::string_view name) const
+{
+    std::string file(name);
+    if (file.find('.') == std::string::npos) {
+        const Value extension = engine_.configuration().get("VideoExtension");
+        file += "." + std::string(extension.is(Tag::String) ? textOf(extension) : "avi");
+    }
+    Configuration& configuration = engine_.configuration();
+    std::string first, found;
+    for (const char* key : {"VideoPath", "AltVideoPath"}) {
+        const Value setting = configuration.get(key);
+        if (!setting.is(Tag::String))
+            continue;
+        eachDirectory(textOf(setting), [&](std::string_view directory) {
+            for (const std::string& candidate :
+                 {platform::pathUnder(platform::configuredPath(directory), file),
+                  platform::pathUnder(configuration.mediaRoot(), joinPath(directory, file))}) {
+                if (first.empty())
+                    first = candidate;
+                if (platform::isFile(candidate)) {
+                    found = candidate;
+                    return true;
+                }
+            }
+            return false;
+        });
+        if (!found.empty())
+            return found;
+    }
+    return first.empty() ? platform::pathUnder(configuration.mediaRoot(), file) : first;
+}
+
+std::string VideoView::movieName() const
+{
+    Value name = chosenName_.isNil() ? engine_.resources().resolve(property("VideoName")) : chosenName_;
+    const Value archiveName = engine_.resources().resolve(property("VideoArchive"));
+    if (archiveName.is(Tag::String) && !textOf(archiveName).empty()) {
+        const bool compiled = engine_.configuration().getTruth("UseCompiledResources", true);
+        const std::string archiveFile = std::string(textOf(archiveName)) + (compiled ? ".dat" : ".lst");
+        const Value archive = engine_.resources().load(Value::string(archiveFile));
+        if (const List* list = asList(archive); list && list->count() > 0) {
+            // An index picks from the list; no name at all takes the first.
+            if (name.is(Tag::Int) && name.asInt() >= 0 && name.asInt() < list->count())
+                name = list->get(name.asInt());
+            else if (name.isNil())
+                name = list->get(0);
+        } else if (const Table* table = asTable(archive)) {
+            if (!name.isNil())
+                name = table->get(name);
+        } else {
+            engine_.notice("VideoArchive is not a movie list: " + archiveFile);
+        }
+    }
+    return name.is(Tag::String) ? std::string(textOf(name)) : std::string();
+}
+
+int32_t VideoView::initialize()
+{
+    if (initialized_)
+        uninitialize();
+    playTillStopped_ = truth("PlayTillStoped", false);
+    dismissCompleted_ = truth("DismissCompleted", false);
+    fullScreen_ = truth("ShowFullScreen", false);
+    const std::string name = movieName();
+    if (!name.empty()) {
+        movie_ = engine_.movies().open(resolveMovie(name));
+        Movie* m = asMovie(movie_);
+        // A movie that cannot open says so through the movie errors; the view keeps its still.
+        if (m && m->open() && isMpeg(*m))
+            fullScreen_ = false;
+    }
+    videoX_ = fullScreen_ ? 0 : integer("VideoX", hotSpotRect().left);
+    videoY_ = fullScreen_ ? 0 : integer("VideoY", hotSpotRect().top);
+    initialized_ = true;
+    draw();
+    return 1;
+}
+
+int32_t VideoView::reinitialize(const Value& movieName)
+{
+    engine_.setCursor(Cursor::make(CursorKind::Wait));
+    if (initialized_)
+        uninitialize();
+    const Value name = engine_.resources().resolve(movieName);
+    if (!name.isNil())
+        chosenName_ = name;
+    initialize();
+    velFormObject* form = asForm(engine_.currentForm());
+    velControlObject* under = form ? asControl(form->controlUnderPointer()) : nullptr;
+    engine_.setCursor(under ? under->cursor() : Value());
+    return 1;
+}
+
+int32_t VideoView::uninitialize()
+{
+    if (Movie* m = asMovie(movie_))
+        m->close();
+    movie_ = Value();
+    initialized_ = false;
+    return 1;
+}
+
+int32_t VideoView::start()
+{
+    if (!initialized_)
+        initialize();
+    Movie* m = asMovie(movie_);
+    if (!m || !m->open())
+        return 0;
+    if (m->isPaused())
+        return m->play(-1, -1, false) ? 1 : 0;
+    return m->showAndPlay(videoX_, videoY_, -1, -1, fullScreen_) ? 1 : 0;
+}
+
+int32_t VideoView::stop()
+{
+    Movie* m = asMovie(movie_);
+    if (!m)
+        return 0;
+    m->stop();
+    return 1;
+}
+
+int32_t VideoView::isPlaying() const
+{
+    const Movie* m = asMovie(movie_);
+    return m && m->isPlaying() ? 1 : 0;
+}
+
+int32_t VideoView::pause()
+{
+    Movie* m = asMovie(movie_);
+    return m && m->pause() ? 1 : 0;
+}
+
+int32_t VideoView::rewind()
+{
+    Movie* m = asMovie(movie_);
+    return m && m->rewind() ? 1 : 0;
+}
+
+int32_t VideoView::reset()
+{
+    // Back to the start with the still showing, as before the first play.
+    Movie* m = asMovie(movie_);
+    if (!m)
+        return 0;
+    m->stop();
+    m->rewind();
+    m->hide();
+    draw();
+    return 1;
+}
+
+int32_t VideoView::forward()
+{
+    Movie* m = asMovie(movie_);
+    if (!m || !m->open())
+        return 0;
+    return m->seek(std::max(0, m->collectionCount() - 1)) ? 1 : 0;
+}
+
+Value VideoView::perform(const Value& action, const Value& arguments)
+{
+    if (!action.is(Tag::String))
+        return velLibraryControl::perform(action, arguments);
+    const std::string_view a = textOf(action);
+    int32_t result = 0;
+    if (a == "Initialize")
+        result = initialize();
+    else if (a == "Reinitialize")
+        result = reinitialize(arguments);
+    else if (a == "Uninitialize")
+        result = uninitialize();
+    else if (a == "Start")
+        result = start();
+    else if (a == "Stop")
+        result = stop();
+    else if (a == "IsPlaying")
+        result = isPlaying();
+    else if (a == "Pause")
+        result = pause();
+    else if (a == "Rewind")
+        result = rewind();
+    else if (a == "Reset")
+        result = reset();
+    else if (a == "Forward")
+        result = forward();
+    else
+        return velLibraryControl::perform(action, arguments);
+    return Value::integer(result);
+}
+
+platform::Rect VideoView::pictureArea() const
+{
+    const Movie* m = asMovie(movie_);
+    if (m && m->opened() && m->isShown())
+        return {m->left(), m->top(), m->left() + m->width(), m->top() + m->height()};
+    if (m && m->opened())
+        return {videoX_, videoY_, videoX_ + m->naturalWidth(), videoY_ + m->naturalHeight()};
+    const platform::Rect spot = hotSpotRect();
+    return {videoX_, videoY_, videoX_ + spot.width(), videoY_ + spot.height()};
+}
+
+void VideoView::drawStill()
+{
+    DrawingSurface* surface = engine_.surface();
+    if (!surface || fullScreen_)
+        return;
+    const platform::Rect area = pictureArea();
+    const Value still = engine_.resources().loadImage(Value::string(kStill));
+    if (still.is(Tag::Image))
+        drawImageAt(still, area.left, area.top);
+    else
+        surface->fill(area, colorRef(0, 0, 0));
+}
+
+void VideoView::draw()
+{
+    if (!isVisible())
+        return;
+    if (has("Frame")) {
+        const platform::Rect spot = hotSpotRect();
+        drawImageAt(imageProperty("Frame"), integer("FrameX", spot.left), integer("FrameY", spot.top),
+                    imageProperty("FrameMask"));
+    }
+    if (initialized_ && !isPlaying())
+        drawStill();
+    if (Movie* m = asMovie(movie_); m && m->isShown())
+        m->repaint();
+    flush();
+}
+
+void VideoView::dataEvent(const Value& first, const Value& second)
+{
+    List* notice = asList(first);
+    if (movie_.isNil() || !notice || notice->count() < 2 || notice->get(0).object() != movie_.object())
+        return velLibraryControl::dataEvent(first, second);
+    Value keep = Value::share(Tag::Control, this);
+    const std::string_view what = textOf(notice->get(1));
+    if (what == "ended" && playTillStopped_) {
+        if (Movie* m = asMovie(movie_))
+            m->play(0, -1, false);
+        return;
+    }
+    if (what != "ended" && what != "aborted")
+        return;
+    if (Movie* m = asMovie(movie_))
+        m->stop();
+    if (dismissCompleted_)
+        setBoolean(Value::string("Disabled"), 1);
+    draw();
+}
+
+} // namespace vel

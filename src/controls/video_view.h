@@ -1,0 +1,63 @@
+// VideoView: a movie played inside a form (or over the whole media area) with an optional frame
+// image around it. The movie is found by "VideoName" under "VideoPath", then "AltVideoPath", or
+// picked from the movie list a "VideoArchive" holds. Its end comes back as a media notice: under
+// "PlayTillStoped" it starts again, otherwise it stops, and with "DismissCompleted" the view then
+// disables itself. While the view is set up but not playing, the picture area shows the black
+// still "blackvfw.rle" (plain black without one).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "controls/library_control.h"
+
+namespace vel {
+
+class VideoView : public velLibraryControl {
+public:
+    VideoView(Engine& engine, const Value& properties);
+    ~VideoView() override;
+
+    Value className() const override { return Value::string("VideoView"); }
+    Value createInstance(const Value& data) const override;
+    Value perform(const Value& action, const Value& arguments) override;
+    void draw() override;
+    void dataEvent(const Value& first, const Value& second) override;
+
+    // The actions, in this order after the base's. Each answers an integer.
+    virtual int32_t reinitialize(const Value& movieName);
+    virtual int32_t uninitialize();
+    virtual int32_t start();
+    virtual int32_t stop();
+    virtual int32_t isPlaying() const;
+    virtual int32_t pause();
+    virtual int32_t rewind();
+    virtual int32_t reset();
+    virtual int32_t forward();
+
+    // Reads the properties and opens the movie; 1.
+    int32_t initialize();
+    bool initialized() const { return initialized_; }
+    const Value& movie() const { return movie_; }
+    // The movie's file for a name: "." and "VideoExtension" added when it has no dot, then looked
+    // for under each directory of "VideoPath" and then "AltVideoPath" (a relative one also under
+    // the media root). The first candidate when none holds it, so that opening it reports.
+    std::string resolveMovie(std::string_view name) const;
+
+private:
+    // The name from "VideoName", or from the movie list of "VideoArchive" when there is one.
+    std::string movieName() const;
+    platform::Rect pictureArea() const;
+    void drawStill();
+
+    Value movie_;
+    Value chosenName_; // a name given to "Reinitialize", kept over "VideoName"
+    bool initialized_ = false;
+    bool playTillStopped_ = false;
+    bool dismissCompleted_ = false;
+    bool fullScreen_ = false;
+    int32_t videoX_ = 0;
+    int32_t videoY_ = 0;
+};
+
+} // namespace vel
