@@ -63,8 +63,9 @@ TEST_F(VideoViewTest, PlaysToItsEndThenStopsOrRestartsOrDismissesItself)
         EXPECT_EQ(deliverNotice(), "ended");
         EXPECT_EQ(act("IsPlaying"), c.playingAfter);
         EXPECT_EQ(view().truth("Disabled", false), c.disabledAfter);
-        if (c.playingAfter) // played through once more, and again
+        if (c.playingAfter) { // played through once more, and again
             EXPECT_EQ(deliverNotice(), "ended");
+        }
         act("Stop");
         EXPECT_EQ(act("IsPlaying"), 0);
         act("Uninitialize");
