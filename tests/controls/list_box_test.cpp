@@ -1,8 +1,11 @@
 // List boxes: keys and the first-letter search, lists of 0 and 1 items, the list replaced under a
-// selection, Ctrl+C of accented text, the scroll arrow's repeat on the virtual clock, and bad input.
+// selection, Ctrl+C of accented text, the scroll arrow's repeat on the virtual clock, bad input, and
+// a move drawn line by line showing what a whole drawing shows.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+
+#include <vector>
 
 #include "controls/control_library.h"
 #include "controls/list_box.h"
@@ -191,6 +194,43 @@ TEST_F(ListBoxTest, BadInputNeverDividesByZeroReadsOutsideOrLoops)
     AbstractListBox& b = box(items, "", "ListBox");
     b.key('v', 0);
     EXPECT_EQ(b.selection(), 2); // nil shows as its printed form, VEL_NIL
+}
+
+TEST_F(ListBoxTest, AMoveDrawnLineByLineAtScale3ShowsWhatAWholeDrawingShows)
+{
+    struct Case {
+        const char* cls;
+        const char* more;
+        int32_t key;
+    };
+    const Case cases[] = {
+        {"ListBox", R"(("DrawBorder" true) ("ScrollBarWidth" 16) ("SelectionIndex" 2))", key_code::Down},
+        {"ListBox", R"(("LineSpacing" -8) ("SelectionColor" 255) ("SelectionIndex" 4))", key_code::Down},
+        {"ListBox", R"(("TextTopMargin" 3) ("SelectionGap" 30) ("SelectionIndex" 3))", key_code::Home},
+        {"MultiListBox", R"(("DrawBorder" true) ("ScrollBarWidth" 16) ("SelectionIndex" 1))", key_code::Down},
+    };
+    engine.rescaleScreen(3);
+    auto shown = [&] {
+        const platform::PixelView& view = host.drawing().frame().pixels();
+        std::vector<uint32_t> copy;
+        for (int y = 0; y < view.height; ++y)
+            copy.insert(copy.end(), view.row(y), view.row(y) + view.width);
+        return copy;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.more);
+        AbstractListBox& b = box(R"("amora" "Bacuri" "caju" "\xc1gua" "figo" "goiaba" "jambo" "lima")",
+                                 std::string(R"(("BackgroundColor" 16777215) )") + c.more, c.cls);
+        b.activate();
+        engine.updateScreen();
+        const int32_t top = b.topIndex();
+        b.key(c.key, 0);
+        ASSERT_EQ(b.topIndex(), top);
+        const std::vector<uint32_t> moved = shown();
+        b.draw();
+        engine.updateScreen();
+        EXPECT_TRUE(shown() == moved);
+    }
 }
 
 } // namespace
