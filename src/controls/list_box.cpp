@@ -44,17 +44,19 @@ int32_t widthOf(const Value& image)
     return i ? std::max(0, i->width()) : 0;
 }
 
-// The focus outline: one pixel on, one off, round the rectangle.
+// The focus outline: one pixel on, one off, round the rectangle; its hundreds of dots go in one fill.
 void dottedFrame(DrawingSurface& surface, const Rect& r, int32_t colour)
 {
+    std::vector<Rect> dots;
     for (int x = r.left; x < r.right; x += 2) {
-        surface.fill({x, r.top, x + 1, r.top + 1}, colour);
-        surface.fill({x, r.bottom - 1, x + 1, r.bottom}, colour);
+        dots.push_back({x, r.top, x + 1, r.top + 1});
+        dots.push_back({x, r.bottom - 1, x + 1, r.bottom});
     }
     for (int y = r.top + 2; y < r.bottom - 1; y += 2) {
-        surface.fill({r.left, y, r.left + 1, y + 1}, colour);
-        surface.fill({r.right - 1, y, r.right, y + 1}, colour);
+        dots.push_back({r.left, y, r.left + 1, y + 1});
+        dots.push_back({r.right - 1, y, r.right, y + 1});
     }
+    surface.fill(dots, colour);
 }
 
 } // namespace
