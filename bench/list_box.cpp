@@ -1,7 +1,7 @@
-// A list box of 100 000 items: drawing a page, a key press (the selection moves a line and the page
-// is drawn and shown again), a first-letter search (from anywhere in the list to the next item of
-// that letter, drawn and shown) and replacing the whole list; at scale 1 and on a sharp surface at
-// scale 3.
+// A list box of 100 000 items: drawing a page, a key press (the selection moves a line within the
+// page: its old and new lines are drawn and shown again), a first-letter search (from anywhere in
+// the list to the next item of that letter, drawn and shown) and replacing the whole list; at scale
+// 1 and on a sharp surface at scale 3.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>

@@ -44,17 +44,19 @@ int32_t widthOf(const Value& image)
     return i ? std::max(0, i->width()) : 0;
 }
 
-// The focus outline: one pixel on, one off, round the rectangle.
+// The focus outline: one pixel on, one off, round the rectangle; its hundreds of dots go in one fill.
 void dottedFrame(DrawingSurface& surface, const Rect& r, int32_t colour)
 {
+    std::vector<Rect> dots;
     for (int x = r.left; x < r.right; x += 2) {
-        surface.fill({x, r.top, x + 1, r.top + 1}, colour);
-        surface.fill({x, r.bottom - 1, x + 1, r.bottom}, colour);
+        dots.push_back({x, r.top, x + 1, r.top + 1});
+        dots.push_back({x, r.bottom - 1, x + 1, r.bottom});
     }
     for (int y = r.top + 2; y < r.bottom - 1; y += 2) {
-        surface.fill({r.left, y, r.left + 1, y + 1}, colour);
-        surface.fill({r.right - 1, y, r.right, y + 1}, colour);
+        dots.push_back({r.left, y, r.left + 1, y + 1});
+        dots.push_back({r.right - 1, y, r.right, y + 1});
     }
+    surface.fill(dots, colour);
 }
 
 } // namespace
@@ -215,9 +217,10 @@ void AbstractListBox::selectIndex(int32_t index, bool flush)
     index = std::clamp(index, -1, itemCount() - 1);
     if (index == selection_)
         return;
+    const int32_t before = selection_, topBefore = top_;
     selection_ = index;
     setCurrent(index);
-    redraw(flush);
+    showMove(before, topBefore, flush);
 }
 
 void AbstractListBox::redraw(bool flush)
@@ -225,6 +228,66 @@ void AbstractListBox::redraw(bool flush)
     draw();
     if (flush)
         this->flush();
+}
+
+void AbstractListBox::showMove(int32_t before, int32_t topBefore, bool flush)
+{
+    // A key press at scale 3 would otherwise fill, print and show a million pixels for two lines.
+    if (top_ != topBefore || !redrawLinesOf(before, selection_)) {
+        redraw(flush);
+        return;
+    }
+    if (flush)
+        this->flush();
+}
+
+bool AbstractListBox::redrawLinesOf(int32_t first, int32_t second)
+{
+    DrawingSurface* surface = engine_.surface();
+    const Rect list = listRect();
+    if (!initialised_ || !surface || list.empty() || savedBackground_.isNil() || !isVisible() || !isEnabled() ||
+        !backgroundImage_.isNil() || look_.background == -1)
+        return false;
+    const int32_t count = itemCount();
+    const bool fits = count <= visible_;
+    if (!fits && scrollBar_.pictured())
+        return false;
+    // The border and a plain bar are drawn over the lines last, so the rows stop short of them.
+    const Rect inner = look_.drawBorder ? Rect{list.left + 1, list.top + 1, list.right - 1, list.bottom - 1} : list;
+    const ListScrollBar::Layout& bar = scrollBar_.layout();
+    const int32_t textWidth = list.width() - look_.selectionGap - (fits ? 0 : scrollBar_.width());
+    const int32_t end = std::min(count, top_ + visible_);
+    const int32_t firstY = list.top + look_.textTopMargin;
+    std::vector<Rect> rows;
+    for (int32_t index : {first, second}) {
+        if (index < top_ || index >= end)
+            continue;
+        const int y = firstY + (index - top_) * lineHeight_;
+        // A line's rectangle reaches two pixels into the next; those rows change with it.
+        Rect row = Rect{list.left, y, list.right, y + lineHeight_ + 2}.intersect(inner);
+        for (const Rect* part : {&bar.bar, &bar.upArrow, &bar.downArrow}) {
+            if (fits || part->empty() || row.intersect(*part).empty())
+                continue;
+            if (part->left <= row.left)
+                return false;
+            row.right = std::min(row.right, part->left);
+        }
+        if (!row.empty())
+            rows.push_back(row);
+    }
+    surface->selectFont(font_);
+    surface->setTextBackground(-1);
+    for (const Rect& row : rows) {
+        surface->resetClip();
+        surface->fill(row, look_.background);
+        // Every line whose rectangle crosses the rows, in the order a whole drawing takes them.
+        const int32_t from = std::max(top_, top_ + (row.top - firstY) / lineHeight_ - 2);
+        for (int32_t i = from, y = firstY + (from - top_) * lineHeight_; i < end && y < row.bottom;
+             ++i, y += lineHeight_)
+            drawLine(*surface, i, y, textWidth, row);
+    }
+    surface->resetClip();
+    return true;
 }
 
 bool AbstractListBox::isItemSelected(int32_t index) const
@@ -269,34 +332,38 @@ void AbstractListBox::draw()
     const int32_t count = itemCount();
     const bool fits = count <= visible_;
     const int32_t textWidth = list.width() - look_.selectionGap - (fits ? 0 : scrollBar_.width());
-    const int x = list.left + 2;
     int y = list.top + look_.textTopMargin;
-    const List* entries = items();
     surface->selectFont(font_);
     surface->setTextBackground(-1);
-    const bool outline = isActive();
-    for (int32_t i = top_; entries && i < count && i < top_ + visible_; ++i, y += lineHeight_) {
-        const Rect line = Rect{x - 1, y, x - 1 + textWidth + 1, y + lineHeight_ + 2}.intersect(list);
-        if (line.empty())
-            continue;
-        surface->setClip(line);
-        // The list's colour is filled in already: text drawn over it needs no box of its own, which
-        // would cut into the selection above.
-        if (showsSelected(i)) {
-            surface->fill(line, look_.selection);
-            surface->setTextColor(look_.selectionText);
-        } else {
-            surface->setTextColor(look_.text);
-        }
-        surface->textOut(x, y, listItemText(entries->get(i)));
-        if (outline && i == selection_)
-            dottedFrame(*surface, line, look_.outline);
-    }
+    for (int32_t i = top_; i < count && i < top_ + visible_; ++i, y += lineHeight_)
+        drawLine(*surface, i, y, textWidth, list);
     surface->resetClip();
     if (look_.drawBorder)
         surface->rectangle(list, look_.border, 1);
     if (!fits)
         scrollBar_.draw(*surface, top_, count, visible_, pressed_);
+}
+
+void AbstractListBox::drawLine(DrawingSurface& surface, int32_t index, int y, int32_t textWidth, const Rect& within)
+{
+    const List* entries = items();
+    const int x = listRect().left + 2;
+    const Rect line = Rect{x - 1, y, x - 1 + textWidth + 1, y + lineHeight_ + 2}.intersect(listRect());
+    const Rect clip = line.intersect(within);
+    if (!entries || index >= entries->count() || clip.empty())
+        return;
+    surface.setClip(clip);
+    // The list's colour is filled in already: text drawn over it needs no box of its own, which
+    // would cut into the selection above.
+    if (showsSelected(index)) {
+        surface.fill(clip, look_.selection);
+        surface.setTextColor(look_.selectionText);
+    } else {
+        surface.setTextColor(look_.text);
+    }
+    surface.textOut(x, y, listItemText(entries->get(index)));
+    if (isActive() && index == selection_)
+        dottedFrame(surface, line, look_.outline);
 }
 
 bool AbstractListBox::canActivate() const
@@ -643,9 +710,10 @@ void MultiListBox::moveByKey(int32_t index)
     index = std::clamp(index, -1, itemCount() - 1);
     if (index == selection_)
         return;
+    const int32_t before = selection_, topBefore = topIndex();
     selection_ = index;
     setCurrent(index);
-    redraw(true);
+    showMove(before, topBefore, true);
 }
 
 bool MultiListBox::key(int32_t keyCode, int32_t flags)

@@ -19,6 +19,7 @@ namespace vel {
 
 class List;
 class Engine;
+class DrawingSurface;
 
 class AbstractListBox : public velLibraryControl {
 public:
@@ -64,6 +65,9 @@ protected:
     // Makes the index the current item and brings it into view, without redrawing.
     void setCurrent(int32_t index);
     void redraw(bool flush);
+    // Shows a move of the selection (or current item) from `before`, the top having been `topBefore`:
+    // only the two lines when the list did not scroll, the whole list otherwise.
+    void showMove(int32_t before, int32_t topBefore, bool flush);
     List* items() const;
 
     int32_t selection_ = -1;
@@ -79,6 +83,11 @@ private:
     };
 
     void adoptItems(const Value& list);
+    // Draws item `index`'s line at `y`; `within` cuts it further without moving its outline.
+    void drawLine(DrawingSurface& surface, int32_t index, int y, int32_t textWidth, const platform::Rect& within);
+    // Draws the rows of the two items' lines again, as a whole drawing would leave them; false when
+    // only a whole drawing can (a picture or the screen behind the list, a picture on the bar).
+    bool redrawLinesOf(int32_t first, int32_t second);
     bool allFit() const { return itemCount() <= visible_; }
     int32_t pageLines() const { return visible_ > 1 ? visible_ - 1 : 1; }
     void clampTop();

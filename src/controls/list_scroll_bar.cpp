@@ -94,7 +94,7 @@ void ListScrollBar::draw(DrawingSurface& surface, int32_t top, int32_t count, in
     const Rect& bar = layout_.bar;
     if (bar.empty())
         return;
-    const bool pictured = !images_.track.isNil() || !images_.trackTile.isNil() || !images_.thumb.isNil();
+    const bool pictured = this->pictured();
     // A track picture longer than the bar is cut at its end; a tile repeats down it.
     if (!images_.track.isNil()) {
         ImageClip clip(surface, bar);

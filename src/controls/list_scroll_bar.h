@@ -31,6 +31,8 @@ public:
 
     const Layout& layout() const { return layout_; }
     int width() const { return layout_.bar.width(); }
+    // Plain shapes cover the whole bar; pictures may let the list show through.
+    bool pictured() const { return !images_.track.isNil() || !images_.trackTile.isNil() || !images_.thumb.isNil(); }
 
     // The room the thumb travels in; 0 when the bar is too short for it.
     int travel() const;

@@ -114,6 +114,15 @@ void Canvas::fill(const Rect& r, uint32_t rgb)
     cairo_fill(cairo_);
 }
 
+void Canvas::fill(std::span<const Rect> rects, uint32_t rgb)
+{
+    applyColor(rgb);
+    for (const Rect& r : rects)
+        if (!r.empty())
+            cairo_rectangle(cairo_, r.left, r.top, r.width(), r.height());
+    cairo_fill(cairo_);
+}
+
 void Canvas::frame(const Rect& r, uint32_t rgb, int penWidth)
 {
     if (r.empty() || penWidth <= 0)

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -67,6 +68,8 @@ public:
     void setClip(const Rect& r);
     void resetClip();
     void fill(const Rect& r, uint32_t rgb);
+    // Many small rectangles in one go (each fill costs far more than its pixels when they are few).
+    void fill(std::span<const Rect> rects, uint32_t rgb);
     void frame(const Rect& r, uint32_t rgb, int penWidth);
     void line(int x0, int y0, int x1, int y1, uint32_t rgb, int penWidth);
     // Copies a rectangle of this canvas (or of another) to (x, y) here.

@@ -181,6 +181,17 @@ void DrawingSurface::fill(const Rect& r, int32_t colorRef)
     invalidate(area);
 }
 
+void DrawingSurface::fill(std::span<const Rect> rects, int32_t colorRef)
+{
+    std::vector<Rect> areas;
+    areas.reserve(rects.size());
+    for (const Rect& r : rects) {
+        areas.push_back(toSurface(r));
+        invalidate(areas.back());
+    }
+    target_->fill(areas, pixelOf(colorRef));
+}
+
 int DrawingSurface::pixelHeightForPoints(int points, int dotsPerInch)
 {
     int height = (-36 - dotsPerInch * points) / 72;

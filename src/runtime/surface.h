@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -59,6 +60,7 @@ public:
     void present();
 
     void fill(const platform::Rect& r, int32_t colorRef);
+    void fill(std::span<const platform::Rect> rects, int32_t colorRef);
     void setBackgroundColor(int32_t colorRef) { background_ = colorRef; }
     int32_t backgroundColor() const { return background_; }
     void setTextColor(int32_t colorRef) { textColor_ = colorRef; }

@@ -1,8 +1,13 @@
 // List boxes: keys and the first-letter search, lists of 0 and 1 items, the list replaced under a
-// selection, Ctrl+C of accented text, the scroll arrow's repeat on the virtual clock, and bad input.
+// selection, Ctrl+C of accented text, the scroll arrow's repeat on the virtual clock, bad input, and
+// a move drawn line by line showing what a whole drawing shows.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "controls/control_library.h"
 #include "controls/list_box.h"
@@ -191,6 +196,31 @@ TEST_F(ListBoxTest, BadInputNeverDividesByZeroReadsOutsideOrLoops)
     AbstractListBox& b = box(items, "", "ListBox");
     b.key('v', 0);
     EXPECT_EQ(b.selection(), 2); // nil shows as its printed form, VEL_NIL
+}
+
+TEST_F(ListBoxTest, AMoveDrawnLineByLineAtScale3ShowsWhatAWholeDrawingShows)
+{
+    // At a spacing of -8 each line's rectangle reaches into the next line's text; the last case is a
+    // MultiListBox.
+    const std::pair<const char*, int32_t> cases[] = {
+        {R"(("DrawBorder" true) ("ScrollBarWidth" 16) ("SelectionIndex" 2))", key_code::Down},
+        {R"(("LineSpacing" -8) ("SelectionColor" 255) ("SelectionIndex" 4))", key_code::Down},
+        {R"(("TextTopMargin" 3) ("SelectionGap" 30) ("SelectionIndex" 3))", key_code::Home}};
+    engine.rescaleScreen(3);
+    for (int i = 0; i < 4; ++i) {
+        AbstractListBox& b = box(R"("amora" "Bacuri" "caju" "\xc1gua" "figo" "goiaba" "jambo" "lima")",
+                                 std::string(R"(("BackgroundColor" 16777215) )") + cases[i % 3].first,
+                                 i == 3 ? "MultiListBox" : "ListBox");
+        b.activate();
+        const int32_t top = b.topIndex();
+        b.key(cases[i % 3].second, 0);
+        ASSERT_EQ(b.topIndex(), top);
+        const platform::PixelView frame = host.drawing().frame().pixels();
+        const std::vector<uint32_t> moved(frame.pixels, frame.pixels + frame.stride * frame.height);
+        b.draw();
+        engine.updateScreen();
+        EXPECT_TRUE(std::equal(moved.begin(), moved.end(), frame.pixels)) << i;
+    }
 }
 
 } // namespace
