@@ -4,6 +4,7 @@
 
 #include "controls/help_dialog.h"
 #include "controls/history.h"
+#include "controls/library_control.h"
 #include "platform/media_path.h"
 #include "runtime/control.h"
 #include "runtime/cursor.h"
@@ -93,10 +94,7 @@ bool FormServices::tab(bool backward)
 
 bool FormServices::playAudio(const Value& sound, bool wait)
 {
-    Value spec = sound;
-    if (sound.is(Tag::String) && textOf(sound).find('.') == std::string_view::npos)
-        spec = Value::string(std::string(textOf(sound)) + "." +
-                             std::string(textOf(engine_.configuration().get("AudioExtension", Value::string("wav")))));
+    const Value spec = soundFileName(engine_, sound);
     Value loaded = spec.is(Tag::Sound) ? spec : engine_.resources().loadSound(spec, true);
     if (!loaded.is(Tag::Sound))
         return false;
@@ -204,19 +202,12 @@ std::string FormServices::locateFile(std::string_view name, std::string_view can
         path = platform::pathUnder(
             platform::pathUnder(engine_.moduleDirectory(), textOf(configuration.get("MediaPath"))), name);
     } else {
-        std::size_t start = 0;
-        while (start <= candidates.size() && path.empty()) {
-            std::size_t end = candidates.find(';', start);
-            std::string_view directory =
-                candidates.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-            if (!directory.empty()) {
-                std::string candidate = platform::pathUnder(platform::configuredPath(directory), name);
-                if (platform::isFile(candidate))
-                    path = candidate;
-            }
-            if (end == std::string_view::npos)
+        for (std::string_view directory : platform::listedDirectories(candidates)) {
+            std::string candidate = platform::pathUnder(platform::configuredPath(directory), name);
+            if (platform::isFile(candidate)) {
+                path = candidate;
                 break;
-            start = end + 1;
+            }
         }
         if (path.empty())
             path = platform::pathUnder(platform::configuredPath(configuration.sourceDisk()), name);

@@ -90,17 +90,21 @@ void velLibraryControl::dataEvent(const Value& first, const Value& second)
         stopSound();
 }
 
+Value soundFileName(Engine& engine, const Value& sound)
+{
+    if (!sound.is(Tag::String) || textOf(sound).find('.') != std::string_view::npos)
+        return sound;
+    std::string completed(textOf(sound));
+    completed += '.';
+    completed += textOf(engine.configuration().get("AudioExtension", Value::string("wav")));
+    return Value::string(completed);
+}
+
 int32_t velLibraryControl::playSound(const Value& sound, int32_t wait)
 {
     if (!engine_.configuration().getTruth("SoundEffects", true))
         return 0;
-    Value name = sound;
-    if (sound.is(Tag::String) && textOf(sound).find('.') == std::string_view::npos) {
-        std::string completed(textOf(sound));
-        completed += '.';
-        completed += textOf(engine_.configuration().get("AudioExtension"));
-        name = Value::string(completed);
-    }
+    const Value name = soundFileName(engine_, sound);
     sound_ = name.is(Tag::Sound) ? name : engine_.resources().loadSound(name, true);
     if (sound_.isNil())
         return 0;

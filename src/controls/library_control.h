@@ -85,6 +85,9 @@ private:
     Value sound_;
 };
 
+// A sound given by a name without a dot gets "." and the "AudioExtension" setting; anything else is
+// returned as it is.
+Value soundFileName(Engine& engine, const Value& sound);
 // The size of an image value; (0, 0) for anything else.
 platform::Rect imageBoundsAt(const Value& image, int32_t x, int32_t y);
 // The smallest rectangle holding both; an empty one gives the other.

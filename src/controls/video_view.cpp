@@ -24,23 +24,6 @@ bool isMpeg(const Movie& movie)
     return movie.extension() == "MPG" || movie.extension() == "MPEG" || movie.extension() == "MPE";
 }
 
-// Each directory of a ";"-separated list, in order.
-template <class Visit>
-void eachDirectory(std::string_view directories, Visit visit)
-{
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = directories.find(';', start);
-        const std::string_view directory =
-            directories.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (!directory.empty() && visit(directory))
-            return;
-        if (end == std::string_view::npos)
-            return;
-        start = end + 1;
-    }
-}
-
 } // namespace
 
 VideoView::VideoView(Engine& engine, const Value& properties) : velLibraryControl(engine, properties) {}
@@ -65,26 +48,20 @@ std::string VideoView::resolveMovie(std::string_view name) const
         file += "." + std::string(extension.is(Tag::String) ? textOf(extension) : "avi");
     }
     Configuration& configuration = engine_.configuration();
-    std::string first, found;
+    std::string first;
     for (const char* key : {"VideoPath", "AltVideoPath"}) {
         const Value setting = configuration.get(key);
         if (!setting.is(Tag::String))
             continue;
-        eachDirectory(textOf(setting), [&](std::string_view directory) {
+        for (std::string_view directory : platform::listedDirectories(textOf(setting)))
             for (const std::string& candidate :
                  {platform::pathUnder(platform::configuredPath(directory), file),
                   platform::pathUnder(configuration.mediaRoot(), joinPath(directory, file))}) {
                 if (first.empty())
                     first = candidate;
-                if (platform::isFile(candidate)) {
-                    found = candidate;
-                    return true;
-                }
+                if (platform::isFile(candidate))
+                    return candidate;
             }
-            return false;
-        });
-        if (!found.empty())
-            return found;
     }
     return first.empty() ? platform::pathUnder(configuration.mediaRoot(), file) : first;
 }

@@ -262,4 +262,19 @@ bool isDirectory(const std::string& path)
     return ::stat(path.empty() ? "." : path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+std::vector<std::string_view> listedDirectories(std::string_view list)
+{
+    std::vector<std::string_view> directories;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = list.find(';', start);
+        const std::string_view directory = list.substr(start, end == std::string_view::npos ? end : end - start);
+        if (!directory.empty())
+            directories.push_back(directory);
+        if (end == std::string_view::npos)
+            return directories;
+        start = end + 1;
+    }
+}
+
 } // namespace vel::platform

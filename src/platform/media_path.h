@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vel::platform {
 
@@ -24,6 +25,9 @@ std::string pathUnder(std::string_view root, std::string_view name);
 std::string_view extensionOf(std::string_view name);
 // ASCII letters made small, other bytes as they are: extensions and the names the data compares.
 std::string lowerAscii(std::string_view text);
+
+// The directories of a ";"-separated list in configuration, in order, empty entries left out.
+std::vector<std::string_view> listedDirectories(std::string_view list);
 
 bool isFile(const std::string& path);
 bool isDirectory(const std::string& path);
