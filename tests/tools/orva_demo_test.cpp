@@ -262,8 +262,7 @@ TEST_F(OrvaDemoTest, TheMediaScreenPlaysItsMovieWithCuesAndPopsThePhotosCaptionU
                   &said),
               0)
         << said;
-    using vel::testing_support::agreement;
-    using vel::testing_support::expectedShot;
+    using vel::testing_support::agreement, vel::testing_support::expectedShot;
     for (auto [shot, expected] : {std::pair{"tip.png", "midia_dica.png"}, std::pair{"play.png", "midia_filme.png"},
                                   std::pair{"caption.png", "midia_legenda.png"}})
         EXPECT_GE(agreement(path(shot), expectedShot(expected), 8), 0.999) << shot;
