@@ -46,6 +46,9 @@
              (control ("Class" "Button") ("Name" "Pagina2") ("Hot Spot" (rect 152 428 120 36))
                       ("UpImage" "prox_up.bmp") ("DownImage" "prox_dn.bmp") ("RolloverImage" "prox_ov.bmp")
                       ("Sound" "clique") ("Target Form" "galeria2.frm"))
+             (control ("Class" "Button") ("Name" "Midia") ("Hot Spot" (rect 288 428 120 36))
+                      ("UpImage" "midia_up.bmp") ("DownImage" "midia_dn.bmp") ("RolloverImage" "midia_ov.bmp")
+                      ("Sound" "clique") ("Target Form" "midia.frm"))
              ; The planets article, scrolled by the keys, by the arrows and thumb of its scroll bar, or to
              ; the table by its hot text; another hot text opens it in pages.
              (control ("Class" "TextView") ("Name" "Artigo")

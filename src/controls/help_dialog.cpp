@@ -1,8 +1,10 @@
 #include "controls/help_dialog.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
+#include "controls/text_view.h"
 #include "runtime/engine.h"
 #include "runtime/resources.h"
 #include "runtime/surface.h"
@@ -31,7 +33,19 @@ std::string entryText(const Value& topic, const char* key)
     return v.is(Tag::String) ? std::string(textOf(v)) : std::string();
 }
 
-Value dialogData(Engine& engine)
+// Where the topic's text goes, in the dialog's coordinates.
+constexpr platform::Rect kTextArea{kMargin, 48, kWidth - kMargin, kHeight - 36};
+
+// A control word of the rich-text dialect: a backslash and a letter.
+bool isRichText(std::string_view text)
+{
+    for (std::size_t at = text.find('\\'); at != std::string_view::npos; at = text.find('\\', at + 2))
+        if (at + 1 < text.size() && std::isalpha(static_cast<unsigned char>(text[at + 1])))
+            return true;
+    return false;
+}
+
+Value dialogData(Engine& engine, const HelpDialog::Topic& topic)
 {
     Value data = Table::make();
     Table* t = asTable(data);
@@ -39,7 +53,39 @@ Value dialogData(Engine& engine)
     t->put(Value::string("Height"), Value::integer(kHeight));
     t->put(Value::string("Origin X"), Value::integer(std::max(0, (engine.configuration().mediaWidth() - kWidth) / 2)));
     t->put(Value::string("Origin Y"), Value::integer(std::max(0, (engine.configuration().mediaHeight() - kHeight) / 2)));
+    if (isRichText(topic.text)) {
+        Value view = Table::make();
+        Table* v = asTable(view);
+        v->put(Value::string("Name"), Value::string("Texto"));
+        v->put(Value::string("Hot Spot"),
+               Region::rectangle(kTextArea.left, kTextArea.top, kTextArea.right, kTextArea.bottom));
+        v->put(Value::string("Font"), Font::make(Value::string("Arial"), 10, 0));
+        v->put(Value::string("ForegroundColor"), Value::integer(kInk));
+        v->put(Value::string("BackgroundColor"), Value::integer(kPaper));
+        v->put(Value::string("Text"), Value::string(topic.text));
+        Value controls = ValueList::make(1);
+        asValueList(controls)->append(Value::adopt(Tag::Control, new TextView(engine, view)));
+        t->put(Value::string("Control List"), controls);
+    }
     return data;
+}
+
+HelpDialog::Topic topicFor(const Value& topics, int32_t context)
+{
+    Table* t = asTable(topics);
+    Value topic = t && context >= 0 ? t->get(Value::integer(context)) : Value();
+    if (asTable(topic))
+        return {entryText(topic, "Title"), entryText(topic, "Text")};
+    // The contents: every topic's title, in the order of their context numbers.
+    HelpDialog::Topic contents{"Conte\xFA" "do da ajuda", {}};
+    std::vector<std::pair<int32_t, std::string>> titles;
+    for (int32_t slot = t ? t->firstIndex() : -1; slot >= 0; slot = t->nextIndex(slot))
+        if (t->keyRef(slot).is(Tag::Int))
+            titles.emplace_back(t->keyRef(slot).asInt(), entryText(t->valueRef(slot), "Title"));
+    std::sort(titles.begin(), titles.end());
+    for (const auto& [number, title] : titles)
+        contents.text += title + "\n";
+    return contents;
 }
 
 } // namespace
@@ -72,24 +118,15 @@ Value readHelpTopics(const std::string& path, std::string& why)
 }
 
 HelpDialog::HelpDialog(Engine& engine, const Value& topics, int32_t context)
-    : velLibraryDialog(engine, dialogData(engine))
+    : HelpDialog(engine, topicFor(topics, context))
 {
-    Table* t = asTable(topics);
-    Value topic = t && context >= 0 ? t->get(Value::integer(context)) : Value();
-    if (asTable(topic)) {
-        title_ = entryText(topic, "Title");
-        text_ = entryText(topic, "Text");
-        return;
-    }
-    // The contents: every topic's title, in the order of their context numbers.
-    title_ = "Conte\xFA" "do da ajuda";
-    std::vector<std::pair<int32_t, std::string>> titles;
-    for (int32_t slot = t ? t->firstIndex() : -1; slot >= 0; slot = t->nextIndex(slot))
-        if (t->keyRef(slot).is(Tag::Int))
-            titles.emplace_back(t->keyRef(slot).asInt(), entryText(t->valueRef(slot), "Title"));
-    std::sort(titles.begin(), titles.end());
-    for (const auto& [number, title] : titles)
-        text_ += title + "\n";
+}
+
+HelpDialog::HelpDialog(Engine& engine, const Topic& topic)
+    : velLibraryDialog(engine, dialogData(engine, topic)), title_(topic.title), text_(topic.text)
+{
+    if (const List* controls = asList(property("Control List")); controls && controls->count() > 0)
+        textView_ = controls->get(0);
 }
 
 Value HelpDialog::createInstance(const Value&) const
@@ -109,14 +146,23 @@ void HelpDialog::draw()
     s->setTextBackground(-1);
     s->selectFont(Font::make(Value::string("Arial"), 14, 2));
     s->textOut(kMargin, 12, title_);
-    s->selectFont(Font::make(Value::string("Arial"), 10, 0));
-    s->drawTextInRect({kMargin, 48, width_ - kMargin, height_ - 36}, text_, text_format::WordBreak);
     s->selectFont(Font::make(Value::string("Arial"), 8, 1));
     s->textOut(kMargin, height_ - 24, "Esc ou um clique fecha a ajuda.");
+    if (textView_.isNil()) {
+        s->selectFont(Font::make(Value::string("Arial"), 10, 0));
+        s->drawTextInRect(kTextArea, text_, text_format::WordBreak);
+    } else {
+        drawControls();
+    }
 }
 
 void HelpDialog::mouseDown(int32_t x, int32_t y)
 {
+    if (velControlObject* view = asControl(textView_);
+        view && view->containsPoint(x - originX_, y - originY_)) {
+        velLibraryDialog::mouseDown(x, y);
+        return;
+    }
     if (x >= originX_ && y >= originY_ && x <= originX_ + width_ && y <= originY_ + height_)
         end();
 }

@@ -1,8 +1,12 @@
 #include "controls/library_form.h"
 
+#include <algorithm>
+
+#include "controls/control_idle.h"
 #include "controls/history.h"
 #include "runtime/control.h"
 #include "runtime/engine.h"
+#include "value/list.h"
 #include "value/string.h"
 
 namespace vel {
@@ -98,7 +102,16 @@ template <class Base>
 uint32_t LibraryForm<Base>::onIdle()
 {
     Value keep = this->self();
-    return services_.idle();
+    uint32_t due = services_.idle();
+    // The list is held: a control's turn may take the form elsewhere.
+    const Value controls = this->controlList_;
+    const List* list = asList(controls);
+    for (int32_t i = 0; list && i < list->count(); ++i) {
+        const Value control = list->get(i);
+        if (auto* work = dynamic_cast<ControlIdleWork*>(control.object()))
+            due = std::min(due, work->idle());
+    }
+    return due;
 }
 
 template class LibraryForm<velFormObject>;

@@ -18,6 +18,7 @@ namespace {
 
 constexpr int32_t kCaptionGrey = 0xC0C0C0;
 constexpr int32_t kEdgeGap = 10; // kept between the box and the media area's edges
+constexpr int32_t kShortCaptionRoom = 16;
 
 } // namespace
 
@@ -114,6 +115,10 @@ bool PhotoView::showCaption(int32_t x, int32_t y)
     do {
         box.bottom += lineHeight;
     } while (layCaption(*view, box) > 1 && box.height() + lineHeight <= tallest);
+    // A caption that fits the first measure, two lines high, would sit tight in its margins: the box
+    // takes 16 more pixels.
+    if (box.height() == 2 * lineHeight)
+        box.bottom += kShortCaptionRoom;
     // Kept inside the area: moved in from the right and bottom edges, then not past the top or left.
     platform::Rect placed = box;
     const int32_t dx = std::min(0, screenWidth - kEdgeGap - box.right);

@@ -1,14 +1,20 @@
 #include "controls/video_view.h"
 
 #include <algorithm>
+#include <limits>
+#include <utility>
+#include <vector>
 
 #include "controls/plain_drawing.h"
+#include "platform/clock.h"
 #include "platform/media_path.h"
 #include "runtime/cursor.h"
 #include "runtime/engine.h"
 #include "runtime/form.h"
 #include "runtime/movie.h"
 #include "runtime/surface.h"
+#include "value/builtins.h"
+#include "value/archive.h"
 #include "value/list.h"
 #include "value/string.h"
 #include "value/table.h"
@@ -71,15 +77,19 @@ std::string VideoView::movieName() const
     Value name = chosenName_.isNil() ? engine_.resources().resolve(property("VideoName")) : chosenName_;
     const Value archiveName = engine_.resources().resolve(property("VideoArchive"));
     if (archiveName.is(Tag::String) && !textOf(archiveName).empty()) {
-        const bool compiled = engine_.configuration().getTruth("UseCompiledResources", true);
-        const std::string archiveFile = std::string(textOf(archiveName)) + (compiled ? ".dat" : ".lst");
+        const bool useCompiled = engine_.configuration().getTruth("UseCompiledResources", true);
+        const std::string archiveFile = std::string(textOf(archiveName)) + (useCompiled ? ".dat" : ".lst");
         const Value archive = engine_.resources().load(Value::string(archiveFile));
-        if (const List* list = asList(archive); list && list->count() > 0) {
-            // An index picks from the list; no name at all takes the first.
-            if (name.is(Tag::Int) && name.asInt() >= 0 && name.asInt() < list->count())
-                name = list->get(name.asInt());
+        // A list in the notation or a compiled archive: an index picks from it, no name takes the first.
+        const List* list = asList(archive);
+        const Archive* compiled = asArchive(archive);
+        const int32_t count = list ? list->count() : compiled ? compiled->count() : 0;
+        auto item = [&](int32_t i) { return list ? list->get(i) : compiled->get(i); };
+        if (count > 0) {
+            if (name.is(Tag::Int) && name.asInt() >= 0 && name.asInt() < count)
+                name = item(name.asInt());
             else if (name.isNil())
-                name = list->get(0);
+                name = item(0);
         } else if (const Table* table = asTable(archive)) {
             if (!name.isNil())
                 name = table->get(name);
@@ -105,6 +115,8 @@ int32_t VideoView::initialize()
         if (m && m->open() && isMpeg(*m))
             fullScreen_ = false;
     }
+    cues_ = engine_.resources().loadNamed(property("CueSheet"));
+    cuedTo_ = seenFrame_ = -1;
     videoX_ = fullScreen_ ? 0 : integer("VideoX", hotSpotRect().left);
     videoY_ = fullScreen_ ? 0 : integer("VideoY", hotSpotRect().top);
     initialized_ = true;
@@ -143,9 +155,9 @@ int32_t VideoView::start()
     Movie* m = asMovie(movie_);
     if (!m || !m->open())
         return 0;
-    if (m->isPaused())
-        return m->play(-1, -1, false) ? 1 : 0;
-    return m->showAndPlay(videoX_, videoY_, -1, -1, fullScreen_) ? 1 : 0;
+    const bool started = m->isPaused() ? m->play(-1, -1, false) : m->showAndPlay(videoX_, videoY_, -1, -1, fullScreen_);
+    fireCues();
+    return started ? 1 : 0;
 }
 
 int32_t VideoView::stop()
@@ -274,9 +286,12 @@ void VideoView::dataEvent(const Value& first, const Value& second)
         return velLibraryControl::dataEvent(first, second);
     Value keep = Value::share(Tag::Control, this);
     const std::string_view what = textOf(notice->get(1));
+    // The last frames' cues, passed in the step that ended it; at the end also those past it.
+    fireCues(what == "ended");
     if (what == "ended" && playTillStopped_) {
         if (Movie* m = asMovie(movie_))
             m->play(0, -1, false);
+        fireCues();
         return;
     }
     if (what != "ended" && what != "aborted")
@@ -286,6 +301,77 @@ void VideoView::dataEvent(const Value& first, const Value& second)
     if (dismissCompleted_)
         setBoolean(Value::string("Disabled"), 1);
     draw();
+}
+
+bool VideoView::track(int32_t x, int32_t y, int32_t flags, int32_t clicks)
+{
+    const bool clicked = velLibraryControl::track(x, y, flags, clicks);
+    if (clicked && truth("PlayOnClick", false))
+        isPlaying() ? pause() : start();
+    return clicked;
+}
+
+void VideoView::fireCues(bool toTheEnd)
+{
+    const Movie* m = asMovie(movie_);
+    const Table* sheet = asTable(cues_);
+    const int32_t frame = m ? m->position() : -1;
+    if (!sheet || frame < 0)
+        return;
+    // Gone back (rewound, or started again): the cues from there on fire again.
+    if (frame < seenFrame_)
+        cuedTo_ = frame - 1;
+    seenFrame_ = frame;
+    const int32_t upTo = toTheEnd ? std::numeric_limits<int32_t>::max() : frame;
+    std::vector<std::pair<int32_t, Value>> due;
+    for (int32_t slot = sheet->firstIndex(); slot >= 0; slot = sheet->nextIndex(slot)) {
+        const Value& key = sheet->keyRef(slot);
+        if (key.is(Tag::Int) && key.asInt() > cuedTo_ && key.asInt() <= upTo)
+            due.emplace_back(key.asInt(), sheet->valueRef(slot));
+    }
+    cuedTo_ = std::max(cuedTo_, upTo);
+    std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    Value keep = Value::share(Tag::Control, this);
+    const Value form = engine_.currentForm();
+    // A cue that takes the program to another form ends the round: the rest were this form's.
+    for (std::size_t i = 0; i < due.size() && engine_.currentForm() == form; ++i) {
+        const List* parts = asList(due[i].second);
+        if (parts && parts->count() > 0 && asList(parts->get(0))) {
+            for (int32_t j = 0; j < parts->count() && engine_.currentForm() == form; ++j)
+                performCue(parts->get(j));
+        } else {
+            performCue(due[i].second);
+        }
+    }
+}
+
+void VideoView::performCue(const Value& cue)
+{
+    const List* parts = asList(cue);
+    velFormObject* form = asForm(engine_.currentForm());
+    const Value control = form && parts && parts->count() >= 2 ? form->findControl(parts->get(0)) : Value();
+    // A cue for a control the form lacks, or without an action, does nothing.
+    if (control.is(Tag::Control) && parts->get(1).is(Tag::String))
+        velPerform(control, parts->get(1), parts->count() >= 3 ? parts->get(2) : Value());
+}
+
+uint32_t VideoView::idle()
+{
+    fireCues();
+    const Movie* m = asMovie(movie_);
+    const Table* sheet = asTable(cues_);
+    if (!m || !sheet || !m->isPlaying() || m->frameRate() <= 0)
+        return platform::NothingDue;
+    int64_t next = -1;
+    for (int32_t slot = sheet->firstIndex(); slot >= 0; slot = sheet->nextIndex(slot)) {
+        const Value& key = sheet->keyRef(slot);
+        if (key.is(Tag::Int) && key.asInt() > cuedTo_ && (next < 0 || key.asInt() < next))
+            next = key.asInt();
+    }
+    if (next < 0)
+        return platform::NothingDue;
+    const double wait = static_cast<double>(next - std::max(0, cuedTo_)) * 1000.0 / m->frameRate();
+    return static_cast<uint32_t>(std::max(1.0, wait));
 }
 
 } // namespace vel

@@ -4,16 +4,27 @@
 // "PlayTillStoped" it starts again, otherwise it stops, and with "DismissCompleted" the view then
 // disables itself. While the view is set up but not playing, the picture area shows the black
 // still "blackvfw.rle" (plain black without one).
+//
+// The cue sheet ("CueSheet", a table or the name of one) ties frames to actions: each key a frame
+// number, each value a list (control name, action, data) that the current form's control of that
+// name performs when playback reaches the frame, or a list of such lists, performed in order. Cues
+// that one step of the movie passes all fire, in frame order, so that what they set stands as if
+// each frame had shown; a movie that ends fires those past its last frame too; a movie that goes
+// back (rewound, started again) fires them again. They are
+// checked in the idle work of the library's forms.
+//
+// With "PlayOnClick" a click starts the movie, or pauses it while it plays.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "controls/control_idle.h"
 #include "controls/library_control.h"
 
 namespace vel {
 
-class VideoView : public velLibraryControl {
+class VideoView : public velLibraryControl, public ControlIdleWork {
 public:
     VideoView(Engine& engine, const Value& properties);
     ~VideoView() override;
@@ -23,6 +34,9 @@ public:
     Value perform(const Value& action, const Value& arguments) override;
     void draw() override;
     void dataEvent(const Value& first, const Value& second) override;
+    bool track(int32_t x, int32_t y, int32_t flags, int32_t clicks) override;
+    // Fires the cues the movie has reached; the time until the next one is due while it plays.
+    uint32_t idle() override;
 
     // The actions, in this order after the base's. Each answers an integer.
     virtual int32_t reinitialize(const Value& movieName);
@@ -49,9 +63,16 @@ private:
     std::string movieName() const;
     platform::Rect pictureArea() const;
     void drawStill();
+    // Fires every cue after the last one fired up to the movie's current frame, or all of them.
+    void fireCues(bool toTheEnd = false);
+    // One cue: (control name, action, data).
+    void performCue(const Value& cue);
 
     Value movie_;
     Value chosenName_; // a name given to "Reinitialize", kept over "VideoName"
+    Value cues_;
+    int32_t cuedTo_ = -1;    // the frame up to which the cues have fired
+    int32_t seenFrame_ = -1; // the movie's frame when they were last looked at
     bool initialized_ = false;
     bool playTillStopped_ = false;
     bool dismissCompleted_ = false;

@@ -11,6 +11,7 @@
 #include "runtime/sound.h"
 #include "runtime/environment.h"
 #include "runtime/image.h"
+#include "value/archive.h"
 #include "value/buffer.h"
 #include "value/encoding.h"
 #include "value/error.h"
@@ -47,6 +48,22 @@ Value imageFromFile(const std::string& path, const std::string& extension)
     return imageFromBuffer(buffer, extension);
 }
 
+Value notationFromFile(const std::string& path)
+{
+    Value buffer = readFile(path);
+    Buffer* b = asBuffer(buffer);
+    if (!b)
+        return Value();
+    return parseText(std::string_view(reinterpret_cast<const char*>(b->bytes()), static_cast<std::size_t>(b->length())));
+}
+
+bool beginsAsArchive(const std::string& path)
+{
+    char magic[4] = {};
+    std::ifstream in(path, std::ios::binary);
+    return in.read(magic, sizeof magic) && std::string_view(magic, sizeof magic) == "0VEL";
+}
+
 } // namespace
 
 Value Resources::fileByKind(const std::string& path, ResourceKind kind, const std::string& extension)
@@ -63,13 +80,12 @@ Value Resources::fileByKind(const std::string& path, ResourceKind kind, const st
         return soundFromFile(engine_, path);
     case ResourceKind::Movie:
         return engine_.movies().open(path);
-    default: {
-        Value buffer = readFile(path);
-        Buffer* b = asBuffer(buffer);
-        if (!b)
-            return Value();
-        return parseText(std::string_view(reinterpret_cast<const char*>(b->bytes()), static_cast<std::size_t>(b->length())));
-    }
+    case ResourceKind::Archive:
+        // A compiled list is an archive, read item by item; a data file written in the text
+        // notation under the same extension reads as notation.
+        return beginsAsArchive(path) ? Archive::open(Value::string(path), false) : notationFromFile(path);
+    default:
+        return notationFromFile(path);
     }
 }
 
@@ -143,7 +159,8 @@ Resources::Resources(Engine& engine) : engine_(engine)
     } entries[] = {{"avi", ResourceKind::Movie},    {"bmp", ResourceKind::Image},    {"vel", ResourceKind::Encoded},
                    {"dib", ResourceKind::Image},    {"frm", ResourceKind::Notation}, {"jpg", ResourceKind::Image},
                    {"lst", ResourceKind::Notation}, {"tbl", ResourceKind::Notation}, {"txt", ResourceKind::Notation},
-                   {"rle", ResourceKind::Image},    {"wav", ResourceKind::Sound},    {"mid", ResourceKind::Sound}};
+                   {"rle", ResourceKind::Image},    {"wav", ResourceKind::Sound},    {"mid", ResourceKind::Sound},
+                   {"dat", ResourceKind::Archive}};
     for (const auto& entry : entries)
         t->put(entry.extension, Value::integer(static_cast<int32_t>(entry.kind)));
     extensions_ = table;

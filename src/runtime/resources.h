@@ -15,7 +15,7 @@ namespace vel {
 
 class Engine;
 
-// Kinds of the extension table; images, sounds and movies carry their value tags.
+// Kinds of the extension table; images, sounds, movies and archives carry their value tags.
 enum class ResourceKind : int32_t {
     Unknown = 0,
     Encoded = 5,  // one value in the binary encoding
@@ -23,6 +23,7 @@ enum class ResourceKind : int32_t {
     Image = 18,
     Sound = 19,
     Movie = 20,
+    Archive = 24, // an archive of encoded values (a compiled list), else text notation
 };
 
 // The whole file as a buffer; nil when it cannot be read.

@@ -180,15 +180,16 @@ TEST_F(LibraryFormTest, HelpShowsATopicOrTheContentsAndSaysWhyWhenItCannot)
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_NE(notices[1].find("formato antigo"), std::string::npos) << notices[1];
     disc.write("ORVA.hlp", R"(; topics
-        (table (10 (table ("Title" "Dez") ("Text" "O texto"))) (2 (table ("Title" "Dois")))))");
+        (table (10 (table ("Title" "Dez") ("Text" "O texto"))) (2 (table ("Title" "Dois") ("Text" "{\\b Rico}\\par")))))");
     std::string why;
     Value topics = readHelpTopics(disc.path() + "/ORVA.hlp", why);
-    auto text = [&](int32_t context) {
-        Value dialog = Value::adopt(Tag::Form, new HelpDialog(engine, topics, context));
-        return static_cast<HelpDialog*>(dialog.object())->text();
-    };
+    auto dialog = [&](int32_t context) { return Value::adopt(Tag::Form, new HelpDialog(engine, topics, context)); };
+    auto text = [&](int32_t context) { return static_cast<HelpDialog*>(dialog(context).object())->text(); };
     EXPECT_EQ(text(10), "O texto");
     EXPECT_EQ(text(-1), "Dois\nDez\n");
+    // Rich text is laid out by a text view; plain text is not.
+    EXPECT_TRUE(static_cast<HelpDialog*>(dialog(10).object())->textView().isNil());
+    EXPECT_FALSE(static_cast<HelpDialog*>(dialog(2).object())->textView().isNil());
 }
 
 } // namespace

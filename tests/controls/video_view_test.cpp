@@ -2,11 +2,16 @@
 
 #include "../runtime/movie_test_support.h"
 #include "controls/photo_view.h"
+#include "controls/surface_measure.h"
 #include "controls/video_view.h"
 #include "controls_test_support.h"
 #include "runtime/event_queue.h"
 #include "runtime/movie.h"
+#include "value/archive.h"
+#include "value/buffer.h"
 #include "value/builtins.h"
+#include "value/data_objects.h"
+#include "value/string.h"
 
 namespace vel::testing_support {
 namespace {
@@ -81,10 +86,39 @@ TEST_F(VideoViewTest, NamesTakeTheExtensionAndTheSecondPath)
     EXPECT_EQ(view().resolveMovie("clip.mpg"), movie_test::Clips::get().directory() + "/clip.mpg");
 }
 
+TEST_F(VideoViewTest, CuesFireInFrameOrderAsPlayReachesThemAndAgainAfterGoingBack)
+{
+    openForm("(control (\"Class\" \"StaticText\") (\"Name\" \"s\") (\"Hot Spot\" (rect 0 0 90 20))) "
+             "(control (\"Class\" \"VideoView\") (\"Name\" \"v\") (\"VideoName\" \"clip\") (\"Hot Spot\" (rect 100 100 260 220)) "
+             "(\"CueSheet\" (table (10 (list (list \"absent\" \"setText\") (list \"s\" \"setText\" \"dez\"))) "
+             "(0 (list \"s\" \"setText\" \"zero\")) (5 (list \"s\" \"setText\" \"cinco\")) (900 (list \"s\" \"setText\" \"fim\")))))");
+    auto said = [&] { return std::string(textOf(velPerform(form()->findControl(Value::string("s")), Value::string("getText"), Value()))); };
+    act("Start");
+    clock().advance(480); // past frames 5 and 10 in one step: the later one stands
+    engine.idleWork();
+    view().idle();
+    EXPECT_EQ(said(), "dez");
+    EXPECT_EQ(deliverNotice(), "ended");
+    EXPECT_EQ(said(), "fim");
+    act("Rewind");
+    view().idle();
+    EXPECT_EQ(said(), "zero");
+}
+
+TEST_F(VideoViewTest, ACompiledMovieListIsAnArchiveOfNames)
+{
+    Value list = Archive::create(Value::string(disc.path() + "/Media/filmes.dat"), 4);
+    asArchive(list)->add(Value::string("nenhum"));
+    asArchive(list)->add(Value::string("clip"));
+    list = Value(); // flushed and closed
+    openForm("(control (\"Class\" \"VideoView\") (\"Name\" \"v\") (\"VideoName\" 1) (\"VideoArchive\" \"filmes\"))");
+    act("Initialize");
+    EXPECT_EQ(asMovie(view().movie()) ? asMovie(view().movie())->path() : "", movie_test::Clips::get().directory() + "/clip.mpg");
+}
+
 TEST_F(VideoViewTest, MissingMovieOrBadArchiveReportsAndLeavesTheFormUsable)
 {
-    disc.write("Media/notes.lst", "42");
-    config().set("UseCompiledResources", 0);
+    disc.write("Media/notes.dat", "42"); // not an archive: read as notation, and not a list
     openVideo("(\"VideoArchive\" \"notes\")", "absent");
     EXPECT_EQ(act("Initialize"), 1);
     EXPECT_EQ(act("Start"), 0);
@@ -130,6 +164,13 @@ TEST_F(VideoViewTest, PhotoWithAMaskOfAnotherSizeShowsWholeAndItsLongCaptionStay
         for (int x = box.left; x < box.right; ++x)
             left += pixel(x, y) != kScreen;
     EXPECT_EQ(left, 0);
+    // A short caption fits the first measure, two lines: its box takes 16 more pixels. (A string
+    // caption opens with an empty paragraph; a buffer is laid out as it is.)
+    photo.setProperty(Value::string("Caption"), Buffer::over("Curta", 5, true));
+    const Value arial = Font::make(Value::string("Arial"), 12, 0);
+    photo.setProperty(Value::string("Font"), arial);
+    ASSERT_TRUE(photo.showCaption(100, 100));
+    EXPECT_EQ(photo.captionBox().height(), 2 * SurfaceMeasure(engine).metrics(arial).height() + 16);
 }
 
 } // namespace

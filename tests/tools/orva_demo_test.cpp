@@ -247,6 +247,27 @@ TEST_F(OrvaDemoTest, TheGalleryArticleScrollsAndFollowsItsHotText)
     EXPECT_GT(agreement(path("marker.png"), path("end.png"), 8), 0.999) << "the table's heading, as near the top as it goes";
 }
 
+// The film and photograph screen, reached from the gallery: a tip on the movie, the movie playing
+// with its cue written under it, the photograph's caption open beside it; each held against the
+// shot looked at when the screen was made.
+TEST_F(OrvaDemoTest, TheMediaScreenPlaysItsMovieWithCuesAndPopsThePhotosCaptionUp)
+{
+    if (!haveProgram("ffmpeg"))
+        GTEST_SKIP() << "no ffmpeg program: the disc has no movie";
+    std::string said;
+    ASSERT_EQ(run("wait 200\nclick 460 375\nwait 100\nclick 348 446\nwait 200\nexpect-form Midia\nmove 190 190\n"
+                  "wait 1100\nshot " + path("tip.png") + "\nclick 190 190\nwait 1500\nshot " + path("play.png") +
+                  "\nclick 500 180\nwait 100\nshot " + path("caption.png") + "\nclick 355 440\nwait 200\n"
+                  "expect-form Galeria\n",
+                  &said),
+              0)
+        << said;
+    using vel::testing_support::agreement, vel::testing_support::expectedShot;
+    for (auto [shot, expected] : {std::pair{"tip.png", "midia_dica.png"}, std::pair{"play.png", "midia_filme.png"},
+                                  std::pair{"caption.png", "midia_legenda.png"}})
+        EXPECT_GE(agreement(path(shot), expectedShot(expected), 8), 0.999) << shot;
+}
+
 } // namespace
 
 TEST_F(OrvaDemoTest, TheSecondGalleryScreensListsSearchByLetterAndChooseSeveral)

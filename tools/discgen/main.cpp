@@ -239,6 +239,9 @@ int makeMedia(const fs::path& description, const fs::path& out)
         const Value& entry = files->valueRef(slot);
         std::string kind(textOf(field(entry, "Kind")));
         fs::path target = out / name;
+        // A name may put the file in a folder of the disc (movies under "Movies", where VideoPath looks).
+        std::error_code folderError;
+        fs::create_directories(target.parent_path(), folderError);
         bool ok = false;
         if (kind == "picture") {
             Region* size = asRegion(field(entry, "Size"));

@@ -1,0 +1,41 @@
+; Film and photograph: a video view that plays a movie with sound inside a frame, its cue sheet
+; writing under it what the movie has reached; a round photograph (through a mask, in a ring drawn
+; through another) whose caption pops up on a click. Tips on every control, a Tab order, and the way
+; back and forth through the screens visited.
+(form ("Class" "DemoForm")
+       ("Name" "Midia")
+       ("Background Image" "midia.bmp")
+       ("RolloverHelp" true)
+       ("TabStopList" (list "Filme" "Foto" "Voltar" "GoBack" "GoForward"))
+       ("Control List"
+        (list (control ("Class" "VideoView") ("Name" "Filme") ("Hot Spot" (rect 32 72 320 240))
+                       ("VideoName" "amostra.mpg") ("VideoX" 32) ("VideoY" 72) ("PlayOnClick" true)
+                       ("Frame" "moldura.bmp") ("FrameX" 24) ("FrameY" 64)
+                       ("Help" "Clique para tocar o filme,\nde novo para paus\xe1-lo")
+                       ("CueSheet"
+                        (table (0 (list "Legenda" "setText" "0 s: o filme come\xe7a; o som \xe9 a nota d\xf3 (523 Hz)."))
+                               (25 (list "Legenda" "setText" "1 s: passou o primeiro segundo."))
+                               (50 (list "Legenda" "setText" "2 s: metade do filme."))
+                               (75 (list "Legenda" "setText" "3 s: falta um segundo."))
+                               (1000 (list "Legenda" "setText" "Fim: quatro segundos. Clique para ver de novo.")))))
+              (control ("Class" "StaticText") ("Name" "Legenda")
+                       ("Text Region" (rect 32 330 320 30)) ("Text" "Clique no filme para toc\xe1-lo.")
+                       ("Font" (font "Arial" 10)) ("Bold" true)
+                       ("Foreground Color" (rgb 20 28 60)) ("Background Color" (rgb 200 210 235)))
+              (control ("Class" "PhotoView") ("Name" "Foto") ("Hot Spot" (rect 408 80 200 200))
+                       ("Photo" "foto.bmp") ("X" 408) ("Y" 80) ("Mask" "mascara.bmp")
+                       ("Frame" "moldura_foto.bmp") ("FrameX" 400) ("FrameY" 72) ("FrameMask" "moldura_masc.bmp")
+                       ("CaptionView" "LegendaFoto") ("CaptionWidth" 260) ("Font" (font "Arial" 10))
+                       ("Help" "Clique para ver a legenda")
+                       ("Caption" "{\\b O Sol e os planetas rochosos}\\par Desenho fora de escala. Em ordem de dist\xe2ncia ao Sol: Merc\xfario, V\xeanus, Terra e Marte, os quatro planetas de superf\xedcie s\xf3lida. A Terra \xe9 o maior deles."))
+              ; The text view that lays the photograph's caption out; it shows only inside the caption.
+              (control ("Class" "TextView") ("Name" "LegendaFoto") ("Hot Spot" (rect 0 0 10 10)) ("Hidden" true))
+              (control ("Class" "Button") ("Name" "Voltar") ("Hot Spot" (rect 16 428 120 36))
+                       ("UpImage" "voltr_up.bmp") ("DownImage" "voltr_dn.bmp") ("RolloverImage" "voltr_ov.bmp")
+                       ("Sound" "clique") ("Target Form" "galeria.frm") ("Help" "Volta \xe0 galeria de controles"))
+              (control ("Class" "Button") ("Name" "GoBack") ("Hot Spot" (rect 300 424 110 36))
+                       ("UpImage" "volta_up.bmp") ("DisabledImage" "volta_off.bmp") ("Sound" "clique")
+                       ("Help" "Volta \xe0 tela anterior"))
+              (control ("Class" "Button") ("Name" "GoForward") ("Hot Spot" (rect 420 424 120 36))
+                       ("UpImage" "avanc_up.bmp") ("DisabledImage" "avanc_off.bmp") ("Sound" "clique")
+                       ("Help" "Avan\xe7a para a tela seguinte")))))
