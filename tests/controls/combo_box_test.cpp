@@ -1,8 +1,10 @@
 // The drop-down controls: choosing by the mouse and the keys, the list's actions, the edit part.
 #include <gtest/gtest.h>
 
+#include "control_form_support.h"
 #include "controls/combo_box.h"
 #include "field_test_support.h"
+#include "runtime/framework_timer.h"
 #include "value/builtins.h"
 
 namespace vel {
@@ -22,10 +24,10 @@ TEST_F(ComboBoxTest, ChoosingByTheMouseAndTheKeys)
     host.drawing().fill({0, 0, 640, 480}, 0x00FF00);
     ComboBox& c = make<ComboBox>(Data);
     EXPECT_EQ(c.selection(), -1);
-    EXPECT_FALSE(during({at(event_kind::MouseUp, 160, 30)}, [&] { return c.track(160, 30, 0, 1); }));
-    EXPECT_EQ(act(c, "isDown").asInt(), 1) << "a click on the button leaves the list down";
-    EXPECT_TRUE(c.containsPoint(50, rowY(1)));
-    EXPECT_TRUE(during({at(event_kind::MouseUp, 50, rowY(1))}, [&] { return c.track(50, rowY(1), 0, 1); }));
+    // A click on the button leaves the list down for a click on a row, or for the keys.
+    EXPECT_TRUE(during({at(event_kind::MouseUp, 160, 30), at(event_kind::MouseDown, 50, rowY(1)),
+                        at(event_kind::MouseUp, 50, rowY(1))},
+                       [&] { return c.track(160, 30, 0, 1); }));
     EXPECT_EQ(textIn(act(c, "getSelectionStr")), "Sul");
     EXPECT_EQ(act(c, "isDown").asInt(), 0);
     EXPECT_EQ(pixel(50, rowY(1)), 0x00FF00u) << "the screen under the list is back";
@@ -67,6 +69,32 @@ TEST_F(ComboBoxTest, ListActionsAndTheEditPart)
     e.key(key_code::Down, 0);
     EXPECT_EQ(textIn(act(e, "stringValue")), "Norte") << "a chosen item fills the edit part";
     EXPECT_EQ(textIn(act(e, "getSelectionStr")), "Norte");
+}
+
+class DroppedListTest : public testing_support::ControlFormTest {};
+
+TEST_F(DroppedListTest, AHeldArrowRepeatsWhileOnItAndRowsLightUnderThePointer)
+{
+    // 27 rows, 3 in view, the plain bar's down arrow at x 156..169, y 83..96.
+    std::string items;
+    for (int i = 0; i < 27; ++i)
+        items += " \"" + std::to_string(i) + "\"";
+    openRecorded("(control (\"Class\" \"ComboBox\") (\"Name\" \"C\") (\"Hot Spot\" (rect 20 20 150 22)) "
+                 "(\"MaxItems\" 3) (\"LineSpacing\" 18) (\"List\" (list" + items + ")))");
+    form()->setActiveControl(controlValue("C"), 1);
+    auto& c = control<ComboBox>("C");
+    c.key(key_code::Unit * 4, 0);
+    // Held for a second, off the arrow from 510 to 710 ms: steps at 0, 250 and every 50 ms to 500,
+    // then from 750 to 1000: 13 rows down. Then the pointer over the first row in view, and Enter.
+    feedAfter(510, event_kind::MouseDrag, 100, 90);
+    feedAfter(710, event_kind::MouseDrag, 160, 90);
+    feedAfter(1010, event_kind::MouseUp, 160, 90);
+    feedAfter(1020, event_kind::MouseOver, 60, 52);
+    feedAfter(1030, event_kind::KeyDown, 0, 0, 13);
+    pressHeld(160, 90);
+    EXPECT_EQ(c.selection(), 13);
+    EXPECT_FALSE(c.isDown());
+    EXPECT_FALSE(engine.frameworkTimer()->active());
 }
 
 } // namespace

@@ -2,11 +2,13 @@
 // in Windows-1252.
 #include <gtest/gtest.h>
 
+#include "controls/control_library.h"
 #include "controls/number_format.h"
 #include "controls/text_field.h"
 #include "field_test_support.h"
 #include "platform/message.h"
 #include "platform/text_encoding.h"
+#include "runtime/caret.h"
 #include "runtime/clipboard.h"
 #include "runtime/event_test_support.h"
 #include "runtime/input_translator.h"
@@ -174,6 +176,36 @@ TEST_F(TextFieldTest, TypedAccentsArriveInWindows1252)
         if (EventRecord e = host.events().next(event_kind::KeyDown, 0); e.kind)
             f.key(e.detail, e.modifiers);
     EXPECT_EQ(text(f), "\xE7\xE3o \xFC \x80");
+}
+
+TEST_F(TextFieldTest, TheCaretBlinksOnTheClockIsLitAfterEachKeyAndStopsWhenItsFormIsGone)
+{
+    registerControlLibrary(engine);
+    Value form = read("(form (\"Control List\" (list (control (\"Class\" \"TextField\") (\"Name\" \"F\") "
+                      "(\"Hot Spot\" (rect 10 10 200 24))))))");
+    host.setCurrentForm(form);
+    asForm(form)->open(Value());
+    Value control = asForm(form)->findControl(Value::string("F"));
+    asForm(form)->setActiveControl(control, 1);
+    auto& f = *dynamic_cast<TextField*>(asControl(control));
+    Caret& caret = *engine.caret();
+    auto lit = [&] { return pixel(caret.rect().left, caret.rect().top + 2) != 0xFFFFFFu; };
+    f.key('a', 0);
+    // The phase turns every 530 ms; a key shows the caret at once, whatever the phase.
+    for (bool expected : {true, false, true, false}) {
+        EXPECT_EQ(lit(), expected);
+        clock().advance(Caret::BlinkMilliseconds);
+        engine.idleWork();
+    }
+    EXPECT_EQ(lit(), true);
+    clock().advance(Caret::BlinkMilliseconds);
+    engine.idleWork();
+    f.key('b', 0);
+    EXPECT_TRUE(lit());
+    host.setCurrentForm(Value());
+    clock().advance(Caret::BlinkMilliseconds);
+    engine.idleWork();
+    EXPECT_FALSE(caret.shown()) << "a field whose form is no longer on screen gives the caret up";
 }
 
 TEST_F(TextFieldTest, MouseSelectsByDragAndDoubleClick)
