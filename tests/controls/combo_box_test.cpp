@@ -71,30 +71,66 @@ TEST_F(ComboBoxTest, ListActionsAndTheEditPart)
     EXPECT_EQ(textIn(act(e, "getSelectionStr")), "Norte");
 }
 
-class DroppedListTest : public testing_support::ControlFormTest {};
+class DroppedListTest : public testing_support::ControlFormTest {
+protected:
+    // A combo box of 27 rows dropped under (20, 20, 150, 22): the list at (20, 42)-(170, 98), rows of
+    // 18 from y 43, 3 in view.
+    ComboBox& dropped(const std::string& data = "")
+    {
+        std::string items;
+        for (int i = 0; i < 27; ++i)
+            items += " \"" + std::to_string(i) + "\"";
+        openRecorded("(control (\"Class\" \"ComboBox\") (\"Name\" \"C\") (\"Hot Spot\" (rect 20 20 150 22)) "
+                     "(\"MaxItems\" 3) (\"LineSpacing\" 18) (\"List\" (list" + items + ")) " + data + ")");
+        form()->setActiveControl(controlValue("C"), 1);
+        auto& c = control<ComboBox>("C");
+        c.key(key_code::Unit * 4, 0);
+        return c;
+    }
+    // Then the pointer over the first row in view, and Enter: that row is chosen.
+    int32_t chooseFirstInView(uint32_t after)
+    {
+        feedAfter(after, event_kind::MouseOver, 60, 52);
+        feedAfter(after + 10, event_kind::KeyDown, 0, 0, 13);
+        return after + 10;
+    }
+};
 
 TEST_F(DroppedListTest, AHeldArrowRepeatsWhileOnItAndRowsLightUnderThePointer)
 {
-    // 27 rows, 3 in view, the plain bar's down arrow at x 156..169, y 83..96.
-    std::string items;
-    for (int i = 0; i < 27; ++i)
-        items += " \"" + std::to_string(i) + "\"";
-    openRecorded("(control (\"Class\" \"ComboBox\") (\"Name\" \"C\") (\"Hot Spot\" (rect 20 20 150 22)) "
-                 "(\"MaxItems\" 3) (\"LineSpacing\" 18) (\"List\" (list" + items + ")))");
-    form()->setActiveControl(controlValue("C"), 1);
-    auto& c = control<ComboBox>("C");
-    c.key(key_code::Unit * 4, 0);
-    // Held for a second, off the arrow from 510 to 710 ms: steps at 0, 250 and every 50 ms to 500,
-    // then from 750 to 1000: 13 rows down. Then the pointer over the first row in view, and Enter.
+    ComboBox& c = dropped();
+    // The plain bar's down arrow at x 155..169, y 83..96, held for a second and off it from 510 to
+    // 710 ms: steps at 0, 250 and every 50 ms to 500, then from 750 to 1000: 13 rows down.
     feedAfter(510, event_kind::MouseDrag, 100, 90);
     feedAfter(710, event_kind::MouseDrag, 160, 90);
     feedAfter(1010, event_kind::MouseUp, 160, 90);
-    feedAfter(1020, event_kind::MouseOver, 60, 52);
-    feedAfter(1030, event_kind::KeyDown, 0, 0, 13);
+    chooseFirstInView(1020);
     pressHeld(160, 90);
     EXPECT_EQ(c.selection(), 13);
     EXPECT_FALSE(c.isDown());
     EXPECT_FALSE(engine.frameworkTimer()->active());
+}
+
+TEST_F(DroppedListTest, TheScrollBarAndTheSelectionTakeTheirPicturesAndPlacesFromTheListsCorner)
+{
+    image("seta", 10, 8, 0x0000FF);
+    image("polegar", 10, 20, 0xFF0000);
+    image("escolha", 200, 30, 0x00FF00);
+    ComboBox& c = dropped("(\"ScrollbarHotSpot\" (rect 120 1 10 54)) (\"UpArrowImage\" \"seta\") "
+                          "(\"DownArrowImage\" \"seta\") (\"ThumbImage\" \"polegar\") (\"SelectionImage\" \"escolha\")");
+    // The bar at x 140..149, y 43..96: arrows of 8, the thumb under the up arrow; rows end at the bar.
+    const struct {
+        int x, y;
+        uint32_t rgb;
+    } shown[] = {{145, 46, 0x0000FF}, {145, 60, 0xFF0000}, {145, 93, 0x0000FF}, {160, 60, 0xFFFFFF}};
+    for (const auto& p : shown)
+        EXPECT_EQ(pixel(p.x, p.y), p.rgb) << p.x << "," << p.y;
+    feedAfter(10, event_kind::MouseUp, 145, 93);
+    chooseFirstInView(20);
+    pressHeld(145, 93);
+    EXPECT_EQ(c.selection(), 1) << "the down arrow where the data put it";
+    c.key(key_code::Unit * 4, 0);
+    EXPECT_EQ(pixel(130, 65), 0x00FF00u) << "the chosen row, lit, shows the selection picture";
 }
 
 } // namespace
