@@ -124,13 +124,12 @@ TEST_F(ScrollerTest, IncompleteDataIsReportedPieceByPieceAndDegenerateBarsStillD
 
 TEST_F(ScrollerTest, KeysStepAndTheScreenUnderTheBarComesBackWhenTheKnobMovesOrTheBarHides)
 {
-    const struct {
-        int32_t key, value;
-    } keys[] = {{key_code::Down, 1}, {key_code::Right, 2}, {key_code::Up, 1}, {key_code::PageDown, 101},
-                {key_code::End, 1000}, {key_code::PageDown, 1000}, {key_code::Home, 0}, {key_code::Left, 0}};
-    for (const auto& k : keys) {
-        EXPECT_FALSE(bar().key(k.key, 0)) << "the change is the bar's click, not the key's";
-        EXPECT_EQ(bar().value(), k.value) << k.key;
+    using namespace key_code;
+    const std::pair<int32_t, int32_t> keys[] = {{Down, 1}, {Right, 2}, {Up, 1}, {PageDown, 101},
+                                                {End, 1000}, {PageDown, 1000}, {Home, 0}, {Left, 0}};
+    for (auto [key, value] : keys) {
+        EXPECT_FALSE(bar().key(key, 0)) << "the change is the bar's click, not the key's";
+        EXPECT_EQ(bar().value(), value) << key;
     }
     EXPECT_EQ(recorder()->clicks.size(), 6u);
 

@@ -2,9 +2,9 @@
 // in Windows-1252.
 #include <gtest/gtest.h>
 
-#include "controls/control_library.h"
 #include "controls/number_format.h"
 #include "controls/text_field.h"
+#include "controls_test_support.h"
 #include "field_test_support.h"
 #include "platform/message.h"
 #include "platform/text_encoding.h"
@@ -178,33 +178,25 @@ TEST_F(TextFieldTest, TypedAccentsArriveInWindows1252)
     EXPECT_EQ(text(f), "\xE7\xE3o \xFC \x80");
 }
 
-TEST_F(TextFieldTest, TheCaretBlinksOnTheClockIsLitAfterEachKeyAndStopsWhenItsFormIsGone)
+class CaretTest : public testing_support::ControlsTest {};
+
+TEST_F(CaretTest, BlinksOnTheClockIsLitAfterEachKeyAndStopsWhenItsFormIsGone)
 {
-    registerControlLibrary(engine);
-    Value form = read("(form (\"Control List\" (list (control (\"Class\" \"TextField\") (\"Name\" \"F\") "
-                      "(\"Hot Spot\" (rect 10 10 200 24))))))");
-    host.setCurrentForm(form);
-    asForm(form)->open(Value());
-    Value control = asForm(form)->findControl(Value::string("F"));
-    asForm(form)->setActiveControl(control, 1);
-    auto& f = *dynamic_cast<TextField*>(asControl(control));
-    Caret& caret = *engine.caret();
+    openForm("(control (\"Class\" \"TextField\") (\"Name\" \"F\") (\"Hot Spot\" (rect 10 10 200 24)))");
+    form()->setActiveControl(form()->findControl(Value::string("F")), 1);
+    auto& f = control<TextField>("F");
+    const Caret& caret = *engine.caret();
     auto lit = [&] { return pixel(caret.rect().left, caret.rect().top + 2) != 0xFFFFFFu; };
+    auto turn = [&] { clock().advance(Caret::BlinkMilliseconds), engine.idleWork(); };
     f.key('a', 0);
-    // The phase turns every 530 ms; a key shows the caret at once, whatever the phase.
-    for (bool expected : {true, false, true, false}) {
+    for (bool expected : {true, false, true, false, true}) {
         EXPECT_EQ(lit(), expected);
-        clock().advance(Caret::BlinkMilliseconds);
-        engine.idleWork();
+        turn();
     }
-    EXPECT_EQ(lit(), true);
-    clock().advance(Caret::BlinkMilliseconds);
-    engine.idleWork();
     f.key('b', 0);
-    EXPECT_TRUE(lit());
+    EXPECT_TRUE(lit()) << "a key shows the caret at once, whatever the phase";
     host.setCurrentForm(Value());
-    clock().advance(Caret::BlinkMilliseconds);
-    engine.idleWork();
+    turn();
     EXPECT_FALSE(caret.shown()) << "a field whose form is no longer on screen gives the caret up";
 }
 
