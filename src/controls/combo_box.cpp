@@ -7,9 +7,7 @@
 #include "runtime/drawing_context.h"
 #include "runtime/engine.h"
 #include "runtime/event.h"
-#include "runtime/event_queue.h"
 #include "runtime/form.h"
-#include "runtime/framework_timer.h"
 #include "runtime/image.h"
 #include "runtime/surface.h"
 #include "value/data_objects.h"
@@ -165,18 +163,7 @@ void DropDownControl::redraw()
 
 ListScrollBar::Layout DropDownControl::scrollBarLayout(const Rect& box, ListScrollBar::Images& images) const
 {
-    images.track = imageProperty("ScrollbarImage");
-    images.trackTile = imageProperty("ScrollBit");
-    images.thumb = imageProperty("ThumbImage");
-    images.thumbHighlight = imageProperty("ThumbHighlight");
-    if (Value mask = imageProperty("ThumbMask"); !mask.isNil()) {
-        setImageMask(images.thumb, mask);
-        setImageMask(images.thumbHighlight, mask);
-    }
-    images.upArrow = imageProperty("UpArrowImage");
-    images.upArrowHighlight = imageProperty("UpArrowHighlight");
-    images.downArrow = imageProperty("DownArrowImage");
-    images.downArrowHighlight = imageProperty("DownArrowHighlight");
+    images = ListScrollBar::imagesOf(*this, "ScrollbarImage");
     auto width = [](const Value& v) { Image* i = asImage(v); return i ? i->width() : 0; };
     auto height = [](const Value& v) { Image* i = asImage(v); return i ? i->height() : 0; };
     // The list drops below or above the control: its bar's places are measured from its corner.
@@ -434,31 +421,14 @@ void DropDownControl::scrollWithRepeat(PopupList::Part part, int32_t x, int32_t 
     };
     list_.setPressed(part);
     step();
-    FrameworkTimer* timer = engine_.frameworkTimer();
-    if (timer)
-        timer->set(integer("InitialRepeat", 250));
-    bool first = true;
-    EventRecord e;
-    while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp | event_kind::Timer, e)) {
-        if (e.kind == event_kind::MouseUp)
-            break;
-        if (e.kind == event_kind::MouseDrag) {
-            x = e.x, y = e.y;
-            const PopupList::Part shown = arrow && list_.hitAt(x, y).part == part ? part : PopupList::Part::None;
-            list_.setPressed(shown);
+    followRepeatingPress(
+        engine_, integer("InitialRepeat", 250), integer("RepeatRate", 50),
+        [&](int32_t px, int32_t py) {
+            x = px, y = py;
+            list_.setPressed(arrow && list_.hitAt(x, y).part == part ? part : PopupList::Part::None);
             showList();
-            continue;
-        }
-        if (first && timer) {
-            timer->set(integer("RepeatRate", 50));
-            first = false;
-        }
-        step();
-    }
-    if (timer)
-        timer->kill();
-    if (EventQueue* events = engine_.events())
-        events->discard(event_kind::Timer);
+        },
+        step);
 }
 
 bool DropDownControl::moveByKey(int32_t code)

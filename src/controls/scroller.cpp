@@ -6,7 +6,6 @@
 
 #include "controls/plain_drawing.h"
 #include "runtime/engine.h"
-#include "runtime/event_queue.h"
 #include "runtime/form.h"
 #include "runtime/framework_timer.h"
 #include "runtime/image.h"
@@ -277,36 +276,24 @@ void Scroller::stepWithRepeat(Part part, int32_t x, int32_t y)
     held_ = paging ? Part::None : part;
     if (!changeValue(int64_t{value_} + stepOf(part)))
         redraw();
-    FrameworkTimer* timer = engine_.frameworkTimer();
-    if (!truth(paging ? "DisablePageRepeat" : "DisableScrollRepeat", false) && timer) {
-        timer->set(integer("InitialRepeat", 250));
-        bool first = true;
+    if (!truth(paging ? "DisablePageRepeat" : "DisableScrollRepeat", false) && engine_.frameworkTimer()) {
         bool on = true;
-        EventRecord e;
-        while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp | event_kind::Timer, e)) {
-            if (e.kind == event_kind::MouseUp)
-                break;
-            if (e.kind == event_kind::MouseDrag) {
-                x = e.x, y = e.y;
-                bool now = pointStillOn(part, x, y);
+        followRepeatingPress(
+            engine_, integer("InitialRepeat", 250), integer("RepeatRate", 50),
+            [&](int32_t px, int32_t py) {
+                x = px, y = py;
+                const bool now = pointStillOn(part, x, y);
                 if (now != on && !paging) {
                     held_ = now ? part : Part::None;
                     redraw();
                 }
                 on = now;
-                continue;
-            }
-            if (first) {
-                timer->set(integer("RepeatRate", 50));
-                first = false;
-            }
-            if (on && pointStillOn(part, x, y))
-                changeValue(int64_t{value_} + stepOf(part));
-            engine_.updateScreen();
-        }
-        timer->kill();
-        if (EventQueue* events = engine_.events())
-            events->discard(event_kind::Timer);
+            },
+            [&] {
+                if (on && pointStillOn(part, x, y))
+                    changeValue(int64_t{value_} + stepOf(part));
+                engine_.updateScreen();
+            });
     }
     held_ = Part::None;
     redraw();
