@@ -113,9 +113,7 @@ TEST_F(DroppedListTest, AHeldArrowRepeatsWhileOnItAndRowsLightUnderThePointer)
 
 TEST_F(DroppedListTest, TheScrollBarAndTheSelectionTakeTheirPicturesAndPlacesFromTheListsCorner)
 {
-    image("seta", 10, 8, 0x0000FF);
-    image("polegar", 10, 20, 0xFF0000);
-    image("escolha", 200, 30, 0x00FF00);
+    image("seta", 10, 8, 0x0000FF), image("polegar", 10, 20, 0xFF0000), image("escolha", 200, 30, 0x00FF00);
     ComboBox& c = dropped("(\"ScrollbarHotSpot\" (rect 120 1 10 54)) (\"UpArrowImage\" \"seta\") "
                           "(\"DownArrowImage\" \"seta\") (\"ThumbImage\" \"polegar\") (\"SelectionImage\" \"escolha\")");
     // The bar at x 140..149, y 43..96: arrows of 8, the thumb under the up arrow; rows end at the bar.
