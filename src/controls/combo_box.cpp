@@ -373,7 +373,8 @@ DropDownControl::Press DropDownControl::pressInList(int32_t x, int32_t y)
     case PopupList::Part::None:
         // A press anywhere else closes the list; the press itself does nothing more.
         closeUp();
-        while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e) && e.kind != event_kind::MouseUp) {
+        while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e) &&
+               e.kind != event_kind::MouseUp) {
         }
         return Press::Closed;
     case PopupList::Part::Row: {
@@ -391,7 +392,8 @@ DropDownControl::Press DropDownControl::pressInList(int32_t x, int32_t y)
         const int grab = y - list_.thumbTop();
         list_.setPressed(PopupList::Part::Thumb);
         showList();
-        while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp, e) && e.kind != event_kind::MouseUp) {
+        while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp, e) &&
+               e.kind != event_kind::MouseUp) {
             list_.scrollBy(list_.firstForThumb(e.y - grab) - list_.firstVisible());
             showList();
         }

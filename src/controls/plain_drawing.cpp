@@ -63,7 +63,8 @@ bool nextPressEvent(Engine& engine, int32_t mask, EventRecord& event)
 }
 
 void followRepeatingPress(Engine& engine, int32_t initialRepeat, int32_t repeatRate,
-                          const std::function<void(int32_t x, int32_t y)>& dragged, const std::function<void()>& repeat)
+                          const std::function<void(int32_t x, int32_t y)>& dragged,
+                          const std::function<void()>& repeat)
 {
     FrameworkTimer* timer = engine.frameworkTimer();
     if (timer)

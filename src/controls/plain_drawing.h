@@ -39,7 +39,8 @@ bool nextPressEvent(Engine& engine, int32_t mask, EventRecord& event);
 // hears each move of the pointer (form coordinates); `repeat` runs once the framework timer has
 // waited `initialRepeat` milliseconds and then every `repeatRate`. The timer ends with the press.
 void followRepeatingPress(Engine& engine, int32_t initialRepeat, int32_t repeatRate,
-                          const std::function<void(int32_t x, int32_t y)>& dragged, const std::function<void()>& repeat);
+                          const std::function<void(int32_t x, int32_t y)>& dragged,
+                          const std::function<void()>& repeat);
 
 // A raised face (light top-left edge, dark bottom-right edge) or, pressed, a sunken one.
 void drawBevel(DrawingSurface& surface, const platform::Rect& r, int32_t face, bool pressed);

@@ -115,7 +115,8 @@ ListScrollBar PopupList::scrollBar()
         return ListScrollBar(style_.scrollLayout, style_.scrollImages);
     const int b = style_.drawBorder ? 1 : 0;
     ListScrollBar::Layout plain;
-    plain.bar = {std::max(box_.left + b, box_.right - b - ScrollBarWidth), box_.top + b, box_.right - b, box_.bottom - b};
+    plain.bar = {std::max(box_.left + b, box_.right - b - ScrollBarWidth), box_.top + b, box_.right - b,
+                 box_.bottom - b};
     plain.upArrow = Rect::sized(plain.bar.left, plain.bar.top, plain.bar.width(), ScrollBarWidth);
     plain.downArrow = Rect::sized(plain.bar.left, plain.bar.bottom - ScrollBarWidth, plain.bar.width(), ScrollBarWidth);
     plain.thumbHeight = ScrollBarWidth;

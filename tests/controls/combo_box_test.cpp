@@ -117,7 +117,8 @@ TEST_F(DroppedListTest, TheScrollBarAndTheSelectionTakeTheirPicturesAndPlacesFro
     ComboBox& c = dropped("(\"ScrollbarHotSpot\" (rect 120 1 10 54)) (\"UpArrowImage\" \"seta\") "
                           "(\"DownArrowImage\" \"seta\") (\"ThumbImage\" \"polegar\") (\"SelectionImage\" \"escolha\")");
     // The bar at x 140..149, y 43..96: arrows of 8, the thumb under the up arrow; rows end at the bar.
-    for (auto [x, y, rgb] : {std::tuple{145, 46, 0x0000FFu}, {145, 60, 0xFF0000u}, {145, 93, 0x0000FFu}, {160, 60, 0xFFFFFFu}})
+    for (auto [x, y, rgb] :
+         {std::tuple{145, 46, 0x0000FFu}, {145, 60, 0xFF0000u}, {145, 93, 0x0000FFu}, {160, 60, 0xFFFFFFu}})
         EXPECT_EQ(pixel(x, y), rgb) << x << "," << y;
     feedAfter(10, event_kind::MouseUp, 145, 93);
     chooseFirstInView(20);
