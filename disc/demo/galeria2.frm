@@ -120,6 +120,10 @@
                        ("Background Color" (rgb 200 210 235)))
               (control ("Class" "ComboBox") ("Name" "Estados")
                        ("Hot Spot" (rect 190 400 190 24)) ("Font" (font "Arial" 10)) ("MaxItems" 8)
+                       ("LineSpacing" 18) ("SelectionImage" "lista_escolha.bmp")
+                       ("ScrollBit" "lista_trilho.bmp") ("ThumbImage" "lista_cursor.bmp")
+                       ("ThumbHighlight" "lista_cursor_claro.bmp")
+                       ("UpArrowImage" "lista_cima.bmp") ("DownArrowImage" "lista_baixo.bmp")
                        ("List" (list "Acre" "Alagoas" "Amap\xe1" "Amazonas" "Bahia" "Cear\xe1" "Distrito Federal"
                                      "Esp\xedrito Santo" "Goi\xe1s" "Maranh\xe3o" "Mato Grosso" "Mato Grosso do Sul"
                                      "Minas Gerais" "Par\xe1" "Para\xedba" "Paran\xe1" "Pernambuco" "Piau\xed"

@@ -4,6 +4,7 @@
 
 #include "controls/choice_support.h"
 #include "controls/plain_drawing.h"
+#include "runtime/drawing_context.h"
 #include "runtime/engine.h"
 #include "runtime/event.h"
 #include "runtime/form.h"
@@ -33,6 +34,7 @@ public:
 
 protected:
     Rect fieldRect() const override { return owner_.editRect(); }
+    const velControlObject* focusHolder() const override { return &owner_; }
 
 private:
     const DropDownControl& owner_;
@@ -111,6 +113,12 @@ void DropDownControl::drawTextPart()
         return;
     const bool lit = isActive() && truth("DrawActive", true) && !list_.shown();
     s->fill(edit, lit ? color("SelectionColor", Highlight) : color("BackgroundColor", White));
+    if (Value picture = imageProperty("SelectionImage"); lit && picture.is(Tag::Image)) {
+        Value context = s->context();
+        asDrawingContext(context)->intersectClip(edit);
+        velDrawImage(context, picture, edit.left, edit.top);
+        asDrawingContext(context)->resetClip();
+    }
     const std::vector<std::string> texts = itemTexts();
     if (selection_ < 0 || selection_ >= static_cast<int>(texts.size()))
         return;
@@ -153,6 +161,45 @@ void DropDownControl::redraw()
     engine_.updateScreen();
 }
 
+ListScrollBar::Layout DropDownControl::scrollBarLayout(const Rect& box, ListScrollBar::Images& images) const
+{
+    images = ListScrollBar::imagesOf(*this, "ScrollbarImage");
+    auto width = [](const Value& v) { Image* i = asImage(v); return i ? i->width() : 0; };
+    auto height = [](const Value& v) { Image* i = asImage(v); return i ? i->height() : 0; };
+    // The list drops below or above the control: its bar's places are measured from its corner.
+    auto placed = [&](const char* key) {
+        std::optional<Rect> r = rectProperty(key);
+        return r && !r->empty() ? Rect::sized(box.left + r->left, box.top + r->top, r->width(), r->height()) : Rect{};
+    };
+    ListScrollBar::Layout l;
+    l.bar = placed("ScrollbarHotSpot");
+    const bool pictured = !images.track.isNil() || !images.trackTile.isNil() || !images.thumb.isNil();
+    if (l.bar.empty()) {
+        const int w = std::max({width(images.track), width(images.trackTile), width(images.thumb)});
+        if (w <= 0)
+            return l; // the list's plain bar
+        // Inside the dropped list's border.
+        l.bar = {box.right - 1 - w, box.top + 1, box.right - 1, box.bottom - 1};
+    }
+    const int plain = pictured ? 0 : l.bar.width();
+    auto arrow = [&](const char* region, const char* length, const Value& image, bool up) {
+        Rect r = placed(region);
+        const int h = std::max(0, integer(length, image.isNil() ? plain : height(image)));
+        if (r.empty() && h > 0)
+            r = up ? Rect{l.bar.left, l.bar.top, l.bar.right, l.bar.top + h}
+                   : Rect{l.bar.left, l.bar.bottom - h, l.bar.right, l.bar.bottom};
+        return r;
+    };
+    l.upArrow = arrow("UpArrowRegion", "UpArrowH", images.upArrow, true);
+    l.downArrow = arrow("DownArrowRegion", "DownArrowH", images.downArrow, false);
+    l.upArrowX = box.left + integer("UpArrowX", l.upArrow.left - box.left);
+    l.upArrowY = box.top + integer("UpArrowY", l.upArrow.top - box.top);
+    l.downArrowX = box.left + integer("DownArrowX", l.downArrow.left - box.left);
+    l.downArrowY = box.top + integer("DownArrowY", l.downArrow.top - box.top);
+    l.thumbHeight = images.thumb.isNil() ? plain : height(images.thumb);
+    return l;
+}
+
 void DropDownControl::drop()
 {
     DrawingSurface* s = engine_.surface();
@@ -170,11 +217,7 @@ void DropDownControl::drop()
     style.selectedBackground = color("SelectionColor", Highlight);
     style.border = color("BorderColor", Black);
     style.rowHeight = std::max(0, integer("LineSpacing", 0));
-    style.scrollTrack = imageProperty("ScrollbarImage");
-    style.upArrow = imageProperty("UpArrowImage");
-    style.downArrow = imageProperty("DownArrowImage");
-    style.thumb = imageProperty("ThumbImage");
-    style.thumbMask = imageProperty("ThumbMask");
+    style.selectionImage = imageProperty("SelectionImage");
     list_.setRows(std::move(rows));
     list_.setStyle(style);
     const Rect r = hotSpotRect();
@@ -183,7 +226,10 @@ void DropDownControl::drop()
     int top = r.bottom;
     if (s->originY() + top + height > s->height() && r.top - height + s->originY() >= 0)
         top = r.top - height;
-    list_.place(Rect::sized(r.left, top, r.width(), height));
+    const Rect box = Rect::sized(r.left, top, r.width(), height);
+    style.scrollLayout = scrollBarLayout(box, style.scrollImages);
+    list_.setStyle(style);
+    list_.place(box);
     list_.setHighlight(selection_);
     if (selection_ >= 0)
         list_.scrollTo(selection_, truth("SelectAtTop", false));
@@ -219,7 +265,7 @@ bool DropDownControl::trackTextPart(int32_t, int32_t, int32_t, int32_t)
 {
     // The whole of a plain combo box drops its list.
     drop();
-    return trackList(-1, -1, true);
+    return followDrop();
 }
 
 bool DropDownControl::track(int32_t x, int32_t y, int32_t flags, int32_t clicks)
@@ -228,83 +274,163 @@ bool DropDownControl::track(int32_t x, int32_t y, int32_t flags, int32_t clicks)
         return false;
     Value keep = Value::share(Tag::Control, this);
     if (list_.shown()) {
-        if (list_.box().contains(x, y))
-            return trackList(x, y, false);
-        // A press anywhere else closes the list; the press itself does nothing more.
-        closeUp();
-        EventRecord e;
-        while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e) && e.kind != event_kind::MouseUp) {
+        // Dropped by a key: the press acts in it, and then the open list holds the mouse.
+        switch (pressInList(x, y)) {
+        case Press::Chosen: return true;
+        case Press::Closed: return false;
+        case Press::Stays: return whileOpen();
         }
-        return false;
     }
     if (buttonRect().contains(x, y)) {
         drawButton(true);
         drop();
-        return trackList(-1, -1, true);
+        return followDrop();
     }
     if (editRect().contains(x, y))
         return trackTextPart(x, y, flags, clicks);
     return false;
 }
 
-bool DropDownControl::trackList(int32_t x, int32_t y, bool fromButton)
+void DropDownControl::showList()
 {
-    // From the button, a release over a row chooses it (press, drag, release); a release elsewhere
-    // leaves the list open for a click.
-    PopupList::Hit hit = fromButton ? PopupList::Hit{} : list_.hitAt(x, y);
-    int thumbGrab = -1;
-    auto apply = [&](const PopupList::Hit& h, bool pressed) {
-        switch (h.part) {
-        case PopupList::Part::Row: list_.setHighlight(h.row); break;
-        case PopupList::Part::UpArrow: if (pressed) list_.scrollBy(-1); break;
-        case PopupList::Part::DownArrow: if (pressed) list_.scrollBy(1); break;
-        case PopupList::Part::PageUp: if (pressed) list_.scrollBy(-list_.visibleRows()); break;
-        case PopupList::Part::PageDown: if (pressed) list_.scrollBy(list_.visibleRows()); break;
-        case PopupList::Part::Thumb: if (pressed) thumbGrab = y; break;
-        default: break;
-        }
-        list_.draw();
-        engine_.updateScreen();
-    };
-    apply(hit, true);
-    const int firstAtGrab = list_.firstVisible();
-    const bool onRows = hit.part == PopupList::Part::Row;
-    bool overRow = onRows;
+    list_.draw();
+    engine_.updateScreen();
+}
+
+void DropDownControl::lightRowAt(int32_t x, int32_t y)
+{
+    const PopupList::Hit hit = list_.hitAt(x, y);
+    if (hit.part == PopupList::Part::Row && list_.choosable(hit.row) && hit.row != list_.highlight()) {
+        list_.setHighlight(hit.row);
+        showList();
+    }
+}
+
+int DropDownControl::followRows(bool& released)
+{
+    released = false;
+    int row = -1;
     EventRecord e;
-    bool released = false;
-    while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e)) {
-        const FormPoint p = toForm(e.x, e.y);
+    while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp, e)) {
+        lightRowAt(e.x, e.y);
+        const PopupList::Hit hit = list_.hitAt(e.x, e.y);
+        row = hit.part == PopupList::Part::Row ? hit.row : -1;
         if (e.kind == event_kind::MouseUp) {
             released = true;
-            hit = list_.hitAt(p.x, p.y);
             break;
         }
-        if (thumbGrab >= 0) {
-            const int count = static_cast<int>(list_.rows().size());
-            const int track = std::max(1, list_.box().height() - 2 * PopupList::ScrollBarWidth);
-            const int target = firstAtGrab + (p.y - thumbGrab) * count / track;
-            list_.scrollBy(target - list_.firstVisible());
-            list_.draw();
-            engine_.updateScreen();
-            continue;
-        }
-        if (!fromButton && !onRows)
-            continue;
-        PopupList::Hit now = list_.hitAt(p.x, p.y);
-        overRow = now.part == PopupList::Part::Row;
-        if (overRow)
-            apply(now, false);
     }
-    if (fromButton)
-        drawButton(false);
-    if (released && thumbGrab < 0 && (onRows || fromButton) && overRow && hit.part == PopupList::Part::Row &&
-        list_.choosable(hit.row)) {
-        select(hit.row, true);
+    return row;
+}
+
+bool DropDownControl::followDrop()
+{
+    // Press, drag, release over a row chooses it; a release elsewhere leaves the list open.
+    bool released = false;
+    const int row = followRows(released);
+    drawButton(false);
+    if (released && list_.choosable(row)) {
+        select(row, true);
         closeUp();
         return true;
     }
+    if (!released) {
+        closeUp();
+        return false;
+    }
     engine_.updateScreen();
+    return whileOpen();
+}
+
+bool DropDownControl::whileOpen()
+{
+    // The open list holds the mouse and the keys until it closes: rows light under the pointer, a
+    // press acts in the list or, elsewhere, closes it, and keys go to the control.
+    const int32_t kinds = event_kind::MouseOver | event_kind::MouseDown | event_kind::MouseDrag | event_kind::MouseUp |
+                          event_kind::KeyDown;
+    EventRecord e;
+    while (list_.shown() && engine_.nextNestedEvent(kinds, e)) {
+        const FormPoint p = toForm(e.x, e.y);
+        if (e.kind == event_kind::KeyDown) {
+            if (key(e.detail, e.modifiers))
+                return true;
+        } else if (e.kind == event_kind::MouseDown) {
+            if (pressInList(p.x, p.y) == Press::Chosen)
+                return true;
+        } else if (e.kind == event_kind::MouseOver) {
+            lightRowAt(p.x, p.y);
+        }
+    }
+    closeUp();
     return false;
+}
+
+DropDownControl::Press DropDownControl::pressInList(int32_t x, int32_t y)
+{
+    const PopupList::Hit hit = list_.hitAt(x, y);
+    EventRecord e;
+    switch (hit.part) {
+    case PopupList::Part::None:
+        // A press anywhere else closes the list; the press itself does nothing more.
+        closeUp();
+        while (engine_.nextNestedEvent(event_kind::MouseDrag | event_kind::MouseUp, e) &&
+               e.kind != event_kind::MouseUp) {
+        }
+        return Press::Closed;
+    case PopupList::Part::Row: {
+        lightRowAt(x, y);
+        bool released = false;
+        const int row = followRows(released);
+        if (released && list_.choosable(row)) {
+            select(row, true);
+            closeUp();
+            return Press::Chosen;
+        }
+        return Press::Stays;
+    }
+    case PopupList::Part::Thumb: {
+        const int grab = y - list_.thumbTop();
+        list_.setPressed(PopupList::Part::Thumb);
+        showList();
+        while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp, e) &&
+               e.kind != event_kind::MouseUp) {
+            list_.scrollBy(list_.firstForThumb(e.y - grab) - list_.firstVisible());
+            showList();
+        }
+        break;
+    }
+    default: scrollWithRepeat(hit.part, x, y); break;
+    }
+    list_.setPressed(PopupList::Part::None);
+    showList();
+    return Press::Stays;
+}
+
+void DropDownControl::scrollWithRepeat(PopupList::Part part, int32_t x, int32_t y)
+{
+    const bool arrow = part == PopupList::Part::UpArrow || part == PopupList::Part::DownArrow;
+    const int page = list_.visibleRows();
+    const int rows = part == PopupList::Part::UpArrow     ? -1
+                     : part == PopupList::Part::DownArrow ? 1
+                     : part == PopupList::Part::PageUp    ? -page
+                                                          : page;
+    // Only while the pointer stays on the part: off an arrow, or once the thumb reaches it, it rests.
+    auto step = [&] {
+        if (list_.hitAt(x, y).part == part) {
+            list_.scrollBy(rows);
+            showList();
+        }
+    };
+    list_.setPressed(part);
+    step();
+    followRepeatingPress(
+        engine_, integer("InitialRepeat", 250), integer("RepeatRate", 50),
+        [&](int32_t px, int32_t py) {
+            x = px, y = py;
+            list_.setPressed(arrow && list_.hitAt(x, y).part == part ? part : PopupList::Part::None);
+            showList();
+        },
+        step);
 }
 
 bool DropDownControl::moveByKey(int32_t code)

@@ -1,8 +1,11 @@
 // The drop-down controls: `ComboBox` (a choice from "List", shown in its text part, with a button
 // that drops the list under it) and `ComboEdit` (the same with an edit field as its text part).
-// The dropped list is drawn over the form and holds the mouse until it closes: a press on a row
-// chooses it, a press anywhere else closes the list. A choice tells the form (the control is
-// clicked), which reads it with "getSelection" or "getSelectionStr".
+// The dropped list is drawn over the form and holds the mouse and the keys until it closes: rows
+// light under the pointer, a press on a row chooses it, a held arrow or track repeats, a press
+// anywhere else closes the list. A choice tells the form (the control is clicked), which reads it
+// with "getSelection" or "getSelectionStr". The list's scroll bar takes the list boxes' keys, its
+// rectangles and arrow positions measured from the dropped list's top-left corner; the highlighted
+// row shows "SelectionImage" when given.
 //
 // Geometry: "Hot Spot" is the whole control; "EditHotSpot" the text part (default: the hot spot
 // less the button); the button is "DropButtonWidth" wide (default 16) at "DropButtonX",
@@ -54,8 +57,21 @@ protected:
     int selection_ = -1;
 
 private:
-    // Follows a press in the dropped list; true when a row was chosen.
-    bool trackList(int32_t x, int32_t y, bool fromButton);
+    enum class Press { Chosen, Closed, Stays };
+    // The press that dropped the list, then the open list; true when a row was chosen.
+    bool followDrop();
+    bool whileOpen();
+    // A press in (or outside) the open list, followed until released.
+    Press pressInList(int32_t x, int32_t y);
+    // Lights the rows under the dragged pointer; the row under the release (-1: none).
+    int followRows(bool& released);
+    void lightRowAt(int32_t x, int32_t y);
+    // An arrow or the track held: a step at once, then on the framework timer ("InitialRepeat",
+    // then "RepeatRate" milliseconds) while the pointer stays on it.
+    void scrollWithRepeat(PopupList::Part part, int32_t x, int32_t y);
+    // The list-box keys of the dropped list's scroll bar, placed for a list at `box`.
+    ListScrollBar::Layout scrollBarLayout(const platform::Rect& box, ListScrollBar::Images& images) const;
+    void showList();
     // Moves the selection (closed) or the highlight (dropped) by a key; false when not a move.
     bool moveByKey(int32_t keyCode);
     void redraw();

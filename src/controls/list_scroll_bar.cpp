@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/library_control.h"
 #include "runtime/drawing_context.h"
 #include "runtime/image.h"
 #include "runtime/surface.h"
@@ -51,6 +52,24 @@ void drawArrowBox(DrawingSurface& surface, const Rect& box, bool up, bool presse
 }
 
 } // namespace
+
+ListScrollBar::Images ListScrollBar::imagesOf(const velLibraryControl& control, std::string_view trackKey)
+{
+    Images images;
+    images.track = control.imageProperty(trackKey);
+    images.trackTile = control.imageProperty("ScrollBit");
+    images.thumb = control.imageProperty("ThumbImage");
+    images.thumbHighlight = control.imageProperty("ThumbHighlight");
+    if (Value mask = control.imageProperty("ThumbMask"); !mask.isNil()) {
+        setImageMask(images.thumb, mask);
+        setImageMask(images.thumbHighlight, mask);
+    }
+    images.upArrow = control.imageProperty("UpArrowImage");
+    images.upArrowHighlight = control.imageProperty("UpArrowHighlight");
+    images.downArrow = control.imageProperty("DownArrowImage");
+    images.downArrowHighlight = control.imageProperty("DownArrowHighlight");
+    return images;
+}
 
 int ListScrollBar::travel() const
 {

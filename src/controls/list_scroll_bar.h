@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "platform/pixels.h"
 #include "value/value.h"
@@ -11,6 +12,7 @@
 namespace vel {
 
 class DrawingSurface;
+class velLibraryControl;
 
 class ListScrollBar {
 public:
@@ -19,6 +21,9 @@ public:
     struct Images {
         Value track, trackTile, thumb, thumbHighlight, upArrow, upArrowHighlight, downArrow, downArrowHighlight;
     };
+    // A control's pictures for its bar: the track under `trackKey`, "ScrollBit", "ThumbImage" and
+    // "ThumbHighlight" (both with "ThumbMask"), the arrows and their highlights.
+    static Images imagesOf(const velLibraryControl& control, std::string_view trackKey);
     struct Layout {
         platform::Rect bar;               // the clickable strip
         platform::Rect upArrow, downArrow; // clickable arrows

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "runtime/engine.h"
+#include "runtime/event_queue.h"
 #include "runtime/form.h"
+#include "runtime/framework_timer.h"
 #include "runtime/image.h"
 #include "runtime/image_context.h"
 #include "runtime/surface.h"
@@ -58,6 +60,35 @@ bool nextPressEvent(Engine& engine, int32_t mask, EventRecord& event)
         event.x = p.x, event.y = p.y;
     }
     return true;
+}
+
+void followRepeatingPress(Engine& engine, int32_t initialRepeat, int32_t repeatRate,
+                          const std::function<void(int32_t x, int32_t y)>& dragged,
+                          const std::function<void()>& repeat)
+{
+    FrameworkTimer* timer = engine.frameworkTimer();
+    if (timer)
+        timer->set(initialRepeat);
+    bool first = true;
+    EventRecord e;
+    while (nextPressEvent(engine, event_kind::MouseDrag | event_kind::MouseUp | event_kind::Timer, e)) {
+        if (e.kind == event_kind::MouseUp)
+            break;
+        if (e.kind == event_kind::MouseDrag) {
+            dragged(e.x, e.y);
+            continue;
+        }
+        if (first && timer) {
+            timer->set(repeatRate);
+            first = false;
+        }
+        repeat();
+    }
+    if (timer)
+        timer->kill();
+    // A tick that came due as the press ended belongs to it.
+    if (EventQueue* events = engine.events())
+        events->discard(event_kind::Timer);
 }
 
 void drawBevel(DrawingSurface& surface, const platform::Rect& r, int32_t face, bool pressed)

@@ -3,6 +3,8 @@
 // must never report an error for a value of another type.
 #pragma once
 
+#include <functional>
+
 #include <cstdint>
 #include <string_view>
 
@@ -33,6 +35,12 @@ int32_t numberOr(const Value& v, int32_t defaultValue);
 // For a press being followed: the next event of the kinds in mask, its point (x, y) turned into the
 // current form's coordinates. False when the program is closing.
 bool nextPressEvent(Engine& engine, int32_t mask, EventRecord& event);
+// A press held on a part that repeats (a scroll arrow, a track), followed until released: `dragged`
+// hears each move of the pointer (form coordinates); `repeat` runs once the framework timer has
+// waited `initialRepeat` milliseconds and then every `repeatRate`. The timer ends with the press.
+void followRepeatingPress(Engine& engine, int32_t initialRepeat, int32_t repeatRate,
+                          const std::function<void(int32_t x, int32_t y)>& dragged,
+                          const std::function<void()>& repeat);
 
 // A raised face (light top-left edge, dark bottom-right edge) or, pressed, a sunken one.
 void drawBevel(DrawingSurface& surface, const platform::Rect& r, int32_t face, bool pressed);

@@ -109,12 +109,30 @@ int PopupList::visibleRows()
     return std::max(1, inner / std::max(1, rowHeight()));
 }
 
+ListScrollBar PopupList::scrollBar()
+{
+    if (!style_.scrollLayout.bar.empty())
+        return ListScrollBar(style_.scrollLayout, style_.scrollImages);
+    const int b = style_.drawBorder ? 1 : 0;
+    ListScrollBar::Layout plain;
+    plain.bar = {std::max(box_.left + b, box_.right - b - ScrollBarWidth), box_.top + b, box_.right - b,
+                 box_.bottom - b};
+    plain.upArrow = Rect::sized(plain.bar.left, plain.bar.top, plain.bar.width(), ScrollBarWidth);
+    plain.downArrow = Rect::sized(plain.bar.left, plain.bar.bottom - ScrollBarWidth, plain.bar.width(), ScrollBarWidth);
+    plain.thumbHeight = ScrollBarWidth;
+    return ListScrollBar(plain, ListScrollBar::Images{});
+}
+
 Rect PopupList::listRect()
 {
     const int b = style_.drawBorder ? 1 : 0;
     Rect r{box_.left + b, box_.top + b, box_.right - b, box_.bottom - b};
-    if (scrolls())
-        r.right = std::max(r.left, r.right - ScrollBarWidth);
+    // The rows end where a bar at their right begins.
+    if (scrolls()) {
+        const Rect bar = scrollBar().layout().bar;
+        if (bar.left > r.left && bar.left < r.right)
+            r.right = bar.left;
+    }
     return r;
 }
 
@@ -125,17 +143,14 @@ Rect PopupList::rowRect(int row)
     return {list.left, list.top + (row - first_) * h, list.right, list.top + (row - first_ + 1) * h};
 }
 
-Rect PopupList::thumbRect()
+int PopupList::thumbTop()
 {
-    const Rect list = listRect();
-    const int arrow = ScrollBarWidth;
-    const int track = std::max(0, list.height() - 2 * arrow);
-    const int count = std::max(1, static_cast<int>(rows_.size()));
-    const int visible = visibleRows();
-    const int length = std::max(std::min(8, track), track * visible / count);
-    const int range = std::max(1, count - visible);
-    const int top = list.top + arrow + (track - length) * std::min(first_, range) / range;
-    return {list.right, top, list.right + ScrollBarWidth, top + length};
+    return scrollBar().thumbTop(first_, static_cast<int>(rows_.size()), visibleRows());
+}
+
+int PopupList::firstForThumb(int y)
+{
+    return scrollBar().topForThumb(y, static_cast<int>(rows_.size()), visibleRows());
 }
 
 bool PopupList::choosable(int row) const
@@ -195,19 +210,16 @@ PopupList::Hit PopupList::hitAt(int x, int y)
             hit = {Part::Row, row};
         return hit;
     }
-    if (!scrolls() || x < list.right)
+    if (!scrolls())
         return hit;
-    const Rect thumb = thumbRect();
-    if (y < list.top + ScrollBarWidth)
-        hit.part = Part::UpArrow;
-    else if (y >= list.bottom - ScrollBarWidth)
-        hit.part = Part::DownArrow;
-    else if (y < thumb.top)
-        hit.part = Part::PageUp;
-    else if (y >= thumb.bottom)
-        hit.part = Part::PageDown;
-    else
-        hit.part = Part::Thumb;
+    switch (scrollBar().partAt(x, y, first_, static_cast<int>(rows_.size()), visibleRows())) {
+    case ListScrollBar::Part::UpArrow: hit.part = Part::UpArrow; break;
+    case ListScrollBar::Part::DownArrow: hit.part = Part::DownArrow; break;
+    case ListScrollBar::Part::PageUp: hit.part = Part::PageUp; break;
+    case ListScrollBar::Part::PageDown: hit.part = Part::PageDown; break;
+    case ListScrollBar::Part::Thumb: hit.part = Part::Thumb; break;
+    default: break;
+    }
     return hit;
 }
 
@@ -217,7 +229,7 @@ void PopupList::draw()
     if (!s || box_.empty())
         return;
     s->fill(box_, style_.background);
-    drawPicture(style_.backgroundImage, box_, Value());
+    drawPicture(style_.backgroundImage, box_);
     if (style_.drawBorder)
         s->rectangle(box_, style_.border, 1);
     selectFont();
@@ -236,7 +248,9 @@ void PopupList::draw()
             continue;
         }
         const bool lit = row == highlight_;
-        if (lit)
+        if (lit && drawPicture(style_.selectionImage, r))
+            s->setClip(list); // the picture's clip replaced the rows'
+        else if (lit)
             s->fill(r, style_.selectedBackground);
         const int32_t color = !item.enabled ? style_.disabledText : lit ? style_.selectedText : style_.text;
         s->setTextColor(color);
@@ -248,30 +262,22 @@ void PopupList::draw()
     }
     s->resetClip();
     if (scrolls()) {
-        const Rect bar{list.right, list.top, list.right + ScrollBarWidth, list.bottom};
-        s->fill(bar, 0xE0E0E0);
-        drawPicture(style_.scrollTrack, bar, Value());
-        const Rect arrows[2] = {Rect::sized(bar.left, bar.top, ScrollBarWidth, ScrollBarWidth),
-                                Rect::sized(bar.left, bar.bottom - ScrollBarWidth, ScrollBarWidth, ScrollBarWidth)};
-        for (int i = 0; i < 2; ++i) {
-            if (drawPicture(i == 0 ? style_.upArrow : style_.downArrow, arrows[i], Value()))
-                continue;
-            drawBevel(*s, arrows[i], ButtonFace, false);
-            drawArrow(*s, arrows[i], i == 0 ? ArrowDirection::Up : ArrowDirection::Down, Black);
+        ListScrollBar::Part pressed = ListScrollBar::Part::None;
+        switch (pressed_) {
+        case Part::UpArrow: pressed = ListScrollBar::Part::UpArrow; break;
+        case Part::DownArrow: pressed = ListScrollBar::Part::DownArrow; break;
+        case Part::Thumb: pressed = ListScrollBar::Part::Thumb; break;
+        default: break;
         }
-        const Rect thumb = thumbRect();
-        if (!drawPicture(style_.thumb, thumb, style_.thumbMask))
-            drawBevel(*s, thumb, ButtonFace, false);
+        scrollBar().draw(*s, first_, count, visibleRows(), pressed);
     }
 }
 
-bool PopupList::drawPicture(const Value& image, const Rect& area, const Value& mask)
+bool PopupList::drawPicture(const Value& image, const Rect& area)
 {
     DrawingSurface* s = engine_.surface();
     if (!s || !image.is(Tag::Image))
         return false;
-    if (mask.is(Tag::Image))
-        setImageMask(image, mask);
     Value context = s->context();
     DrawingContext* c = asDrawingContext(context);
     c->intersectClip(area);

@@ -1,8 +1,8 @@
 // A box of text rows drawn over the screen: the dropped list of a combo box and the pop-ups of
 // menus. It keeps the screen under it while shown and puts it back when hidden. Rows may be
 // separators or disabled (neither can be highlighted) or open a cascade (an arrow at the right).
-// With more rows than fit, it shows a window of them and a plain scroll bar. Coordinates are the
-// current form's.
+// With more rows than fit, it shows a window of them and a scroll bar: the one its style gives, or
+// a plain one at the right edge. Coordinates are the current form's.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/choice_support.h"
+#include "controls/list_scroll_bar.h"
 #include "platform/pixels.h"
 #include "value/value.h"
 
@@ -33,9 +34,10 @@ struct PopupStyle {
     bool drawBorder = true;
     int rowHeight = 0; // 0: the font's height and a little air
     int textX = 4;     // inset of the text in its row
-    // Pictures for the scroll bar, drawn in place of the plain one where given: the track, the two
-    // arrow buttons and the thumb (with its mask).
-    Value scrollTrack, upArrow, downArrow, thumb, thumbMask;
+    Value selectionImage; // drawn behind the highlighted row in place of its colour
+    // The scroll bar, where the box is to be placed (an empty bar: the plain one).
+    ListScrollBar::Layout scrollLayout;
+    ListScrollBar::Images scrollImages;
 };
 
 class PopupList {
@@ -71,6 +73,11 @@ public:
     void draw();
 
     Hit hitAt(int x, int y);
+    // The scroll-bar part shown pressed (its highlight picture); Part::None for none.
+    void setPressed(Part part) { pressed_ = part; }
+    // Where the thumb's top stands now, and the first row a thumb dragged to y stands for.
+    int thumbTop();
+    int firstForThumb(int y);
     platform::Rect rowRect(int row);
     int highlight() const { return highlight_; }
     // Only a row that may be chosen is highlighted; anything else clears the highlight.
@@ -87,10 +94,10 @@ public:
 private:
     bool scrolls();
     platform::Rect listRect();
-    platform::Rect thumbRect();
+    ListScrollBar scrollBar();
     void selectFont();
     // The picture at the area's corner, cut to the area; false without one.
-    bool drawPicture(const Value& image, const platform::Rect& area, const Value& mask);
+    bool drawPicture(const Value& image, const platform::Rect& area);
 
     Engine& engine_;
     std::vector<PopupRow> rows_;
@@ -100,6 +107,7 @@ private:
     int savedX_ = 0, savedY_ = 0; // where the saved pixels came from, in surface pixels
     int highlight_ = -1;
     int first_ = 0;
+    Part pressed_ = Part::None;
 };
 
 } // namespace vel

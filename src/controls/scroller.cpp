@@ -6,7 +6,6 @@
 
 #include "controls/plain_drawing.h"
 #include "runtime/engine.h"
-#include "runtime/event_queue.h"
 #include "runtime/form.h"
 #include "runtime/framework_timer.h"
 #include "runtime/image.h"
@@ -78,6 +77,12 @@ Value Scroller::getProperty(const Value& key) const
 
 void Scroller::setProperty(const Value& key, const Value& value)
 {
+    // A bar moved elsewhere gives back the screen it covered and saves anew where it goes.
+    if (key.is(Tag::String) && textOf(key) == "Hot Spot" && background_.saved()) {
+        if (DrawingSurface* surface = engine_.surface())
+            background_.restore(*surface);
+        background_.forget();
+    }
     velLibraryControl::setProperty(key, value);
     takeSetting(key, value);
 }
@@ -152,11 +157,19 @@ Scroller::Layout Scroller::layout() const
 void Scroller::draw()
 {
     DrawingSurface* surface = engine_.surface();
-    if (dontDraw_ || !isVisible() || !surface)
+    if (dontDraw_ || !surface)
         return;
+    if (!isVisible()) {
+        background_.restore(*surface);
+        return;
+    }
     const Layout l = layout();
     if (l.bar.empty())
         return;
+    if (!asImage(imageProperty("Background Image"))) {
+        background_.saveOnce(*surface, l.bar);
+        background_.restore(*surface);
+    }
     Value context = surface->context();
     auto drawImage = [&](const Value& picture, const platform::Rect& at) {
         Image* p = asImage(picture);
@@ -205,6 +218,9 @@ void Scroller::draw()
 
 void Scroller::redraw()
 {
+    // Not before the form has drawn it: the screen is not yet the form's to save.
+    if (!background_.saved() && !asImage(imageProperty("Background Image")))
+        return;
     draw();
     engine_.updateScreen();
 }
@@ -260,36 +276,24 @@ void Scroller::stepWithRepeat(Part part, int32_t x, int32_t y)
     held_ = paging ? Part::None : part;
     if (!changeValue(int64_t{value_} + stepOf(part)))
         redraw();
-    FrameworkTimer* timer = engine_.frameworkTimer();
-    if (!truth(paging ? "DisablePageRepeat" : "DisableScrollRepeat", false) && timer) {
-        timer->set(integer("InitialRepeat", 250));
-        bool first = true;
+    if (!truth(paging ? "DisablePageRepeat" : "DisableScrollRepeat", false) && engine_.frameworkTimer()) {
         bool on = true;
-        EventRecord e;
-        while (nextPressEvent(engine_, event_kind::MouseDrag | event_kind::MouseUp | event_kind::Timer, e)) {
-            if (e.kind == event_kind::MouseUp)
-                break;
-            if (e.kind == event_kind::MouseDrag) {
-                x = e.x, y = e.y;
-                bool now = pointStillOn(part, x, y);
+        followRepeatingPress(
+            engine_, integer("InitialRepeat", 250), integer("RepeatRate", 50),
+            [&](int32_t px, int32_t py) {
+                x = px, y = py;
+                const bool now = pointStillOn(part, x, y);
                 if (now != on && !paging) {
                     held_ = now ? part : Part::None;
                     redraw();
                 }
                 on = now;
-                continue;
-            }
-            if (first) {
-                timer->set(integer("RepeatRate", 50));
-                first = false;
-            }
-            if (on && pointStillOn(part, x, y))
-                changeValue(int64_t{value_} + stepOf(part));
-            engine_.updateScreen();
-        }
-        timer->kill();
-        if (EventQueue* events = engine_.events())
-            events->discard(event_kind::Timer);
+            },
+            [&] {
+                if (on && pointStillOn(part, x, y))
+                    changeValue(int64_t{value_} + stepOf(part));
+                engine_.updateScreen();
+            });
     }
     held_ = Part::None;
     redraw();
@@ -317,6 +321,26 @@ void Scroller::dragKnob(int32_t x, int32_t y)
     }
     held_ = Part::None;
     redraw();
+}
+
+bool Scroller::key(int32_t code, int32_t)
+{
+    if (!isEnabled())
+        return false;
+    Value keep = Value::share(Tag::Control, this);
+    const int64_t v = value_;
+    switch (code) {
+    case key_code::Up:
+    case key_code::Left: changeValue(v - 1); break;
+    case key_code::Down:
+    case key_code::Right: changeValue(v + 1); break;
+    case key_code::PageUp: changeValue(v + stepOf(Part::PageUp)); break;
+    case key_code::PageDown: changeValue(v + stepOf(Part::PageDown)); break;
+    case key_code::Home: changeValue(min_); break;
+    case key_code::End: changeValue(maximum()); break;
+    default: break;
+    }
+    return false;
 }
 
 bool Scroller::track(int32_t x, int32_t y, int32_t, int32_t)

@@ -1,12 +1,16 @@
 // `Scroller`: a free-standing scroll bar (two buttons, a track and a knob) holding an integer value
 // within a range. Holding a button or the track repeats on the framework timer; every change of the
 // value is told to the form as a click of the scroller, so a form follows the bar by its clicks.
+// Active, it takes the keys: the arrows step by one (Up and Left toward the minimum), Page Up and
+// Page Down by the page, Home and End go to the ends. Without a "Background Image" it keeps the
+// screen it first covered and draws from it, so a moved knob or a hidden bar leaves nothing behind.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/pixels.h"
 #include "controls/library_control.h"
+#include "controls/plain_drawing.h"
+#include "platform/pixels.h"
 
 namespace vel {
 
@@ -23,6 +27,8 @@ public:
     void setProperty(const Value& key, const Value& value) override;
     Value perform(const Value& action, const Value& arguments) override;
     void draw() override;
+    // The change is told to the form as the bar's own click; the key itself is never a click.
+    bool key(int32_t keyCode, int32_t flags) override;
     bool track(int32_t x, int32_t y, int32_t flags, int32_t clicks) override;
 
     int32_t value() const { return value_; }
@@ -59,6 +65,7 @@ private:
     int32_t min_ = 0, max_ = 100, value_ = 0, pageInc_ = 10;
     bool dontDraw_ = false;
     Part held_ = Part::None;
+    SavedBackground background_;
 };
 
 } // namespace vel

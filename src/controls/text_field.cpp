@@ -155,11 +155,38 @@ void TextField::draw()
     }
     if (focused) {
         const Rect caret = Rect::sized(x + caretOffset, y, 1, whole.height);
-        s->fill(caret, foreground);
-        if (Caret* c = engine_.caret())
+        Caret* c = engine_.caret();
+        // A drawing of the blink's own keeps its phase; any other (a key, a click) starts it lit.
+        if (c && !blinking_) {
             c->show(caret.left + s->originX(), caret.top + s->originY(), caret.width(), caret.height());
+            c->setPainter(this, [this] { blinkCaret(); });
+            paintsCaret_ = true;
+        }
+        if (!c || c->lit())
+            s->fill(caret, foreground);
     }
     s->resetClip();
+}
+
+void TextField::blinkCaret()
+{
+    // Only while the field is the active control of the form on screen; a field left behind (its
+    // form covered or gone) gives the caret up.
+    velFormObject* form = asForm(engine_.currentForm());
+    if (!isActive() || !isVisible() || !form || form->activeControl().object() != focusHolder()) {
+        if (Caret* c = engine_.caret())
+            c->release(this);
+        return;
+    }
+    blinking_ = true;
+    redraw();
+    blinking_ = false;
+}
+
+TextField::~TextField()
+{
+    if (Caret* c = paintsCaret_ ? engine_.caret() : nullptr)
+        c->release(this);
 }
 
 int TextField::positionAt(int x)

@@ -21,6 +21,7 @@ namespace vel {
 class TextField : public velLibraryControl {
 public:
     TextField(Engine& engine, const Value& properties);
+    ~TextField() override;
 
     Value className() const override;
     Value createInstance(const Value& data) const override;
@@ -48,6 +49,8 @@ public:
 protected:
     // What "Hot Spot" gives the field; a combo's edit part is given another area.
     virtual platform::Rect fieldRect() const;
+    // The control the form makes active for this field; a combo's edit part answers its combo.
+    virtual const velControlObject* focusHolder() const { return this; }
     // Stores the text in "StringValue" and shows it.
     void changed();
 
@@ -67,8 +70,12 @@ private:
     int textLeft(const platform::Rect& inner, int textWidth, int caretOffset);
     platform::Rect innerRect() const;
     void redraw();
+    // The caret's blink turned: the field drawn again in the new phase.
+    void blinkCaret();
 
     EditText edit_;
+    bool blinking_ = false;
+    bool paintsCaret_ = false;
     int scroll_ = 0; // pixels of text hidden at the left
     bool synced_ = false;
 };

@@ -187,6 +187,8 @@ void Engine::closeScreen()
 uint32_t Engine::idleWork()
 {
     uint32_t due = media_.idleWork();
+    if (caret_)
+        due = std::min(due, caret_->blink());
     // The form is held: its idle work may draw, or go to another form.
     Value form = currentForm_;
     if (auto* target = dynamic_cast<FormEventTarget*>(form.object()))

@@ -66,10 +66,12 @@ protected:
     {
         return velPerform(controlValue(name), Value::string(action), data);
     }
-    // A pointer event that arrives `after` milliseconds from now.
-    void feedAfter(uint32_t after, int32_t kind, int32_t x, int32_t y)
+    // A pointer event (or, given a key, a key event) that arrives `after` milliseconds from now.
+    void feedAfter(uint32_t after, int32_t kind, int32_t x, int32_t y, int32_t key = 0)
     {
         EventRecord e = pointerEvent(kind, x, y);
+        if (key)
+            e.detail = key;
         e.time = static_cast<int32_t>(clock().now() + after);
         timed_.push_back(e);
     }

@@ -122,6 +122,31 @@ TEST_F(ScrollerTest, IncompleteDataIsReportedPieceByPieceAndDegenerateBarsStillD
     EXPECT_NE(pixel(12, 23), 0xFF0000u) << "a button of no length shows none of its picture";
 }
 
+TEST_F(ScrollerTest, KeysStepAndTheScreenUnderTheBarComesBackWhenTheKnobMovesOrTheBarHides)
+{
+    using namespace key_code;
+    const std::pair<int32_t, int32_t> keys[] = {{Down, 1}, {Right, 2}, {Up, 1}, {PageDown, 101},
+                                                {End, 1000}, {PageDown, 1000}, {Home, 0}, {Left, 0}};
+    for (auto [key, value] : keys) {
+        EXPECT_FALSE(bar().key(key, 0)) << "the change is the bar's click, not the key's";
+        EXPECT_EQ(bar().value(), value) << key;
+    }
+    EXPECT_EQ(recorder()->clicks.size(), 6u);
+
+    std::string unfilled(kBar);
+    host.drawing().fill({0, 0, 640, 480}, kScreen);
+    openRecorded(unfilled.insert(unfilled.size() - 1, " (\"FillInside\" false)"));
+    bar().draw();
+    const uint32_t screen = kScreen;
+    bar().perform(Value::string("SetValue"), Value::integer(440)); // the knob over y = 100
+    EXPECT_NE(pixel(18, 100), screen);
+    bar().perform(Value::string("SetValue"), Value::integer(0));
+    EXPECT_EQ(pixel(18, 100), screen) << "the knob moved away leaves no trace";
+    form()->showControl(controlValue("Bar"), 0);
+    bar().draw();
+    EXPECT_EQ(pixel(18, 30), screen) << "a hidden bar gives the screen back";
+}
+
 TEST_F(ControlFormTest, SliderThumbsSitByTheRangeStayInOrderAndFollowTheDrag)
 {
     openRecorded("(control (\"Class\" \"Slider\") (\"Name\" \"S\") (\"Hot Spot\" (rect 0 0 110 20)) (\"Minimum\" 0) "

@@ -4,9 +4,11 @@
 
 #include "controls/number_format.h"
 #include "controls/text_field.h"
+#include "controls_test_support.h"
 #include "field_test_support.h"
 #include "platform/message.h"
 #include "platform/text_encoding.h"
+#include "runtime/caret.h"
 #include "runtime/clipboard.h"
 #include "runtime/event_test_support.h"
 #include "runtime/input_translator.h"
@@ -174,6 +176,28 @@ TEST_F(TextFieldTest, TypedAccentsArriveInWindows1252)
         if (EventRecord e = host.events().next(event_kind::KeyDown, 0); e.kind)
             f.key(e.detail, e.modifiers);
     EXPECT_EQ(text(f), "\xE7\xE3o \xFC \x80");
+}
+
+class CaretTest : public testing_support::ControlsTest {};
+
+TEST_F(CaretTest, BlinksOnTheClockIsLitAfterEachKeyAndStopsWhenItsFormIsGone)
+{
+    openForm("(control (\"Class\" \"TextField\") (\"Name\" \"F\") (\"Hot Spot\" (rect 10 10 200 24)))");
+    form()->setActiveControl(form()->findControl(Value::string("F")), 1);
+    auto& f = control<TextField>("F");
+    const Caret& caret = *engine.caret();
+    auto lit = [&] { return pixel(caret.rect().left, caret.rect().top + 2) != 0xFFFFFFu; };
+    auto turn = [&] { clock().advance(Caret::BlinkMilliseconds), engine.idleWork(); };
+    f.key('a', 0);
+    for (bool expected : {true, false, true, false, true}) {
+        EXPECT_EQ(lit(), expected);
+        turn();
+    }
+    f.key('b', 0);
+    EXPECT_TRUE(lit()) << "a key shows the caret at once, whatever the phase";
+    host.setCurrentForm(Value());
+    turn();
+    EXPECT_FALSE(caret.shown()) << "a field whose form is no longer on screen gives the caret up";
 }
 
 TEST_F(TextFieldTest, MouseSelectsByDragAndDoubleClick)

@@ -169,7 +169,7 @@ TEST_F(OrvaDemoTest, TheSecondGalleryScreensFieldListAndMenuTakeTypingAndChoices
     const uint32_t paper = 0xFAF7EE, white = 0xFFFFFF, lit = 0x0A246A;
     const std::tuple<const char*, int, int, uint32_t> looks[] = {
         {"dropped.png", 350, 262, white}, {"chosen.png", 350, 262, paper}, // the list drawn over the table, then gone
-        {"chosen.png", 350, 412, lit},                                     // the chosen name, lit while the list is active
+        {"chosen.png", 350, 421, lit}, // the chosen name lit while the list is active, below its 18-pixel picture
         {"cascade.png", 620, 330, lit}};                                   // the capital under the pointer
     for (auto [shot, x, y, rgb] : looks)
         EXPECT_EQ(shotPixel(path(shot), x, y), rgb) << shot << " " << x << "," << y;
