@@ -1,6 +1,7 @@
 #include "runtime/surface.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -344,6 +345,27 @@ void DrawingSurface::copyArea(const Rect& from, int x, int y)
     Rect source = toSurface(from);
     target_->copyFrom(*target_, source, x + originX_, y + originY_);
     invalidate(Rect::sized(x + originX_, y + originY_, source.width(), source.height()));
+}
+
+void DrawingSurface::scroll(const Rect& area, int dx, int dy)
+{
+    const Rect box = toSurface(area).intersect({0, 0, width_, height_});
+    const Rect to = Rect{box.left + dx, box.top + dy, box.right + dx, box.bottom + dy}.intersect(box);
+    if (printing() || to.empty() || (dx == 0 && dy == 0))
+        return;
+    // Rows straight in memory: a copy through cairo within one canvas takes a snapshot of the area
+    // first, twice the work.
+    const platform::PixelView pixels = offscreen_->pixels();
+    const int k = offscreen_->scale();
+    const std::size_t rowBytes = static_cast<std::size_t>(to.width() * k) * sizeof(uint32_t);
+    const int rows = to.height() * k, x = to.left * k, y = to.top * k, shiftX = dx * k, shiftY = dy * k;
+    for (int i = 0; i < rows; ++i) {
+        // Moving down, the lowest row goes first, so no row is overwritten before it has moved.
+        const int row = dy > 0 ? y + rows - 1 - i : y + i;
+        std::memmove(pixels.row(row) + x, pixels.row(row - shiftY) + x - shiftX, rowBytes);
+    }
+    offscreen_->changed();
+    invalidate(to);
 }
 
 void DrawingSurface::intersectClip(const Rect& r)

@@ -78,6 +78,11 @@ public:
     void rectangle(const platform::Rect& r, int32_t colorRef, int penWidth);
     void line(int x0, int y0, int x1, int y1, int32_t colorRef, int penWidth);
     void copyArea(const platform::Rect& from, int x, int y);
+    // Moves what the screen shows inside `area` by (dx, dy) media pixels, at the canvas's real
+    // resolution, whatever the clip: a scrolled list or text keeps the lines that stay and draws only
+    // those that come in. Pixels moved past the area are dropped; the strip they leave keeps its old
+    // pixels for the caller to draw over. While printing it does nothing.
+    void scroll(const platform::Rect& area, int dx, int dy);
     void intersectClip(const platform::Rect& r);
     void setClip(const platform::Rect& r);
     void resetClip();

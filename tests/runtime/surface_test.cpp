@@ -2,7 +2,9 @@
 // the clock.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/clock.h"
 #include "runtime/image_context.h"
@@ -192,6 +194,42 @@ TEST_F(SurfaceTest, AtScaleThreeTextEdgesAreSharpAndMaskedBitmapsStepByThree)
     EXPECT_EQ(std::pair(v.row(149)[299] & 0xFFFFFF, v.row(150)[299] & 0xFFFFFF), std::pair(0xFF0000u, 0xFFFFFFu));
     for (int y = 0; y < 60; ++y)
         ASSERT_EQ(std::memcmp(v.row(600 + y) + 900, v.row(120 + y) + 270, 60 * 4), 0) << y;
+}
+
+TEST_F(SurfaceTest, AScrolledAreaPlusItsUncoveredStripShowsWhatDrawingItMovedShows)
+{
+    // Text at 13 points has detail finer than a media pixel at scale 3; the last area runs off the
+    // surface's corner, the last shift past its area (nothing moves).
+    const struct { int scale; Rect area; int dx, dy; } cases[] = {
+        {1, {40, 30, 300, 200}, 0, -17}, {3, {40, 30, 300, 200}, 0, 23}, {3, {40, 30, 300, 200}, 9, -4},
+        {3, {40, 30, 300, 200}, -5, 0}, {3, {500, 400, 700, 520}, 6, 7}, {1, {40, 30, 300, 200}, 0, 170}};
+    for (const auto& c : cases) {
+        DrawingSurface moved(640, 480, nullptr, c.scale), drawn(640, 480, nullptr, c.scale);
+        auto paint = [&c](DrawingSurface& s, int dx, int dy, const Rect& within) {
+            s.setClip(within);
+            s.fill(c.area, 0xE0F0FF);
+            s.selectFont(Font::make(Value::string("Arial"), 13, 0));
+            for (int line = -2; line < 14; ++line)
+                s.textOut(c.area.left + dx + line, c.area.top + dy + line * 15, "Vagem, jil\xf3 e quiabo " + std::to_string(line));
+            s.resetClip();
+        };
+        paint(moved, 0, 0, c.area);
+        moved.update();
+        moved.scroll(c.area, c.dx, c.dy);
+        const Rect box = c.area.intersect({0, 0, 640, 480});
+        const int moves = std::abs(c.dy) < box.height() && std::abs(c.dx) < box.width();
+        for (const Rect& strip : {c.dx > 0 ? Rect{box.left, box.top, box.left + c.dx, box.bottom}
+                                           : Rect{box.right + c.dx, box.top, box.right, box.bottom},
+                                  c.dy > 0 ? Rect{box.left, box.top, box.right, box.top + c.dy}
+                                           : Rect{box.left, box.bottom + c.dy, box.right, box.bottom}})
+            paint(moved, c.dx * moves, c.dy * moves, strip);
+        moved.update();
+        paint(drawn, c.dx * moves, c.dy * moves, c.area);
+        drawn.update();
+        const platform::PixelView a = moved.frame().pixels(), b = drawn.frame().pixels();
+        for (int y = 0; y < a.height; ++y)
+            ASSERT_EQ(std::memcmp(a.row(y), b.row(y), 4u * a.width), 0) << c.scale << " " << c.dx << "," << c.dy << " row " << y;
+    }
 }
 
 TEST_F(SurfaceTest, AtScaleTwoEveryEffectEndsOnTheDirectlyDrawnFrame)
