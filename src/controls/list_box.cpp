@@ -45,19 +45,25 @@ int32_t widthOf(const Value& image)
     return i ? std::max(0, i->width()) : 0;
 }
 
-// The focus outline: one pixel on, one off, round the rectangle; its hundreds of dots go in one fill.
-void dottedFrame(DrawingSurface& surface, const Rect& r, int32_t colour)
+// The focus outline: one pixel on, one off, round the rectangle; its hundreds of dots go in one fill,
+// those outside `within` left out.
+void dottedFrame(DrawingSurface& surface, const Rect& r, int32_t colour, const Rect& within)
 {
     std::vector<Rect> dots;
+    auto dot = [&](int x, int y) {
+        if (within.contains(x, y))
+            dots.push_back({x, y, x + 1, y + 1});
+    };
     for (int x = r.left; x < r.right; x += 2) {
-        dots.push_back({x, r.top, x + 1, r.top + 1});
-        dots.push_back({x, r.bottom - 1, x + 1, r.bottom});
+        dot(x, r.top);
+        dot(x, r.bottom - 1);
     }
     for (int y = r.top + 2; y < r.bottom - 1; y += 2) {
-        dots.push_back({r.left, y, r.left + 1, y + 1});
-        dots.push_back({r.right - 1, y, r.right, y + 1});
+        dot(r.left, y);
+        dot(r.right - 1, y);
     }
-    surface.fill(dots, colour);
+    if (!dots.empty())
+        surface.fill(dots, colour);
 }
 
 } // namespace
@@ -285,11 +291,19 @@ bool AbstractListBox::redrawMove(int32_t before, int32_t topBefore)
     }
     if (top_ != topBefore && !scrollLines(topBefore, rows))
         return false;
+    // Rows that meet are drawn as one, so that no line is drawn twice.
+    std::sort(rows.begin(), rows.end(), [](const Rect& a, const Rect& b) { return a.top < b.top; });
+    std::vector<Rect> merged;
+    for (const Rect& row : rows) {
+        Rect* last = merged.empty() ? nullptr : &merged.back();
+        if (last && last->left == row.left && last->right == row.right && row.top <= last->bottom)
+            last->bottom = std::max(last->bottom, row.bottom);
+        else if (!row.empty())
+            merged.push_back(row);
+    }
     surface->selectFont(font_);
     surface->setTextBackground(-1);
-    for (const Rect& row : rows) {
-        if (row.empty())
-            continue;
+    for (const Rect& row : merged) {
         surface->resetClip();
         surface->fill(row, look_.background);
         // Every line whose rectangle crosses the rows, in the order a whole drawing takes them.
@@ -413,7 +427,7 @@ void AbstractListBox::drawLine(DrawingSurface& surface, int32_t index, int y, co
     }
     surface.textOut(x, y, listItemText(entries->get(index)));
     if (isActive() && index == selection_)
-        dottedFrame(surface, line, look_.outline);
+        dottedFrame(surface, line, look_.outline, clip);
 }
 
 bool AbstractListBox::canActivate() const

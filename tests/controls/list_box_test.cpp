@@ -225,6 +225,8 @@ TEST_F(ListBoxTest, AMoveDrawnLineByLineOrScrolledAtScale3ShowsWhatAWholeDrawing
             perform("setSelection", Value::integer(2));
         }
         b.activate();
+        host.drawing().invalidateAll(); // shown whole: a scroll may move the frame's pixels too
+        engine.updateScreen();
         const int32_t top = b.topIndex();
         b.key(key, 0);
         ASSERT_EQ(b.topIndex(), top + shift) << i;

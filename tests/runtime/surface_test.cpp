@@ -198,11 +198,12 @@ TEST_F(SurfaceTest, AtScaleThreeTextEdgesAreSharpAndMaskedBitmapsStepByThree)
 
 TEST_F(SurfaceTest, AScrolledAreaPlusItsUncoveredStripShowsWhatDrawingItMovedShows)
 {
-    // Text at 13 points has detail finer than a media pixel at scale 3; the last area runs off the
-    // surface's corner, the last shift past its area (nothing moves).
-    const struct { int scale; Rect area; int dx, dy; } cases[] = {
-        {1, {40, 30, 300, 200}, 0, -17}, {3, {40, 30, 300, 200}, 0, 23}, {3, {40, 30, 300, 200}, 9, -4},
-        {3, {40, 30, 300, 200}, -5, 0}, {3, {500, 400, 700, 520}, 6, 7}, {1, {40, 30, 300, 200}, 0, 170}};
+    // Text at 13 points has detail finer than a media pixel at scale 3; one area runs off the
+    // surface's corner, one shift is past its area (nothing moves). Before the scroll the frame shows
+    // the area (0), has not been updated (1) or has had a movie's picture drawn into it (2).
+    const struct { int scale; Rect area; int dx, dy, before; } cases[] = {
+        {1, {40, 30, 300, 200}, 0, -17, 0}, {3, {40, 30, 300, 200}, 0, 23, 1}, {3, {40, 30, 300, 200}, 9, -4, 0},
+        {3, {40, 30, 300, 200}, -5, 0, 2},  {3, {500, 400, 700, 520}, 6, 7, 0}, {1, {40, 30, 300, 200}, 0, 170, 0}};
     for (const auto& c : cases) {
         DrawingSurface moved(640, 480, nullptr, c.scale), drawn(640, 480, nullptr, c.scale);
         auto paint = [&c](DrawingSurface& s, int dx, int dy, const Rect& within) {
@@ -214,7 +215,10 @@ TEST_F(SurfaceTest, AScrolledAreaPlusItsUncoveredStripShowsWhatDrawingItMovedSho
             s.resetClip();
         };
         paint(moved, 0, 0, c.area);
-        moved.update();
+        if (c.before != 1)
+            moved.update();
+        if (c.before == 2)
+            moved.frame().fill({100, 100, 200, 150}, 0x123456);
         moved.scroll(c.area, c.dx, c.dy);
         const Rect box = c.area.intersect({0, 0, 640, 480});
         const int moves = std::abs(c.dy) < box.height() && std::abs(c.dx) < box.width();
