@@ -202,28 +202,23 @@ TEST_F(ListBoxTest, BadInputNeverDividesByZeroReadsOutsideOrLoops)
 
 TEST_F(ListBoxTest, AMoveDrawnLineByLineOrScrolledAtScale3ShowsWhatAWholeDrawingShows)
 {
-    // At a spacing of -8 each line's rectangle reaches into the next line's text; the fourth case is a
-    // MultiListBox; from the fifth on the list scrolls by less than a page, up or down (the sixth takes
-    // the selection out of view, its colour reaching into the new top line).
+    // Spacing -8: a line's rectangle reaches into the next one's text; case 3 is a MultiListBox; from 4 on
+    // the list scrolls by less than a page (5 takes the selection out of view, its colour reaching below).
     const std::string bar = R"(("DrawBorder" true) ("ScrollBarWidth" 16) )";
     const std::tuple<std::string, int32_t, int32_t> cases[] = {
         {bar + R"(("SelectionIndex" 2))", key_code::Down, 0},
         {R"(("LineSpacing" -8) ("SelectionColor" 255) ("SelectionIndex" 4))", key_code::Down, 0},
         {R"(("TextTopMargin" 3) ("SelectionGap" 30) ("SelectionIndex" 3))", key_code::Home, 0},
-        {bar + R"(("SelectionIndex" 2))", key_code::Down, 0},
-        {bar + R"(("SelectionIndex" 7))", key_code::Home, -2},
-        {bar + R"(("TextTopMargin" 3))", 'm', 1},
-        {R"(("LineSpacing" -2) ("ScrollBarWidth" 12) ("SelectionIndex" 6))", key_code::Down, 1},
+        {bar + R"(("SelectionIndex" 2))", key_code::Down, 0}, {bar + R"(("SelectionIndex" 7))", key_code::Home, -2},
+        {bar + R"(("TextTopMargin" 3))", 'm', 1}, {R"(("LineSpacing" -2) ("ScrollBarWidth" 12) ("SelectionIndex" 6))", key_code::Down, 1},
         {R"(("LineSpacing" -2) ("ScrollBarWidth" 12))", key_code::Up, -1}};
     engine.rescaleScreen(3);
     for (int i = 0; i < 8; ++i) {
         const auto& [more, key, shift] = cases[i];
         AbstractListBox& b = box(R"("amora" "Bacuri" "caju" "\xc1gua" "figo" "goiaba" "jambo" "lima" "manga")",
                                  R"(("BackgroundColor" 16777215) )" + more, i == 3 ? "MultiListBox" : "ListBox");
-        if (i == 5 || i == 7) { // the selection on the top line, lower in the list
-            b.key(key_code::End, 0);
-            perform("setSelection", Value::integer(2));
-        }
+        if (i == 5 || i == 7) // the selection on the top line, lower in the list
+            b.key(key_code::End, 0), perform("setSelection", Value::integer(2));
         b.activate();
         host.drawing().invalidateAll(); // shown whole: a scroll may move the frame's pixels too
         engine.updateScreen();

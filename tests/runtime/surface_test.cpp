@@ -2,7 +2,6 @@
 // the clock.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -198,12 +197,11 @@ TEST_F(SurfaceTest, AtScaleThreeTextEdgesAreSharpAndMaskedBitmapsStepByThree)
 
 TEST_F(SurfaceTest, AScrolledAreaPlusItsUncoveredStripShowsWhatDrawingItMovedShows)
 {
-    // Text at 13 points has detail finer than a media pixel at scale 3; one area runs off the
-    // surface's corner, one shift is past its area (nothing moves). Before the scroll the frame shows
-    // the area (0), has not been updated (1) or has had a movie's picture drawn into it (2).
-    const struct { int scale; Rect area; int dx, dy, before; } cases[] = {
-        {1, {40, 30, 300, 200}, 0, -17, 0}, {3, {40, 30, 300, 200}, 0, 23, 1}, {3, {40, 30, 300, 200}, 9, -4, 0},
-        {3, {40, 30, 300, 200}, -5, 0, 2},  {3, {500, 400, 700, 520}, 6, 7, 0}, {1, {40, 30, 300, 200}, 0, 170, 0}};
+    // Text has detail finer than a media pixel at scale 3; an area runs off the corner, a shift past its
+    // area moves nothing. The frame shows the area (0), is not updated (1) or a movie drew into it (2).
+    const struct { int scale; Rect area; int dx, dy, before, moves; } cases[] = {
+        {1, {40, 30, 300, 200}, 0, -17, 0, 1}, {3, {40, 30, 300, 200}, 0, 23, 1, 1}, {3, {40, 30, 300, 200}, 9, -4, 0, 1},
+        {3, {40, 30, 300, 200}, -5, 0, 2, 1},  {3, {500, 400, 700, 520}, 6, 7, 0, 1}, {1, {40, 30, 300, 200}, 0, 170, 0, 0}};
     for (const auto& c : cases) {
         DrawingSurface moved(640, 480, nullptr, c.scale), drawn(640, 480, nullptr, c.scale);
         auto paint = [&c](DrawingSurface& s, int dx, int dy, const Rect& within) {
@@ -212,7 +210,6 @@ TEST_F(SurfaceTest, AScrolledAreaPlusItsUncoveredStripShowsWhatDrawingItMovedSho
             s.selectFont(Font::make(Value::string("Arial"), 13, 0));
             for (int line = -2; line < 14; ++line)
                 s.textOut(c.area.left + dx + line, c.area.top + dy + line * 15, "Vagem, jil\xf3 e quiabo " + std::to_string(line));
-            s.resetClip();
         };
         paint(moved, 0, 0, c.area);
         if (c.before != 1)
@@ -221,18 +218,16 @@ TEST_F(SurfaceTest, AScrolledAreaPlusItsUncoveredStripShowsWhatDrawingItMovedSho
             moved.frame().fill({100, 100, 200, 150}, 0x123456);
         moved.scroll(c.area, c.dx, c.dy);
         const Rect box = c.area.intersect({0, 0, 640, 480});
-        const int moves = std::abs(c.dy) < box.height() && std::abs(c.dx) < box.width();
         for (const Rect& strip : {c.dx > 0 ? Rect{box.left, box.top, box.left + c.dx, box.bottom}
                                            : Rect{box.right + c.dx, box.top, box.right, box.bottom},
                                   c.dy > 0 ? Rect{box.left, box.top, box.right, box.top + c.dy}
                                            : Rect{box.left, box.bottom + c.dy, box.right, box.bottom}})
-            paint(moved, c.dx * moves, c.dy * moves, strip);
+            paint(moved, c.dx * c.moves, c.dy * c.moves, strip);
         moved.update();
-        paint(drawn, c.dx * moves, c.dy * moves, c.area);
+        paint(drawn, c.dx * c.moves, c.dy * c.moves, c.area);
         drawn.update();
         const platform::PixelView a = moved.frame().pixels(), b = drawn.frame().pixels();
-        for (int y = 0; y < a.height; ++y)
-            ASSERT_EQ(std::memcmp(a.row(y), b.row(y), 4u * a.width), 0) << c.scale << " " << c.dx << "," << c.dy << " row " << y;
+        EXPECT_EQ(std::memcmp(a.pixels, b.pixels, 4u * a.stride * a.height), 0) << c.scale << " " << c.dx << "," << c.dy;
     }
 }
 
