@@ -1,7 +1,7 @@
 // A list box of 100 000 items: drawing a page, a key press (the selection moves a line within the
 // page: its old and new lines are drawn and shown again), a first-letter search (from anywhere in
-// the list to the next item of that letter, drawn and shown) and replacing the whole list; at scale
-// 1 and on a sharp surface at scale 3.
+// the list to the next item of that letter, drawn and shown), a scroll by one line and replacing the
+// whole list; at scale 1 and on a sharp surface at scale 3.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -110,6 +110,24 @@ void BM_FirstLetterSearch(benchmark::State& state)
     state.counters["selection"] = bench.box->selection();
 }
 
+// Down on the last line in view: the list scrolls by one line.
+void BM_ScrollByALine(benchmark::State& state)
+{
+    ListBench bench;
+    if (!bench.start(state))
+        return;
+    bench.box->perform(Value::string("setSelection"), Value::integer(kItems / 2));
+    for (auto _ : state) {
+        bench.box->key(key_code::Down, 0);
+        if (bench.box->selection() == kItems - 1) {
+            state.PauseTiming();
+            bench.box->perform(Value::string("setSelection"), Value::integer(kItems / 2));
+            state.ResumeTiming();
+        }
+    }
+    state.counters["top"] = bench.box->topIndex();
+}
+
 void BM_ReplaceTheList(benchmark::State& state)
 {
     ListBench bench;
@@ -127,6 +145,7 @@ void BM_ReplaceTheList(benchmark::State& state)
 BENCHMARK(BM_DrawAPage)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeyPress)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstLetterSearch)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScrollByALine)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReplaceTheList)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 
 } // namespace

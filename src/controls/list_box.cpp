@@ -1,6 +1,7 @@
 #include "controls/list_box.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include "runtime/clipboard.h"
@@ -44,19 +45,25 @@ int32_t widthOf(const Value& image)
     return i ? std::max(0, i->width()) : 0;
 }
 
-// The focus outline: one pixel on, one off, round the rectangle; its hundreds of dots go in one fill.
-void dottedFrame(DrawingSurface& surface, const Rect& r, int32_t colour)
+// The focus outline: one pixel on, one off, round the rectangle; its hundreds of dots go in one fill,
+// those outside `within` left out.
+void dottedFrame(DrawingSurface& surface, const Rect& r, int32_t colour, const Rect& within)
 {
     std::vector<Rect> dots;
+    auto dot = [&](int x, int y) {
+        if (within.contains(x, y))
+            dots.push_back({x, y, x + 1, y + 1});
+    };
     for (int x = r.left; x < r.right; x += 2) {
-        dots.push_back({x, r.top, x + 1, r.top + 1});
-        dots.push_back({x, r.bottom - 1, x + 1, r.bottom});
+        dot(x, r.top);
+        dot(x, r.bottom - 1);
     }
     for (int y = r.top + 2; y < r.bottom - 1; y += 2) {
-        dots.push_back({r.left, y, r.left + 1, y + 1});
-        dots.push_back({r.right - 1, y, r.right, y + 1});
+        dot(r.left, y);
+        dot(r.right - 1, y);
     }
-    surface.fill(dots, colour);
+    if (!dots.empty())
+        surface.fill(dots, colour);
 }
 
 } // namespace
@@ -233,7 +240,7 @@ void AbstractListBox::redraw(bool flush)
 void AbstractListBox::showMove(int32_t before, int32_t topBefore, bool flush)
 {
     // A key press at scale 3 would otherwise fill, print and show a million pixels for two lines.
-    if (top_ != topBefore || !redrawLinesOf(before, selection_)) {
+    if (!redrawMove(before, topBefore)) {
         redraw(flush);
         return;
     }
@@ -241,53 +248,111 @@ void AbstractListBox::showMove(int32_t before, int32_t topBefore, bool flush)
         this->flush();
 }
 
-bool AbstractListBox::redrawLinesOf(int32_t first, int32_t second)
+Rect AbstractListBox::innerRect() const
+{
+    const Rect list = listRect();
+    return look_.drawBorder ? Rect{list.left + 1, list.top + 1, list.right - 1, list.bottom - 1} : list;
+}
+
+std::optional<Rect> AbstractListBox::rowsBetween(int top, int bottom) const
+{
+    // The border and a plain bar are drawn over the lines last, so the rows stop short of them.
+    Rect rows = Rect{listRect().left, top, listRect().right, bottom}.intersect(innerRect());
+    const ListScrollBar::Layout& bar = scrollBar_.layout();
+    for (const Rect* part : {&bar.bar, &bar.upArrow, &bar.downArrow}) {
+        if (allFit() || part->empty() || rows.intersect(*part).empty())
+            continue;
+        if (part->left <= rows.left)
+            return std::nullopt;
+        rows.right = std::min(rows.right, part->left);
+    }
+    return rows;
+}
+
+bool AbstractListBox::redrawMove(int32_t before, int32_t topBefore)
 {
     DrawingSurface* surface = engine_.surface();
     const Rect list = listRect();
     if (!initialised_ || !surface || list.empty() || savedBackground_.isNil() || !isVisible() || !isEnabled() ||
-        !backgroundImage_.isNil() || look_.background == -1)
+        !backgroundImage_.isNil() || look_.background == -1 || (!allFit() && scrollBar_.pictured()))
         return false;
-    const int32_t count = itemCount();
-    const bool fits = count <= visible_;
-    if (!fits && scrollBar_.pictured())
-        return false;
-    // The border and a plain bar are drawn over the lines last, so the rows stop short of them.
-    const Rect inner = look_.drawBorder ? Rect{list.left + 1, list.top + 1, list.right - 1, list.bottom - 1} : list;
-    const ListScrollBar::Layout& bar = scrollBar_.layout();
-    const int32_t textWidth = list.width() - look_.selectionGap - (fits ? 0 : scrollBar_.width());
-    const int32_t end = std::min(count, top_ + visible_);
+    const int32_t end = std::min(itemCount(), top_ + visible_);
     const int32_t firstY = list.top + look_.textTopMargin;
     std::vector<Rect> rows;
-    for (int32_t index : {first, second}) {
+    for (int32_t index : {before, selection_ != before ? selection_ : -1}) {
         if (index < top_ || index >= end)
             continue;
         const int y = firstY + (index - top_) * lineHeight_;
         // A line's rectangle reaches two pixels into the next; those rows change with it.
-        Rect row = Rect{list.left, y, list.right, y + lineHeight_ + 2}.intersect(inner);
-        for (const Rect* part : {&bar.bar, &bar.upArrow, &bar.downArrow}) {
-            if (fits || part->empty() || row.intersect(*part).empty())
-                continue;
-            if (part->left <= row.left)
-                return false;
-            row.right = std::min(row.right, part->left);
-        }
-        if (!row.empty())
-            rows.push_back(row);
+        const std::optional<Rect> row = rowsBetween(y, y + lineHeight_ + 2);
+        if (!row)
+            return false;
+        rows.push_back(*row);
+    }
+    if (top_ != topBefore && !scrollLines(topBefore, rows))
+        return false;
+    // Rows that meet are drawn as one, so that no line is drawn twice.
+    std::sort(rows.begin(), rows.end(), [](const Rect& a, const Rect& b) { return a.top < b.top; });
+    std::vector<Rect> merged;
+    for (const Rect& row : rows) {
+        Rect* last = merged.empty() ? nullptr : &merged.back();
+        if (last && last->left == row.left && last->right == row.right && row.top <= last->bottom)
+            last->bottom = std::max(last->bottom, row.bottom);
+        else if (!row.empty())
+            merged.push_back(row);
     }
     surface->selectFont(font_);
     surface->setTextBackground(-1);
-    for (const Rect& row : rows) {
+    for (const Rect& row : merged) {
         surface->resetClip();
         surface->fill(row, look_.background);
         // Every line whose rectangle crosses the rows, in the order a whole drawing takes them.
         const int32_t from = std::max(top_, top_ + (row.top - firstY) / lineHeight_ - 2);
         for (int32_t i = from, y = firstY + (from - top_) * lineHeight_; i < end && y < row.bottom;
              ++i, y += lineHeight_)
-            drawLine(*surface, i, y, textWidth, row);
+            drawLine(*surface, i, y, row);
     }
     surface->resetClip();
+    if (top_ != topBefore)
+        scrollBar_.draw(*surface, top_, itemCount(), visible_, pressed_);
     return true;
+}
+
+bool AbstractListBox::scrollLines(int32_t topBefore, std::vector<Rect>& rows)
+{
+    const int32_t shift = top_ - topBefore; // lines the text moves up
+    if (allFit() || std::abs(shift) >= visible_)
+        return false;
+    const std::optional<Rect> block = rowsBetween(innerRect().top, innerRect().bottom);
+    if (!block || block->empty())
+        return false;
+    // Every row must stop at the same edge, the one of a bar part reaching over all of them.
+    bool even = block->right == innerRect().right;
+    const ListScrollBar::Layout& bar = scrollBar_.layout();
+    for (const Rect* part : {&bar.bar, &bar.upArrow, &bar.downArrow})
+        even = even || (part->left == block->right && part->top <= block->top && part->bottom >= block->bottom);
+    if (!even)
+        return false;
+    // The rows that show the same lines before and after keep their pixels, but for the two at the
+    // top of the first of them, into which a line that came or went reaches.
+    const int firstY = listRect().top + look_.textTopMargin, moved = shift * lineHeight_;
+    const Rect kept = Rect{block->left, firstY + std::max(0, -shift) * lineHeight_ + 2, block->right,
+                           firstY + (visible_ - std::max(0, shift)) * lineHeight_}
+                          .intersect(*block)
+                          .intersect({block->left, block->top - moved, block->right, block->bottom - moved});
+    if (kept.empty())
+        return false;
+    engine_.surface()->scroll({kept.left, std::min(kept.top, kept.top + moved), kept.right,
+                               std::max(kept.bottom, kept.bottom + moved)},
+                              0, -moved);
+    rows.push_back({block->left, block->top, block->right, kept.top});
+    rows.push_back({block->left, kept.bottom, block->right, block->bottom});
+    return true;
+}
+
+int32_t AbstractListBox::textWidth() const
+{
+    return listRect().width() - look_.selectionGap - (allFit() ? 0 : scrollBar_.width());
 }
 
 bool AbstractListBox::isItemSelected(int32_t index) const
@@ -331,12 +396,11 @@ void AbstractListBox::draw()
 
     const int32_t count = itemCount();
     const bool fits = count <= visible_;
-    const int32_t textWidth = list.width() - look_.selectionGap - (fits ? 0 : scrollBar_.width());
     int y = list.top + look_.textTopMargin;
     surface->selectFont(font_);
     surface->setTextBackground(-1);
     for (int32_t i = top_; i < count && i < top_ + visible_; ++i, y += lineHeight_)
-        drawLine(*surface, i, y, textWidth, list);
+        drawLine(*surface, i, y, list);
     surface->resetClip();
     if (look_.drawBorder)
         surface->rectangle(list, look_.border, 1);
@@ -344,11 +408,11 @@ void AbstractListBox::draw()
         scrollBar_.draw(*surface, top_, count, visible_, pressed_);
 }
 
-void AbstractListBox::drawLine(DrawingSurface& surface, int32_t index, int y, int32_t textWidth, const Rect& within)
+void AbstractListBox::drawLine(DrawingSurface& surface, int32_t index, int y, const Rect& within)
 {
     const List* entries = items();
     const int x = listRect().left + 2;
-    const Rect line = Rect{x - 1, y, x - 1 + textWidth + 1, y + lineHeight_ + 2}.intersect(listRect());
+    const Rect line = Rect{x - 1, y, x - 1 + textWidth() + 1, y + lineHeight_ + 2}.intersect(listRect());
     const Rect clip = line.intersect(within);
     if (!entries || index >= entries->count() || clip.empty())
         return;
@@ -363,7 +427,7 @@ void AbstractListBox::drawLine(DrawingSurface& surface, int32_t index, int y, in
     }
     surface.textOut(x, y, listItemText(entries->get(index)));
     if (isActive() && index == selection_)
-        dottedFrame(surface, line, look_.outline);
+        dottedFrame(surface, line, look_.outline, clip);
 }
 
 bool AbstractListBox::canActivate() const
@@ -554,7 +618,7 @@ void AbstractListBox::trackScrollBar(Part part, int32_t x, int32_t y)
                 top_ = scrollBar_.topForThumb(p.y - grab, itemCount(), visible_);
                 clampTop();
                 if (top_ != was)
-                    redraw(true);
+                    showMove(selection_, was, true);
                 continue;
             }
             const Rect& on = part == Part::UpArrow ? layout.upArrow : part == Part::DownArrow ? layout.downArrow
@@ -571,7 +635,7 @@ void AbstractListBox::trackScrollBar(Part part, int32_t x, int32_t y)
         const int32_t was = top_;
         stepScroll(part, pointerY);
         if (top_ != was)
-            redraw(true);
+            showMove(selection_, was, true);
         if (!repeating && timer) {
             repeating = true;
             timer->set(look_.repeatRate);

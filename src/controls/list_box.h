@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "controls/library_control.h"
@@ -66,7 +67,8 @@ protected:
     void setCurrent(int32_t index);
     void redraw(bool flush);
     // Shows a move of the selection (or current item) from `before`, the top having been `topBefore`:
-    // only the two lines when the list did not scroll, the whole list otherwise.
+    // only the two lines when the list did not scroll; when it scrolled by less than a page, the lines
+    // that stay are moved and only those that come in are drawn; the whole list otherwise.
     void showMove(int32_t before, int32_t topBefore, bool flush);
     List* items() const;
 
@@ -84,10 +86,18 @@ private:
 
     void adoptItems(const Value& list);
     // Draws item `index`'s line at `y`; `within` cuts it further without moving its outline.
-    void drawLine(DrawingSurface& surface, int32_t index, int y, int32_t textWidth, const platform::Rect& within);
-    // Draws the rows of the two items' lines again, as a whole drawing would leave them; false when
-    // only a whole drawing can (a picture or the screen behind the list, a picture on the bar).
-    bool redrawLinesOf(int32_t first, int32_t second);
+    void drawLine(DrawingSurface& surface, int32_t index, int y, const platform::Rect& within);
+    // Draws again, as a whole drawing would leave them, the lines of `before` and of the selection and,
+    // when the top moved from `topBefore`, what scrolling brings; false when only a whole drawing can
+    // (a picture or the screen behind the list, a picture on the bar).
+    bool redrawMove(int32_t before, int32_t topBefore);
+    // Moves the lines that stay in view on the screen and adds the rows left to draw.
+    bool scrollLines(int32_t topBefore, std::vector<platform::Rect>& rows);
+    // The list inside its border, and the part of the rows from `top` to `bottom` that lines are
+    // drawn in (short of the bar); none when the bar covers their left end.
+    platform::Rect innerRect() const;
+    std::optional<platform::Rect> rowsBetween(int top, int bottom) const;
+    int32_t textWidth() const;
     bool allFit() const { return itemCount() <= visible_; }
     int32_t pageLines() const { return visible_ > 1 ? visible_ - 1 : 1; }
     void clampTop();

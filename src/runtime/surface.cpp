@@ -1,6 +1,7 @@
 #include "runtime/surface.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,7 @@ void DrawingSurface::rescale(int scale)
     frame_.reset();
     frame_ = std::make_unique<platform::Canvas>(width_, height_, scale);
     frame_->copyFrom(*offscreen_, all, 0, 0);
+    frameForeign_ = false;
     offscreen_->setFont(fontSpecFor(font_));
     if (clipped_ && !printing())
         offscreen_->setClip(clip_);
@@ -138,6 +140,15 @@ Rect DrawingSurface::toSurface(const Rect& r) const
     return {r.left + originX_, r.top + originY_, r.right + originX_, r.bottom + originY_};
 }
 
+namespace {
+Rect bounding(const Rect& a, const Rect& b)
+{
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+// Beyond this many separate areas the copies cost more in calls than they save in pixels.
+constexpr std::size_t kMostInvalidAreas = 8;
+} // namespace
+
 void DrawingSurface::invalidate(const Rect& r)
 {
     if (printing())
@@ -145,11 +156,27 @@ void DrawingSurface::invalidate(const Rect& r)
     Rect area = r.intersect({0, 0, width_, height_});
     if (area.empty())
         return;
-    if (invalid_.empty())
-        invalid_ = area;
-    else
-        invalid_ = {std::min(invalid_.left, area.left), std::min(invalid_.top, area.top),
-                    std::max(invalid_.right, area.right), std::max(invalid_.bottom, area.bottom)};
+    // Overlapping areas become one, and again with whatever the union overlaps then.
+    for (std::size_t i = 0; i < invalid_.size();) {
+        if (invalid_[i].intersect(area).empty()) {
+            ++i;
+            continue;
+        }
+        area = bounding(area, invalid_[i]);
+        invalid_.erase(invalid_.begin() + static_cast<std::ptrdiff_t>(i));
+        i = 0;
+    }
+    invalid_.push_back(area);
+    if (invalid_.size() > kMostInvalidAreas) {
+        for (const Rect& other : invalid_)
+            area = bounding(area, other);
+        invalid_.assign(1, area);
+    }
+}
+
+void DrawingSurface::drawn(const Rect& area)
+{
+    invalidate(clipped_ ? area.intersect(clip_) : area);
 }
 
 void DrawingSurface::invalidateAll()
@@ -159,10 +186,15 @@ void DrawingSurface::invalidateAll()
 
 void DrawingSurface::update()
 {
-    if (invalid_.empty())
+    if (invalid_.empty() && !frameMoved_)
         return;
-    frame_->copyFrom(*offscreen_, invalid_, invalid_.left, invalid_.top);
-    invalid_ = Rect{};
+    frameMoved_ = false;
+    for (const Rect& area : invalid_) {
+        frame_->copyFrom(*offscreen_, area, area.left, area.top);
+        if (area.left == 0 && area.top == 0 && area.right == width_ && area.bottom == height_)
+            frameForeign_ = false;
+    }
+    invalid_.clear();
     if (afterUpdate_)
         afterUpdate_();
     present();
@@ -178,7 +210,7 @@ void DrawingSurface::fill(const Rect& r, int32_t colorRef)
 {
     Rect area = toSurface(r);
     target_->fill(area, pixelOf(colorRef));
-    invalidate(area);
+    drawn(area);
 }
 
 void DrawingSurface::fill(std::span<const Rect> rects, int32_t colorRef)
@@ -187,7 +219,7 @@ void DrawingSurface::fill(std::span<const Rect> rects, int32_t colorRef)
     areas.reserve(rects.size());
     for (const Rect& r : rects) {
         areas.push_back(toSurface(r));
-        invalidate(areas.back());
+        drawn(areas.back());
     }
     target_->fill(areas, pixelOf(colorRef));
 }
@@ -244,7 +276,7 @@ void DrawingSurface::textOut(int x, int y, std::string_view text)
     Rect area = toSurface(Rect::sized(x, y, m.width, m.height));
     target_->drawText(area.left, area.top, text, pixelOf(textColor_),
                          textBackground_ < 0 ? -1 : static_cast<int64_t>(pixelOf(static_cast<int32_t>(textBackground_))));
-    invalidate(area);
+    drawn(area);
 }
 
 int DrawingSurface::drawTextInRect(const Rect& r, std::string_view text, int format)
@@ -328,14 +360,14 @@ void DrawingSurface::rectangle(const Rect& r, int32_t colorRef, int penWidth)
 {
     Rect area = toSurface(r);
     target_->frame(area, pixelOf(colorRef), penWidth);
-    invalidate(area);
+    drawn(area);
 }
 
 void DrawingSurface::line(int x0, int y0, int x1, int y1, int32_t colorRef, int penWidth)
 {
     target_->line(x0 + originX_, y0 + originY_, x1 + originX_, y1 + originY_, pixelOf(colorRef), penWidth);
     int pad = std::max(1, penWidth);
-    invalidate({std::min(x0, x1) + originX_ - pad, std::min(y0, y1) + originY_ - pad,
+    drawn({std::min(x0, x1) + originX_ - pad, std::min(y0, y1) + originY_ - pad,
                 std::max(x0, x1) + originX_ + pad + 1, std::max(y0, y1) + originY_ + pad + 1});
 }
 
@@ -343,7 +375,48 @@ void DrawingSurface::copyArea(const Rect& from, int x, int y)
 {
     Rect source = toSurface(from);
     target_->copyFrom(*target_, source, x + originX_, y + originY_);
-    invalidate(Rect::sized(x + originX_, y + originY_, source.width(), source.height()));
+    drawn(Rect::sized(x + originX_, y + originY_, source.width(), source.height()));
+}
+
+void DrawingSurface::scroll(const Rect& area, int dx, int dy)
+{
+    const Rect box = toSurface(area).intersect({0, 0, width_, height_});
+    const Rect to = Rect{box.left + dx, box.top + dy, box.right + dx, box.bottom + dy}.intersect(box);
+    if (printing() || to.empty() || (dx == 0 && dy == 0))
+        return;
+    // Rows straight in memory: a copy through cairo within one canvas takes a snapshot of the area
+    // first, twice the work; moved a few rows, each row is still in the cache when it is written.
+    auto move = [&](platform::Canvas& canvas) {
+        const platform::PixelView pixels = canvas.pixels();
+        const int k = canvas.scale();
+        const std::size_t rowBytes = static_cast<std::size_t>(to.width() * k) * sizeof(uint32_t);
+        const int rows = to.height() * k, x = to.left * k, y = to.top * k, shiftX = dx * k, shiftY = dy * k;
+        for (int i = 0; i < rows; ++i) {
+            // Moving down, the lowest row goes first, so no row is overwritten before it has moved.
+            const int row = dy > 0 ? y + rows - 1 - i : y + i;
+            std::memmove(pixels.row(row) + x, pixels.row(row - shiftY) + x - shiftX, rowBytes);
+        }
+        canvas.changed();
+    };
+    if (frameForeign_) {
+        move(*offscreen_);
+        invalidate(to);
+        return;
+    }
+    // What the frame does not show yet is copied first, so that it moves with the rest.
+    for (std::size_t i = 0; i < invalid_.size();) {
+        const Rect pending = invalid_[i].intersect(box);
+        if (!pending.empty())
+            frame_->copyFrom(*offscreen_, pending, pending.left, pending.top);
+        // An area inside the box is shown whole by that copy.
+        if (pending.width() == invalid_[i].width() && pending.height() == invalid_[i].height())
+            invalid_.erase(invalid_.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+    }
+    move(*offscreen_);
+    move(*frame_);
+    frameMoved_ = true;
 }
 
 void DrawingSurface::intersectClip(const Rect& r)

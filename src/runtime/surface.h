@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/canvas.h"
 #include "platform/pixels.h"
@@ -35,7 +36,14 @@ public:
     int height() const { return height_; }
     int scale() const { return offscreen_->scale(); }
     platform::Canvas& offscreen() { return *offscreen_; }
-    platform::Canvas& frame() { return *frame_; }
+    // Whoever draws into the frame directly (movies, transitions) asks for it here, and from then on
+    // a scroll no longer trusts the frame's pixels to be the off-screen canvas's until it is shown
+    // whole again.
+    platform::Canvas& frame()
+    {
+        frameForeign_ = true;
+        return *frame_;
+    }
     // Makes both canvases again at another scale, keeping what they show (resampled) until it is
     // drawn again; the surface's context follows, so values holding it stay good.
     void rescale(int scale);
@@ -50,7 +58,8 @@ public:
     void setAttributeCaching(bool disabled) { cachingDisabled_ = disabled; }
     bool attributeCachingDisabled() const { return cachingDisabled_; }
 
-    // Invalid areas are copied to the frame and shown by update.
+    // Invalid areas are copied to the frame and shown by update. A few separate areas are kept
+    // apart (a scrolled list's new lines and its bar), so the rows between them are not copied.
     void invalidate(const platform::Rect& r);
     void invalidateAll();
     void update();
@@ -78,6 +87,12 @@ public:
     void rectangle(const platform::Rect& r, int32_t colorRef, int penWidth);
     void line(int x0, int y0, int x1, int y1, int32_t colorRef, int penWidth);
     void copyArea(const platform::Rect& from, int x, int y);
+    // Moves what the screen shows inside `area` by (dx, dy) media pixels, at the canvas's real
+    // resolution, whatever the clip: a scrolled list or text keeps the lines that stay and draws only
+    // those that come in. Both canvases move, so the moved pixels need no copy to the frame. Pixels
+    // moved past the area are dropped; the strip they leave keeps its old pixels for the caller to
+    // draw over. While printing it does nothing.
+    void scroll(const platform::Rect& area, int dx, int dy);
     void intersectClip(const platform::Rect& r);
     void setClip(const platform::Rect& r);
     void resetClip();
@@ -111,7 +126,12 @@ private:
     platform::SdlWindow* window_;
     int originX_ = 0, originY_ = 0;
     bool cachingDisabled_ = true;
-    platform::Rect invalid_;
+    // Marks an area drawn by the operations here, which the clip bounds.
+    void drawn(const platform::Rect& area);
+
+    std::vector<platform::Rect> invalid_;
+    bool frameForeign_ = false;
+    bool frameMoved_ = false; // not shown yet
     platform::Rect clip_;
     bool clipped_ = false;
     int32_t background_ = 0;

@@ -1,11 +1,13 @@
 // List boxes: keys and the first-letter search, lists of 0 and 1 items, the list replaced under a
 // selection, Ctrl+C of accented text, the scroll arrow's repeat on the virtual clock, bad input, and
-// a move drawn line by line showing what a whole drawing shows.
+// a move drawn line by line or scrolled showing what a whole drawing shows.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -198,23 +200,31 @@ TEST_F(ListBoxTest, BadInputNeverDividesByZeroReadsOutsideOrLoops)
     EXPECT_EQ(b.selection(), 2); // nil shows as its printed form, VEL_NIL
 }
 
-TEST_F(ListBoxTest, AMoveDrawnLineByLineAtScale3ShowsWhatAWholeDrawingShows)
+TEST_F(ListBoxTest, AMoveDrawnLineByLineOrScrolledAtScale3ShowsWhatAWholeDrawingShows)
 {
-    // At a spacing of -8 each line's rectangle reaches into the next line's text; the last case is a
-    // MultiListBox.
-    const std::pair<const char*, int32_t> cases[] = {
-        {R"(("DrawBorder" true) ("ScrollBarWidth" 16) ("SelectionIndex" 2))", key_code::Down},
-        {R"(("LineSpacing" -8) ("SelectionColor" 255) ("SelectionIndex" 4))", key_code::Down},
-        {R"(("TextTopMargin" 3) ("SelectionGap" 30) ("SelectionIndex" 3))", key_code::Home}};
+    // Spacing -8: a line's rectangle reaches into the next one's text; case 3 is a MultiListBox; from 4 on
+    // the list scrolls by less than a page (5 takes the selection out of view, its colour reaching below).
+    const std::string bar = R"(("DrawBorder" true) ("ScrollBarWidth" 16) )";
+    const std::tuple<std::string, int32_t, int32_t> cases[] = {
+        {bar + R"(("SelectionIndex" 2))", key_code::Down, 0},
+        {R"(("LineSpacing" -8) ("SelectionColor" 255) ("SelectionIndex" 4))", key_code::Down, 0},
+        {R"(("TextTopMargin" 3) ("SelectionGap" 30) ("SelectionIndex" 3))", key_code::Home, 0},
+        {bar + R"(("SelectionIndex" 2))", key_code::Down, 0}, {bar + R"(("SelectionIndex" 7))", key_code::Home, -2},
+        {bar + R"(("TextTopMargin" 3))", 'm', 1}, {R"(("LineSpacing" -2) ("ScrollBarWidth" 12) ("SelectionIndex" 6))", key_code::Down, 1},
+        {R"(("LineSpacing" -2) ("ScrollBarWidth" 12))", key_code::Up, -1}};
     engine.rescaleScreen(3);
-    for (int i = 0; i < 4; ++i) {
-        AbstractListBox& b = box(R"("amora" "Bacuri" "caju" "\xc1gua" "figo" "goiaba" "jambo" "lima")",
-                                 std::string(R"(("BackgroundColor" 16777215) )") + cases[i % 3].first,
-                                 i == 3 ? "MultiListBox" : "ListBox");
+    for (int i = 0; i < 8; ++i) {
+        const auto& [more, key, shift] = cases[i];
+        AbstractListBox& b = box(R"("amora" "Bacuri" "caju" "\xc1gua" "figo" "goiaba" "jambo" "lima" "manga")",
+                                 R"(("BackgroundColor" 16777215) )" + more, i == 3 ? "MultiListBox" : "ListBox");
+        if (i == 5 || i == 7) // the selection on the top line, lower in the list
+            b.key(key_code::End, 0), perform("setSelection", Value::integer(2));
         b.activate();
+        host.drawing().invalidateAll(); // shown whole: a scroll may move the frame's pixels too
+        engine.updateScreen();
         const int32_t top = b.topIndex();
-        b.key(cases[i % 3].second, 0);
-        ASSERT_EQ(b.topIndex(), top);
+        b.key(key, 0);
+        ASSERT_EQ(b.topIndex(), top + shift) << i;
         const platform::PixelView frame = host.drawing().frame().pixels();
         const std::vector<uint32_t> moved(frame.pixels, frame.pixels + frame.stride * frame.height);
         b.draw();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "platform/clock.h"
 #include "runtime/image_context.h"
@@ -192,6 +193,42 @@ TEST_F(SurfaceTest, AtScaleThreeTextEdgesAreSharpAndMaskedBitmapsStepByThree)
     EXPECT_EQ(std::pair(v.row(149)[299] & 0xFFFFFF, v.row(150)[299] & 0xFFFFFF), std::pair(0xFF0000u, 0xFFFFFFu));
     for (int y = 0; y < 60; ++y)
         ASSERT_EQ(std::memcmp(v.row(600 + y) + 900, v.row(120 + y) + 270, 60 * 4), 0) << y;
+}
+
+TEST_F(SurfaceTest, AScrolledAreaPlusItsUncoveredStripShowsWhatDrawingItMovedShows)
+{
+    // Text has detail finer than a media pixel at scale 3; an area runs off the corner, a shift past its
+    // area moves nothing. The frame shows the area (0), is not updated (1) or a movie drew into it (2).
+    const struct { int scale; Rect area; int dx, dy, before, moves; } cases[] = {
+        {1, {40, 30, 300, 200}, 0, -17, 0, 1}, {3, {40, 30, 300, 200}, 0, 23, 1, 1}, {3, {40, 30, 300, 200}, 9, -4, 0, 1},
+        {3, {40, 30, 300, 200}, -5, 0, 2, 1},  {3, {500, 400, 700, 520}, 6, 7, 0, 1}, {1, {40, 30, 300, 200}, 0, 170, 0, 0}};
+    for (const auto& c : cases) {
+        DrawingSurface moved(640, 480, nullptr, c.scale), drawn(640, 480, nullptr, c.scale);
+        auto paint = [&c](DrawingSurface& s, int dx, int dy, const Rect& within) {
+            s.setClip(within);
+            s.fill(c.area, 0xE0F0FF);
+            s.selectFont(Font::make(Value::string("Arial"), 13, 0));
+            for (int line = -2; line < 14; ++line)
+                s.textOut(c.area.left + dx + line, c.area.top + dy + line * 15, "Vagem, jil\xf3 e quiabo " + std::to_string(line));
+        };
+        paint(moved, 0, 0, c.area);
+        if (c.before != 1)
+            moved.update();
+        if (c.before == 2)
+            moved.frame().fill({100, 100, 200, 150}, 0x123456);
+        moved.scroll(c.area, c.dx, c.dy);
+        const Rect box = c.area.intersect({0, 0, 640, 480});
+        for (const Rect& strip : {c.dx > 0 ? Rect{box.left, box.top, box.left + c.dx, box.bottom}
+                                           : Rect{box.right + c.dx, box.top, box.right, box.bottom},
+                                  c.dy > 0 ? Rect{box.left, box.top, box.right, box.top + c.dy}
+                                           : Rect{box.left, box.bottom + c.dy, box.right, box.bottom}})
+            paint(moved, c.dx * c.moves, c.dy * c.moves, strip);
+        moved.update();
+        paint(drawn, c.dx * c.moves, c.dy * c.moves, c.area);
+        drawn.update();
+        const platform::PixelView a = moved.frame().pixels(), b = drawn.frame().pixels();
+        EXPECT_EQ(std::memcmp(a.pixels, b.pixels, 4u * a.stride * a.height), 0) << c.scale << " " << c.dx << "," << c.dy;
+    }
 }
 
 TEST_F(SurfaceTest, AtScaleTwoEveryEffectEndsOnTheDirectlyDrawnFrame)
