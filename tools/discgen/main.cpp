@@ -2,14 +2,16 @@
 //
 //   discgen SOURCE-DIRECTORY OUTPUT-DIRECTORY
 //
-// The pictures, sounds, tunes and movies are made from SOURCE/media.tbl (a table in the text notation,
-// one entry per file); global.tbl is compiled to global.vel; the other forms, tables and lists, and
+// The pictures, sounds, tunes and movies are made from SOURCE/media.tbl and every SOURCE/*.media.tbl (tables
+// in the text notation, one entry per file; several tables let a disc keep its shared look apart from what is
+// particular to one screen); global.tbl is compiled to global.vel; the other forms, tables and lists, and
 // the help file, are copied as they are.
 //
 // Media entries by "Kind": "picture" (.bmp or .jpg: "Size", "Gradient" of two colours, "Shapes" of discs and
 // boxes, "Texts" with fonts), "tone" (.wav: "Frequency", "Milliseconds", "Rate", and "Syllables" for
 // a voice-like rise and fall), "tune" (.mid: "Notes" as MIDI note numbers, "Milliseconds" a note,
 // "Program"), "movie" (made by the ffmpeg program: "Seconds", "Size").
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -264,6 +266,14 @@ int makeMedia(const fs::path& description, const fs::path& out)
     return made;
 }
 
+// "media.tbl", or a name ending in ".media.tbl".
+bool isMediaTable(const fs::path& path)
+{
+    const std::string name = path.filename().string();
+    const std::string suffix = ".media.tbl";
+    return name == "media.tbl" || (name.size() > suffix.size() && name.ends_with(suffix));
+}
+
 // The global table is read from its notation once here, so the title starts from the encoded copy.
 bool compileGlobals(const fs::path& source, const fs::path& target)
 {
@@ -289,13 +299,23 @@ int main(int argc, char** argv)
     const fs::path source(argv[1]), out(argv[2]);
     std::error_code error;
     fs::create_directories(out, error);
-    int made = makeMedia(source / "media.tbl", out);
-    if (made < 0)
-        return 2;
-    for (const fs::directory_entry& file : fs::directory_iterator(source)) {
-        const fs::path& path = file.path();
+    // Sorted, so that a name two tables describe is always made by the same one.
+    std::vector<fs::path> sources;
+    for (const fs::directory_entry& file : fs::directory_iterator(source))
+        sources.push_back(file.path());
+    std::sort(sources.begin(), sources.end());
+    int made = 0;
+    for (const fs::path& path : sources) {
+        if (!isMediaTable(path))
+            continue;
+        const int count = makeMedia(path, out);
+        if (count < 0)
+            return 2;
+        made += count;
+    }
+    for (const fs::path& path : sources) {
         const std::string ext = path.extension().string(), name = path.filename().string();
-        if (name == "media.tbl" || (ext != ".frm" && ext != ".tbl" && ext != ".lst" && ext != ".hlp"))
+        if (isMediaTable(path) || (ext != ".frm" && ext != ".tbl" && ext != ".lst" && ext != ".hlp"))
             continue;
         bool ok = name == "global.tbl" ? compileGlobals(path, out / "global.vel")
                                        : fs::copy_file(path, out / name, fs::copy_options::overwrite_existing, error);
