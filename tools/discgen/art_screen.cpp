@@ -80,7 +80,7 @@ void drawBackground(Painter& p, const Value& entry, const SectionLook& look, uin
     const std::string title = textField(entry, "Title");
     if (!title.empty()) {
         const platform::FontSpec font = fontField(entry, "TitleFont", "Times New Roman", 22, true);
-        const uint32_t ink = dark ? kPaper : darker(look.main, 0.15);
+        const uint32_t ink = dark ? kPaper : darker(look.main, 0.3);
         const int baseline = band + 34;
         p.text(16, baseline, title, font, ink);
         if (!dark) {
