@@ -100,6 +100,18 @@ TEST_F(DiscgenArtTest, AFewColouredPictureIsPackedAndDecodesToTheSamePixels)
         }
 }
 
+TEST_F(DiscgenArtTest, AMisspeltSectionOrPictogramStopsTheBuild)
+{
+    for (const char* entry : {R"(("Kind" "button") ("Icon" "livor"))", R"(("Kind" "screen") ("Section" "atlass"))",
+                              R"(("Kind" "screen") ("Shapes" (list (list "icon" "glob" 0 0 32))))",
+                              R"(("Kind" "icon") ("Icon" "globo") ("Section" "midia"))"}) {
+        dir_.write("src/media.tbl", std::string(R"((table ("x.bmp" (table )") + entry + ")))");
+        auto made = runProcess({std::string(VEL_BIN_DIR) + "/discgen", dir_ / "src", dir_ / "out"});
+        EXPECT_NE(made.status, 0) << entry;
+        EXPECT_NE(made.output.find("no "), std::string::npos) << made.output;
+    }
+}
+
 TEST_F(DiscgenArtTest, SpeechIsAWaveTheSoundLoaderReads)
 {
     if (!haveProgram("espeak-ng"))

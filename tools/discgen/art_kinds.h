@@ -8,6 +8,10 @@
 
 namespace vel::discgen {
 
+// False, after saying so, when the entry names a section or a pictogram the kit does not have: a
+// misspelt name must not pass for the default look.
+bool namesKnown(const std::filesystem::path& target, const Value& entry);
+
 // Backgrounds and panels in the house look: "screen".
 bool makeScreen(const std::filesystem::path& target, const Value& entry);
 // A bevelled button in one state: "button".

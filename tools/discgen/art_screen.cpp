@@ -2,6 +2,9 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "discgen/art_icon.h"
 #include "discgen/art_kinds.h"
@@ -119,8 +122,30 @@ void drawMenu(Painter& p, uint32_t seed)
 
 } // namespace
 
+bool namesKnown(const fs::path& target, const Value& entry)
+{
+    std::vector<std::string> icons = {textField(entry, "Icon")};
+    if (List* shapes = asList(field(entry, "Shapes")))
+        for (int32_t i = 0; i < shapes->count(); ++i)
+            if (List* s = asList(shapes->get(i)); s && s->count() >= 2 && textOf(s->get(0)) == "icon")
+                icons.emplace_back(textOf(s->get(1)));
+    for (const std::string& icon : icons)
+        if (!icon.empty() && !knownIcon(icon)) {
+            std::fprintf(stderr, "discgen: %s: no pictogram named '%s'\n", target.filename().c_str(), icon.c_str());
+            return false;
+        }
+    const std::string section = textField(entry, "Section");
+    if (!section.empty() && !knownSection(section)) {
+        std::fprintf(stderr, "discgen: %s: no section named '%s'\n", target.filename().c_str(), section.c_str());
+        return false;
+    }
+    return true;
+}
+
 bool makeScreen(const fs::path& target, const Value& entry)
 {
+    if (!namesKnown(target, entry))
+        return false;
     int w = 640, h = 480;
     sizeField(entry, "Size", w, h);
     Painter p(w, h);
