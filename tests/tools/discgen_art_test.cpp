@@ -66,8 +66,9 @@ TEST_F(DiscgenArtTest, EachKindMakesAFileItsLoaderReadsAtTheSizeAsked)
         Value picture = image(out + "/" + p.name);
         ASSERT_FALSE(picture.isNil());
         EXPECT_EQ(std::pair(velWidth(picture), velHeight(picture)), std::pair(p.width, p.height));
-        if (p.colours >= 0)
+        if (p.colours >= 0) {
             EXPECT_EQ(asImage(picture)->colourCount(), p.colours);
+        }
     }
     const std::string midi = dir_.read("out/tema.mid");
     MidiSummary summary;
