@@ -37,6 +37,7 @@ void drawShape(Painter& p, List& s, const SectionLook& look)
     } else if (kind == "inset" || kind == "raised") {
         const uint32_t face = colour(5, look.tint);
         p.fill(at(1), at(2), at(3), at(4), face);
+        p.grain(at(1), at(2), at(3), at(4), seedOf(kind) + static_cast<uint32_t>(at(1) * 31 + at(2)), 3);
         p.bevel(at(1), at(2), at(3), at(4), face, 2, kind == "inset");
     } else if (kind == "paper") {
         p.fill(at(1), at(2), at(3), at(4), kPaper);
