@@ -10,6 +10,7 @@
 #include "platform/audio_mixer.h"
 #include "platform/clock.h"
 #include "platform/media_path.h"
+#include "runtime/dialog.h"
 #include "runtime/engine.h"
 #include "runtime/surface.h"
 #include "value/list.h"
@@ -179,6 +180,7 @@ bool Movie::play(int32_t from, int32_t to, bool wait)
     endMs_ = to >= 0 ? frameMs(static_cast<int64_t>(to) + 1) : -1;
     startMs_ = decoder_.hasCurrent() ? decoder_.currentMs() : 0;
     startClock_ = movies_.engine_.clock().now();
+    playedOn_ = movies_.engine_.currentForm().object();
     atEnd_ = false;
     state_ = State::Playing;
     visible_ = true;
@@ -432,9 +434,25 @@ void Movie::draw()
             std::memcpy(frame.row(y) + real.left, whole.row(y - placed.top) + (real.left - placed.left),
                         static_cast<size_t>(real.width()) * sizeof(uint32_t));
     }
+    keepDialogsOnTop(*surface, visible);
     surface->frame().changed();
     drawn_ = visible;
     surface->present();
+}
+
+void Movie::keepDialogsOnTop(DrawingSurface& surface, const Rect& visible)
+{
+    for (Value form = movies_.engine_.currentForm(); form.object() != playedOn_;) {
+        const velDialogObject* dialog = asDialog(form);
+        if (!dialog)
+            break;
+        const Rect covered = Rect{dialog->originX(), dialog->originY(), dialog->originX() + dialog->width(),
+                                  dialog->originY() + dialog->height()}
+                                 .intersect(visible);
+        if (!covered.empty())
+            surface.frame().copyFrom(surface.offscreen(), covered, covered.left, covered.top);
+        form = dialog->below();
+    }
 }
 
 void Movie::restoreArea()

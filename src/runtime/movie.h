@@ -98,6 +98,9 @@ private:
     void place(int32_t x, int32_t y, int32_t width, int32_t height, bool fullScreen);
     void restoreArea();
     void draw();
+    // Dialogs opened over the form the movie plays on lie above it, as windows stacked over it would:
+    // their pixels go back over the frame just drawn.
+    void keepDialogsOnTop(DrawingSurface& surface, const platform::Rect& visible);
     void finish(const char* word);
     void pumpSound();
     // Decodes up to the next picture and makes it the current one.
@@ -124,6 +127,7 @@ private:
     platform::Rect placed_;   // as asked, in the coordinates of the form that placed it
     platform::Rect onScreen_; // in surface pixels
     platform::Rect drawn_;    // the surface area the last frame covered
+    const Object* playedOn_ = nullptr; // the form current when play began; only compared, never followed
     uint32_t startClock_ = 0;
     int64_t startMs_ = 0;
     int64_t endMs_ = -1;

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "platform/audio_mixer.h"
+#include "runtime/dialog.h"
 #include "runtime/resources.h"
 #include "value/builtins.h"
 
@@ -104,6 +105,34 @@ TEST_F(MovieTest, PauseHoldsThePictureRepaintsItAndPlayGoesOn)
     EXPECT_LE(m->position(), 1);
     m->stop();
     EXPECT_EQ(notification(nextNotification(0)).second, "aborted");
+}
+
+// A dialog opened over the screen a movie plays on stays above the movie's pictures; a movie played
+// in the dialog itself is drawn over it.
+TEST_F(MovieTest, ADialogOpenedOverAPlayingMovieStaysOnTop)
+{
+    paintForm(0x0000FF); // red
+    Value movie = movies().open(clips().mpeg());
+    Movie* m = asMovie(movie);
+    ASSERT_TRUE(m->showAndPlay(20, 20, -1, -1));
+    run(200);
+    Value props = Table::make();
+    asTable(props)->put(Value::string("Origin X"), Value::integer(100));
+    asTable(props)->put(Value::string("Origin Y"), Value::integer(60));
+    asTable(props)->put(Value::string("Width"), Value::integer(200));
+    asTable(props)->put(Value::string("Height"), Value::integer(150));
+    Value dialog = Value::adopt(Tag::Form, new velDialogObject(engine, props));
+    asDialog(dialog)->open(Value());
+    engine.setCurrentForm(dialog);
+    for (bool playedInDialog : {false, true}) {
+        if (playedInDialog)
+            ASSERT_TRUE(m->play(-1, -1, false));
+        run(200);
+        EXPECT_NE(pixel(60, 40) & 0xFFFFFF, 0xFF0000u) << "outside the dialog the movie shows";
+        const uint32_t dialogPixel = surface().offscreen().pixels().row(100)[150];
+        EXPECT_EQ(pixel(150, 100) == dialogPixel, !playedInDialog);
+    }
+    engine.setCurrentForm(Value());
 }
 
 TEST_F(MovieTest, PlaysFromAndToTheFramesAskedAndAWaitingPlayReturnsAtTheEnd)
