@@ -1,5 +1,6 @@
 #include "controls/rtf_parser.h"
 
+#include <array>
 #include <limits>
 
 #include "value/buffer.h"
@@ -16,20 +17,23 @@ namespace {
 
 constexpr std::size_t kInitialTextCapacity = 2048;
 
-bool isLineBreak(unsigned char c)
+constexpr bool isLineBreak(unsigned char c)
 {
     return c == '\r' || c == '\n';
 }
 
-bool endsWord(unsigned char c)
+constexpr bool endsWord(unsigned char c)
 {
     return c == '\r' || c == '\n' || c == '\t' || c == '{' || c == '}' || c == '\\';
 }
 
-bool isPlainText(unsigned char c)
-{
-    return !endsWord(c) && c != '\0';
-}
+// Bytes that go to the pending text as they are, looked up rather than compared one by one.
+constexpr std::array<bool, 256> kPlainText = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0; c < 256; ++c)
+        plain[static_cast<std::size_t>(c)] = !endsWord(static_cast<unsigned char>(c)) && c != '\0';
+    return plain;
+}();
 
 bool isDigit(int c)
 {
@@ -42,12 +46,44 @@ int32_t integerOr(const Table& request, std::string_view key, int32_t fallback)
     return v.isNil() ? fallback : velIntValue(v);
 }
 
+// A record with its operands as a value list of exactly that length.
 Value record(std::initializer_list<Value> elements)
 {
     Value list = ValueList::make(static_cast<int32_t>(elements.size()));
+    auto* l = list.as<ValueList>();
     for (const Value& element : elements)
-        asValueList(list)->append(element);
+        l->append(Value(element));
     return list;
+}
+
+Value recordValue(const RichText& text, const RichRun& r)
+{
+    const Value code = Value::integer(r.code);
+    auto number = [&r](int i) { return Value::integer(r.numbers[i]); };
+    auto words = [&] { return Value::string(text.textOf(r)); };
+    switch (r.code) {
+    case kRunFormat:
+        return record({code, number(0), number(1), number(2), number(3)});
+    case kRunText:
+    case kRunBitmap:
+    case kRunStrikeText:
+        return record({code, words()});
+    case kRunCharacter:
+    case kRunTabStop:
+    case kRunRightTabStop:
+    case kRunFirstIndent:
+    case kRunLeftIndent:
+    case kRunBox:
+        return record({code, number(0)});
+    case kRunHotText:
+    case kRunHotTextInStrike:
+        return r.target >= 0 ? record({code, words(), Value(), text.target(r)}) : record({code, words(), Value()});
+    case kRunHotBitmap:
+    case kRunMarker:
+        return r.target >= 0 ? record({code, Value(), text.target(r)}) : record({code, Value()});
+    default:
+        return code;
+    }
 }
 
 bool equalsIgnoringCase(std::string_view text, std::string_view lowerWord)
@@ -62,17 +98,48 @@ bool equalsIgnoringCase(std::string_view text, std::string_view lowerWord)
 
 } // namespace
 
-Value parseText(const Value& request)
+Value RichText::toValue() const
+{
+    Value list = ValueList::make(static_cast<int32_t>(runs.size()) + 1);
+    auto* l = list.as<ValueList>();
+    for (const RichRun& r : runs)
+        l->append(recordValue(*this, r));
+    Value result = Table::make(4);
+    asTable(result)->put("TextRuns", list);
+    asTable(result)->put("ListFonts", fonts);
+    return result;
+}
+
+namespace {
+
+bool isRichTextRequest(const Value& request)
 {
     Table* table = asTable(request);
     Value type = table ? table->get("Type") : Value();
-    if (!type.is(Tag::String) || textOf(type) != "RTF") {
-        velError(concat("Invalid parse type: ", displayForm(type)));
+    if (type.is(Tag::String) && textOf(type) == "RTF")
+        return true;
+    velError(concat("Invalid parse type: ", displayForm(type)));
+    return false;
+}
+
+} // namespace
+
+Value parseText(const Value& request)
+{
+    if (!isRichTextRequest(request))
         return Value();
-    }
     parseRTF parser;
     parser.init(request);
     return parser.parse();
+}
+
+bool parseRichText(const Value& request, RichText& out)
+{
+    if (!isRichTextRequest(request))
+        return false;
+    parseRTF parser;
+    parser.init(request);
+    return parser.parseInto(out);
 }
 
 Value parseBase::init(const Value&)
@@ -119,16 +186,33 @@ Value parseRTF::init(const Value& request)
     hotColor_ = integerOr(keys, "HotColor", 0xFF0000);
     color_ = normalColor_;
     text_.reserve(kInitialTextCapacity);
-    fonts_ = ValueList::make();
-    runs_ = ValueList::make(64);
+    out_.fonts = ValueList::make();
+    // About one record for every ten bytes of an article.
+    out_.runs.reserve(static_cast<std::size_t>(end_ - position_) / 8 + 16);
+    out_.text.reserve(static_cast<std::size_t>(end_ - position_));
     fontIndex_ = fontIndexFor(face_, size_, style_);
+    ready_ = true;
     return Value();
 }
 
 Value parseRTF::parse()
 {
-    if (!fonts_.is(Tag::List))
-        return Value();
+    return run() ? out_.toValue() : Value();
+}
+
+bool parseRTF::parseInto(RichText& out)
+{
+    if (!run())
+        return false;
+    out = std::move(out_);
+    return true;
+}
+
+bool parseRTF::run()
+{
+    if (!ready_)
+        return false;
+    ready_ = false;
     for (int c; (c = next()) >= 0;) {
         switch (c) {
         case '{':
@@ -151,7 +235,7 @@ Value parseRTF::parse()
         default: {
             // Plain text goes to the buffer a stretch at a time.
             const unsigned char* start = position_ - 1;
-            while (position_ < end_ && isPlainText(*position_))
+            while (position_ < end_ && kPlainText[*position_])
                 ++position_;
             text_.append(reinterpret_cast<const char*>(start), static_cast<std::size_t>(position_ - start));
         }
@@ -164,13 +248,11 @@ Value parseRTF::parse()
     else if (strike_)
         endStrike();
     flushText();
-    if (!assembled_.isNil() && lastCode_ != kRunFormat)
-        store(assembled_);
-    assembled_ = Value();
-    Value result = Table::make(4);
-    asTable(result)->put("TextRuns", runs_);
-    asTable(result)->put("ListFonts", fonts_);
-    return result;
+    // A format record with nothing after it is dropped.
+    if (lastCode_ == kRunFormat && !out_.runs.empty())
+        out_.runs.pop_back();
+    lastCode_ = 0;
+    return true;
 }
 
 // ---- Reading ----
@@ -249,36 +331,52 @@ int32_t parseRTF::readNumber(bool signedNumber)
 
 // ---- Records ----
 
-void parseRTF::store(const Value& record)
+RichRun& parseRTF::emit(int32_t code)
 {
-    asValueList(runs_)->append(record);
+    if (lastCode_ == kRunFormat && code == kRunFormat && !out_.runs.empty())
+        out_.runs.back() = RichRun{};
+    else
+        out_.runs.emplace_back();
+    lastCode_ = code;
+    RichRun& r = out_.runs.back();
+    r.code = code;
+    return r;
 }
 
-void parseRTF::emit(int32_t code)
+void parseRTF::emitNumber(int32_t code, int32_t n)
 {
-    if (!assembled_.isNil())
-        store(assembled_);
-    assembled_ = Value::integer(code);
-    lastCode_ = code;
+    RichRun& r = emit(code);
+    r.numbers[0] = n;
+    r.given = 1;
 }
 
-void parseRTF::emit(const Value& record, int32_t code)
+void parseRTF::setText(RichRun& record, std::string_view text)
 {
-    if (!assembled_.isNil() && !(lastCode_ == kRunFormat && code == kRunFormat))
-        store(assembled_);
-    assembled_ = record;
-    lastCode_ = code;
+    record.textStart = static_cast<int32_t>(out_.text.size());
+    record.textLength = static_cast<int32_t>(text.size());
+    out_.text.append(text);
+}
+
+void parseRTF::emitText(int32_t code, std::string_view text)
+{
+    setText(emit(code), text);
 }
 
 int32_t parseRTF::fontIndexFor(const Value& face, int32_t size, int32_t style)
 {
-    const ValueList& fonts = *asValueList(fonts_);
+    ValueList& fonts = *out_.fonts.as<ValueList>();
+    // Most format records name the font already current, as a group's end restores it.
+    if (fontIndex_ >= 0 && fontIndex_ < fonts.count()) {
+        const Font* f = fonts.at(fontIndex_).as<Font>();
+        if (f->size == size && f->style == style && f->face == face)
+            return fontIndex_;
+    }
     for (int32_t i = 0; i < fonts.count(); ++i) {
         const Font* f = fonts.at(i).as<Font>();
         if (f->size == size && f->style == style && f->face == face)
             return i;
     }
-    asValueList(fonts_)->append(Font::make(face, size, style));
+    fonts.append(Font::make(face, size, style));
     return fonts.count() - 1;
 }
 
@@ -287,9 +385,10 @@ void parseRTF::emitFormatIfChanged()
     if (!formatChanged_)
         return;
     fontIndex_ = fontIndexFor(face_, size_, style_);
-    emit(record({Value::integer(kRunFormat), Value::integer(fontIndex_), Value::integer(color_),
-                 Value::integer(backColor_), Value::integer(align_)}),
-         kRunFormat);
+    RichRun& format = emit(kRunFormat);
+    format.numbers[0] = fontIndex_, format.numbers[1] = color_, format.numbers[2] = backColor_;
+    format.numbers[3] = align_;
+    format.given = 0xF;
     formatChanged_ = false;
 }
 
@@ -297,7 +396,7 @@ void parseRTF::flushText()
 {
     emitFormatIfChanged();
     if (!text_.empty() && !doubleUnderline_ && !strike_) {
-        emit(record({Value::integer(kRunText), Value::string(text_)}), kRunText);
+        emitText(kRunText, text_);
         text_.clear();
     }
 }
@@ -331,7 +430,7 @@ void parseRTF::popGroup()
     color_ = group.foreColor;
     backColor_ = group.backColor;
     align_ = group.align;
-    const Font* font = asValueList(fonts_)->at(fontIndex_).as<Font>();
+    const Font* font = out_.fonts.as<ValueList>()->at(fontIndex_).as<Font>();
     face_ = font->face;
     size_ = font->size;
     style_ = font->style;
@@ -360,42 +459,42 @@ void parseRTF::endDoubleUnderline(bool clearHotBit)
         style_ &= ~kStyleHot;
     color_ = colorOutsideHotText();
     formatChanged_ = true;
-    Value hotText, entry = ValueList::make(4);
-    ValueList& list = *asValueList(entry);
+    int32_t code = strike_ ? kRunHotTextInStrike : kRunHotText;
     if (text_.empty()) {
         if (!bitmapInHotText_)
             return;
-        list.appendInt(kRunHotBitmap);
-    } else {
-        hotText = Value::string(text_);
-        if (equalsIgnoringCase(text_, "marker")) {
-            list.appendInt(kRunMarker);
-        } else {
-            list.appendInt(strike_ ? kRunHotTextInStrike : kRunHotText);
-            list.append(hotText);
-        }
+        code = kRunHotBitmap;
+    } else if (equalsIgnoringCase(text_, "marker")) {
+        code = kRunMarker;
     }
+    // Without a target of its own, hot text is its own target; a hot bitmap has none.
+    const std::string hot = text_;
+    std::string target = hot;
     text_.clear();
+    bool hasTarget = !target.empty();
     bitmapInHotText_ = false;
-    list.append(Value());
     for (int c; (c = next()) >= 0 && c != '!';) {
     }
-    Value target = hotText;
     if (startsWith("\\{")) {
         skip(2);
-        std::string name;
+        target.clear();
         for (int c; (c = peek(0)) >= 0 && c != '\\'; skip(1))
-            name += static_cast<char>(c);
+            target += static_cast<char>(c);
         skip(2);
-        target = Value::string(name);
+        hasTarget = true;
     } else if (peek(0) == ' ') {
         // The name would run from this space to the next: it is empty, and the space is passed.
         skip(1);
-        target = Value::string("");
+        target.clear();
+        hasTarget = true;
     }
-    if (target.is(Tag::String))
-        list.append(target);
-    emit(entry, list.get(0).asInt());
+    RichRun& entry = emit(code);
+    if (code == kRunHotText || code == kRunHotTextInStrike)
+        setText(entry, hot);
+    if (hasTarget) {
+        entry.target = static_cast<int32_t>(out_.targets.size());
+        out_.targets.push_back(Value::string(target));
+    }
 }
 
 void parseRTF::endStrike()
@@ -404,7 +503,7 @@ void parseRTF::endStrike()
     strike_ = false;
     color_ = colorOutsideHotText();
     if (!text_.empty())
-        emit(record({Value::integer(kRunStrikeText), Value::string(text_)}), kRunStrikeText);
+        emitText(kRunStrikeText, text_);
     text_.clear();
     if (peek(0) == '}')
         skip(1);
@@ -416,7 +515,7 @@ void parseRTF::bitmapReference()
     std::string name;
     for (int c; (c = peek(0)) >= 0 && c != '\\'; skip(1))
         name += static_cast<char>(c);
-    emit(record({Value::integer(kRunBitmap), Value::string(name)}), kRunBitmap);
+    emitText(kRunBitmap, name);
     skip(2);
     if (doubleUnderline_)
         bitmapInHotText_ = true;
@@ -458,7 +557,7 @@ void parseRTF::hexCharacter()
     }
     // A bad digit can take the sum outside a byte; the character stays a byte.
     const int32_t code = (digits[0] * 16 + digits[1]) & 0xFF;
-    emit(record({Value::integer(kRunCharacter), Value::integer(code)}), kRunCharacter);
+    emitNumber(kRunCharacter, code);
 }
 
 // A word with a number: the letters, then the number; "\fi" and "\li" need one (so "\line" is no
@@ -472,7 +571,7 @@ bool parseRTF::wordWithNumber(int letters, int32_t code, bool signedNumber)
     }
     skip(letters);
     const int32_t n = readNumber(signedNumber);
-    emit(record({Value::integer(code), Value::integer(n)}), code);
+    emitNumber(code, n);
     return true;
 }
 

@@ -125,19 +125,25 @@ public:
         back_ = options.backColor;
     }
 
-    TextLayout run(const Value& parseResult);
+    TextLayout run(const RichText& parse);
 
 private:
-    const FontMetrics& metricsOf(int32_t font);
-    int32_t pixels(const Value& twips) const { return twips.is(Tag::Int) ? twips.asInt() / twipsPerPixel_ : 0; }
+    // The default face's slot follows the list's fonts.
+    const FontMetrics& metricsOf(int32_t font)
+    {
+        const size_t slot = static_cast<size_t>(font >= 0 && font < fontCount_ ? font : fontCount_);
+        const FontMetrics* m = metrics_[slot];
+        return m ? *m : measureFont(slot);
+    }
+    const FontMetrics& measureFont(size_t slot);
     void placeTitle();
-    void record(const Value& r);
+    void record(const RichText& parse, const RichRun& r);
     void selectFont(int32_t index);
     void placeText(std::string_view s, int32_t hot);
     void flushWord();
-    void placeBitmap(const Value& name);
+    void placeBitmap(std::string_view name);
     void placeBoxes(int32_t count);
-    void addPiece(LayoutPiece p);
+    void addPiece(const LayoutPiece& p);
     void tab();
     void endRightGroup();
     void closeLine();
@@ -174,21 +180,15 @@ private:
     std::string plain_;
 };
 
-const FontMetrics& LayoutBuilder::metricsOf(int32_t font)
+const FontMetrics& LayoutBuilder::measureFont(size_t slot)
 {
-    if (font < 0 || font >= fontCount_)
-        font = fontCount_; // the default face's slot
-    if (!metrics_[static_cast<size_t>(font)])
-        metrics_[static_cast<size_t>(font)] = &measure_.metrics(out_.font(font));
-    return *metrics_[static_cast<size_t>(font)];
+    metrics_[slot] = &measure_.metrics(out_.font(static_cast<int32_t>(slot)));
+    return *metrics_[slot];
 }
 
-TextLayout LayoutBuilder::run(const Value& parseResult)
+TextLayout LayoutBuilder::run(const RichText& parse)
 {
-    const Table* parse = asTable(parseResult);
-    Value runs = parse ? parse->get(std::string_view("TextRuns")) : Value();
-    Value fonts = parse ? parse->get(std::string_view("ListFonts")) : Value();
-    out_.fonts = asList(fonts) ? fonts : ValueList::make();
+    out_.fonts = asList(parse.fonts) ? parse.fonts : ValueList::make();
     if (options_.title.is(Tag::String)) {
         // The title's font joins the list, on a copy: the parse result stays as it was.
         out_.fonts = asList(out_.fonts)->copy();
@@ -203,14 +203,11 @@ TextLayout LayoutBuilder::run(const Value& parseResult)
     lineHeight_ = metricsOf(font_).height();
     lineTop_ = pageTop_;
     x_ = lineStart_ = lineStart(true);
-    if (const ValueList* list = asValueList(runs)) {
-        out_.pieces.reserve(static_cast<size_t>(list->count()));
-        for (const Value& r : *list)
-            record(r);
-    } else if (const List* codes = asList(runs)) {
-        for (int32_t i = 0; i < codes->count(); ++i)
-            record(codes->get(i));
-    }
+    // Text runs are cut at line ends too: about one piece for every run, and one for every line.
+    out_.pieces.reserve(parse.runs.size() + parse.text.size() / 32);
+    out_.text.reserve(parse.text.size());
+    for (const RichRun& r : parse.runs)
+        record(parse, r);
     flushWord();
     closeLine();
     for (auto& marker : out_.markers)
@@ -252,32 +249,28 @@ void LayoutBuilder::selectFont(int32_t index)
     lineHeight_ = std::max(lineHeight_, metricsOf(font_).height());
 }
 
-void LayoutBuilder::record(const Value& r)
+void LayoutBuilder::record(const RichText& parse, const RichRun& r)
 {
-    static const Value none;
-    // Records are read in place: no reference is taken for an operand only looked at.
-    const ValueList* list = asValueList(r);
-    const Value& head = list && list->count() > 0 ? list->at(0) : r;
-    const int32_t code = head.is(Tag::Int) ? head.asInt() : -1;
-    auto operand = [list](int32_t i) -> const Value& { return list && i < list->count() ? list->at(i) : none; };
-    auto number = [&operand](int32_t i) { return operand(i).is(Tag::Int) ? operand(i).asInt() : 0; };
+    const int32_t code = r.code;
+    auto given = [&r](int i) { return (r.given >> i & 1) != 0; };
+    auto number = [&r, &given](int i) { return given(i) ? r.numbers[i] : 0; };
     if (code == 2 || code == 19) {
-        plain_.append(textOf(operand(1)));
+        plain_.append(parse.textOf(r));
         return;
     }
     if (code == 4) {
-        if (operand(1).is(Tag::Int))
-            plain_.push_back(static_cast<char>(number(1) & 0xFF));
+        if (given(0))
+            plain_.push_back(static_cast<char>(r.numbers[0] & 0xFF));
         return;
     }
     flushWord();
     switch (code) {
     case 1:
-        selectFont(operand(1).is(Tag::Int) ? number(1) : -1);
-        fore_ = operand(2).is(Tag::Int) ? operand(2).asInt() : options_.foreColor;
-        back_ = operand(3).is(Tag::Int) ? operand(3).asInt() : options_.backColor;
-        if (operand(4).is(Tag::Int))
-            align_ = std::clamp(operand(4).asInt(), 0, 2);
+        selectFont(given(0) ? r.numbers[0] : -1);
+        fore_ = given(1) ? r.numbers[1] : options_.foreColor;
+        back_ = given(2) ? r.numbers[2] : options_.backColor;
+        if (given(3))
+            align_ = std::clamp(r.numbers[3], 0, 2);
         break;
     case 3:
         if (height_ >= kEndlessPage) {
@@ -307,22 +300,22 @@ void LayoutBuilder::record(const Value& r)
         break;
     case 10:
         if (!options_.noBitmaps)
-            placeBitmap(operand(1));
+            placeBitmap(parse.textOf(r));
         break;
     case 11:
     case 20:
-        out_.targets.push_back(operand(3));
-        placeText(textOf(operand(1)), static_cast<int32_t>(out_.targets.size()) - 1);
+        out_.targets.push_back(parse.target(r));
+        placeText(parse.textOf(r), static_cast<int32_t>(out_.targets.size()) - 1);
         break;
     case 12:
         if (lastBitmap_ >= 0) {
-            out_.targets.push_back(operand(2));
+            out_.targets.push_back(parse.target(r));
             out_.pieces[static_cast<size_t>(lastBitmap_)].hot = static_cast<int32_t>(out_.targets.size()) - 1;
         }
         break;
     case 13:
     case 14: {
-        Stop stop{pixels(operand(1)), code == 14};
+        Stop stop{number(0) / twipsPerPixel_, code == 14};
         auto at = std::upper_bound(stops_.begin(), stops_.end(), stop.position,
                                    [](int32_t p, const Stop& s) { return p < s.position; });
         stops_.insert(at, stop);
@@ -337,7 +330,8 @@ void LayoutBuilder::record(const Value& r)
             x_ = lineStart_ = lineStart(true);
         break;
     case 16: {
-        std::string_view name = textOf(operand(2));
+        const Value target = parse.target(r);
+        std::string_view name = textOf(target);
         const size_t colon = name.find(':');
         // The piece that follows the marker: the one before it may end the previous page.
         if (colon != std::string_view::npos)
@@ -346,13 +340,13 @@ void LayoutBuilder::record(const Value& r)
     }
     case 17:
     case 18:
-        (code == 17 ? firstIndent_ : leftIndent_) = pixels(operand(1));
+        (code == 17 ? firstIndent_ : leftIndent_) = number(0) / twipsPerPixel_;
         if (lineEmpty())
             x_ = lineStart_ = lineStart(true);
         break;
     case 21:
         if (!options_.noBoxes)
-            placeBoxes(std::clamp(number(1), 1, kMostBoxes));
+            placeBoxes(std::clamp(number(0), 1, kMostBoxes));
         break;
     default:
         velError("Unknown Intermediate Parse Type");
@@ -364,9 +358,8 @@ void LayoutBuilder::flushWord()
 {
     if (plain_.empty())
         return;
-    std::string text;
-    text.swap(plain_);
-    placeText(text, -1);
+    placeText(plain_, -1);
+    plain_.clear();
 }
 
 void LayoutBuilder::placeText(std::string_view s, int32_t hot)
@@ -424,9 +417,9 @@ void LayoutBuilder::placeText(std::string_view s, int32_t hot)
     }
 }
 
-void LayoutBuilder::placeBitmap(const Value& name)
+void LayoutBuilder::placeBitmap(std::string_view name)
 {
-    Value image = measure_.bitmap(textOf(name));
+    Value image = measure_.bitmap(name);
     const auto* size = dynamic_cast<const GeometryProtocol*>(image.object());
     if (!size || size->width() <= 0 || size->height() <= 0)
         return;
@@ -460,7 +453,7 @@ void LayoutBuilder::placeBoxes(int32_t count)
     }
 }
 
-void LayoutBuilder::addPiece(LayoutPiece p)
+void LayoutBuilder::addPiece(const LayoutPiece& p)
 {
     x_ = p.x + p.width;
     out_.pieces.push_back(p);
@@ -580,10 +573,81 @@ void LayoutBuilder::newPage()
 
 } // namespace
 
+namespace {
+
+// Records made anywhere (a script, a test) are read leniently: an operand of the wrong type counts
+// as absent.
+RichText richTextOf(const Value& parseResult)
+{
+    RichText rich;
+    const Table* parse = asTable(parseResult);
+    if (!parse)
+        return rich;
+    rich.fonts = parse->get(std::string_view("ListFonts"));
+    const Value runs = parse->get(std::string_view("TextRuns"));
+    const List* records = asList(runs);
+    if (!records)
+        return rich;
+    rich.runs.reserve(static_cast<size_t>(records->count()));
+    for (int32_t n = 0; n < records->count(); ++n) {
+        const Value r = records->get(n);
+        const List* list = asList(r);
+        auto operand = [list](int32_t i) { return list && i < list->count() ? list->get(i) : Value(); };
+        const Value head = list ? operand(0) : r;
+        RichRun run;
+        run.code = head.is(Tag::Int) ? head.asInt() : -1;
+        auto text = [&rich, &run](const Value& v) {
+            run.textStart = static_cast<int32_t>(rich.text.size());
+            run.textLength = static_cast<int32_t>(textOf(v).size());
+            rich.text.append(textOf(v));
+        };
+        auto target = [&rich, &run](const Value& v) {
+            run.target = static_cast<int32_t>(rich.targets.size());
+            rich.targets.push_back(v);
+        };
+        const int32_t numbers = run.code == kRunFormat ? 4 : 1;
+        for (int32_t i = 0; i < numbers; ++i) {
+            const Value v = operand(i + 1);
+            if (v.is(Tag::Int)) {
+                run.numbers[i] = v.asInt();
+                run.given |= static_cast<uint8_t>(1 << i);
+            }
+        }
+        switch (run.code) {
+        case kRunText:
+        case kRunStrikeText:
+        case kRunBitmap:
+            text(operand(1));
+            break;
+        case kRunHotText:
+        case kRunHotTextInStrike:
+            text(operand(1));
+            target(operand(3));
+            break;
+        case kRunHotBitmap:
+        case kRunMarker:
+            target(operand(2));
+            break;
+        default:
+            break;
+        }
+        rich.runs.push_back(run);
+    }
+    return rich;
+}
+
+} // namespace
+
+TextLayout layoutText(const RichText& parse, int32_t width, int32_t height, const LayoutOptions& options,
+                      LayoutMeasure& measure)
+{
+    return LayoutBuilder(width, height, options, measure).run(parse);
+}
+
 TextLayout layoutText(const Value& parseResult, int32_t width, int32_t height, const LayoutOptions& options,
                       LayoutMeasure& measure)
 {
-    return LayoutBuilder(width, height, options, measure).run(parseResult);
+    return layoutText(richTextOf(parseResult), width, height, options, measure);
 }
 
 } // namespace vel

@@ -81,11 +81,12 @@ Value defaultFont()
 }
 
 // The parse of a view's text: a string is wrapped as one paragraph group unless it is given
-// stripped; a buffer is parsed as it is. Nil for anything else.
-Value parseArticle(const Value& text, const Value& font, bool stripped)
+// stripped; a buffer is parsed as it is. No records for anything else.
+RichText parseArticle(const Value& text, const Value& font, bool stripped)
 {
+    RichText parse;
     if (!text.is(Tag::String) && !text.is(Tag::Buffer))
-        return Value();
+        return parse;
     Value request = Table::make();
     Table* r = asTable(request);
     r->put(std::string_view("Type"), Value::string("RTF"));
@@ -93,7 +94,8 @@ Value parseArticle(const Value& text, const Value& font, bool stripped)
                                            ? Value::string("{\\par \\pard " + std::string(textOf(text)) + "}")
                                            : text);
     r->put(std::string_view("Font"), font);
-    return parseText(request);
+    parseRichText(request, parse);
+    return parse;
 }
 
 } // namespace
@@ -196,7 +198,7 @@ void TextView::layOut()
     if (!initialized_)
         readProperties();
     Value font = property("Font");
-    Value parse = parseArticle(text_, font.is(Tag::Font) ? font : defaultFont(), truth("StrippedRTF", false));
+    const RichText parse = parseArticle(text_, font.is(Tag::Font) ? font : defaultFont(), truth("StrippedRTF", false));
     LayoutOptions options;
     options.foreColor = integer("ForegroundColor", 1);
     options.backColor = integer("BackgroundColor", -1);
