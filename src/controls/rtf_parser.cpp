@@ -1,6 +1,8 @@
 #include "controls/rtf_parser.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 
 #include "value/buffer.h"
@@ -309,6 +311,32 @@ bool parseRTF::startsWith(std::string_view word) const
     return true;
 }
 
+void parseRTF::readWordStart()
+{
+    // Most words have no line break inside: then the bytes are the letters.
+    const std::size_t rest = static_cast<std::size_t>(end_ - position_);
+    const std::size_t n = std::min(rest, sizeof(word_));
+    if (!std::memchr(position_, '\r', n) && !std::memchr(position_, '\n', n)) {
+        std::memcpy(word_, position_, n);
+        wordLength_ = n;
+        return;
+    }
+    wordLength_ = 0;
+    for (const unsigned char* p = position_; p < end_ && wordLength_ < sizeof(word_); ++p)
+        if (!isLineBreak(*p))
+            word_[wordLength_++] = static_cast<char>(*p);
+}
+
+bool parseRTF::wordIs(std::string_view word) const
+{
+    return word.size() <= wordLength_ && std::memcmp(word_, word.data(), word.size()) == 0;
+}
+
+int parseRTF::letter(std::size_t i) const
+{
+    return i < wordLength_ ? static_cast<unsigned char>(word_[i]) : -1;
+}
+
 void parseRTF::skipWord()
 {
     while (position_ < end_ && !endsWord(*position_))
@@ -584,15 +612,16 @@ void parseRTF::controlWord()
         skip(1);
         return true;
     };
-    switch (peek(0)) {
+    readWordStart();
+    switch (letter(0)) {
     case '\'':
         skip(1);
         hexCharacter();
         break;
     case 'b':
-        if (startsWith("box")) {
+        if (wordIs("box")) {
             wordWithNumber(3, kRunBox, false);
-        } else if (startsWith("bu")) {
+        } else if (wordIs("bu")) {
             // The bullet's word ends where any word ends; what ends it is left to the text.
             skipWord();
             text_ += '\x95';
@@ -606,7 +635,7 @@ void parseRTF::controlWord()
         changeStyle(kStyleItalic, !zero());
         break;
     case 'u':
-        if (startsWith("uldb")) {
+        if (wordIs("uldb")) {
             skip(4);
             if (zero()) {
                 if (doubleUnderline_)
@@ -614,7 +643,7 @@ void parseRTF::controlWord()
             } else {
                 startHotText(false);
             }
-        } else if (startsWith("ul")) {
+        } else if (wordIs("ul")) {
             skip(2);
             changeStyle(kStyleUnderline, !zero());
         } else {
@@ -622,30 +651,30 @@ void parseRTF::controlWord()
         }
         break;
     case 's':
-        if ((known = startsWith("strike"))) {
+        if ((known = wordIs("strike"))) {
             skip(6);
             startHotText(true);
         }
         break;
     case 'p':
-        if (startsWith("plain")) {
+        if (wordIs("plain")) {
             skip(5);
             flushText();
             style_ = 0;
             color_ = colorOutsideHotText();
             formatChanged_ = true;
-        } else if (startsWith("pard")) {
+        } else if (wordIs("pard")) {
             skip(4), flushText(), emit(kRunParagraphReset);
-        } else if (startsWith("par")) {
+        } else if (wordIs("par")) {
             skip(3), flushText(), emit(kRunParagraph);
-        } else if (startsWith("page")) {
+        } else if (wordIs("page")) {
             skip(4), flushText(), emit(kRunPage);
         } else {
             known = false;
         }
         break;
     case 'q': {
-        const int which = peek(1);
+        const int which = letter(1);
         if ((known = which == 'c' || which == 'l' || which == 'r')) {
             skip(2);
             emit(which == 'c' ? kRunCentre : which == 'l' ? kRunLeft : kRunRight);
@@ -655,12 +684,12 @@ void parseRTF::controlWord()
         break;
     }
     case 't':
-        if (startsWith("tab")) {
+        if (wordIs("tab")) {
             skip(3), flushText(), emit(kRunTab);
-        } else if (startsWith("tqr")) {
+        } else if (wordIs("tqr")) {
             skip(3);
             rightTabStop_ = true;
-        } else if (startsWith("tx")) {
+        } else if (wordIs("tx")) {
             wordWithNumber(2, rightTabStop_ ? kRunRightTabStop : kRunTabStop, false);
             rightTabStop_ = false;
         } else {
@@ -668,11 +697,11 @@ void parseRTF::controlWord()
         }
         break;
     case 'f':
-        if (startsWith("fi")) {
+        if (wordIs("fi")) {
             known = wordWithNumber(2, kRunFirstIndent, true);
-        } else if (startsWith("fs") && isDigit(peek(2))) {
+        } else if (wordIs("fs") && isDigit(letter(2))) {
             int digits = 1;
-            while (digits < 3 && isDigit(peek(2 + digits)))
+            while (digits < 3 && isDigit(letter(2 + digits)))
                 ++digits;
             skip(2 + digits);
             flushText();
@@ -681,25 +710,25 @@ void parseRTF::controlWord()
         }
         break;
     case 'l':
-        if (startsWith("lquote")) {
+        if (wordIs("lquote")) {
             skip(6), text_ += '\x91';
-        } else if (startsWith("ldblquote")) {
+        } else if (wordIs("ldblquote")) {
             skip(9), text_ += '\x93';
         } else {
-            known = startsWith("li") && wordWithNumber(2, kRunLeftIndent, true);
+            known = wordIs("li") && wordWithNumber(2, kRunLeftIndent, true);
         }
         break;
     case 'r':
-        if (startsWith("rquote"))
+        if (wordIs("rquote"))
             skip(6), text_ += '\x92';
-        else if (startsWith("rdblquote"))
+        else if (wordIs("rdblquote"))
             skip(9), text_ += '\x94';
         else
             known = false;
         break;
     case 'e':
-        if ((known = peek(1) == 'm' || peek(1) == 'n')) {
-            text_ += peek(1) == 'm' ? '\x97' : '\x96';
+        if ((known = letter(1) == 'm' || letter(1) == 'n')) {
+            text_ += letter(1) == 'm' ? '\x97' : '\x96';
             skipWord();
         }
         break;
@@ -707,7 +736,7 @@ void parseRTF::controlWord()
     case 'w':
         // "\height" and "\width" drop everything to their group's end; any other word of these
         // letters loses only its letter.
-        if (startsWith(peek(0) == 'h' ? "height" : "width")) {
+        if (wordIs(letter(0) == 'h' ? "height" : "width")) {
             while (position_ < end_ && *position_ != '}')
                 ++position_;
         } else {

@@ -135,6 +135,11 @@ private:
     bool startsWith(std::string_view word) const;
     // To the next CR, LF, tab, brace or backslash: a space does not end a word.
     void skipWord();
+    // A control word's first bytes, line breaks passed over, read once and then matched against
+    // each word it may be.
+    void readWordStart();
+    bool wordIs(std::string_view word) const;
+    int letter(std::size_t i) const; // -1 past the text's end
     int32_t readNumber(bool signedNumber);
 
     // Records.
@@ -165,6 +170,8 @@ private:
     const unsigned char* position_ = nullptr;
     const unsigned char* end_ = nullptr;
     std::string text_;
+    char word_[10] = {};
+    std::size_t wordLength_ = 0;
 
     Value face_;
     int32_t size_ = 0, style_ = 0, fontIndex_ = 0;

@@ -174,10 +174,13 @@ private:
     int32_t pageTop_ = 1;
     int32_t x_ = 0, lineStart_ = 0, lineTop_ = 1, lineHeight_ = 0, lineFirst_ = 0;
     int32_t lastBitmap_ = -1;
+    size_t lastPlaced_ = SIZE_MAX; // the last text piece placeText made, and its width in sixteenths
+    int64_t lastPlaced16_ = 0;
     bool pageOverflowed_ = false; // the current page began where the last one was full
     // Plain text and escaped characters that follow each other are placed as one text, so that a
     // word with an escaped letter wraps as a whole.
     std::string plain_;
+    bool joinsNext_ = false; // the record after this one is text to join to it
 };
 
 const FontMetrics& LayoutBuilder::measureFont(size_t slot)
@@ -206,8 +209,12 @@ TextLayout LayoutBuilder::run(const RichText& parse)
     // Text runs are cut at line ends too: about one piece for every run, and one for every line.
     out_.pieces.reserve(parse.runs.size() + parse.text.size() / 32);
     out_.text.reserve(parse.text.size());
-    for (const RichRun& r : parse.runs)
-        record(parse, r);
+    const size_t count = parse.runs.size();
+    for (size_t i = 0; i < count; ++i) {
+        const int32_t next = i + 1 < count ? parse.runs[i + 1].code : 0;
+        joinsNext_ = next == kRunText || next == kRunCharacter || next == kRunStrikeText;
+        record(parse, parse.runs[i]);
+    }
     flushWord();
     closeLine();
     for (auto& marker : out_.markers)
@@ -255,7 +262,11 @@ void LayoutBuilder::record(const RichText& parse, const RichRun& r)
     auto given = [&r](int i) { return (r.given >> i & 1) != 0; };
     auto number = [&r, &given](int i) { return given(i) ? r.numbers[i] : 0; };
     if (code == 2 || code == 19) {
-        plain_.append(parse.textOf(r));
+        // A run alone is placed from where it lies; only runs that follow each other are joined.
+        if (plain_.empty() && !joinsNext_)
+            placeText(parse.textOf(r), -1);
+        else
+            plain_.append(parse.textOf(r));
         return;
     }
     if (code == 4) {
@@ -410,6 +421,8 @@ void LayoutBuilder::placeText(std::string_view s, int32_t hot)
         p.back = back_;
         p.hot = hot;
         out_.text.append(s.substr(0, fit));
+        lastPlaced_ = out_.pieces.size();
+        lastPlaced16_ = sum16;
         addPiece(p);
         s.remove_prefix(fit);
         if (!s.empty())
@@ -521,9 +534,16 @@ void LayoutBuilder::closeLine()
     LayoutPiece& last = out_.pieces[end - 1];
     if (last.kind == LayoutPiece::Kind::Text) {
         std::string_view t = out_.textOf(last);
-        const size_t kept = t.find_last_not_of(' ') == std::string_view::npos ? 0 : t.find_last_not_of(' ') + 1;
-        last.width = metricsOf(last.font).width(t.substr(0, kept));
-        last.textLength = static_cast<int32_t>(kept);
+        const size_t kept = t.find_last_not_of(' ') + 1; // npos + 1: all spaces
+        if (kept < t.size()) {
+            const FontMetrics& m = metricsOf(last.font);
+            // The piece's width in sixteenths is known when it was just placed: only the spaces
+            // come off it, rather than measuring the line's words again.
+            last.width = end - 1 == lastPlaced_
+                             ? static_cast<int32_t>((lastPlaced16_ - int64_t{m.advance16[' ']} * static_cast<int64_t>(t.size() - kept) + 15) / 16)
+                             : m.width(t.substr(0, kept));
+            last.textLength = static_cast<int32_t>(kept);
+        }
         right = std::max(lineStart_, last.x + last.width);
         for (size_t i = first; i + 1 < end; ++i)
             right = std::max(right, out_.pieces[i].x + out_.pieces[i].width);
