@@ -53,6 +53,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     asTable(request)->put(std::string_view("Font"), Font::make(Value::string("Times New Roman"), 9, 0));
     BytesMeasure measure;
     TextLayout layout = layoutText(parseText(request), width, height, LayoutOptions{}, measure);
+    // The view lays out the compact records: the same layout as from the records as values.
+    RichText records;
+    parseRichText(request, records);
+    const TextLayout direct = layoutText(records, width, height, LayoutOptions{}, measure);
+    if (direct.text != layout.text || direct.pieces.size() != layout.pieces.size() || direct.pages.size() != layout.pages.size())
+        std::abort();
+    for (size_t i = 0; i < layout.pieces.size(); ++i) {
+        const LayoutPiece &a = layout.pieces[i], &b = direct.pieces[i];
+        if (a.x != b.x || a.y != b.y || a.width != b.width || a.textStart != b.textStart || a.hot != b.hot)
+            std::abort();
+    }
     int32_t counted = 0;
     for (const LayoutPage& page : layout.pages) {
         if (page.firstPiece != counted || page.pieceCount < 0)

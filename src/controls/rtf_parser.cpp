@@ -1,5 +1,8 @@
 #include "controls/rtf_parser.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <limits>
 
 #include "value/buffer.h"
@@ -16,20 +19,23 @@ namespace {
 
 constexpr std::size_t kInitialTextCapacity = 2048;
 
-bool isLineBreak(unsigned char c)
+constexpr bool isLineBreak(unsigned char c)
 {
     return c == '\r' || c == '\n';
 }
 
-bool endsWord(unsigned char c)
+constexpr bool endsWord(unsigned char c)
 {
     return c == '\r' || c == '\n' || c == '\t' || c == '{' || c == '}' || c == '\\';
 }
 
-bool isPlainText(unsigned char c)
-{
-    return !endsWord(c) && c != '\0';
-}
+// Bytes that go to the pending text as they are, looked up rather than compared one by one.
+constexpr std::array<bool, 256> kPlainText = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0; c < 256; ++c)
+        plain[static_cast<std::size_t>(c)] = !endsWord(static_cast<unsigned char>(c)) && c != '\0';
+    return plain;
+}();
 
 bool isDigit(int c)
 {
@@ -42,12 +48,44 @@ int32_t integerOr(const Table& request, std::string_view key, int32_t fallback)
     return v.isNil() ? fallback : velIntValue(v);
 }
 
+// A record with its operands as a value list of exactly that length.
 Value record(std::initializer_list<Value> elements)
 {
     Value list = ValueList::make(static_cast<int32_t>(elements.size()));
+    auto* l = list.as<ValueList>();
     for (const Value& element : elements)
-        asValueList(list)->append(element);
+        l->append(Value(element));
     return list;
+}
+
+Value recordValue(const RichText& text, const RichRun& r)
+{
+    const Value code = Value::integer(r.code);
+    auto number = [&r](int i) { return Value::integer(r.numbers[i]); };
+    auto words = [&] { return Value::string(text.textOf(r)); };
+    switch (r.code) {
+    case kRunFormat:
+        return record({code, number(0), number(1), number(2), number(3)});
+    case kRunText:
+    case kRunBitmap:
+    case kRunStrikeText:
+        return record({code, words()});
+    case kRunCharacter:
+    case kRunTabStop:
+    case kRunRightTabStop:
+    case kRunFirstIndent:
+    case kRunLeftIndent:
+    case kRunBox:
+        return record({code, number(0)});
+    case kRunHotText:
+    case kRunHotTextInStrike:
+        return r.target >= 0 ? record({code, words(), Value(), text.target(r)}) : record({code, words(), Value()});
+    case kRunHotBitmap:
+    case kRunMarker:
+        return r.target >= 0 ? record({code, Value(), text.target(r)}) : record({code, Value()});
+    default:
+        return code;
+    }
 }
 
 bool equalsIgnoringCase(std::string_view text, std::string_view lowerWord)
@@ -62,17 +100,48 @@ bool equalsIgnoringCase(std::string_view text, std::string_view lowerWord)
 
 } // namespace
 
-Value parseText(const Value& request)
+Value RichText::toValue() const
+{
+    Value list = ValueList::make(static_cast<int32_t>(runs.size()) + 1);
+    auto* l = list.as<ValueList>();
+    for (const RichRun& r : runs)
+        l->append(recordValue(*this, r));
+    Value result = Table::make(4);
+    asTable(result)->put("TextRuns", list);
+    asTable(result)->put("ListFonts", fonts);
+    return result;
+}
+
+namespace {
+
+bool isRichTextRequest(const Value& request)
 {
     Table* table = asTable(request);
     Value type = table ? table->get("Type") : Value();
-    if (!type.is(Tag::String) || textOf(type) != "RTF") {
-        velError(concat("Invalid parse type: ", displayForm(type)));
+    if (type.is(Tag::String) && textOf(type) == "RTF")
+        return true;
+    velError(concat("Invalid parse type: ", displayForm(type)));
+    return false;
+}
+
+} // namespace
+
+Value parseText(const Value& request)
+{
+    if (!isRichTextRequest(request))
         return Value();
-    }
     parseRTF parser;
     parser.init(request);
     return parser.parse();
+}
+
+bool parseRichText(const Value& request, RichText& out)
+{
+    if (!isRichTextRequest(request))
+        return false;
+    parseRTF parser;
+    parser.init(request);
+    return parser.parseInto(out);
 }
 
 Value parseBase::init(const Value&)
@@ -119,16 +188,33 @@ Value parseRTF::init(const Value& request)
     hotColor_ = integerOr(keys, "HotColor", 0xFF0000);
     color_ = normalColor_;
     text_.reserve(kInitialTextCapacity);
-    fonts_ = ValueList::make();
-    runs_ = ValueList::make(64);
+    out_.fonts = ValueList::make();
+    // About one record for every ten bytes of an article.
+    out_.runs.reserve(static_cast<std::size_t>(end_ - position_) / 8 + 16);
+    out_.text.reserve(static_cast<std::size_t>(end_ - position_));
     fontIndex_ = fontIndexFor(face_, size_, style_);
+    ready_ = true;
     return Value();
 }
 
 Value parseRTF::parse()
 {
-    if (!fonts_.is(Tag::List))
-        return Value();
+    return run() ? out_.toValue() : Value();
+}
+
+bool parseRTF::parseInto(RichText& out)
+{
+    if (!run())
+        return false;
+    out = std::move(out_);
+    return true;
+}
+
+bool parseRTF::run()
+{
+    if (!ready_)
+        return false;
+    ready_ = false;
     for (int c; (c = next()) >= 0;) {
         switch (c) {
         case '{':
@@ -151,7 +237,7 @@ Value parseRTF::parse()
         default: {
             // Plain text goes to the buffer a stretch at a time.
             const unsigned char* start = position_ - 1;
-            while (position_ < end_ && isPlainText(*position_))
+            while (position_ < end_ && kPlainText[*position_])
                 ++position_;
             text_.append(reinterpret_cast<const char*>(start), static_cast<std::size_t>(position_ - start));
         }
@@ -164,13 +250,11 @@ Value parseRTF::parse()
     else if (strike_)
         endStrike();
     flushText();
-    if (!assembled_.isNil() && lastCode_ != kRunFormat)
-        store(assembled_);
-    assembled_ = Value();
-    Value result = Table::make(4);
-    asTable(result)->put("TextRuns", runs_);
-    asTable(result)->put("ListFonts", fonts_);
-    return result;
+    // A format record with nothing after it is dropped.
+    if (lastCode_ == kRunFormat && !out_.runs.empty())
+        out_.runs.pop_back();
+    lastCode_ = 0;
+    return true;
 }
 
 // ---- Reading ----
@@ -227,6 +311,32 @@ bool parseRTF::startsWith(std::string_view word) const
     return true;
 }
 
+void parseRTF::readWordStart()
+{
+    // Most words have no line break inside: then the bytes are the letters.
+    const std::size_t rest = static_cast<std::size_t>(end_ - position_);
+    const std::size_t n = std::min(rest, sizeof(word_));
+    if (!std::memchr(position_, '\r', n) && !std::memchr(position_, '\n', n)) {
+        std::memcpy(word_, position_, n);
+        wordLength_ = n;
+        return;
+    }
+    wordLength_ = 0;
+    for (const unsigned char* p = position_; p < end_ && wordLength_ < sizeof(word_); ++p)
+        if (!isLineBreak(*p))
+            word_[wordLength_++] = static_cast<char>(*p);
+}
+
+bool parseRTF::wordIs(std::string_view word) const
+{
+    return word.size() <= wordLength_ && std::memcmp(word_, word.data(), word.size()) == 0;
+}
+
+int parseRTF::letter(std::size_t i) const
+{
+    return i < wordLength_ ? static_cast<unsigned char>(word_[i]) : -1;
+}
+
 void parseRTF::skipWord()
 {
     while (position_ < end_ && !endsWord(*position_))
@@ -249,36 +359,52 @@ int32_t parseRTF::readNumber(bool signedNumber)
 
 // ---- Records ----
 
-void parseRTF::store(const Value& record)
+RichRun& parseRTF::emit(int32_t code)
 {
-    asValueList(runs_)->append(record);
+    if (lastCode_ == kRunFormat && code == kRunFormat && !out_.runs.empty())
+        out_.runs.back() = RichRun{};
+    else
+        out_.runs.emplace_back();
+    lastCode_ = code;
+    RichRun& r = out_.runs.back();
+    r.code = code;
+    return r;
 }
 
-void parseRTF::emit(int32_t code)
+void parseRTF::emitNumber(int32_t code, int32_t n)
 {
-    if (!assembled_.isNil())
-        store(assembled_);
-    assembled_ = Value::integer(code);
-    lastCode_ = code;
+    RichRun& r = emit(code);
+    r.numbers[0] = n;
+    r.given = 1;
 }
 
-void parseRTF::emit(const Value& record, int32_t code)
+void parseRTF::setText(RichRun& record, std::string_view text)
 {
-    if (!assembled_.isNil() && !(lastCode_ == kRunFormat && code == kRunFormat))
-        store(assembled_);
-    assembled_ = record;
-    lastCode_ = code;
+    record.textStart = static_cast<int32_t>(out_.text.size());
+    record.textLength = static_cast<int32_t>(text.size());
+    out_.text.append(text);
+}
+
+void parseRTF::emitText(int32_t code, std::string_view text)
+{
+    setText(emit(code), text);
 }
 
 int32_t parseRTF::fontIndexFor(const Value& face, int32_t size, int32_t style)
 {
-    const ValueList& fonts = *asValueList(fonts_);
+    ValueList& fonts = *out_.fonts.as<ValueList>();
+    // Most format records name the font already current, as a group's end restores it.
+    if (fontIndex_ >= 0 && fontIndex_ < fonts.count()) {
+        const Font* f = fonts.at(fontIndex_).as<Font>();
+        if (f->size == size && f->style == style && f->face == face)
+            return fontIndex_;
+    }
     for (int32_t i = 0; i < fonts.count(); ++i) {
         const Font* f = fonts.at(i).as<Font>();
         if (f->size == size && f->style == style && f->face == face)
             return i;
     }
-    asValueList(fonts_)->append(Font::make(face, size, style));
+    fonts.append(Font::make(face, size, style));
     return fonts.count() - 1;
 }
 
@@ -287,9 +413,10 @@ void parseRTF::emitFormatIfChanged()
     if (!formatChanged_)
         return;
     fontIndex_ = fontIndexFor(face_, size_, style_);
-    emit(record({Value::integer(kRunFormat), Value::integer(fontIndex_), Value::integer(color_),
-                 Value::integer(backColor_), Value::integer(align_)}),
-         kRunFormat);
+    RichRun& format = emit(kRunFormat);
+    format.numbers[0] = fontIndex_, format.numbers[1] = color_, format.numbers[2] = backColor_;
+    format.numbers[3] = align_;
+    format.given = 0xF;
     formatChanged_ = false;
 }
 
@@ -297,7 +424,7 @@ void parseRTF::flushText()
 {
     emitFormatIfChanged();
     if (!text_.empty() && !doubleUnderline_ && !strike_) {
-        emit(record({Value::integer(kRunText), Value::string(text_)}), kRunText);
+        emitText(kRunText, text_);
         text_.clear();
     }
 }
@@ -331,7 +458,7 @@ void parseRTF::popGroup()
     color_ = group.foreColor;
     backColor_ = group.backColor;
     align_ = group.align;
-    const Font* font = asValueList(fonts_)->at(fontIndex_).as<Font>();
+    const Font* font = out_.fonts.as<ValueList>()->at(fontIndex_).as<Font>();
     face_ = font->face;
     size_ = font->size;
     style_ = font->style;
@@ -360,42 +487,42 @@ void parseRTF::endDoubleUnderline(bool clearHotBit)
         style_ &= ~kStyleHot;
     color_ = colorOutsideHotText();
     formatChanged_ = true;
-    Value hotText, entry = ValueList::make(4);
-    ValueList& list = *asValueList(entry);
+    int32_t code = strike_ ? kRunHotTextInStrike : kRunHotText;
     if (text_.empty()) {
         if (!bitmapInHotText_)
             return;
-        list.appendInt(kRunHotBitmap);
-    } else {
-        hotText = Value::string(text_);
-        if (equalsIgnoringCase(text_, "marker")) {
-            list.appendInt(kRunMarker);
-        } else {
-            list.appendInt(strike_ ? kRunHotTextInStrike : kRunHotText);
-            list.append(hotText);
-        }
+        code = kRunHotBitmap;
+    } else if (equalsIgnoringCase(text_, "marker")) {
+        code = kRunMarker;
     }
+    // Without a target of its own, hot text is its own target; a hot bitmap has none.
+    const std::string hot = text_;
+    std::string target = hot;
     text_.clear();
+    bool hasTarget = !target.empty();
     bitmapInHotText_ = false;
-    list.append(Value());
     for (int c; (c = next()) >= 0 && c != '!';) {
     }
-    Value target = hotText;
     if (startsWith("\\{")) {
         skip(2);
-        std::string name;
+        target.clear();
         for (int c; (c = peek(0)) >= 0 && c != '\\'; skip(1))
-            name += static_cast<char>(c);
+            target += static_cast<char>(c);
         skip(2);
-        target = Value::string(name);
+        hasTarget = true;
     } else if (peek(0) == ' ') {
         // The name would run from this space to the next: it is empty, and the space is passed.
         skip(1);
-        target = Value::string("");
+        target.clear();
+        hasTarget = true;
     }
-    if (target.is(Tag::String))
-        list.append(target);
-    emit(entry, list.get(0).asInt());
+    RichRun& entry = emit(code);
+    if (code == kRunHotText || code == kRunHotTextInStrike)
+        setText(entry, hot);
+    if (hasTarget) {
+        entry.target = static_cast<int32_t>(out_.targets.size());
+        out_.targets.push_back(Value::string(target));
+    }
 }
 
 void parseRTF::endStrike()
@@ -404,7 +531,7 @@ void parseRTF::endStrike()
     strike_ = false;
     color_ = colorOutsideHotText();
     if (!text_.empty())
-        emit(record({Value::integer(kRunStrikeText), Value::string(text_)}), kRunStrikeText);
+        emitText(kRunStrikeText, text_);
     text_.clear();
     if (peek(0) == '}')
         skip(1);
@@ -416,7 +543,7 @@ void parseRTF::bitmapReference()
     std::string name;
     for (int c; (c = peek(0)) >= 0 && c != '\\'; skip(1))
         name += static_cast<char>(c);
-    emit(record({Value::integer(kRunBitmap), Value::string(name)}), kRunBitmap);
+    emitText(kRunBitmap, name);
     skip(2);
     if (doubleUnderline_)
         bitmapInHotText_ = true;
@@ -458,7 +585,7 @@ void parseRTF::hexCharacter()
     }
     // A bad digit can take the sum outside a byte; the character stays a byte.
     const int32_t code = (digits[0] * 16 + digits[1]) & 0xFF;
-    emit(record({Value::integer(kRunCharacter), Value::integer(code)}), kRunCharacter);
+    emitNumber(kRunCharacter, code);
 }
 
 // A word with a number: the letters, then the number; "\fi" and "\li" need one (so "\line" is no
@@ -472,7 +599,7 @@ bool parseRTF::wordWithNumber(int letters, int32_t code, bool signedNumber)
     }
     skip(letters);
     const int32_t n = readNumber(signedNumber);
-    emit(record({Value::integer(code), Value::integer(n)}), code);
+    emitNumber(code, n);
     return true;
 }
 
@@ -485,15 +612,16 @@ void parseRTF::controlWord()
         skip(1);
         return true;
     };
-    switch (peek(0)) {
+    readWordStart();
+    switch (letter(0)) {
     case '\'':
         skip(1);
         hexCharacter();
         break;
     case 'b':
-        if (startsWith("box")) {
+        if (wordIs("box")) {
             wordWithNumber(3, kRunBox, false);
-        } else if (startsWith("bu")) {
+        } else if (wordIs("bu")) {
             // The bullet's word ends where any word ends; what ends it is left to the text.
             skipWord();
             text_ += '\x95';
@@ -507,7 +635,7 @@ void parseRTF::controlWord()
         changeStyle(kStyleItalic, !zero());
         break;
     case 'u':
-        if (startsWith("uldb")) {
+        if (wordIs("uldb")) {
             skip(4);
             if (zero()) {
                 if (doubleUnderline_)
@@ -515,7 +643,7 @@ void parseRTF::controlWord()
             } else {
                 startHotText(false);
             }
-        } else if (startsWith("ul")) {
+        } else if (wordIs("ul")) {
             skip(2);
             changeStyle(kStyleUnderline, !zero());
         } else {
@@ -523,30 +651,30 @@ void parseRTF::controlWord()
         }
         break;
     case 's':
-        if ((known = startsWith("strike"))) {
+        if ((known = wordIs("strike"))) {
             skip(6);
             startHotText(true);
         }
         break;
     case 'p':
-        if (startsWith("plain")) {
+        if (wordIs("plain")) {
             skip(5);
             flushText();
             style_ = 0;
             color_ = colorOutsideHotText();
             formatChanged_ = true;
-        } else if (startsWith("pard")) {
+        } else if (wordIs("pard")) {
             skip(4), flushText(), emit(kRunParagraphReset);
-        } else if (startsWith("par")) {
+        } else if (wordIs("par")) {
             skip(3), flushText(), emit(kRunParagraph);
-        } else if (startsWith("page")) {
+        } else if (wordIs("page")) {
             skip(4), flushText(), emit(kRunPage);
         } else {
             known = false;
         }
         break;
     case 'q': {
-        const int which = peek(1);
+        const int which = letter(1);
         if ((known = which == 'c' || which == 'l' || which == 'r')) {
             skip(2);
             emit(which == 'c' ? kRunCentre : which == 'l' ? kRunLeft : kRunRight);
@@ -556,12 +684,12 @@ void parseRTF::controlWord()
         break;
     }
     case 't':
-        if (startsWith("tab")) {
+        if (wordIs("tab")) {
             skip(3), flushText(), emit(kRunTab);
-        } else if (startsWith("tqr")) {
+        } else if (wordIs("tqr")) {
             skip(3);
             rightTabStop_ = true;
-        } else if (startsWith("tx")) {
+        } else if (wordIs("tx")) {
             wordWithNumber(2, rightTabStop_ ? kRunRightTabStop : kRunTabStop, false);
             rightTabStop_ = false;
         } else {
@@ -569,11 +697,11 @@ void parseRTF::controlWord()
         }
         break;
     case 'f':
-        if (startsWith("fi")) {
+        if (wordIs("fi")) {
             known = wordWithNumber(2, kRunFirstIndent, true);
-        } else if (startsWith("fs") && isDigit(peek(2))) {
+        } else if (wordIs("fs") && isDigit(letter(2))) {
             int digits = 1;
-            while (digits < 3 && isDigit(peek(2 + digits)))
+            while (digits < 3 && isDigit(letter(2 + digits)))
                 ++digits;
             skip(2 + digits);
             flushText();
@@ -582,25 +710,25 @@ void parseRTF::controlWord()
         }
         break;
     case 'l':
-        if (startsWith("lquote")) {
+        if (wordIs("lquote")) {
             skip(6), text_ += '\x91';
-        } else if (startsWith("ldblquote")) {
+        } else if (wordIs("ldblquote")) {
             skip(9), text_ += '\x93';
         } else {
-            known = startsWith("li") && wordWithNumber(2, kRunLeftIndent, true);
+            known = wordIs("li") && wordWithNumber(2, kRunLeftIndent, true);
         }
         break;
     case 'r':
-        if (startsWith("rquote"))
+        if (wordIs("rquote"))
             skip(6), text_ += '\x92';
-        else if (startsWith("rdblquote"))
+        else if (wordIs("rdblquote"))
             skip(9), text_ += '\x94';
         else
             known = false;
         break;
     case 'e':
-        if ((known = peek(1) == 'm' || peek(1) == 'n')) {
-            text_ += peek(1) == 'm' ? '\x97' : '\x96';
+        if ((known = letter(1) == 'm' || letter(1) == 'n')) {
+            text_ += letter(1) == 'm' ? '\x97' : '\x96';
             skipWord();
         }
         break;
@@ -608,7 +736,7 @@ void parseRTF::controlWord()
     case 'w':
         // "\height" and "\width" drop everything to their group's end; any other word of these
         // letters loses only its letter.
-        if (startsWith(peek(0) == 'h' ? "height" : "width")) {
+        if (wordIs(letter(0) == 'h' ? "height" : "width")) {
             while (position_ < end_ && *position_ != '}')
                 ++position_;
         } else {

@@ -69,9 +69,43 @@ enum RunCode : int32_t {
 
 enum FontStyleBit : int32_t { kStyleItalic = 1, kStyleBold = 2, kStyleUnderline = 4, kStyleHot = 8 };
 
+// The records of one parse held compactly, for a reader that walks them once (the text view lays
+// them out without a value per record); toValue() gives them as parseText does.
+struct RichRun {
+    int32_t code = 0;
+    // Format: font index, foreground, background, alignment; \'hh, \tx, \fi, \li, \box: the number.
+    int32_t numbers[4] = {};
+    uint8_t given = 0;             // bit i: numbers[i] is there (records read from values may lack one)
+    int32_t textStart = 0;         // the text, or a bitmap's name, in RichText::text
+    int32_t textLength = -1;       // -1: the record has no text
+    int32_t target = -1;           // hot text's target or a marker's name in RichText::targets; -1: none
+};
+
+struct RichText {
+    std::vector<RichRun> runs;
+    std::string text;
+    std::vector<Value> targets;
+    Value fonts; // "ListFonts"
+
+    std::string_view textOf(const RichRun& run) const
+    {
+        return run.textLength < 0 ? std::string_view()
+                                  : std::string_view(text).substr(static_cast<std::size_t>(run.textStart),
+                                                                  static_cast<std::size_t>(run.textLength));
+    }
+    Value target(const RichRun& run) const
+    {
+        return run.target >= 0 ? targets[static_cast<std::size_t>(run.target)] : Value();
+    }
+    // {"TextRuns", "ListFonts"}: the records as values.
+    Value toValue() const;
+};
+
 // Parses by the request's "Type"; anything but "RTF" reports "Invalid parse type: " + the type and
 // gives nil.
 Value parseText(const Value& request);
+// The same parse into the compact form; false, the error reported, when parseText would give nil.
+bool parseRichText(const Value& request, RichText& out);
 
 // The parsers' common base: the base operations do nothing and give nil.
 class parseBase {
@@ -86,6 +120,8 @@ class parseRTF final : public parseBase {
 public:
     Value init(const Value& request) override;
     Value parse() override;
+    // Parses once into the compact form instead; false before a usable init.
+    bool parseInto(RichText& out);
 
 private:
     struct Group {
@@ -99,12 +135,20 @@ private:
     bool startsWith(std::string_view word) const;
     // To the next CR, LF, tab, brace or backslash: a space does not end a word.
     void skipWord();
+    // A control word's first bytes, line breaks passed over, read once and then matched against
+    // each word it may be.
+    void readWordStart();
+    bool wordIs(std::string_view word) const;
+    int letter(std::size_t i) const; // -1 past the text's end
     int32_t readNumber(bool signedNumber);
 
     // Records.
-    void store(const Value& record);
-    void emit(int32_t code);
-    void emit(const Value& record, int32_t code);
+    bool run();
+    // The new record, for the caller to fill at once; it replaces a format record just before it.
+    RichRun& emit(int32_t code);
+    void emitNumber(int32_t code, int32_t n);
+    void emitText(int32_t code, std::string_view text);
+    void setText(RichRun& record, std::string_view text);
     void emitFormatIfChanged();
     void flushText();
     int32_t fontIndexFor(const Value& face, int32_t size, int32_t style);
@@ -126,6 +170,8 @@ private:
     const unsigned char* position_ = nullptr;
     const unsigned char* end_ = nullptr;
     std::string text_;
+    char word_[10] = {};
+    std::size_t wordLength_ = 0;
 
     Value face_;
     int32_t size_ = 0, style_ = 0, fontIndex_ = 0;
@@ -133,7 +179,8 @@ private:
     bool formatChanged_ = true, doubleUnderline_ = false, strike_ = false, bitmapInHotText_ = false;
     bool rightTabStop_ = false;
     std::vector<Group> groups_;
-    Value fonts_, runs_, assembled_;
+    RichText out_;
+    bool ready_ = false;
     int32_t lastCode_ = 0;
 };
 

@@ -125,19 +125,25 @@ public:
         back_ = options.backColor;
     }
 
-    TextLayout run(const Value& parseResult);
+    TextLayout run(const RichText& parse);
 
 private:
-    const FontMetrics& metricsOf(int32_t font);
-    int32_t pixels(const Value& twips) const { return twips.is(Tag::Int) ? twips.asInt() / twipsPerPixel_ : 0; }
+    // The default face's slot follows the list's fonts.
+    const FontMetrics& metricsOf(int32_t font)
+    {
+        const size_t slot = static_cast<size_t>(font >= 0 && font < fontCount_ ? font : fontCount_);
+        const FontMetrics* m = metrics_[slot];
+        return m ? *m : measureFont(slot);
+    }
+    const FontMetrics& measureFont(size_t slot);
     void placeTitle();
-    void record(const Value& r);
+    void record(const RichText& parse, const RichRun& r);
     void selectFont(int32_t index);
     void placeText(std::string_view s, int32_t hot);
     void flushWord();
-    void placeBitmap(const Value& name);
+    void placeBitmap(std::string_view name);
     void placeBoxes(int32_t count);
-    void addPiece(LayoutPiece p);
+    void addPiece(const LayoutPiece& p);
     void tab();
     void endRightGroup();
     void closeLine();
@@ -168,27 +174,24 @@ private:
     int32_t pageTop_ = 1;
     int32_t x_ = 0, lineStart_ = 0, lineTop_ = 1, lineHeight_ = 0, lineFirst_ = 0;
     int32_t lastBitmap_ = -1;
+    size_t lastPlaced_ = SIZE_MAX; // the last text piece placeText made, and its width in sixteenths
+    int64_t lastPlaced16_ = 0;
     bool pageOverflowed_ = false; // the current page began where the last one was full
     // Plain text and escaped characters that follow each other are placed as one text, so that a
     // word with an escaped letter wraps as a whole.
     std::string plain_;
+    bool joinsNext_ = false; // the record after this one is text to join to it
 };
 
-const FontMetrics& LayoutBuilder::metricsOf(int32_t font)
+const FontMetrics& LayoutBuilder::measureFont(size_t slot)
 {
-    if (font < 0 || font >= fontCount_)
-        font = fontCount_; // the default face's slot
-    if (!metrics_[static_cast<size_t>(font)])
-        metrics_[static_cast<size_t>(font)] = &measure_.metrics(out_.font(font));
-    return *metrics_[static_cast<size_t>(font)];
+    metrics_[slot] = &measure_.metrics(out_.font(static_cast<int32_t>(slot)));
+    return *metrics_[slot];
 }
 
-TextLayout LayoutBuilder::run(const Value& parseResult)
+TextLayout LayoutBuilder::run(const RichText& parse)
 {
-    const Table* parse = asTable(parseResult);
-    Value runs = parse ? parse->get(std::string_view("TextRuns")) : Value();
-    Value fonts = parse ? parse->get(std::string_view("ListFonts")) : Value();
-    out_.fonts = asList(fonts) ? fonts : ValueList::make();
+    out_.fonts = asList(parse.fonts) ? parse.fonts : ValueList::make();
     if (options_.title.is(Tag::String)) {
         // The title's font joins the list, on a copy: the parse result stays as it was.
         out_.fonts = asList(out_.fonts)->copy();
@@ -203,13 +206,14 @@ TextLayout LayoutBuilder::run(const Value& parseResult)
     lineHeight_ = metricsOf(font_).height();
     lineTop_ = pageTop_;
     x_ = lineStart_ = lineStart(true);
-    if (const ValueList* list = asValueList(runs)) {
-        out_.pieces.reserve(static_cast<size_t>(list->count()));
-        for (const Value& r : *list)
-            record(r);
-    } else if (const List* codes = asList(runs)) {
-        for (int32_t i = 0; i < codes->count(); ++i)
-            record(codes->get(i));
+    // Text runs are cut at line ends too: about one piece for every run, and one for every line.
+    out_.pieces.reserve(parse.runs.size() + parse.text.size() / 32);
+    out_.text.reserve(parse.text.size());
+    const size_t count = parse.runs.size();
+    for (size_t i = 0; i < count; ++i) {
+        const int32_t next = i + 1 < count ? parse.runs[i + 1].code : 0;
+        joinsNext_ = next == kRunText || next == kRunCharacter || next == kRunStrikeText;
+        record(parse, parse.runs[i]);
     }
     flushWord();
     closeLine();
@@ -252,32 +256,32 @@ void LayoutBuilder::selectFont(int32_t index)
     lineHeight_ = std::max(lineHeight_, metricsOf(font_).height());
 }
 
-void LayoutBuilder::record(const Value& r)
+void LayoutBuilder::record(const RichText& parse, const RichRun& r)
 {
-    static const Value none;
-    // Records are read in place: no reference is taken for an operand only looked at.
-    const ValueList* list = asValueList(r);
-    const Value& head = list && list->count() > 0 ? list->at(0) : r;
-    const int32_t code = head.is(Tag::Int) ? head.asInt() : -1;
-    auto operand = [list](int32_t i) -> const Value& { return list && i < list->count() ? list->at(i) : none; };
-    auto number = [&operand](int32_t i) { return operand(i).is(Tag::Int) ? operand(i).asInt() : 0; };
+    const int32_t code = r.code;
+    auto given = [&r](int i) { return (r.given >> i & 1) != 0; };
+    auto number = [&r, &given](int i) { return given(i) ? r.numbers[i] : 0; };
     if (code == 2 || code == 19) {
-        plain_.append(textOf(operand(1)));
+        // A run alone is placed from where it lies; only runs that follow each other are joined.
+        if (plain_.empty() && !joinsNext_)
+            placeText(parse.textOf(r), -1);
+        else
+            plain_.append(parse.textOf(r));
         return;
     }
     if (code == 4) {
-        if (operand(1).is(Tag::Int))
-            plain_.push_back(static_cast<char>(number(1) & 0xFF));
+        if (given(0))
+            plain_.push_back(static_cast<char>(r.numbers[0] & 0xFF));
         return;
     }
     flushWord();
     switch (code) {
     case 1:
-        selectFont(operand(1).is(Tag::Int) ? number(1) : -1);
-        fore_ = operand(2).is(Tag::Int) ? operand(2).asInt() : options_.foreColor;
-        back_ = operand(3).is(Tag::Int) ? operand(3).asInt() : options_.backColor;
-        if (operand(4).is(Tag::Int))
-            align_ = std::clamp(operand(4).asInt(), 0, 2);
+        selectFont(given(0) ? r.numbers[0] : -1);
+        fore_ = given(1) ? r.numbers[1] : options_.foreColor;
+        back_ = given(2) ? r.numbers[2] : options_.backColor;
+        if (given(3))
+            align_ = std::clamp(r.numbers[3], 0, 2);
         break;
     case 3:
         if (height_ >= kEndlessPage) {
@@ -307,22 +311,22 @@ void LayoutBuilder::record(const Value& r)
         break;
     case 10:
         if (!options_.noBitmaps)
-            placeBitmap(operand(1));
+            placeBitmap(parse.textOf(r));
         break;
     case 11:
     case 20:
-        out_.targets.push_back(operand(3));
-        placeText(textOf(operand(1)), static_cast<int32_t>(out_.targets.size()) - 1);
+        out_.targets.push_back(parse.target(r));
+        placeText(parse.textOf(r), static_cast<int32_t>(out_.targets.size()) - 1);
         break;
     case 12:
         if (lastBitmap_ >= 0) {
-            out_.targets.push_back(operand(2));
+            out_.targets.push_back(parse.target(r));
             out_.pieces[static_cast<size_t>(lastBitmap_)].hot = static_cast<int32_t>(out_.targets.size()) - 1;
         }
         break;
     case 13:
     case 14: {
-        Stop stop{pixels(operand(1)), code == 14};
+        Stop stop{number(0) / twipsPerPixel_, code == 14};
         auto at = std::upper_bound(stops_.begin(), stops_.end(), stop.position,
                                    [](int32_t p, const Stop& s) { return p < s.position; });
         stops_.insert(at, stop);
@@ -337,7 +341,8 @@ void LayoutBuilder::record(const Value& r)
             x_ = lineStart_ = lineStart(true);
         break;
     case 16: {
-        std::string_view name = textOf(operand(2));
+        const Value target = parse.target(r);
+        std::string_view name = textOf(target);
         const size_t colon = name.find(':');
         // The piece that follows the marker: the one before it may end the previous page.
         if (colon != std::string_view::npos)
@@ -346,13 +351,13 @@ void LayoutBuilder::record(const Value& r)
     }
     case 17:
     case 18:
-        (code == 17 ? firstIndent_ : leftIndent_) = pixels(operand(1));
+        (code == 17 ? firstIndent_ : leftIndent_) = number(0) / twipsPerPixel_;
         if (lineEmpty())
             x_ = lineStart_ = lineStart(true);
         break;
     case 21:
         if (!options_.noBoxes)
-            placeBoxes(std::clamp(number(1), 1, kMostBoxes));
+            placeBoxes(std::clamp(number(0), 1, kMostBoxes));
         break;
     default:
         velError("Unknown Intermediate Parse Type");
@@ -364,9 +369,8 @@ void LayoutBuilder::flushWord()
 {
     if (plain_.empty())
         return;
-    std::string text;
-    text.swap(plain_);
-    placeText(text, -1);
+    placeText(plain_, -1);
+    plain_.clear();
 }
 
 void LayoutBuilder::placeText(std::string_view s, int32_t hot)
@@ -417,6 +421,8 @@ void LayoutBuilder::placeText(std::string_view s, int32_t hot)
         p.back = back_;
         p.hot = hot;
         out_.text.append(s.substr(0, fit));
+        lastPlaced_ = out_.pieces.size();
+        lastPlaced16_ = sum16;
         addPiece(p);
         s.remove_prefix(fit);
         if (!s.empty())
@@ -424,9 +430,9 @@ void LayoutBuilder::placeText(std::string_view s, int32_t hot)
     }
 }
 
-void LayoutBuilder::placeBitmap(const Value& name)
+void LayoutBuilder::placeBitmap(std::string_view name)
 {
-    Value image = measure_.bitmap(textOf(name));
+    Value image = measure_.bitmap(name);
     const auto* size = dynamic_cast<const GeometryProtocol*>(image.object());
     if (!size || size->width() <= 0 || size->height() <= 0)
         return;
@@ -460,7 +466,7 @@ void LayoutBuilder::placeBoxes(int32_t count)
     }
 }
 
-void LayoutBuilder::addPiece(LayoutPiece p)
+void LayoutBuilder::addPiece(const LayoutPiece& p)
 {
     x_ = p.x + p.width;
     out_.pieces.push_back(p);
@@ -528,9 +534,16 @@ void LayoutBuilder::closeLine()
     LayoutPiece& last = out_.pieces[end - 1];
     if (last.kind == LayoutPiece::Kind::Text) {
         std::string_view t = out_.textOf(last);
-        const size_t kept = t.find_last_not_of(' ') == std::string_view::npos ? 0 : t.find_last_not_of(' ') + 1;
-        last.width = metricsOf(last.font).width(t.substr(0, kept));
-        last.textLength = static_cast<int32_t>(kept);
+        const size_t kept = t.find_last_not_of(' ') + 1; // npos + 1: all spaces
+        if (kept < t.size()) {
+            const FontMetrics& m = metricsOf(last.font);
+            // The piece's width in sixteenths is known when it was just placed: only the spaces
+            // come off it, rather than measuring the line's words again.
+            last.width = end - 1 == lastPlaced_
+                             ? static_cast<int32_t>((lastPlaced16_ - int64_t{m.advance16[' ']} * static_cast<int64_t>(t.size() - kept) + 15) / 16)
+                             : m.width(t.substr(0, kept));
+            last.textLength = static_cast<int32_t>(kept);
+        }
         right = std::max(lineStart_, last.x + last.width);
         for (size_t i = first; i + 1 < end; ++i)
             right = std::max(right, out_.pieces[i].x + out_.pieces[i].width);
@@ -580,10 +593,81 @@ void LayoutBuilder::newPage()
 
 } // namespace
 
+namespace {
+
+// Records made anywhere (a script, a test) are read leniently: an operand of the wrong type counts
+// as absent.
+RichText richTextOf(const Value& parseResult)
+{
+    RichText rich;
+    const Table* parse = asTable(parseResult);
+    if (!parse)
+        return rich;
+    rich.fonts = parse->get(std::string_view("ListFonts"));
+    const Value runs = parse->get(std::string_view("TextRuns"));
+    const List* records = asList(runs);
+    if (!records)
+        return rich;
+    rich.runs.reserve(static_cast<size_t>(records->count()));
+    for (int32_t n = 0; n < records->count(); ++n) {
+        const Value r = records->get(n);
+        const List* list = asList(r);
+        auto operand = [list](int32_t i) { return list && i < list->count() ? list->get(i) : Value(); };
+        const Value head = list ? operand(0) : r;
+        RichRun run;
+        run.code = head.is(Tag::Int) ? head.asInt() : -1;
+        auto text = [&rich, &run](const Value& v) {
+            run.textStart = static_cast<int32_t>(rich.text.size());
+            run.textLength = static_cast<int32_t>(textOf(v).size());
+            rich.text.append(textOf(v));
+        };
+        auto target = [&rich, &run](const Value& v) {
+            run.target = static_cast<int32_t>(rich.targets.size());
+            rich.targets.push_back(v);
+        };
+        const int32_t numbers = run.code == kRunFormat ? 4 : 1;
+        for (int32_t i = 0; i < numbers; ++i) {
+            const Value v = operand(i + 1);
+            if (v.is(Tag::Int)) {
+                run.numbers[i] = v.asInt();
+                run.given |= static_cast<uint8_t>(1 << i);
+            }
+        }
+        switch (run.code) {
+        case kRunText:
+        case kRunStrikeText:
+        case kRunBitmap:
+            text(operand(1));
+            break;
+        case kRunHotText:
+        case kRunHotTextInStrike:
+            text(operand(1));
+            target(operand(3));
+            break;
+        case kRunHotBitmap:
+        case kRunMarker:
+            target(operand(2));
+            break;
+        default:
+            break;
+        }
+        rich.runs.push_back(run);
+    }
+    return rich;
+}
+
+} // namespace
+
+TextLayout layoutText(const RichText& parse, int32_t width, int32_t height, const LayoutOptions& options,
+                      LayoutMeasure& measure)
+{
+    return LayoutBuilder(width, height, options, measure).run(parse);
+}
+
 TextLayout layoutText(const Value& parseResult, int32_t width, int32_t height, const LayoutOptions& options,
                       LayoutMeasure& measure)
 {
-    return LayoutBuilder(width, height, options, measure).run(parseResult);
+    return layoutText(richTextOf(parseResult), width, height, options, measure);
 }
 
 } // namespace vel

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "controls/rtf_parser.h"
 #include "value/value.h"
 
 namespace vel {
@@ -99,6 +100,9 @@ public:
 // Lays out a parse result {"TextRuns", "ListFonts"} inside `width` x `height` pixels. A record the
 // engine does not know is reported ("Unknown Intermediate Parse Type") and passed over.
 TextLayout layoutText(const Value& parseResult, int32_t width, int32_t height, const LayoutOptions& options,
+                      LayoutMeasure& measure);
+// The same for a parse kept compactly (parseRichText).
+TextLayout layoutText(const RichText& parse, int32_t width, int32_t height, const LayoutOptions& options,
                       LayoutMeasure& measure);
 
 } // namespace vel

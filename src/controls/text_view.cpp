@@ -81,11 +81,12 @@ Value defaultFont()
 }
 
 // The parse of a view's text: a string is wrapped as one paragraph group unless it is given
-// stripped; a buffer is parsed as it is. Nil for anything else.
-Value parseArticle(const Value& text, const Value& font, bool stripped)
+// stripped; a buffer is parsed as it is. No records for anything else.
+RichText parseArticle(const Value& text, const Value& font, bool stripped)
 {
+    RichText parse;
     if (!text.is(Tag::String) && !text.is(Tag::Buffer))
-        return Value();
+        return parse;
     Value request = Table::make();
     Table* r = asTable(request);
     r->put(std::string_view("Type"), Value::string("RTF"));
@@ -93,7 +94,8 @@ Value parseArticle(const Value& text, const Value& font, bool stripped)
                                            ? Value::string("{\\par \\pard " + std::string(textOf(text)) + "}")
                                            : text);
     r->put(std::string_view("Font"), font);
-    return parseText(request);
+    parseRichText(request, parse);
+    return parse;
 }
 
 } // namespace
@@ -196,7 +198,7 @@ void TextView::layOut()
     if (!initialized_)
         readProperties();
     Value font = property("Font");
-    Value parse = parseArticle(text_, font.is(Tag::Font) ? font : defaultFont(), truth("StrippedRTF", false));
+    const RichText parse = parseArticle(text_, font.is(Tag::Font) ? font : defaultFont(), truth("StrippedRTF", false));
     LayoutOptions options;
     options.foreColor = integer("ForegroundColor", 1);
     options.backColor = integer("BackgroundColor", -1);
@@ -375,17 +377,31 @@ Value TextView::hotSpotList() const
     return list;
 }
 
-Value TextView::hotTargetAt(int32_t x, int32_t y) const
+const LayoutPiece* TextView::hotPieceAt(int32_t x, int32_t y) const
 {
-    if (page_ >= static_cast<int32_t>(layout_.pages.size()))
-        return Value();
+    if (!region_.contains(x, y) || page_ >= static_cast<int32_t>(layout_.pages.size()))
+        return nullptr;
     const int32_t lx = x - region_.left, ly = y - region_.top - offset();
     const LayoutPage& page = layout_.pages[static_cast<size_t>(page_)];
     for (int32_t i = page.firstPiece; i < page.firstPiece + page.pieceCount; ++i) {
         const LayoutPiece& p = layout_.pieces[static_cast<size_t>(i)];
         if (p.hot >= 0 && Rect::sized(p.x, p.y, p.width, p.height).contains(lx, ly))
-            return layout_.targets[static_cast<size_t>(p.hot)];
+            return &p;
     }
+    return nullptr;
+}
+
+Value TextView::hotTargetAt(int32_t x, int32_t y) const
+{
+    const LayoutPiece* p = hotPieceAt(x, y);
+    return p ? layout_.targets[static_cast<size_t>(p->hot)] : Value();
+}
+
+Value TextView::cursorAt(int32_t x, int32_t y) const
+{
+    // The hand says "this can be clicked": over hot text and the scroll bar, not over the reading.
+    if (hotPieceAt(x, y) || (scrolling() && scrollBar().bar.contains(x, y)))
+        return cursor();
     return Value();
 }
 
@@ -443,7 +459,7 @@ bool TextView::track(int32_t x, int32_t y, int32_t flags, int32_t clicks)
         trackScrollBar(x, y);
         return false;
     }
-    context_ = region_.contains(x, y) ? hotTargetAt(x, y) : Value();
+    context_ = hotTargetAt(x, y);
     return velLibraryControl::track(x, y, flags, clicks);
 }
 

@@ -23,6 +23,8 @@ public:
     void draw() override;
     bool key(int32_t keyCode, int32_t flags) override;
     bool track(int32_t x, int32_t y, int32_t flags, int32_t clicks) override;
+    // The hand over hot text (and the scroll bar), the arrow elsewhere.
+    Value cursorAt(int32_t x, int32_t y) const override;
 
     // The scroll state, for tests.
     int32_t scrollValue() const { return value_; }
@@ -51,6 +53,8 @@ private:
     Part partAt(int32_t x, int32_t y) const;
     void trackScrollBar(int32_t x, int32_t y);
     Value hotSpotList() const;
+    // The hot piece of the current page under a point in form coordinates, or null.
+    const LayoutPiece* hotPieceAt(int32_t x, int32_t y) const;
     Value hotTargetAt(int32_t x, int32_t y) const;
     void scrollToRun(int32_t run);
     int32_t print(const Value& data);

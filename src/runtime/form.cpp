@@ -1,6 +1,7 @@
 #include "runtime/form.h"
 
 #include "runtime/control.h"
+#include "runtime/cursor.h"
 #include "runtime/dialog.h"
 #include "runtime/engine.h"
 #include "runtime/event_queue.h"
@@ -120,6 +121,7 @@ void velFormObject::unloadResources()
     controlList_ = Value();
     activeControl_ = Value();
     controlUnderPointer_ = Value();
+    pointerCursor_ = Value();
     rolloverState_ = Value();
     captureFlag_ = 0;
 }
@@ -420,9 +422,19 @@ void velFormObject::mouseOver(int32_t x, int32_t y)
         control = activeControl_;
     else
         control = controlAt(x, y);
-    if (control.object() == controlUnderPointer_.object())
-        return;
     FormPoint p = toFormCoordinates({x, y});
+    if (control.object() == controlUnderPointer_.object()) {
+        // A control may show another cursor over some of its parts (hot text in a text view): it is
+        // asked again as the pointer moves within it, and the cursor changes when its answer does.
+        if (velControlObject* c = asControl(control)) {
+            Value cursor = c->cursorAt(p.x, p.y);
+            if (cursorKindOf(cursor) != cursorKindOf(pointerCursor_)) {
+                pointerCursor_ = cursor;
+                engine_.setCursor(cursor);
+            }
+        }
+        return;
+    }
     Value old = controlUnderPointer_;
     if (!old.isNil())
         controlMouseLeave(old, p.x, p.y);
@@ -431,6 +443,7 @@ void velFormObject::mouseOver(int32_t x, int32_t y)
     Value cursor;
     if (velControlObject* c = asControl(control))
         cursor = c->cursorAt(p.x, p.y);
+    pointerCursor_ = cursor;
     engine_.setCursor(cursor);
     engine_.updateScreen();
 }

@@ -60,6 +60,16 @@ TEST_F(ButtonTest, ThePressedImageGoesToDownXOnlyAndTheKeptScreenBackWhereItWasT
     EXPECT_EQ(pixel(36, 20), 0xFF0000u) << "beyond the rectangle";
 }
 
+TEST_F(ButtonTest, AFlashShowsThePressedImageForATenthOfASecondThenTheUpImageAgain)
+{
+    Button& b = button("(\"UpImage\" \"up\") (\"DownImage\" \"down\")");
+    std::vector<std::pair<uint32_t, uint32_t>> shown; // (time, pixel) at each showing
+    host.drawing().setAfterUpdate([&] { shown.emplace_back(clock().now(), shownPixel(12, 12)); });
+    const uint32_t start = clock().now();
+    b.flash();
+    EXPECT_EQ(shown, (std::vector<std::pair<uint32_t, uint32_t>>{{start, kDown}, {start + 100, kUp}}));
+}
+
 TEST_F(ButtonTest, DisabledAndHiddenLooks)
 {
     Button& b = button("(\"Sound\" \"bip\") (\"UpImage\" \"up\") (\"DisabledImage\" \"grey\") (\"DisabledX\" 30) "

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/control_library.h"
+#include "runtime/cursor.h"
 #include "runtime/form_test_support.h"
 #include "value/builtins.h"
 #include "value/data_objects.h"
@@ -112,6 +113,25 @@ TEST_F(TextViewTest, APressOnHotTextBecomesTheContextAndMarkersAreFound)
     EXPECT_EQ(act("GetValue"), Value::integer(0));
     EXPECT_GE(act("GotoMarker", Value::string("fim")).asInt(), 0);
     EXPECT_EQ(v.scrollValue(), v.scrollMaximum()); // the marker is near the end: as far as the view goes
+}
+
+// The form asks the view again as the pointer moves within it: the hand over hot text, the arrow off it.
+TEST_F(TextViewTest, ThePointerIsTheHandOnlyOverHotText)
+{
+    Value form = read("(form (\"Control List\" (list (control (\"Class\" \"TextView\") (\"Hot Spot\" (rect 20 30 200 100)) "
+                      "(\"Text\" \"{\\\\uldb Sobre}!\\\\{d:x\\\\} mais texto\")))))");
+    host.setCurrentForm(form);
+    asForm(form)->open(Value());
+    Value spots = velPerform(asList(asForm(form)->property("Control List"))->get(0), Value::string("hotspotList"), Value());
+    ASSERT_EQ(asList(spots)->count(), 1);
+    const Region* r = asRegion(asList(asList(spots)->get(0))->get(0));
+    const int32_t y = 30 + r->top + 2;
+    for (int32_t x : {20 + r->right + 20, 20 + r->left + 1, 20 + r->left + 3, 20 + r->right + 20})
+        asForm(form)->onMouseOver(pointerEvent(event_kind::MouseOver, x, y));
+    std::vector<CursorKind> kinds;
+    for (const Value& c : host.cursors)
+        kinds.push_back(cursorKindOf(c));
+    EXPECT_EQ(kinds, (std::vector<CursorKind>{CursorKind::Arrow, CursorKind::Hand, CursorKind::Arrow}));
 }
 
 TEST_F(TextViewTest, KeysAndTheScrollBarScroll)
