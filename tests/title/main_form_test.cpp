@@ -35,6 +35,9 @@ TEST_F(MainFormTest, TheBrandVideoPlaysOnTheFirstVisitOnlyAndAKeyOnlyStopsIt)
 {
     go("MainForm");
     EXPECT_TRUE(main().videoPlaying());
+    // Another sound's end (the narration's, a button's) leaves the video playing.
+    main().dataEvent(parseText("(list \"som\" \"ended\")"), Value());
+    EXPECT_TRUE(main().videoPlaying());
     main().keyDown('v', 0);
     EXPECT_FALSE(main().videoPlaying());
     EXPECT_EQ(stillHidden(), 0); // the still stands in for the stopped video
