@@ -115,15 +115,14 @@ bool RetroHForm::handleAction(std::string_view name, const Value& control)
 
 void registerSectionHomes(Engine& engine)
 {
-    for (Value home : {Value::adopt(Tag::Form, new VerbHForm(engine, Value())),
-                       Value::adopt(Tag::Form, new AtlasHForm(engine, Value())),
-                       Value::adopt(Tag::Form, new JMidiaHForm(engine, Value())),
-                       Value::adopt(Tag::Form, new BDadosHForm(engine, Value())),
-                       Value::adopt(Tag::Form, new TimeHForm(engine, Value())),
-                       Value::adopt(Tag::Form, new CurioHForm(engine, Value())),
-                       Value::adopt(Tag::Form, new RetroHForm(engine, Value())),
-                       Value::adopt(Tag::Form, new AGForm(engine, Value()))})
-        engine.classes().add(home);
+    enterFormClass<VerbHForm>(engine);
+    enterFormClass<AtlasHForm>(engine);
+    enterFormClass<JMidiaHForm>(engine);
+    enterFormClass<BDadosHForm>(engine);
+    enterFormClass<TimeHForm>(engine);
+    enterFormClass<CurioHForm>(engine);
+    enterFormClass<RetroHForm>(engine);
+    enterFormClass<AGForm>(engine);
 }
 
 } // namespace vel

@@ -11,6 +11,7 @@
 
 #include "controls/library_dialog.h"
 #include "controls/library_form.h"
+#include "runtime/engine.h"
 
 namespace vel {
 
@@ -53,6 +54,13 @@ public:
         return Value::adopt(kTag, new Self(this->engine(), data));
     }
 };
+
+// Enters the class, by a prototype, in the engine's class registry.
+template <class Class>
+void enterFormClass(Engine& engine)
+{
+    engine.classes().add(Value::adopt(Tag::Form, new Class(engine, Value())));
+}
 
 // The control's name (a reference followed); empty when it has none that is a string.
 std::string_view controlName(Engine& engine, const Value& control, Value& keep);

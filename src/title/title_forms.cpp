@@ -10,26 +10,16 @@
 
 namespace vel {
 
-namespace {
-
-template <class Class>
-void enter(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Form, new Class(engine, Value())));
-}
-
-} // namespace
-
 void registerTitleForms(Engine& engine)
 {
-    enter<MainForm>(engine);
-    enter<BarraMenuForm>(engine);
-    enter<MenuDialog>(engine);
-    enter<PopUpMenu>(engine);
-    enter<HistoryDlg>(engine);
-    enter<QuitDlg>(engine);
-    enter<SobreDlg>(engine);
-    enter<ListasDlg>(engine);
+    enterFormClass<MainForm>(engine);
+    enterFormClass<BarraMenuForm>(engine);
+    enterFormClass<MenuDialog>(engine);
+    enterFormClass<PopUpMenu>(engine);
+    enterFormClass<HistoryDlg>(engine);
+    enterFormClass<QuitDlg>(engine);
+    enterFormClass<SobreDlg>(engine);
+    enterFormClass<ListasDlg>(engine);
     registerSectionHomes(engine);
     registerTitlePlaceholders(engine);
 }

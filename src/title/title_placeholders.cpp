@@ -14,19 +14,13 @@ void enter(Engine& engine, std::initializer_list<const char*> names)
         engine.classes().add(Value::adopt(kTag, new Placeholder<Base, kTag>(engine, Value(), name)));
 }
 
-template <class Class>
-void enterClass(Engine& engine)
-{
-    engine.classes().add(Value::adopt(Tag::Form, new Class(engine, Value())));
-}
-
 } // namespace
 
 void registerTitlePlaceholders(Engine& engine)
 {
-    enterClass<AATextForm>(engine);
-    enterClass<AATextDialog>(engine);
-    enterClass<DBFileStruct>(engine);
+    enterFormClass<AATextForm>(engine);
+    enterFormClass<AATextDialog>(engine);
+    enterFormClass<DBFileStruct>(engine);
     enter<TitleScreen>(engine, {"CreditsForm", "InfosForm"});
     enter<BarraMenuForm>(engine, {"BDadosForm"});
     enter<AATextForm>(engine, {"VerbForm", "JMidiaForm", "RetroForm", "AtlasForm"});
