@@ -22,7 +22,7 @@
              (control ("Class" "StaticText") ("Name" "Linha7") ("Text Region" (rect 28 176 464 18))
                       ("Text" "feitos pelas ferramentas do pr\xf3prio projeto a partir de") ("Font" (font "Times New Roman" 10)) ("Foreground Color" (rgb 25 25 25)))
              (control ("Class" "StaticText") ("Name" "Linha8") ("Text Region" (rect 28 198 464 18))
-                      ("Text" "descri\xe7\xf5es leg\xedveis.") ("Font" (font "Times New Roman" 10)) ("Foreground Color" (rgb 25 25 25)))
+                      ("Text" "descri\xe7\xf5es leg\xedveis; as narra\xe7\xf5es, pelo espeak-ng.") ("Font" (font "Times New Roman" 10)) ("Foreground Color" (rgb 25 25 25)))
              (control ("Class" "StaticText") ("Name" "Linha9") ("Text Region" (rect 28 220 464 18))
                       ("Text" "Os programas usados e as suas licen\xe7as est\xe3o nos cr\xe9ditos.") ("Font" (font "Times New Roman" 10)) ("Foreground Color" (rgb 25 25 25)))
              (control ("Class" "Button") ("Name" "OKButton") ("Hot Spot" (rect 216 336 88 26))
