@@ -77,7 +77,7 @@ void book(cairo_t* c, const IconInk& ink)
     cairo_fill(c);
 }
 
-void globe(cairo_t* c, const IconInk& ink, double r)
+void globe(cairo_t* c, const IconInk& ink, double r, bool land)
 {
     circle(c, 16, 16, r);
     paint(c, ink.fill, ink);
@@ -97,6 +97,8 @@ void globe(cairo_t* c, const IconInk& ink, double r)
     }
     stroke(c, ink.line);
     cairo_restore(c);
+    if (!land)
+        return;
     // A continent in the accent.
     cairo_move_to(c, 16 - r * 0.55, 16 - r * 0.35);
     cairo_curve_to(c, 16 - r * 0.1, 16 - r * 0.7, 16 + r * 0.1, 16 - r * 0.1, 16 - r * 0.05, 16 + r * 0.3);
@@ -177,9 +179,9 @@ void hourglass(cairo_t* c, const IconInk& ink)
 
 void question(cairo_t* c, const IconInk& ink)
 {
-    glyph(c, "?", 16, 28, 30, true);
+    glyph(c, "?", 16, 29.5, 40, true);
     cairo_save(c);
-    cairo_set_line_width(c, 1.5);
+    cairo_set_line_width(c, 1.2);
     paint(c, ink.fill, ink);
     cairo_restore(c);
 }
@@ -268,12 +270,6 @@ void clock(cairo_t* c, const IconInk& ink)
     line(c, 16, 16, 11, 13);
     stroke(c, ink.line);
     cairo_restore(c);
-    // The hand of time turned back: an arrow head on the rim, pointing anticlockwise.
-    cairo_move_to(c, 2.5, 13);
-    cairo_line_to(c, 8.5, 12);
-    cairo_line_to(c, 4.5, 18);
-    cairo_close_path(c);
-    paint(c, ink.accent, ink);
     circle(c, 16, 16, 1.4);
     source(c, ink.accent);
     cairo_fill(c);
@@ -294,7 +290,7 @@ void arrow(cairo_t* c, const IconInk& ink)
 
 void network(cairo_t* c, const IconInk& ink)
 {
-    globe(c, ink, 9.5);
+    globe(c, ink, 9.5, false);
     cairo_save(c);
     cairo_translate(c, 16, 16);
     cairo_rotate(c, -0.45);
@@ -441,7 +437,7 @@ const std::array<NamedIcon, 18>& icons()
 {
     static const std::array<NamedIcon, 18> all = {{
         {"livro", book},
-        {"globo", [](cairo_t* c, const IconInk& ink) { globe(c, ink, 12); }},
+        {"globo", [](cairo_t* c, const IconInk& ink) { globe(c, ink, 12, true); }},
         {"filme", film},
         {"tabela", table},
         {"ampulheta", hourglass},

@@ -77,7 +77,7 @@ void sectionsScene(Painter& p, const Value& scene, double t)
         return;
     const double w = p.width(), h = p.height(), scale = h / 480;
     const int columns = 4, count = items->count();
-    const double tileW = 124 * scale, tileH = 116 * scale, gap = 20 * scale;
+    const double tileW = 132 * scale, tileH = 116 * scale, gap = 16 * scale;
     const double left = (w - columns * tileW - (columns - 1) * gap) / 2;
     const double top = h * 0.5 - tileH - gap / 2 + 18 * scale;
     p.faded(phase(t, 0, 0.15), [&] {
@@ -100,7 +100,7 @@ void sectionsScene(Painter& p, const Value& scene, double t)
             IconInk ink;
             ink.line = darker(look.main, 0.6);
             drawIcon(p.cairo(), textOf(item->get(1)), x + tileW / 2 - 28 * scale, y + 14 * scale, 56 * scale, ink);
-            p.text(x + tileW / 2, y + tileH - 14 * scale, textOf(item->get(2)), face("Arial", int(15 * scale), true), kPaper,
+            p.text(x + tileW / 2, y + tileH - 14 * scale, textOf(item->get(2)), face("Arial", int(13 * scale), true), kPaper,
                    Align::Centre);
         });
     }
