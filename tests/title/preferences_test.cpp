@@ -60,12 +60,7 @@ TEST_F(PreferencesTest, AFileThatDoesNotDecodeGoesAndWrongTypesFallBackKeyByKey)
     const std::string good = R"((table ("Volume" 30) ("ShowIntro" false) ("SoundEffects" "sim")))";
     std::vector<uint8_t> truncated = encodeToBytes(parseText(good));
     truncated.pop_back();
-    const struct {
-        std::string bytes;
-        bool kept;
-        int volume;
-        int showIntro;
-    } cases[] = {
+    const struct { std::string bytes; bool kept; int volume, showIntro; } cases[] = {
         {{truncated.begin(), truncated.end()}, false, 75, 1},
         {"\x99\x07", false, 75, 1},
         {"", true, 75, 1},
