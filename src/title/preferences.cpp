@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "controls/library_control.h"
 #include "runtime/control.h"
@@ -47,6 +48,12 @@ Value readPreferencesFile(const std::string& path)
     }
     return decoded;
 }
+
+// The dialog's check boxes and the settings they show.
+constexpr std::pair<const char*, const char*> kBoxes[] = {{"Double CheckBox", "ShowFullScreen"},
+                                                          {"SoundEffectsCheckBox", "SoundEffects"},
+                                                          {"ShowIntroCheckBox", "ShowIntro"},
+                                                          {"PlayNarratorCheckBox", "PlayNarrator"}};
 
 bool isTruth(const Value& v) { return v.is(Tag::Boolean) || v.is(Tag::Int); }
 
@@ -146,15 +153,8 @@ void PrefsDlg::open(const Value& data)
     velLibraryDialog::open(data);
     Configuration& configuration = engine_.configuration();
     openingVolume_ = currentVolume();
-    const struct {
-        const char* box;
-        const char* setting;
-    } boxes[] = {{"Double CheckBox", "ShowFullScreen"},
-                 {"SoundEffectsCheckBox", "SoundEffects"},
-                 {"ShowIntroCheckBox", "ShowIntro"},
-                 {"PlayNarratorCheckBox", "PlayNarrator"}};
-    for (const auto& b : boxes)
-        performOn(b.box, "Select", Value::boolean(configuration.getTruth(b.setting, false)));
+    for (const auto& [box, setting] : kBoxes)
+        performOn(box, "Select", Value::boolean(configuration.getTruth(setting, false)));
     performOn("VolumeSlider", "SetPos", Value::integer(100 - openingVolume_));
 }
 
@@ -166,17 +166,10 @@ void PrefsDlg::keepChoices()
         Preferences(engine_).setTable(preferences);
     }
     Table* t = asTable(preferences);
-    const struct {
-        const char* box;
-        const char* key;
-    } boxes[] = {{"ShowIntroCheckBox", "ShowIntro"},
-                 {"PlayNarratorCheckBox", "PlayNarrator"},
-                 {"Double CheckBox", "ShowFullScreen"},
-                 {"SoundEffectsCheckBox", "SoundEffects"}};
-    for (const auto& b : boxes) {
-        const bool on = selected(b.box);
-        t->put(b.key, Value::boolean(on));
-        engine_.configuration().set(b.key, on ? 1 : 0);
+    for (const auto& [box, setting] : kBoxes) {
+        const bool on = selected(box);
+        t->put(setting, Value::boolean(on));
+        engine_.configuration().set(setting, on ? 1 : 0);
     }
     const Value position = performOn("VolumeSlider", "GetPos");
     t->put("Volume", Value::integer(100 - std::clamp(position.is(Tag::Int) ? position.asInt() : 0, 0, 100)));

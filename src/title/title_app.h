@@ -1,8 +1,11 @@
 // TitleApp: the title's application. Made before the engine starts, it enters every title class in
 // the class registry and puts the title's environment defaults under the configuration layers. Then:
 //   start     the base start (the "Global" table), every form definition of the title preloaded
-//             into the globals under its name, the title databases opened from the disc's "DAT"
-//             folder, and "NoPrintingAllowed";
+//             into the globals under its name (a missing or damaged file is told once, in one
+//             notice, and the rest go on), the title databases opened from the media root's "DAT"
+//             folder (the archives "Verbetes", "Midias" and "Atlas", as <name>.dat or the bare name,
+//             and every index file of TitleIndexes::table(), names in any letter case), and
+//             "NoPrintingAllowed";
 //   startUp   once: the palette of "indeo41.dib", the preferences, then the intro (with the main
 //             screen put in the history under it) or the main screen, and the 250 ms timer;
 //   closeRequest  asks QuitDlg and quits only on a plain true;

@@ -25,11 +25,6 @@ protected:
         engine.classes().add(Value::adopt(Tag::Form, new PrefsDlg(engine, Value())));
         start(home.path());
     }
-    void TearDown() override
-    {
-        engine.shutDown();
-        ErrorCheckedTest::TearDown();
-    }
     // Started afresh on a module directory, with the title's table holding Volume 50.
     void start(const std::string& moduleDirectory)
     {
@@ -43,11 +38,6 @@ protected:
         engine.configuration().set("SoundEffects", 1);
     }
     Value stored(const std::string& key) { return asTable(preferences.table())->get(key); }
-    void writeFile(const Value& value)
-    {
-        std::vector<uint8_t> bytes = encodeToBytes(value);
-        home.write("PREFS.DAT", std::string(bytes.begin(), bytes.end()));
-    }
 
     ScratchDirectory home;
     Engine engine;
@@ -60,24 +50,16 @@ TEST_F(PreferencesTest, AFileThatDoesNotDecodeGoesAndWrongTypesFallBackKeyByKey)
     const std::string good = R"((table ("Volume" 30) ("ShowIntro" false) ("SoundEffects" "sim")))";
     std::vector<uint8_t> truncated = encodeToBytes(parseText(good));
     truncated.pop_back();
-    const struct {
-        std::string bytes;
-        bool kept;
-        int volume;
-        int showIntro;
-    } cases[] = {
+    const struct { std::string bytes; bool kept; int volume, showIntro; } cases[] = {
         {{truncated.begin(), truncated.end()}, false, 75, 1},
         {"\x99\x07", false, 75, 1},
-        {"", true, 75, 1},
         {"", false, 75, 1}, // a value that is no table: written below
         {"", true, 30, 0},  // the good table: written below
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         engine.configuration().set("ShowIntro", 1);
-        if (i < 3)
-            home.write("PREFS.DAT", cases[i].bytes);
-        else
-            writeFile(i == 3 ? Value::integer(5) : parseText(good));
+        const std::vector<uint8_t> table = encodeToBytes(i == 2 ? Value::integer(5) : parseText(good));
+        home.write("PREFS.DAT", i < 2 ? cases[i].bytes : std::string(table.begin(), table.end()));
         preferences.load();
         EXPECT_EQ(std::filesystem::exists(home / "PREFS.DAT"), cases[i].kept) << i;
         EXPECT_EQ(stored("Volume").asInt(), cases[i].volume) << i;
