@@ -66,8 +66,9 @@ TEST_F(DiscgenArtTest, EachKindMakesAFileItsLoaderReadsAtTheSizeAsked)
         Value picture = image(out + "/" + p.name);
         ASSERT_FALSE(picture.isNil());
         EXPECT_EQ(std::pair(velWidth(picture), velHeight(picture)), std::pair(p.width, p.height));
-        if (p.colours >= 0)
+        if (p.colours >= 0) {
             EXPECT_EQ(asImage(picture)->colourCount(), p.colours);
+        }
     }
     const std::string midi = dir_.read("out/tema.mid");
     MidiSummary summary;
@@ -98,6 +99,18 @@ TEST_F(DiscgenArtTest, AFewColouredPictureIsPackedAndDecodesToTheSamePixels)
             ASSERT_EQ(image_test::pixelOf(context, x, y), red ? 0xFFC80A0Au : blue ? 0xFF0000FFu : 0xFFFFFFFFu)
                 << x << "," << y;
         }
+}
+
+TEST_F(DiscgenArtTest, AMisspeltSectionOrPictogramStopsTheBuild)
+{
+    for (const char* entry : {R"(("Kind" "button") ("Icon" "livor"))", R"(("Kind" "screen") ("Section" "atlass"))",
+                              R"(("Kind" "screen") ("Shapes" (list (list "icon" "glob" 0 0 32))))",
+                              R"(("Kind" "icon") ("Icon" "globo") ("Section" "midia"))"}) {
+        dir_.write("src/media.tbl", std::string(R"((table ("x.bmp" (table )") + entry + ")))");
+        auto made = runProcess({std::string(VEL_BIN_DIR) + "/discgen", dir_ / "src", dir_ / "out"});
+        EXPECT_NE(made.status, 0) << entry;
+        EXPECT_NE(made.output.find("no "), std::string::npos) << made.output;
+    }
 }
 
 TEST_F(DiscgenArtTest, SpeechIsAWaveTheSoundLoaderReads)

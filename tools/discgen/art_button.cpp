@@ -1,6 +1,8 @@
 // The "button" and "icon" kinds: controls' faces in their states (up, down, over, off).
 #include <cairo.h>
 
+#include <cstdio>
+
 #include "discgen/art_icon.h"
 #include "discgen/art_kinds.h"
 #include "discgen/art_paint.h"
@@ -40,6 +42,8 @@ IconInk inkFor(const Value& entry, State state)
 
 bool makeButton(const fs::path& target, const Value& entry)
 {
+    if (!namesKnown(target, entry))
+        return false;
     int w = 88, h = 26;
     sizeField(entry, "Size", w, h);
     Painter p(w, h);
@@ -88,8 +92,8 @@ bool makeIcon(const fs::path& target, const Value& entry)
     int w = 32, h = 32;
     sizeField(entry, "Size", w, h);
     const std::string name = textField(entry, "Icon");
-    if (!knownIcon(name)) {
-        std::fprintf(stderr, "discgen: %s: no icon named '%s'\n", target.filename().c_str(), name.c_str());
+    if (name.empty() || !namesKnown(target, entry)) {
+        std::fprintf(stderr, "discgen: %s: an icon needs a known \"Icon\"\n", target.filename().c_str());
         return false;
     }
     Painter p(w, h);

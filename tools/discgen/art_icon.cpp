@@ -5,6 +5,8 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <initializer_list>
+#include <utility>
 #include <string>
 
 #include "discgen/art_paint.h"
@@ -37,6 +39,15 @@ void circle(cairo_t* c, double x, double y, double r)
 {
     cairo_new_sub_path(c);
     cairo_arc(c, x, y, r, 0, 2 * M_PI);
+}
+
+// A closed path through the points.
+void polygon(cairo_t* c, std::initializer_list<std::pair<double, double>> points)
+{
+    cairo_new_sub_path(c);
+    for (auto [x, y] : points)
+        cairo_line_to(c, x, y);
+    cairo_close_path(c);
 }
 
 void line(cairo_t* c, double x0, double y0, double x1, double y1)
@@ -161,10 +172,7 @@ void hourglass(cairo_t* c, const IconInk& ink)
     cairo_close_path(c);
     paint(c, ink.fill, ink);
     // Sand: what is left above, the heap below and the thread between.
-    cairo_move_to(c, 12, 11);
-    cairo_line_to(c, 20, 11);
-    cairo_line_to(c, 16, 15);
-    cairo_close_path(c);
+    polygon(c, {{12, 11}, {20, 11}, {16, 15}});
     cairo_move_to(c, 10.5, 25);
     cairo_curve_to(c, 12, 21, 20, 21, 21.5, 25);
     cairo_close_path(c);
@@ -188,12 +196,7 @@ void question(cairo_t* c, const IconInk& ink)
 
 void newspaper(cairo_t* c, const IconInk& ink)
 {
-    cairo_move_to(c, 5, 4);
-    cairo_line_to(c, 22, 4);
-    cairo_line_to(c, 27, 9);
-    cairo_line_to(c, 27, 28);
-    cairo_line_to(c, 5, 28);
-    cairo_close_path(c);
+    polygon(c, {{5, 4}, {22, 4}, {27, 9}, {27, 28}, {5, 28}});
     paint(c, ink.fill, ink);
     cairo_move_to(c, 22, 4);
     cairo_line_to(c, 22, 9);
@@ -277,14 +280,7 @@ void clock(cairo_t* c, const IconInk& ink)
 
 void arrow(cairo_t* c, const IconInk& ink)
 {
-    cairo_move_to(c, 4, 16);
-    cairo_line_to(c, 15, 6);
-    cairo_line_to(c, 15, 12);
-    cairo_line_to(c, 28, 12);
-    cairo_line_to(c, 28, 20);
-    cairo_line_to(c, 15, 20);
-    cairo_line_to(c, 15, 26);
-    cairo_close_path(c);
+    polygon(c, {{4, 16}, {15, 6}, {15, 12}, {28, 12}, {28, 20}, {15, 20}, {15, 26}});
     paint(c, ink.fill, ink);
 }
 
@@ -327,10 +323,7 @@ void minimise(cairo_t* c, const IconInk& ink)
     paint(c, ink.accent, ink);
     cairo_rectangle(c, 5, 24, 22, 4);
     paint(c, ink.fill, ink);
-    cairo_move_to(c, 12, 12);
-    cairo_line_to(c, 20, 12);
-    cairo_line_to(c, 16, 18);
-    cairo_close_path(c);
+    polygon(c, {{12, 12}, {20, 12}, {16, 18}});
     source(c, ink.line);
     cairo_fill(c);
 }
@@ -340,23 +333,12 @@ void door(cairo_t* c, const IconInk& ink)
     cairo_rectangle(c, 6, 4, 16, 24);
     paint(c, mix(ink.line, ink.fill, 0.25), ink);
     // The door swung open towards the viewer.
-    cairo_move_to(c, 6, 4);
-    cairo_line_to(c, 15, 7);
-    cairo_line_to(c, 15, 31);
-    cairo_line_to(c, 6, 28);
-    cairo_close_path(c);
+    polygon(c, {{6, 4}, {15, 7}, {15, 31}, {6, 28}});
     paint(c, ink.fill, ink);
     circle(c, 13, 18, 1.2);
     source(c, ink.line);
     cairo_fill(c);
-    cairo_move_to(c, 19, 13);
-    cairo_line_to(c, 24, 13);
-    cairo_line_to(c, 24, 9);
-    cairo_line_to(c, 30, 16);
-    cairo_line_to(c, 24, 23);
-    cairo_line_to(c, 24, 19);
-    cairo_line_to(c, 19, 19);
-    cairo_close_path(c);
+    polygon(c, {{19, 13}, {24, 13}, {24, 9}, {30, 16}, {24, 23}, {24, 19}, {19, 19}});
     paint(c, ink.accent, ink);
 }
 
@@ -372,13 +354,7 @@ void sections(cairo_t* c, const IconInk& ink)
 
 void speaker(cairo_t* c, const IconInk& ink)
 {
-    cairo_move_to(c, 4, 12);
-    cairo_line_to(c, 9, 12);
-    cairo_line_to(c, 16, 6);
-    cairo_line_to(c, 16, 26);
-    cairo_line_to(c, 9, 20);
-    cairo_line_to(c, 4, 20);
-    cairo_close_path(c);
+    polygon(c, {{4, 12}, {9, 12}, {16, 6}, {16, 26}, {9, 20}, {4, 20}});
     paint(c, ink.fill, ink);
     cairo_save(c);
     cairo_set_line_width(c, 2);

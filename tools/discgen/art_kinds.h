@@ -8,6 +8,15 @@
 
 namespace vel::discgen {
 
+// False, after saying so, when the entry names a section or a pictogram the kit does not have: a
+// misspelt name must not pass for the default look.
+bool namesKnown(const std::filesystem::path& target, const Value& entry);
+
+// A plain picture: gradient, boxes, frames, discs and texts: "picture".
+bool makePicture(const std::filesystem::path& target, const Value& entry);
+// A sine tone, or a voice-like murmur, or a struck click: "tone".
+bool makeTone(const std::filesystem::path& target, const Value& entry);
+
 // Backgrounds and panels in the house look: "screen".
 bool makeScreen(const std::filesystem::path& target, const Value& entry);
 // A bevelled button in one state: "button".

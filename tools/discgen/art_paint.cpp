@@ -35,6 +35,11 @@ const SectionLook& sectionLook(std::string_view name)
     return looks[0];
 }
 
+bool knownSection(std::string_view name)
+{
+    return sectionLook(name).name == name;
+}
+
 uint32_t mix(uint32_t a, uint32_t b, double t)
 {
     uint32_t out = 0;

@@ -25,6 +25,7 @@ struct SectionLook {
 // By name ("principal", "verbetes", "atlas", "midias", "bdados", "tempo", "curio", "retro", "agenda",
 // "creditos", "infografico", "cinza"); the main screen's look for any other.
 const SectionLook& sectionLook(std::string_view name);
+bool knownSection(std::string_view name);
 
 constexpr uint32_t kPaper = 0xFAF7EE, kInk = 0x191919, kNight = 0x14285A;
 

@@ -2,6 +2,9 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "discgen/art_icon.h"
 #include "discgen/art_kinds.h"
@@ -34,6 +37,7 @@ void drawShape(Painter& p, List& s, const SectionLook& look)
     } else if (kind == "inset" || kind == "raised") {
         const uint32_t face = colour(5, look.tint);
         p.fill(at(1), at(2), at(3), at(4), face);
+        p.grain(at(1), at(2), at(3), at(4), seedOf(kind) + static_cast<uint32_t>(at(1) * 31 + at(2)), 3);
         p.bevel(at(1), at(2), at(3), at(4), face, 2, kind == "inset");
     } else if (kind == "paper") {
         p.fill(at(1), at(2), at(3), at(4), kPaper);
@@ -80,7 +84,7 @@ void drawBackground(Painter& p, const Value& entry, const SectionLook& look, uin
     const std::string title = textField(entry, "Title");
     if (!title.empty()) {
         const platform::FontSpec font = fontField(entry, "TitleFont", "Times New Roman", 22, true);
-        const uint32_t ink = dark ? kPaper : darker(look.main, 0.15);
+        const uint32_t ink = dark ? kPaper : darker(look.main, 0.3);
         const int baseline = band + 34;
         p.text(16, baseline, title, font, ink);
         if (!dark) {
@@ -119,8 +123,30 @@ void drawMenu(Painter& p, uint32_t seed)
 
 } // namespace
 
+bool namesKnown(const fs::path& target, const Value& entry)
+{
+    std::vector<std::string> icons = {textField(entry, "Icon")};
+    if (List* shapes = asList(field(entry, "Shapes")))
+        for (int32_t i = 0; i < shapes->count(); ++i)
+            if (List* s = asList(shapes->get(i)); s && s->count() >= 2 && textOf(s->get(0)) == "icon")
+                icons.emplace_back(textOf(s->get(1)));
+    for (const std::string& icon : icons)
+        if (!icon.empty() && !knownIcon(icon)) {
+            std::fprintf(stderr, "discgen: %s: no pictogram named '%s'\n", target.filename().c_str(), icon.c_str());
+            return false;
+        }
+    const std::string section = textField(entry, "Section");
+    if (!section.empty() && !knownSection(section)) {
+        std::fprintf(stderr, "discgen: %s: no section named '%s'\n", target.filename().c_str(), section.c_str());
+        return false;
+    }
+    return true;
+}
+
 bool makeScreen(const fs::path& target, const Value& entry)
 {
+    if (!namesKnown(target, entry))
+        return false;
     int w = 640, h = 480;
     sizeField(entry, "Size", w, h);
     Painter p(w, h);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "discgen/art_kinds.h"
 #include "discgen/discgen.h"
 #include "value/list.h"
 
@@ -215,6 +216,22 @@ std::vector<int16_t> toneSamples(int rate, int frequency, int milliseconds, int 
         out.push_back(static_cast<int16_t>(std::lround(12000 * envelope * std::sin(phase))));
     }
     return out;
+}
+
+bool makeTone(const fs::path& target, const Value& entry)
+{
+    const int rate = intField(entry, "Rate", 22050);
+    writeWave(target,
+              toneSamples(rate, intField(entry, "Frequency", 440), intField(entry, "Milliseconds", 200),
+                          intField(entry, "Syllables", 0), intField(entry, "Decay", 0)),
+              rate);
+    return true;
+}
+
+bool makeTune(const fs::path& target, const Value& entry)
+{
+    writeBytes(target, midiOf(readTune(entry)));
+    return true;
 }
 
 } // namespace vel::discgen
