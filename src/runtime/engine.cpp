@@ -62,9 +62,11 @@ bool Engine::startUp(const RunOptions& options, std::string& error)
     platform::setHeadless(options.headless);
     clock_.useVirtual(options.virtualClock || !options.script.empty());
 
-    // The configuration: the framework's defaults, then the registry, the profile file and the
+    // The configuration: the framework's defaults and the application's, then the registry, the profile file and the
     // command line, later layers winning.
     configuration_.setDefaults();
+    for (const auto& [key, value] : options.environmentDefaults)
+        configuration_.set(key, value);
     ConfigurationSources sources = options.configuration ? *options.configuration
                                                          : standardConfigurationSources(options.moduleDirectory);
     for (const auto& setting : options.settings)

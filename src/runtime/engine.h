@@ -47,6 +47,8 @@ class Transitions;
 struct RunOptions {
     std::string moduleDirectory;
     std::vector<std::pair<std::string, std::string>> settings; // applied over every layer
+    // The application's own defaults: over the framework's, under every layer read from outside.
+    std::vector<std::pair<std::string, Value>> environmentDefaults;
     // Where the configuration comes from; unset: the standard sources of the module directory.
     std::optional<ConfigurationSources> configuration;
     bool headless = false;
