@@ -1,9 +1,11 @@
 # Builds one part of the title's disc from disc/title with the project's own tools; run as
-#   cmake -DPART=forms|data -DSOURCE=disc/title -DOUT=build/disc -DVEL=path/to/vel -DWORK=scratch -P title_disc.cmake
+#   cmake -DPART=forms|data|movies -DSOURCE=disc/title -DOUT=build/disc -DVEL=path/to/vel -DWORK=scratch -P title_disc.cmake
 # forms: every forms/*.frm compiled to <name>.vel, its @BARRA_MENU@ and @BARRA_TABS@ replaced by the
 #        shared menu bar (forms/barra_menu.inc) and its names; one <name>.vel per line of
 #        forms/infograficos.lst from forms/infografico.frm.in, @NAME@ replaced by the name.
 # data:  every dados/<path>.lst made an archive at <path>, every dados/<path>.tbl an index at <path>.
+# movies: the movies discgen made moved into Movies/, the folder the title looks in for them by default
+#        ("VideoPath").
 # (The media and Global.vel are discgen's, run on the folder itself.)
 cmake_minimum_required(VERSION 3.20)
 
@@ -67,6 +69,13 @@ elseif(PART STREQUAL "data")
       run_vel(index create ${OUT}/${target} ${SOURCE}/dados/${source})
     endif()
   endforeach()
+elseif(PART STREQUAL "movies")
+  file(MAKE_DIRECTORY ${OUT}/Movies)
+  file(GLOB movies ${OUT}/*.mpg)
+  foreach(movie IN LISTS movies)
+    get_filename_component(name ${movie} NAME)
+    file(RENAME ${movie} ${OUT}/Movies/${name})
+  endforeach()
 else()
-  message(FATAL_ERROR "PART must be forms or data")
+  message(FATAL_ERROR "PART must be forms, data or movies")
 endif()

@@ -29,7 +29,7 @@
                       ("Text" "Mudo") ("Font" (font "Arial" 8)) ("Foreground Color" (rgb 25 25 25)))
              (control ("Class" "Slider") ("Name" "VolumeSlider") ("Hot Spot" (rect 80 186 240 20))
                       ("Minimum" 0) ("Maximum" 100) ("Increment" 5)
-                      ("BarImage" "barra_volume.bmp") ("ThumbImage" "cursor_volume.bmp")
+                      ("ThumbImage" "cursor_volume.bmp")
                       ("Help" "Volume: alto \xe0 esquerda, mudo \xe0 direita"))
              (control ("Class" "Button") ("Name" "OKButton") ("Hot Spot" (rect 100 256 88 26))
                       ("UpImage" "btn_ok_up.bmp") ("DownImage" "btn_ok_down.bmp") ("Sound" "clique") ("Help" "Guarda as escolhas"))
