@@ -2,6 +2,7 @@
 // handlers, reads the command line, makes the engine and runs the application on it.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "controls/control_library.h"
@@ -14,6 +15,7 @@
 #include "runtime/environment.h"
 #include "runtime/startup_disc.h"
 #include "title/demo_form.h"
+#include "title/title_app.h"
 #include "value/error.h"
 #include "value/string.h"
 
@@ -96,10 +98,17 @@ int main(int argc, char** argv)
 
     vel::Engine engine;
     running = &engine;
-    vel::velApplication application(engine, vel::argumentList(options));
+    // The title's disc runs the title; any other disc the plain application with the demo's forms.
+    std::unique_ptr<vel::velApplication> application;
+    if (disc.title) {
+        application = std::make_unique<vel::TitleApp>(engine, vel::argumentList(options));
+    } else {
+        application = std::make_unique<vel::velApplication>(engine, vel::argumentList(options));
+        vel::registerDemoForm(engine);
+    }
     vel::registerControlLibrary(engine);
-    vel::registerDemoForm(engine);
-    int status = application.run(run);
+    int status = application->run(run);
+    application.reset();
     running = nullptr;
     heldLock = nullptr;
     return status;

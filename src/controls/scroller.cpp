@@ -107,7 +107,9 @@ void Scroller::takeSetting(const Value& key, const Value& value)
 int32_t Scroller::partLength(const char* imageKey, const char* lengthKey) const
 {
     if (truth("ResizeToAccommodateImages", true)) {
-        if (Image* picture = asImage(imageProperty(imageKey)))
+        // Held, so that a picture loaded from a file outlives the measuring.
+        const Value image = imageProperty(imageKey);
+        if (Image* picture = asImage(image))
             return horizontal() ? picture->width() : picture->height();
     }
     return integer(lengthKey, kDefaultPartLength);

@@ -68,7 +68,9 @@ void Slider::place(Thumb thumb, int64_t position)
 
 int32_t Slider::thumbLength() const
 {
-    if (Image* thumb = asImage(imageProperty("ThumbImage")))
+    // The value keeps the picture alive: one loaded from a file lives no longer than it.
+    const Value picture = imageProperty("ThumbImage");
+    if (Image* thumb = asImage(picture))
         return vertical() ? thumb->height() : thumb->width();
     return kDefaultThumbLength;
 }
@@ -142,8 +144,9 @@ void Slider::draw()
         return v ? platform::Rect{bar.left + middle, from, bar.left + middle + kGrooveThickness, to}
                  : platform::Rect{from, bar.top + middle, to, bar.top + middle + kGrooveThickness};
     };
-    if (Image* picture = asImage(imageProperty("BarImage")))
-        velDrawImage(context, imageProperty("BarImage"), bar.left, bar.top, std::min(picture->width(), bar.width()),
+    const Value barImage = imageProperty("BarImage");
+    if (Image* picture = asImage(barImage))
+        velDrawImage(context, barImage, bar.left, bar.top, std::min(picture->width(), bar.width()),
                      std::min(picture->height(), bar.height()));
     else
         drawBevel(*surface, across(v ? bar.top : bar.left, v ? bar.bottom : bar.right), kGrooveColor, true);

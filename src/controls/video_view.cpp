@@ -46,14 +46,13 @@ Value VideoView::createInstance(const Value& data) const
     return Value::adopt(Tag::Control, new VideoView(engine_, data));
 }
 
-std::string VideoView::resolveMovie(std::string_view name) const
+std::string findMovieFile(const Configuration& configuration, std::string_view name)
 {
     std::string file(name);
     if (file.find('.') == std::string::npos) {
-        const Value extension = engine_.configuration().get("VideoExtension");
+        const Value extension = configuration.get("VideoExtension");
         file += "." + std::string(extension.is(Tag::String) ? textOf(extension) : "avi");
     }
-    Configuration& configuration = engine_.configuration();
     std::string first;
     for (const char* key : {"VideoPath", "AltVideoPath"}) {
         const Value setting = configuration.get(key);
@@ -70,6 +69,11 @@ std::string VideoView::resolveMovie(std::string_view name) const
             }
     }
     return first.empty() ? platform::pathUnder(configuration.mediaRoot(), file) : first;
+}
+
+std::string VideoView::resolveMovie(std::string_view name) const
+{
+    return findMovieFile(engine_.configuration(), name);
 }
 
 std::string VideoView::movieName() const

@@ -24,6 +24,13 @@
 
 namespace vel {
 
+class Configuration;
+
+// The movie file for a name: "." and "VideoExtension" added when it has no dot, then looked for under
+// each directory of "VideoPath" and then "AltVideoPath" (a relative one also under the media root).
+// The first candidate when none holds it, so that opening it reports.
+std::string findMovieFile(const Configuration& configuration, std::string_view name);
+
 class VideoView : public velLibraryControl, public ControlIdleWork {
 public:
     VideoView(Engine& engine, const Value& properties);
@@ -53,9 +60,7 @@ public:
     int32_t initialize();
     bool initialized() const { return initialized_; }
     const Value& movie() const { return movie_; }
-    // The movie's file for a name: "." and "VideoExtension" added when it has no dot, then looked
-    // for under each directory of "VideoPath" and then "AltVideoPath" (a relative one also under
-    // the media root). The first candidate when none holds it, so that opening it reports.
+    // findMovieFile with the engine's configuration.
     std::string resolveMovie(std::string_view name) const;
 
 private:

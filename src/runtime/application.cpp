@@ -41,10 +41,28 @@ FormEventTarget* velApplication::currentFormTarget() const
     return o ? dynamic_cast<FormEventTarget*>(o) : nullptr;
 }
 
+bool velApplication::startEngine(const RunOptions& options, std::string& error)
+{
+    RunOptions withDefaults = options;
+    withDefaults.environmentDefaults.insert(withDefaults.environmentDefaults.begin(), environmentDefaults_.begin(),
+                                            environmentDefaults_.end());
+    return engine_.startUp(withDefaults, error);
+}
+
+void velApplication::setEnvironmentDefault(std::string_view key, const Value& value)
+{
+    for (auto& [k, v] : environmentDefaults_)
+        if (k == key) {
+            v = value;
+            return;
+        }
+    environmentDefaults_.emplace_back(std::string(key), value);
+}
+
 int velApplication::run(const RunOptions& options)
 {
     std::string error;
-    if (!engine_.startUp(options, error)) {
+    if (!startEngine(options, error)) {
         std::fprintf(stderr, "orva: %s\n", error.c_str());
         engine_.shutDown();
         return 2;

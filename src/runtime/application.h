@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -46,6 +47,9 @@ public:
 
     // Slot 1: the whole life of the program; the process's exit status.
     int run(const RunOptions& options);
+    // The engine started with this application's environment defaults under the options' layers;
+    // run does this first (tests and benchmarks drive the steps after it themselves).
+    bool startEngine(const RunOptions& options, std::string& error);
     // Slot 2: 0 ends the main loop.
     int handleEvent(const EventRecord& event);
     // Slots 3 to 22.
@@ -75,6 +79,11 @@ public:
     FormEventTarget* currentFormTarget() const;
     void setCursor(const Value& cursor);
 
+protected:
+    // A default a derived application puts into the environment at construction: the profile, the
+    // registry and the command line still override it.
+    void setEnvironmentDefault(std::string_view key, const Value& value);
+
 private:
     // What the engine asks of the application, answered by it.
     class Host final : public FormHost {
@@ -91,6 +100,7 @@ private:
     Host host_{*this};
     Value arguments_;
     Value cursor_;
+    std::vector<std::pair<std::string, Value>> environmentDefaults_;
 };
 
 } // namespace vel

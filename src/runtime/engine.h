@@ -47,6 +47,8 @@ class Transitions;
 struct RunOptions {
     std::string moduleDirectory;
     std::vector<std::pair<std::string, std::string>> settings; // applied over every layer
+    // The application's own defaults: over the framework's, under every layer read from outside.
+    std::vector<std::pair<std::string, Value>> environmentDefaults;
     // Where the configuration comes from; unset: the standard sources of the module directory.
     std::optional<ConfigurationSources> configuration;
     bool headless = false;
@@ -156,6 +158,11 @@ public:
     // A message box captioned with the product title (standard error when headless). Tests take
     // them instead.
     void notice(std::string_view text);
+    // The window made small (nothing without a window).
+    void minimizeWindow();
+    // A web page in the user's browser ("WebBrowser", else xdg-open); a headless run opens none.
+    // False when nothing was started.
+    bool openInBrowser(std::string_view address);
     void takeNotices(NoticeFunction sink) { noticeSink_ = std::move(sink); }
 
 private:

@@ -75,7 +75,9 @@ int32_t MediaNotifications::getVolume()
     uint16_t left = 0, right = 0;
     mixer.waveVolume(left, right);
     const int64_t average = (static_cast<int64_t>(left) + right) / 2;
-    return static_cast<int32_t>(average * volumeRange() / 0xFFFF);
+    // Rounded: setVolume's level cut to 16 bits must read back as itself, or each read and set again
+    // (a dialog opened and cancelled) would turn the volume down a step.
+    return static_cast<int32_t>((average * volumeRange() + 0x7FFF) / 0xFFFF);
 }
 
 bool MediaNotifications::setVolume(int32_t level)

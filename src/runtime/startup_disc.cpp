@@ -18,7 +18,9 @@ std::string shown(const std::string& path)
     return absolute.lexically_normal().string();
 }
 
-// Empty when the folder holds the start-up form; otherwise what is wrong with it.
+bool holdsTitle(const std::string& root) { return platform::isFile(platform::pathUnder(root, kTitleDiscMark)); }
+
+// Empty when the folder holds the title or the start-up form; otherwise what is wrong with it.
 std::string whyNoDisc(const std::string& root, const std::string& form)
 {
     std::error_code error;
@@ -27,8 +29,9 @@ std::string whyNoDisc(const std::string& root, const std::string& form)
         return shown(folder) + " does not exist";
     if (!platform::isDirectory(folder))
         return shown(folder) + " is not a folder";
-    if (!platform::isFile(platform::pathUnder(root, form)))
-        return shown(folder) + " holds no start-up form '" + form + "'";
+    if (!holdsTitle(root) && !platform::isFile(platform::pathUnder(root, form)))
+        return shown(folder) + " holds neither the title's '" + kTitleDiscMark + "' nor the start-up form '" + form +
+               "'";
     return {};
 }
 
@@ -39,8 +42,10 @@ std::vector<std::string> sampleDiscPlaces(const std::string& programDirectory)
     if (programDirectory.empty())
         return {};
     fs::path program(programDirectory);
-    return {(program / "../disc-demo").lexically_normal().string(),
-            (program / "../share/orva/disc-demo").lexically_normal().string()};
+    std::vector<std::string> places;
+    for (const char* place : {"../disc", "../disc-demo", "../share/orva/disc", "../share/orva/disc-demo"})
+        places.push_back((program / place).lexically_normal().string());
+    return places;
 }
 
 StartupDisc chooseStartupDisc(const ProgramOptions& options, const std::string& moduleDirectory,
@@ -55,8 +60,10 @@ StartupDisc chooseStartupDisc(const ProgramOptions& options, const std::string& 
     StartupDisc disc;
     const std::string form = configuration.startupForm();
     std::string problem = whyNoDisc(configuration.mediaRoot(), form);
-    if (problem.empty())
+    if (problem.empty()) {
+        disc.title = holdsTitle(configuration.mediaRoot());
         return disc;
+    }
     const std::string how = "give the disc's folder, the one that holds '" + form + "': orva DIR (or orva --media DIR)";
     if (options.media) {
         disc.problem = problem + "; " + how;
@@ -70,6 +77,7 @@ StartupDisc chooseStartupDisc(const ProgramOptions& options, const std::string& 
     for (const std::string& place : samplePlaces) {
         if (whyNoDisc(place, form).empty()) {
             disc.sample = place;
+            disc.title = holdsTitle(place);
             return disc;
         }
         places += (places.empty() ? "" : " or ") + place;

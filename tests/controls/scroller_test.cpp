@@ -6,6 +6,7 @@
 #include "controls/slider.h"
 #include "control_form_support.h"
 #include "runtime/framework_timer.h"
+#include "runtime/image_test_support.h"
 
 namespace vel::testing_support {
 namespace {
@@ -168,6 +169,19 @@ TEST_F(ControlFormTest, SliderThumbsSitByTheRangeStayInOrderAndFollowTheDrag)
     EXPECT_EQ(velIntValue(perform("S", "GetPos")), 100);
     EXPECT_EQ(velIntValue(perform("S", "GetRange")), 0);
     EXPECT_TRUE(isTrue(perform("S", "IsDouble")));
+}
+
+// A picture loaded from its file lives only as long as the value that holds it.
+TEST_F(ControlFormTest, ASliderMeasuresAndDrawsPicturesLoadedFromFiles)
+{
+    useScratchMediaRoot();
+    const image_test::Bytes thumb = image_test::encode(image_test::patterned(12, 20, 24), true);
+    disc.write("Media/polegar.bmp", std::string(thumb.begin(), thumb.end()));
+    disc.write("Media/barra.bmp", std::string(thumb.begin(), thumb.end()));
+    openRecorded("(control (\"Class\" \"Slider\") (\"Name\" \"S\") (\"Hot Spot\" (rect 0 0 112 20)) "
+                 "(\"ThumbImage\" \"polegar.bmp\") (\"BarImage\" \"barra.bmp\"))");
+    control<Slider>("S").draw();
+    EXPECT_EQ(control<Slider>("S").thumbRect(Slider::Thumb::Low).width(), 12);
 }
 
 } // namespace

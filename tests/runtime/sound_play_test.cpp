@@ -117,8 +117,8 @@ TEST_F(SoundPlayTest, TheSamplesReachTheMixerAtTheirPitchOnceOrLooping)
 TEST_F(SoundPlayTest, VolumeRunsOverTheRangeAndScalesTheMix)
 {
     const struct { int32_t range, set, got; uint16_t raw; } cases[] = {
-        {10, 10, 10, 65535}, {10, 5, 4, 32767}, {10, 25, 10, 65535}, {10, -3, 0, 0},
-        {0, 50, 49, 32767}}; // no range: the default stands in rather than a division by zero
+        {10, 10, 10, 65535}, {10, 5, 5, 32767}, {10, 25, 10, 65535}, {10, -3, 0, 0},
+        {0, 50, 50, 32767}}; // no range: the default stands in rather than a division by zero
     for (const auto& c : cases) {
         config().set("Volume Range", c.range);
         EXPECT_TRUE(engine.media().setVolume(c.set));

@@ -102,7 +102,8 @@ TEST_F(OrvaScriptTest, FailuresEndTheRunWithAReason)
 }
 
 // A plain word names the disc; no disc at all opens the sample beside the program (a program file of
-// the test's own here) or says where it was looked for; a folder that is missing, empty or a file is refused.
+// the test's own here; the title's sample before the demo's) or says where it was looked for; a
+// folder that is missing, empty or a file is refused.
 TEST_F(OrvaScriptTest, TheDiscIsAPlainWordOrTheSampleBesideTheProgramOrARefusalThatSaysWhy)
 {
     vel::testing_support::ScopedVariable config("XDG_CONFIG_HOME", "/nonexistent"); // no user's SourceDisk
@@ -118,9 +119,9 @@ TEST_F(OrvaScriptTest, TheDiscIsAPlainWordOrTheSampleBesideTheProgramOrARefusalT
     } cases[] = {
         {{path("media")}, 0, ""},
         {{"--media", "/nonexistent"}, 2, "/nonexistent does not exist" + looked},
-        {{path("empty")}, 2, path("empty") + " holds no start-up form 'startup.frm'" + looked},
+        {{path("empty")}, 2, path("empty") + " holds neither the title's 'MainForm.vel' nor the start-up form 'startup.frm'" + looked},
         {{path("media/startup.frm")}, 2, path("media/startup.frm") + " is not a folder" + looked},
-        {{}, 2, "no sample disc is in " + path("disc-demo") + " or " + sample + looked},
+        {{}, 2, "no sample disc is in " + path("disc") + " or " + path("disc-demo") + " or " + path("share/orva/disc") + " or " + sample + looked},
         {{"--set", "SourceDisk=" + path("bin")}, 2, path("bin") + "/Media does not exist (the disc the settings name"},
         {{}, 0, "no disc given: opening the sample disc in " + sample},
     };
