@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
           clang libclang-rt-14-dev libsdl2-dev libcairo2-dev libfontconfig-dev libjpeg62-turbo-dev
           fonts-liberation fonts-dejavu-core libavformat-dev libavcodec-dev libswscale-dev libswresample-dev
-          libavutil-dev ffmpeg poppler-utils libfluidsynth-dev timgm6mb-soundfont
+          libavutil-dev ffmpeg espeak-ng poppler-utils libfluidsynth-dev timgm6mb-soundfont
           xvfb openbox xdotool wmctrl x11-utils imagemagick)
 missing=()
 for p in "${packages[@]}"; do

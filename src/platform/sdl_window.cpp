@@ -185,6 +185,12 @@ void SdlWindow::raise()
         SDL_RaiseWindow(window_);
 }
 
+void SdlWindow::minimize()
+{
+    if (window_)
+        SDL_MinimizeWindow(window_);
+}
+
 void SdlWindow::setCursor(CursorShape shape)
 {
     if (!window_ || shape == cursor_)

@@ -55,6 +55,7 @@ public:
     // Shows the frame (the media area) in the window.
     void present(const PixelView& frame);
     void raise();
+    void minimize();
     void setCursor(CursorShape shape);
 
     bool poll(Message& out) override;

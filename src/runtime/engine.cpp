@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/browser.h"
 #include "platform/headless.h"
 #include "platform/message_box.h"
 #include "platform/sdl_window.h"
@@ -14,6 +15,7 @@
 #include "runtime/script_runner.h"
 #include "runtime/surface.h"
 #include "runtime/transitions.h"
+#include "value/string.h"
 
 namespace vel {
 
@@ -251,6 +253,22 @@ void Engine::notice(std::string_view text)
         noticeSink_(text);
     else
         platform::showMessageBox(kProductTitle, text);
+}
+
+void Engine::minimizeWindow()
+{
+    if (window_ && !window_->headless())
+        window_->minimize();
+}
+
+bool Engine::openInBrowser(std::string_view address)
+{
+    if (platform::headless())
+        return false;
+    Value command = configuration_.get("WebBrowser");
+    return platform::openInBrowser(std::string(address),
+                                   command.is(Tag::String) && !textOf(command).empty() ? std::string(textOf(command))
+                                                                                        : "xdg-open");
 }
 
 } // namespace vel

@@ -158,6 +158,11 @@ public:
     // A message box captioned with the product title (standard error when headless). Tests take
     // them instead.
     void notice(std::string_view text);
+    // The window made small (nothing without a window).
+    void minimizeWindow();
+    // A web page in the user's browser ("WebBrowser", else xdg-open); a headless run opens none.
+    // False when nothing was started.
+    bool openInBrowser(std::string_view address);
     void takeNotices(NoticeFunction sink) { noticeSink_ = std::move(sink); }
 
 private:

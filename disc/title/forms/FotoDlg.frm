@@ -1,0 +1,17 @@
+; Its content comes with its section; for now, a line says what it will hold.
+(form ("Class" "FotoDialog")
+      ("Name" "FotoDialog")
+      ("Dialog" true)
+      ("Background Image" "dlg_medio.bmp")
+      ("Origin X" 120) ("Origin Y" 90)
+      ("Drag Rect" (rect 0 0 400 22))
+      ("TabStopList" (list "Fechar"))
+      ("Control List"
+       (list (control ("Class" "StaticText") ("Name" "Titulo") ("Text Region" (rect 10 3 380 18))
+                      ("Text" "Em prepara\xe7\xe3o") ("Font" (font "Arial" 9 bold)) ("Foreground Color" (rgb 255 255 255)))
+             (control ("Class" "StaticText") ("Name" "Linha1") ("Text Region" (rect 28 60 344 18))
+                      ("Text" "Esta janela mostrar\xe1:") ("Font" (font "Times New Roman" 10)) ("Foreground Color" (rgb 25 25 25)))
+             (control ("Class" "StaticText") ("Name" "Linha2") ("Text Region" (rect 28 84 344 18))
+                      ("Text" "As fotografias em tamanho grande.") ("Font" (font "Times New Roman" 10)) ("Foreground Color" (rgb 25 25 25)))
+             (control ("Class" "Button") ("Name" "Fechar") ("Hot Spot" (rect 156 256 88 26))
+                      ("UpImage" "btn_fechar_up.bmp") ("DownImage" "btn_fechar_down.bmp") ("Sound" "clique") ("Action" "close") ("Help" "Fecha esta janela")))))

@@ -1,0 +1,18 @@
+; The screens visited, the latest first: a click on one goes back to it.
+(form ("Class" "HistoryDlg")
+      ("Name" "HistoryDlg")
+      ("Dialog" true)
+      ("Background Image" "dlg_lista.bmp")
+      ("Origin X" 170) ("Origin Y" 70)
+      ("Drag Rect" (rect 0 0 300 22))
+      ("TabStopList" (list "History List" "Fechar"))
+      ("Control List"
+       (list (control ("Class" "StaticText") ("Name" "Titulo") ("Text Region" (rect 10 3 280 18))
+                      ("Text" "Hist\xf3rico") ("Font" (font "Arial" 9 bold)) ("Foreground Color" (rgb 255 255 255)))
+             (control ("Class" "ListBox") ("Name" "History List") ("Hot Spot" (rect 12 32 276 256))
+                      ("Font" (font "Arial" 9)) ("LineSpacing" 18) ("TextColor" (rgb 25 25 25))
+                      ("BackgroundColor" (rgb 250 247 238)) ("SelectionColor" (rgb 20 40 90))
+                      ("SelectionTextColor" (rgb 255 255 255)) ("DrawBorder" true) ("BorderColor" (rgb 25 25 25))
+                      ("SingleClickNotify" true) ("Help" "Clique numa tela para voltar a ela"))
+             (control ("Class" "Button") ("Name" "Fechar") ("Hot Spot" (rect 106 302 88 26))
+                      ("UpImage" "btn_fechar_up.bmp") ("DownImage" "btn_fechar_down.bmp") ("Sound" "clique") ("Action" "close") ("Help" "Fecha o hist\xf3rico")))))

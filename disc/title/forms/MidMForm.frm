@@ -1,0 +1,10 @@
+; The kinds of media as a menu.
+(form ("Class" "MidiasMenuForm")
+      ("Name" "MidiasMenuForm")
+      ("Dialog" true)
+      ("Items" (list "Fotos" "Sons" "Filmes" "Anima\xe7\xf5es"))
+      ("Font" (font "Arial" 9 bold)) ("TextX" 10) ("Spacing" 21)
+      ("BackgroundColor" (rgb 250 247 238)) ("ForegroundColor" (rgb 25 25 25))
+      ("SelectedBackgroundColor" (rgb 190 100 30)) ("SelectedForegroundColor" (rgb 255 255 255))
+      ("Sound" "clique")
+      ("Control List" (list)))

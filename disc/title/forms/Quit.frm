@@ -1,0 +1,17 @@
+; Asked before the program ends: its yes button (or Enter) leaves, its no button stays.
+(form ("Class" "QuitDlg")
+      ("Name" "QuitDlg")
+      ("Dialog" true)
+      ("Background Image" "dlg_pequeno.bmp")
+      ("Origin X" 160) ("Origin Y" 160)
+      ("Drag Rect" (rect 0 0 320 22))
+      ("TabStopList" (list "OKButton" "CancelButton"))
+      ("Control List"
+       (list (control ("Class" "StaticText") ("Name" "Titulo") ("Text Region" (rect 10 3 300 18))
+                      ("Text" "Sair") ("Font" (font "Arial" 9 bold)) ("Foreground Color" (rgb 255 255 255)))
+             (control ("Class" "StaticText") ("Name" "Pergunta") ("Text Region" (rect 24 56 272 18))
+                      ("Text" "Deseja sair do Orvale Vanta?") ("Font" (font "Times New Roman" 12)) ("Foreground Color" (rgb 25 25 25)))
+             (control ("Class" "Button") ("Name" "OKButton") ("Hot Spot" (rect 60 118 88 26))
+                      ("UpImage" "btn_sim_up.bmp") ("DownImage" "btn_sim_down.bmp") ("Sound" "clique") ("Help" "Sai do Orvale Vanta"))
+             (control ("Class" "Button") ("Name" "CancelButton") ("Hot Spot" (rect 172 118 88 26))
+                      ("UpImage" "btn_nao_up.bmp") ("DownImage" "btn_nao_down.bmp") ("Sound" "clique") ("Help" "Continua no Orvale Vanta")))))

@@ -1,0 +1,10 @@
+; The retrospective's subjects as a menu.
+(form ("Class" "RetroMenuForm")
+      ("Name" "RetroMenuForm")
+      ("Dialog" true)
+      ("Items" (list "Acidentes" "Ci\xeancia" "Cultura" "Economia" "Educa\xe7\xe3o" "Esportes" "Mortes" "Pol\xedtica nacional" "Pol\xedtica internacional" "Pr\xeamios" "Sa\xfade" "Viol\xeancia"))
+      ("Font" (font "Arial" 9 bold)) ("TextX" 10) ("Spacing" 21)
+      ("BackgroundColor" (rgb 250 247 238)) ("ForegroundColor" (rgb 25 25 25))
+      ("SelectedBackgroundColor" (rgb 150 40 40)) ("SelectedForegroundColor" (rgb 255 255 255))
+      ("Sound" "clique")
+      ("Control List" (list)))

@@ -1,0 +1,72 @@
+#include "title/title_form.h"
+
+#include "runtime/control.h"
+#include "runtime/cursor.h"
+#include "runtime/dialog.h"
+#include "runtime/engine.h"
+#include "runtime/event_queue.h"
+#include "value/builtins.h"
+#include "value/string.h"
+#include "value/table.h"
+
+namespace vel {
+
+template <class Base>
+void TitleForm<Base>::open(const Value& data)
+{
+    argument_ = data;
+    Base::open(data);
+}
+
+template <class Base>
+void TitleForm<Base>::controlClicked(const Value& control)
+{
+    Value keep = this->self(), name;
+    std::string_view text = controlName(this->engine(), control, name);
+    if (text.empty() || !handleAction(text, control))
+        Base::controlClicked(control);
+}
+
+template <class Base>
+Value TitleForm<Base>::historyState()
+{
+    Value title = historyTitle();
+    if (title.isNil())
+        return Base::historyState();
+    // A copy: the caller's table may be shown again elsewhere with its own title.
+    Value state = argument_.is(Tag::Table) ? velCopy(argument_) : Table::make();
+    asTable(state)->put(std::string_view("History Text"), title);
+    return state;
+}
+
+template class TitleForm<velLibraryForm>;
+template class TitleForm<velLibraryDialog>;
+
+std::string_view controlName(Engine& engine, const Value& control, Value& keep)
+{
+    velControlObject* c = asControl(control);
+    keep = c ? engine.resources().resolve(c->property("Name")) : Value();
+    return keep.is(Tag::String) ? textOf(keep) : std::string_view();
+}
+
+void goToForm(Engine& engine, std::string_view form, const Value& data)
+{
+    engine.setCursor(Cursor::make(CursorKind::Wait));
+    engine.navigation().goTo(Value::string(form), data, true);
+    engine.setCursor(Value());
+}
+
+Value runNamedDialog(Engine& engine, std::string_view dialog, const Value& data)
+{
+    return runDialog(engine, Value::string(dialog), data);
+}
+
+void requestQuit(Engine& engine)
+{
+    EventRecord request;
+    request.kind = event_kind::CloseRequest;
+    if (EventQueue* events = engine.events())
+        events->postCloseRequest(request);
+}
+
+} // namespace vel

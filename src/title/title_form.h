@@ -1,0 +1,75 @@
+// The base of the title's forms and dialogs: the library's form (tips, Tab order, narration,
+// history) with the few operations a title screen changes. A control's action comes to
+// handleAction under the control's name; what a screen does not handle goes on to the library
+// (which follows "GoBack", "GoForward" and the control's "Target Form"). The screen's title in the
+// history comes from historyTitle, put into its argument as "History Text". Help opens at the help
+// file's contents. Named gives a class its name and the making of new instances.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "controls/library_dialog.h"
+#include "controls/library_form.h"
+#include "runtime/engine.h"
+
+namespace vel {
+
+template <class Base>
+class TitleForm : public Base {
+public:
+    using Base::Base;
+
+    int32_t helpContext() override { return -1; }
+    void open(const Value& data) override;
+    void controlClicked(const Value& control) override;
+    // The argument the screen was opened with, its "History Text" set from historyTitle.
+    Value historyState() override;
+
+protected:
+    // True when the screen handled the control's action itself.
+    virtual bool handleAction(std::string_view name, const Value& control) { return false; }
+    // The screen's title in the history; nil leaves the entry without one.
+    virtual Value historyTitle() const { return Value(); }
+    const Value& argument() const { return argument_; }
+
+private:
+    Value argument_;
+};
+
+extern template class TitleForm<velLibraryForm>;
+extern template class TitleForm<velLibraryDialog>;
+
+using TitleScreen = TitleForm<velLibraryForm>;
+using TitleDialog = TitleForm<velLibraryDialog>;
+
+// A class named Self::kClassName on Base, whose instances are Self.
+template <class Self, class Base, Tag kTag = Tag::Form>
+class Named : public Base {
+public:
+    using Base::Base;
+    Value className() const override { return Value::string(Self::kClassName); }
+    Value createInstance(const Value& data) const override
+    {
+        return Value::adopt(kTag, new Self(this->engine(), data));
+    }
+};
+
+// Enters the class, by a prototype, in the engine's class registry.
+template <class Class>
+void enterFormClass(Engine& engine)
+{
+    engine.classes().add(Value::adopt(Tag::Form, new Class(engine, Value())));
+}
+
+// The control's name (a reference followed); empty when it has none that is a string.
+std::string_view controlName(Engine& engine, const Value& control, Value& keep);
+
+// Going to a form with the wait cursor shown, the visit recorded in the history.
+void goToForm(Engine& engine, std::string_view form, const Value& data);
+// Runs the dialog named with the argument; its result.
+Value runNamedDialog(Engine& engine, std::string_view dialog, const Value& data);
+// Asks the application to end the program, as closing the window does: it confirms first.
+void requestQuit(Engine& engine);
+
+} // namespace vel

@@ -1,0 +1,35 @@
+#include "title/title_placeholders.h"
+
+#include "controls/list_box.h"
+#include "runtime/engine.h"
+
+namespace vel {
+
+namespace {
+
+template <class Base, Tag kTag = Tag::Form>
+void enter(Engine& engine, std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        engine.classes().add(Value::adopt(kTag, new Placeholder<Base, kTag>(engine, Value(), name)));
+}
+
+} // namespace
+
+void registerTitlePlaceholders(Engine& engine)
+{
+    enterFormClass<AATextForm>(engine);
+    enterFormClass<AATextDialog>(engine);
+    enterFormClass<DBFileStruct>(engine);
+    enter<TitleScreen>(engine, {"CreditsForm", "InfosForm"});
+    enter<BarraMenuForm>(engine, {"BDadosForm"});
+    enter<AATextForm>(engine, {"VerbForm", "JMidiaForm", "RetroForm", "AtlasForm"});
+    enter<TitleDialog>(engine, {"BuscaDialog", "FotoDialog", "SysMenuDialog", "SysMenuDBDialog", "CurioDialog"});
+    enter<AATextDialog>(engine, {"CaptionDialog", "LivroDialog", "CronoDialog", "TabelaDialog", "SobreInternetDialog"});
+    enter<DBFileStruct>(engine, {"PesqProntaDialog", "PesqLivreDialog"});
+    enter<MenuDialog>(engine, {"VerbeteMenuForm", "MidiasMenuForm", "RetroMenuForm", "AtlasMenuForm"});
+    enter<ListBox, Tag::Control>(engine, {"TabbedListBox", "PQListBox", "AAListBox"});
+    enter<MultiListBox, Tag::Control>(engine, {"PQMultiListBox"});
+}
+
+} // namespace vel
