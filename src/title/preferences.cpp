@@ -67,14 +67,15 @@ std::string Preferences::path() const
 
 Value Preferences::table() const
 {
-    Table* global = asTable(engine_.configuration().global(Value::string("GlobalTable")));
-    return global ? global->get("Preferences") : Value();
+    Resources& resources = engine_.resources();
+    Table* global = asTable(resources.resolve(engine_.configuration().global(Value::string("GlobalTable"))));
+    return global ? resources.resolve(global->get("Preferences")) : Value();
 }
 
 void Preferences::setTable(const Value& table)
 {
     Configuration& configuration = engine_.configuration();
-    Value global = configuration.global(Value::string("GlobalTable"));
+    Value global = engine_.resources().resolve(configuration.global(Value::string("GlobalTable")));
     if (!global.is(Tag::Table)) {
         global = Table::make();
         configuration.putGlobal("GlobalTable", global);
