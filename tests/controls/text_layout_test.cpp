@@ -212,9 +212,10 @@ TEST(TextLayout, RandomRecordsStayInsideTheWidth)
                 std::string_view t = l.textOf(p);
                 laid += static_cast<int32_t>(std::count_if(t.begin(), t.end(), [](char c) { return c != ' '; }));
             }
-            if (width >= 9 && p.kind == LayoutPiece::Kind::Text)
+            if (width >= 9 && p.kind == LayoutPiece::Kind::Text) {
                 EXPECT_TRUE(p.x >= 0 && p.x + p.width <= width)
                     << "round " << round << " '" << l.textOf(p) << "' x " << p.x << " w " << p.width << " of " << width;
+            }
         }
         EXPECT_EQ(laid, characters) << "round " << round;
     }

@@ -125,8 +125,9 @@ TEST_F(MovieTest, ADialogOpenedOverAPlayingMovieStaysOnTop)
     asDialog(dialog)->open(Value());
     engine.setCurrentForm(dialog);
     for (bool playedInDialog : {false, true}) {
-        if (playedInDialog)
+        if (playedInDialog) {
             ASSERT_TRUE(m->play(-1, -1, false));
+        }
         run(200);
         EXPECT_NE(pixel(60, 40) & 0xFFFFFF, 0xFF0000u) << "outside the dialog the movie shows";
         const uint32_t dialogPixel = surface().offscreen().pixels().row(100)[150];
