@@ -16,6 +16,12 @@ Value Bitmap::perform(const Value& action, const Value& arguments)
         background_ = Value();
         return Value();
     }
+    if (action.is(Tag::String) && textOf(action) == "Draw") {
+        // Asked for by the form's code, outside a drawing of the whole form: shown at once.
+        draw();
+        flush();
+        return Value();
+    }
     return velLibraryControl::perform(action, arguments);
 }
 

@@ -49,6 +49,8 @@ void MainForm::afterOpen()
 void MainForm::close()
 {
     stopVideo();
+    // The movie's last picture must not stay on the next screen.
+    velPerform(findControl(Value::string("VantaVideo")), Value::string("Uninitialize"), Value());
     Named::close();
 }
 
@@ -91,7 +93,10 @@ void MainForm::stopVideo()
     if (!playing_)
         return;
     playing_ = false;
-    velPerform(findControl(Value::string("VantaVideo")), Value::string("Stop"), Value());
+    const Value video = findControl(Value::string("VantaVideo"));
+    velPerform(video, Value::string("Stop"), Value());
+    // A stopped movie keeps its picture on top; closed, it gives its place to the still picture.
+    velPerform(video, Value::string("Uninitialize"), Value());
     showStill();
 }
 

@@ -101,19 +101,20 @@ protected:
 };
 
 // Every main-screen button and menu-bar pop-up leads where it should, the dialogs open and Enter in
-// the quit dialog ends the program; the intro and the main screen look as stored (fonts may smooth
+// the quit dialog ends the program; the intro, the main screen once its video has ended, a home, a
+// pop-up and the dialogs look as stored (fonts may smooth
 // their edges a little differently from one machine to another).
 TEST_F(TitleRunTest, TheScreensPopUpsAndDialogsOpenAndTheFirstScreensLookAsStored)
 {
     const std::string script =
         "wait 1500\nexpect-form IntroForm\nshot " + path("intro.png") + "\nkey Escape\nwait 8000\nexpect-form MainForm\n"
-        "shot " + path("principal.png") + "\nclick 132 124\nwait 500\nexpect-form VerbHForm\n"
-        "click 130 118\nwait 300\nexpect-form VerbetesDlg\nkey Escape\nwait 300\nclick 24 20\nwait 300\n"
-        "expect-form PopUpMenu\nclick 60 98\nwait 500\nexpect-form AtlasHForm\nclick 240 20\nwait 300\n"
+        "shot " + path("principal.png") + "\nclick 132 124\nwait 500\nexpect-form VerbHForm\nshot " + path("verbetes.png") +
+        "\nclick 130 118\nwait 300\nexpect-form VerbetesDlg\nkey Escape\nwait 300\nclick 24 20\nwait 300\n"
+        "expect-form PopUpMenu\nshot " + path("menu.png") + "\nclick 60 98\nwait 500\nexpect-form AtlasHForm\nclick 240 20\nwait 300\n"
         "expect-form PopUpMenu\nkey Escape\nwait 300\nclick 204 20\nwait 300\nexpect-form PopUpMenu\nkey Escape\n"
-        "wait 300\nclick 132 20\nwait 500\nexpect-form VerbHForm\nclick 168 20\nwait 300\nexpect-form HistoryDlg\n"
-        "key Escape\nwait 300\nclick 240 20\nwait 300\nclick 284 121\nwait 300\nexpect-form PrefsDlg\nkey Escape\n"
-        "wait 300\nclick 616 20\nwait 300\nexpect-form QuitDlg\nkey Enter\nwait 2000\nexpect-form Nowhere\n";
+        "wait 300\nclick 132 20\nwait 500\nexpect-form VerbHForm\nclick 168 20\nwait 300\nexpect-form HistoryDlg\nshot " + path("historico.png") + "\n"
+        "key Escape\nwait 300\nclick 240 20\nwait 300\nclick 284 121\nwait 300\nexpect-form PrefsDlg\nshot " + path("preferencias.png") +
+        "\nkey Escape\nwait 300\nclick 616 20\nwait 300\nexpect-form QuitDlg\nshot " + path("sair.png") + "\nkey Enter\nwait 2000\nexpect-form Nowhere\n";
     std::string said;
     ASSERT_EQ(runScript(script, &said), 0) << "Enter in the quit dialog ends the program: nothing after it runs. " << said;
     std::string homes;
@@ -124,7 +125,7 @@ TEST_F(TitleRunTest, TheScreensPopUpsAndDialogsOpenAndTheFirstScreensLookAsStore
         homes += "click 24 20\nwait 300\nclick 60 56\nwait 500\nexpect-form MainForm\nclick 132 " + std::string(step) + "\n";
     ASSERT_EQ(runScript("key Escape\nwait 8000\nclick 132 212\nwait 500\nexpect-form AtlasHForm\n" + homes + "quit\n", &said), 0)
         << said;
-    for (const char* shot : {"intro", "principal"})
+    for (const char* shot : {"intro", "principal", "verbetes", "menu", "historico", "preferencias", "sair"})
         EXPECT_GE(vel::testing_support::agreement(path(std::string(shot) + ".png"),
                                                   vel::testing_support::expectedShot(std::string("title_") + shot + ".png"), 24),
                   0.98)
