@@ -50,7 +50,8 @@ void MainForm::close()
 {
     stopVideo();
     // The movie's last picture must not stay on the next screen.
-    velPerform(findControl(Value::string("VantaVideo")), Value::string("Uninitialize"), Value());
+    if (const Value video = findControl(Value::string("VantaVideo")); video.is(Tag::Control))
+        velPerform(video, Value::string("Uninitialize"), Value());
     Named::close();
 }
 
