@@ -14,7 +14,7 @@ void HistoryDlg::open(const Value& argument)
 {
     chosen_ = false;
     shown_.clear();
-    Named::open(argument);
+    ListChoiceDialog::open(argument);
     History& history = services().history();
     const int32_t count = history.count();
     // The current entry holds the data its screen was opened with until the screen is left; what
@@ -33,7 +33,7 @@ void HistoryDlg::open(const Value& argument)
         shown_.push_back({name, data, i});
         asValueList(texts)->append(entryText(name, data));
     }
-    Value list = findControl(Value::string("History List"));
+    Value list = listControl();
     velPerform(list, Value::string("setList"), texts);
     if (history.index() >= 0)
         velPerform(list, Value::string("setSelection"), Value::integer(count - history.index() - 1));
@@ -54,18 +54,9 @@ Value HistoryDlg::entryText(const Value& formName, const Value& data) const
     return formName;
 }
 
-bool HistoryDlg::handleAction(std::string_view name, const Value&)
-{
-    if (name != "History List")
-        return false;
-    chosen_ = true;
-    end();
-    return true;
-}
-
 Value HistoryDlg::result()
 {
-    Value list = findControl(Value::string("History List"));
+    Value list = listControl();
     Value selection = velPerform(list, Value::string("getSelection"), Value());
     if (!chosen_ || !selection.is(Tag::Int) || selection.asInt() < 0 ||
         selection.asInt() >= static_cast<int32_t>(shown_.size()))

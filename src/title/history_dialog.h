@@ -10,16 +10,15 @@
 
 namespace vel {
 
-class HistoryDlg final : public Named<HistoryDlg, TitleDialog> {
+class HistoryDlg final : public ListChoiceDialog<HistoryDlg> {
 public:
     static constexpr const char* kClassName = "HistoryDlg";
-    using Named::Named;
+    static constexpr std::string_view kListName = "History List";
+    using ListChoiceDialog::ListChoiceDialog;
 
     void open(const Value& data) override;
     Value result() override;
 
-protected:
-    bool handleAction(std::string_view name, const Value& control) override;
 
 private:
     // The text that shows the entry in the list.
@@ -31,7 +30,6 @@ private:
     };
     // The entries as listed, newest first.
     std::vector<Shown> shown_;
-    bool chosen_ = false;
 };
 
 } // namespace vel

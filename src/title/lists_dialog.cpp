@@ -66,8 +66,8 @@ void ListasDlg::open(const Value& data)
         fullList_ = fullList_ || category == 0;
         identifiers = categoryIdentifiers(engine(), categoryListFile(database), category);
     }
-    Named::open(data);
-    Value list = findControl(Value::string("Lista"));
+    ListChoiceDialog::open(data);
+    Value list = listControl();
     velPut(list, Value::string("dbID"), Value::integer(database));
     velPerform(list, Value::string("setList"), identifiers.isNil() ? ValueList::make(1) : identifiers);
     if (Value selected = get(data, "Selected"); !selected.isNil())
@@ -77,18 +77,9 @@ void ListasDlg::open(const Value& data)
     engine().setCursor(Value());
 }
 
-bool ListasDlg::handleAction(std::string_view name, const Value&)
-{
-    if (name != "Lista")
-        return false;
-    chosen_ = true;
-    end();
-    return true;
-}
-
 Value ListasDlg::result()
 {
-    Value list = findControl(Value::string("Lista"));
+    Value list = listControl();
     Value index = velPerform(list, Value::string("getSelection"), Value());
     Value text = velPerform(list, Value::string("getSelectionStr"), Value());
     if (!chosen_ || text.isNil())

@@ -11,22 +11,20 @@
 
 namespace vel {
 
-class ListasDlg final : public Named<ListasDlg, TitleDialog> {
+class ListasDlg final : public ListChoiceDialog<ListasDlg> {
 public:
     static constexpr const char* kClassName = "ListasDlg";
-    using Named::Named;
+    static constexpr std::string_view kListName = "Lista";
+    using ListChoiceDialog::ListChoiceDialog;
 
     void open(const Value& data) override;
     Value result() override;
 
-protected:
-    bool handleAction(std::string_view name, const Value& control) override;
 
 private:
     void place(const Value& data);
 
     bool fullList_ = false;
-    bool chosen_ = false;
 };
 
 } // namespace vel

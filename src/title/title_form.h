@@ -55,6 +55,27 @@ public:
     }
 };
 
+// A dialog that ends when its list, the control named Self::kListName, is clicked; chosen_ says
+// whether it ended so (open clears it), and the result is read from the list.
+template <class Self>
+class ListChoiceDialog : public Named<Self, TitleDialog> {
+public:
+    using Named<Self, TitleDialog>::Named;
+
+protected:
+    bool handleAction(std::string_view name, const Value&) override
+    {
+        if (name != Self::kListName)
+            return false;
+        chosen_ = true;
+        this->end();
+        return true;
+    }
+    Value listControl() { return this->findControl(Value::string(Self::kListName)); }
+
+    bool chosen_ = false;
+};
+
 // Enters the class, by a prototype, in the engine's class registry.
 template <class Class>
 void enterFormClass(Engine& engine)
