@@ -101,17 +101,18 @@ protected:
 };
 
 // Every main-screen button and menu-bar pop-up leads where it should, the dialogs open and Enter in
-// the quit dialog ends the program; the intro, the main screen once its video has ended, a home, a
-// pop-up and the dialogs look as stored (fonts may smooth
-// their edges a little differently from one machine to another).
+// the quit dialog ends the program; the intro, the main screen once its video has ended, every home,
+// every pop-up and the dialogs look as stored (fonts may smooth their edges a little differently from
+// one machine to another).
 TEST_F(TitleRunTest, TheScreensPopUpsAndDialogsOpenAndTheFirstScreensLookAsStored)
 {
     const std::string script =
         "wait 1500\nexpect-form IntroForm\nshot " + path("intro.png") + "\nkey Escape\nwait 8000\nexpect-form MainForm\n"
         "shot " + path("principal.png") + "\nclick 132 124\nwait 500\nexpect-form VerbHForm\nshot " + path("verbetes.png") +
         "\nclick 130 118\nwait 300\nexpect-form VerbetesDlg\nkey Escape\nwait 300\nclick 24 20\nwait 300\n"
-        "expect-form PopUpMenu\nshot " + path("menu.png") + "\nclick 60 98\nwait 500\nexpect-form AtlasHForm\nclick 240 20\nwait 300\n"
-        "expect-form PopUpMenu\nkey Escape\nwait 300\nclick 204 20\nwait 300\nexpect-form PopUpMenu\nkey Escape\n"
+        "expect-form PopUpMenu\nshot " + path("menu.png") + "\nclick 60 98\nwait 500\nexpect-form AtlasHForm\nshot " + path("AtlasHForm.png") +
+        "\nclick 240 20\nwait 300\nexpect-form PopUpMenu\nshot " + path("ajuda.png") + "\nkey Escape\nwait 300\nclick 204 20\n"
+        "wait 300\nexpect-form PopUpMenu\nshot " + path("internet.png") + "\nkey Escape\n"
         "wait 300\nclick 132 20\nwait 500\nexpect-form VerbHForm\nclick 168 20\nwait 300\nexpect-form HistoryDlg\nshot " + path("historico.png") + "\n"
         "key Escape\nwait 300\nclick 240 20\nwait 300\nclick 284 121\nwait 300\nexpect-form PrefsDlg\nshot " + path("preferencias.png") +
         "\nkey Escape\nwait 300\nclick 616 20\nwait 300\nexpect-form QuitDlg\nshot " + path("sair.png") + "\nkey Enter\nwait 2000\nexpect-form Nowhere\n";
@@ -119,13 +120,17 @@ TEST_F(TitleRunTest, TheScreensPopUpsAndDialogsOpenAndTheFirstScreensLookAsStore
     ASSERT_EQ(runScript(script, &said), 0) << "Enter in the quit dialog ends the program: nothing after it runs. " << said;
     std::string homes;
     // Each section's home from the main screen, through the product menu's "Tela Inicial".
-    for (const char* step : {"168\nwait 500\nexpect-form JMidiaHForm", "256\nwait 500\nexpect-form BDadosHForm",
-                             "300\nwait 500\nexpect-form TimeHForm", "344\nwait 500\nexpect-form RetroHForm",
-                             "388\nwait 500\nexpect-form AGForm", "432\nwait 500\nexpect-form CurioHForm"})
-        homes += "click 24 20\nwait 300\nclick 60 56\nwait 500\nexpect-form MainForm\nclick 132 " + std::string(step) + "\n";
+    const std::pair<const char*, const char*> sections[] = {{"168", "JMidiaHForm"}, {"256", "BDadosHForm"},
+                                                            {"300", "TimeHForm"},   {"344", "RetroHForm"},
+                                                            {"388", "AGForm"},      {"432", "CurioHForm"}};
+    for (auto [y, home] : sections)
+        homes += "click 24 20\nwait 300\nclick 60 56\nwait 500\nexpect-form MainForm\nclick 132 " + std::string(y) +
+                 "\nwait 500\nexpect-form " + home + "\nshot " + path(std::string(home) + ".png") + "\n";
     ASSERT_EQ(runScript("key Escape\nwait 8000\nclick 132 212\nwait 500\nexpect-form AtlasHForm\n" + homes + "quit\n", &said), 0)
         << said;
-    for (const char* shot : {"intro", "principal", "verbetes", "menu", "historico", "preferencias", "sair"})
+    for (const char* shot : {"intro", "principal", "verbetes", "menu", "historico", "preferencias", "sair", "ajuda",
+                             "internet", "AtlasHForm", "JMidiaHForm", "BDadosHForm", "TimeHForm", "RetroHForm", "AGForm",
+                             "CurioHForm"})
         EXPECT_GE(vel::testing_support::agreement(path(std::string(shot) + ".png"),
                                                   vel::testing_support::expectedShot(std::string("title_") + shot + ".png"), 24),
                   0.98)
