@@ -8,6 +8,8 @@
 #include "controls/rollover_tip.h"
 #include "runtime/engine.h"
 
+#include "engine_bench.h"
+
 namespace {
 
 using namespace vel;
@@ -16,11 +18,8 @@ void ShowAndTakeAwayATip(benchmark::State& state)
 {
     Engine engine;
     RunOptions options = RunOptions::offscreenAtScale(true, static_cast<int>(state.range(0)));
-    std::string error;
-    if (!engine.startUp(options, error)) {
-        state.SkipWithError(error.c_str());
+    if (!bench::startEngine(engine, options, state))
         return;
-    }
     RolloverTip tip(engine);
     const bool showOnly = state.range(1) != 0;
     for (auto _ : state) {

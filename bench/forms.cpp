@@ -3,7 +3,6 @@
 // scales 3, 5 and 6 (1920 x 1440 to 3840 x 2880), with the memory its two canvases take.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,7 +10,6 @@
 
 #include <unistd.h>
 
-#include "media_writers/media_writers.h"
 #include "runtime/engine.h"
 #include "runtime/form.h"
 #include "runtime/surface.h"
@@ -21,20 +19,12 @@
 #include "value/reader.h"
 #include "value/string.h"
 
+#include "engine_bench.h"
+
 namespace {
 
 using namespace vel;
-
-// An 8-bit 640 x 480 bitmap file of coloured bands.
-std::string bandsBitmap()
-{
-    media_writers::BitmapSpec spec{640, 480, 8, 0, {}};
-    for (uint32_t i = 0; i < 256; ++i)
-        spec.colours.push_back((i * 3 & 255) << 16 | (255 - i) << 8 | i);
-    media_writers::Bytes file = media_writers::bitmapFile(
-        spec, media_writers::pixelRows(spec, [](int x, int y) { return static_cast<uint32_t>((x / 40 + y / 30) & 255); }));
-    return {file.begin(), file.end()};
-}
+using bench::quietError;
 
 // A screen in the notation: its background and 30 controls in a grid, each leading to the other screen.
 std::string screenText(const std::string& name, const std::string& other)
@@ -48,29 +38,20 @@ std::string screenText(const std::string& name, const std::string& other)
            "(\"Control List\" (list " + controls + "))))) ";
 }
 
-int quietError(const Value& message)
-{
-    std::fprintf(stderr, "%s\n", std::string(textOf(message)).c_str());
-    return 0;
-}
-
 void GoToAFormOfThirtyControls(benchmark::State& state)
 {
     namespace fs = std::filesystem;
     fs::path dir = fs::temp_directory_path() / ("bench_forms_" + std::to_string(::getpid()));
     fs::create_directories(dir / "Media");
-    std::ofstream(dir / "Media" / "fundo.bmp", std::ios::binary) << bandsBitmap();
+    std::ofstream(dir / "Media" / "fundo.bmp", std::ios::binary) << bench::bandsBitmap(3);
 
     setErrorHandler(quietError);
     Engine engine;
     const int scale = static_cast<int>(state.range(0));
     RunOptions options = RunOptions::offscreenAtScale(false, scale);
     options.settings.insert(options.settings.end(), {{"SourceDisk", dir.string()}, {"MediaPath", "Media"}});
-    std::string error;
-    if (!engine.startUp(options, error)) {
-        state.SkipWithError(error.c_str());
+    if (!bench::startEngine(engine, options, state))
         return;
-    }
 
     // Compiled the way the data tool compiles: the form value in the binary encoding.
     for (auto [file, name, other] : {std::tuple{"primeira.vel", "Primeira", "segunda.vel"},

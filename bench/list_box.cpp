@@ -4,7 +4,6 @@
 // whole list; at scale 1 and on a sharp surface at scale 3.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <string>
 
 #include "controls/control_library.h"
@@ -16,17 +15,14 @@
 #include "value/reader.h"
 #include "value/string.h"
 
+#include "engine_bench.h"
+
 namespace {
 
 using namespace vel;
+using bench::quietError;
 
 constexpr int32_t kItems = 100000;
-
-int quietError(const Value& message)
-{
-    std::fprintf(stderr, "%s\n", std::string(textOf(message)).c_str());
-    return 0;
-}
 
 // Words of 5 to 12 letters, every letter of the alphabet leading about as often, accents inside.
 Value words(uint32_t seed)
@@ -52,11 +48,8 @@ struct ListBench {
     {
         setErrorHandler(quietError);
         RunOptions options = RunOptions::offscreenAtScale(false, static_cast<int>(state.range(0)));
-        std::string error;
-        if (!engine.startUp(options, error)) {
-            state.SkipWithError(error.c_str());
+        if (!bench::startEngine(engine, options, state))
             return false;
-        }
         registerControlLibrary(engine);
         control = parseText("(control (\"Class\" \"ListBox\") (\"Hot Spot\" (rect 40 40 300 360)) (\"Font\" (font "
                             "\"Arial\" 10)) (\"BackgroundColor\" 16777215) (\"DrawBorder\" true) "

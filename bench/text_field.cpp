@@ -3,7 +3,6 @@
 // on a sharp surface at scale 3.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <string>
 
 #include "controls/text_field.h"
@@ -12,15 +11,12 @@
 #include "value/reader.h"
 #include "value/string.h"
 
+#include "engine_bench.h"
+
 namespace {
 
 using namespace vel;
-
-int quietError(const Value& message)
-{
-    std::fprintf(stderr, "%s\n", std::string(textOf(message)).c_str());
-    return 0;
-}
+using bench::quietError;
 
 // Types a letter and takes it back with Backspace: two keys an iteration.
 void TypeACharacter(benchmark::State& state)
@@ -28,11 +24,8 @@ void TypeACharacter(benchmark::State& state)
     setErrorHandler(quietError);
     Engine engine;
     RunOptions options = RunOptions::offscreenAtScale(true, static_cast<int>(state.range(0)));
-    std::string error;
-    if (!engine.startUp(options, error)) {
-        state.SkipWithError(error.c_str());
+    if (!bench::startEngine(engine, options, state))
         return;
-    }
     {
         Value value = Value::adopt(
             Tag::Control,

@@ -3,7 +3,6 @@
 // each drawn on its 640 x 480 background; the way back is not timed.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -12,7 +11,6 @@
 
 #include "controls/control_library.h"
 #include "controls/history.h"
-#include "media_writers/media_writers.h"
 #include "runtime/engine.h"
 #include "runtime/form.h"
 #include "title/title_forms.h"
@@ -20,19 +18,12 @@
 #include "value/reader.h"
 #include "value/string.h"
 
+#include "engine_bench.h"
+
 namespace {
 
 using namespace vel;
-
-std::string bitmap(uint32_t seed)
-{
-    media_writers::BitmapSpec spec{640, 480, 8, 0, {}};
-    for (uint32_t i = 0; i < 256; ++i)
-        spec.colours.push_back((i * seed & 255) << 16 | (255 - i) << 8 | i);
-    media_writers::Bytes file = media_writers::bitmapFile(
-        spec, media_writers::pixelRows(spec, [](int x, int y) { return static_cast<uint32_t>((x / 40 + y / 30) & 255); }));
-    return {file.begin(), file.end()};
-}
+using bench::quietError;
 
 std::string buttons(std::initializer_list<const char*> names, int x, int y, int dx, int dy)
 {
@@ -45,29 +36,20 @@ std::string buttons(std::initializer_list<const char*> names, int x, int y, int 
     return out;
 }
 
-int quietError(const Value& message)
-{
-    std::fprintf(stderr, "%s\n", std::string(textOf(message)).c_str());
-    return 0;
-}
-
 void MainScreenToSectionHome(benchmark::State& state)
 {
     namespace fs = std::filesystem;
     fs::path dir = fs::temp_directory_path() / ("bench_title_nav_" + std::to_string(::getpid()));
     fs::create_directories(dir / "Media");
-    std::ofstream(dir / "Media" / "fundo_principal.bmp", std::ios::binary) << bitmap(3);
-    std::ofstream(dir / "Media" / "fundo_verbetes.bmp", std::ios::binary) << bitmap(5);
+    std::ofstream(dir / "Media" / "fundo_principal.bmp", std::ios::binary) << bench::bandsBitmap(3);
+    std::ofstream(dir / "Media" / "fundo_verbetes.bmp", std::ios::binary) << bench::bandsBitmap(5);
 
     setErrorHandler(quietError);
     Engine engine;
     RunOptions options = RunOptions::offscreenOnly(false);
     options.settings.insert(options.settings.end(), {{"SourceDisk", dir.string()}, {"MediaPath", "Media"}});
-    std::string error;
-    if (!engine.startUp(options, error)) {
-        state.SkipWithError(error.c_str());
+    if (!bench::startEngine(engine, options, state))
         return;
-    }
     registerControlLibrary(engine);
     registerTitleForms(engine);
     History::of(engine);

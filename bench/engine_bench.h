@@ -1,0 +1,44 @@
+// What the in-process benchmarks share: an error handler that reports without stopping, a banded
+// 640 x 480 background, and an engine started (or the benchmark skipped, saying why).
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "media_writers/media_writers.h"
+#include "runtime/engine.h"
+#include "value/string.h"
+
+namespace vel::bench {
+
+inline int quietError(const Value& message)
+{
+    std::fprintf(stderr, "%s\n", std::string(textOf(message)).c_str());
+    return 0;
+}
+
+// An 8-bit 640 x 480 bitmap file of coloured bands; the seed varies the palette.
+inline std::string bandsBitmap(uint32_t seed)
+{
+    media_writers::BitmapSpec spec{640, 480, 8, 0, {}};
+    for (uint32_t i = 0; i < 256; ++i)
+        spec.colours.push_back((i * seed & 255) << 16 | (255 - i) << 8 | i);
+    media_writers::Bytes file = media_writers::bitmapFile(
+        spec, media_writers::pixelRows(spec, [](int x, int y) { return static_cast<uint32_t>((x / 40 + y / 30) & 255); }));
+    return {file.begin(), file.end()};
+}
+
+// Starts the engine; false when it cannot, with the benchmark marked skipped and why.
+inline bool startEngine(Engine& engine, const RunOptions& options, benchmark::State& state)
+{
+    std::string error;
+    if (engine.startUp(options, error))
+        return true;
+    state.SkipWithError(error.c_str());
+    return false;
+}
+
+} // namespace vel::bench
