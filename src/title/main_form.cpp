@@ -49,9 +49,6 @@ void MainForm::afterOpen()
 void MainForm::close()
 {
     stopVideo();
-    // The movie's last picture must not stay on the next screen.
-    if (const Value video = findControl(Value::string("VantaVideo")); video.is(Tag::Control))
-        velPerform(video, Value::string("Uninitialize"), Value());
     Named::close();
 }
 
