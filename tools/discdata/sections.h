@@ -1,0 +1,14 @@
+// The title's sections whose data the generator makes; each lives in its own file here and is
+// entered in kSections (main.cpp).
+#pragma once
+
+#include "discdata/discdata.h"
+
+namespace vel::discdata {
+
+struct Section {
+    const char* name; // as the build names it: discdata NAME ...
+    void (*make)(const Context& context);
+};
+
+} // namespace vel::discdata
