@@ -170,6 +170,8 @@ void BuscaDialog::restore(const Value& saved)
         }
         select(kAll, !any);
     }
+    if (selectedCategories().empty())
+        select(kAll, true); // no box at all chosen means every category
     hits_ = SearchHits();
     List* names = asList(get(saved, "Results"));
     for (int32_t i = 0; names && i < names->count(); ++i)

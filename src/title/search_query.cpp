@@ -228,11 +228,11 @@ ArticleNumbers runQuery(std::string_view query, const WordSource& words, int32_t
             if (lookUp(word, words, articleCount, found))
                 hits = mergeArticles(hits, found);
         } else {
-            // A group runs to the first word that ends in ")", or to the end when none does. Every
-            // word must be found: a word absent from the index leaves the group without hits,
+            // A group runs to the first word that ends in ")", or to the end when none does. A word
+            // absent from the index takes part with its empty list, so the group finds nothing,
             // rather than being passed over as if the reader had not typed it.
             ArticleNumbers group;
-            bool any = false, missing = false;
+            bool any = false;
             for (; i < split.size(); ++i) {
                 std::string_view member = split[i];
                 const bool closes = member.back() == ')';
@@ -241,7 +241,6 @@ ArticleNumbers runQuery(std::string_view query, const WordSource& words, int32_t
                     member.remove_suffix(1);
                 ArticleNumbers found;
                 if (lookUp(member, words, articleCount, found)) {
-                    missing = missing || found.empty();
                     group = any ? intersectArticles(group, found) : std::move(found);
                     any = true;
                 }
@@ -250,7 +249,7 @@ ArticleNumbers runQuery(std::string_view query, const WordSource& words, int32_t
                 if (closes)
                     break;
             }
-            if (any && !missing)
+            if (any)
                 hits = mergeArticles(hits, group);
         }
         if (between)

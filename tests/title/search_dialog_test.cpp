@@ -52,7 +52,7 @@ protected:
     }
     std::string shown()
     {
-        return textOf(velPerform(control("ResultCountText"), Value::string("getText"), Value())) + ": " +
+        return std::string(textOf(velPerform(control("ResultCountText"), Value::string("getText"), Value()))) + ": " +
                displayForm(velPerform(control("ResultsListBox"), Value::string("getList"), Value()));
     }
     bool selected(const char* box) { return isTrue(velPerform(control(box), Value::string("IsSelected"), Value())); }
