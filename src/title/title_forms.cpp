@@ -2,11 +2,14 @@
 
 #include "runtime/engine.h"
 #include "title/about_dialog.h"
+#include "title/article_form.h"
 #include "title/history_dialog.h"
 #include "title/lists_dialog.h"
 #include "title/main_form.h"
 #include "title/quit_dialog.h"
 #include "title/section_homes.h"
+#include "title/text_dialogs.h"
+#include "title/text_form.h"
 
 namespace vel {
 
@@ -21,6 +24,9 @@ void registerTitleForms(Engine& engine)
     enterFormClass<SobreDlg>(engine);
     enterFormClass<ListasDlg>(engine);
     registerSectionHomes(engine);
+    enterFormClass<AATextForm>(engine);
+    registerTextDialogs(engine);
+    enterFormClass<VerbForm>(engine);
     registerTitlePlaceholders(engine);
 }
 
