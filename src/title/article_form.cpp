@@ -447,8 +447,7 @@ void VerbForm::refreshMedia(const Value& fileName)
     List* m = asList(media_);
     if (Value clip = control("ClipControl"); clip.is(Tag::Control)) {
         Value still = m && m->count() > 6 ? m->get(6) : Value();
-        velPut(clip, Value::string("Image"), none ? Value() : still.isNil() ? getProperty(Value::string("GenericImage")) : still);
-        setHidden("ClipControl", none);
+        velPut(clip, Value::string("Image"), still.isNil() ? getProperty(Value::string("GenericImage")) : still);
     }
     const int32_t type = m && m->count() > 3 ? integer(m->get(3), -1) : -1;
     if (type == 0 || type == 9)
