@@ -7,6 +7,7 @@
 #include "title/lists_dialog.h"
 #include "title/main_form.h"
 #include "title/quit_dialog.h"
+#include "title/search_dialog.h"
 #include "title/section_homes.h"
 #include "title/text_dialogs.h"
 #include "title/text_form.h"
@@ -23,6 +24,7 @@ void registerTitleForms(Engine& engine)
     enterFormClass<QuitDlg>(engine);
     enterFormClass<SobreDlg>(engine);
     enterFormClass<ListasDlg>(engine);
+    enterFormClass<BuscaDialog>(engine);
     registerSectionHomes(engine);
     enterFormClass<AATextForm>(engine);
     registerTextDialogs(engine);

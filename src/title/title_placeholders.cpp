@@ -22,7 +22,7 @@ void registerTitlePlaceholders(Engine& engine)
     enter<TitleScreen>(engine, {"CreditsForm", "InfosForm"});
     enter<BarraMenuForm>(engine, {"BDadosForm"});
     enter<AATextForm>(engine, {"JMidiaForm", "RetroForm", "AtlasForm"});
-    enter<TitleDialog>(engine, {"BuscaDialog", "FotoDialog", "SysMenuDBDialog", "CurioDialog"});
+    enter<TitleDialog>(engine, {"FotoDialog", "SysMenuDBDialog", "CurioDialog"});
     enter<AATextDialog>(engine, {"SobreInternetDialog"});
     enter<DBFileStruct>(engine, {"PesqProntaDialog", "PesqLivreDialog"});
     enter<MenuDialog>(engine, {"VerbeteMenuForm", "MidiasMenuForm", "RetroMenuForm", "AtlasMenuForm"});
