@@ -237,12 +237,12 @@ void showNotice(velFormObject& form, std::string_view name, bool shown)
     if (!c.is(Tag::Control))
         return;
     asControl(c)->setBoolean(Value::string("Hidden"), shown ? 0 : 1);
-    if (shown) {
+    // A notice lies over other controls: gone, the whole form is drawn again under it.
+    if (shown)
         asControl(c)->draw();
-        form.engine().updateScreen();
-    } else {
-        velPerform(c, Value::string("Redraw"), Value());
-    }
+    else
+        form.draw();
+    form.engine().updateScreen();
 }
 
 void printFormText(velFormObject& form, const Value& title, const Value& text)
