@@ -8,6 +8,7 @@
 #include "index/value_index.h"
 #include "nav_test_support.h"
 #include "runtime/clipboard.h"
+#include "runtime/dialog.h"
 #include "title/article_form.h"
 #include "title/article_marks.h"
 #include "title/read_aloud.h"
@@ -205,6 +206,17 @@ TEST_F(ArticleFormTest, PrintingPutsThePlainTitleAndTheTextIntoTheAttributesAndW
     EXPECT_EQ(textOf(velGet(attributes, Value::string("Text"))), "O texto.");
     EXPECT_TRUE(velGet(attributes, Value::string("Font")).isNil()); // the default font was only lent
     EXPECT_TRUE(std::filesystem::exists(disc.path() + "/artigo.pdf"));
+}
+
+TEST_F(ArticleFormTest, AListDialogClosedBeforeItsResultIsAskedChoosesNothing)
+{
+    define("VerbetesDlg", "ListasDlg", R"(("Control List" (list (control ("Class" "ListBox") ("Name" "Lista")
+        ("Hot Spot" (rect 0 0 100 100))))))");
+    auto* dialog = asDialog(config().global(Value::string("VerbetesDlg")));
+    dialog->open(read(R"((table ("BrowseList" (list "Alfa" "Beta"))))"));
+    dialog->close();
+    EXPECT_TRUE(dialog->result().isNil());
+    EXPECT_TRUE(errors().empty());
 }
 
 TEST_F(ArticleFormTest, OuvirSpeaksIntoTheMixerUntilPressedAgainOrIsDisabledWithoutTheVoice)
