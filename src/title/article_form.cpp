@@ -248,8 +248,10 @@ void VerbForm::open(const Value& data)
     Named::open(data);
     ArticleMarks(engine()).list();
     category_ = Value();
-    if (!reader_)
+    if (!reader_) {
         reader_ = std::make_unique<ReadAloud>(engine(), services());
+        speechUnavailable_ = ReadAloud::unavailableReason();
+    }
     if (!setUp(data))
         return;
     refresh();
@@ -417,7 +419,7 @@ void VerbForm::refresh()
         setViewText("CountryDataText", item(6));
     refreshMedia(item(8));
     // Read aloud: the button says when it cannot speak.
-    const std::string why = ReadAloud::unavailableReason();
+    const std::string& why = speechUnavailable_;
     setDisabled("Ouvir", !why.empty());
     if (Value note = control("OuvirNota"); note.is(Tag::Control)) {
         velPerform(note, Value::string("setText"),
