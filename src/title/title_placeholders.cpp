@@ -18,14 +18,12 @@ void enter(Engine& engine, std::initializer_list<const char*> names)
 
 void registerTitlePlaceholders(Engine& engine)
 {
-    enterFormClass<AATextForm>(engine);
-    enterFormClass<AATextDialog>(engine);
     enterFormClass<DBFileStruct>(engine);
     enter<TitleScreen>(engine, {"CreditsForm", "InfosForm"});
     enter<BarraMenuForm>(engine, {"BDadosForm"});
-    enter<AATextForm>(engine, {"VerbForm", "JMidiaForm", "RetroForm", "AtlasForm"});
-    enter<TitleDialog>(engine, {"FotoDialog", "SysMenuDialog", "SysMenuDBDialog", "CurioDialog"});
-    enter<AATextDialog>(engine, {"CaptionDialog", "LivroDialog", "CronoDialog", "TabelaDialog", "SobreInternetDialog"});
+    enter<AATextForm>(engine, {"JMidiaForm", "RetroForm", "AtlasForm"});
+    enter<TitleDialog>(engine, {"FotoDialog", "SysMenuDBDialog", "CurioDialog"});
+    enter<AATextDialog>(engine, {"SobreInternetDialog"});
     enter<DBFileStruct>(engine, {"PesqProntaDialog", "PesqLivreDialog"});
     enter<MenuDialog>(engine, {"VerbeteMenuForm", "MidiasMenuForm", "RetroMenuForm", "AtlasMenuForm"});
     enter<ListBox, Tag::Control>(engine, {"TabbedListBox", "PQListBox", "AAListBox"});
