@@ -18,6 +18,8 @@ void listSections(const Context&); // discdata sections . . . . prints their nam
 // One line per section.
 constexpr Section kSections[] = {
     {"sections", listSections},
+    {"atlas", makeAtlas},
+    {"midias", makeMedia},
 };
 
 void listSections(const Context&)
