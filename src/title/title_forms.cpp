@@ -6,6 +6,7 @@
 #include "title/lists_dialog.h"
 #include "title/main_form.h"
 #include "title/quit_dialog.h"
+#include "title/search_dialog.h"
 #include "title/section_homes.h"
 
 namespace vel {
@@ -20,6 +21,7 @@ void registerTitleForms(Engine& engine)
     enterFormClass<QuitDlg>(engine);
     enterFormClass<SobreDlg>(engine);
     enterFormClass<ListasDlg>(engine);
+    enterFormClass<BuscaDialog>(engine);
     registerSectionHomes(engine);
     registerTitlePlaceholders(engine);
 }

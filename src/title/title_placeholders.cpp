@@ -24,7 +24,7 @@ void registerTitlePlaceholders(Engine& engine)
     enter<TitleScreen>(engine, {"CreditsForm", "InfosForm"});
     enter<BarraMenuForm>(engine, {"BDadosForm"});
     enter<AATextForm>(engine, {"VerbForm", "JMidiaForm", "RetroForm", "AtlasForm"});
-    enter<TitleDialog>(engine, {"BuscaDialog", "FotoDialog", "SysMenuDialog", "SysMenuDBDialog", "CurioDialog"});
+    enter<TitleDialog>(engine, {"FotoDialog", "SysMenuDialog", "SysMenuDBDialog", "CurioDialog"});
     enter<AATextDialog>(engine, {"CaptionDialog", "LivroDialog", "CronoDialog", "TabelaDialog", "SobreInternetDialog"});
     enter<DBFileStruct>(engine, {"PesqProntaDialog", "PesqLivreDialog"});
     enter<MenuDialog>(engine, {"VerbeteMenuForm", "MidiasMenuForm", "RetroMenuForm", "AtlasMenuForm"});
