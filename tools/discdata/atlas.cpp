@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "discdata/articles_markup.h"
 #include "discdata/atlas_data.h"
 #include "discdata/countries.h"
 #include "discdata/infographics.h"
@@ -46,9 +47,12 @@ const Shape* countryShape(const Geography& geo, std::string_view numeric)
     return nullptr;
 }
 
-std::string link(std::string_view article)
+// A hot link to the article of that name.
+std::string link(const std::string& article)
 {
-    return "{\\uldb " + std::string(article) + "}!\\{jump:VerbForm;" + std::string(article) + "\\}";
+    ArticleSource one;
+    one.seeAlso = {article};
+    return seeAlsoText(one, [](const std::string&) { return true; });
 }
 
 Bounds framed(const std::map<std::string, Bounds>& frames, const std::string& file, const Shape& shape)

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "discdata/articles_markup.h"
 #include "discdata/atlas_data.h"
 #include "discdata/flags.h"
 #include "discdata/infographics.h"
@@ -36,104 +37,36 @@ struct Media {
     std::string heading; // item 8: title of the book and table viewers
 };
 
-std::string hotLink(const std::string& text, const std::string& target)
-{
-    return "{\\uldb " + text + "}!\\{" + target + "\\}";
-}
 
-// The article markup of h-content's texts (docs/article_sources.md) made rich text: paragraphs,
-// section titles, table rows and links.
-std::string richText(const std::string& body)
+// The articles of disc/title/verbetes, parsed.
+std::vector<ArticleSource> readArticles(const Context& context)
 {
-    static const std::regex link(R"(\[\[([^\]|]+)(?:\|([^\]]+))?\]\])");
-    std::string out;
-    std::istringstream lines(body);
-    std::string line;
-    bool paragraph = false;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty()) {
-            if (paragraph)
-                out += "\\par\\par ";
-            paragraph = false;
-            continue;
-        }
-        if (paragraph)
-            out += " ";
-        if (line.rfind("== ", 0) == 0) {
-            out += "{\\b " + line.substr(3) + "}\\par ";
-            continue;
-        }
-        if (line[0] == '|') {
-            std::string row = line.substr(1);
-            if (!row.empty() && row.back() == '|')
-                row.pop_back();
-            for (std::size_t at; (at = row.find('|')) != std::string::npos;)
-                row.replace(at, 1, "\\tab ");
-            out += row + "\\par ";
-            continue;
-        }
-        std::string text;
-        auto last = line.cbegin();
-        for (std::sregex_iterator it(line.begin(), line.end(), link), end; it != end; ++it) {
-            const std::smatch& m = *it;
-            text.append(last, m[0].first);
-            const std::string first = m[1].str(), second = m[2].matched ? m[2].str() : "";
-            const std::size_t colon = first.find(':');
-            if (colon != std::string::npos && colon < 10 && first.find(' ') > colon) // [[tipo:VALOR|texto]]
-                text += hotLink(second.empty() ? first.substr(colon + 1) : second,
-                                first.substr(0, colon) + ":" + first.substr(colon + 1));
-            else if (second.empty()) // [[Nome]]
-                text += hotLink(first, "jump:VerbForm;" + first);
-            else // [[texto|Nome]]
-                text += hotLink(first, "jump:VerbForm;" + second);
-            last = m[0].second;
-        }
-        text.append(last, line.cend());
-        out += text;
-        paragraph = true;
-    }
-    return out;
+    std::vector<ArticleSource> articles;
+    const fs::path folder = context.source / "verbetes";
+    if (!fs::is_directory(folder))
+        return articles;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".txt")
+            articles.push_back(parseArticleSource(entry.path().string(), readText(entry.path())));
+    return articles;
 }
 
 // The articles that use each media file: the "Mídia:" line of an article and its media links.
-std::map<std::string, std::set<std::string>> usesByFile(const Context& context)
+std::map<std::string, std::set<std::string>> usesByFile(const std::vector<ArticleSource>& articles)
 {
-    std::map<std::string, std::set<std::string>> uses;
-    const fs::path folder = context.source / "verbetes";
-    if (!fs::is_directory(folder))
-        return uses;
     static const std::regex mediaLink(R"(\[\[(anim|bandeira|crono|foto|info|livro|mapa|tabela|video|audio):([^\]|]+))");
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().extension() != ".txt")
-            continue;
-        const std::string text = readText(entry.path());
-        std::string name;
-        std::istringstream lines(text);
-        std::string line;
-        std::vector<std::string> files;
-        while (std::getline(lines, line)) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (line.rfind("Nome:", 0) == 0)
-                name = line.substr(line.find_first_not_of(' ', 5));
-            else if (line.rfind("M\xC3\xAD" "dia:", 0) == 0 && line.find_first_not_of(' ', 7) != std::string::npos)
-                files.push_back(line.substr(line.find_first_not_of(' ', 7)));
-        }
-        for (std::sregex_iterator it(text.begin(), text.end(), mediaLink), end; it != end; ++it)
-            files.push_back((*it)[2].str());
-        if (name.empty())
-            continue;
-        for (const std::string& file : files)
-            if (file != "None")
-                uses[file].insert(name);
+    std::map<std::string, std::set<std::string>> uses;
+    for (const ArticleSource& article : articles) {
+        if (article.media != "None")
+            uses[article.media].insert(article.name);
+        for (std::sregex_iterator it(article.body.begin(), article.body.end(), mediaLink), end; it != end; ++it)
+            uses[(*it)[2].str()].insert(article.name);
     }
     return uses;
 }
 
 // Books, chronologies and tables: h-content's texts, typed by their name's prefix.
-void addTexts(const Context& context, std::vector<Media>& all)
+void addTexts(const Context& context, const ArticleExists& exists, std::vector<Media>& all)
 {
     const fs::path folder = context.source / "midias" / "textos";
     if (!fs::is_directory(folder))
@@ -169,7 +102,11 @@ void addTexts(const Context& context, std::vector<Media>& all)
         m.heading = title;
         m.caption = caption;
         m.file = stem;
-        m.shown = richText(body);
+        ArticleSource text;
+        text.file = path.string();
+        text.name = title;
+        text.body = body;
+        m.shown = expandBody(text, exists);
         all.push_back(std::move(m));
     }
 }
@@ -212,12 +149,16 @@ void makeMedia(const Context& context)
             all.push_back({info.title, info.title, 5, info.caption, info.name, info.name + ".bmp", "", ""});
     for (const Movie& movie : makeMovies(context))
         all.push_back({movie.title, movie.title, movie.animation ? 0 : 9, movie.caption, movie.file, movie.file + ".bmp", "", ""});
-    addTexts(context, all);
+    const std::vector<ArticleSource> articles = readArticles(context);
+    std::set<std::string> articleNames;
+    for (const ArticleSource& article : articles)
+        articleNames.insert(article.name);
+    addTexts(context, [&](const std::string& name) { return articleNames.count(name) > 0; }, all);
 
     std::sort(all.begin(), all.end(), [](const Media& a, const Media& b) {
         return to1252(a.name, "media name") < to1252(b.name, "media name");
     });
-    const auto uses = usesByFile(context);
+    const auto uses = usesByFile(articles);
     Value items = ValueList::make(static_cast<int32_t>(all.size()));
     Value listId = Table::make(256), idList = Table::make(256), idList2 = Table::make(256), nameFile = Table::make(256),
           fileNumber = Table::make(256), fileName = Table::make(256);
@@ -228,10 +169,10 @@ void makeMedia(const Context& context)
         const std::string where = "media " + m.file;
         if (!names.insert(m.name).second || !files.insert(m.file).second)
             fail(where + ": two media share the name \"" + m.name + "\" or the file");
-        std::string users;
+        ArticleSource users; // the using articles, listed as a see-also list is
+        users.file = where;
         if (auto at = uses.find(m.file); at != uses.end())
-            for (const std::string& article : at->second)
-                users += (users.empty() ? "" : "\\par ") + hotLink(article, "jump:VerbForm;" + article);
+            users.seeAlso.assign(at->second.begin(), at->second.end());
         const Value number = Value::integer(static_cast<int32_t>(n));
         Value record = ValueList::make(10);
         List* r = asList(record);
@@ -244,7 +185,7 @@ void makeMedia(const Context& context)
         r->append(text(m.still, where));
         r->append(text(m.shown, where));
         r->append(text(m.heading, where));
-        r->append(text(users, where));
+        r->append(text(seeAlsoText(users, [](const std::string&) { return true; }), where));
         asList(items)->append(record);
         const Value name = text1252(m.name, where), file = text1252(m.file, where);
         asTable(listId)->put(name, number);
