@@ -305,9 +305,23 @@ std::vector<MapRecord> makeThematicMaps(const Context& context, const Geography&
             cairo_set_line_width(c, 1);
             cairo_stroke(c);
         }
-        for (std::size_t i = 0; i < cities.size() && i < 10; ++i) {
+        // The largest first; a name that would cover one already written is left out.
+        std::vector<Point> written;
+        for (std::size_t i = 0; i < cities.size() && i < 12; ++i) {
             const Point at = picture.projection().project(cities[i].at);
-            picture.label({at.x, at.y - 6 - 4 * std::sqrt(cities[i].people / 1e6)}, cities[i].name, 11, true, MapInk::kText);
+            const double radius = 3 + 4 * std::sqrt(cities[i].people / 1e6);
+            auto free = [&](Point label) {
+                return std::none_of(written.begin(), written.end(),
+                                    [&](Point p) { return std::abs(p.x - label.x) < 70 && std::abs(p.y - label.y) < 14; });
+            };
+            // Above the circle, else below it, else not at all.
+            Point label{at.x, at.y - radius - 4};
+            if (!free(label))
+                label.y = at.y + radius + 8;
+            if (!free(label))
+                continue;
+            written.push_back(label);
+            picture.label(label, cities[i].name, 11, true, MapInk::kText);
         }
         picture.title(titles[2].title, "Popula\xC3\xA7\xC3\xA3o da \xC3\xA1rea urbana (SimpleMaps)");
         picture.write(context.disc / "brpopul.bmp");

@@ -267,9 +267,9 @@ void dayAndNight(const WorldBackdrop& world, discgen::Painter& p, double t, doub
     cairo_arc(c, sun.x, top + sun.y, 5, 0, 2 * M_PI);
     cairo_fill(c);
     p.text(8, 26, to1252("Dia e noite", "title"), arial(15, true), 0x191919);
-    const int hour = static_cast<int>(hours) % 24;
-    caption(p, "Meio-dia no meridiano de " + std::to_string(static_cast<int>(std::lround(std::fmod(sunLon + 540, 360) - 180))) +
-                   "\xC2\xB0 (hora " + std::to_string(hour) + ")",
+    const int meridian = static_cast<int>(std::lround(std::fmod(sunLon + 540, 360) - 180));
+    caption(p, "Meio-dia no meridiano de " + std::to_string(std::abs(meridian)) + "\xC2\xB0" +
+                   (meridian < 0 ? " O" : meridian > 0 ? " L" : ""),
             1);
 }
 
