@@ -217,7 +217,7 @@ void legend(MapPicture& picture, const std::vector<std::string>& names, int x, i
         const int row = y + 6 + static_cast<int>(i) * 18;
         picture.painter().fill(x + 8, row, 20, 12, regionColour(names[i]));
         picture.painter().frame(x + 8, row, 20, 12, MapInk::kBorder);
-        picture.label({x + 36 + picture.painter().textWidth(to1252(names[i], "legend"), {"Arial", 12}) / 2, row + 6.0},
+        picture.label({x + 36 + picture.painter().textWidth(to1252(names[i], "legend"), mapFont(12, false)) / 2, row + 6.0},
                       names[i], 12, false, MapInk::kText);
     }
 }

@@ -16,15 +16,6 @@ namespace {
 constexpr int kWidth = 640, kHeight = 400;
 constexpr int kBars = 15;
 
-platform::FontSpec arial(int pixels, bool bold)
-{
-    platform::FontSpec font;
-    font.face = "Arial";
-    font.pixelHeight = pixels;
-    font.bold = bold;
-    return font;
-}
-
 // A ranking of the countries by one figure: the first kBars as horizontal bars.
 void drawRanking(const Context& context, const Infographic& chart, std::vector<std::pair<double, std::string>> rows,
                  const std::string& unit, int decimals, uint32_t colour)
@@ -34,20 +25,20 @@ void drawRanking(const Context& context, const Infographic& chart, std::vector<s
         rows.resize(kBars);
     discgen::Painter p(kWidth, kHeight);
     p.verticalGradient(0, 0, kWidth, kHeight, 0xFAF7EE, 0xEFE8D4);
-    p.text(20, 34, to1252(chart.title, chart.name), arial(20, true), MapInk::kText);
-    p.text(20, 54, to1252(unit, chart.name), arial(12, false), 0x4A4A4A);
+    p.text(20, 34, to1252(chart.title, chart.name), mapFont(20, true), MapInk::kText);
+    p.text(20, 54, to1252(unit, chart.name), mapFont(12, false), 0x4A4A4A);
     const double top = rows.empty() ? 1 : rows.front().first;
     const int left = 190, right = kWidth - 110, rowHeight = 20, first = 72;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int y = first + static_cast<int>(i) * rowHeight;
         const std::string name = to1252(rows[i].second, chart.name);
-        p.text(left - 8, y + 14, name, arial(12, false), MapInk::kText, discgen::Align::Right);
+        p.text(left - 8, y + 14, name, mapFont(12, false), MapInk::kText, discgen::Align::Right);
         const double w = std::max(1.0, (right - left) * rows[i].first / top);
         p.fill(left, y + 3, w, rowHeight - 6, colour);
         p.frame(left, y + 3, static_cast<int>(std::ceil(w)), rowHeight - 6, discgen::darker(colour, 0.35));
-        p.text(left + w + 6, y + 14, formatNumberPtBr(rows[i].first, decimals), arial(11, false), 0x333333);
+        p.text(left + w + 6, y + 14, formatNumberPtBr(rows[i].first, decimals), mapFont(11, false), 0x333333);
     }
-    p.text(20, kHeight - 12, to1252(chart.caption, chart.name), arial(10, false), 0x4A4A4A);
+    p.text(20, kHeight - 12, to1252(chart.caption, chart.name), mapFont(10, false), 0x4A4A4A);
     const platform::PixelView view = p.pixels();
     reduceColours(view);
     if (!discgen::writeBitmap(context.disc / (chart.name + ".bmp"), view))

@@ -17,15 +17,6 @@ void source(cairo_t* c, uint32_t rgb)
     cairo_set_source_rgb(c, ((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0, (rgb & 255) / 255.0);
 }
 
-platform::FontSpec mapFont(int pixels, bool bold)
-{
-    platform::FontSpec font;
-    font.face = "Arial";
-    font.pixelHeight = pixels;
-    font.bold = bold;
-    return font;
-}
-
 int distance(uint32_t a, uint32_t b)
 {
     int sum = 0;
@@ -37,6 +28,15 @@ int distance(uint32_t a, uint32_t b)
 }
 
 } // namespace
+
+platform::FontSpec mapFont(int pixels, bool bold)
+{
+    platform::FontSpec font;
+    font.face = "Arial";
+    font.pixelHeight = pixels;
+    font.bold = bold;
+    return font;
+}
 
 MapPicture::MapPicture(const Projection& projection)
     : projection_(projection), painter_(projection.width, projection.height)

@@ -17,6 +17,9 @@ struct MapInk {
                               kCoast = 0x5E7F99, kGraticule = 0xA5C5DD, kText = 0x191919, kCapital = 0xC0282D;
 };
 
+// The face every map, chart and movie of the atlas writes in: Arial (Liberation Sans), by pixel height.
+platform::FontSpec mapFont(int pixels, bool bold);
+
 class MapPicture {
 public:
     explicit MapPicture(const Projection& projection);

@@ -22,15 +22,6 @@ constexpr int kWidth = 320, kHeight = 240, kFramesPerSecond = 25, kSpeechRate = 
 
 using Draw = std::function<void(discgen::Painter&, double seconds)>;
 
-platform::FontSpec arial(int pixels, bool bold)
-{
-    platform::FontSpec font;
-    font.face = "Arial";
-    font.pixelHeight = pixels;
-    font.bold = bold;
-    return font;
-}
-
 void rgb(cairo_t* c, uint32_t colour, double alpha = 1)
 {
     cairo_set_source_rgba(c, ((colour >> 16) & 255) / 255.0, ((colour >> 8) & 255) / 255.0, (colour & 255) / 255.0, alpha);
@@ -100,7 +91,7 @@ void caption(discgen::Painter& p, const std::string& utf8, double alpha)
         return;
     p.faded(std::min(1.0, alpha), [&] {
         p.fill(0, kHeight - 26, kWidth, 26, 0x14285A);
-        p.text(kWidth / 2.0, kHeight - 9, to1252(utf8, "movie caption"), arial(13, true), 0xFFFFFF, discgen::Align::Centre);
+        p.text(kWidth / 2.0, kHeight - 9, to1252(utf8, "movie caption"), mapFont(13, true), 0xFFFFFF, discgen::Align::Centre);
     });
 }
 
@@ -157,9 +148,9 @@ void solarSystem(discgen::Painter& p, double t)
             cairo_set_line_width(c, 1);
             cairo_stroke(c);
         }
-        p.text(x + planet.radius + 2, y - 2, to1252(planet.name, "planet"), arial(9, false), 0xD8DCE8);
+        p.text(x + planet.radius + 2, y - 2, to1252(planet.name, "planet"), mapFont(9, false), 0xD8DCE8);
     }
-    p.text(8, 18, to1252("O Sistema Solar", "title"), arial(15, true), 0xFFFFFF);
+    p.text(8, 18, to1252("O Sistema Solar", "title"), mapFont(15, true), 0xFFFFFF);
     caption(p, "Tamanhos e distâncias fora de escala", t / 1.5);
 }
 
@@ -228,7 +219,7 @@ void climateZones(const WorldBackdrop& world, discgen::Painter& p, double t)
         const double y0 = world.y(zone.to, top), y1 = world.y(zone.from, top);
         p.faded(0.35 * shown, [&] { p.fill(0, y0, kWidth, y1 - y0, zone.colour); });
         if (*zone.name)
-            p.faded(shown, [&] { p.text(kWidth - 6, (y0 + y1) / 2 + 4, to1252(zone.name, "zone"), arial(11, true), 0x191919,
+            p.faded(shown, [&] { p.text(kWidth - 6, (y0 + y1) / 2 + 4, to1252(zone.name, "zone"), mapFont(11, true), 0x191919,
                                         discgen::Align::Right); });
     }
     cairo_t* c = p.cairo();
@@ -242,7 +233,7 @@ void climateZones(const WorldBackdrop& world, discgen::Painter& p, double t)
     }
     cairo_stroke(c);
     cairo_set_dash(c, nullptr, 0, 0);
-    p.text(8, 26, to1252("As zonas térmicas da Terra", "title"), arial(15, true), 0x191919);
+    p.text(8, 26, to1252("As zonas térmicas da Terra", "title"), mapFont(15, true), 0x191919);
     caption(p, t < 9 ? "Entre os trópicos" : t < 16 ? "Entre os trópicos e os círculos polares" : "Além dos círculos polares",
             std::min(1.0, t - 2));
 }
@@ -266,7 +257,7 @@ void dayAndNight(const WorldBackdrop& world, discgen::Painter& p, double t, doub
     rgb(c, 0xFFD54A);
     cairo_arc(c, sun.x, top + sun.y, 5, 0, 2 * M_PI);
     cairo_fill(c);
-    p.text(8, 26, to1252("Dia e noite", "title"), arial(15, true), 0x191919);
+    p.text(8, 26, to1252("Dia e noite", "title"), mapFont(15, true), 0x191919);
     const int meridian = static_cast<int>(std::lround(std::fmod(sunLon + 540, 360) - 180));
     caption(p, "Meio-dia no meridiano de " + std::to_string(std::abs(meridian)) + "\xC2\xB0" +
                    (meridian < 0 ? " O" : meridian > 0 ? " L" : ""),
