@@ -82,7 +82,7 @@ void drawSurroundings(MapPicture& picture, const Geography& geo, const Context& 
         if (&shape == skipLabel)
             continue;
         const Point at = labelPoint(shape, p);
-        if (at.x < 30 || at.y < 60 || at.x > p.width - 30 || at.y > p.height - 14)
+        if (at.x < 30 || at.y < 14 || at.x > p.width - 30 || at.y > p.height - 10 || (at.x < 200 && at.y < 60))
             continue;
         // Only countries shown large enough to carry their name.
         double largest = 0;
