@@ -422,11 +422,9 @@ void makeAtlas(const Context& context)
                 return static_cast<int>(i);
         return name == "Brasil" ? 1 : name == categories.back().name ? static_cast<int>(categories.size()) - 1 : 7;
     };
-    std::vector<std::size_t> order(maps.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return to1252(maps[a].name, "map name") < to1252(maps[b].name, "map name");
+    // Map numbers in name order: a map's number is its place in the whole collection's list.
+    std::sort(maps.begin(), maps.end(), [](const MapRecord& a, const MapRecord& b) {
+        return to1252(a.name, "map name") < to1252(b.name, "map name");
     });
     Value items = ValueList::make(static_cast<int32_t>(maps.size()));
     Value byName = Table::make(static_cast<int32_t>(maps.size() * 2));
@@ -447,7 +445,7 @@ void makeAtlas(const Context& context)
         const std::string where = "map " + m.file;
         Value record = ValueList::make(8);
         List* r = asList(record);
-        r->append(Value::integer(static_cast<int32_t>(std::find(order.begin(), order.end(), n) - order.begin())));
+        r->append(Value::integer(static_cast<int32_t>(n)));
         r->append(text1252(m.name, where));
         r->append(Value::integer(category));
         r->append(Value::string(m.file + ".bmp"));
