@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/text_encoding.h"
+#include "index/title_indexes.h"
 #include "runtime/image.h"
 #include "value/archive.h"
 #include "value/buffer.h"
@@ -109,6 +110,39 @@ TEST(GeoAtlas, CitiesLandOnTheirPixels)
         EXPECT_NEAR(mx, x, 2);
         EXPECT_NEAR(my, y, 2);
     }
+}
+
+// Every media record names a type the screens know and files that are on the disc, and the file
+// look-up leads back to it.
+TEST(GeoMedia, EveryRecordsFilesAreOnTheDiscAndFoundByName)
+{
+    Value media = Archive::open(Value::string(kDisc + "/DAT/Midias.dat"), false);
+    ASSERT_FALSE(media.isNil());
+    TitleIndexes indexes;
+    indexes.registerAll(kDisc + "/DAT");
+    const auto* archive = dynamic_cast<const Archive*>(media.object());
+    ASSERT_GT(archive->count(), 100);
+    int typesSeen = 0;
+    for (int32_t n = 0; n < archive->count(); ++n) {
+        Value record = velGet(media, n);
+        const std::string file(textOf(velGet(record, 5)));
+        SCOPED_TRACE(file);
+        const int type = velIntValue(velGet(record, 3));
+        ASSERT_TRUE(type >= 0 && type <= 9);
+        typesSeen |= 1 << type;
+        EXPECT_EQ(velIntValue(velGet(indexes.get("MDB_FNAME"), velGet(record, 5))), n);
+        EXPECT_EQ(velIntValue(velGet(record, 0)), n);
+        for (int item : {6, 7}) {
+            if (Value picture = velGet(record, item); type != 3 && type != 6 && type != 8 && !picture.isNil()) {
+                EXPECT_TRUE(std::filesystem::is_regular_file(kDisc + "/" + std::string(textOf(picture))));
+            }
+        }
+        if (type == 0 || type == 9) {
+            EXPECT_TRUE(std::filesystem::is_regular_file(kDisc + "/Movies/" + file + ".avi"));
+        }
+    }
+    // Animations, flags, infographics, maps and videos at least.
+    EXPECT_EQ(typesSeen & 0b1010100101, 0b1010100101);
 }
 
 } // namespace
