@@ -40,7 +40,6 @@ extern template class SectionHome<AATextForm>;
     };
 
 VEL_SECTION_HOME(VerbHForm, BarraMenuForm)
-VEL_SECTION_HOME(AtlasHForm, AATextForm)
 VEL_SECTION_HOME(JMidiaHForm, BarraMenuForm)
 VEL_SECTION_HOME(BDadosHForm, BarraMenuForm)
 VEL_SECTION_HOME(TimeHForm, AATextForm)

@@ -2,9 +2,11 @@
 
 #include "runtime/engine.h"
 #include "title/about_dialog.h"
+#include "title/atlas_form.h"
 #include "title/history_dialog.h"
 #include "title/lists_dialog.h"
 #include "title/main_form.h"
+#include "title/media_form.h"
 #include "title/quit_dialog.h"
 #include "title/section_homes.h"
 
@@ -21,6 +23,8 @@ void registerTitleForms(Engine& engine)
     enterFormClass<SobreDlg>(engine);
     enterFormClass<ListasDlg>(engine);
     registerSectionHomes(engine);
+    registerAtlasForms(engine);
+    registerMediaForms(engine);
     registerTitlePlaceholders(engine);
 }
 

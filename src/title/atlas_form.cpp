@@ -1,0 +1,397 @@
+#include "title/atlas_form.h"
+
+#include <fstream>
+
+#include "controls/history.h"
+#include "platform/media_path.h"
+#include "runtime/cursor.h"
+#include "runtime/engine.h"
+#include "runtime/form.h"
+#include "title/category_lists.h"
+#include "title/media_viewers.h"
+#include "title/quiet_errors.h"
+#include "value/builtins.h"
+#include "value/list.h"
+#include "value/string.h"
+#include "value/table.h"
+
+namespace vel {
+
+namespace {
+
+constexpr const char* kAtlasCategories = "ATCatLst";
+constexpr const char* kSolarSystem = "mnatlaat.avi";
+constexpr const char* kClimates = "mnatlaak.avi";
+// The two countries with a detailed second map, by the button that leads to it.
+struct TwoPartCountry {
+    const char* country;
+    const char* detail;
+};
+constexpr TwoPartCountry kTwoPart[] = {
+    {"Estados Unidos", AtlasForm::kEastCoast},
+    {"Federa\xE7\xE3o Russa", AtlasForm::kWesternRussia},
+};
+
+struct MenuEffect {
+    const char* text;
+    AtlasChoice choice;
+};
+constexpr MenuEffect kMenuEffects[] = {
+    {"Clima", {AtlasChoice::Kind::Infographic, "brclima"}},
+    {"Hidrografia", {AtlasChoice::Kind::Infographic, "brhidro"}},
+    {"Parques e reservas", {AtlasChoice::Kind::Infographic, "brparque"}},
+    {"Popula\xE7\xE3o", {AtlasChoice::Kind::Infographic, "brpopul"}},
+    {"Regi\xF5" "es", {AtlasChoice::Kind::Infographic, "brregio"}},
+    {"Relevo", {AtlasChoice::Kind::Infographic, "brrelevo"}},
+    {"Vegeta\xE7\xE3o", {AtlasChoice::Kind::Infographic, "brvegeta"}},
+    {"Climas e Correntes", {AtlasChoice::Kind::Video, kClimates}},
+    {"Ecol\xF3gico", {AtlasChoice::Kind::Infographic, "muecolo"}},
+    {"Sistema Solar", {AtlasChoice::Kind::Video, kSolarSystem}},
+};
+
+Value tableWith(std::initializer_list<std::pair<const char*, Value>> entries)
+{
+    Value table = Table::make();
+    for (const auto& [key, value] : entries)
+        asTable(table)->put(std::string_view(key), value);
+    return table;
+}
+
+Value entry(const Value& table, std::string_view key)
+{
+    return table.is(Tag::Table) ? asTable(table)->get(key) : Value();
+}
+
+int32_t integerOf(const Value& v, int32_t otherwise)
+{
+    return v.is(Tag::Int) || v.is(Tag::String) || v.is(Tag::Float) ? velIntValue(v) : otherwise;
+}
+
+// Runs the "MenusPopUp" menu of that name placed at (x, y) beside the caller; its result.
+Value atlasMenu(Engine& engine, const Value& menus, std::string_view menu, const Value& x, const Value& y)
+{
+    Value definition = entry(menus, menu);
+    if (!definition.is(Tag::Table))
+        return Value();
+    Value argument = velCopy(definition);
+    asTable(argument)->put(std::string_view("Origin X"), x);
+    asTable(argument)->put(std::string_view("Origin Y"), y);
+    asTable(argument)->put(std::string_view("UseDefaultPosition"), Value::boolean(1));
+    return runNamedDialog(engine, "PopUpMenu", argument);
+}
+
+// Acts on a menu entry that is not a map; false for a map's name.
+bool followChoice(velLibraryForm& form, std::string_view text, bool brazil, bool loopClimates)
+{
+    const AtlasChoice choice = atlasChoice(text, brazil);
+    if (choice.kind == AtlasChoice::Kind::Infographic) {
+        openInfographic(form.engine(), choice.target);
+        return true;
+    }
+    if (choice.kind == AtlasChoice::Kind::Video) {
+        playVideo(form, choice.target, loopClimates && std::string_view(choice.target) == kClimates);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+AtlasChoice atlasChoice(std::string_view text, bool brazil)
+{
+    if (text == "Pol\xEDtico")
+        return {AtlasChoice::Kind::Infographic, brazil ? "brpolit" : "mupolit"};
+    for (const MenuEffect& effect : kMenuEffects)
+        if (text == effect.text)
+            return effect.choice;
+    return {};
+}
+
+bool openInfographic(Engine& engine, std::string_view name)
+{
+    Value valid = titleEntry(engine, "ValidInfos");
+    if (positionIn(valid, name) < 0)
+        return false;
+    goToForm(engine, name, Value());
+    return true;
+}
+
+// --- AtlasHForm
+
+const HomeSection& AtlasHForm::section() const
+{
+    static constexpr HomeSection home{"AtlasDlg", "AtlasForm", "Tela inicial do Atlas"};
+    return home;
+}
+
+bool AtlasHForm::handleAction(std::string_view name, const Value& control)
+{
+    if (name == "Sistema") {
+        playVideo(*this, kSolarSystem, false);
+        return true;
+    }
+    if (name != "ATBrasil" && name != "ATMundo")
+        return Named::handleAction(name, control);
+    const bool brazil = name == "ATBrasil";
+    Value result = atlasMenu(engine(), menus(), brazil ? "BrasilMenu" : "MundoMenu",
+                             velGet(control, Value::string("PopUpX")), velGet(control, Value::string("PopUpY")));
+    Value text = chosenText(result);
+    if (text.is(Tag::String) && !followChoice(*this, textOf(text), brazil, false))
+        goToForm(engine(), "AtlasForm", result);
+    return true;
+}
+
+// --- AtlasForm
+
+void AtlasForm::open(const Value& data)
+{
+    Named::open(data);
+    atlas_.emplace(engine(), "Atlas");
+    category_ = -1;
+    dataShown_ = integerOf(entry(data, "MCDataShown"), 0) != 0;
+    showMap(entry(data, "Text"));
+}
+
+void AtlasForm::reopen(const Value& data)
+{
+    // Another map asked for while a map shows: the screen stays, the new map is a new visit.
+    dataShown_ = integerOf(entry(data, "MCDataShown"), 0) != 0;
+    velPerform(findControl(Value::string("MapaControl")), Value::string("DiscardBK"), Value());
+    if (showMap(entry(data, "Text")))
+        History::of(engine()).historyAdd(Value::string("AtlasForm"), historyState());
+}
+
+bool AtlasForm::showMap(const Value& name)
+{
+    for (const TwoPartCountry& country : kTwoPart)
+        screen::enable(*this, country.country, false);
+    const int32_t number = atlas_ ? atlas_->numberOf("DBL_IDLIST", name) : -1;
+    Value record = number >= 0 ? atlas_->record(number) : Value();
+    if (record.isNil()) {
+        refresh();
+        return false;
+    }
+    number_ = number;
+    record_ = record;
+    for (const TwoPartCountry& country : kTwoPart)
+        if (textItem(name) == country.country)
+            screen::enable(*this, country.country, true);
+    const int32_t category = integerOf(recordItem(record_, 2), 0);
+    if (category != category_) {
+        category_ = category;
+        categoryRecord_ = categoryRecord(engine(), kAtlasCategories, category);
+        list_ = recordItem(categoryRecord_, 2);
+    }
+    position_ = std::max(0, positionIn(list_, textItem(recordItem(record_, 1))));
+    refresh();
+    return true;
+}
+
+void AtlasForm::refresh()
+{
+    screen::enable(*this, "HinoButton", !textItem(recordItem(record_, 5)).empty());
+    screen::setLabel(*this, "CategoriaText", recordItem(categoryRecord_, 0));
+    screen::setLabel(*this, "SubCategoriaText", recordItem(categoryRecord_, 1));
+    screen::setLabel(*this, "AtlasPopUpText", recordItem(record_, 1));
+    screen::setLabel(*this, "EPName", recordItem(record_, 1));
+    screen::setText(*this, "CountryDataText", recordItem(record_, 6));
+    screen::setText(*this, "Texto", recordItem(record_, 7));
+    {
+        // A picture that is missing or does not decode leaves the map area empty, not the screen.
+        QuietErrors quiet;
+        Value image = recordItem(record_, 3);
+        mapImage_ = image.isNil() ? Value() : engine().resources().loadImage(image);
+        if (quiet.any() || !mapImage_.is(Tag::Image))
+            mapImage_ = Value();
+    }
+    Value map = findControl(Value::string("MapaControl"));
+    if (map.is(Tag::Control)) {
+        const Value place = recordItem(record_, 4);
+        const Value x = place.is(Tag::List) ? recordItem(place, 0) : entry(place, "X");
+        const Value y = place.is(Tag::List) ? recordItem(place, 1) : entry(place, "Y");
+        velPut(map, Value::string("X"), Value::integer(integerOf(x, 0)));
+        velPut(map, Value::string("Y"), Value::integer(integerOf(y, 40)));
+        velPut(map, Value::string("Image"), mapImage_);
+    }
+    screen::show(*this, "MapaControl", !dataShown_ && !mapImage_.isNil());
+    screen::show(*this, "CountryDataText", dataShown_);
+    screen::show(*this, "Texto", dataShown_);
+    if (dataShown_)
+        screen::setImages(*this, "MoreCountryData", "VerMapaUp", "VerMapaDn");
+    else
+        screen::setImages(*this, "MoreCountryData", "MCDataUp", "MCDataDn");
+}
+
+void AtlasForm::step(int32_t by)
+{
+    const List* list = asList(list_);
+    if (!list || list->count() == 0 || record_.isNil())
+        return;
+    engine().setCursor(Cursor::make(CursorKind::Wait));
+    const int32_t count = list->count();
+    const int32_t position = ((position_ + by) % count + count) % count;
+    velPerform(findControl(Value::string("MapaControl")), Value::string("DiscardBK"), Value());
+    if (showMap(list->get(position))) {
+        position_ = position;
+        History::of(engine()).historyAdd(Value::string("AtlasForm"), historyState());
+    }
+    engine().setCursor(Value());
+}
+
+Value AtlasForm::historyState()
+{
+    return tableWith({{"Text", recordItem(record_, 1)},
+                      {"MCDataShown", Value::integer(dataShown_ ? 1 : 0)},
+                      {"History Text", historyTitle()}});
+}
+
+Value AtlasForm::historyTitle() const
+{
+    return Value::string("Atlas: " + std::string(textItem(recordItem(record_, 1))));
+}
+
+bool AtlasForm::handleAction(std::string_view name, const Value& control)
+{
+    if (name == "PrevMapa" || name == "NextMapa") {
+        step(name == "PrevMapa" ? -1 : 1);
+    } else if (name == "Categorias" || name == "SubCategorias") {
+        categoryMenu(name == "SubCategorias");
+    } else if (name == "AtlasPopUp") {
+        listDialog();
+    } else if (name == "MapaSysButton") {
+        systemMenu();
+    } else if (name == "HinoButton") {
+        playAnthem();
+    } else if (name == "MoreCountryData") {
+        toggleData();
+    } else if (name == "GotoVerbete") {
+        std::string country(textItem(recordItem(record_, 1)));
+        for (const TwoPartCountry& c : kTwoPart)
+            if (country == c.detail)
+                country = c.country;
+        goToForm(engine(), "VerbForm", tableWith({{"Text", Value::string(country)}, {"FullList", Value::boolean(1)}}));
+    } else {
+        for (const TwoPartCountry& c : kTwoPart)
+            if (name == c.country) {
+                goToForm(engine(), "AtlasForm", tableWith({{"Text", Value::string(c.detail)}}));
+                return true;
+            }
+        return Named::handleAction(name, control);
+    }
+    return true;
+}
+
+void AtlasForm::choose(const Value& result)
+{
+    Value text = chosenText(result);
+    if (!text.is(Tag::String))
+        return;
+    const bool brazil = textItem(recordItem(categoryRecord_, 0)) == "Brasil";
+    if (!followChoice(*this, textOf(text), brazil, true))
+        goToForm(engine(), "AtlasForm", result);
+}
+
+void AtlasForm::categoryMenu(bool sub)
+{
+    Value result;
+    if (sub) {
+        const std::string menu = std::string(textItem(recordItem(categoryRecord_, 0))) + "Menu";
+        result = atlasMenu(engine(), menus(), menu, Value::integer(234), Value::integer(44));
+    } else {
+        result = runNamedDialog(engine(), "AtlasMenuForm", Value());
+        // A group chosen from the menu lists that group's maps.
+        const int32_t group = menuItemPosition(engine(), "AtlasMenuForm", chosenText(result));
+        if (group >= 0) {
+            Value argument = screen::listArgument(*this, "AtlasPopUpTable", group + 1);
+            result = runNamedDialog(engine(), "AtlasDlg", argument);
+        }
+    }
+    choose(result);
+}
+
+void AtlasForm::listDialog()
+{
+    Value argument = screen::listArgument(*this, "AtlasPopUpTable", category_);
+    Value result = runNamedDialog(engine(), "AtlasDlg", argument);
+    if (!chosenText(result).isNil())
+        goToForm(engine(), "AtlasForm", result);
+}
+
+void AtlasForm::systemMenu()
+{
+    Value place = getProperty(Value::string("SMAtlasPos"));
+    Value argument = Table::make();
+    if (place.is(Tag::List)) {
+        asTable(argument)->put(std::string_view("Origin X"), recordItem(place, 0));
+        asTable(argument)->put(std::string_view("Origin Y"), recordItem(place, 1));
+    }
+    Value result = runNamedDialog(engine(), "SysMenuDialog", argument);
+    const Value chosen = result.is(Tag::String) ? result : chosenText(result);
+    if (textItem(chosen) == "Print")
+        printMap();
+    else if (textItem(chosen) == "Copy")
+        copyText();
+}
+
+void AtlasForm::toggleData()
+{
+    dataShown_ = !dataShown_;
+    velPerform(findControl(Value::string("MapaControl")), Value::string("DiscardBK"), Value());
+    refresh();
+    velPerform(self(), Value::string("Draw"), Value());
+}
+
+void AtlasForm::playAnthem()
+{
+    const std::string_view anthem = textItem(recordItem(record_, 5));
+    if (anthem.empty())
+        return;
+    const std::string path = platform::pathUnder(engine().configuration().mediaRoot(),
+                                                 "Sounds/" + std::string(anthem) + ".mid");
+    // Only a standard MIDI file goes to the synthesiser: anything else is told, not played.
+    char magic[4] = {};
+    std::ifstream file(path, std::ios::binary);
+    if (!file.read(magic, 4) || std::string_view(magic, 4) != "MThd") {
+        engine().notice("N\xE3o foi poss\xEDvel tocar o hino: " + std::string(anthem) + ".mid");
+        return;
+    }
+    QuietErrors quiet;
+    playAudio(Value::string(path), false);
+}
+
+void AtlasForm::copyText()
+{
+    copyPlainText(*this, recordItem(record_, 7));
+}
+
+void AtlasForm::printMap()
+{
+    printPicture(*this, "ORVA - Mapa", textItem(recordItem(record_, 1)));
+}
+
+// --- InfosForm
+
+bool InfosForm::handleAction(std::string_view name, const Value& control)
+{
+    if (name != "PrintButton" && name != "ImprimirButton")
+        return Named::handleAction(name, control);
+    Value title = getProperty(Value::string("Titulo"));
+    printPicture(*this, "ORVA - Infogr\xE1" "fico", textItem(title));
+    return true;
+}
+
+Value InfosForm::historyTitle() const
+{
+    Value title = getProperty(Value::string("Titulo"));
+    return Value::string("Infogr\xE1" "fico: " + std::string(textItem(title.is(Tag::String) ? title : name())));
+}
+
+void registerAtlasForms(Engine& engine)
+{
+    enterFormClass<AtlasHForm>(engine);
+    enterFormClass<AtlasForm>(engine);
+    enterFormClass<AtlasMenuForm>(engine);
+    enterFormClass<InfosForm>(engine);
+}
+
+} // namespace vel

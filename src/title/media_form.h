@@ -1,0 +1,73 @@
+// The media section. JMidiaForm shows one item of the "Midias" archive at a time (found through
+// "MDB_IDLIST" by name, or by its position in the whole collection) with its name, type, caption
+// and the articles that use it, steps round the current list (the item's type, "IDMidLst"
+// category type + 1, or the whole collection), and opens the item full size ("MidiaZoom", see
+// media_viewers.h). MidiasMenuForm chooses a type; FotoDialog shows a flag, map or photograph,
+// with print for the first two. JMidiaHForm, the home, is one of the section homes.
+#pragma once
+
+#include <optional>
+
+#include "title/atlas_data.h"
+#include "title/title_placeholders.h"
+
+namespace vel {
+
+class JMidiaForm final : public Named<JMidiaForm, AATextForm> {
+public:
+    static constexpr const char* kClassName = "JMidiaForm";
+    using Named::Named;
+
+    void open(const Value& data) override;
+    void reopen(const Value& data) override;
+    void step(int32_t by);
+    void refresh();
+    Value historyState() override;
+
+    const Value& record() const { return record_; }
+
+protected:
+    bool handleAction(std::string_view name, const Value& control) override;
+    Value historyTitle() const override;
+
+private:
+    // The list and the item the argument asks for; false when it names none.
+    bool setUp(const Value& data);
+    bool show(const Value& name);
+    void chosen(const Value& result);
+
+    std::optional<TitleDatabase> media_;
+    Value record_;
+    Value list_;
+    int32_t position_ = 0;
+    bool fullList_ = false;
+};
+
+class MidiasMenuForm final : public Named<MidiasMenuForm, MenuDialog> {
+public:
+    static constexpr const char* kClassName = "MidiasMenuForm";
+    using Named::Named;
+};
+
+// Argument {"Image", "Title", "Show Buttons"}: the picture in "Imagem", the title in "Titulo", and
+// with "Show Buttons" the print button "Imprimir".
+class FotoDialog final : public Named<FotoDialog, TitleDialog> {
+public:
+    static constexpr const char* kClassName = "FotoDialog";
+    using Named::Named;
+
+    void open(const Value& data) override;
+
+protected:
+    bool handleAction(std::string_view name, const Value& control) override;
+
+private:
+    std::string title_;
+};
+
+// The rich text that lists the articles, one hot link each; a string is taken as it is.
+Value usingArticlesText(const Value& articles);
+
+void registerMediaForms(Engine& engine);
+
+} // namespace vel
