@@ -22,13 +22,14 @@ function(vel_library_soname out library)
   set(${out} ${soname} PARENT_SCOPE)
 endfunction()
 
-# Gives target the definition VEL_<STEM>_NAME="soname" (VEL_LIBAVCODEC_NAME ...) for each library,
-# and the libraries' headers without linking them.
+# Gives target the definition VEL_<STEM>_NAME="soname" (VEL_LIBAVCODEC_NAME, VEL_LIBESPEAK_NG_NAME ...)
+# for each library, and the libraries' headers without linking them.
 function(vel_load_on_first_use target prefix)
   foreach(library ${${prefix}_LINK_LIBRARIES})
     vel_library_soname(soname ${library})
     get_filename_component(stem ${library} NAME_WE)
     string(TOUPPER ${stem} stem)
+    string(MAKE_C_IDENTIFIER ${stem} stem)
     target_compile_definitions(${target} PRIVATE VEL_${stem}_NAME="${soname}")
   endforeach()
   target_include_directories(${target} PRIVATE ${${prefix}_INCLUDE_DIRS})

@@ -2,13 +2,17 @@
 
 #include "runtime/engine.h"
 #include "title/about_dialog.h"
+#include "title/article_form.h"
 #include "title/atlas_form.h"
 #include "title/history_dialog.h"
 #include "title/lists_dialog.h"
 #include "title/main_form.h"
 #include "title/media_form.h"
 #include "title/quit_dialog.h"
+#include "title/search_dialog.h"
 #include "title/section_homes.h"
+#include "title/text_dialogs.h"
+#include "title/text_form.h"
 
 namespace vel {
 
@@ -22,7 +26,11 @@ void registerTitleForms(Engine& engine)
     enterFormClass<QuitDlg>(engine);
     enterFormClass<SobreDlg>(engine);
     enterFormClass<ListasDlg>(engine);
+    enterFormClass<BuscaDialog>(engine);
     registerSectionHomes(engine);
+    enterFormClass<AATextForm>(engine);
+    registerTextDialogs(engine);
+    enterFormClass<VerbForm>(engine);
     registerAtlasForms(engine);
     registerMediaForms(engine);
     registerTitlePlaceholders(engine);

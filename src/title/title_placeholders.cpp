@@ -18,14 +18,12 @@ void enter(Engine& engine, std::initializer_list<const char*> names)
 
 void registerTitlePlaceholders(Engine& engine)
 {
-    enterFormClass<AATextForm>(engine);
-    enterFormClass<AATextDialog>(engine);
     enterFormClass<DBFileStruct>(engine);
     enter<TitleScreen>(engine, {"CreditsForm"});
     enter<BarraMenuForm>(engine, {"BDadosForm"});
-    enter<AATextForm>(engine, {"VerbForm", "RetroForm"});
-    enter<TitleDialog>(engine, {"BuscaDialog", "SysMenuDialog", "SysMenuDBDialog", "CurioDialog"});
-    enter<AATextDialog>(engine, {"CaptionDialog", "LivroDialog", "CronoDialog", "TabelaDialog", "SobreInternetDialog"});
+    enter<AATextForm>(engine, {"RetroForm"});
+    enter<TitleDialog>(engine, {"SysMenuDBDialog", "CurioDialog"});
+    enter<AATextDialog>(engine, {"SobreInternetDialog"});
     enter<DBFileStruct>(engine, {"PesqProntaDialog", "PesqLivreDialog"});
     enter<MenuDialog>(engine, {"VerbeteMenuForm", "RetroMenuForm"});
     enter<ListBox, Tag::Control>(engine, {"TabbedListBox", "PQListBox", "AAListBox"});

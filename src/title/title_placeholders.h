@@ -1,28 +1,16 @@
 // The title's classes whose screens come later, each the smallest class of its base that answers
-// its class name, so that every form definition finds its class. AATextForm, AATextDialog and
-// DBFileStruct are real classes: others derive from them.
+// its class name, so that every form definition finds its class. DBFileStruct is a real class:
+// others derive from it.
 #pragma once
 
 #include <string>
 #include <utility>
 
 #include "title/menu_bar.h"
+#include "title/text_dialogs.h"
+#include "title/text_form.h"
 
 namespace vel {
-
-// Base of the screens that show rich text with hot links.
-class AATextForm : public Named<AATextForm, BarraMenuForm> {
-public:
-    static constexpr const char* kClassName = "AATextForm";
-    using Named::Named;
-};
-
-// Base of the dialogs that show rich text.
-class AATextDialog : public Named<AATextDialog, TitleDialog> {
-public:
-    static constexpr const char* kClassName = "AATextDialog";
-    using Named::Named;
-};
 
 // Base of the data bank's query dialogs.
 class DBFileStruct : public Named<DBFileStruct, TitleDialog> {

@@ -17,6 +17,7 @@ int runArchive(Args args);
 int runIndex(Args args);
 int runImage(Args args);
 int runRtf(Args args);
+int runSearch(Args args);
 
 // Prints "vel: " + message on standard error.
 void complain(std::string_view message);

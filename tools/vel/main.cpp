@@ -34,6 +34,7 @@ constexpr const char* kUsage = "usage: vel print FILE...\n"
                                "       vel index create|put|get|keys|values|count|verify|dump|recover FILE ...\n"
                                "       vel image FILE OUT.png\n"
                                "       vel rtf FILE [--font FACE SIZE STYLE]   (the file's text as it is, not wrapped)\n"
+                               "       vel search DISC QUERY [--category NAME]...   (the article search's hits)\n"
                                "       vel help | --help | --version\n"
                                "exit status: 0 done; 1 what was asked for is not in the file; 2 the file is\n"
                                "missing, unreadable or malformed, or the command line is wrong\n";
@@ -89,6 +90,8 @@ int main(int argc, char** argv)
         return vel::tool::runImage(args);
     if (command == "rtf")
         return vel::tool::runRtf(args);
+    if (command == "search")
+        return vel::tool::runSearch(args);
     vel::tool::complain("unknown command: " + vel::tool::quoted(command) + " (vel help lists the commands)");
     return 2;
 }
