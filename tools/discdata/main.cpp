@@ -20,6 +20,8 @@ void listSections(const Context&); // discdata sections . . . . prints their nam
 constexpr Section kSections[] = {
     {"sections", listSections},
     {"verbetes", makeArticles},
+    {"atlas", makeAtlas},
+    {"midias", makeMedia},
 };
 
 void listSections(const Context&)

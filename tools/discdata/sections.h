@@ -11,4 +11,7 @@ struct Section {
     void (*make)(const Context& context);
 };
 
+void makeAtlas(const Context& context);  // atlas.cpp
+void makeMedia(const Context& context);  // media.cpp
+
 } // namespace vel::discdata
