@@ -54,8 +54,8 @@ void NextMap(benchmark::State& state)
     registerControlLibrary(engine);
     registerTitleForms(engine);
     History::of(engine);
-    engine.configuration().putGlobal("Atlas", parseText(records + ")"));
-    engine.configuration().putGlobal("DBL_IDLIST", parseText(ids + ")"));
+    engine.configuration().putGlobal("Title Data Archive Atlas", parseText(records + ")"));
+    engine.configuration().putGlobal("Title Data Index DBL_IDLIST", parseText(ids + ")"));
     Value form = parseText("(form (\"Class\" \"AtlasForm\") (\"Control List\" (list "
                            "(control (\"Class\" \"Button\") (\"Name\" \"NextMapa\") (\"Hot Spot\" (rect 0 450 60 22))) "
                            "(control (\"Class\" \"Bitmap\") (\"Name\" \"MapaControl\") (\"Save Background\" true)))))");

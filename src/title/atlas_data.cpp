@@ -1,12 +1,10 @@
 #include "title/atlas_data.h"
 
-#include "index/title_indexes.h"
-#include "platform/media_path.h"
 #include "runtime/control.h"
 #include "runtime/engine.h"
 #include "runtime/form.h"
 #include "title/quiet_errors.h"
-#include "title/title_app.h"
+#include "title/text_form.h"
 #include "value/archive.h"
 #include "value/builtins.h"
 #include "value/list.h"
@@ -15,63 +13,22 @@
 
 namespace vel {
 
-namespace {
-
-std::string dataDirectory(Engine& engine)
+Value titleRecord(Engine& engine, std::string_view name, int32_t number)
 {
-    return platform::pathUnder(engine.configuration().mediaRoot(), "DAT");
-}
-
-} // namespace
-
-TitleDatabase::TitleDatabase(Engine& engine, std::string_view archive) : engine_(engine)
-{
-    archive_ = engine.configuration().global(Value::string(archive));
-    if (archive_.isNil())
-        archive_ = openTitleArchive(dataDirectory(engine), archive);
-}
-
-int32_t TitleDatabase::count() const
-{
-    if (const List* list = asList(archive_))
-        return list->count();
-    if (const Archive* archive = asArchive(archive_))
-        return archive->count();
-    return 0;
-}
-
-Value TitleDatabase::record(int32_t number) const
-{
-    if (number < 0 || number >= count())
+    const Value archive = titleArchive(engine, name);
+    const List* list = asList(archive);
+    const Archive* file = asArchive(archive);
+    const int32_t count = list ? list->count() : file ? file->count() : 0;
+    if (number < 0 || number >= count)
         return Value();
     QuietErrors quiet;
-    const List* list = asList(archive_);
-    Value record = list ? list->get(number) : asArchive(archive_)->get(number);
+    Value record = list ? list->get(number) : file->get(number);
     return record.is(Tag::List) && !quiet.any() ? record : Value();
 }
 
-Value TitleDatabase::index(std::string_view name)
+int32_t titleNumber(Engine& engine, std::string_view name, const Value& key)
 {
-    for (const auto& [n, index] : indexes_)
-        if (n == name)
-            return index;
-    Value index = engine_.configuration().global(Value::string(name));
-    if (index.isNil()) {
-        for (const TitleIndexFile& file : TitleIndexes::table())
-            if (name == file.name) {
-                TitleIndexes indexes(engine_.pageCache());
-                QuietErrors quiet;
-                if (indexes.registerName(name, findFileIgnoringCase(dataDirectory(engine_), file.file)))
-                    index = indexes.get(name);
-            }
-    }
-    indexes_.emplace_back(std::string(name), index);
-    return index;
-}
-
-int32_t TitleDatabase::numberOf(std::string_view name, const Value& key)
-{
-    Value index = this->index(name);
+    Value index = titleIndex(engine, name);
     if (index.isNil() || key.isNil())
         return -1;
     QuietErrors quiet;

@@ -1,16 +1,11 @@
-// A title database as a screen reads it: one data archive ("Atlas", "Midias") and the look-up files
-// that go with it. Each is taken from the globals under its name when one is there (a test's small
-// data), otherwise opened read-only from the media root's "DAT" folder, once, for as long as the
-// screen keeps this object. Records are lists read by number; a number outside the archive, or a
-// record that is not a list, gives nil instead of a report, because the screens treat a damaged
-// record as missing.
+// What the atlas and media screens read from the title's data: records of the archives "Atlas" and
+// "Midias" (lists read by number, through titleArchive) found by name through a look-up file
+// (titleIndex), the title's entries, and the small things they do to their controls by name.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "value/value.h"
 
@@ -18,22 +13,11 @@ namespace vel {
 
 class Engine;
 
-class TitleDatabase {
-public:
-    TitleDatabase(Engine& engine, std::string_view archive);
-
-    int32_t count() const;
-    Value record(int32_t number) const;
-    // The look-up file of that name (a value index, or a table in the globals); nil when missing.
-    Value index(std::string_view name);
-    // What the look-up file holds under the key, as a record number; -1 when nothing is there.
-    int32_t numberOf(std::string_view index, const Value& key);
-
-private:
-    Engine& engine_;
-    Value archive_;
-    std::vector<std::pair<std::string, Value>> indexes_;
-};
+// Record n of the archive; nil when there is no such record or it is not a list (a damaged record
+// is a missing one to the screens).
+Value titleRecord(Engine& engine, std::string_view archive, int32_t number);
+// What the look-up file holds under the key, as a record number; -1 when nothing is there.
+int32_t titleNumber(Engine& engine, std::string_view index, const Value& key);
 
 // The title's entry of that name (the form's, the globals', a file's); nil, untold, when there is none.
 Value titleEntry(Engine& engine, std::string_view name);

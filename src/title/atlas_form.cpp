@@ -8,7 +8,6 @@
 #include "runtime/engine.h"
 #include "runtime/form.h"
 #include "title/category_lists.h"
-#include "title/media_viewers.h"
 #include "title/quiet_errors.h"
 #include "value/builtins.h"
 #include "value/list.h"
@@ -20,8 +19,8 @@ namespace vel {
 namespace {
 
 constexpr const char* kAtlasCategories = "ATCatLst";
-constexpr const char* kSolarSystem = "mnatlaat.avi";
-constexpr const char* kClimates = "mnatlaak.avi";
+constexpr const char* kSolarSystem = "mnatlaat";
+constexpr const char* kClimates = "mnatlaak";
 // The two countries with a detailed second map, by the button that leads to it.
 struct TwoPartCountry {
     const char* country;
@@ -80,8 +79,23 @@ Value atlasMenu(Engine& engine, const Value& menus, std::string_view menu, const
     return runNamedDialog(engine, "PopUpMenu", argument);
 }
 
+// Plays the film in the form's "VideoControl"; `loop` has it start again at its end, for this film
+// only.
+void playAtlasVideo(velFormObject& form, std::string_view file, bool loop)
+{
+    Value player = form.findControl(Value::string("VideoControl"));
+    if (!player.is(Tag::Control))
+        return;
+    const Value loops = velGet(player, Value::string("PlayTillStoped"));
+    if (loop)
+        velPut(player, Value::string("PlayTillStoped"), Value::integer(1));
+    velPerform(player, Value::string("Reinitialize"), Value::string(std::string(file) + ".avi"));
+    velPerform(player, Value::string("Start"), Value());
+    velPut(player, Value::string("PlayTillStoped"), loops.isNil() ? Value::integer(0) : loops);
+}
+
 // Acts on a menu entry that is not a map; false for a map's name.
-bool followChoice(velLibraryForm& form, std::string_view text, bool brazil, bool loopClimates)
+bool followChoice(velFormObject& form, std::string_view text, bool brazil, bool loopClimates)
 {
     const AtlasChoice choice = atlasChoice(text, brazil);
     if (choice.kind == AtlasChoice::Kind::Infographic) {
@@ -89,7 +103,7 @@ bool followChoice(velLibraryForm& form, std::string_view text, bool brazil, bool
         return true;
     }
     if (choice.kind == AtlasChoice::Kind::Video) {
-        playVideo(form, choice.target, loopClimates && std::string_view(choice.target) == kClimates);
+        playAtlasVideo(form, choice.target, loopClimates && std::string_view(choice.target) == kClimates);
         return true;
     }
     return false;
@@ -127,7 +141,7 @@ const HomeSection& AtlasHForm::section() const
 bool AtlasHForm::handleAction(std::string_view name, const Value& control)
 {
     if (name == "Sistema") {
-        playVideo(*this, kSolarSystem, false);
+        playVideo(Value::string(kSolarSystem));
         return true;
     }
     if (name != "ATBrasil" && name != "ATMundo")
@@ -146,7 +160,6 @@ bool AtlasHForm::handleAction(std::string_view name, const Value& control)
 void AtlasForm::open(const Value& data)
 {
     Named::open(data);
-    atlas_.emplace(engine(), "Atlas");
     category_ = -1;
     dataShown_ = integerOf(entry(data, "MCDataShown"), 0) != 0;
     showMap(entry(data, "Text"));
@@ -165,13 +178,11 @@ bool AtlasForm::showMap(const Value& name)
 {
     for (const TwoPartCountry& country : kTwoPart)
         screen::enable(*this, country.country, false);
-    const int32_t number = atlas_ ? atlas_->numberOf("DBL_IDLIST", name) : -1;
-    Value record = number >= 0 ? atlas_->record(number) : Value();
+    Value record = titleRecord(engine(), "Atlas", titleNumber(engine(), "DBL_IDLIST", name));
     if (record.isNil()) {
         refresh();
         return false;
     }
-    number_ = number;
     record_ = record;
     for (const TwoPartCountry& country : kTwoPart)
         if (textItem(name) == country.country)
@@ -330,7 +341,7 @@ void AtlasForm::systemMenu()
     if (textItem(chosen) == "Print")
         printMap();
     else if (textItem(chosen) == "Copy")
-        copyText();
+        copyCountryText();
 }
 
 void AtlasForm::toggleData()
@@ -359,14 +370,14 @@ void AtlasForm::playAnthem()
     playAudio(Value::string(path), false);
 }
 
-void AtlasForm::copyText()
+void AtlasForm::copyCountryText()
 {
-    copyPlainText(*this, recordItem(record_, 7));
+    copyText(Value(), recordItem(record_, 7));
 }
 
 void AtlasForm::printMap()
 {
-    printPicture(*this, "ORVA - Mapa", textItem(recordItem(record_, 1)));
+    printPicture("ORVA - Mapa", textItem(recordItem(record_, 1)));
 }
 
 // --- InfosForm
@@ -376,7 +387,7 @@ bool InfosForm::handleAction(std::string_view name, const Value& control)
     if (name != "PrintButton" && name != "ImprimirButton")
         return Named::handleAction(name, control);
     Value title = getProperty(Value::string("Titulo"));
-    printPicture(*this, "ORVA - Infogr\xE1" "fico", textItem(title));
+    printPicture("ORVA - Infogr\xE1" "fico", textItem(title));
     return true;
 }
 

@@ -10,7 +10,6 @@
 // "ValidInfos") or play a video; any other entry is a map's name.
 #pragma once
 
-#include <optional>
 #include <string_view>
 
 #include "title/atlas_data.h"
@@ -69,12 +68,10 @@ private:
     void listDialog();
     void systemMenu();
     void playAnthem();
-    void copyText();
+    void copyCountryText();
     void printMap();
     void toggleData();
 
-    std::optional<TitleDatabase> atlas_;
-    int32_t number_ = -1;
     Value record_;
     Value list_;
     int32_t position_ = -1;

@@ -8,7 +8,6 @@
 #include "runtime/form.h"
 #include "runtime/image.h"
 #include "title/category_lists.h"
-#include "title/media_viewers.h"
 #include "title/quiet_errors.h"
 #include "value/builtins.h"
 #include "value/data_objects.h"
@@ -40,6 +39,15 @@ std::string typeName(Engine& engine, int32_t type)
 
 } // namespace
 
+int32_t mediaType(const Value& record)
+{
+    const Value type = recordItem(record, 3);
+    if (!type.is(Tag::Int) && !type.is(Tag::String))
+        return -1;
+    const int32_t n = velIntValue(type);
+    return n >= kAnimation && n <= kVideo ? n : -1;
+}
+
 Value usingArticlesText(const Value& articles)
 {
     if (articles.is(Tag::String))
@@ -59,7 +67,6 @@ Value usingArticlesText(const Value& articles)
 void JMidiaForm::open(const Value& data)
 {
     Named::open(data);
-    media_.emplace(engine(), "Midias");
     setUp(data);
 }
 
@@ -95,8 +102,7 @@ bool JMidiaForm::setUp(const Value& data)
 
 bool JMidiaForm::show(const Value& name)
 {
-    const int32_t number = media_ ? media_->numberOf("MDB_IDLIST", name) : -1;
-    Value record = number >= 0 ? media_->record(number) : Value();
+    Value record = titleRecord(engine(), "Midias", titleNumber(engine(), "MDB_IDLIST", name));
     if (record.isNil())
         return false;
     record_ = record;
@@ -112,7 +118,7 @@ bool JMidiaForm::show(const Value& name)
 void JMidiaForm::refresh()
 {
     const int32_t type = mediaType(record_);
-    if (mediaPlays(type))
+    if (type == kAnimation || type == kVideo)
         screen::setImages(*this, "MidiaZoom", "MidiaPlayUp", "MidiaPlayDn");
     else if (type == kFlag || type == kPhotograph || type == kMap || type == kInfographic)
         screen::setImages(*this, "MidiaZoom", "MidiaZoomUp", "MidiaZoomDn");
@@ -193,7 +199,7 @@ bool JMidiaForm::handleAction(std::string_view name, const Value& control)
         Value argument = screen::listArgument(*this, "Lista", mediaType(record_) + 1);
         chosen(runNamedDialog(engine(), "MidiasDlg", argument));
     } else if (name == "MidiaZoom") {
-        zoomMedia(*this, record_);
+        showMedia(record_);
     } else {
         return Named::handleAction(name, control);
     }
@@ -231,7 +237,7 @@ void FotoDialog::open(const Value& data)
 bool FotoDialog::handleAction(std::string_view name, const Value&)
 {
     if (name == "Imprimir") {
-        printPicture(*this, "ORVA - Bandeira/Mapa", title_);
+        printFormPicture(*this, "ORVA - Bandeira/Mapa", title_);
     } else if (name == "Fechar" || name == "OKButton") {
         end();
     } else {

@@ -1,17 +1,24 @@
 // The media section. JMidiaForm shows one item of the "Midias" archive at a time (found through
 // "MDB_IDLIST" by name, or by its position in the whole collection) with its name, type, caption
 // and the articles that use it, steps round the current list (the item's type, "IDMidLst"
-// category type + 1, or the whole collection), and opens the item full size ("MidiaZoom", see
-// media_viewers.h). MidiasMenuForm chooses a type; FotoDialog shows a flag, map or photograph,
+// category type + 1, or the whole collection), and opens the item full size ("MidiaZoom", through
+// the viewers of AATextForm). MidiasMenuForm chooses a type; FotoDialog shows a flag, map or photograph,
 // with print for the first two. JMidiaHForm, the home, is one of the section homes.
 #pragma once
 
-#include <optional>
 
 #include "title/atlas_data.h"
 #include "title/title_placeholders.h"
 
 namespace vel {
+
+// The media types.
+enum MediaType : int32_t {
+    kAnimation = 0, kNoZoom = 1, kFlag = 2, kChronology = 3, kPhotograph = 4,
+    kInfographic = 5, kBook = 6, kMap = 7, kTable = 8, kVideo = 9,
+};
+// The record's type (item 3); -1 when it has none within 0-9.
+int32_t mediaType(const Value& record);
 
 class JMidiaForm final : public Named<JMidiaForm, AATextForm> {
 public:
@@ -36,7 +43,6 @@ private:
     bool show(const Value& name);
     void chosen(const Value& result);
 
-    std::optional<TitleDatabase> media_;
     Value record_;
     Value list_;
     int32_t position_ = 0;

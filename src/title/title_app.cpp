@@ -150,11 +150,9 @@ Value definitionOf(Engine& engine, const Value& loaded, const TitleFormBinding& 
     return form;
 }
 
-} // namespace
-
 // The archive under the data folder by its name, with or without ".dat"; nil when it is missing or
 // will not open.
-Value openTitleArchive(const std::string& dataDirectory, std::string_view name)
+Value openArchive(const std::string& dataDirectory, std::string_view name)
 {
     for (const std::string& file : {std::string(name) + ".dat", std::string(name)}) {
         const std::string path = findFileIgnoringCase(dataDirectory, file);
@@ -166,6 +164,8 @@ Value openTitleArchive(const std::string& dataDirectory, std::string_view name)
     }
     return Value();
 }
+
+} // namespace
 
 int32_t titleFadeTime(Engine& engine)
 {
@@ -251,7 +251,7 @@ bool TitleApp::openDatabases()
     indexes_ = TitleIndexes(engine().pageCache());
     bool complete = true;
     indexes_.registerAll(dataDirectory, [&](std::string_view name) {
-        Value archive = openTitleArchive(dataDirectory, name);
+        Value archive = openArchive(dataDirectory, name);
         complete = complete && !archive.isNil();
         archives_.emplace_back(std::string(name), archive);
     });

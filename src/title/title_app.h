@@ -79,10 +79,6 @@ private:
     bool asking_ = false;
 };
 
-// The archive under the data folder by its name, with or without ".dat"; nil when it is missing or
-// will not open.
-Value openTitleArchive(const std::string& dataDirectory, std::string_view name);
-
 // The "FadeTime" entry as milliseconds (0 without one).
 int32_t titleFadeTime(Engine& engine);
 

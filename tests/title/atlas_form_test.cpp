@@ -19,13 +19,13 @@ protected:
         engine.takeNotices([this](std::string_view text) { notices.emplace_back(text); });
         image("mapa", 64, 48, 0x336633);
         // Items 1-7: name, category, image, placement, anthem, country data, country text.
-        config().putGlobal("Atlas", read(R"((list
+        config().putGlobal("Title Data Archive Atlas", read(R"((list
             (list 0 "Argentina" 1 "mapa" (list 10 50) nil "Buenos Aires" "Texto")
             (list 1 "Brasil" 1 "mapa" (table ("X" 4) ("Y" 60)) "brasil" "Bras\xEDlia" "Texto")
             (list 2 "Chile" 1 "nao_ha" (list 0 40) "chile" "Santiago" "Texto")
             (list 3 "Estados Unidos" 2 "mapa" (list 0 40) nil "" "")
             (list 4 "Estados Unidos, costa leste" 2 "mapa" (list 0 40) nil "" ""))))"));
-        config().putGlobal("DBL_IDLIST", read(R"((table ("Argentina" 0) ("Brasil" 1) ("Chile" 2) ("Estados Unidos" 3)
+        config().putGlobal("Title Data Index DBL_IDLIST", read(R"((table ("Argentina" 0) ("Brasil" 1) ("Chile" 2) ("Estados Unidos" 3)
             ("Estados Unidos, costa leste" 4)))"));
         Value categories = Archive::create(Value::string(disc.path() + "/Media/ATCatLst.DTT"), 10);
         asArchive(categories)->add(read(R"((table ("Cat1" (list "Mundo" "Am\xE9rica do Sul" (list "Argentina" "Brasil" "Chile")))
@@ -118,8 +118,8 @@ TEST_F(AtlasFormTest, MenuEntriesOpenInfographicsVideosOrMaps)
         {"Pol\xEDtico", true, AtlasChoice::Kind::Infographic, "brpolit"},
         {"Pol\xEDtico", false, AtlasChoice::Kind::Infographic, "mupolit"},
         {"Vegeta\xE7\xE3o", true, AtlasChoice::Kind::Infographic, "brvegeta"},
-        {"Climas e Correntes", false, AtlasChoice::Kind::Video, "mnatlaak.avi"},
-        {"Sistema Solar", false, AtlasChoice::Kind::Video, "mnatlaat.avi"},
+        {"Climas e Correntes", false, AtlasChoice::Kind::Video, "mnatlaak"},
+        {"Sistema Solar", false, AtlasChoice::Kind::Video, "mnatlaat"},
         {"Chile", false, AtlasChoice::Kind::Map, nullptr},
     };
     for (const Case& c : cases) {
