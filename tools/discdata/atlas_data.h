@@ -20,7 +20,7 @@ struct City {
 
 struct Country {
     std::string iso3, iso2, numeric; // numeric: ISO 3166-1 numeric, as world-atlas names its shapes
-    std::string name;                // Portuguese, UTF-8 (the title's one name for it everywhere)
+    std::string name;                // Portuguese, UTF-8 (countryNamePt: the title's one name for it)
     std::string continent;           // "América do Sul", "Europa" ...
     std::vector<City> capitals;
     double area = 0;                 // km², world-countries
@@ -29,10 +29,6 @@ struct Country {
 
 // Every country of the title; fails naming what a package or source lacks.
 std::vector<Country> readCountries(const Context& context);
-
-// The Portuguese name of any country by alpha-3 code (i18n-iso-countries), with the title's two
-// literal names; empty when unknown.
-std::string countryName(const Context& context, std::string_view iso3);
 
 struct State {
     std::string code, name, region; // "SP", "São Paulo", "Sudeste"

@@ -63,12 +63,44 @@ Value text1252(std::string_view utf8, std::string_view where)
     return Value::string(to1252(utf8, where));
 }
 
+namespace {
+
+// The printer writes nil as VEL_NIL, a word the reader does not know (only "nil" is a constant): a
+// record holding nil would not read back. Outside quoted strings, the word becomes nil.
+std::string readableNils(const std::string& printed)
+{
+    static constexpr std::string_view kPrinted = "VEL_NIL";
+    std::string out;
+    out.reserve(printed.size());
+    bool quoted = false;
+    for (std::size_t i = 0; i < printed.size(); ++i) {
+        const char c = printed[i];
+        if (quoted && c == '\\' && i + 1 < printed.size()) {
+            out += c;
+            out += printed[++i];
+            continue;
+        }
+        if (c == '"')
+            quoted = !quoted;
+        if (!quoted && printed.compare(i, kPrinted.size(), kPrinted) == 0) {
+            out += "nil";
+            i += kPrinted.size() - 1;
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 void writeValueSource(const fs::path& path, const Value& value)
 {
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
-    std::string text;
-    printTo(text, value, true);
+    std::string printed;
+    printTo(printed, value, true);
+    std::string text = readableNils(printed);
     text.push_back('\n');
     std::string why;
     if (!replaceFile(path.string(), text, &why))

@@ -168,14 +168,19 @@ void reduceColours(const platform::PixelView& view)
             ++counts[view.row(y)[x] & 0xFFFFFF];
     if (counts.size() <= 256)
         return;
+    // The inks come first whatever their share: a capital's few red pixels must stay red.
+    std::vector<uint32_t> kept = {MapInk::kSea,   MapInk::kLand, MapInk::kHighlight, MapInk::kBorder, MapInk::kCoast,
+                                  MapInk::kText,  MapInk::kCapital, 0xFFFFFF, 0x000000};
     std::vector<std::pair<int, uint32_t>> byUse;
     byUse.reserve(counts.size());
     for (auto [colour, count] : counts)
-        byUse.push_back({count, colour});
+        if (std::find(kept.begin(), kept.end(), colour) == kept.end())
+            byUse.push_back({count, colour});
     std::sort(byUse.begin(), byUse.end(), [](auto a, auto b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
-    byUse.resize(256);
+    for (std::size_t i = 0; kept.size() < 256 && i < byUse.size(); ++i)
+        kept.push_back(byUse[i].second);
     std::unordered_map<uint32_t, uint32_t> nearest;
-    for (auto [count, colour] : byUse)
+    for (uint32_t colour : kept)
         nearest[colour] = colour;
     for (int y = 0; y < view.height; ++y)
         for (int x = 0; x < view.width; ++x) {
@@ -184,10 +189,10 @@ void reduceColours(const platform::PixelView& view)
             auto [at, added] = nearest.try_emplace(colour, colour);
             if (added) {
                 int best = 1 << 30;
-                for (auto [count, kept] : byUse)
-                    if (const int d = distance(colour, kept); d < best) {
+                for (uint32_t candidate : kept)
+                    if (const int d = distance(colour, candidate); d < best) {
                         best = d;
-                        at->second = kept;
+                        at->second = candidate;
                     }
             }
             pixel = (pixel & 0xFF000000) | at->second;

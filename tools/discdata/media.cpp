@@ -3,6 +3,7 @@
 // maps are drawn by the section "atlas"; their records are made here, by the same names.
 // docs/atlas_sources.md says what each file holds.
 #include <algorithm>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
@@ -183,6 +184,14 @@ Value text(const std::string& utf8, const std::string& where)
 void makeMedia(const Context& context)
 {
     const std::vector<Country> countries = readCountries(context);
+    // The credits of the sources, as the disc's texts are written.
+    const fs::path credits = context.source / "midias" / "CREDITOS.txt";
+    {
+        std::ofstream out(context.disc / "CREDITOS.txt", std::ios::binary);
+        out << to1252(readText(credits), credits.string());
+        if (!out)
+            fail((context.disc / "CREDITOS.txt").string() + ": cannot write");
+    }
     makeFlags(context, countries);
     makeCharts(context, countries);
     std::vector<Media> all;
