@@ -7,6 +7,7 @@
 #include "runtime/control.h"
 #include "runtime/cursor.h"
 #include "runtime/engine.h"
+#include "title/article_home.h"
 #include "title/article_marks.h"
 #include "title/category_lists.h"
 #include "title/quiet_errors.h"
@@ -53,14 +54,6 @@ bool emptyItem(const Value& v)
     if (List* l = asList(v))
         return l->count() == 0;
     return false;
-}
-
-Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries)
-{
-    Value table = Table::make();
-    for (const auto& [key, value] : entries)
-        asTable(table)->put(std::string_view(key), value);
-    return table;
 }
 
 // A see-also list (names) as rich text with a hot link to each; a string is taken as it is.
@@ -260,6 +253,21 @@ void VerbForm::open(const Value& data)
     if (!setUp(data))
         return;
     refresh();
+}
+
+void VerbForm::reopen(const Value& data)
+{
+    // Another article on the screen already shown: a hot link, a list, a mark, or the history.
+    if (reader_)
+        reader_->stop();
+    if (!setUp(data))
+        return;
+    // An entry of the history shown again carries its title; any other move is a new visit.
+    if (!has(data, "History Text"))
+        services().history().historyAdd(Value::string("VerbForm"), historyState());
+    refresh();
+    draw();
+    engine().updateScreen();
 }
 
 bool VerbForm::setUp(const Value& data)
@@ -518,10 +526,8 @@ bool VerbForm::handleAction(std::string_view name, const Value& control)
     Value keep = self();
     if (name == "PrevVerbete" || name == "NextVerbete")
         step(name == "NextVerbete" ? 1 : -1);
-    else if (name == "Categorias")
-        openCategoryMenu("CategoriasTable");
-    else if (name == "SubCategorias")
-        openCategoryMenu("SubCategoriasTable");
+    else if (name == "Categorias" || name == "SubCategorias")
+        openCategoryMenu(name == "SubCategorias");
     else if (name == "VerbPopUp")
         openList("VerbPopUpTable", list_, true);
     else if (name == "GotoMark")
@@ -545,16 +551,16 @@ bool VerbForm::handleAction(std::string_view name, const Value& control)
     return true;
 }
 
-void VerbForm::openCategoryMenu(std::string_view table)
+void VerbForm::openCategoryMenu(bool subCategory)
 {
-    Value definition = getProperty(Value::string(table));
-    if (!definition.is(Tag::Table))
+    // Beside the category line: the sub-categories of the article's category, or the articles of its own.
+    const Value x = Value::integer(subCategory ? 180 : 16), y = Value::integer(96);
+    Value category = subCategory ? category_
+                                 : chooseSubCategory(engine(), categoryName_.is(Tag::String) ? textOf(categoryName_) : "", x, y);
+    if (category.isNil())
         return;
-    Value argument = velCopy(definition);
-    asTable(argument)->put(std::string_view("UseDefaultPosition"), Value::boolean(1));
-    Value result = runNamedDialog(engine(), "PopUpMenu", argument);
-    if (!chosenText(result).isNil())
-        goToForm(engine(), "VerbForm", result);
+    if (Value article = chooseArticle(engine(), category, x, y); !article.isNil())
+        goToForm(engine(), "VerbForm", article);
 }
 
 void VerbForm::openList(std::string_view table, const Value& browse, bool keepSearch)

@@ -39,6 +39,7 @@ public:
     ~VerbForm() override;
 
     void open(const Value& data) override;
+    void reopen(const Value& data) override;
     void close() override;
     Value historyState() override;
 
@@ -76,7 +77,7 @@ private:
     void toggleMark();
     void toggleCountryData();
     void openList(std::string_view table, const Value& browse, bool keepSearch);
-    void openCategoryMenu(std::string_view table);
+    void openCategoryMenu(bool subCategory);
     void systemMenu();
     void zoomMedia();
     void readAloud();

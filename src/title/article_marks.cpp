@@ -15,19 +15,20 @@ namespace vel {
 namespace {
 
 // The run's list in the globals: absent before the first load, false for no marks.
-constexpr const char* kGlobal = "Article Marks";
+const std::string kGlobal = "Article Marks ";
 
 } // namespace
 
 ArticleMarks::ArticleMarks(Engine& engine)
-    : engine_(engine),
-      path_(engine.moduleDirectory().empty() ? std::string() : engine.moduleDirectory() + "/" + kFileName)
+    : ArticleMarks(engine, engine.moduleDirectory().empty() ? std::string() : engine.moduleDirectory() + "/" + kFileName)
 {
 }
 
+ArticleMarks::ArticleMarks(Engine& engine, std::string path) : engine_(engine), path_(std::move(path)) {}
+
 const Value& ArticleMarks::list()
 {
-    Value held = engine_.configuration().global(Value::string(kGlobal));
+    Value held = engine_.configuration().global(Value::string(kGlobal + path_));
     if (held.isNil())
         load();
     else
@@ -38,7 +39,7 @@ const Value& ArticleMarks::list()
 void ArticleMarks::keep(const Value& list)
 {
     list_ = list;
-    engine_.configuration().putGlobal(kGlobal, list.isNil() ? Value::boolean(0) : list);
+    engine_.configuration().putGlobal(kGlobal + path_, list.isNil() ? Value::boolean(0) : list);
 }
 
 void ArticleMarks::load()

@@ -21,6 +21,8 @@ public:
 
     // The run's marks, kept in the engine's globals, the file in the program's directory.
     explicit ArticleMarks(Engine& engine);
+    // The marks of another file (a test's); each file's list is read once a run.
+    ArticleMarks(Engine& engine, std::string path);
 
     // Nil or a list of article numbers.
     const Value& list();

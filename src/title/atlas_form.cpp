@@ -7,6 +7,7 @@
 #include "runtime/cursor.h"
 #include "runtime/engine.h"
 #include "runtime/form.h"
+#include "runtime/image.h"
 #include "title/category_lists.h"
 #include "title/quiet_errors.h"
 #include "value/builtins.h"
@@ -313,7 +314,10 @@ void AtlasForm::categoryMenu(bool sub)
         // A group chosen from the menu lists that group's maps.
         const int32_t group = menuItemPosition(engine(), "AtlasMenuForm", chosenText(result));
         if (group >= 0) {
-            Value argument = screen::listArgument(*this, "AtlasPopUpTable", group + 1);
+            // The menu's "CatIDs" give each entry's category; without them the entries are 1, 2 ...
+            const Value menu = titleEntry(engine(), "AtlasMenuForm");
+            const Value ids = menu.is(Tag::Form) ? asForm(menu)->getProperty(Value::string("CatIDs")) : Value();
+            Value argument = screen::listArgument(*this, "AtlasPopUpTable", integerOf(recordItem(ids, group), group + 1));
             result = runNamedDialog(engine(), "AtlasDlg", argument);
         }
     }
@@ -382,19 +386,46 @@ void AtlasForm::printMap()
 
 // --- InfosForm
 
+void InfosForm::open(const Value& data)
+{
+    Named::open(data);
+    const std::string file = std::string(textItem(name()));
+    // Its title is the caption of the media record that shows it, else its name.
+    const Value record = mediaRecordByFileName(engine(), Value::string(file));
+    title_ = std::string(textItem(recordItem(record, 2)).empty() ? textItem(recordItem(record, 1)) : textItem(recordItem(record, 2)));
+    if (title_.empty())
+        title_ = file;
+    Value picture;
+    {
+        QuietErrors quiet;
+        picture = engine().resources().loadImage(Value::string(file + ".bmp"));
+        if (quiet.any() || !picture.is(Tag::Image))
+            picture = Value();
+    }
+    Value view = findControl(Value::string("Infografico"));
+    if (const Image* image = asImage(picture); image && view.is(Tag::Control)) {
+        // Centred in the area under the menu band.
+        velPut(view, Value::string("X"), Value::integer(std::max(0, (640 - image->width()) / 2)));
+        velPut(view, Value::string("Y"), Value::integer(40 + std::max(0, (440 - image->height()) / 2)));
+        velPut(view, Value::string("Image"), picture);
+    }
+    screen::show(*this, "Infografico", !picture.isNil());
+    screen::show(*this, "Linha1", picture.isNil());
+    screen::show(*this, "Imprimir", !picture.isNil());
+    screen::setLabel(*this, "Titulo", Value::string(title_));
+}
+
 bool InfosForm::handleAction(std::string_view name, const Value& control)
 {
-    if (name != "PrintButton" && name != "ImprimirButton")
+    if (name != "Imprimir")
         return Named::handleAction(name, control);
-    Value title = getProperty(Value::string("Titulo"));
-    printPicture("ORVA - Infogr\xE1" "fico", textItem(title));
+    printPicture("ORVA - Infogr\xE1" "fico", title_);
     return true;
 }
 
 Value InfosForm::historyTitle() const
 {
-    Value title = getProperty(Value::string("Titulo"));
-    return Value::string("Infogr\xE1" "fico: " + std::string(textItem(title.is(Tag::String) ? title : name())));
+    return Value::string("Infogr\xE1" "fico: " + title_);
 }
 
 void registerAtlasForms(Engine& engine)

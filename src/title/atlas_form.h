@@ -10,6 +10,7 @@
 // "ValidInfos") or play a video; any other entry is a map's name.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "title/atlas_data.h"
@@ -93,9 +94,15 @@ public:
     static constexpr const char* kClassName = "InfosForm";
     using Named::Named;
 
+    // Shows the picture named after the screen ("brpolit" shows brpolit.bmp) when the disc has it.
+    void open(const Value& data) override;
+
 protected:
     bool handleAction(std::string_view name, const Value& control) override;
     Value historyTitle() const override;
+
+private:
+    std::string title_;
 };
 
 // Goes to the infographic screen of that name when "ValidInfos" lists it; false otherwise.

@@ -1,6 +1,7 @@
 #include "title/section_homes.h"
 
 #include "runtime/engine.h"
+#include "title/article_home.h"
 #include "value/builtins.h"
 #include "value/table.h"
 
@@ -13,14 +14,6 @@ constexpr const char* kRetroCategories[] = {
     "Acidentes", "Ci\xEA" "ncia", "Cultura", "Economia", "Educa\xE7\xE3o", "Esportes", "Mortes",
     "Pol\xED" "tica nacional", "Pol\xED" "tica internacional", "Pr\xEA" "mios", "Sa\xFA" "de", "Viol\xEA" "ncia",
 };
-
-Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries)
-{
-    Value table = Table::make();
-    for (const auto& [key, value] : entries)
-        asTable(table)->put(std::string_view(key), value);
-    return table;
-}
 
 } // namespace
 
@@ -54,12 +47,6 @@ Value SectionHome<Base>::historyTitle() const
 
 template class SectionHome<BarraMenuForm>;
 template class SectionHome<AATextForm>;
-
-const HomeSection& VerbHForm::section() const
-{
-    static constexpr HomeSection home{"VerbetesDlg", "VerbForm", "Tela inicial de Verbetes"};
-    return home;
-}
 
 const HomeSection& JMidiaHForm::section() const
 {

@@ -39,14 +39,6 @@ Value item(const Value& list, int32_t n)
     return Value();
 }
 
-Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries)
-{
-    Value table = Table::make();
-    for (const auto& [key, value] : entries)
-        asTable(table)->put(std::string_view(key), value);
-    return table;
-}
-
 bool listHolds(const Value& list, std::string_view text)
 {
     if (List* l = asList(list))
@@ -429,6 +421,14 @@ Value mediaRecordByFileName(Engine& engine, const Value& fileName)
         return Value();
     Value record = media->get(n);
     return asList(record) ? record : Value();
+}
+
+Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries)
+{
+    Value table = Table::make();
+    for (const auto& [key, value] : entries)
+        asTable(table)->put(std::string_view(key), value);
+    return table;
 }
 
 Value plainTitle(const Value& title)

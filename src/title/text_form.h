@@ -19,8 +19,10 @@
 // the media root's "DAT" folder.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "title/menu_bar.h"
 
@@ -80,6 +82,8 @@ Value titleArchive(Engine& engine, std::string_view name);
 Value lookUp(Engine& engine, std::string_view index, const Value& key);
 // The media record whose file name is given (through "MDB_FNAME"), or nil.
 Value mediaRecordByFileName(Engine& engine, const Value& fileName);
+// A table of the entries given.
+Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries);
 // The text up to the first "{" (a title without its markup).
 Value plainTitle(const Value& title);
 // Plain text of a rich text: the runs' characters, "\n" at each paragraph's end (Windows-1252).

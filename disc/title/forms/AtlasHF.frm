@@ -14,7 +14,7 @@
                       ("UpImage" "cat_mundo_up.bmp") ("DownImage" "cat_mundo_down.bmp") ("Sound" "clique") ("PopUpX" 224) ("PopUpY" 140)
                       ("Help" "Mapas do mundo: pol\xedtico, ecol\xf3gico, climas e correntes"))
              (control ("Class" "Button") ("Name" "Tematicos") ("Hot Spot" (rect 40 176 180 28))
-                      ("UpImage" "cat_tematicos_up.bmp") ("DownImage" "cat_tematicos_down.bmp") ("Sound" "clique") ("PopUpX" 224) ("PopUpY" 176) ("TypeID" "3")
+                      ("UpImage" "cat_tematicos_up.bmp") ("DownImage" "cat_tematicos_down.bmp") ("Sound" "clique") ("PopUpX" 224) ("PopUpY" 176) ("TypeID" "14")
                       ("Help" "Mapas tem\xe1ticos: clima, relevo, vegeta\xe7\xe3o, popula\xe7\xe3o"))
              (control ("Class" "Button") ("Name" "Indice") ("Hot Spot" (rect 40 212 180 28))
                       ("UpImage" "ind_atlas_up.bmp") ("DownImage" "ind_atlas_down.bmp") ("Sound" "clique") ("PopUpX" 224) ("PopUpY" 212)

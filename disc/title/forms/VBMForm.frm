@@ -1,8 +1,8 @@
-; The articles' subjects as a menu.
+; The articles' categories as a menu.
 (form ("Class" "VerbeteMenuForm")
       ("Name" "VerbeteMenuForm")
       ("Dialog" true)
-      ("Items" (list "Artes" "Ci\xeancias" "Esportes" "Geografia" "Hist\xf3ria" "Biografias"))
+      ("Items" (list "Brasil" "Ci\xeancia" "Cultura" "Esportes" "Mundo"))
       ("Font" (font "Arial" 9 bold)) ("TextX" 10) ("Spacing" 21)
       ("BackgroundColor" (rgb 250 247 238)) ("ForegroundColor" (rgb 25 25 25))
       ("SelectedBackgroundColor" (rgb 35 75 140)) ("SelectedForegroundColor" (rgb 255 255 255))
