@@ -173,12 +173,23 @@ void AtlasForm::reopen(const Value& data)
     velPerform(findControl(Value::string("MapaControl")), Value::string("DiscardBK"), Value());
     if (showMap(entry(data, "Text")))
         History::of(engine()).historyAdd(Value::string("AtlasForm"), historyState());
+    redraw();
+}
+
+void AtlasForm::redraw()
+{
+    // Labels and text views draw over what was there: the screen is drawn again whole.
+    draw();
+    engine().updateScreen();
 }
 
 bool AtlasForm::showMap(const Value& name)
 {
-    for (const TwoPartCountry& country : kTwoPart)
+    // Each detail map's button shows only over its country's map.
+    for (const TwoPartCountry& country : kTwoPart) {
         screen::enable(*this, country.country, false);
+        screen::show(*this, country.country, false);
+    }
     Value record = titleRecord(engine(), "Atlas", titleNumber(engine(), "DBL_IDLIST", name));
     if (record.isNil()) {
         refresh();
@@ -186,8 +197,10 @@ bool AtlasForm::showMap(const Value& name)
     }
     record_ = record;
     for (const TwoPartCountry& country : kTwoPart)
-        if (textItem(name) == country.country)
+        if (textItem(name) == country.country) {
+            screen::show(*this, country.country, true);
             screen::enable(*this, country.country, true);
+        }
     const int32_t category = integerOf(recordItem(record_, 2), 0);
     if (category != category_) {
         category_ = category;
@@ -247,6 +260,7 @@ void AtlasForm::step(int32_t by)
         position_ = position;
         History::of(engine()).historyAdd(Value::string("AtlasForm"), historyState());
     }
+    redraw();
     engine().setCursor(Value());
 }
 
@@ -353,7 +367,7 @@ void AtlasForm::toggleData()
     dataShown_ = !dataShown_;
     velPerform(findControl(Value::string("MapaControl")), Value::string("DiscardBK"), Value());
     refresh();
-    velPerform(self(), Value::string("Draw"), Value());
+    redraw();
 }
 
 void AtlasForm::playAnthem()
@@ -404,15 +418,34 @@ void InfosForm::open(const Value& data)
     }
     Value view = findControl(Value::string("Infografico"));
     if (const Image* image = asImage(picture); image && view.is(Tag::Control)) {
-        // Centred in the area under the menu band.
+        // Centred across, under the menu band (where the listed places are measured from).
         velPut(view, Value::string("X"), Value::integer(std::max(0, (640 - image->width()) / 2)));
-        velPut(view, Value::string("Y"), Value::integer(40 + std::max(0, (440 - image->height()) / 2)));
+        velPut(view, Value::string("Y"), Value::integer(40));
         velPut(view, Value::string("Image"), picture);
     }
     screen::show(*this, "Infografico", !picture.isNil());
     screen::show(*this, "Linha1", picture.isNil());
     screen::show(*this, "Imprimir", !picture.isNil());
     screen::setLabel(*this, "Titulo", Value::string(title_));
+}
+
+void InfosForm::mouseDown(int32_t x, int32_t y)
+{
+    // A political map's names lead to their maps: "Areas <name>" of the atlas's category file lists
+    // (map name, x, y, width, height) in screen pixels.
+    if (controlAt(x, y).isNil()) {
+        const Value areas = categoryFileEntry(engine(), kAtlasCategories, "Areas " + std::string(textItem(name())));
+        for (int32_t i = 0; asList(areas) && i < asList(areas)->count(); ++i) {
+            const Value area = asList(areas)->get(i);
+            const int32_t left = integerOf(recordItem(area, 1), 0), top = integerOf(recordItem(area, 2), 0);
+            if (x >= left && y >= top && x < left + integerOf(recordItem(area, 3), 0) &&
+                y < top + integerOf(recordItem(area, 4), 0) && recordItem(area, 0).is(Tag::String)) {
+                goToForm(engine(), "AtlasForm", tableWith({{"Text", recordItem(area, 0)}}));
+                return;
+            }
+        }
+    }
+    Named::mouseDown(x, y);
 }
 
 bool InfosForm::handleAction(std::string_view name, const Value& control)

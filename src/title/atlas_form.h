@@ -72,6 +72,7 @@ private:
     void copyCountryText();
     void printMap();
     void toggleData();
+    void redraw();
 
     Value record_;
     Value list_;
@@ -96,6 +97,8 @@ public:
 
     // Shows the picture named after the screen ("brpolit" shows brpolit.bmp) when the disc has it.
     void open(const Value& data) override;
+    // A click on a place the category file lists for this screen opens its map.
+    void mouseDown(int32_t x, int32_t y) override;
 
 protected:
     bool handleAction(std::string_view name, const Value& control) override;

@@ -75,6 +75,14 @@ void JMidiaForm::reopen(const Value& data)
     // Another item asked for while one shows: the screen stays, the new item is a new visit.
     if (setUp(data))
         History::of(engine()).historyAdd(Value::string("JMidiaForm"), historyState());
+    redraw();
+}
+
+void JMidiaForm::redraw()
+{
+    // Labels and text views draw over what was there: the screen is drawn again whole.
+    draw();
+    engine().updateScreen();
 }
 
 bool JMidiaForm::setUp(const Value& data)
@@ -154,6 +162,7 @@ void JMidiaForm::step(int32_t by)
         position_ = position;
         History::of(engine()).historyAdd(Value::string("JMidiaForm"), historyState());
     }
+    redraw();
     engine().setCursor(Value());
 }
 

@@ -29,7 +29,8 @@ protected:
             ("Estados Unidos, costa leste" 4)))"));
         Value categories = Archive::create(Value::string(disc.path() + "/Media/ATCatLst.DTT"), 10);
         asArchive(categories)->add(read(R"((table ("Cat1" (list "Mundo" "Am\xE9rica do Sul" (list "Argentina" "Brasil" "Chile")))
-            ("Cat2" (list "Mundo" "Am\xE9rica do Norte" (list "Estados Unidos" "Estados Unidos, costa leste")))))"));
+            ("Cat2" (list "Mundo" "Am\xE9rica do Norte" (list "Estados Unidos" "Estados Unidos, costa leste")))
+            ("Areas brclima" (list (list "Chile" 10 50 40 20)))))"));
         asArchive(categories)->flush();
         disc.write("Media/Sounds/chile.mid", "RIFF....WAVE");
         define("AtlasForm", "AtlasForm", "(\"Control List\" (list " + button("NextMapa") + button("PrevMapa") +
@@ -136,6 +137,11 @@ TEST_F(AtlasFormTest, MenuEntriesOpenInfographicsVideosOrMaps)
     EXPECT_EQ(shown(), "Inicio");
     EXPECT_TRUE(openInfographic(engine, "brclima"));
     EXPECT_EQ(shown(), "brclima");
+    // Its listed places lead to their maps; elsewhere a click does nothing.
+    current()->mouseDown(5, 5);
+    EXPECT_EQ(shown(), "brclima");
+    current()->mouseDown(20, 60);
+    EXPECT_EQ(mapName(), "Chile");
     // The home's buttons open the menus of their groups, not menus named after themselves.
     config().putGlobal("MenusPopUp", read("(table (\"BrasilMenu\" (table (\"Items\" (list \"Clima\")))))"));
     define("AtlasHForm", "AtlasHForm", "(\"Control List\" (list " + button("ATBrasil", "(\"PopUpX\" 5) (\"PopUpY\" 6)") +
