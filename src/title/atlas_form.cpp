@@ -164,6 +164,7 @@ void AtlasForm::open(const Value& data)
     category_ = -1;
     dataShown_ = integerOf(entry(data, "MCDataShown"), 0) != 0;
     showMap(entry(data, "Text"));
+    redraw();
 }
 
 void AtlasForm::reopen(const Value& data)

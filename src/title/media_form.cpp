@@ -68,6 +68,7 @@ void JMidiaForm::open(const Value& data)
 {
     Named::open(data);
     setUp(data);
+    redraw();
 }
 
 void JMidiaForm::reopen(const Value& data)
@@ -133,9 +134,19 @@ void JMidiaForm::refresh()
     else
         screen::setImages(*this, "MidiaZoom", "MidiaAbrirUp", "MidiaAbrirDn");
     screen::show(*this, "MidiaZoom", type >= 0 && type != kNoZoom);
+    // The last item's film or animation gives way to this item's still.
+    for (const char* player : {"VideoControl", "AnimControl"}) {
+        Value c = findControl(Value::string(player));
+        if (c.is(Tag::Control)) {
+            velPerform(c, Value::string("Stop"), Value());
+            velPerform(c, Value::string("Uninitialize"), Value());
+        }
+    }
     Value clip = findControl(Value::string("ClipControl"));
     if (clip.is(Tag::Control)) {
-        velPut(clip, Value::string("Image"), recordItem(record_, 6));
+        const Value still = recordItem(record_, 6);
+        velPut(clip, Value::string("Image"), still);
+        asControl(clip)->setBoolean(Value::string("Hidden"), still.is(Tag::String) ? 0 : 1);
         QuietErrors quiet;
         velPerform(clip, Value::string("Draw"), Value());
     }
@@ -241,6 +252,9 @@ void FotoDialog::open(const Value& data)
     }
     screen::setLabel(*this, "Titulo", Value::string(image.isNil() ? std::string("Imagem indispon\xEDvel") : title_));
     screen::show(*this, "Imprimir", !entry(data, "Show Buttons").isNil() && !image.isNil());
+    // Drawn whole: the controls were changed after the dialog first drew.
+    draw();
+    engine().updateScreen();
 }
 
 bool FotoDialog::handleAction(std::string_view name, const Value&)
