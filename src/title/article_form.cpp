@@ -248,11 +248,16 @@ void VerbForm::open(const Value& data)
     Named::open(data);
     ArticleMarks(engine()).list();
     category_ = Value();
-    if (!reader_)
+    if (!reader_) {
         reader_ = std::make_unique<ReadAloud>(engine(), services());
+        speechUnavailable_ = ReadAloud::unavailableReason();
+    }
     if (!setUp(data))
         return;
     refresh();
+    // What the refresh changed shows at once, not at the next event.
+    draw();
+    engine().updateScreen();
 }
 
 void VerbForm::reopen(const Value& data)
@@ -392,10 +397,8 @@ void VerbForm::refresh()
     setImages("VerbPopUp", searchMode_ ? "VerbUpBusca" : "VerbUpNormal", searchMode_ ? "VerbDnBusca" : "VerbDnNormal");
     for (auto [view, value] : {std::pair{"CategoriaText", categoryName_}, std::pair{"SubCategoriaText", subCategoryName_},
                                std::pair{"VerbPopUpText", plainTitle(text(1))}})
-        if (Value c = control(view); c.is(Tag::Control)) {
-            velPut(c, Value::string("Text"), value.is(Tag::String) ? value : Value::string(""));
-            velPerform(c, Value::string("Redraw"), Value());
-        }
+        if (Value c = control(view); c.is(Tag::Control))
+            velPerform(c, Value::string("setText"), value.is(Tag::String) ? value : Value::string(""));
     Value body = text(4);
     if (searchMode_ && searched_.is(Tag::String))
         body = Value::string(markSearchHits(textOf(body), textOf(searched_)));
@@ -416,10 +419,11 @@ void VerbForm::refresh()
         setViewText("CountryDataText", item(6));
     refreshMedia(item(8));
     // Read aloud: the button says when it cannot speak.
-    const std::string why = ReadAloud::unavailableReason();
+    const std::string& why = speechUnavailable_;
     setDisabled("Ouvir", !why.empty());
     if (Value note = control("OuvirNota"); note.is(Tag::Control)) {
-        velPut(note, Value::string("Text"), Value::string(why.empty() ? "" : "Leitura em voz alta indispon\xEDvel: " + why));
+        velPerform(note, Value::string("setText"),
+                   Value::string(why.empty() ? "" : "Leitura em voz alta indispon\xEDvel: " + why));
         setHidden("OuvirNota", why.empty());
     }
 }
@@ -630,8 +634,7 @@ void VerbForm::toggleCountryData()
         setViewText("Texto", text(4));
         setImages("MoreCountryData", "MCDataUp", "MCDataDn");
     }
-    if (Value c = control("MoreCountryData"); c.is(Tag::Control))
-        asControl(c)->draw();
+    draw();
     engine().updateScreen();
 }
 

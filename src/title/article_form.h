@@ -95,6 +95,7 @@ private:
     bool countryPage_ = false;
     Value media_; // the media record shown in the clip area
     std::unique_ptr<ReadAloud> reader_;
+    std::string speechUnavailable_; // why the voice cannot speak; empty when it can
 };
 
 } // namespace vel

@@ -80,6 +80,9 @@ void ListasDlg::open(const Value& data)
 Value ListasDlg::result()
 {
     Value list = listControl();
+    // A dialog ended by the program's end, its controls gone, chose nothing.
+    if (!list.is(Tag::Control))
+        return Value();
     Value index = velPerform(list, Value::string("getSelection"), Value());
     Value text = velPerform(list, Value::string("getSelectionStr"), Value());
     if (!chosen_ || text.isNil())

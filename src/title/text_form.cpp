@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "controls/rtf_parser.h"
 #include "index/title_indexes.h"
@@ -237,12 +238,12 @@ void showNotice(velFormObject& form, std::string_view name, bool shown)
     if (!c.is(Tag::Control))
         return;
     asControl(c)->setBoolean(Value::string("Hidden"), shown ? 0 : 1);
-    if (shown) {
+    // A notice lies over other controls: gone, the whole form is drawn again under it.
+    if (shown)
         asControl(c)->draw();
-        form.engine().updateScreen();
-    } else {
-        velPerform(c, Value::string("Redraw"), Value());
-    }
+    else
+        form.draw();
+    form.engine().updateScreen();
 }
 
 void printFormText(velFormObject& form, const Value& title, const Value& text)
@@ -357,45 +358,48 @@ bool printFormPicture(velFormObject& form, std::string_view jobName, std::string
     return printed;
 }
 
-Value titleIndex(Engine& engine, std::string_view name)
+namespace {
+
+// The value `open` makes, made once a run and kept in the globals under the key; a file found
+// missing is not looked for again either.
+Value openedOnce(Engine& engine, const std::string& key, const std::function<Value(const std::string& data)>& open)
 {
     Configuration& configuration = engine.configuration();
-    const std::string key = cacheKey("Index", name);
     if (Value held = configuration.global(Value::string(key)); !held.isNil())
         return held.is(Tag::Boolean) ? Value() : held;
-    Value index;
-    for (const TitleIndexFile& file : TitleIndexes::table())
-        if (name == file.name) {
-            const std::string path =
-                findFileIgnoringCase(platform::pathUnder(configuration.mediaRoot(), "DAT"), file.file);
-            if (ValueIndex::isIndexFile(path))
-                index = ValueIndex::make(path, false, false, engine.pageCache());
-        }
-    // A missing file is looked for once a run, like a present one.
-    configuration.putGlobal(key, index.isNil() ? Value::boolean(0) : index);
-    return index;
+    Value made = open(platform::pathUnder(configuration.mediaRoot(), "DAT"));
+    configuration.putGlobal(key, made.isNil() ? Value::boolean(0) : made);
+    return made;
+}
+
+} // namespace
+
+Value titleIndex(Engine& engine, std::string_view name)
+{
+    return openedOnce(engine, cacheKey("Index", name), [&](const std::string& data) {
+        for (const TitleIndexFile& file : TitleIndexes::table())
+            if (name == file.name) {
+                const std::string path = findFileIgnoringCase(data, file.file);
+                if (ValueIndex::isIndexFile(path))
+                    return ValueIndex::make(path, false, false, engine.pageCache());
+            }
+        return Value();
+    });
 }
 
 Value titleArchive(Engine& engine, std::string_view name)
 {
-    Configuration& configuration = engine.configuration();
-    const std::string key = cacheKey("Archive", name);
-    if (Value held = configuration.global(Value::string(key)); !held.isNil())
-        return held.is(Tag::Boolean) ? Value() : held;
-    Value archive;
-    const std::string directory = platform::pathUnder(configuration.mediaRoot(), "DAT");
-    for (const std::string& file : {std::string(name) + ".dat", std::string(name)}) {
-        const std::string path = findFileIgnoringCase(directory, file);
-        if (!platform::isFile(path))
-            continue;
-        QuietErrors quiet;
-        archive = Archive::open(Value::string(path), false);
-        if (quiet.any())
-            archive = Value();
-        break;
-    }
-    configuration.putGlobal(key, archive.isNil() ? Value::boolean(0) : archive);
-    return archive;
+    return openedOnce(engine, cacheKey("Archive", name), [&](const std::string& data) {
+        for (const std::string& file : {std::string(name) + ".dat", std::string(name)}) {
+            const std::string path = findFileIgnoringCase(data, file);
+            if (!platform::isFile(path))
+                continue;
+            QuietErrors quiet;
+            Value archive = Archive::open(Value::string(path), false);
+            return quiet.any() ? Value() : archive;
+        }
+        return Value();
+    });
 }
 
 Value lookUp(Engine& engine, std::string_view index, const Value& key)

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
 #include "index/value_index.h"
 #include "nav_test_support.h"
 #include "runtime/clipboard.h"
+#include "runtime/dialog.h"
 #include "title/article_form.h"
 #include "title/article_marks.h"
+#include "title/read_aloud.h"
 #include "value/archive.h"
 #include "value/table.h"
 
@@ -202,6 +206,44 @@ TEST_F(ArticleFormTest, PrintingPutsThePlainTitleAndTheTextIntoTheAttributesAndW
     EXPECT_EQ(textOf(velGet(attributes, Value::string("Text"))), "O texto.");
     EXPECT_TRUE(velGet(attributes, Value::string("Font")).isNil()); // the default font was only lent
     EXPECT_TRUE(std::filesystem::exists(disc.path() + "/artigo.pdf"));
+}
+
+TEST_F(ArticleFormTest, AListDialogClosedBeforeItsResultIsAskedChoosesNothing)
+{
+    define("VerbetesDlg", "ListasDlg", R"(("Control List" (list (control ("Class" "ListBox") ("Name" "Lista")
+        ("Hot Spot" (rect 0 0 100 100))))))");
+    auto* dialog = asDialog(config().global(Value::string("VerbetesDlg")));
+    dialog->open(read(R"((table ("BrowseList" (list "Alfa" "Beta"))))"));
+    dialog->close();
+    EXPECT_TRUE(dialog->result().isNil());
+    EXPECT_TRUE(errors().empty());
+}
+
+TEST_F(ArticleFormTest, OuvirSpeaksIntoTheMixerUntilPressedAgainOrIsDisabledWithoutTheVoice)
+{
+    open(R"((table ("Text" "Alfa")))");
+    if (!ReadAloud::unavailableReason().empty()) {
+        EXPECT_TRUE(disabled("Ouvir"));
+        return;
+    }
+    EXPECT_FALSE(disabled("Ouvir"));
+    auto loudness = [this] {
+        std::vector<float> block(2 * 4096);
+        float peak = 0;
+        for (int i = 0; i < 4; ++i) {
+            engine.mixer().render(block.data(), 4096);
+            for (float v : block)
+                peak = std::max(peak, std::abs(v));
+        }
+        return peak;
+    };
+    click("Ouvir");
+    EXPECT_GT(loudness(), 0.01f);
+    click("Ouvir");
+    EXPECT_EQ(loudness(), 0.0f);
+    click("Ouvir");
+    click("NextVerbete"); // leaving the article stops it too
+    EXPECT_EQ(loudness(), 0.0f);
 }
 
 } // namespace

@@ -109,7 +109,7 @@ TEST_F(TitleRunTest, TheScreensPopUpsAndDialogsOpenAndTheFirstScreensLookAsStore
     const std::string script =
         "wait 1500\nexpect-form IntroForm\nshot " + path("intro.png") + "\nkey Escape\nwait 8000\nexpect-form MainForm\n"
         "shot " + path("principal.png") + "\nclick 132 124\nwait 500\nexpect-form VerbHForm\nshot " + path("verbetes.png") +
-        "\nclick 130 118\nwait 300\nexpect-form VerbetesDlg\nkey Escape\nwait 300\nclick 24 20\nwait 300\n"
+        "\nclick 130 298\nwait 300\nexpect-form VerbetesDlg\nkey Escape\nwait 300\nclick 24 20\nwait 300\n"
         "expect-form PopUpMenu\nshot " + path("menu.png") + "\nclick 60 98\nwait 500\nexpect-form AtlasHForm\nshot " + path("AtlasHForm.png") +
         "\nclick 240 20\nwait 300\nexpect-form PopUpMenu\nshot " + path("ajuda.png") + "\nkey Escape\nwait 300\nclick 204 20\n"
         "wait 300\nexpect-form PopUpMenu\nshot " + path("internet.png") + "\nkey Escape\n"

@@ -19,5 +19,5 @@
                       ("UpImage" "btn_copiar_up.bmp") ("DownImage" "btn_copiar_down.bmp") ("Sound" "clique") ("Help" "Copia o texto"))
              (control ("Class" "Button") ("Name" "Fechar") ("Hot Spot" (rect 312 344 88 26))
                       ("UpImage" "btn_fechar_up.bmp") ("DownImage" "btn_fechar_down.bmp") ("Sound" "clique") ("Help" "Fecha esta janela"))
-             (control ("Class" "Bitmap") ("Name" "Imprimindo") ("Hot Spot" (rect 140 160 240 48)) ("Image" "aviso_imprimindo.bmp") ("X" 140) ("Y" 160) ("Hidden" true))
-             (control ("Class" "Bitmap") ("Name" "Copiando") ("Hot Spot" (rect 140 160 240 48)) ("Image" "aviso_copiando.bmp") ("X" 140) ("Y" 160) ("Hidden" true)))))
+             (control ("Class" "Bitmap") ("Name" "Imprimindo") ("Hot Spot" (rect 140 160 0 0)) ("Image" "aviso_imprimindo.bmp") ("X" 140) ("Y" 160) ("Hidden" true))
+             (control ("Class" "Bitmap") ("Name" "Copiando") ("Hot Spot" (rect 140 160 0 0)) ("Image" "aviso_copiando.bmp") ("X" 140) ("Y" 160) ("Hidden" true)))))
