@@ -53,6 +53,23 @@ int32_t menuItemPosition(Engine& engine, std::string_view menu, const Value& tex
     return positionIn(asForm(form)->getProperty(Value::string("Items")), textOf(text));
 }
 
+Value tableEntry(const Value& table, std::string_view key)
+{
+    return table.is(Tag::Table) ? asTable(table)->get(key) : Value();
+}
+
+int32_t integerOr(const Value& v, int32_t otherwise)
+{
+    return v.is(Tag::Int) || v.is(Tag::String) || v.is(Tag::Float) ? velIntValue(v) : otherwise;
+}
+
+int32_t wrappedStep(const Value& list, int32_t position, int32_t by)
+{
+    const List* items = asList(list);
+    const int32_t count = items ? items->count() : 0;
+    return count > 0 ? ((position + by) % count + count) % count : -1;
+}
+
 Value recordItem(const Value& record, int32_t n)
 {
     const List* list = asList(record);
@@ -131,6 +148,12 @@ Value listArgument(velFormObject& form, std::string_view table, int32_t category
         argument = Table::make();
     asTable(argument)->put(std::string_view("SCatID"), Value::integer(category));
     return argument;
+}
+
+void redraw(velFormObject& form)
+{
+    form.draw();
+    form.engine().updateScreen();
 }
 
 void setImages(velFormObject& form, std::string_view name, std::string_view up, std::string_view down)

@@ -25,6 +25,15 @@ Value titleEntry(Engine& engine, std::string_view name);
 // Where the text stands among the "Items" of the menu dialog of that name; -1 when it is not one.
 int32_t menuItemPosition(Engine& engine, std::string_view menu, const Value& text);
 
+// The table's entry under the key; nil when it is not a table or has none.
+Value tableEntry(const Value& table, std::string_view key);
+// A number (or numeric text) as an integer; `otherwise` for anything else.
+int32_t integerOr(const Value& value, int32_t otherwise);
+
+// The position `by` steps from `position` in the list, wrapping round at both ends; -1 for an
+// empty list or none.
+int32_t wrappedStep(const Value& list, int32_t position, int32_t by);
+
 // Item n of a record (a list); nil when it has none.
 Value recordItem(const Value& record, int32_t n);
 // The value as text: strings as they are, nil and other kinds empty.
@@ -49,6 +58,8 @@ void setLabel(velFormObject& form, std::string_view control, const Value& text);
 // A copy of the form's table of that name (a new one without it) with "SCatID" = category: the
 // argument of a list dialog.
 Value listArgument(velFormObject& form, std::string_view table, int32_t category);
+// The whole form drawn again and shown: labels and text views draw over what was there.
+void redraw(velFormObject& form);
 // A button's up and pressed images: the form's images of those names.
 void setImages(velFormObject& form, std::string_view control, std::string_view up, std::string_view down);
 } // namespace screen

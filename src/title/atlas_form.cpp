@@ -49,28 +49,10 @@ constexpr MenuEffect kMenuEffects[] = {
     {"Sistema Solar", {AtlasChoice::Kind::Video, kSolarSystem}},
 };
 
-Value tableWith(std::initializer_list<std::pair<const char*, Value>> entries)
-{
-    Value table = Table::make();
-    for (const auto& [key, value] : entries)
-        asTable(table)->put(std::string_view(key), value);
-    return table;
-}
-
-Value entry(const Value& table, std::string_view key)
-{
-    return table.is(Tag::Table) ? asTable(table)->get(key) : Value();
-}
-
-int32_t integerOf(const Value& v, int32_t otherwise)
-{
-    return v.is(Tag::Int) || v.is(Tag::String) || v.is(Tag::Float) ? velIntValue(v) : otherwise;
-}
-
 // Runs the "MenusPopUp" menu of that name placed at (x, y) beside the caller; its result.
 Value atlasMenu(Engine& engine, const Value& menus, std::string_view menu, const Value& x, const Value& y)
 {
-    Value definition = entry(menus, menu);
+    Value definition = tableEntry(menus, menu);
     if (!definition.is(Tag::Table))
         return Value();
     Value argument = velCopy(definition);
@@ -162,26 +144,19 @@ void AtlasForm::open(const Value& data)
 {
     Named::open(data);
     category_ = -1;
-    dataShown_ = integerOf(entry(data, "MCDataShown"), 0) != 0;
-    showMap(entry(data, "Text"));
-    redraw();
+    dataShown_ = integerOr(tableEntry(data, "MCDataShown"), 0) != 0;
+    showMap(tableEntry(data, "Text"));
+    screen::redraw(*this);
 }
 
 void AtlasForm::reopen(const Value& data)
 {
     // Another map asked for while a map shows: the screen stays, the new map is a new visit.
-    dataShown_ = integerOf(entry(data, "MCDataShown"), 0) != 0;
+    dataShown_ = integerOr(tableEntry(data, "MCDataShown"), 0) != 0;
     velPerform(findControl(Value::string("MapaControl")), Value::string("DiscardBK"), Value());
-    if (showMap(entry(data, "Text")))
+    if (showMap(tableEntry(data, "Text")))
         History::of(engine()).historyAdd(Value::string("AtlasForm"), historyState());
-    redraw();
-}
-
-void AtlasForm::redraw()
-{
-    // Labels and text views draw over what was there: the screen is drawn again whole.
-    draw();
-    engine().updateScreen();
+    screen::redraw(*this);
 }
 
 bool AtlasForm::showMap(const Value& name)
@@ -202,7 +177,7 @@ bool AtlasForm::showMap(const Value& name)
             screen::show(*this, country.country, true);
             screen::enable(*this, country.country, true);
         }
-    const int32_t category = integerOf(recordItem(record_, 2), 0);
+    const int32_t category = integerOr(recordItem(record_, 2), 0);
     if (category != category_) {
         category_ = category;
         categoryRecord_ = categoryRecord(engine(), kAtlasCategories, category);
@@ -233,10 +208,10 @@ void AtlasForm::refresh()
     Value map = findControl(Value::string("MapaControl"));
     if (map.is(Tag::Control)) {
         const Value place = recordItem(record_, 4);
-        const Value x = place.is(Tag::List) ? recordItem(place, 0) : entry(place, "X");
-        const Value y = place.is(Tag::List) ? recordItem(place, 1) : entry(place, "Y");
-        velPut(map, Value::string("X"), Value::integer(integerOf(x, 0)));
-        velPut(map, Value::string("Y"), Value::integer(integerOf(y, 40)));
+        const Value x = place.is(Tag::List) ? recordItem(place, 0) : tableEntry(place, "X");
+        const Value y = place.is(Tag::List) ? recordItem(place, 1) : tableEntry(place, "Y");
+        velPut(map, Value::string("X"), Value::integer(integerOr(x, 0)));
+        velPut(map, Value::string("Y"), Value::integer(integerOr(y, 40)));
         velPut(map, Value::string("Image"), mapImage_);
     }
     screen::show(*this, "MapaControl", !dataShown_ && !mapImage_.isNil());
@@ -250,24 +225,22 @@ void AtlasForm::refresh()
 
 void AtlasForm::step(int32_t by)
 {
-    const List* list = asList(list_);
-    if (!list || list->count() == 0 || record_.isNil())
+    const int32_t position = wrappedStep(list_, position_, by);
+    if (position < 0 || record_.isNil())
         return;
     engine().setCursor(Cursor::make(CursorKind::Wait));
-    const int32_t count = list->count();
-    const int32_t position = ((position_ + by) % count + count) % count;
     velPerform(findControl(Value::string("MapaControl")), Value::string("DiscardBK"), Value());
-    if (showMap(list->get(position))) {
+    if (showMap(asList(list_)->get(position))) {
         position_ = position;
         History::of(engine()).historyAdd(Value::string("AtlasForm"), historyState());
     }
-    redraw();
+    screen::redraw(*this);
     engine().setCursor(Value());
 }
 
 Value AtlasForm::historyState()
 {
-    return tableWith({{"Text", recordItem(record_, 1)},
+    return tableOf({{"Text", recordItem(record_, 1)},
                       {"MCDataShown", Value::integer(dataShown_ ? 1 : 0)},
                       {"History Text", historyTitle()}});
 }
@@ -296,11 +269,11 @@ bool AtlasForm::handleAction(std::string_view name, const Value& control)
         for (const TwoPartCountry& c : kTwoPart)
             if (country == c.detail)
                 country = c.country;
-        goToForm(engine(), "VerbForm", tableWith({{"Text", Value::string(country)}, {"FullList", Value::boolean(1)}}));
+        goToForm(engine(), "VerbForm", tableOf({{"Text", Value::string(country)}, {"FullList", Value::boolean(1)}}));
     } else {
         for (const TwoPartCountry& c : kTwoPart)
             if (name == c.country) {
-                goToForm(engine(), "AtlasForm", tableWith({{"Text", Value::string(c.detail)}}));
+                goToForm(engine(), "AtlasForm", tableOf({{"Text", Value::string(c.detail)}}));
                 return true;
             }
         return Named::handleAction(name, control);
@@ -332,7 +305,7 @@ void AtlasForm::categoryMenu(bool sub)
             // The menu's "CatIDs" give each entry's category; without them the entries are 1, 2 ...
             const Value menu = titleEntry(engine(), "AtlasMenuForm");
             const Value ids = menu.is(Tag::Form) ? asForm(menu)->getProperty(Value::string("CatIDs")) : Value();
-            Value argument = screen::listArgument(*this, "AtlasPopUpTable", integerOf(recordItem(ids, group), group + 1));
+            Value argument = screen::listArgument(*this, "AtlasPopUpTable", integerOr(recordItem(ids, group), group + 1));
             result = runNamedDialog(engine(), "AtlasDlg", argument);
         }
     }
@@ -368,7 +341,7 @@ void AtlasForm::toggleData()
     dataShown_ = !dataShown_;
     velPerform(findControl(Value::string("MapaControl")), Value::string("DiscardBK"), Value());
     refresh();
-    redraw();
+    screen::redraw(*this);
 }
 
 void AtlasForm::playAnthem()
@@ -438,10 +411,10 @@ void InfosForm::mouseDown(int32_t x, int32_t y)
         const Value areas = categoryFileEntry(engine(), kAtlasCategories, "Areas " + std::string(textItem(name())));
         for (int32_t i = 0; asList(areas) && i < asList(areas)->count(); ++i) {
             const Value area = asList(areas)->get(i);
-            const int32_t left = integerOf(recordItem(area, 1), 0), top = integerOf(recordItem(area, 2), 0);
-            if (x >= left && y >= top && x < left + integerOf(recordItem(area, 3), 0) &&
-                y < top + integerOf(recordItem(area, 4), 0) && recordItem(area, 0).is(Tag::String)) {
-                goToForm(engine(), "AtlasForm", tableWith({{"Text", recordItem(area, 0)}}));
+            const int32_t left = integerOr(recordItem(area, 1), 0), top = integerOr(recordItem(area, 2), 0);
+            if (x >= left && y >= top && x < left + integerOr(recordItem(area, 3), 0) &&
+                y < top + integerOr(recordItem(area, 4), 0) && recordItem(area, 0).is(Tag::String)) {
+                goToForm(engine(), "AtlasForm", tableOf({{"Text", recordItem(area, 0)}}));
                 return;
             }
         }

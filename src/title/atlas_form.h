@@ -72,7 +72,6 @@ private:
     void copyCountryText();
     void printMap();
     void toggleData();
-    void redraw();
 
     Value record_;
     Value list_;

@@ -21,16 +21,6 @@ namespace {
 
 constexpr const char* kMediaCategories = "IDMidLst";
 
-Value entry(const Value& table, std::string_view key)
-{
-    return table.is(Tag::Table) ? asTable(table)->get(key) : Value();
-}
-
-int32_t integerOf(const Value& v, int32_t otherwise)
-{
-    return v.is(Tag::Int) || v.is(Tag::String) || v.is(Tag::Float) ? velIntValue(v) : otherwise;
-}
-
 std::string typeName(Engine& engine, int32_t type)
 {
     Value name = titleEntry(engine, "Tipo" + std::to_string(type));
@@ -68,7 +58,7 @@ void JMidiaForm::open(const Value& data)
 {
     Named::open(data);
     setUp(data);
-    redraw();
+    screen::redraw(*this);
 }
 
 void JMidiaForm::reopen(const Value& data)
@@ -76,28 +66,21 @@ void JMidiaForm::reopen(const Value& data)
     // Another item asked for while one shows: the screen stays, the new item is a new visit.
     if (setUp(data))
         History::of(engine()).historyAdd(Value::string("JMidiaForm"), historyState());
-    redraw();
-}
-
-void JMidiaForm::redraw()
-{
-    // Labels and text views draw over what was there: the screen is drawn again whole.
-    draw();
-    engine().updateScreen();
+    screen::redraw(*this);
 }
 
 bool JMidiaForm::setUp(const Value& data)
 {
     fullList_ = false;
-    Value name = entry(data, "Text");
-    if (Value browse = entry(data, "BrowseList"); asList(browse) && asList(browse)->count() > 0) {
+    Value name = tableEntry(data, "Text");
+    if (Value browse = tableEntry(data, "BrowseList"); asList(browse) && asList(browse)->count() > 0) {
         list_ = browse;
-        position_ = integerOf(entry(data, "Index"), 0);
+        position_ = integerOr(tableEntry(data, "Index"), 0);
         name = asList(list_)->get(std::clamp(position_, 0, asList(list_)->count() - 1));
-    } else if (!entry(data, "FullList").isNil() && !entry(data, "Index").isNil()) {
+    } else if (!tableEntry(data, "FullList").isNil() && !tableEntry(data, "Index").isNil()) {
         fullList_ = true;
         list_ = categoryIdentifiers(engine(), kMediaCategories, 0);
-        position_ = integerOf(entry(data, "Index"), 0);
+        position_ = integerOr(tableEntry(data, "Index"), 0);
         if (const List* all = asList(list_); all && position_ >= 0 && position_ < all->count())
             name = all->get(position_);
     } else {
@@ -163,17 +146,15 @@ void JMidiaForm::refresh()
 
 void JMidiaForm::step(int32_t by)
 {
-    const List* list = asList(list_);
-    if (!list || list->count() == 0 || record_.isNil())
+    const int32_t position = wrappedStep(list_, position_, by);
+    if (position < 0 || record_.isNil())
         return;
     engine().setCursor(Cursor::make(CursorKind::Wait));
-    const int32_t count = list->count();
-    const int32_t position = ((position_ + by) % count + count) % count;
-    if (show(list->get(position))) {
+    if (show(asList(list_)->get(position))) {
         position_ = position;
         History::of(engine()).historyAdd(Value::string("JMidiaForm"), historyState());
     }
-    redraw();
+    screen::redraw(*this);
     engine().setCursor(Value());
 }
 
@@ -229,13 +210,13 @@ bool JMidiaForm::handleAction(std::string_view name, const Value& control)
 void FotoDialog::open(const Value& data)
 {
     Named::open(data);
-    title_ = std::string(textItem(entry(data, "Title")));
+    title_ = std::string(textItem(tableEntry(data, "Title")));
     Value picture = findControl(Value::string("Imagem"));
     Value image;
     {
         // A picture that is missing or does not decode leaves the frame empty and says so.
         QuietErrors quiet;
-        Value given = entry(data, "Image");
+        Value given = tableEntry(data, "Image");
         image = given.isNil() ? Value() : engine().resources().loadImage(given);
         if (quiet.any() || !image.is(Tag::Image))
             image = Value();
@@ -251,10 +232,9 @@ void FotoDialog::open(const Value& data)
         asControl(picture)->setBoolean(Value::string("Hidden"), image.isNil() ? 1 : 0);
     }
     screen::setLabel(*this, "Titulo", Value::string(image.isNil() ? std::string("Imagem indispon\xEDvel") : title_));
-    screen::show(*this, "Imprimir", !entry(data, "Show Buttons").isNil() && !image.isNil());
+    screen::show(*this, "Imprimir", !tableEntry(data, "Show Buttons").isNil() && !image.isNil());
     // Drawn whole: the controls were changed after the dialog first drew.
-    draw();
-    engine().updateScreen();
+    screen::redraw(*this);
 }
 
 bool FotoDialog::handleAction(std::string_view name, const Value&)

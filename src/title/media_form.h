@@ -42,7 +42,6 @@ private:
     bool setUp(const Value& data);
     bool show(const Value& name);
     void chosen(const Value& result);
-    void redraw();
 
     Value record_;
     Value list_;
