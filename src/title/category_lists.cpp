@@ -21,7 +21,7 @@ std::string_view categoryListFile(int32_t database)
     }
 }
 
-Value categoryRecord(Engine& engine, std::string_view file, int32_t category)
+Value categoryFileEntry(Engine& engine, std::string_view file, std::string_view key)
 {
     if (file.empty())
         return Value();
@@ -30,9 +30,12 @@ Value categoryRecord(Engine& engine, std::string_view file, int32_t category)
     Archive* a = asArchive(archive);
     Value first = a && a->count() > 0 ? a->get(0) : Value();
     Table* categories = asTable(first);
-    if (!categories)
-        return Value();
-    Value record = categories->get(std::string_view("Cat" + std::to_string(category)));
+    return categories ? categories->get(key) : Value();
+}
+
+Value categoryRecord(Engine& engine, std::string_view file, int32_t category)
+{
+    Value record = categoryFileEntry(engine, file, "Cat" + std::to_string(category));
     return asList(record) ? record : Value();
 }
 

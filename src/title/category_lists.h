@@ -18,6 +18,10 @@ class Engine;
 // 4 atlas; empty for another number.
 std::string_view categoryListFile(int32_t database);
 
+// The entry of the file's table under that key (a category's record, or what a section keeps
+// beside them), or nil.
+Value categoryFileEntry(Engine& engine, std::string_view file, std::string_view key);
+
 // The category's record in the file, or nil (after a report when the file cannot be read).
 Value categoryRecord(Engine& engine, std::string_view file, int32_t category);
 

@@ -48,12 +48,6 @@ Value SectionHome<Base>::historyTitle() const
 template class SectionHome<BarraMenuForm>;
 template class SectionHome<AATextForm>;
 
-const HomeSection& AtlasHForm::section() const
-{
-    static constexpr HomeSection home{"AtlasDlg", "AtlasForm", "Tela inicial do Atlas"};
-    return home;
-}
-
 const HomeSection& JMidiaHForm::section() const
 {
     static constexpr HomeSection home{"MidiasDlg", "JMidiaForm", "Tela inicial de M\xED" "dias"};
@@ -103,7 +97,6 @@ bool RetroHForm::handleAction(std::string_view name, const Value& control)
 void registerSectionHomes(Engine& engine)
 {
     enterFormClass<VerbHForm>(engine);
-    enterFormClass<AtlasHForm>(engine);
     enterFormClass<JMidiaHForm>(engine);
     enterFormClass<BDadosHForm>(engine);
     enterFormClass<TimeHForm>(engine);

@@ -39,7 +39,6 @@ extern template class SectionHome<AATextForm>;
         const HomeSection& section() const override;                                                       \
     };
 
-VEL_SECTION_HOME(AtlasHForm, AATextForm)
 VEL_SECTION_HOME(JMidiaHForm, BarraMenuForm)
 VEL_SECTION_HOME(BDadosHForm, BarraMenuForm)
 VEL_SECTION_HOME(TimeHForm, AATextForm)

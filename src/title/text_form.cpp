@@ -287,12 +287,23 @@ void copyFormText(velFormObject& form, const Value& title, const Value& text)
 
 bool AATextForm::printPicture(std::string_view jobName, std::string_view screenTitle)
 {
-    DrawingSurface* surface = engine().surface();
-    Value area = engine().resources().load(Value::string("PrintingRect"));
+    return printFormPicture(*this, jobName, screenTitle);
+}
+
+bool printFormPicture(velFormObject& form, std::string_view jobName, std::string_view screenTitle)
+{
+    Engine& engine = form.engine();
+    DrawingSurface* surface = engine.surface();
+    // The form's own area first (a dialog's, from its corner), else the title's.
+    Value area = form.getProperty(Value::string("PrintingRect"));
+    const bool own = asRegion(area) != nullptr;
+    if (!own)
+        area = engine.resources().load(Value::string("PrintingRect"));
     Region* r = asRegion(area);
+    const int32_t dx = own ? form.originX() : 0, dy = own ? form.originY() : 0;
     if (!surface)
         return false;
-    platform::Rect source = r ? platform::Rect{r->left, r->top, r->right, r->bottom}
+    platform::Rect source = r ? platform::Rect{r->left + dx, r->top + dy, r->right + dx, r->bottom + dy}
                               : platform::Rect{0, 40, surface->width(), surface->height()};
     source.right = std::min(source.right, surface->width());
     source.bottom = std::min(source.bottom, surface->height());
@@ -301,28 +312,28 @@ bool AATextForm::printPicture(std::string_view jobName, std::string_view screenT
     // Taken before the notice covers any of it.
     Value picture = ContextImage::make(source.width(), source.height());
     velDrawImage(picture, surface->context(), 0, 0, source.width(), source.height(), source.left, source.top);
-    Printer& printer = engine().printer();
-    notice("Imprimindo", true);
+    Printer& printer = engine.printer();
+    showNotice(form, "Imprimindo", true);
     bool printed = false;
     if (printer.startDocument(jobName)) {
         if (printer.startPage()) {
             const int32_t dpiX = printer.dotsPerInchAcross(), dpiY = printer.dotsPerInchDown();
-            const int32_t marginX = static_cast<int32_t>(entryFloat(engine(), "PrintMarginX", 0.75) * dpiX);
-            const int32_t marginY = static_cast<int32_t>(entryFloat(engine(), "PrintMarginY", 0.75) * dpiY);
-            const double scale = static_cast<double>(dpiY) / std::max(1, entryInteger(engine(), "PrintBaseYDPI", 96));
+            const int32_t marginX = static_cast<int32_t>(entryFloat(engine, "PrintMarginX", 0.75) * dpiX);
+            const int32_t marginY = static_cast<int32_t>(entryFloat(engine, "PrintMarginY", 0.75) * dpiY);
+            const double scale = static_cast<double>(dpiY) / std::max(1, entryInteger(engine, "PrintBaseYDPI", 96));
             const int32_t width = printer.pageWidth(), height = printer.pageHeight();
             const int32_t savedX = surface->originX(), savedY = surface->originY();
             surface->setOrigin(0, 0);
             surface->setTextBackground(-1);
             surface->setTextColor(0);
-            surface->selectFont(entryFont(engine(), "PrintHeader", scale));
+            surface->selectFont(entryFont(engine, "PrintHeader", scale));
             const std::string header = "Orvale Vanta - " + std::string(screenTitle);
             const platform::TextMetrics headerSize = surface->measureText(header);
             surface->textOut(marginX + std::max(0, (width - 2 * marginX - headerSize.width) / 2), marginY, header);
             const int32_t rule = marginY + headerSize.height + headerSize.height / 3;
             surface->line(marginX, rule, width - marginX, rule, 0, std::max(1, dpiY / 100));
-            surface->selectFont(entryFont(engine(), "PrintFooter", scale));
-            Value notice = engine().resources().load(Value::string("PrintPublisherNotice"));
+            surface->selectFont(entryFont(engine, "PrintFooter", scale));
+            Value notice = engine.resources().load(Value::string("PrintPublisherNotice"));
             const std::string footer = (notice.is(Tag::String) ? std::string(textOf(notice)) + "  " : std::string()) +
                                        "P\xE1gina 1";
             const platform::TextMetrics footerSize = surface->measureText(footer);
@@ -343,7 +354,7 @@ bool AATextForm::printPicture(std::string_view jobName, std::string_view screenT
             printer.abortDocument();
         }
     }
-    notice("Imprimindo", false);
+    showNotice(form, "Imprimindo", false);
     return printed;
 }
 

@@ -71,6 +71,8 @@ protected:
 void showNotice(velFormObject& form, std::string_view name, bool shown);
 void printFormText(velFormObject& form, const Value& title, const Value& text);
 void copyFormText(velFormObject& form, const Value& title, const Value& text);
+// AATextForm::printPicture for any form or dialog: its own "PrintingRect" (from its corner) first.
+bool printFormPicture(velFormObject& form, std::string_view jobName, std::string_view screenTitle);
 
 // The title's look-up file of that name ("VDB_LISTID", "MDB_FNAME" ...), or nil.
 Value titleIndex(Engine& engine, std::string_view name);

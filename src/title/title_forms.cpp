@@ -3,9 +3,11 @@
 #include "runtime/engine.h"
 #include "title/about_dialog.h"
 #include "title/article_form.h"
+#include "title/atlas_form.h"
 #include "title/history_dialog.h"
 #include "title/lists_dialog.h"
 #include "title/main_form.h"
+#include "title/media_form.h"
 #include "title/quit_dialog.h"
 #include "title/search_dialog.h"
 #include "title/section_homes.h"
@@ -29,6 +31,8 @@ void registerTitleForms(Engine& engine)
     enterFormClass<AATextForm>(engine);
     registerTextDialogs(engine);
     enterFormClass<VerbForm>(engine);
+    registerAtlasForms(engine);
+    registerMediaForms(engine);
     registerTitlePlaceholders(engine);
 }
 

@@ -19,13 +19,13 @@ void enter(Engine& engine, std::initializer_list<const char*> names)
 void registerTitlePlaceholders(Engine& engine)
 {
     enterFormClass<DBFileStruct>(engine);
-    enter<TitleScreen>(engine, {"CreditsForm", "InfosForm"});
+    enter<TitleScreen>(engine, {"CreditsForm"});
     enter<BarraMenuForm>(engine, {"BDadosForm"});
-    enter<AATextForm>(engine, {"JMidiaForm", "RetroForm", "AtlasForm"});
-    enter<TitleDialog>(engine, {"FotoDialog", "SysMenuDBDialog", "CurioDialog"});
+    enter<AATextForm>(engine, {"RetroForm"});
+    enter<TitleDialog>(engine, {"SysMenuDBDialog", "CurioDialog"});
     enter<AATextDialog>(engine, {"SobreInternetDialog"});
     enter<DBFileStruct>(engine, {"PesqProntaDialog", "PesqLivreDialog"});
-    enter<MenuDialog>(engine, {"VerbeteMenuForm", "MidiasMenuForm", "RetroMenuForm", "AtlasMenuForm"});
+    enter<MenuDialog>(engine, {"VerbeteMenuForm", "RetroMenuForm"});
     enter<ListBox, Tag::Control>(engine, {"TabbedListBox", "PQListBox", "AAListBox"});
     enter<MultiListBox, Tag::Control>(engine, {"PQMultiListBox"});
 }

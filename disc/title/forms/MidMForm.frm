@@ -2,7 +2,7 @@
 (form ("Class" "MidiasMenuForm")
       ("Name" "MidiasMenuForm")
       ("Dialog" true)
-      ("Items" (list "Fotos" "Sons" "Filmes" "Anima\xe7\xf5es"))
+      ("Items" (list "Anima\xe7\xf5es" "Sons" "Bandeiras" "Cronologias" "Fotografias" "Infogr\xe1ficos" "Livros" "Mapas" "Tabelas" "V\xeddeos"))
       ("Font" (font "Arial" 9 bold)) ("TextX" 10) ("Spacing" 21)
       ("BackgroundColor" (rgb 250 247 238)) ("ForegroundColor" (rgb 25 25 25))
       ("SelectedBackgroundColor" (rgb 190 100 30)) ("SelectedForegroundColor" (rgb 255 255 255))
