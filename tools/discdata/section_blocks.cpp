@@ -1,0 +1,124 @@
+#include "discdata/section_blocks.h"
+
+#include <cctype>
+#include <sstream>
+
+#include "value/list.h"
+
+namespace vel::discdata {
+
+const SourceField* SourceBlock::find(std::string_view name) const
+{
+    for (const SourceField& field : fields)
+        if (field.name == name)
+            return &field;
+    return nullptr;
+}
+
+std::vector<const SourceField*> SourceBlock::all(std::string_view name) const
+{
+    std::vector<const SourceField*> found;
+    for (const SourceField& field : fields)
+        if (field.name == name)
+            found.push_back(&field);
+    return found;
+}
+
+std::string trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    const std::size_t last = text.find_last_not_of(" \t\r");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+std::vector<std::string> splitBars(std::string_view line)
+{
+    std::vector<std::string> parts;
+    for (;;) {
+        const std::size_t bar = line.find('|');
+        parts.push_back(trimmed(line.substr(0, bar)));
+        if (bar == std::string_view::npos)
+            return parts;
+        line.remove_prefix(bar + 1);
+    }
+}
+
+// A field line starts with a name made of letters (any script), digits and spaces, then ": ".
+static bool splitField(const std::string& line, std::string& name, std::string& value)
+{
+    const std::size_t colon = line.find(':');
+    if (colon == std::string::npos || colon == 0 || colon > 40 || line[0] == ' ')
+        return false;
+    for (std::size_t i = 0; i < colon; ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if (!(c >= 0x80 || std::isalnum(c) || c == ' '))
+            return false;
+    }
+    name = line.substr(0, colon);
+    value = trimmed(std::string_view(line).substr(colon + 1));
+    return true;
+}
+
+SourceFile::SourceFile(fs::path path) : path_(std::move(path))
+{
+    std::istringstream in(readText(path_));
+    std::string line;
+    int number = 0;
+    bool open = false;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] == '#')
+            continue;
+        if (trimmed(line).empty()) {
+            open = false;
+            continue;
+        }
+        if (!open) {
+            blocks_.push_back({number, {}});
+            open = true;
+        }
+        SourceBlock& block = blocks_.back();
+        std::string name;
+        std::string value;
+        if (splitField(line, name, value)) {
+            block.fields.push_back({name, value, number});
+        } else if (block.fields.empty()) {
+            failAt(number, "a line that names no field (\"Campo: valor\")");
+        } else {
+            std::string& held = block.fields.back().value;
+            held += held.empty() ? trimmed(line) : " " + trimmed(line);
+        }
+    }
+}
+
+std::string whereIn(const fs::path& path, int line) { return path.string() + ":" + std::to_string(line); }
+
+void failIn(const fs::path& path, int line, const std::string& message) { fail(whereIn(path, line) + ": " + message); }
+
+std::string SourceFile::where(int line) const { return whereIn(path_, line); }
+
+void SourceFile::failAt(int line, const std::string& message) const { failIn(path_, line, message); }
+
+const std::string& SourceFile::require(const SourceBlock& block, std::string_view name) const
+{
+    const SourceField* field = block.find(name);
+    if (!field || field->value.empty())
+        failAt(block.line, "the record has no \"" + std::string(name) + ":\"");
+    return field->value;
+}
+
+Value SourceFile::text(const SourceField& field) const { return text1252(field.value, where(field.line)); }
+
+Value listOf(std::initializer_list<Value> items)
+{
+    Value list = ValueList::make(static_cast<int32_t>(items.size()));
+    for (const Value& item : items)
+        asList(list)->append(item);
+    return list;
+}
+
+} // namespace vel::discdata
