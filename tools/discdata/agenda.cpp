@@ -1,9 +1,9 @@
 // Section "agenda": one record per day of the disc's year (Agenda.dat) from disc/title/agenda/
 // agenda.txt (the year and the notes of the days) with Brazil's national holidays and the moon's
 // phases worked out here (agenda_calendar.h). docs/section_sources.md gives the record.
+#include <algorithm>
 #include <cstdio>
 #include <map>
-#include <sstream>
 
 #include "discdata/agenda_calendar.h"
 #include "discdata/section_blocks.h"
@@ -29,17 +29,6 @@ struct Note {
     std::string text;
 };
 
-std::string escaped(std::string_view text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c == '\\' || c == '{' || c == '}')
-            out.push_back('\\');
-        out.push_back(c);
-    }
-    return out;
-}
-
 int dayKey(int month, int day) { return month * 100 + day; }
 
 } // namespace
@@ -47,34 +36,26 @@ int dayKey(int month, int day) { return month * 100 + day; }
 void makeAgenda(const Context& context)
 {
     const fs::path path = context.source / "agenda" / "agenda.txt";
-    std::istringstream in(readText(path));
-    std::string line;
-    int number = 0;
     int year = 0;
     std::map<int, std::vector<Note>> notes;
-    while (std::getline(in, line)) {
-        ++number;
-        const std::string text = trimmed(line);
-        if (text.empty() || text[0] == '#')
-            continue;
+    forEachSourceLine(path, [&](int number, const std::string& text) {
+        char rest = 0;
         if (text.rfind("Ano:", 0) == 0) {
-            year = std::atoi(text.c_str() + 4);
-            if (year < 1583 || year > 9999)
+            if (std::sscanf(text.c_str() + 4, "%d %c", &year, &rest) != 1 || year < 1583 || year > 9999)
                 failIn(path, number, "the year must be a Gregorian year from 1583 to 9999");
-            continue;
+            return;
         }
+        if (year == 0)
+            failIn(path, number, "the \"Ano:\" line comes first");
         const std::vector<std::string> parts = splitBars(text);
         int day = 0;
         int month = 0;
-        char rest = 0;
-        if (year == 0)
-            failIn(path, number, "the \"Ano:\" line comes first");
         if (parts.size() != 3 || std::sscanf(parts[0].c_str(), "%d/%d%c", &day, &month, &rest) != 2 || month < 1 ||
             month > 12 || day < 1 || day > daysInMonth(year, month) || parts[1].empty() || parts[2].empty())
             failIn(path, number, "a note is \"DD/MM | title | text\" with a date of the year");
         to1252(parts[1] + parts[2], whereIn(path, number));
         notes[dayKey(month, day)].push_back({parts[1], parts[2]});
-    }
+    });
     if (year == 0)
         fail(path.string() + ": no \"Ano:\" line");
 
@@ -107,7 +88,7 @@ void makeAgenda(const Context& context)
             int mark = 0;
             for (const Holiday& h : holidays[key]) {
                 dayText += (dayText.empty() ? "" : " - ") + h.name;
-                body += "{\\b " + escaped(h.name) + "} - " +
+                body += "{\\b " + escapedRich(h.name) + "} - " +
                         (h.holiday ? "feriado nacional." : h.name == "Páscoa" ? "domingo de Páscoa."
                                                                                : "ponto facultativo.") +
                         "\\par ";
@@ -116,8 +97,8 @@ void makeAgenda(const Context& context)
             for (const Note& note : notes[key]) {
                 if (dayText.empty())
                     dayText = note.title;
-                body += (body.empty() ? "" : "\\par ") + std::string("{\\b ") + escaped(note.title) + "}\\par " +
-                        escaped(note.text) + "\\par ";
+                body += (body.empty() ? "" : "\\par ") + std::string("{\\b ") + escapedRich(note.title) + "}\\par " +
+                        escapedRich(note.text) + "\\par ";
             }
             std::string moon;
             const auto phase = phaseDays.find(key);

@@ -18,23 +18,6 @@ const std::vector<std::string> kCategories = {"Acidentes", "Ciência", "Cultura"
 
 } // namespace
 
-// Plain source text made safe for the rich-text views: their markup characters escaped, paragraphs
-// joined by an empty line.
-std::string richParagraphs(const std::vector<const SourceField*>& paragraphs)
-{
-    std::string out;
-    for (const SourceField* paragraph : paragraphs) {
-        if (!out.empty())
-            out += "\\par\\par ";
-        for (char c : paragraph->value) {
-            if (c == '\\' || c == '{' || c == '}')
-                out.push_back('\\');
-            out.push_back(c);
-        }
-    }
-    return out;
-}
-
 void makeRetro(const Context& context)
 {
     const SourceFile file(context.source / "retro" / "artigos.txt");

@@ -113,6 +113,39 @@ const std::string& SourceFile::require(const SourceBlock& block, std::string_vie
 
 Value SourceFile::text(const SourceField& field) const { return text1252(field.value, where(field.line)); }
 
+void forEachSourceLine(const fs::path& path, const std::function<void(int number, const std::string& text)>& use)
+{
+    std::istringstream in(readText(path));
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        const std::string text = trimmed(line);
+        if (!text.empty() && text[0] != '#')
+            use(number, text);
+    }
+}
+
+std::string escapedRich(std::string_view text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\\' || c == '{' || c == '}')
+            out.push_back('\\');
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::string richParagraphs(const std::vector<const SourceField*>& paragraphs)
+{
+    std::string out;
+    for (const SourceField* paragraph : paragraphs) {
+        if (!out.empty())
+            out += "\\par\\par ";
+        out += escapedRich(paragraph->value);
+    }
+    return out;
+}
+
 Value listOf(std::initializer_list<Value> items)
 {
     Value list = ValueList::make(static_cast<int32_t>(items.size()));

@@ -4,6 +4,7 @@
 // with a space), so that long texts can be wrapped. docs/section_sources.md describes each file.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,12 @@ std::string whereIn(const fs::path& path, int line);
 std::vector<std::string> splitBars(std::string_view line);
 std::string trimmed(std::string_view text);
 
+// The lines of a one-entry-a-line source (timeline, agenda), trimmed, without blank and "#" lines,
+// with their numbers.
+void forEachSourceLine(const fs::path& path, const std::function<void(int number, const std::string& text)>& use);
+
+// Plain text made safe for the rich-text views: "\\", "{" and "}" escaped.
+std::string escapedRich(std::string_view text);
 // Paragraphs of plain source text as the rich text the disc's views show: "\", "{" and "}"
 // escaped, paragraphs separated by an empty line ("\par\par ").
 std::string richParagraphs(const std::vector<const SourceField*>& paragraphs);

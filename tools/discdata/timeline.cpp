@@ -2,7 +2,7 @@
 // as the archive TimeLine.dat, and the index TLEras.IDX of the era buttons' entry points.
 #include <charconv>
 #include <climits>
-#include <sstream>
+#include <iterator>
 
 #include "discdata/section_blocks.h"
 #include "discdata/sections.h"
@@ -20,18 +20,11 @@ const char* const kEras[] = {"BigBang", "PreHistoria", "Antiguidade", "IdadeMedi
 void makeTimeline(const Context& context)
 {
     const fs::path path = context.source / "tempo" / "linha.txt";
-    std::istringstream in(readText(path));
-    std::string line;
-    int number = 0;
     int era = -1;
     long long previous = LLONG_MIN;
     Value entries = ValueList::make(256);
     Value points = Table::make(8);
-    while (std::getline(in, line)) {
-        ++number;
-        const std::string text = trimmed(line);
-        if (text.empty() || text[0] == '#')
-            continue;
+    forEachSourceLine(path, [&](int number, const std::string& text) {
         if (text.rfind("Era:", 0) == 0) {
             const std::string name = trimmed(std::string_view(text).substr(4));
             if (era + 1 >= static_cast<int>(std::size(kEras)) || name != kEras[era + 1])
@@ -39,7 +32,7 @@ void makeTimeline(const Context& context)
                                      "Moderna, Contemporanea; \"" + name + "\" is out of place");
             ++era;
             asTable(points)->put(name, Value::integer(asList(entries)->count()));
-            continue;
+            return;
         }
         if (era < 0)
             failIn(path, number, "an entry before the first \"Era:\" line");
@@ -62,7 +55,7 @@ void makeTimeline(const Context& context)
         asList(entries)->append(listOf({Value::integer(asList(entries)->count()), Value::integer(stored),
                                         text1252(parts[1], where), text1252(parts[2], where),
                                         Value::integer(era)}));
-    }
+    });
     if (era + 1 != static_cast<int>(std::size(kEras)))
         fail(path.string() + ": the timeline needs all six eras");
     writeArchiveSource(context, "TimeLine.dat", entries);
