@@ -55,6 +55,7 @@ TEST(AgendaCalendar, MoonPhasesOnEclipseDays)
         {2024, MoonPhase::New, {2024, 4, 8}},
         {2022, MoonPhase::Full, {2022, 11, 8}},
         {2017, MoonPhase::New, {2017, 8, 21}},
+        {2027, MoonPhase::New, {2027, 8, 2}},
     };
     for (const auto& e : eclipses) {
         int near = 0;
@@ -94,6 +95,15 @@ TEST_F(SectionGenerator, RefusesBadRecordsNamingFileAndLine)
     result = run("agenda");
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.output.find("agenda.txt:2:"), std::string::npos) << result.output;
+}
+
+TEST_F(SectionGenerator, WrappedLinesKeepTheirColons)
+{
+    // A wrapped line that starts with a word and a colon still continues the text above it.
+    dir.write("src/retro/artigos.txt", "Categoria: Ciência\nManchete: M\nTexto: Uma frase\ncurta: com dois-pontos.\n");
+    const vel::testing_support::ProcessResult result = run("retro");
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(dir.read("work/dados/RTArtigo.dat.lst").find("\"Uma frase curta: com dois-pontos.\""), std::string::npos);
 }
 
 } // namespace

@@ -89,8 +89,10 @@ void makeAgenda(const Context& context)
             for (const Holiday& h : holidays[key]) {
                 dayText += (dayText.empty() ? "" : " - ") + h.name;
                 body += "{\\b " + escapedRich(h.name) + "} - " +
-                        (h.holiday ? "feriado nacional." : h.name == "Páscoa" ? "domingo de Páscoa."
-                                                                               : "ponto facultativo.") +
+                        (h.holiday              ? "feriado nacional."
+                         : h.name == "Páscoa" ? "data móvel: o domingo seguinte à lua cheia que ocorre a partir de "
+                                                "21 de março, pelo cálculo da Igreja."
+                                              : "ponto facultativo.") +
                         "\\par ";
                 mark = h.holiday ? 1 : std::max(mark, 2);
             }

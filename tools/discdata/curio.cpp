@@ -77,7 +77,7 @@ private:
 
 void makeVoceSabia(const Context& context)
 {
-    const SourceFile file(context.source / "curio" / "vocesabia.txt");
+    const SourceFile file(context.source / "curio" / "vocesabia.txt", {"Categoria", "Título", "Texto"});
     Categories categories(kVoceSabia);
     Value records = ValueList::make(128);
     for (const SourceBlock& block : file.blocks()) {
@@ -179,7 +179,12 @@ std::vector<Question> countryQuestions(const Context& context)
     std::vector<Question> questions;
     // Which of three countries is the largest: triples taken far apart in the list.
     for (std::size_t i = 0; i < n && questions.size() < 15; i += 3) {
-        const Country* three[3] = {&countries[i], &countries[(i + 17) % n], &countries[(i + 31) % n]};
+        // The three turn round so that the largest is not always in the same place.
+        const std::size_t turn = i / 3;
+        const std::size_t picks[3] = {i, (i + 17) % n, (i + 31) % n};
+        const Country* three[3];
+        for (std::size_t k = 0; k < 3; ++k)
+            three[k] = &countries[picks[(k + turn) % 3]];
         Question q;
         q.category = "Países";
         q.question = "Qual destes países tem a maior área?";
@@ -188,11 +193,9 @@ std::vector<Question> countryQuestions(const Context& context)
             q.options[k] = three[k]->name;
             if (three[k]->area > three[q.right]->area)
                 q.right = k;
+            figures += (k ? "; " : "") + three[k]->name + ", " + formatNumberPtBr(three[k]->area, 0) + " km²";
         }
-        for (int k = 0; k < 3; ++k)
-            figures += (k ? (k == 2 ? " e " : ", ") : "") + three[k]->name + ", " +
-                       formatNumberPtBr(three[k]->area, 0) + " km²";
-        q.explanation = three[q.right]->name + ". As áreas: " + figures + ".";
+        q.explanation = "Maior área: " + three[q.right]->name + ". As áreas: " + figures + ".";
         q.where = "world-countries (áreas)";
         questions.push_back(std::move(q));
     }
@@ -228,7 +231,8 @@ std::vector<Question> countryQuestions(const Context& context)
 
 void makeTestes(const Context& context)
 {
-    const SourceFile file(context.source / "curio" / "testes.txt");
+    const SourceFile file(context.source / "curio" / "testes.txt",
+                          {"Categoria", "Pergunta", "Opção", "Certa", "Explicação"});
     std::vector<Question> questions = readQuestions(file);
     for (Question& q : countryQuestions(context))
         questions.push_back(std::move(q));

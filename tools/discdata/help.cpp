@@ -17,7 +17,7 @@ namespace {
 
 void makeTopics(const Context& context)
 {
-    const SourceFile file(context.source / "ajuda" / "topicos.txt");
+    const SourceFile file(context.source / "ajuda" / "topicos.txt", {"Título", "Texto"});
     Value topics = Table::make(32);
     int32_t number = 0;
     for (const SourceBlock& block : file.blocks()) {
@@ -36,7 +36,7 @@ void makeTopics(const Context& context)
 
 void makeInternet(const Context& context)
 {
-    const SourceFile file(context.source / "ajuda" / "internet.txt");
+    const SourceFile file(context.source / "ajuda" / "internet.txt", {"Texto"});
     std::vector<const SourceField*> paragraphs;
     for (const SourceBlock& block : file.blocks())
         for (const SourceField* field : block.all("Texto"))
@@ -78,7 +78,8 @@ private:
 
 void makeCredits(const Context& context)
 {
-    const SourceFile file(context.source / "ajuda" / "creditos.txt");
+    const SourceFile file(context.source / "ajuda" / "creditos.txt",
+                          {"Título", "Seção", "Linha", "Pacote", "Dados", "Mídia"});
     const fs::path root = context.source.parent_path().parent_path();
     const std::vector<std::string> installed = setupPackages(root / "scripts" / "setup.sh");
     Roll roll(file.path().string());
@@ -121,8 +122,6 @@ void makeCredits(const Context& context)
                 for (std::string line; std::getline(list, line);)
                     if (!trimmed(line).empty() && line[0] != '#')
                         roll.add(2, trimmed(line));
-            } else {
-                file.failAt(field.line, "unknown field \"" + field.name + "\"");
             }
         }
     writeArchiveSource(context, "Creditos.dat", listOf({roll.lines()}));

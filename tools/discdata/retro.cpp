@@ -20,7 +20,7 @@ const std::vector<std::string> kCategories = {"Acidentes", "Ciência", "Cultura"
 
 void makeRetro(const Context& context)
 {
-    const SourceFile file(context.source / "retro" / "artigos.txt");
+    const SourceFile file(context.source / "retro" / "artigos.txt", {"Categoria", "Manchete", "Texto", "Nota"});
     Value articles = ValueList::make(64);
     Value notes = ValueList::make(64);
     Value headlines = Table::make(64);

@@ -1,6 +1,5 @@
 #include "discdata/section_blocks.h"
 
-#include <cctype>
 #include <sstream>
 
 #include "value/list.h"
@@ -45,23 +44,20 @@ std::vector<std::string> splitBars(std::string_view line)
     }
 }
 
-// A field line starts with a name made of letters (any script), digits and spaces, then ": ".
-static bool splitField(const std::string& line, std::string& name, std::string& value)
+// "Name: value" where Name is one of the file's fields.
+static bool splitField(const std::string& line, std::initializer_list<std::string_view> fields, std::string& name,
+                       std::string& value)
 {
-    const std::size_t colon = line.find(':');
-    if (colon == std::string::npos || colon == 0 || colon > 40 || line[0] == ' ')
-        return false;
-    for (std::size_t i = 0; i < colon; ++i) {
-        const unsigned char c = static_cast<unsigned char>(line[i]);
-        if (!(c >= 0x80 || std::isalnum(c) || c == ' '))
-            return false;
-    }
-    name = line.substr(0, colon);
-    value = trimmed(std::string_view(line).substr(colon + 1));
-    return true;
+    for (std::string_view field : fields)
+        if (line.size() > field.size() && line.compare(0, field.size(), field) == 0 && line[field.size()] == ':') {
+            name = field;
+            value = trimmed(std::string_view(line).substr(field.size() + 1));
+            return true;
+        }
+    return false;
 }
 
-SourceFile::SourceFile(fs::path path) : path_(std::move(path))
+SourceFile::SourceFile(fs::path path, std::initializer_list<std::string_view> fields) : path_(std::move(path))
 {
     std::istringstream in(readText(path_));
     std::string line;
@@ -84,7 +80,7 @@ SourceFile::SourceFile(fs::path path) : path_(std::move(path))
         SourceBlock& block = blocks_.back();
         std::string name;
         std::string value;
-        if (splitField(line, name, value)) {
+        if (splitField(line, fields, name, value)) {
             block.fields.push_back({name, value, number});
         } else if (block.fields.empty()) {
             failAt(number, "a line that names no field (\"Campo: valor\")");

@@ -1,7 +1,8 @@
 // The readable sources of the curiosities, quiz, timeline, retrospective, agenda and help: UTF-8
 // text in blocks of "Campo: valor" lines, one block per record, blocks separated by blank lines,
-// "#" starting a comment line. A line without a field name continues the field above it (joined
-// with a space), so that long texts can be wrapped. docs/section_sources.md describes each file.
+// "#" starting a comment line. A line that does not start with one of the file's field names and
+// ":" continues the field above it (joined with a space), so that long texts can be wrapped, colons
+// and all. docs/section_sources.md describes each file.
 #pragma once
 
 #include <functional>
@@ -31,7 +32,8 @@ struct SourceBlock {
 
 class SourceFile {
 public:
-    explicit SourceFile(fs::path path);
+    // `fields`: the names this file's records may use.
+    SourceFile(fs::path path, std::initializer_list<std::string_view> fields);
 
     const fs::path& path() const { return path_; }
     const std::vector<SourceBlock>& blocks() const { return blocks_; }
