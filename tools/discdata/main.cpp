@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "discdata/articles.h"
+#include "discdata/section_blocks.h"
 #include "discdata/sections.h"
 
 namespace vel::discdata {
@@ -22,6 +23,11 @@ constexpr Section kSections[] = {
     {"verbetes", makeArticles},
     {"atlas", makeAtlas},
     {"midias", makeMedia},
+    {"curio", makeCurio},
+    {"tempo", makeTimeline},
+    {"retro", makeRetro},
+    {"agenda", makeAgenda},
+    {"ajuda", makeHelp},
 };
 
 void listSections(const Context&)
