@@ -1,10 +1,13 @@
 #include "title/title_form.h"
 
+#include "platform/media_path.h"
 #include "runtime/control.h"
 #include "runtime/cursor.h"
 #include "runtime/dialog.h"
 #include "runtime/engine.h"
 #include "runtime/event_queue.h"
+#include "title/quiet_errors.h"
+#include "value/archive.h"
 #include "value/builtins.h"
 #include "value/string.h"
 #include "value/table.h"
@@ -67,6 +70,38 @@ void requestQuit(Engine& engine)
     request.kind = event_kind::CloseRequest;
     if (EventQueue* events = engine.events())
         events->postCloseRequest(request);
+}
+
+Value performOnControl(const velFormObject& form, std::string_view control, std::string_view action,
+                       const Value& arguments)
+{
+    Value c = form.findControl(Value::string(control));
+    return c.is(Tag::Control) ? velPerform(c, Value::string(action), arguments) : Value();
+}
+
+void putOnControl(const velFormObject& form, std::string_view control, std::string_view key, const Value& value)
+{
+    if (Value c = form.findControl(Value::string(control)); c.is(Tag::Control))
+        velPut(c, Value::string(key), value);
+}
+
+void showControlText(const velFormObject& form, std::string_view control, const Value& text)
+{
+    performOnControl(form, control, "SetText", text.is(Tag::String) ? text : Value::string(""));
+    performOnControl(form, control, "Draw");
+}
+
+Value openDataArchive(Engine& engine, std::string_view name, std::string_view extension)
+{
+    std::string path = engine.configuration().findFile(name, extension);
+    // The title keeps its databases in the disc's DAT folder.
+    if (!platform::isFile(path))
+        path = platform::pathUnder(engine.configuration().mediaRoot(), "DAT/" + std::string(name) + "." + std::string(extension));
+    if (!platform::isFile(path))
+        return Value();
+    QuietErrors quiet;
+    Value archive = Archive::open(Value::string(path), false);
+    return quiet.any() || !asArchive(archive) ? Value() : archive;
 }
 
 } // namespace vel

@@ -93,4 +93,15 @@ Value runNamedDialog(Engine& engine, std::string_view dialog, const Value& data)
 // Asks the application to end the program, as closing the window does: it confirms first.
 void requestQuit(Engine& engine);
 
+// The form's control of that name given the action; nil, and nothing done, without such a control.
+Value performOnControl(const velFormObject& form, std::string_view control, std::string_view action,
+                       const Value& arguments = Value());
+// Puts the property on the form's control of that name, when it has one.
+void putOnControl(const velFormObject& form, std::string_view control, std::string_view key, const Value& value);
+// Rich text into the form's text view of that name ("SetText", then "Draw").
+void showControlText(const velFormObject& form, std::string_view control, const Value& text);
+// A data archive found through the media search ("dat", "dtt" ...), else in the disc's DAT folder;
+// nil when it is missing or will not open, without a report: the screens then show nothing.
+Value openDataArchive(Engine& engine, std::string_view name, std::string_view extension);
+
 } // namespace vel

@@ -21,13 +21,13 @@ void registerTitlePlaceholders(Engine& engine)
     enterFormClass<AATextForm>(engine);
     enterFormClass<AATextDialog>(engine);
     enterFormClass<DBFileStruct>(engine);
-    enter<TitleScreen>(engine, {"CreditsForm", "InfosForm"});
+    enter<TitleScreen>(engine, {"InfosForm"});
     enter<BarraMenuForm>(engine, {"BDadosForm"});
-    enter<AATextForm>(engine, {"VerbForm", "JMidiaForm", "RetroForm", "AtlasForm"});
-    enter<TitleDialog>(engine, {"BuscaDialog", "FotoDialog", "SysMenuDialog", "SysMenuDBDialog", "CurioDialog"});
-    enter<AATextDialog>(engine, {"CaptionDialog", "LivroDialog", "CronoDialog", "TabelaDialog", "SobreInternetDialog"});
+    enter<AATextForm>(engine, {"VerbForm", "JMidiaForm", "AtlasForm"});
+    enter<TitleDialog>(engine, {"BuscaDialog", "FotoDialog", "SysMenuDialog", "SysMenuDBDialog"});
+    enter<AATextDialog>(engine, {"CaptionDialog", "LivroDialog", "CronoDialog", "TabelaDialog"});
     enter<DBFileStruct>(engine, {"PesqProntaDialog", "PesqLivreDialog"});
-    enter<MenuDialog>(engine, {"VerbeteMenuForm", "MidiasMenuForm", "RetroMenuForm", "AtlasMenuForm"});
+    enter<MenuDialog>(engine, {"VerbeteMenuForm", "MidiasMenuForm", "AtlasMenuForm"});
     enter<ListBox, Tag::Control>(engine, {"TabbedListBox", "PQListBox", "AAListBox"});
     enter<MultiListBox, Tag::Control>(engine, {"PQMultiListBox"});
 }
