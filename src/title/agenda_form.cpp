@@ -108,7 +108,6 @@ void AGForm::showMonth(int32_t month)
     for (int32_t m = 1; m <= 12; ++m) {
         const std::string tab = "Tab" + std::to_string(m);
         putOnControl(*this, tab, "Background Color", Value::integer(m == month ? kSelectedFill : -1));
-        performOnControl(*this, tab, "Draw");
     }
     const int32_t first = firstWeekday(), days = daysInMonth();
     for (int32_t at = 0; at < 37; ++at) {
@@ -118,7 +117,6 @@ void AGForm::showMonth(int32_t month)
         putOnControl(*this, cell, "Disabled", Value::boolean(day == 0));
         putOnControl(*this, cell, "Hidden", Value::boolean(day == 0));
         putOnControl(*this, cell, "Text", Value::string(day ? std::to_string(day) : ""));
-        performOnControl(*this, cell, "Draw");
     }
     selectDay(std::min(std::max(day_, 1), days));
 }
@@ -138,7 +136,6 @@ void AGForm::selectDay(int32_t day)
         const std::string cell = agendaCellName(first, d);
         putOnControl(*this, cell, "Foreground Color", Value::integer(marked ? kHolidayColor : kPlainColor));
         putOnControl(*this, cell, "Background Color", Value::integer(d == day ? kSelectedFill : -1));
-        performOnControl(*this, cell, "Draw");
     }
     const int32_t n = dayOfYear();
     Value record = archive && n < archive->count() ? archive->get(n) : Value();
@@ -151,16 +148,21 @@ void AGForm::selectDay(int32_t day)
     putOnControl(*this, "Lua", "Hidden", Value::boolean(!hasPhase));
     if (hasPhase)
         putOnControl(*this, "Lua", "Image", Value::string("Lua" + std::to_string(phase.asInt())));
-    performOnControl(*this, "Lua", "Draw");
+    // Labels draw over what was there: the page is drawn again as a whole.
+    draw();
 }
 
 void AGForm::showCalculator(bool on)
 {
     if (on == calculatorShown_ && on)
         return;
+    const bool changed = on != calculatorShown_;
     calculatorShown_ = on;
     performOnControl(*this, "MonthGroup", "Show", Value::integer(on ? 0 : 1));
     performOnControl(*this, "CalcGroup", "Show", Value::integer(on ? 1 : 0));
+    // The other page's controls give their place back.
+    if (changed && on)
+        draw();
     if (on) {
         calculator_.init();
         display_[0] = 0;
@@ -232,6 +234,7 @@ bool AGForm::handleAction(std::string_view name, const Value& control)
     } else {
         return Named::handleAction(name, control);
     }
+    engine().updateScreen();
     return true;
 }
 

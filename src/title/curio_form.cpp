@@ -90,6 +90,9 @@ void CurioHForm::enterMode(Mode mode, bool announce)
         updateArrows();
     }
     if (announce) {
+        // The other mode's controls give their place back.
+        draw();
+        engine().updateScreen();
         playAudio(engine().resources().load(Value::string(on.sound)), false);
         narrate(false);
     }
@@ -116,6 +119,7 @@ bool CurioHForm::handleAction(std::string_view name, const Value& control)
     } else {
         return Named::handleAction(name, control);
     }
+    engine().updateScreen();
     return true;
 }
 
@@ -124,7 +128,8 @@ void CurioHForm::chooseCategory(const Value& control, std::string_view name)
     const ModeData& on = mode_ == Mode::Testes ? kTestes : kVoceSabia;
     const int32_t id = number(velGet(control, Value::string("CategID")));
     std::vector<int32_t> numbers;
-    if (List* records = asList(categoryIdentifiers(engine(), on.categories, id)))
+    Value held = categoryIdentifiers(engine(), on.categories, id);
+    if (List* records = asList(held))
         for (int32_t i = 0; i < records->count(); ++i)
             numbers.push_back(number(records->get(i)));
     draw_.start(std::move(numbers));

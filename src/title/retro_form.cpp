@@ -1,5 +1,6 @@
 #include "title/retro_form.h"
 
+#include "controls/history.h"
 #include "runtime/clipboard.h"
 #include "runtime/engine.h"
 #include "title/category_lists.h"
@@ -89,6 +90,25 @@ void RetroForm::open(const Value& data)
     articles_ = openDataArchive(engine(), "RTArtigo", "dat");
     findArticle(data);
     Named::open(data);
+    showArticle();
+}
+
+void RetroForm::reopen(const Value& data)
+{
+    findArticle(data);
+    showArticle();
+    engine().updateScreen();
+}
+
+Value RetroForm::historyState()
+{
+    Value state = tableOf({{"Categoria", category_}, {"Artigo", Value::integer(position_)}});
+    asTable(state)->put(std::string_view("History Text"), historyTitle());
+    return state;
+}
+
+void RetroForm::showArticle()
+{
     const int32_t n = recordOf(headline_);
     Value record = n >= 0 ? asArchive(articles_)->get(n) : Value();
     text_ = item(record, 3);
@@ -107,7 +127,13 @@ void RetroForm::step(int32_t by)
     if (count == 0)
         return;
     const int32_t next = ((position_ + by) % count + count) % count;
-    goToForm(engine(), "RetroForm", tableOf({{"Categoria", category_}, {"Artigo", Value::integer(next)}}));
+    visit(tableOf({{"Categoria", category_}, {"Artigo", Value::integer(next)}}));
+}
+
+void RetroForm::visit(const Value& data)
+{
+    services().history().historyAdd(Value::string(kClassName), historyState());
+    reopen(data);
 }
 
 bool RetroForm::handleAction(std::string_view name, const Value& control)
@@ -119,14 +145,14 @@ bool RetroForm::handleAction(std::string_view name, const Value& control)
     } else if (name == "CategoriasList") {
         Value chosen = chosenText(runNamedDialog(engine(), "RetroMenuForm", Value()));
         if (chosen.is(Tag::String))
-            goToForm(engine(), "RetroForm", tableOf({{"Categoria", chosen}}));
+            visit(tableOf({{"Categoria", chosen}}));
     } else if (name == "MancheteList") {
         Value result = runNamedDialog(engine(), "RetroDlg",
                                       tableOf({{"BrowseList", headlines_.isNil() ? ValueList::make() : headlines_},
                                                {"Origin Y", Value::integer(45)}}));
         Value index = get(result, "Index");
         if (index.is(Tag::Int))
-            goToForm(engine(), "RetroForm", tableOf({{"Categoria", category_}, {"Artigo", index}}));
+            visit(tableOf({{"Categoria", category_}, {"Artigo", index}}));
     } else if (name == "Print") {
         const std::string headline = headline_.is(Tag::String) ? std::string(textOf(headline_)) : "";
         const std::string text = text_.is(Tag::String) ? std::string(textOf(text_)) : "";

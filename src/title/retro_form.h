@@ -3,7 +3,7 @@
 // its record in "RTCatLst.DTT" lists (the record whose name is the category); an article is the
 // record of "RTArtigo.dat" with that headline, [headline, category, text], and its notes the record
 // at the same position in "RTNotas.dat". Next and previous wrap around the category and are visits
-// in the history.
+// in the history. Going to this screen from itself shows the article in place.
 #pragma once
 
 #include "title/menu_bar.h"
@@ -17,6 +17,9 @@ public:
     using Named::Named;
 
     void open(const Value& data) override;
+    // Asked for again with another article: shown in place.
+    void reopen(const Value& data) override;
+    Value historyState() override;
 
     const Value& headline() const { return headline_; }
     int32_t position() const { return position_; }
@@ -27,7 +30,10 @@ protected:
 
 private:
     void findArticle(const Value& data);
+    void showArticle();
     void step(int32_t by);
+    // Another article on this screen, the one shown kept in the history.
+    void visit(const Value& data);
     // The headline's record number in the articles, or -1.
     int32_t recordOf(const Value& headline) const;
 

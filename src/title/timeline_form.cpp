@@ -168,6 +168,7 @@ bool TimeHForm::handleAction(std::string_view name, const Value& control)
     } else {
         return Named::handleAction(name, control);
     }
+    engine().updateScreen();
     return true;
 }
 

@@ -6,10 +6,10 @@
       ("TabStopList" (list "Previous" "Next" "CategoriasList" "MancheteList" "Print" "Copy" @BARRA_TABS@))
       ("Control List"
        (list @BARRA_MENU@
-             (control ("Class" "TextView") ("Name" "CategoriasText") ("Hot Spot" (rect 16 50 300 20)) ("Font" (font "Arial" 10 bold)) ("ForegroundColor" (rgb 150 40 40)))
-             (control ("Class" "TextView") ("Name" "MancheteText") ("Hot Spot" (rect 16 72 608 46)) ("Font" (font "Times New Roman" 16 bold)) ("BackgroundColor" (rgb 250 247 238)))
-             (control ("Class" "TextView") ("Name" "Artigo") ("Hot Spot" (rect 16 122 440 300)) ("Font" (font "Times New Roman" 10)) ("BackgroundColor" (rgb 250 247 238)) ("Scroll" (table ("PageInc" 10))))
-             (control ("Class" "TextView") ("Name" "Notas") ("Hot Spot" (rect 468 122 156 300)) ("Font" (font "Arial" 9)) ("BackgroundColor" (rgb 250 247 238)))
+             (control ("Class" "TextView") ("Name" "CategoriasText") ("Hot Spot" (rect 16 86 300 20)) ("Font" (font "Arial" 10 bold)) ("StrippedRTF" true) ("ForegroundColor" (rgb 150 40 40)))
+             (control ("Class" "TextView") ("Name" "MancheteText") ("Hot Spot" (rect 16 106 608 46)) ("Font" (font "Times New Roman" 16 bold)) ("StrippedRTF" true) ("BackgroundColor" (rgb 250 247 238)))
+             (control ("Class" "TextView") ("Name" "Artigo") ("Hot Spot" (rect 16 156 440 266)) ("Font" (font "Times New Roman" 10)) ("StrippedRTF" true) ("BackgroundColor" (rgb 250 247 238)) ("Scroll" (table ("PageInc" 10))))
+             (control ("Class" "TextView") ("Name" "Notas") ("Hot Spot" (rect 468 156 156 266)) ("Font" (font "Arial" 9)) ("StrippedRTF" true) ("BackgroundColor" (rgb 250 247 238)))
              (control ("Class" "Button") ("Name" "Previous") ("Hot Spot" (rect 16 432 96 28))
                       ("UpImage" "rt_anterior_up.bmp") ("DownImage" "rt_anterior_down.bmp") ("DisabledImage" "rt_anterior_off.bmp") ("Sound" "clique")
                       ("Help" "A not\xedcia anterior do assunto"))
@@ -27,4 +27,4 @@
                       ("Help" "Imprime a not\xedcia"))
              (control ("Class" "Button") ("Name" "Copy") ("Hot Spot" (rect 528 432 96 28))
                       ("UpImage" "rt_copiar_up.bmp") ("DownImage" "rt_copiar_down.bmp") ("DisabledImage" "rt_copiar_off.bmp") ("Sound" "clique")
-                      ("Help" "Copia a not\xedcia"))))))
+                      ("Help" "Copia a not\xedcia")))))
