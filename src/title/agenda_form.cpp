@@ -17,11 +17,6 @@ constexpr int32_t kHolidayColor = 0x1E28A0; // the agenda's red
 constexpr int32_t kPlainColor = 0x191919;
 constexpr int32_t kSelectedFill = 0xC8EEF5; // the agenda's light tint, as 0xBBGGRR
 
-Value item(const Value& record, int32_t n)
-{
-    List* list = asList(record);
-    return list && n >= 1 && n <= list->count() ? list->get(n - 1) : Value();
-}
 
 Value get(const Value& table, std::string_view key)
 {
@@ -87,7 +82,10 @@ int32_t AGForm::dayOfYear() const
 void AGForm::open(const Value& data)
 {
     days_ = openDataArchive(engine(), "Agenda", "dat");
-    const auto today = std::chrono::year_month_day(std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
+    // A scripted run (its clock virtual) opens on a fixed day, so that its screens are repeatable.
+    const auto today = engine().virtualClock()
+                           ? std::chrono::year_month_day(std::chrono::year(2026), std::chrono::January, std::chrono::day(1))
+                           : std::chrono::year_month_day(std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
     year_ = integerOr(get(data, "Year"), static_cast<int32_t>(today.year()));
     month_ = integerOr(get(data, "Month"), static_cast<int32_t>(static_cast<unsigned>(today.month())));
     day_ = integerOr(get(data, "Day"), static_cast<int32_t>(static_cast<unsigned>(today.day())));
@@ -131,7 +129,7 @@ void AGForm::selectDay(int32_t day)
         for (int32_t m = 1; m < month_; ++m)
             n += monthDays(m, year_);
         Value record = archive && n < archive->count() ? archive->get(n) : Value();
-        Value holiday = item(record, 6);
+        Value holiday = recordItem(record, 6);
         const bool marked = holiday.is(Tag::String) && !textOf(holiday).empty();
         const std::string cell = agendaCellName(first, d);
         putOnControl(*this, cell, "Foreground Color", Value::integer(marked ? kHolidayColor : kPlainColor));
@@ -139,11 +137,11 @@ void AGForm::selectDay(int32_t day)
     }
     const int32_t n = dayOfYear();
     Value record = archive && n < archive->count() ? archive->get(n) : Value();
-    showControlText(*this, "DayText", item(record, 2));
-    showControlText(*this, "LuaText", item(record, 3));
-    showControlText(*this, "CurHeader", item(record, 4));
-    showControlText(*this, "Texto", item(record, 5));
-    Value phase = item(record, 7);
+    showControlText(*this, "DayText", recordItem(record, 2));
+    showControlText(*this, "LuaText", recordItem(record, 3));
+    showControlText(*this, "CurHeader", recordItem(record, 4));
+    showControlText(*this, "Texto", recordItem(record, 5));
+    Value phase = recordItem(record, 7);
     const bool hasPhase = phase.is(Tag::Int) && phase.asInt() >= 0 && phase.asInt() <= 3;
     putOnControl(*this, "Lua", "Hidden", Value::boolean(!hasPhase));
     if (hasPhase)

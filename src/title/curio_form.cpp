@@ -28,12 +28,6 @@ struct ModeData {
 constexpr ModeData kVoceSabia{"DBVSabia", "CVSbCatL", "VoceSabiaGroup", "CategoriaVoceSabia", "VoceSabiaSound"};
 constexpr ModeData kTestes{"DBTestes", "CTstCatL", "TestesGroup", "CategoriaTeste", "TestesSound"};
 
-// Item n of a record (counted from 1, as the data's layout is written); nil past its end.
-Value item(const Value& record, int32_t n)
-{
-    List* list = asList(record);
-    return list && n >= 1 && n <= list->count() ? list->get(n - 1) : Value();
-}
 
 int32_t number(const Value& v)
 {
@@ -146,8 +140,8 @@ void CurioHForm::showItem(std::optional<int32_t> number)
 {
     if (number) {
         current_ = record(*number);
-        showControlText(*this, "VSabiaTitulo", item(current_, 2));
-        showControlText(*this, "VSabiaTexto", item(current_, 3));
+        showControlText(*this, "VSabiaTitulo", recordItem(current_, 2));
+        showControlText(*this, "VSabiaTexto", recordItem(current_, 3));
     }
     updateArrows();
 }
@@ -170,16 +164,16 @@ void CurioHForm::askNext()
             return;
         }
         current_ = record(*drawn);
-        const int32_t right = number(item(current_, 7));
+        const int32_t right = number(recordItem(current_, 7));
         if (asList(current_) && asList(current_)->count() >= 7 && right >= 3 && right <= 5)
             break;
     }
     score_.ask();
-    showControlText(*this, "Pergunta", item(current_, 2));
+    showControlText(*this, "Pergunta", recordItem(current_, 2));
     for (int32_t option = 1; option <= 3; ++option) {
         const std::string text = optionName("Op\xE7\xE3o#", option);
         putOnControl(*this, text, "ForegroundColor", Value::integer(kPlainColor));
-        showControlText(*this, text, item(current_, option + 2));
+        showControlText(*this, text, recordItem(current_, option + 2));
         const std::string button = optionName("Op\xE7\xE3oRdBt#", option);
         performOnControl(*this, button, "Select", Value::integer(0));
         for (const char* look : {"Op\xE7\xE3o#Certa", "Op\xE7\xE3o#Errada"}) {
@@ -200,11 +194,11 @@ void CurioHForm::answer(int32_t option)
 {
     if (mode_ != Mode::Testes || current_.isNil() || score_.answered() || option < 1 || option > 3)
         return;
-    const int32_t right = number(item(current_, 7));
+    const int32_t right = number(recordItem(current_, 7));
     const bool correct = score_.answer(option + 2, right);
     const std::string text = optionName("Op\xE7\xE3o#", option);
     putOnControl(*this, text, "ForegroundColor", Value::integer(correct ? kRightColor : kWrongColor));
-    showControlText(*this, text, item(current_, option + 2));
+    showControlText(*this, text, recordItem(current_, option + 2));
     const std::string rightLook = optionName("Op\xE7\xE3o#Certa", right - 2);
     putOnControl(*this, rightLook, "Hidden", Value::boolean(false));
     performOnControl(*this, rightLook, "Draw");
@@ -227,7 +221,7 @@ void CurioHForm::reveal()
     showScore();
     putOnControl(*this, "RespostaBt", "Disabled", Value::boolean(true));
     performOnControl(*this, "RespostaBt", "Draw");
-    showControlText(*this, "Resposta", item(current_, 6));
+    showControlText(*this, "Resposta", recordItem(current_, 6));
 }
 
 void CurioHForm::showScore()

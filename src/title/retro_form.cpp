@@ -17,11 +17,6 @@ namespace {
 // The retrospective's categories are numbered from 1; a few numbers past them are looked at too.
 constexpr int32_t kCategories = 12;
 
-Value item(const Value& record, int32_t n)
-{
-    List* list = asList(record);
-    return list && n >= 1 && n <= list->count() ? list->get(n - 1) : Value();
-}
 
 Value get(const Value& table, std::string_view key)
 {
@@ -33,13 +28,6 @@ bool sameText(const Value& a, const Value& b)
     return a.is(Tag::String) && b.is(Tag::String) && textOf(a) == textOf(b);
 }
 
-Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries)
-{
-    Value table = Table::make();
-    for (const auto& [key, value] : entries)
-        asTable(table)->put(std::string_view(key), value);
-    return table;
-}
 
 } // namespace
 
@@ -47,7 +35,7 @@ int32_t RetroForm::recordOf(const Value& headline) const
 {
     Archive* a = asArchive(articles_);
     for (int32_t i = 0; a && i < a->count(); ++i)
-        if (sameText(item(a->get(i), 1), headline))
+        if (sameText(recordItem(a->get(i), 1), headline))
             return i;
     return -1;
 }
@@ -59,13 +47,13 @@ void RetroForm::findArticle(const Value& data)
     if (headline_.is(Tag::String)) {
         const int32_t n = recordOf(headline_);
         if (n >= 0)
-            category_ = item(asArchive(articles_)->get(n), 2);
+            category_ = recordItem(asArchive(articles_)->get(n), 2);
     }
     headlines_ = Value();
     for (int32_t id = 1; id <= kCategories + 8; ++id) {
         Value record = categoryRecord(engine(), "RTCatLst", id);
-        if (sameText(item(record, 1), category_)) {
-            headlines_ = item(record, 3);
+        if (sameText(recordItem(record, 1), category_)) {
+            headlines_ = recordItem(record, 3);
             break;
         }
     }
@@ -111,7 +99,7 @@ void RetroForm::showArticle()
 {
     const int32_t n = recordOf(headline_);
     Value record = n >= 0 ? asArchive(articles_)->get(n) : Value();
-    text_ = item(record, 3);
+    text_ = recordItem(record, 3);
     showControlText(*this, "MancheteText", headline_);
     showControlText(*this, "CategoriasText", category_);
     showControlText(*this, "Artigo", text_);

@@ -14,13 +14,6 @@ constexpr const char* kRetroCategories[] = {
     "Pol\xED" "tica nacional", "Pol\xED" "tica internacional", "Pr\xEA" "mios", "Sa\xFA" "de", "Viol\xEA" "ncia",
 };
 
-Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries)
-{
-    Value table = Table::make();
-    for (const auto& [key, value] : entries)
-        asTable(table)->put(std::string_view(key), value);
-    return table;
-}
 
 } // namespace
 

@@ -13,11 +13,6 @@ namespace {
 
 constexpr const char* kEras[] = {"BigBang", "PreHistoria", "Antiguidade", "IdadeMedia", "Moderna", "Contemporanea"};
 
-Value item(const Value& record, int32_t n)
-{
-    List* list = asList(record);
-    return list && n >= 1 && n <= list->count() ? list->get(n - 1) : Value();
-}
 
 // The year of an entry: an integer, or a text that is wholly a signed number.
 std::optional<int32_t> yearOf(const Value& v)
@@ -75,7 +70,7 @@ void TimeHForm::loadEntries()
     }
     List* list = asList(entries_);
     for (int32_t i = 0; i < list->count(); ++i)
-        years_.push_back(yearOf(item(list->get(i), 1)));
+        years_.push_back(yearOf(recordItem(list->get(i), 1)));
 }
 
 Value TimeHForm::entry(int32_t i) const
@@ -91,7 +86,7 @@ void TimeHForm::open(const Value& data)
     // Each era starts at its first entry in the data, whatever the form was written with.
     for (int32_t k = 0; k < 6; ++k)
         for (int32_t i = 0; i < static_cast<int32_t>(years_.size()); ++i)
-            if (eraIndex(item(entry(i), 4)) == k) {
+            if (eraIndex(recordItem(entry(i), 4)) == k) {
                 putOnControl(*this, kEras[k], "EntryPoint", Value::integer(i));
                 break;
             }
@@ -127,12 +122,12 @@ void TimeHForm::showPage()
     const int32_t count = static_cast<int32_t>(years_.size());
     for (int32_t i = 0; i < TimelinePages::kCells; ++i) {
         const int32_t at = start_ + i;
-        showControlText(*this, TimelinePages::cellName(i), at < count ? item(entry(at), 3) : Value());
+        showControlText(*this, TimelinePages::cellName(i), at < count ? recordItem(entry(at), 3) : Value());
     }
     const int32_t last = std::min(start_ + TimelinePages::kCells, count) - 1;
-    showControlText(*this, "FirstText", item(entry(start_), 2));
-    showControlText(*this, "LastText", last >= start_ ? item(entry(last), 2) : Value());
-    if (const int32_t era = eraIndex(item(entry(start_), 4)); era >= 0)
+    showControlText(*this, "FirstText", recordItem(entry(start_), 2));
+    showControlText(*this, "LastText", last >= start_ ? recordItem(entry(last), 2) : Value());
+    if (const int32_t era = eraIndex(recordItem(entry(start_), 4)); era >= 0)
         performOnControl(*this, "EraGroup", "SetSelected", Value::string(kEras[era]));
 }
 
@@ -198,7 +193,7 @@ Value TimeHForm::historyState()
 
 Value TimeHForm::historyTitle() const
 {
-    Value date = item(entry(start_), 2);
+    Value date = recordItem(entry(start_), 2);
     if (!dataView_ || !date.is(Tag::String))
         return Value::string("Tela inicial da Linha do Tempo");
     return Value::string("Linha do Tempo em: " + std::string(textOf(date)));

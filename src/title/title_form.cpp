@@ -5,10 +5,12 @@
 #include "runtime/cursor.h"
 #include "runtime/dialog.h"
 #include "runtime/engine.h"
+#include "runtime/event.h"
 #include "runtime/event_queue.h"
 #include "title/quiet_errors.h"
 #include "value/archive.h"
 #include "value/builtins.h"
+#include "value/list.h"
 #include "value/string.h"
 #include "value/table.h"
 
@@ -19,6 +21,16 @@ void TitleForm<Base>::open(const Value& data)
 {
     argument_ = data;
     Base::open(data);
+}
+
+template <class Base>
+void TitleForm<Base>::keyDown(int32_t keyCode, int32_t flags)
+{
+    if (keyCode == key_code::F1 && flags == 0) {
+        this->openHelp();
+        return;
+    }
+    Base::keyDown(keyCode, flags);
 }
 
 template <class Base>
@@ -70,6 +82,20 @@ void requestQuit(Engine& engine)
     request.kind = event_kind::CloseRequest;
     if (EventQueue* events = engine.events())
         events->postCloseRequest(request);
+}
+
+Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries)
+{
+    Value table = Table::make();
+    for (const auto& [key, value] : entries)
+        asTable(table)->put(std::string_view(key), value);
+    return table;
+}
+
+Value recordItem(const Value& record, int32_t n)
+{
+    List* list = asList(record);
+    return list && n >= 1 && n <= list->count() ? list->get(n - 1) : Value();
 }
 
 Value performOnControl(const velFormObject& form, std::string_view control, std::string_view action,

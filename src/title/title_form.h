@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 #include <string_view>
 
 #include "controls/library_dialog.h"
@@ -22,6 +24,8 @@ public:
 
     int32_t helpContext() override { return -1; }
     void open(const Value& data) override;
+    // The help key opens the help, as the menu bar's help entry does.
+    void keyDown(int32_t keyCode, int32_t flags) override;
     void controlClicked(const Value& control) override;
     // The argument the screen was opened with, its "History Text" set from historyTitle.
     Value historyState() override;
@@ -98,6 +102,10 @@ Value performOnControl(const velFormObject& form, std::string_view control, std:
                        const Value& arguments = Value());
 // Puts the property on the form's control of that name, when it has one.
 void putOnControl(const velFormObject& form, std::string_view control, std::string_view key, const Value& value);
+// A table of the keys and values given.
+Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries);
+// Item n of a data record (a list), counted from 1 as the data's layouts are written; nil past its end.
+Value recordItem(const Value& record, int32_t n);
 // Rich text into the form's text view of that name ("SetText", then "Draw").
 void showControlText(const velFormObject& form, std::string_view control, const Value& text);
 // A data archive found through the media search ("dat", "dtt" ...), else in the disc's DAT folder;
