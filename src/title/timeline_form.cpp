@@ -104,14 +104,13 @@ void TimeHForm::open(const Value& data)
 void TimeHForm::showDataView(bool on)
 {
     dataView_ = on;
-    const char* background = on ? "SecondBG" : "PrimeBG";
-    if (Value image = engine().resources().load(Value::string(background)); !image.isNil()) {
+    if (Value image = engine().resources().load(Value::string(on ? "SecondBG" : "PrimeBG")); !image.isNil())
         setProperty(Value::string("Background Image"), image);
-        draw();
-    }
     putOnControl(*this, "AjudaButton", "UpImage", Value::string(on ? "AjudaFormUp" : "AjudaHFUp"));
     putOnControl(*this, "AjudaButton", "DownImage", Value::string(on ? "AjudaFormDn" : "AjudaHFDn"));
     performOnControl(*this, "TLDataGroup", "Show", Value::integer(on ? 1 : 0));
+    // The new picture under the page, then the page.
+    draw();
     if (on)
         showPage();
     playAudio(engine().resources().load(Value::string(on ? "TimelineSound" : "TimeHSound")), false);

@@ -3,7 +3,7 @@
       ("Name" "TimeHForm")
       ("Background Image" "fundo_tempo.bmp")
       ("Narrator" "narr_tempo")
-      ("PrimeBG" "fundo_tempo.bmp") ("SecondBG" "fundo_tempo_dados.bmp")
+      ("PrimeBG" "fundo_tempo_inicio.bmp") ("SecondBG" "fundo_tempo_dados.bmp")
       ("TimeHSound" "clique") ("TimelineSound" "clique")
       ("TabStopList" (list "BigBang" "PreHistoria" "Antiguidade" "IdadeMedia" "Moderna" "Contemporanea" "PrevPage" "Previous" "Next" "NextPage" "What2Find" "AC" "DC" "Ok" @BARRA_TABS@))
       ("Control List"
