@@ -61,6 +61,18 @@ int32_t agendaDayOfCell(std::string_view cell, int32_t firstWeekday, int32_t day
     return at >= 0 && day >= 1 && day <= daysInMonth ? day : 0;
 }
 
+int32_t AGForm::agendaYear() const
+{
+    // The first day's header ends with the year: "Sexta-feira, 1 de janeiro de 2027".
+    Archive* archive = asArchive(days_);
+    Value header = archive && archive->count() > 0 ? recordItem(archive->get(0), 4) : Value();
+    std::string_view text = header.is(Tag::String) ? textOf(header) : std::string_view();
+    const size_t digits = text.find_last_not_of("0123456789");
+    const std::string_view year = digits == std::string_view::npos ? text : text.substr(digits + 1);
+    const int32_t value = year.size() == 4 ? velIntValue(Value::string(year)) : 0;
+    return value >= 1583 && value <= 9999 ? value : 0;
+}
+
 int32_t AGForm::firstWeekday() const
 {
     return gregorianWeekday(1, month_, year_).value_or(0);
@@ -82,11 +94,13 @@ int32_t AGForm::dayOfYear() const
 void AGForm::open(const Value& data)
 {
     days_ = openDataArchive(engine(), "Agenda", "dat");
-    // A scripted run (its clock virtual) opens on a fixed day, so that its screens are repeatable.
+    const int32_t dataYear = agendaYear();
+    // A scripted run (its clock virtual) opens on 1 January, so that its screens are repeatable.
     const auto today = engine().virtualClock()
-                           ? std::chrono::year_month_day(std::chrono::year(2026), std::chrono::January, std::chrono::day(1))
+                           ? std::chrono::year_month_day(std::chrono::year(dataYear ? dataYear : 2026), std::chrono::January,
+                                                         std::chrono::day(1))
                            : std::chrono::year_month_day(std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
-    year_ = integerOr(get(data, "Year"), static_cast<int32_t>(today.year()));
+    year_ = integerOr(get(data, "Year"), dataYear ? dataYear : static_cast<int32_t>(today.year()));
     month_ = integerOr(get(data, "Month"), static_cast<int32_t>(static_cast<unsigned>(today.month())));
     day_ = integerOr(get(data, "Day"), static_cast<int32_t>(static_cast<unsigned>(today.day())));
     if (year_ < 1 || year_ > 9999)
@@ -129,8 +143,8 @@ void AGForm::selectDay(int32_t day)
         for (int32_t m = 1; m < month_; ++m)
             n += monthDays(m, year_);
         Value record = archive && n < archive->count() ? archive->get(n) : Value();
-        Value holiday = recordItem(record, 6);
-        const bool marked = holiday.is(Tag::String) && !textOf(holiday).empty();
+        Value holiday = recordItem(record, 7);
+        const bool marked = holiday.is(Tag::Int) && holiday.asInt() > 0;
         const std::string cell = agendaCellName(first, d);
         putOnControl(*this, cell, "Foreground Color", Value::integer(marked ? kHolidayColor : kPlainColor));
         putOnControl(*this, cell, "Background Color", Value::integer(d == day ? kSelectedFill : -1));
@@ -141,8 +155,8 @@ void AGForm::selectDay(int32_t day)
     showControlText(*this, "LuaText", recordItem(record, 3));
     showControlText(*this, "CurHeader", recordItem(record, 4));
     showControlText(*this, "Texto", recordItem(record, 5));
-    Value phase = recordItem(record, 7);
-    const bool hasPhase = phase.is(Tag::Int) && phase.asInt() >= 0 && phase.asInt() <= 3;
+    Value phase = recordItem(record, 6);
+    const bool hasPhase = phase.is(Tag::Int) && phase.asInt() >= 1 && phase.asInt() <= 4;
     putOnControl(*this, "Lua", "Hidden", Value::boolean(!hasPhase));
     if (hasPhase)
         putOnControl(*this, "Lua", "Image", Value::string("Lua" + std::to_string(phase.asInt())));

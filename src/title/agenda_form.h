@@ -1,10 +1,11 @@
 // The agenda: a binder with a page a month. The month's days sit in a grid of seven columns (Sunday
 // first) from the column of its first weekday: cells "L" line column for the first five lines, and
 // "DomL6" and "SegL6" for a sixth line's Sunday and Monday. The selected day shows its texts from
-// "Agenda.dat", one record per day of the disc's year in order (1 January first): [day number,
-// short text, moon note, header, long text, holiday name ("" none), moon phase (0 new, 1 first
-// quarter, 2 full, 3 last quarter; nil none)]. A day without a record shows blank texts. The tab
-// "CalTabD" turns the binder into the perpetual calendar of calculator_keys.h.
+// "Agenda.dat", one record per day of the agenda's year in order (1 January first): [day of the year,
+// day number, short text, moon note, header (which ends with the year), long text, moon phase (1 new
+// ... 4 last quarter), holiday mark (0 none)] (docs/section_sources.md). The binder shows that year;
+// a day without a record shows blank texts. The tab "CalTabD" turns it into the perpetual calendar
+// of calculator_keys.h.
 #pragma once
 
 #include <string>
@@ -39,6 +40,8 @@ private:
     void showCalculator(bool on);
     void keyDigit(int32_t digit);
     void showDisplay();
+    // The year the records are of; 0 when they do not say.
+    int32_t agendaYear() const;
     int32_t firstWeekday() const;
     int32_t daysInMonth() const;
     int32_t dayOfYear() const;

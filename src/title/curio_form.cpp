@@ -165,7 +165,7 @@ void CurioHForm::askNext()
         }
         current_ = record(*drawn);
         const int32_t right = number(recordItem(current_, 7));
-        if (asList(current_) && asList(current_)->count() >= 7 && right >= 3 && right <= 5)
+        if (asList(current_) && asList(current_)->count() >= 8 && right >= 3 && right <= 5)
             break;
     }
     score_.ask();

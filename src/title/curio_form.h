@@ -4,8 +4,9 @@
 // until the screen is left; the explanation shown before answering costs points. Records come from
 // "DBVSabia.dat" / "DBTestes.dat", the categories' record numbers from "CVSbCatL.DTT" /
 // "CTstCatL.DTT" (a category list: under "Cat" and the button's "CategID", [name, "", records]).
-// A did-you-know record is [category, title, text]; a question is [category, question, option 1,
-// option 2, option 3, explanation, the right option's item number 3, 4 or 5].
+// A did-you-know record is [number, category, title, text]; a question is [number, category,
+// question, option 1, option 2, option 3, explanation, the right option's item 3, 4 or 5]
+// (docs/section_sources.md).
 #pragma once
 
 #include "title/curio_draw.h"

@@ -52,8 +52,8 @@ void RetroForm::findArticle(const Value& data)
     headlines_ = Value();
     for (int32_t id = 1; id <= kCategories + 8; ++id) {
         Value record = categoryRecord(engine(), "RTCatLst", id);
-        if (sameText(recordItem(record, 1), category_)) {
-            headlines_ = recordItem(record, 3);
+        if (sameText(recordItem(record, 0), category_)) {
+            headlines_ = recordItem(record, 2);
             break;
         }
     }

@@ -1,7 +1,7 @@
 // The retrospective's article screen. Its argument names the article: {"Categoria": category,
 // "Artigo": position in the category} or {"Text": headline}. A category's articles are the headlines
 // its record in "RTCatLst.DTT" lists (the record whose name is the category); an article is the
-// record of "RTArtigo.dat" with that headline, [headline, category, text], and its notes the record
+// record of "RTArtigo.dat" with that headline, [number, headline, category, text], and its notes the item
 // at the same position in "RTNotas.dat". Next and previous wrap around the category and are visits
 // in the history. Going to this screen from itself shows the article in place.
 #pragma once

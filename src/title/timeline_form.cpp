@@ -33,11 +33,11 @@ std::optional<int32_t> yearOf(const Value& v)
     return negative ? -year : year;
 }
 
-// The era's place (0 to 5) from its button's name or its number (1 to 6); -1 for neither.
+// The era's place (0 to 5) from its number or its button's name; -1 for neither.
 int32_t eraIndex(const Value& era)
 {
     if (era.is(Tag::Int))
-        return era.asInt() >= 1 && era.asInt() <= 6 ? era.asInt() - 1 : -1;
+        return era.asInt() >= 0 && era.asInt() <= 5 ? era.asInt() : -1;
     for (int32_t k = 0; era.is(Tag::String) && k < 6; ++k)
         if (textOf(era) == kEras[k])
             return k;

@@ -1,9 +1,10 @@
 // The timeline: 15 dated entries a page, moved by a column or a page, entered through the six eras'
 // buttons or a year search ("AC" before the Christian era, "DC" after). The entries come from
-// "TimeLine.dat": an archive whose items are the entries [year, date text, text, era], or whose one
-// item is the list of them; the year is a signed number (negative before the Christian era), the era
-// its button's name or number (1 "BigBang" ... 6 "Contemporanea"). An entry whose year is no number
-// is shown but never found by the search. The page start is kept in the history as "RecIndex".
+// "TimeLine.dat" (docs/section_sources.md): the entries [number, year, date text, text, era], or one
+// item holding the list of them; the year is a signed number (negative before the Christian era), the
+// era its number (0 "BigBang" ... 5 "Contemporanea") or its button's name, and each era button starts
+// at its era's first entry. An entry whose year is no number is shown but never found by the search.
+// The page start is kept in the history as "RecIndex".
 #pragma once
 
 #include <optional>

@@ -95,7 +95,7 @@ Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries)
 Value recordItem(const Value& record, int32_t n)
 {
     List* list = asList(record);
-    return list && n >= 1 && n <= list->count() ? list->get(n - 1) : Value();
+    return list && n >= 0 && n < list->count() ? list->get(n) : Value();
 }
 
 Value performOnControl(const velFormObject& form, std::string_view control, std::string_view action,

@@ -104,7 +104,7 @@ Value performOnControl(const velFormObject& form, std::string_view control, std:
 void putOnControl(const velFormObject& form, std::string_view control, std::string_view key, const Value& value);
 // A table of the keys and values given.
 Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries);
-// Item n of a data record (a list), counted from 1 as the data's layouts are written; nil past its end.
+// Item n of a data record (a list; item 0 is the record's number); nil past its end.
 Value recordItem(const Value& record, int32_t n);
 // Rich text into the form's text view of that name ("SetText", then "Draw").
 void showControlText(const velFormObject& form, std::string_view control, const Value& text);
