@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "discdata/section_blocks.h"
 #include "discdata/sections.h"
 
 namespace vel::discdata {
@@ -18,6 +19,11 @@ void listSections(const Context&); // discdata sections . . . . prints their nam
 // One line per section.
 constexpr Section kSections[] = {
     {"sections", listSections},
+    {"curio", makeCurio},
+    {"tempo", makeTimeline},
+    {"retro", makeRetro},
+    {"agenda", makeAgenda},
+    {"ajuda", makeHelp},
 };
 
 void listSections(const Context&)
