@@ -86,7 +86,7 @@
                       ("UpImage" "cu_proxpergunta_up.bmp") ("DownImage" "cu_proxpergunta_down.bmp") ("DisabledImage" "cu_proxpergunta_off.bmp") ("Sound" "clique")
                       ("Help" "Outra pergunta do assunto"))
              (control ("Class" "TextView") ("Name" "Resposta") ("Hot Spot" (rect 200 350 416 64)) ("Font" (font "Times New Roman" 10)) ("StrippedRTF" true) ("BackgroundColor" (rgb 250 247 238)))
-             (control ("Class" "TextView") ("Name" "RespTrack") ("Hot Spot" (rect 200 420 416 22)) ("Font" (font "Arial" 11)) ("StrippedRTF" true))
+             (control ("Class" "TextView") ("Name" "RespTrack") ("Hot Spot" (rect 200 436 416 22)) ("Font" (font "Arial" 11)) ("StrippedRTF" true))
              (control ("Class" "Group") ("Name" "TestesGroup1") ("List" (list "TCat1" "TCat2" "TCat3" "TCat4" "TCat5")))
              (control ("Class" "Group") ("Name" "VoceSabiaGroup") ("List" (list "VSCat1" "VSCat2" "VSCat3" "VSCat4" "VSCat5" "VSCat6" "VSCat7" "VSCat8" "VSCat9" "CategoriaVoceSabia" "VSabiaTitulo" "VSabiaTexto" "VSPrevious" "VSNext")))
              (control ("Class" "Group") ("Name" "TestesGroup") ("List" (list "TCat1" "TCat2" "TCat3" "TCat4" "TCat5" "CategoriaTeste" "Pergunta" "Op\xe7\xe3oRdBt1" "Op\xe7\xe3o1" "Op\xe7\xe3oRdBt2" "Op\xe7\xe3o2" "Op\xe7\xe3oRdBt3" "Op\xe7\xe3o3" "RespostaBt" "TNext" "Resposta" "RespTrack"))))))
