@@ -67,6 +67,11 @@ TEST_F(InternetOpenTest, TheAddressReachesTheBrowserAsOneArgumentAndNoTemporaryF
 
 TEST_F(InternetOpenTest, TheAssociationForgetsTheBrowserAndNeitherShowsTheMessage)
 {
+    // The disc keeps its home page in the global table; a setting wins over it.
+    config().putGlobal("URLHomePage", Value::string("https://pt.wikipedia.org/"));
+    EXPECT_EQ(homePageAddress(engine), "https://pt.wikipedia.org/");
+    config().set("URLHomePage", Value::string("https://exemplo.org/"));
+    EXPECT_EQ(homePageAddress(engine), "https://exemplo.org/");
     config().putGlobal("MsgNoBrowserInstalled", Value::string("Nenhum navegador instalado."));
     config().set("WebBrowser", Value::string("/nao/existe/navegador"), true);
     choice.association = "/nao/existe/xdg-open";
