@@ -3,6 +3,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -20,9 +21,14 @@ bool isWebAddress(const std::string& address)
 
 bool openInBrowser(const std::string& address, const std::string& command)
 {
-    if (!isWebAddress(address) || command.empty())
+    return isWebAddress(address) && startProgram(command, address);
+}
+
+bool startProgram(const std::string& command, const std::string& argument, bool wait)
+{
+    if (command.empty())
         return false;
-    std::vector<std::string> words = {command, address};
+    std::vector<std::string> words = {command, argument};
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());
@@ -30,6 +36,12 @@ bool openInBrowser(const std::string& address, const std::string& command)
     pid_t child = 0;
     if (posix_spawnp(&child, command.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
         return false;
+    if (wait) {
+        int status = 0;
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return true;
+    }
     // xdg-open hands the page to the browser and ends; it is reaped then, not waited for.
     waitpid(child, nullptr, WNOHANG);
     return true;

@@ -11,6 +11,10 @@ namespace vel::platform {
 // or when the command cannot be started.
 bool openInBrowser(const std::string& address, const std::string& command = "xdg-open");
 
+// Starts the program (looked up on PATH) with the one argument, never through a shell; false when
+// it cannot be started. With `wait` it returns when the program has ended (tests), else at once.
+bool startProgram(const std::string& command, const std::string& argument, bool wait = false);
+
 // True for the addresses openInBrowser passes on.
 bool isWebAddress(const std::string& address);
 

@@ -5,6 +5,7 @@
 #include "runtime/dialog.h"
 #include "runtime/engine.h"
 #include "controls/history.h"
+#include "title/internet_open.h"
 #include "value/builtins.h"
 #include "value/string.h"
 #include "value/table.h"
@@ -132,7 +133,8 @@ void BarraMenuForm::internetMenu()
     if (text == "Sobre a Internet")
         runNamedDialog(engine(), "SobreInternetDialog", Value());
     else if (text == "Acionar a Internet")
-        engine().openInBrowser(textOf(engine().configuration().get("URLHomePage")));
+        if (canOpenBrowser())
+            openHomePage(engine(), homePageAddress(engine()), browserChoice(engine()));
 }
 
 void BarraMenuForm::search()

@@ -60,24 +60,6 @@ const HomeSection& BDadosHForm::section() const
     return home;
 }
 
-const HomeSection& TimeHForm::section() const
-{
-    static constexpr HomeSection home{nullptr, nullptr, "Tela inicial da Linha do Tempo"};
-    return home;
-}
-
-const HomeSection& CurioHForm::section() const
-{
-    static constexpr HomeSection home{nullptr, nullptr, "Tela de curiosidades"};
-    return home;
-}
-
-const HomeSection& AGForm::section() const
-{
-    static constexpr HomeSection home{nullptr, nullptr, nullptr};
-    return home;
-}
-
 const HomeSection& RetroHForm::section() const
 {
     static constexpr HomeSection home{"RetroDlg", "RetroForm", "Tela inicial de restrospectiva"};
@@ -99,10 +81,7 @@ void registerSectionHomes(Engine& engine)
     enterFormClass<VerbHForm>(engine);
     enterFormClass<JMidiaHForm>(engine);
     enterFormClass<BDadosHForm>(engine);
-    enterFormClass<TimeHForm>(engine);
-    enterFormClass<CurioHForm>(engine);
     enterFormClass<RetroHForm>(engine);
-    enterFormClass<AGForm>(engine);
 }
 
 } // namespace vel

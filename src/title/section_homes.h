@@ -41,9 +41,6 @@ extern template class SectionHome<AATextForm>;
 
 VEL_SECTION_HOME(JMidiaHForm, BarraMenuForm)
 VEL_SECTION_HOME(BDadosHForm, BarraMenuForm)
-VEL_SECTION_HOME(TimeHForm, AATextForm)
-VEL_SECTION_HOME(CurioHForm, BarraMenuForm)
-VEL_SECTION_HOME(AGForm, AATextForm)
 #undef VEL_SECTION_HOME
 
 // The retrospective's home: its category buttons also lead to the category's first article.

@@ -1,11 +1,16 @@
 #include "title/title_form.h"
 
+#include "platform/media_path.h"
 #include "runtime/control.h"
 #include "runtime/cursor.h"
 #include "runtime/dialog.h"
 #include "runtime/engine.h"
+#include "runtime/event.h"
 #include "runtime/event_queue.h"
+#include "title/quiet_errors.h"
+#include "value/archive.h"
 #include "value/builtins.h"
+#include "value/list.h"
 #include "value/string.h"
 #include "value/table.h"
 
@@ -16,6 +21,16 @@ void TitleForm<Base>::open(const Value& data)
 {
     argument_ = data;
     Base::open(data);
+}
+
+template <class Base>
+void TitleForm<Base>::keyDown(int32_t keyCode, int32_t flags)
+{
+    if (keyCode == key_code::F1 && flags == 0) {
+        this->openHelp();
+        return;
+    }
+    Base::keyDown(keyCode, flags);
 }
 
 template <class Base>
@@ -67,6 +82,52 @@ void requestQuit(Engine& engine)
     request.kind = event_kind::CloseRequest;
     if (EventQueue* events = engine.events())
         events->postCloseRequest(request);
+}
+
+Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries)
+{
+    Value table = Table::make();
+    for (const auto& [key, value] : entries)
+        asTable(table)->put(std::string_view(key), value);
+    return table;
+}
+
+Value recordItem(const Value& record, int32_t n)
+{
+    List* list = asList(record);
+    return list && n >= 0 && n < list->count() ? list->get(n) : Value();
+}
+
+Value performOnControl(const velFormObject& form, std::string_view control, std::string_view action,
+                       const Value& arguments)
+{
+    Value c = form.findControl(Value::string(control));
+    return c.is(Tag::Control) ? velPerform(c, Value::string(action), arguments) : Value();
+}
+
+void putOnControl(const velFormObject& form, std::string_view control, std::string_view key, const Value& value)
+{
+    if (Value c = form.findControl(Value::string(control)); c.is(Tag::Control))
+        velPut(c, Value::string(key), value);
+}
+
+void showControlText(const velFormObject& form, std::string_view control, const Value& text)
+{
+    performOnControl(form, control, "SetText", text.is(Tag::String) ? text : Value::string(""));
+    performOnControl(form, control, "Draw");
+}
+
+Value openDataArchive(Engine& engine, std::string_view name, std::string_view extension)
+{
+    std::string path = engine.configuration().findFile(name, extension);
+    // The title keeps its databases in the disc's DAT folder.
+    if (!platform::isFile(path))
+        path = platform::pathUnder(engine.configuration().mediaRoot(), "DAT/" + std::string(name) + "." + std::string(extension));
+    if (!platform::isFile(path))
+        return Value();
+    QuietErrors quiet;
+    Value archive = Archive::open(Value::string(path), false);
+    return quiet.any() || !asArchive(archive) ? Value() : archive;
 }
 
 } // namespace vel

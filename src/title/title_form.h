@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 #include <string_view>
 
 #include "controls/library_dialog.h"
@@ -22,6 +24,8 @@ public:
 
     int32_t helpContext() override { return -1; }
     void open(const Value& data) override;
+    // The help key opens the help, as the menu bar's help entry does.
+    void keyDown(int32_t keyCode, int32_t flags) override;
     void controlClicked(const Value& control) override;
     // The argument the screen was opened with, its "History Text" set from historyTitle.
     Value historyState() override;
@@ -92,5 +96,20 @@ void goToForm(Engine& engine, std::string_view form, const Value& data);
 Value runNamedDialog(Engine& engine, std::string_view dialog, const Value& data);
 // Asks the application to end the program, as closing the window does: it confirms first.
 void requestQuit(Engine& engine);
+
+// The form's control of that name given the action; nil, and nothing done, without such a control.
+Value performOnControl(const velFormObject& form, std::string_view control, std::string_view action,
+                       const Value& arguments = Value());
+// Puts the property on the form's control of that name, when it has one.
+void putOnControl(const velFormObject& form, std::string_view control, std::string_view key, const Value& value);
+// A table of the keys and values given.
+Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries);
+// Item n of a data record (a list; item 0 is the record's number); nil past its end.
+Value recordItem(const Value& record, int32_t n);
+// Rich text into the form's text view of that name ("SetText", then "Draw").
+void showControlText(const velFormObject& form, std::string_view control, const Value& text);
+// A data archive found through the media search ("dat", "dtt" ...), else in the disc's DAT folder;
+// nil when it is missing or will not open, without a report: the screens then show nothing.
+Value openDataArchive(Engine& engine, std::string_view name, std::string_view extension);
 
 } // namespace vel

@@ -2,17 +2,23 @@
 
 #include "runtime/engine.h"
 #include "title/about_dialog.h"
+#include "title/agenda_form.h"
 #include "title/article_form.h"
 #include "title/atlas_form.h"
+#include "title/credits_form.h"
+#include "title/curio_form.h"
 #include "title/history_dialog.h"
+#include "title/internet_dialog.h"
 #include "title/lists_dialog.h"
 #include "title/main_form.h"
 #include "title/media_form.h"
 #include "title/quit_dialog.h"
+#include "title/retro_form.h"
 #include "title/search_dialog.h"
 #include "title/section_homes.h"
 #include "title/text_dialogs.h"
 #include "title/text_form.h"
+#include "title/timeline_form.h"
 
 namespace vel {
 
@@ -33,6 +39,14 @@ void registerTitleForms(Engine& engine)
     enterFormClass<VerbForm>(engine);
     registerAtlasForms(engine);
     registerMediaForms(engine);
+    enterFormClass<CurioHForm>(engine);
+    enterFormClass<CurioDialog>(engine);
+    enterFormClass<TimeHForm>(engine);
+    enterFormClass<RetroForm>(engine);
+    enterFormClass<RetroMenuForm>(engine);
+    enterFormClass<AGForm>(engine);
+    enterFormClass<SobreInternetDialog>(engine);
+    enterFormClass<CreditsForm>(engine);
     registerTitlePlaceholders(engine);
 }
 

@@ -19,13 +19,10 @@ void enter(Engine& engine, std::initializer_list<const char*> names)
 void registerTitlePlaceholders(Engine& engine)
 {
     enterFormClass<DBFileStruct>(engine);
-    enter<TitleScreen>(engine, {"CreditsForm"});
     enter<BarraMenuForm>(engine, {"BDadosForm"});
-    enter<AATextForm>(engine, {"RetroForm"});
-    enter<TitleDialog>(engine, {"SysMenuDBDialog", "CurioDialog"});
-    enter<AATextDialog>(engine, {"SobreInternetDialog"});
+    enter<TitleDialog>(engine, {"SysMenuDBDialog"});
     enter<DBFileStruct>(engine, {"PesqProntaDialog", "PesqLivreDialog"});
-    enter<MenuDialog>(engine, {"VerbeteMenuForm", "RetroMenuForm"});
+    enter<MenuDialog>(engine, {"VerbeteMenuForm"});
     enter<ListBox, Tag::Control>(engine, {"TabbedListBox", "PQListBox", "AAListBox"});
     enter<MultiListBox, Tag::Control>(engine, {"PQMultiListBox"});
 }
