@@ -70,12 +70,6 @@ int32_t wrappedStep(const Value& list, int32_t position, int32_t by)
     return count > 0 ? ((position + by) % count + count) % count : -1;
 }
 
-Value recordItem(const Value& record, int32_t n)
-{
-    const List* list = asList(record);
-    return list && n >= 0 && n < list->count() ? list->get(n) : Value();
-}
-
 std::string_view textItem(const Value& value)
 {
     return value.is(Tag::String) ? textOf(value) : std::string_view();

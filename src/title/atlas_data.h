@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "title/title_form.h"
 #include "value/value.h"
 
 namespace vel {
@@ -34,8 +35,6 @@ int32_t integerOr(const Value& value, int32_t otherwise);
 // empty list or none.
 int32_t wrappedStep(const Value& list, int32_t position, int32_t by);
 
-// Item n of a record (a list); nil when it has none.
-Value recordItem(const Value& record, int32_t n);
 // The value as text: strings as they are, nil and other kinds empty.
 std::string_view textItem(const Value& value);
 // The position in the list of the first string equal to the text; -1 when none is.

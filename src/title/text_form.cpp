@@ -427,14 +427,6 @@ Value mediaRecordByFileName(Engine& engine, const Value& fileName)
     return asList(record) ? record : Value();
 }
 
-Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries)
-{
-    Value table = Table::make();
-    for (const auto& [key, value] : entries)
-        asTable(table)->put(std::string_view(key), value);
-    return table;
-}
-
 Value plainTitle(const Value& title)
 {
     if (!title.is(Tag::String))

@@ -82,8 +82,6 @@ Value titleArchive(Engine& engine, std::string_view name);
 Value lookUp(Engine& engine, std::string_view index, const Value& key);
 // The media record whose file name is given (through "MDB_FNAME"), or nil.
 Value mediaRecordByFileName(Engine& engine, const Value& fileName);
-// A table of the entries given.
-Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries);
 // The text up to the first "{" (a title without its markup).
 Value plainTitle(const Value& title);
 // Plain text of a rich text: the runs' characters, "\n" at each paragraph's end (Windows-1252).
