@@ -218,7 +218,6 @@ bool BuscaDialog::handleAction(std::string_view name, const Value& control)
     } else {
         return false;
     }
-    (void)control;
     return true;
 }
 
