@@ -25,7 +25,18 @@ class HashedWords final : public vel::WordSource {
 public:
     vel::ArticleNumbers exact(const std::string& word) const override
     {
-        check(!word.empty() && word.size() <= 240);
+        check(!word.empty() && word.size() <= 240); // the index's key limit
+        return hashed(word);
+    }
+    vel::ArticleNumbers prefixed(const std::string& prefix) const override
+    {
+        check(!prefix.empty() && prefix.size() <= 240);
+        return vel::mergeArticles(hashed(prefix), hashed(prefix + "a"));
+    }
+
+private:
+    static vel::ArticleNumbers hashed(const std::string& word)
+    {
         vel::ArticleNumbers out;
         uint32_t hash = 2166136261u;
         for (char c : word)
@@ -34,10 +45,6 @@ public:
             if ((hash >> (n % 29)) & 1u && n % 3 != 0)
                 out.push_back(n);
         return out;
-    }
-    vel::ArticleNumbers prefixed(const std::string& prefix) const override
-    {
-        return vel::mergeArticles(exact(prefix), exact(prefix + "a"));
     }
 };
 

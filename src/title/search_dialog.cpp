@@ -62,6 +62,9 @@ void BuscaDialog::open(const Value& data)
     Named::open(data);
     openFiles();
     restore(data);
+    // The reader types at once, as the dialog is opened to type.
+    if (Value field = control("What2Find"); !field.isNil())
+        setActiveControl(field, 1);
 }
 
 Value BuscaDialog::control(std::string_view name) const
@@ -215,14 +218,18 @@ bool BuscaDialog::handleAction(std::string_view name, const Value& control)
     } else {
         return false;
     }
-    (void)control;
     return true;
 }
 
 void BuscaDialog::keyDown(int32_t keyCode, int32_t flags)
 {
     if (keyCode == 13) {
-        search();
+        // Enter on the results opens the chosen hit, as a double click does; elsewhere it searches.
+        Value list = control("ResultsListBox");
+        if (!list.isNil() && activeControl() == list && !hits_.names.empty())
+            handleAction("Ok", list);
+        else
+            search();
         return;
     }
     Named::keyDown(keyCode, flags);

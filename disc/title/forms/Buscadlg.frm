@@ -38,7 +38,7 @@
                       ("SelectedImage" "caixa_sim.bmp") ("DeselectedImage" "caixa_nao.bmp") ("Sound" "clique")
                       ("Text" "Mundo") ("Font" (font "Arial" 9)) ("ForegroundColor" (rgb 25 25 25)) ("Help" "Procura tamb\xe9m em Mundo"))
              (control ("Class" "ListBox") ("Name" "ResultsListBox") ("Hot Spot" (rect 160 96 340 200))
-                      ("Font" (font "Arial" 9)) ("LineSpacing" 18) ("TextColor" (rgb 25 25 25))
+                      ("Font" (font "Arial" 9)) ("LineSpacing" 3) ("TextColor" (rgb 25 25 25))
                       ("BackgroundColor" (rgb 250 247 238)) ("SelectionColor" (rgb 20 40 90))
                       ("SelectionTextColor" (rgb 255 255 255)) ("DrawBorder" true) ("BorderColor" (rgb 25 25 25))
                       ("Help" "Um clique duplo abre o verbete"))
