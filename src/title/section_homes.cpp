@@ -73,12 +73,6 @@ const HomeSection& JMidiaHForm::section() const
     return home;
 }
 
-const HomeSection& BDadosHForm::section() const
-{
-    static constexpr HomeSection home{nullptr, nullptr, "Tela inicial do Banco de dados"};
-    return home;
-}
-
 const HomeSection& TimeHForm::section() const
 {
     static constexpr HomeSection home{nullptr, nullptr, "Tela inicial da Linha do Tempo"};
@@ -118,7 +112,6 @@ void registerSectionHomes(Engine& engine)
     enterFormClass<VerbHForm>(engine);
     enterFormClass<AtlasHForm>(engine);
     enterFormClass<JMidiaHForm>(engine);
-    enterFormClass<BDadosHForm>(engine);
     enterFormClass<TimeHForm>(engine);
     enterFormClass<CurioHForm>(engine);
     enterFormClass<RetroHForm>(engine);

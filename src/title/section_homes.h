@@ -42,7 +42,6 @@ extern template class SectionHome<AATextForm>;
 VEL_SECTION_HOME(VerbHForm, BarraMenuForm)
 VEL_SECTION_HOME(AtlasHForm, AATextForm)
 VEL_SECTION_HOME(JMidiaHForm, BarraMenuForm)
-VEL_SECTION_HOME(BDadosHForm, BarraMenuForm)
 VEL_SECTION_HOME(TimeHForm, AATextForm)
 VEL_SECTION_HOME(CurioHForm, BarraMenuForm)
 VEL_SECTION_HOME(AGForm, AATextForm)

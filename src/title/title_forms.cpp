@@ -2,6 +2,7 @@
 
 #include "runtime/engine.h"
 #include "title/about_dialog.h"
+#include "title/databank_screens.h"
 #include "title/history_dialog.h"
 #include "title/lists_dialog.h"
 #include "title/main_form.h"
@@ -21,6 +22,7 @@ void registerTitleForms(Engine& engine)
     enterFormClass<SobreDlg>(engine);
     enterFormClass<ListasDlg>(engine);
     registerSectionHomes(engine);
+    registerDatabankScreens(engine);
     registerTitlePlaceholders(engine);
 }
 

@@ -20,13 +20,10 @@ void registerTitlePlaceholders(Engine& engine)
 {
     enterFormClass<AATextForm>(engine);
     enterFormClass<AATextDialog>(engine);
-    enterFormClass<DBFileStruct>(engine);
     enter<TitleScreen>(engine, {"CreditsForm", "InfosForm"});
-    enter<BarraMenuForm>(engine, {"BDadosForm"});
     enter<AATextForm>(engine, {"VerbForm", "JMidiaForm", "RetroForm", "AtlasForm"});
-    enter<TitleDialog>(engine, {"BuscaDialog", "FotoDialog", "SysMenuDialog", "SysMenuDBDialog", "CurioDialog"});
+    enter<TitleDialog>(engine, {"BuscaDialog", "FotoDialog", "SysMenuDialog", "CurioDialog"});
     enter<AATextDialog>(engine, {"CaptionDialog", "LivroDialog", "CronoDialog", "TabelaDialog", "SobreInternetDialog"});
-    enter<DBFileStruct>(engine, {"PesqProntaDialog", "PesqLivreDialog"});
     enter<MenuDialog>(engine, {"VerbeteMenuForm", "MidiasMenuForm", "RetroMenuForm", "AtlasMenuForm"});
     enter<ListBox, Tag::Control>(engine, {"TabbedListBox", "PQListBox", "AAListBox"});
     enter<MultiListBox, Tag::Control>(engine, {"PQMultiListBox"});

@@ -1,6 +1,6 @@
 // The title's classes whose screens come later, each the smallest class of its base that answers
-// its class name, so that every form definition finds its class. AATextForm, AATextDialog and
-// DBFileStruct are real classes: others derive from them.
+// its class name, so that every form definition finds its class. AATextForm and AATextDialog are
+// real classes: others derive from them.
 #pragma once
 
 #include <string>
@@ -21,13 +21,6 @@ public:
 class AATextDialog : public Named<AATextDialog, TitleDialog> {
 public:
     static constexpr const char* kClassName = "AATextDialog";
-    using Named::Named;
-};
-
-// Base of the data bank's query dialogs.
-class DBFileStruct : public Named<DBFileStruct, TitleDialog> {
-public:
-    static constexpr const char* kClassName = "DBFileStruct";
     using Named::Named;
 };
 

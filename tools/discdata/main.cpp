@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "discdata/databank.h"
 #include "discdata/sections.h"
 
 namespace vel::discdata {
@@ -18,6 +19,7 @@ void listSections(const Context&); // discdata sections . . . . prints their nam
 // One line per section.
 constexpr Section kSections[] = {
     {"sections", listSections},
+    {"bdados", makeDatabank},
 };
 
 void listSections(const Context&)
