@@ -113,9 +113,9 @@ void DBFileStruct::open(const Value& data)
     dbase_ = std::string(textOf(get(data, "DBase2Use")));
     readyQuery_ = textOf(get(data, "TipoDePesquisa")) == "Pronta";
     opened_ = databank_.open(engine(), dbase_);
+    Named::open(data);
     if (opened_)
         setStaticText(findControl(Value::string("CategoriaText")), databank_.name());
-    Named::open(data);
     if (!opened_) {
         engine().notice(databank_.error());
         end();
@@ -444,9 +444,14 @@ void BDadosForm::open(const Value& data)
         title = "Pesquisa livre";
     title += " \x97 " + std::string(database) + ": " + std::to_string(view_.rowCount()) +
              (view_.rowCount() == 1 ? " registro" : " registros");
-    setStaticText(findControl(Value::string("TituloTabela")), title);
     Named::open(data);
+    Value heading = findControl(Value::string("TituloTabela"));
+    if (asControl(heading)) {
+        setStaticText(heading, title);
+        velPerform(heading, Value::string("Draw"), Value());
+    }
     setUpScrollers();
+    engine().updateScreen();
     if (!opened)
         engine().notice(databank_.error());
 }
@@ -464,12 +469,15 @@ void BDadosForm::setUpScrollers()
     setUp("HorizontalScroller", view_.lastFirstColumn(), view_.visibleColumns(), view_.firstColumn());
 }
 
-void BDadosForm::draw()
+void BDadosForm::drawControls()
 {
-    drawBackground(false);
+    // The table lies under the controls: a notes panel covers it.
     if (DrawingSurface* surface = engine().surface())
         view_.draw(*surface);
-    drawControls();
+    Named::drawControls();
+    // An open panel's members again, in the panel's order: its picture first.
+    if (!openPanel_.empty())
+        velPerform(findControl(Value::string(openPanel_)), Value::string("Draw"), Value());
 }
 
 bool BDadosForm::handleAction(std::string_view name, const Value& control)
@@ -582,15 +590,18 @@ int32_t BDadosForm::print()
             width = std::max(width, surface->measureText(view_.cell(r, c)).width);
         widths.push_back(std::min(pageWidth, width + lineHeight));
     }
-    // Bands of columns that fit the page's width; each band is printed over as many pages as its rows need.
-    std::vector<std::pair<int32_t, int32_t>> bands;
-    for (int32_t c = 0; c < view_.columnCount();) {
-        int32_t end = c, used = 0;
-        while (end < view_.columnCount() && (end == c || used + widths[end] <= pageWidth))
-            used += widths[end++];
-        bands.emplace_back(c, end);
-        c = end;
+    // Bands of the other columns that fit the page beside the first, which every page repeats.
+    std::vector<std::vector<int32_t>> bands;
+    const int32_t room = std::max(1, pageWidth - widths[0]);
+    for (int32_t c = 1; c < view_.columnCount();) {
+        std::vector<int32_t> band{0};
+        int32_t used = 0;
+        while (c < view_.columnCount() && (band.size() == 1 || used + widths[c] <= room))
+            used += widths[c], band.push_back(c++);
+        bands.push_back(std::move(band));
     }
+    if (bands.empty())
+        bands.push_back({0});
     const int32_t top = margin + lineHeight * 3, bottom = printer.pageHeight() - margin - lineHeight * 2;
     const int32_t rowsPerPage = std::max(1, (bottom - top) / rowHeight - 1);
     const int32_t rowPages = std::max(1, (view_.rowCount() + rowsPerPage - 1) / rowsPerPage);
@@ -616,15 +627,15 @@ int32_t BDadosForm::print()
     const DatabankTableView::Look screen = view_.look();
     view_.setLook(paper);
     bool open = true;
-    for (const auto& [first, last] : bands)
+    for (const std::vector<int32_t>& band : bands)
         for (int32_t r = 0; r < view_.rowCount() || r == 0; r += rowsPerPage) {
             if (page > 0)
                 open = printer.startPage() != 0;
             if (!open)
                 break;
             furniture();
-            view_.drawBlock(*surface, margin, top, rowHeight, r, std::min(view_.rowCount(), r + rowsPerPage), first,
-                            last, widths);
+            view_.drawBlock(*surface, margin, top, rowHeight, r, std::min(view_.rowCount(), r + rowsPerPage), band,
+                            widths);
             printer.endPage();
         }
     if (open && printer.startPage()) {

@@ -128,7 +128,7 @@ public:
     using Named::Named;
 
     void open(const Value& data) override;
-    void draw() override;
+    void drawControls() override;
     void keyDown(int32_t keyCode, int32_t flags) override;
     // Prints the whole table (every column, as many pages as it takes) and the notes; the pages.
     int32_t print();

@@ -50,26 +50,33 @@ int32_t DatabankTableView::lastFirstRow() const { return std::max(0, rowCount() 
 
 int32_t DatabankTableView::lastFirstColumn() const
 {
-    // The first column from which every remaining column fits the width.
+    // The first column stays; of the others, the last position from which every remaining one fits.
+    if (columnCount() < 2)
+        return 0;
+    const int32_t room = look_.area.width() - widths_[0];
     int32_t width = 0, column = columnCount();
-    while (column > 0 && width + widths_[column - 1] <= look_.area.width()) {
+    while (column > 1 && width + widths_[column - 1] <= room) {
         width += widths_[column - 1];
         --column;
     }
-    return std::min(column, std::max(0, columnCount() - 1));
+    return std::min(column - 1, columnCount() - 2);
 }
 
-int32_t DatabankTableView::visibleColumns() const
+std::vector<int32_t> DatabankTableView::shownColumns() const
 {
-    int32_t width = 0, count = 0;
-    for (int32_t c = firstColumn_; c < columnCount(); ++c) {
+    std::vector<int32_t> shown;
+    if (columnCount() == 0)
+        return shown;
+    shown.push_back(0);
+    int32_t width = widths_[0];
+    for (int32_t c = 1 + firstColumn_; c < columnCount() && width < look_.area.width(); ++c) {
+        shown.push_back(c);
         width += widths_[c];
-        ++count;
-        if (width >= look_.area.width())
-            break;
     }
-    return std::max(count, columnCount() > 0 ? 1 : 0);
+    return shown;
 }
+
+int32_t DatabankTableView::visibleColumns() const { return static_cast<int32_t>(shownColumns().size()); }
 
 void DatabankTableView::prepare(DrawingSurface& surface)
 {
@@ -80,10 +87,10 @@ void DatabankTableView::prepare(DrawingSurface& surface)
 }
 
 void DatabankTableView::drawRow(DrawingSurface& surface, int32_t row, int32_t y, int32_t rowHeight,
-                                int32_t firstColumn, int32_t lastColumn, const std::vector<int32_t>& widths, int32_t x)
+                                const std::vector<int32_t>& columns, const std::vector<int32_t>& widths, int32_t x)
 {
     const bool heading = row < 0;
-    for (int32_t c = firstColumn; c < lastColumn; ++c) {
+    for (int32_t c : columns) {
         const Rect box{x, y, x + widths[c], y + rowHeight};
         surface.fill(box, heading ? look_.boxColor : look_.paperColor);
         surface.rectangle(box, look_.lineColor, 1);
@@ -96,14 +103,14 @@ void DatabankTableView::drawRow(DrawingSurface& surface, int32_t row, int32_t y,
 }
 
 int32_t DatabankTableView::drawBlock(DrawingSurface& surface, int32_t x, int32_t y, int32_t rowHeight, int32_t first,
-                                     int32_t last, int32_t firstColumn, int32_t lastColumn,
+                                     int32_t last, const std::vector<int32_t>& columns,
                                      const std::vector<int32_t>& widths)
 {
     prepare(surface);
-    drawRow(surface, -1, y, rowHeight, firstColumn, lastColumn, widths, x);
+    drawRow(surface, -1, y, rowHeight, columns, widths, x);
     int32_t used = rowHeight;
     for (int32_t r = first; r < last; ++r, used += rowHeight)
-        drawRow(surface, r, y + used, rowHeight, firstColumn, lastColumn, widths, x);
+        drawRow(surface, r, y + used, rowHeight, columns, widths, x);
     return used;
 }
 
@@ -113,8 +120,7 @@ void DatabankTableView::draw(DrawingSurface& surface)
     surface.setClip(area);
     surface.fill(area, look_.paperColor);
     const int32_t last = std::min(rowCount(), firstRow_ + visibleRows() + 1);
-    drawBlock(surface, area.left, area.top, look_.rowHeight, firstRow_, last, firstColumn_,
-              firstColumn_ + visibleColumns(), widths_);
+    drawBlock(surface, area.left, area.top, look_.rowHeight, firstRow_, last, shownColumns(), widths_);
     surface.resetClip();
     surface.invalidate(area);
 }
@@ -140,11 +146,11 @@ void DatabankTableView::scrollToRow(DrawingSurface& surface, int32_t row)
     const int32_t to = moved > 0 ? rows + 1 : fresh;
     prepare(surface);
     surface.setClip(body);
-    const int32_t lastColumn = firstColumn_ + visibleColumns();
+    const std::vector<int32_t> columns = shownColumns();
     const Rect strip{body.left, body.top + from * h, body.right, std::min(body.bottom, body.top + to * h)};
     surface.fill(strip, look_.paperColor);
     for (int32_t i = from; i < to && firstRow_ + i < rowCount(); ++i)
-        drawRow(surface, firstRow_ + i, body.top + i * h, h, firstColumn_, lastColumn, widths_, body.left);
+        drawRow(surface, firstRow_ + i, body.top + i * h, h, columns, widths_, body.left);
     surface.resetClip();
     surface.invalidate(strip);
 }

@@ -2,7 +2,7 @@
 // colour, then one row per record, every row the same height. The cells are formatted once, when
 // the table is set; drawing only lays out what is in view. Scrolling by rows moves the rows that
 // stay on the screen and draws only those that come in; scrolling by columns draws the rows again
-// (every column moves by a different width). Printing uses the same drawing at the paper's scale.
+// (every column moves by a different width). The first column, the row's name, never scrolls away. Printing uses the same drawing at the paper's scale.
 #pragma once
 
 #include <cstdint>
@@ -50,7 +50,9 @@ public:
     int32_t lastFirstColumn() const;
     int32_t firstRow() const { return firstRow_; }
     int32_t firstColumn() const { return firstColumn_; }
-    // The columns from the first that fit the width, at least one.
+    // The columns shown: the first (the row's name) always, then the others from firstColumn() + 1
+    // as far as the width goes; their count.
+    std::vector<int32_t> shownColumns() const;
     int32_t visibleColumns() const;
 
     // Draws the whole table.
@@ -60,14 +62,14 @@ public:
     // Moves to the column (clamped) and draws the table again.
     void scrollToColumn(DrawingSurface& surface, int32_t column);
 
-    // Draws rows [first, last) with the columns [firstColumn, lastColumn) at (x, y) onto any
+    // Draws rows [first, last) with the columns given at (x, y) onto any
     // surface (the printer's too): the header, then each row; the height used.
     int32_t drawBlock(DrawingSurface& surface, int32_t x, int32_t y, int32_t rowHeight, int32_t first, int32_t last,
-                      int32_t firstColumn, int32_t lastColumn, const std::vector<int32_t>& widths);
+                      const std::vector<int32_t>& columns, const std::vector<int32_t>& widths);
 
 private:
-    void drawRow(DrawingSurface& surface, int32_t row, int32_t y, int32_t rowHeight, int32_t firstColumn,
-                 int32_t lastColumn, const std::vector<int32_t>& widths, int32_t x);
+    void drawRow(DrawingSurface& surface, int32_t row, int32_t y, int32_t rowHeight, const std::vector<int32_t>& columns,
+                 const std::vector<int32_t>& widths, int32_t x);
     void prepare(DrawingSurface& surface);
 
     Look look_;

@@ -166,9 +166,9 @@ std::vector<Row> countryRows(const Context& context, const Json& capitals)
         // Only the Latin domains: the others' scripts are not in the disc's code page.
         Json latin = Json::array();
         for (const Json& tld : c.value("tld", Json::array()))
-            if (const std::string name = tld.is_string() ? tld.get<std::string>() : std::string();
-                !name.empty() && std::all_of(name.begin(), name.end(), [](char ch) { return static_cast<unsigned char>(ch) < 128; }))
-                latin.push_back(name);
+            if (const std::string domain = tld.is_string() ? tld.get<std::string>() : std::string();
+                !domain.empty() && std::all_of(domain.begin(), domain.end(), [](char ch) { return static_cast<unsigned char>(ch) < 128; }))
+                latin.push_back(domain);
         row["dominio"] = joined(latin, ", ");
         rows.push_back(std::move(row));
     }

@@ -12,7 +12,7 @@
              (control ("Class" "StaticText") ("Name" "CategoriaText") ("Text Region" (rect 16 30 368 18))
                       ("Text" "") ("Font" (font "Times New Roman" 11 bold)) ("Foreground Color" (rgb 90 60 130)))
              (control ("Class" "ListBox") ("Name" "ProntasListBox") ("Hot Spot" (rect 16 54 368 190))
-                      ("Font" (font "Arial" 9)) ("LineSpacing" 17) ("TextColor" (rgb 25 25 25))
+                      ("Font" (font "Arial" 9)) ("LineSpacing" 3) ("TextColor" (rgb 25 25 25))
                       ("BackgroundColor" (rgb 250 247 238)) ("SelectionColor" (rgb 90 60 130))
                       ("SelectionTextColor" (rgb 255 255 255)) ("DrawBorder" true) ("BorderColor" (rgb 25 25 25))
                       ("DoubleClickNotify" true) ("Help" "Escolha uma consulta; um clique duplo a mostra"))
