@@ -308,7 +308,8 @@ void PesqLivreDialog::refreshSelected()
 {
     std::vector<std::string> lines;
     for (const Choice& choice : choices_) {
-        std::string line = databank().fields()[choice.field].name + '\t';
+        // The list draws no tab stops: a colon parts the field from its condition.
+        std::string line = databank().fields()[choice.field].name + (choice.conditioned ? ": " : "");
         if (!choice.conditioned) {
         } else if (!choice.condition.texts.empty()) {
             for (std::size_t i = 0; i < choice.condition.texts.size(); ++i)
