@@ -12,33 +12,16 @@
 
 namespace vel {
 
-namespace {
-
-constexpr std::string_view kCountries = "Pa\xEDses do Mundo";
-constexpr std::string_view kStates = "Estados do Brasil";
-
-std::vector<int32_t> integers(const Value& list)
-{
-    std::vector<int32_t> out;
-    const List* l = asList(list);
-    for (int32_t i = 0; l && i < l->count(); ++i)
-        if (Value v = l->get(i); v.is(Tag::Int))
-            out.push_back(v.asInt());
-    return out;
-}
-
-} // namespace
-
 std::string_view databankFilesFor(std::string_view dbase2use)
 {
-    if (dbase2use == kCountries)
+    if (dbase2use == kCountriesDatabank)
         return "DBPaises";
-    if (dbase2use == kStates)
+    if (dbase2use == kStatesDatabank)
         return "DBEstado";
     return {};
 }
 
-bool isStatesDatabank(std::string_view dbase2use) { return dbase2use == kStates; }
+bool isStatesDatabank(std::string_view dbase2use) { return dbase2use == kStatesDatabank; }
 
 std::string databankIndexKey(int32_t field, std::string_view value)
 {
@@ -99,10 +82,10 @@ bool Databank::load(const std::string& datPath, const std::string& idxPath, cons
         if (!q || q->count() < 3 || !q->get(0).is(Tag::String))
             continue;
         ReadyQuery made{std::string(textOf(q->get(0))), {}, {}};
-        for (int32_t r : integers(q->get(1)))
+        for (int32_t r : integersOf(q->get(1)))
             if (r >= 0 && r < count)
                 made.records.push_back(r);
-        for (int32_t f : integers(q->get(2)))
+        for (int32_t f : integersOf(q->get(2)))
             if (f >= 0 && f < static_cast<int32_t>(fields_.size()))
                 made.fields.push_back(f);
         queries_.push_back(std::move(made));

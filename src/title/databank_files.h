@@ -25,6 +25,10 @@ struct ReadyQuery {
     std::vector<int32_t> fields; // indexes into the field table
 };
 
+// The two databases' names, Windows-1252.
+inline constexpr std::string_view kCountriesDatabank = "Pa\xEDses do Mundo";
+inline constexpr std::string_view kStatesDatabank = "Estados do Brasil";
+
 // The file name (no extension) of the database "DBase2Use" names; empty for another name.
 std::string_view databankFilesFor(std::string_view dbase2use);
 // Whether the database is the states' one (its panels and texts are "Estado"'s).

@@ -20,8 +20,6 @@ using platform::Rect;
 
 namespace {
 
-constexpr std::string_view kCountries = "Pa\xEDses do Mundo";
-constexpr std::string_view kStates = "Estados do Brasil";
 constexpr char kPrintJob[] = "ORVA - Banco de Dados";
 constexpr int32_t kDefaultRowHeight = 18;
 
@@ -31,32 +29,6 @@ Value get(const Value& table, std::string_view key)
 }
 
 void put(Value& table, std::string_view key, const Value& value) { asTable(table)->put(key, value); }
-
-Value integerList(const std::vector<int32_t>& numbers)
-{
-    Value list = ValueList::make();
-    for (int32_t n : numbers)
-        asValueList(list)->append(Value::integer(n));
-    return list;
-}
-
-std::vector<int32_t> integersOf(const Value& list)
-{
-    std::vector<int32_t> out;
-    const List* l = asList(list);
-    for (int32_t i = 0; l && i < l->count(); ++i)
-        if (Value v = l->get(i); v.is(Tag::Int))
-            out.push_back(v.asInt());
-    return out;
-}
-
-Value stringList(const std::vector<std::string>& texts)
-{
-    Value list = ValueList::make();
-    for (const std::string& t : texts)
-        asValueList(list)->append(Value::string(t));
-    return list;
-}
 
 // The query's result table, as BDadosForm takes it.
 Value queryResult(std::string_view database, const std::vector<int32_t>& records, const std::vector<int32_t>& fields,
@@ -138,7 +110,7 @@ void BDadosHForm::showDatabase(bool states)
 void BDadosHForm::runQuery(const char* dialog, bool states)
 {
     Value data = Table::make();
-    put(data, "DBase2Use", Value::string(states ? kStates : kCountries));
+    put(data, "DBase2Use", Value::string(states ? kStatesDatabank : kCountriesDatabank));
     Value result = runNamedDialog(engine(), dialog, data);
     if (asList(get(result, "DataRecs")))
         goToForm(engine(), "BDadosForm", result);

@@ -214,4 +214,30 @@ std::vector<int32_t> runFreeQuery(const std::vector<Value>& records, const std::
     return found;
 }
 
+Value integerList(const std::vector<int32_t>& numbers)
+{
+    Value list = ValueList::make();
+    for (int32_t n : numbers)
+        asValueList(list)->append(Value::integer(n));
+    return list;
+}
+
+Value stringList(const std::vector<std::string>& texts)
+{
+    Value list = ValueList::make();
+    for (const std::string& t : texts)
+        asValueList(list)->append(Value::string(t));
+    return list;
+}
+
+std::vector<int32_t> integersOf(const Value& list)
+{
+    std::vector<int32_t> out;
+    const List* l = asList(list);
+    for (int32_t i = 0; l && i < l->count(); ++i)
+        if (Value v = l->get(i); v.is(Tag::Int))
+            out.push_back(v.asInt());
+    return out;
+}
+
 } // namespace vel

@@ -65,4 +65,10 @@ std::vector<int32_t> intersectAscending(const std::vector<int32_t>& a, const std
 std::vector<int32_t> runFreeQuery(const std::vector<Value>& records, const std::vector<DatabankField>& fields,
                                   const std::vector<DatabankCondition>& conditions);
 
+// Lists as the data bank's files and query results keep them.
+Value integerList(const std::vector<int32_t>& numbers);
+Value stringList(const std::vector<std::string>& texts);
+// The integers of a list, others skipped; empty for anything but a list.
+std::vector<int32_t> integersOf(const Value& list);
+
 } // namespace vel

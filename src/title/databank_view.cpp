@@ -18,26 +18,34 @@ void DatabankTableView::setTable(const std::vector<Value>& records, const std::v
                                  const std::vector<int32_t>& rows, const std::vector<int32_t>& columns)
 {
     headers_.clear();
-    cells_.clear();
     widths_.clear();
     numeric_.clear();
-    std::vector<const DatabankField*> shown;
+    shown_.clear();
+    records_.clear();
     for (int32_t c : columns)
         if (c >= 0 && c < static_cast<int32_t>(fields.size())) {
-            shown.push_back(&fields[c]);
+            shown_.push_back(fields[c]);
             headers_.push_back(fields[c].name);
             widths_.push_back(fields[c].width);
             numeric_.push_back(fields[c].numeric ? 1 : 0);
         }
-    rows_ = 0;
-    for (int32_t r : rows) {
-        if (r < 0 || r >= static_cast<int32_t>(records.size()))
-            continue;
-        for (const DatabankField* field : shown)
-            cells_.push_back(formatCell(*field, records[r]));
-        ++rows_;
-    }
+    for (int32_t r : rows)
+        if (r >= 0 && r < static_cast<int32_t>(records.size()))
+            records_.push_back(records[r]);
+    rows_ = records_.size();
+    cells_.assign(rows_ * shown_.size(), std::string());
+    formatted_.assign(cells_.size(), 0);
     firstRow_ = firstColumn_ = 0;
+}
+
+const std::string& DatabankTableView::cell(int32_t row, int32_t column) const
+{
+    const std::size_t at = row * shown_.size() + column;
+    if (!formatted_[at]) {
+        cells_[at] = formatCell(shown_[column], records_[row]);
+        formatted_[at] = 1;
+    }
+    return cells_[at];
 }
 
 int32_t DatabankTableView::visibleRows() const

@@ -1,8 +1,9 @@
 // The data bank's table as drawn on a surface: a header row of field names in boxes of the box
 // colour, then one row per record, every row the same height. The cells are formatted once, when
-// the table is set; drawing only lays out what is in view. Scrolling by rows moves the rows that
+// they are first shown; drawing only lays out what is in view. Scrolling by rows moves the rows that
 // stay on the screen and draws only those that come in; scrolling by columns draws the rows again
-// (every column moves by a different width). The first column, the row's name, never scrolls away. Printing uses the same drawing at the paper's scale.
+// (every column moves by a different width). The first column, the row's name, never scrolls
+// away. Printing uses the same drawing at the paper's scale.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,7 @@ public:
         Value font;               // nil: the surface's
     };
 
-    // The cells of the rows (record numbers) and columns (field indexes) given, formatted now.
+    // The rows (record numbers) and columns (field indexes) given.
     // Rows naming no record and columns naming no field are left out.
     void setTable(const std::vector<Value>& records, const std::vector<DatabankField>& fields,
                   const std::vector<int32_t>& rows, const std::vector<int32_t>& columns);
@@ -39,7 +40,8 @@ public:
     int32_t rowCount() const { return static_cast<int32_t>(rows_); }
     int32_t columnCount() const { return static_cast<int32_t>(headers_.size()); }
     const std::string& header(int32_t column) const { return headers_[column]; }
-    const std::string& cell(int32_t row, int32_t column) const { return cells_[row * headers_.size() + column]; }
+    // Formatted on first use, so that a table of many rows costs only what is shown.
+    const std::string& cell(int32_t row, int32_t column) const;
     int32_t columnWidth(int32_t column) const { return widths_[column]; }
     bool rightAligned(int32_t column) const { return numeric_[column] != 0; }
 
@@ -75,7 +77,10 @@ private:
     Look look_;
     std::size_t rows_ = 0;
     std::vector<std::string> headers_;
-    std::vector<std::string> cells_;
+    std::vector<Value> records_;        // the rows' records
+    std::vector<DatabankField> shown_;  // the columns' fields
+    mutable std::vector<std::string> cells_;
+    mutable std::vector<char> formatted_;
     std::vector<int32_t> widths_;
     std::vector<char> numeric_;
     int32_t firstRow_ = 0, firstColumn_ = 0;

@@ -68,8 +68,9 @@ TEST(DatabankTable, TypedNumbersAndBadInput)
     for (const auto& c : cases) {
         const std::optional<double> got = parseTypedNumber(c.typed);
         ASSERT_EQ(got.has_value(), c.read) << c.typed;
-        if (c.read)
+        if (c.read) {
             EXPECT_DOUBLE_EQ(*got, c.value) << c.typed;
+        }
     }
     EXPECT_FALSE(parseTypedNumber(std::string(200, '9')));
 }

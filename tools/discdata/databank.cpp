@@ -191,22 +191,6 @@ std::vector<Row> stateRows(const Json& database)
     return rows;
 }
 
-Value stringList(const std::vector<std::string>& texts)
-{
-    Value list = ValueList::make();
-    for (const std::string& t : texts)
-        asValueList(list)->append(Value::string(t));
-    return list;
-}
-
-Value integerList(const std::vector<int32_t>& numbers)
-{
-    Value list = ValueList::make();
-    for (int32_t n : numbers)
-        asValueList(list)->append(Value::integer(n));
-    return list;
-}
-
 // A ready-made query's records: its conditions met, ordered by its "ordem" field (records lacking
 // that figure left out), cut at "limite".
 std::vector<int32_t> readyRecords(const Json& query, const std::vector<Value>& records,
