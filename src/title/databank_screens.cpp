@@ -540,9 +540,30 @@ int32_t BDadosForm::print()
 {
     DrawingSurface* surface = engine().surface();
     Printer& printer = engine().printer();
-    if (!surface || view_.columnCount() == 0 || !printer.startDocument(kPrintJob))
+    if (!surface || view_.columnCount() == 0)
         return 0;
-    engine().notice("Imprimindo");
+    // The notice stands on the screen while the pages are made, and goes with the redraw after.
+    const Rect notice{320, 432, 624, 458};
+    surface->setOrigin(0, 0);
+    surface->fill(notice, view_.look().boxColor);
+    surface->rectangle(notice, view_.look().lineColor, 1);
+    surface->selectFont(Font::make(Value::string("Arial"), 9, 2));
+    surface->setTextColor(view_.look().textColor);
+    surface->setTextBackground(-1);
+    surface->drawTextInRect(notice, "Imprimindo...", text_format::Center | text_format::VCenter | text_format::SingleLine);
+    surface->invalidate(notice);
+    engine().updateScreen();
+    const int32_t pages = printPages(*surface, printer);
+    draw();
+    engine().updateScreen();
+    return pages;
+}
+
+int32_t BDadosForm::printPages(DrawingSurface& surface_, Printer& printer)
+{
+    DrawingSurface* surface = &surface_;
+    if (!printer.startDocument(kPrintJob))
+        return 0;
     if (!printer.startPage()) {
         printer.abortDocument();
         return 0;

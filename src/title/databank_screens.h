@@ -18,6 +18,9 @@
 
 namespace vel {
 
+class DrawingSurface;
+class Printer;
+
 // The base of the query dialogs: opens the database its argument's "DBase2Use" names (and notes
 // "TipoDePesquisa"); when it cannot, a message says why and the dialog ends with no result.
 class DBFileStruct : public Named<DBFileStruct, TitleDialog> {
@@ -139,6 +142,7 @@ protected:
     Value historyTitle() const override;
 
 private:
+    int32_t printPages(DrawingSurface& surface, Printer& printer);
     void setUpScrollers();
     void showPanel(const char* panel, const char* textControl, const Value& text);
     void closePanel();

@@ -11,6 +11,10 @@
       ("TabStopList" (list @BARRA_TABS@ "Notas" "Fontes" "SysMenu"))
       ("Control List"
        (list @BARRA_MENU@
+             ; First of the screen's own controls, so that a click on it finds the button and not what the
+             ; panel covers (the scroller, the panel's picture).
+             (control ("Class" "Button") ("Name" "CloseNF") ("Hot Spot" (rect 276 396 88 26)) ("Hidden" true)
+                      ("UpImage" "btn_fechar_up.bmp") ("DownImage" "btn_fechar_down.bmp") ("Sound" "clique") ("Help" "Fecha o painel"))
              (control ("Class" "StaticText") ("Name" "TituloTabela") ("Text Region" (rect 16 86 608 18))
                       ("Text" "") ("Font" (font "Arial" 10 bold)) ("Foreground Color" (rgb 90 60 130)))
              (control ("Class" "Scroller") ("Name" "VerticalScroller") ("Hot Spot" (rect 608 108 16 292))
@@ -25,9 +29,6 @@
                       ("UpImage" "bd_fontes_up.bmp") ("DownImage" "bd_fontes_down.bmp") ("Sound" "clique") ("Help" "De onde v\xeam os n\xfameros, e de que ano"))
              (control ("Class" "Button") ("Name" "SysMenu") ("Hot Spot" (rect 208 432 88 26))
                       ("UpImage" "bd_menu_up.bmp") ("DownImage" "bd_menu_down.bmp") ("Sound" "clique") ("Help" "Imprime a tabela"))
-             ; Before the panel's picture, so that a click on it finds the button.
-             (control ("Class" "Button") ("Name" "CloseNF") ("Hot Spot" (rect 276 396 88 26)) ("Hidden" true)
-                      ("UpImage" "btn_fechar_up.bmp") ("DownImage" "btn_fechar_down.bmp") ("Sound" "clique") ("Help" "Fecha o painel"))
              (control ("Class" "Bitmap") ("Name" "PainelNF") ("Image" "painel_bdados.bmp") ("X" 40) ("Y" 70) ("Hidden" true))
              (control ("Class" "TextView") ("Name" "NotasPaises") ("Hidden" true)
                       ("Hot Spot" (rect 56 96 528 292)) ("TextRegion" (rect 64 100 512 284))
