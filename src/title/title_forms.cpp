@@ -7,6 +7,7 @@
 #include "title/atlas_form.h"
 #include "title/credits_form.h"
 #include "title/curio_form.h"
+#include "title/databank_screens.h"
 #include "title/history_dialog.h"
 #include "title/internet_dialog.h"
 #include "title/lists_dialog.h"
@@ -47,6 +48,7 @@ void registerTitleForms(Engine& engine)
     enterFormClass<AGForm>(engine);
     enterFormClass<SobreInternetDialog>(engine);
     enterFormClass<CreditsForm>(engine);
+    registerDatabankScreens(engine);
     registerTitlePlaceholders(engine);
 }
 

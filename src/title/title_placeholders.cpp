@@ -18,10 +18,6 @@ void enter(Engine& engine, std::initializer_list<const char*> names)
 
 void registerTitlePlaceholders(Engine& engine)
 {
-    enterFormClass<DBFileStruct>(engine);
-    enter<BarraMenuForm>(engine, {"BDadosForm"});
-    enter<TitleDialog>(engine, {"SysMenuDBDialog"});
-    enter<DBFileStruct>(engine, {"PesqProntaDialog", "PesqLivreDialog"});
     enter<MenuDialog>(engine, {"VerbeteMenuForm"});
     enter<ListBox, Tag::Control>(engine, {"TabbedListBox", "PQListBox", "AAListBox"});
     enter<MultiListBox, Tag::Control>(engine, {"PQMultiListBox"});

@@ -12,13 +12,6 @@
 
 namespace vel {
 
-// Base of the data bank's query dialogs.
-class DBFileStruct : public Named<DBFileStruct, TitleDialog> {
-public:
-    static constexpr const char* kClassName = "DBFileStruct";
-    using Named::Named;
-};
-
 // A class of Base under the name it is made with.
 template <class Base, Tag kTag = Tag::Form>
 class Placeholder final : public Base {

@@ -10,6 +10,7 @@
 
 #include "discdata/articles.h"
 #include "discdata/section_blocks.h"
+#include "discdata/databank.h"
 #include "discdata/sections.h"
 
 namespace vel::discdata {
@@ -28,6 +29,7 @@ constexpr Section kSections[] = {
     {"retro", makeRetro},
     {"agenda", makeAgenda},
     {"ajuda", makeHelp},
+    {"bdados", makeDatabank},
 };
 
 void listSections(const Context&)
