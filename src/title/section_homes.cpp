@@ -54,12 +54,6 @@ const HomeSection& JMidiaHForm::section() const
     return home;
 }
 
-const HomeSection& BDadosHForm::section() const
-{
-    static constexpr HomeSection home{nullptr, nullptr, "Tela inicial do Banco de dados"};
-    return home;
-}
-
 const HomeSection& RetroHForm::section() const
 {
     static constexpr HomeSection home{"RetroDlg", "RetroForm", "Tela inicial de restrospectiva"};
@@ -80,7 +74,6 @@ void registerSectionHomes(Engine& engine)
 {
     enterFormClass<VerbHForm>(engine);
     enterFormClass<JMidiaHForm>(engine);
-    enterFormClass<BDadosHForm>(engine);
     enterFormClass<RetroHForm>(engine);
 }
 

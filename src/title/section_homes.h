@@ -40,7 +40,6 @@ extern template class SectionHome<AATextForm>;
     };
 
 VEL_SECTION_HOME(JMidiaHForm, BarraMenuForm)
-VEL_SECTION_HOME(BDadosHForm, BarraMenuForm)
 #undef VEL_SECTION_HOME
 
 // The retrospective's home: its category buttons also lead to the category's first article.

@@ -1,6 +1,5 @@
 // The title's classes whose screens come later, each the smallest class of its base that answers
-// its class name, so that every form definition finds its class. DBFileStruct is a real class:
-// others derive from it.
+// its class name, so that every form definition finds its class.
 #pragma once
 
 #include <string>

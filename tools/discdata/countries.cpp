@@ -116,6 +116,24 @@ std::string joined(const std::vector<std::string>& parts)
     return out;
 }
 
+// The package's names are those of Portugal; the title is Brazilian. Where Brazil writes a name
+// otherwise, its form.
+const std::pair<std::string_view, std::string_view> kBrazilianNames[] = {
+    {"Arménia", "Armênia"},       {"Benim", "Benin"},
+    {"Chéquia", "Tchéquia"},      {"Eslovénia", "Eslovênia"},
+    {"Estónia", "Estônia"},       {"Gronelândia", "Groenlândia"},
+    {"Irão", "Irã"},              {"Iémen", "Iêmen"},
+    {"Koweit", "Kuwait"},         {"Letónia", "Letônia"},
+    {"Macedónia do Norte", "Macedônia do Norte"},
+    {"Madagáscar", "Madagascar"}, {"Maurícia", "Maurício"},
+    {"Mónaco", "Mônaco"},         {"Nova Caledónia", "Nova Caledônia"},
+    {"Polónia", "Polônia"},       {"Quénia", "Quênia"},
+    {"Roménia", "Romênia"},       {"Vietname", "Vietnã"},
+    {"Tajiquistão", "Tadjiquistão"}, {"Turquemenistão", "Turcomenistão"},
+    {"Qatar", "Catar"},           {"Mianmar (Birmânia)", "Mianmar"},
+    {"República Popular do Congo", "República do Congo"},
+};
+
 } // namespace
 
 std::string countryNamePt(const Context& context, std::string_view iso3)
@@ -128,8 +146,12 @@ std::string countryNamePt(const Context& context, std::string_view iso3)
     const Json& names = packages(context).names["countries"];
     if (!names.contains(alpha2))
         fail("i18n-iso-countries: no Portuguese name for " + std::string(iso3));
-    const Json& name = names[alpha2];
-    return name.is_array() ? name.at(0).get<std::string>() : name.get<std::string>();
+    const Json& entry = names[alpha2];
+    const std::string name = entry.is_array() ? entry.at(0).get<std::string>() : entry.get<std::string>();
+    for (const auto& [portugal, brazil] : kBrazilianNames)
+        if (name == portugal)
+            return std::string(brazil);
+    return name;
 }
 
 std::string countryDataText(const Context& context, std::string_view iso3)

@@ -10,6 +10,8 @@
 #include <set>
 
 #include "discdata/databank.h"
+
+#include "discdata/countries.h"
 #include "title/databank_files.h"
 #include "title/databank_table.h"
 #include "value/list.h"
@@ -116,7 +118,6 @@ std::string joined(const Json& values, const std::string& separator)
 
 std::vector<Row> countryRows(const Context& context, const Json& capitals)
 {
-    const Json names = readPackageJson(context, "i18n-iso-countries", "langs/pt.json")["countries"];
     CountryJson figures(context);
     std::vector<Row> rows;
     for (const Json& c : readPackageJson(context, "world-countries", "countries.json")) {
@@ -124,15 +125,7 @@ std::vector<Row> countryRows(const Context& context, const Json& capitals)
             continue;
         const std::string iso2 = c["cca2"], iso3 = c["cca3"];
         Row row;
-        const Json& name = names.contains(iso2) ? names[iso2] : Json();
-        row["nome"] = name.is_array() ? name[0].get<std::string>() : name.is_string() ? name.get<std::string>() : "";
-        // The title names these two as its two-part countries do everywhere.
-        if (iso3 == "USA")
-            row["nome"] = "Estados Unidos";
-        if (iso3 == "RUS")
-            row["nome"] = "Federação Russa";
-        if (row["nome"].empty())
-            fail("i18n-iso-countries: no Portuguese name for " + iso2);
+        row["nome"] = countryNamePt(context, iso3);
         row["continente"] = lookUp(kRegions, c["region"], iso3);
         row["subregiao"] = lookUp(kSubregions, c.value("subregion", ""), iso3);
         const std::string capital = c["capital"].is_array() && !c["capital"].empty() ? c["capital"][0].get<std::string>() : "";
