@@ -27,7 +27,9 @@ Value outline(Engine& engine)
 Value chooseSubCategory(Engine& engine, std::string_view category, const Value& x, const Value& y)
 {
     Value items = ValueList::make();
-    if (List* categories = asList(outline(engine)))
+    // The outline is the only owner of its lists: keep it while they are read.
+    const Value categoryOutline = outline(engine);
+    if (List* categories = asList(categoryOutline))
         for (int32_t i = 0; i < categories->count(); ++i) {
             List* entry = asList(categories->get(i));
             if (!entry || entry->count() < 2 || !entry->get(0).is(Tag::String) || textOf(entry->get(0)) != category)

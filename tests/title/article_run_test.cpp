@@ -22,7 +22,8 @@ TEST_F(ArticleRunTest, AnArticleStepsMarksPrintsCopiesAndReadsAloud)
         GTEST_SKIP() << "the title disc is built by disc_title";
     mediaRoot_ = kDisc;
     const std::string script =
-        "key Escape\nwait 600\nclick 132 124\nwait 400\nexpect-form VerbHForm\nclick 130 298\nwait 400\n"
+        "key Escape\nwait 600\nclick 132 124\nwait 400\nexpect-form VerbHForm\nclick 130 118\nwait 400\n"
+        "expect-form PopUpMenu\nkey Escape\nwait 300\nexpect-form VerbHForm\nclick 130 298\nwait 400\n"
         "expect-form VerbetesDlg\nclick 280 130\nwait 400\nexpect-form VerbForm\nclick 142 459\nwait 400\n"
         "expect-form VerbForm\nclick 132 20\nwait 400\nexpect-form VerbForm\nclick 400 459\nwait 300\nclick 314 459\n"
         "wait 300\nexpect-form VerbetesDlg\nkey Escape\nwait 300\nclick 486 459\nwait 300\nexpect-form SysMenuDialog\n"
