@@ -1,5 +1,7 @@
 #include "runtime/form.h"
 
+#include <algorithm>
+
 #include "runtime/control.h"
 #include "runtime/cursor.h"
 #include "runtime/dialog.h"
@@ -411,7 +413,7 @@ void velFormObject::mouseDown(int32_t x, int32_t y)
         c->activate();
     }
     FormPoint p = toFormCoordinates({x, y});
-    if (trackControl(target, p.x, p.y, 0, 1))
+    if (trackControl(target, p.x, p.y, 0, clickCount_))
         controlClicked(target);
 }
 
@@ -545,7 +547,10 @@ void velFormObject::onMouseOver(const EventRecord& e)
 void velFormObject::onMouseDown(const EventRecord& e)
 {
     Value keep = self();
+    // The count reaches the control through mouseDown, which forms override by the point alone.
+    clickCount_ = std::max(e.detail, 1);
     mouseDown(e.x, e.y);
+    clickCount_ = 1;
 }
 
 void velFormObject::onMouseDrag(const EventRecord& e)

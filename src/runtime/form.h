@@ -138,6 +138,7 @@ protected:
     Value activeControl_;
     Value controlUnderPointer_;
     Value pointerCursor_; // the cursor last set for the control under the pointer
+    int32_t clickCount_ = 1; // of the mouse down being handled: 2 and more for a double click
     int32_t originX_ = 0, originY_ = 0;
     int32_t width_ = 0, height_ = 0;
     Value rolloverState_;

@@ -28,7 +28,10 @@ TEST_F(ArticleRunTest, AnArticleStepsMarksPrintsCopiesAndReadsAloud)
         "expect-form VerbForm\nclick 132 20\nwait 400\nexpect-form VerbForm\nclick 400 459\nwait 300\nclick 314 459\n"
         "wait 300\nexpect-form VerbetesDlg\nkey Escape\nwait 300\nclick 486 459\nwait 300\nexpect-form SysMenuDialog\n"
         "click 356 411\nwait 300\nexpect-form VerbForm\nclick 486 459\nwait 300\nclick 460 411\nwait 300\n"
-        "click 572 459\nwait 300\nclick 572 459\nwait 300\nexpect-form VerbForm\nquit\n";
+        "click 572 459\nwait 300\nclick 572 459\nwait 300\nexpect-form VerbForm\n"
+        // A double click on a search result opens it.
+        "click 60 20\nwait 400\nexpect-form BuscaDialog\ntype amazonia\nkey Enter\nwait 400\n"
+        "click 250 170\nclick 250 170\nwait 400\nexpect-form VerbForm\nquit\n";
     std::string said;
     ASSERT_EQ(runScript(script, &said, {"--headless", "--set", "PrintOutput=" + path("artigo.pdf")}), 0) << said;
     EXPECT_GT(std::filesystem::file_size(path("artigo.pdf")), 1000u);
