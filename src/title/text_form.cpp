@@ -23,6 +23,7 @@
 #include "value/string.h"
 #include "value/table.h"
 #include "title/quiet_errors.h"
+#include "title/title_app.h"
 
 namespace vel {
 
@@ -390,15 +391,7 @@ Value titleIndex(Engine& engine, std::string_view name)
 Value titleArchive(Engine& engine, std::string_view name)
 {
     return openedOnce(engine, cacheKey("Archive", name), [&](const std::string& data) {
-        for (const std::string& file : {std::string(name) + ".dat", std::string(name)}) {
-            const std::string path = findFileIgnoringCase(data, file);
-            if (!platform::isFile(path))
-                continue;
-            QuietErrors quiet;
-            Value archive = Archive::open(Value::string(path), false);
-            return quiet.any() ? Value() : archive;
-        }
-        return Value();
+        return openTitleArchive(data, name);
     });
 }
 

@@ -150,9 +150,11 @@ Value definitionOf(Engine& engine, const Value& loaded, const TitleFormBinding& 
     return form;
 }
 
+} // namespace
+
 // The archive under the data folder by its name, with or without ".dat"; nil when it is missing or
 // will not open.
-Value openArchive(const std::string& dataDirectory, std::string_view name)
+Value openTitleArchive(const std::string& dataDirectory, std::string_view name)
 {
     for (const std::string& file : {std::string(name) + ".dat", std::string(name)}) {
         const std::string path = findFileIgnoringCase(dataDirectory, file);
@@ -165,7 +167,6 @@ Value openArchive(const std::string& dataDirectory, std::string_view name)
     return Value();
 }
 
-} // namespace
 
 int32_t titleFadeTime(Engine& engine)
 {
@@ -251,7 +252,7 @@ bool TitleApp::openDatabases()
     indexes_ = TitleIndexes(engine().pageCache());
     bool complete = true;
     indexes_.registerAll(dataDirectory, [&](std::string_view name) {
-        Value archive = openArchive(dataDirectory, name);
+        Value archive = openTitleArchive(dataDirectory, name);
         complete = complete && !archive.isNil();
         archives_.emplace_back(std::string(name), archive);
     });

@@ -23,6 +23,10 @@
 
 namespace vel {
 
+// The archive under the data folder by its name, with or without ".dat"; nil when it is missing or
+// will not open.
+Value openTitleArchive(const std::string& dataDirectory, std::string_view name);
+
 // A form definition of the title: preloaded from File + ".vel" under Name, as a form of Class.
 struct TitleFormBinding {
     const char* name;

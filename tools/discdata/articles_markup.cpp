@@ -5,20 +5,13 @@
 
 #include "discdata/discdata.h"
 
+#include "discdata/section_blocks.h"
+
 namespace vel::discdata {
 namespace {
 
 constexpr std::array<std::string_view, 10> kMediaLinks = {"anim", "bandeira", "crono", "foto", "info",
                                                           "livro", "mapa", "tabela", "video", "audio"};
-
-std::string trimmed(std::string_view text)
-{
-    const std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
-        return {};
-    const std::size_t last = text.find_last_not_of(" \t\r");
-    return std::string(text.substr(first, last - first + 1));
-}
 
 std::vector<std::string> lines(std::string_view text)
 {
