@@ -60,6 +60,9 @@ std::string richTextOf(std::string_view plain)
 
 int32_t selectionOf(const Value& list)
 {
+    // A dialog ended by the program's end has no controls left to ask.
+    if (!list.is(Tag::Control))
+        return -1;
     Value selection = velPerform(list, Value::string("getSelection"), Value());
     return selection.is(Tag::Int) ? selection.asInt() : -1;
 }

@@ -23,6 +23,16 @@ protected:
     }
 };
 
+TEST_F(DatabankRunTest, ProgramEndingWithAQueryDialogOpenEndsCleanly)
+{
+    std::string said;
+    EXPECT_EQ(runScript("key Escape\nwait 500\nclick 132 256\nwait 500\nclick 320 218\nwait 300\n"
+                        "expect-form PesqProntaDialog\nquit\n",
+                        &said),
+              0)
+        << said;
+}
+
 TEST_F(DatabankRunTest, ReadyQueryScrolledAndPrintedThenFreeQueryOnTheStates)
 {
     // Home, countries, the last ready-made query (every country, every field), scrolled down and
