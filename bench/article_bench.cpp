@@ -28,7 +28,6 @@
 namespace {
 
 using namespace vel;
-using bench::quietError;
 
 // About 1500 words: the sample article runs near 150 words a section.
 constexpr std::size_t kArticleBytes = 11 * 1024;
@@ -69,15 +68,9 @@ void ArticleNextToPresentedFrame(benchmark::State& state)
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / ("bench_article_" + std::to_string(::getpid()));
     writeArticles(dir / "Media");
-    setErrorHandler(quietError);
     Engine engine;
-    RunOptions options = RunOptions::offscreenOnly(false);
-    options.settings.insert(options.settings.end(), {{"SourceDisk", dir.string()}, {"MediaPath", "Media"}});
-    if (!bench::startEngine(engine, options, state))
+    if (!bench::startTitleEngine(engine, dir.string(), state))
         return;
-    registerControlLibrary(engine);
-    registerTitleForms(engine);
-    History::of(engine);
     Value form = parseText(R"((form ("Class" "VerbForm") ("Control List" (list
         (control ("Class" "Button") ("Name" "NextVerbete") ("Hot Spot" (rect 16 446 80 26)))
         (control ("Class" "TextView") ("Name" "VerbeteTitle") ("Hot Spot" (rect 16 44 412 30)) ("Font" (font "Times New Roman" 20 bold)))

@@ -8,8 +8,12 @@
 #include <cstdio>
 #include <string>
 
+#include "controls/control_library.h"
+#include "controls/history.h"
 #include "media_writers/media_writers.h"
 #include "runtime/engine.h"
+#include "title/title_forms.h"
+#include "value/error.h"
 #include "value/string.h"
 
 namespace vel::bench {
@@ -39,6 +43,21 @@ inline bool startEngine(Engine& engine, const RunOptions& options, benchmark::St
         return true;
     state.SkipWithError(error.c_str());
     return false;
+}
+
+// Starts the engine offscreen on the media under sourceDisk/Media with the control library and the
+// title's classes entered, as the title's screens find them; false as startEngine.
+inline bool startTitleEngine(Engine& engine, const std::string& sourceDisk, benchmark::State& state)
+{
+    setErrorHandler(quietError);
+    RunOptions options = RunOptions::offscreenOnly(false);
+    options.settings.insert(options.settings.end(), {{"SourceDisk", sourceDisk}, {"MediaPath", "Media"}});
+    if (!startEngine(engine, options, state))
+        return false;
+    registerControlLibrary(engine);
+    registerTitleForms(engine);
+    History::of(engine);
+    return true;
 }
 
 } // namespace vel::bench

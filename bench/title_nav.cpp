@@ -23,7 +23,6 @@
 namespace {
 
 using namespace vel;
-using bench::quietError;
 
 std::string buttons(std::initializer_list<const char*> names, int x, int y, int dx, int dy)
 {
@@ -44,15 +43,9 @@ void MainScreenToSectionHome(benchmark::State& state)
     std::ofstream(dir / "Media" / "fundo_principal.bmp", std::ios::binary) << bench::bandsBitmap(3);
     std::ofstream(dir / "Media" / "fundo_verbetes.bmp", std::ios::binary) << bench::bandsBitmap(5);
 
-    setErrorHandler(quietError);
     Engine engine;
-    RunOptions options = RunOptions::offscreenOnly(false);
-    options.settings.insert(options.settings.end(), {{"SourceDisk", dir.string()}, {"MediaPath", "Media"}});
-    if (!bench::startEngine(engine, options, state))
+    if (!bench::startTitleEngine(engine, dir.string(), state))
         return;
-    registerControlLibrary(engine);
-    registerTitleForms(engine);
-    History::of(engine);
     const std::string mainControls =
         buttons({"Verbetes", "Midias", "Atlas", "BancoDeDados", "LinhaDoTempo", "Retrospectiva", "Agenda",
                  "Curiosidades", "Sair"}, 16, 100, 0, 42) +
