@@ -155,9 +155,7 @@ bool countsAfter(std::string_view text, std::size_t at)
 
 int32_t BrowsePosition::moved(int32_t delta) const
 {
-    if (count <= 0)
-        return 0;
-    return ((position + delta) % count + count) % count;
+    return count > 0 ? wrappedPosition(position, delta, count) : 0;
 }
 
 std::string markSearchHits(std::string_view text, std::string_view searched)

@@ -63,13 +63,6 @@ int32_t integerOr(const Value& v, int32_t otherwise)
     return v.is(Tag::Int) || v.is(Tag::String) || v.is(Tag::Float) ? velIntValue(v) : otherwise;
 }
 
-int32_t wrappedStep(const Value& list, int32_t position, int32_t by)
-{
-    const List* items = asList(list);
-    const int32_t count = items ? items->count() : 0;
-    return count > 0 ? ((position + by) % count + count) % count : -1;
-}
-
 std::string_view textItem(const Value& value)
 {
     return value.is(Tag::String) ? textOf(value) : std::string_view();

@@ -31,9 +31,6 @@ Value tableEntry(const Value& table, std::string_view key);
 // A number (or numeric text) as an integer; `otherwise` for anything else.
 int32_t integerOr(const Value& value, int32_t otherwise);
 
-// The position `by` steps from `position` in the list, wrapping round at both ends; -1 for an
-// empty list or none.
-int32_t wrappedStep(const Value& list, int32_t position, int32_t by);
 
 // The value as text: strings as they are, nil and other kinds empty.
 std::string_view textItem(const Value& value);

@@ -110,11 +110,9 @@ void RetroForm::showArticle()
 
 void RetroForm::step(int32_t by)
 {
-    List* list = asList(headlines_);
-    const int32_t count = list ? list->count() : 0;
-    if (count == 0)
+    const int32_t next = wrappedStep(headlines_, position_, by);
+    if (next < 0)
         return;
-    const int32_t next = ((position_ + by) % count + count) % count;
     visit(tableOf({{"Categoria", category_}, {"Artigo", Value::integer(next)}}));
 }
 

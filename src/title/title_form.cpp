@@ -98,6 +98,17 @@ Value recordItem(const Value& record, int32_t n)
     return list && n >= 0 && n < list->count() ? list->get(n) : Value();
 }
 
+int32_t wrappedPosition(int32_t position, int32_t by, int32_t count)
+{
+    return count > 0 ? ((position + by) % count + count) % count : -1;
+}
+
+int32_t wrappedStep(const Value& list, int32_t position, int32_t by)
+{
+    const List* items = asList(list);
+    return wrappedPosition(position, by, items ? items->count() : 0);
+}
+
 Value performOnControl(const velFormObject& form, std::string_view control, std::string_view action,
                        const Value& arguments)
 {

@@ -106,6 +106,11 @@ void putOnControl(const velFormObject& form, std::string_view control, std::stri
 Value tableOf(std::initializer_list<std::pair<const char*, Value>> entries);
 // Item n of a data record (a list; item 0 is the record's number); nil past its end.
 Value recordItem(const Value& record, int32_t n);
+// The position `by` steps from `position` among `count`, wrapping round at both ends; -1 when
+// count is 0. The browsing screens' previous and next.
+int32_t wrappedPosition(int32_t position, int32_t by, int32_t count);
+// The same within a list's elements; -1 for an empty list or none.
+int32_t wrappedStep(const Value& list, int32_t position, int32_t by);
 // Rich text into the form's text view of that name ("SetText", then "Draw").
 void showControlText(const velFormObject& form, std::string_view control, const Value& text);
 // A data archive found through the media search ("dat", "dtt" ...), else in the disc's DAT folder;
