@@ -1,7 +1,6 @@
 #include "title/retro_form.h"
 
 #include "controls/history.h"
-#include "runtime/clipboard.h"
 #include "runtime/engine.h"
 #include "title/category_lists.h"
 #include "value/archive.h"
@@ -144,9 +143,7 @@ bool RetroForm::handleAction(std::string_view name, const Value& control)
         const std::string text = text_.is(Tag::String) ? std::string(textOf(text_)) : "";
         performOnControl(*this, "Artigo", "Print", tableOf({{"Text", Value::string("{\\b " + headline + "}\\par\\par " + text)}}));
     } else if (name == "Copy") {
-        const std::string headline = headline_.is(Tag::String) ? std::string(textOf(headline_)) : "";
-        const std::string text = text_.is(Tag::String) ? std::string(textOf(text_)) : "";
-        clipboardPutText(engine().clipboard(), Value::string(headline + "\r\n\r\n" + text));
+        copyText(headline_, text_);
     } else {
         return Named::handleAction(name, control);
     }
