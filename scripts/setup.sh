@@ -6,7 +6,7 @@ packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libben
           fonts-liberation fonts-dejavu-core libavformat-dev libavcodec-dev libswscale-dev libswresample-dev
           libavutil-dev ffmpeg espeak-ng poppler-utils libfluidsynth-dev timgm6mb-soundfont
           xvfb openbox xdotool wmctrl x11-utils imagemagick
-          nlohmann-json3-dev librsvg2-bin libespeak-ng-dev)
+          nlohmann-json3-dev librsvg2-bin libespeak-ng-dev libxml2-dev zlib1g-dev chromium epubcheck)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

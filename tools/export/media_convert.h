@@ -1,0 +1,30 @@
+// The disc's media turned into files any browser or e-reader opens: pictures as PNG, movies as WebM
+// (VP8 pictures, Vorbis sound) through FFmpeg's libraries, MIDI tunes rendered through FluidSynth to a
+// wave file, wave sounds checked and copied. Each call converts one file and says why it could not;
+// nothing here reports through the value model's error handler, so a damaged file costs one item.
+#pragma once
+
+#include <string>
+
+namespace vel::exporter {
+
+// A picture as the title shows it (bitmap, RLE bitmap or JPEG photograph; the extension decides, as
+// in the title) written as an 8-bit RGB PNG of the same size. False, the reason in error, when the
+// file is missing, refused or damaged.
+bool writePictureAsPng(const std::string& in, const std::string& out, std::string& error);
+
+// A movie the title plays (AVI, MPEG ...) written as WebM: VP8 pictures at the movie's size and rate,
+// its sound (when it has any) as Vorbis. False, the reason in error, when FFmpeg is missing, the
+// movie does not decode or the file cannot be written; no partial file is left behind.
+bool convertMovie(const std::string& in, const std::string& out, std::string& error);
+
+// A Standard MIDI File rendered through FluidSynth with the soundfont the title uses, to a 16-bit
+// stereo wave file at 44 100 Hz, until the tune ends and its last notes die away (at most ten
+// minutes). False, the reason in error, without FluidSynth or a soundfont, or for a damaged tune.
+bool renderMidiToWav(const std::string& in, const std::string& out, std::string& error);
+
+// A wave sound the title plays, checked (RIFF WAVE with PCM data) and written as a wave file a
+// browser plays (16-bit PCM; 8-bit sound widened). False, the reason in error, when it is not one.
+bool convertSound(const std::string& in, const std::string& out, std::string& error);
+
+} // namespace vel::exporter
