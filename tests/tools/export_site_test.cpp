@@ -8,6 +8,7 @@
 #include <libxml/tree.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -162,6 +163,63 @@ TEST_F(ExportSite, PagesParseAndEveryLinkLeadsToAFileOfTheExport)
         }
     }
     EXPECT_GT(links, 1000);
+}
+
+// A copy of the disc (links to its files) with a damaged article record, a truncated map picture and
+// no timeline: those three are named and skipped, everything else is exported, and the status is 1.
+TEST(ExportDamagedDisc, SkipsOnlyTheDamagedItemsAndSaysSo)
+{
+    ScratchDirectory scratch;
+    const fs::path disc = fs::path(scratch.path()) / "disc";
+    fs::create_directories(disc / "DAT");
+    for (const auto& entry : fs::directory_iterator(kDisc)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "DAT" || name == "TimeLine.dat" || name == "MAPA_BRA.bmp")
+            continue;
+        fs::create_symlink(entry.path(), disc / name);
+    }
+    for (const auto& entry : fs::directory_iterator(fs::path(kDisc) / "DAT"))
+        fs::copy_file(entry.path(), disc / "DAT" / entry.path().filename());
+    {
+        std::fstream verbetes(disc / "DAT" / "Verbetes.dat", std::ios::in | std::ios::out | std::ios::binary);
+        verbetes.seekp(8); // the first item's tag
+        verbetes.put(static_cast<char>(0xEE));
+    }
+    std::ifstream original(fs::path(kDisc) / "MAPA_BRA.bmp", std::ios::binary);
+    std::string head(200, '\0');
+    original.read(head.data(), 200);
+    scratch.write("disc/MAPA_BRA.bmp", head);
+
+    const auto run = runProcess({"sh", "-c", kVel + " export " + disc.string() + " " + scratch.path() + "/site --no-media 2>&1"});
+    EXPECT_EQ(run.status, 1) << run.output;
+    for (const char* named : {"skipped verbete 0:", "skipped imagem MAPA_BRA.bmp:", "skipped linha do tempo:"})
+        EXPECT_NE(run.output.find(named), std::string::npos) << named << "\n" << run.output;
+    EXPECT_NE(run.output.find("3 item(s) skipped"), std::string::npos) << run.output;
+    vel::exporter::DiscContent content;
+    std::string error;
+    ASSERT_TRUE(content.open(kDisc, error));
+    std::size_t articles = 0;
+    for (const auto& entry : fs::directory_iterator(scratch.path() + "/site/artigos"))
+        articles += entry.path().filename() != "index.html";
+    EXPECT_EQ(articles, static_cast<std::size_t>(content.count("Verbetes") - 1));
+    const std::string brasil = scratch.read("site/mapas/brasil.html");
+    EXPECT_NE(brasil.find("Bras\xC3\xADlia"), std::string::npos); // the page, without its picture
+    EXPECT_EQ(brasil.find("<img"), std::string::npos);
+    EXPECT_TRUE(fs::is_regular_file(scratch.path() + "/site/linha-do-tempo.html"));
+}
+
+TEST(ExportCommand, RefusesWhatItCannotUse)
+{
+    ScratchDirectory scratch;
+    const std::string file = scratch.write("file", "x");
+    for (const std::string& arguments :
+         {std::string("export"), "export " + kDisc, "export --bogus " + kDisc + " " + scratch.path() + "/o",
+          "export " + scratch.path() + " " + scratch.path() + "/o", "export /no/such/disc " + scratch.path() + "/o",
+          "export " + kDisc + " " + file + "/o", "export --epub --no-media " + kDisc + " " + scratch.path() + "/b.epub"}) {
+        const auto run = runProcess({"sh", "-c", kVel + " " + arguments + " 2>&1"});
+        EXPECT_EQ(run.status, 2) << arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find("vel: "), std::string::npos) << arguments;
+    }
 }
 
 } // namespace

@@ -54,6 +54,7 @@ img { max-width: 100%; height: auto; }
 table { border-collapse: collapse; margin: 0.8em 0; }
 td, th { padding: 0.15em 0.6em; vertical-align: top; text-align: left; }
 td.num, th.num { text-align: right; }
+div.rolagem { overflow-x: auto; }
 table.dados { font-family: "Liberation Sans", Arial, sans-serif; font-size: 13px; }
 table.dados th { background: #e1d7f0; cursor: pointer; position: sticky; top: 0; }
 table.dados tr:nth-child(even) td { background: #f1ecf7; }

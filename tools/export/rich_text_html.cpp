@@ -22,11 +22,7 @@ struct TabStop {
 
 class Converter {
 public:
-    Converter(const RichText& text, RichTextLinks& links) : text_(text), links_(links)
-    {
-        if (const Font* base = fontAt(0))
-            baseSize_ = base->size;
-    }
+    Converter(const RichText& text, RichTextLinks& links) : text_(text), links_(links) {}
 
     std::string run()
     {
@@ -114,7 +110,6 @@ private:
         bool visible = windows1252.find_first_not_of(" \t\r\n") != std::string_view::npos;
         if (visible) {
             bold_ = bold_ && (style & kStyleBold);
-            larger_ = larger_ && font && baseSize_ > 0 && font->size > baseSize_;
             plainLength_ += windows1252.size();
             visible_ = true;
         }
@@ -148,7 +143,7 @@ private:
         lastPicture_ = cell_.size();
         cell_ += "<img src=\"" + escapeHtml(src) + "\" alt=\"" + escapeDisc(name) + "\"/>";
         visible_ = true;
-        bold_ = larger_ = false;
+        bold_ = false;
     }
 
     void linkLastPicture(const std::string& target)
@@ -188,7 +183,7 @@ private:
         } else {
             endTable();
             if (visible_) {
-                const char* tag = larger_ ? "h2" : bold_ && plainLength_ <= kLongestHeading ? "h3" : "p";
+                const char* tag = bold_ && plainLength_ <= kLongestHeading ? "h2" : "p";
                 std::string attributes;
                 if (const std::string css = paragraphStyle(); !css.empty())
                     attributes += " style=\"" + css + "\"";
@@ -202,7 +197,7 @@ private:
         cells_.clear();
         cell_.clear();
         visible_ = false;
-        bold_ = larger_ = true;
+        bold_ = true;
         plainLength_ = 0;
         lastPicture_ = std::string::npos;
     }
@@ -239,10 +234,9 @@ private:
     std::vector<Row> rows_;
     std::vector<TabStop> stops_;
     std::set<std::string> ids_;
-    int32_t baseSize_ = 0;
     int32_t font_ = 0, fore_ = kBaseColor, back_ = -1, alignment_ = 0;
     int32_t firstIndent_ = 0, leftIndent_ = 0, box_ = 0;
-    bool visible_ = false, bold_ = true, larger_ = true;
+    bool visible_ = false, bold_ = true;
     std::size_t plainLength_ = 0;
     std::size_t lastPicture_ = std::string::npos;
 };

@@ -2,8 +2,8 @@
 // and the EPUB book). Read through the title's own parser (controls/rtf_parser.h):
 //   bold, italic, underline    <b>, <i>, <u> around each run;
 //   colours                    a style, for text whose colour is not the text's own;
-//   paragraphs                 <p>, aligned and indented as written; a paragraph wholly in a larger font
-//                              is a title (<h2>), one wholly in bold and short a heading (<h3>);
+//   paragraphs                 <p>, aligned and indented as written; a short paragraph wholly in bold
+//                              is a section's title (<h2>), as the articles write them;
 //   tab-aligned lines          consecutive lines with tabs become one <table>, a cell per tab stop, a
 //                              right-aligned stop giving a right-aligned cell;
 //   bitmaps                    <img>, from the page's own place for the picture;

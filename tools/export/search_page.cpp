@@ -43,6 +43,8 @@ constexpr std::string_view kSearchScript = R"js(// Finds the pages holding every
   }
   form.addEventListener("submit", function (event) { event.preventDefault(); run(); });
   field.addEventListener("input", run);
+  var asked = /[?&]q=([^&]*)/.exec(location.search);
+  if (asked) { field.value = decodeURIComponent(asked[1].replace(/\+/g, " ")); run(); }
 })();
 )js";
 

@@ -101,7 +101,7 @@ void writeDatabank(const SiteContext& site, std::string_view dbase2use, std::vec
                        "dados</a> \xE2\x80\xBA " + escapeHtml(name) + " \xE2\x80\x94 " +
                        std::to_string(bank.records().size()) + " registros; <a href=\"" + escapeUrl(fileNameFor(base)) +
                        ".csv\">os mesmos dados em CSV</a></p>\n";
-    body += "<table class=\"dados\"><thead><tr>";
+    body += "<div class=\"rolagem\"><table class=\"dados\"><thead><tr>";
     std::string table = "\xEF\xBB\xBF"; // a mark spreadsheets read as UTF-8
     for (std::size_t i = 0; i < bank.fields().size(); ++i) {
         const DatabankField& field = bank.fields()[i];
@@ -127,7 +127,7 @@ void writeDatabank(const SiteContext& site, std::string_view dbase2use, std::vec
         body += "</tr>\n";
         table += "\r\n";
     }
-    body += "</tbody></table>\n";
+    body += "</tbody></table></div>\n";
     if (bank.notes().is(Tag::String) && !textOf(bank.notes()).empty())
         body += "<h2>Notas</h2>\n" + paragraphs(textOf(bank.notes()));
     if (bank.sources().is(Tag::String) && !textOf(bank.sources()).empty())

@@ -1,0 +1,123 @@
+// vel export on the sample disc. Targets: the article pages under 5 s, the whole site (movies
+// converted) under 60 s. Peers, in the same run: for the articles, writing each article's rich text
+// as it is into a file of the same place (the floor: the same records read, the same files written,
+// nothing converted); for the whole site, the ffmpeg program converting the disc's movies with the
+// same encoders and settings (what converting the media costs anyone), when it is installed.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "export/disc_content.h"
+#include "export/disc_export.h"
+#include "export/export_run.h"
+#include "export/html_page.h"
+#include "export/site_pages.h"
+#include "title/quiet_errors.h"
+
+namespace {
+
+using namespace vel;
+using namespace vel::exporter;
+namespace fs = std::filesystem;
+
+const std::string kDisc = std::string(VEL_BENCH_BIN_DIR) + "/../disc";
+
+std::string scratch(const char* name)
+{
+    const fs::path path = fs::temp_directory_path() / (std::string("orva-export-bench-") + name);
+    fs::remove_all(path);
+    fs::create_directories(path);
+    return path.string();
+}
+
+void BM_ArticlePages(benchmark::State& state)
+{
+    QuietErrors quiet;
+    const std::string out = scratch("articles");
+    for (auto _ : state) {
+        DiscContent disc;
+        std::string error;
+        if (!disc.open(kDisc, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        ExportRun run(nullptr);
+        SiteMap map;
+        PictureStore pictures(disc, out, run);
+        SiteContext site{disc, map, pictures, run, out, false};
+        const SitePlan plan = planSite(site);
+        for (const PlannedPage& article : plan.articles)
+            writeArticlePage(site, plan, article);
+        state.counters["pages"] = static_cast<double>(plan.articles.size());
+    }
+    fs::remove_all(out);
+}
+BENCHMARK(BM_ArticlePages)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ArticleTextsCopiedPeer(benchmark::State& state)
+{
+    QuietErrors quiet;
+    const std::string out = scratch("copies");
+    for (auto _ : state) {
+        DiscContent disc;
+        std::string error;
+        if (!disc.open(kDisc, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        ExportRun run(nullptr);
+        SiteMap map;
+        PictureStore pictures(disc, out, run);
+        SiteContext site{disc, map, pictures, run, out, false};
+        const SitePlan plan = planSite(site);
+        for (const PlannedPage& article : plan.articles)
+            writeFile(out + "/" + article.page, recordText(article.record, 4), error);
+        state.counters["pages"] = static_cast<double>(plan.articles.size());
+    }
+    fs::remove_all(out);
+}
+BENCHMARK(BM_ArticleTextsCopiedPeer)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WholeSite(benchmark::State& state)
+{
+    QuietErrors quiet;
+    const std::string out = scratch("site");
+    for (auto _ : state) {
+        ExportRun run(nullptr);
+        std::string error;
+        if (!exportSite(kDisc, out, {true}, run, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        state.counters["skipped"] = static_cast<double>(run.skipped().size());
+        state.counters["items"] = run.total();
+    }
+    fs::remove_all(out);
+}
+BENCHMARK(BM_WholeSite)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+void BM_MoviesByFfmpegPeer(benchmark::State& state)
+{
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) {
+        state.SkipWithError("no ffmpeg program");
+        return;
+    }
+    const std::string out = scratch("ffmpeg");
+    for (auto _ : state)
+        for (const auto& entry : fs::directory_iterator(kDisc + "/Movies"))
+            if (entry.path().extension() == ".avi") {
+                const std::string command = "ffmpeg -loglevel error -y -i '" + entry.path().string() +
+                                            "' -c:v libvpx -deadline realtime -cpu-used 8 -b:v 600k -c:a libvorbis '" +
+                                            out + "/" + entry.path().stem().string() + ".webm'";
+                if (std::system(command.c_str()) != 0)
+                    state.SkipWithError("ffmpeg failed");
+            }
+    fs::remove_all(out);
+}
+BENCHMARK(BM_MoviesByFfmpegPeer)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();
