@@ -1,6 +1,7 @@
 #include "export/media_convert.h"
 
 #include <cairo.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,7 +10,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -33,7 +33,7 @@ namespace {
 
 // Largest input read whole: far above any picture, tune or sound of a disc, and within a buffer's
 // signed 32-bit length.
-constexpr std::streamoff MaxInputBytes = std::streamoff(1) << 29;
+constexpr off_t MaxInputBytes = off_t(1) << 29;
 // Largest picture written: 64 million pixels.
 constexpr int64_t MaxPicturePixels = int64_t(1) << 26;
 
@@ -91,34 +91,44 @@ private:
     std::string outerFirst_;
 };
 
+// The file's bytes; nothing, the reason in error, when it is missing, not a file, empty or too large.
 std::optional<std::string> readInput(const std::string& path, std::string& error)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         error = "cannot open " + path + ": " + std::strerror(errno);
         return std::nullopt;
     }
-    if (!S_ISREG(st.st_mode)) {
-        error = "cannot open " + path + ": it is not a file";
-        return std::nullopt;
+    std::optional<std::string> bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        error = "cannot read " + path + ": " + std::strerror(errno);
+    else if (S_ISDIR(info.st_mode))
+        error = path + " is a directory";
+    else if (!S_ISREG(info.st_mode))
+        error = path + " is not a file";
+    else if (info.st_size == 0)
+        error = path + " is empty";
+    else if (info.st_size > MaxInputBytes)
+        error = path + " is too large to convert";
+    else
+        bytes.emplace(static_cast<std::size_t>(info.st_size), '\0');
+    // A file that shrinks while it is read is cut short, not padded.
+    std::size_t got = 0;
+    while (bytes && got < bytes->size()) {
+        const ssize_t n = ::read(fd, bytes->data() + got, bytes->size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = "cannot read " + path + ": " + std::strerror(errno);
+            bytes.reset();
+        } else if (n == 0) {
+            bytes->resize(got);
+        } else {
+            got += static_cast<std::size_t>(n);
+        }
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path + ": " + std::strerror(errno ? errno : EIO);
-        return std::nullopt;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > MaxInputBytes) {
-        error = path + ": the file is too large to convert";
-        return std::nullopt;
-    }
-    in.seekg(0);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (size > 0 && !in.read(bytes.data(), size)) {
-        error = "cannot read " + path;
-        return std::nullopt;
-    }
+    ::close(fd);
     return bytes;
 }
 
@@ -327,7 +337,11 @@ bool renderMidiToWav(const std::string& in, const std::string& out, std::string&
             return writeAll(descriptor, chunk.data(), chunk.size());
         };
         bool silent = false;
-        for (std::size_t n = 0; n < MaxTuneBlocks && synthesizer->playing(); ++n)
+        // The player goes on while any voice sounds, and a note never released sounds for ever: the
+        // tune's own length ends it too.
+        const std::size_t tuneBlocks =
+            std::min(MaxTuneBlocks, std::size_t(summary.lengthMilliseconds) * OutputRate / 1000 / Block + 1);
+        for (std::size_t n = 0; n < tuneBlocks && synthesizer->playing(); ++n)
             if (!renderBlock(silent))
                 return false;
         synthesizer->stop(true);
