@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -13,6 +14,7 @@
 
 #include "export/media_convert.h"
 #include "media_writers/media_writers.h"
+#include "platform/movie_encoder.h"
 #include "platform/video_decoder.h"
 #include "runtime/image_test_support.h"
 #include "runtime/wave_file.h"
@@ -247,6 +249,89 @@ TEST_F(ExportMediaTest, MovieThatDoesNotDecodeLeavesNoFile)
     EXPECT_EQ(names(), (std::vector<std::string>{"riff.avi", "text.avi"}));
 }
 
+// Flat pictures of known colours and a tone, encoded and decoded again: the colours keep their
+// channels, the pictures their count, size and rate, the sound its presence.
+TEST_F(ExportMediaTest, EncodedPicturesAndSoundDecodeAgain)
+{
+    using vel::platform::opaque;
+    const uint32_t colours[] = {opaque(220, 30, 30), opaque(30, 200, 40), opaque(20, 40, 210), opaque(240, 240, 60)};
+    const vel::platform::MovieFormat format{64, 48, 10.0, 44100, 2};
+    vel::platform::MovieEncoder encoder;
+    ASSERT_TRUE(encoder.open(path("made.webm"), format)) << encoder.errorText();
+    std::vector<uint32_t> pixels(64 * 48);
+    std::vector<int16_t> tone(4410 * 2);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<int16_t>(8000 * std::sin(double(i / 2) * 2 * 3.14159265 * 440 / 44100));
+    for (int picture = 0; picture < 12; ++picture) {
+        std::fill(pixels.begin(), pixels.end(), colours[picture / 3]);
+        ASSERT_TRUE(encoder.addPicture({pixels.data(), 64, 48, 64}, picture * 100)) << encoder.errorText();
+        ASSERT_TRUE(encoder.addSound(tone.data(), tone.size() / 2)) << encoder.errorText();
+    }
+    ASSERT_TRUE(encoder.finish()) << encoder.errorText();
+    EXPECT_EQ(encoder.picturesWritten(), 12);
+
+    vel::platform::VideoDecoder decoder;
+    decoder.setSoundOutput(44100, 2);
+    ASSERT_TRUE(decoder.open(path("made.webm"))) << decoder.errorText();
+    EXPECT_EQ(decoder.info().width, 64);
+    EXPECT_EQ(decoder.info().height, 48);
+    EXPECT_NEAR(decoder.info().frameRate, 10.0, 0.01);
+    EXPECT_TRUE(decoder.info().hasSound);
+    int pictures = 0;
+    std::vector<int16_t> sound;
+    for (auto step = decoder.decodeNext(); step != vel::platform::VideoDecoder::Step::End; step = decoder.decodeNext()) {
+        if (step != vel::platform::VideoDecoder::Step::Frame)
+            continue;
+        decoder.takeUpcoming();
+        EXPECT_NEAR(decoder.currentMs(), pictures * 100, 1);
+        ASSERT_TRUE(decoder.convertCurrent({pixels.data(), 64, 48, 64}));
+        EXPECT_LE(channelDistance(pixels[24 * 64 + 32], colours[pictures / 3]), 12) << "picture " << pictures;
+        ++pictures;
+    }
+    EXPECT_EQ(pictures, 12);
+    decoder.takeSound(sound);
+    // 1.2 seconds of the tone, give or take the encoder's edges.
+    EXPECT_NEAR(double(sound.size()) / 2 / 44100, 1.2, 0.1);
+    int peak = 0;
+    for (int16_t s : sound)
+        peak = std::max(peak, std::abs(int(s)));
+    EXPECT_NEAR(peak, 8000, 1500);
+}
+
+TEST_F(ExportMediaTest, EncoderLeavesNoFileItDidNotFinish)
+{
+    std::vector<uint32_t> pixels(32 * 32, vel::platform::opaque(1, 2, 3));
+    const vel::platform::PixelView square{pixels.data(), 32, 32, 32}, narrow{pixels.data(), 16, 32, 32};
+    // steps: what is done after open (none: open refuses the format); they fail, or stop before finish.
+    const struct {
+        const char* what;
+        vel::platform::MovieFormat format;
+        std::function<bool(vel::platform::MovieEncoder&)> steps;
+    } cases[] = {
+        {"no size", {0, 32, 10.0}, nullptr},
+        {"no rate", {32, 32, 0.0}, nullptr},
+        {"three channels", {32, 32, 10.0, 22050, 3}, nullptr},
+        {"no pictures", {32, 32, 10.0}, [](auto& e) { return e.finish(); }},
+        {"a picture of another size",
+         {32, 32, 10.0},
+         [&](auto& e) { return e.addPicture(square, 0) && e.addPicture(narrow, 100) && e.finish(); }},
+        {"not finished", {32, 32, 10.0}, [&](auto& e) { return !e.addPicture(square, 0); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            vel::platform::MovieEncoder encoder;
+            const bool opened = encoder.open(path("unfinished.webm"), c.format);
+            EXPECT_EQ(opened, c.steps != nullptr) << encoder.errorText();
+            if (!opened)
+                EXPECT_NE(encoder.errorText(), "");
+            else
+                EXPECT_FALSE(c.steps(encoder)) << encoder.errorText();
+        }
+        EXPECT_FALSE(fs::exists(path("unfinished.webm")));
+    }
+}
+
 // A tune of one note held for `beats` quarter notes at the default 120 a minute (half a second each);
 // without its release, an organ note that sounds until something stops it.
 Bytes oneNote(int beats, bool released)
@@ -339,6 +424,8 @@ TEST_F(ExportMediaTest, WavesBecomeSixteenBitPcm)
         {"mono8.wav", waveOf(1, 1, 11025, 8, {0, 128, 255, 64}), 1, 11025, {-32768, 0, 32512, -16384}},
         {"stereo8.wav", waveOf(1, 2, 22050, 8, {0, 255, 128, 129}), 2, 22050, {-32768, 32512, 0, 256}},
         {"stereo16.wav", waveOf(1, 2, 44100, 16, sixteen), 2, 44100, {-32768, -1, 0, 300, 32767, -200}},
+        // Wider samples keep their two most significant bytes.
+        {"mono24.wav", waveOf(1, 1, 8000, 24, {0x12, 0x34, 0x56, 0x00, 0x00, 0x80}), 1, 8000, {0x5634, -32768}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
