@@ -32,8 +32,8 @@ public:
     bool play(const uint8_t* bytes, std::size_t size, bool looping);
     // Ends the tune: released notes die away with their release time; otherwise every sound is cut.
     void stop(bool release);
-    // Whether a tune is playing: false once it has ended (a looping tune never does) or been stopped.
-    // Notes it started may still be dying away.
+    // Whether the tune is still going: false once stopped, or once its last event has passed and no
+    // voice sounds any more (so a note never released keeps it going, and a looping tune never ends).
     bool playing();
     // Overwrites `frames` stereo frames of out with what sounds now.
     void render(float* out, std::size_t frames);
