@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include "platform/media_path.h"
 #include "platform/shared_library.h"
 
 namespace vel::platform {
@@ -25,6 +26,7 @@ namespace {
     X(fluid_player_play) \
     X(fluid_synth_write_float) \
     X(fluid_player_stop) \
+    X(fluid_player_get_status) \
     X(fluid_synth_all_notes_off) \
     X(fluid_synth_all_sounds_off)
 
@@ -56,6 +58,26 @@ const FluidSynth* loadFluidSynth(std::string& failure)
 }
 
 } // namespace
+
+std::vector<std::string> soundFontPlaces(const std::string& configured)
+{
+    std::vector<std::string> places;
+    if (!configured.empty())
+        places.push_back(configuredPath(configured));
+    for (const char* place : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
+                              "/usr/share/soundfonts/default.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+                              "/usr/share/soundfonts/FluidR3_GM.sf2"})
+        places.emplace_back(place);
+    return places;
+}
+
+std::string findSoundFont(const std::string& configured)
+{
+    for (const std::string& place : soundFontPlaces(configured))
+        if (isFile(place))
+            return place;
+    return {};
+}
 
 struct Synthesizer::Handles {
     explicit Handles(const FluidSynth& library) : fluid(library) {}
@@ -131,6 +153,12 @@ void Synthesizer::stop(bool release)
 {
     std::lock_guard<std::mutex> guard(lock_);
     dropPlayer(release);
+}
+
+bool Synthesizer::playing()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return handles_->player && handles_->fluid.fluid_player_get_status(handles_->player) == FLUID_PLAYER_PLAYING;
 }
 
 void Synthesizer::render(float* out, std::size_t frames)

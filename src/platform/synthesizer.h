@@ -9,8 +9,15 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace vel::platform {
+
+// The places a General MIDI soundfont is looked for: the configured one first when there is one
+// (a path as configuration gives it), then where the distributions install theirs.
+std::vector<std::string> soundFontPlaces(const std::string& configured);
+// The first of the places that holds a file; empty when none does.
+std::string findSoundFont(const std::string& configured);
 
 class Synthesizer {
 public:
@@ -25,6 +32,9 @@ public:
     bool play(const uint8_t* bytes, std::size_t size, bool looping);
     // Ends the tune: released notes die away with their release time; otherwise every sound is cut.
     void stop(bool release);
+    // Whether the tune is still going: false once stopped, or once its last event has passed and no
+    // voice sounds any more (so a note never released keeps it going, and a looping tune never ends).
+    bool playing();
     // Overwrites `frames` stereo frames of out with what sounds now.
     void render(float* out, std::size_t frames);
 

@@ -3,19 +3,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cmath>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/log.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
-}
-
-#include "platform/shared_library.h"
+#include "platform/ffmpeg_library.h"
 
 namespace vel::platform {
 
@@ -73,94 +63,6 @@ bool listsMeet(std::string_view a, std::string_view b)
         a.remove_prefix(comma + 1);
     }
     return false;
-}
-
-// The decoder whose complaints are being counted, and how many it made. Decoding runs on the
-// program's one thread (each decoder is given a single thread).
-const void* watchedDecoder = nullptr;
-int watchedComplaints = 0;
-
-void logMessage(void* context, int level, const char*, va_list)
-{
-    if (context && context == watchedDecoder && level <= AV_LOG_ERROR)
-        ++watchedComplaints;
-}
-
-// FFmpeg's entries by the library that holds each; the libraries load in this order, each after
-// those it needs.
-#define VEL_FFMPEG_FUNCTIONS(X) \
-    X(Util, av_log_set_callback) \
-    X(Util, av_strerror) \
-    X(Util, av_frame_alloc) \
-    X(Util, av_frame_free) \
-    X(Util, av_frame_unref) \
-    X(Util, av_channel_layout_copy) \
-    X(Util, av_channel_layout_default) \
-    X(Util, av_channel_layout_uninit) \
-    X(Util, av_channel_layout_compare) \
-    X(Util, av_rescale_q) \
-    X(Resample, swr_alloc_set_opts2) \
-    X(Resample, swr_init) \
-    X(Resample, swr_free) \
-    X(Resample, swr_get_out_samples) \
-    X(Resample, swr_convert) \
-    X(Scale, sws_getCachedContext) \
-    X(Scale, sws_freeContext) \
-    X(Scale, sws_scale) \
-    X(Codec, avcodec_alloc_context3) \
-    X(Codec, avcodec_free_context) \
-    X(Codec, avcodec_parameters_to_context) \
-    X(Codec, avcodec_open2) \
-    X(Codec, avcodec_send_packet) \
-    X(Codec, avcodec_receive_frame) \
-    X(Codec, avcodec_flush_buffers) \
-    X(Codec, av_packet_alloc) \
-    X(Codec, av_packet_free) \
-    X(Codec, av_packet_unref) \
-    X(Format, av_find_input_format) \
-    X(Format, avformat_open_input) \
-    X(Format, avformat_find_stream_info) \
-    X(Format, av_find_best_stream) \
-    X(Format, avformat_close_input) \
-    X(Format, av_guess_frame_rate) \
-    X(Format, av_read_frame) \
-    X(Format, av_seek_frame)
-
-enum FfmpegLibrary { Util, Resample, Scale, Codec, Format, FfmpegLibraries };
-constexpr const char* FfmpegNames[FfmpegLibraries] = {VEL_LIBAVUTIL_NAME, VEL_LIBSWRESAMPLE_NAME, VEL_LIBSWSCALE_NAME,
-                                                      VEL_LIBAVCODEC_NAME, VEL_LIBAVFORMAT_NAME};
-
-struct Ffmpeg {
-#define VEL_DECLARE(library, name) decltype(&::name) name = nullptr;
-    VEL_FFMPEG_FUNCTIONS(VEL_DECLARE)
-#undef VEL_DECLARE
-    SharedLibrary libraries[FfmpegLibraries];
-};
-
-// Loaded by the first movie; null after a failure, whose reason stays in `failure`. Never unloaded.
-const Ffmpeg* loadFfmpeg(std::string& failure)
-{
-    static std::string reason;
-    static const Ffmpeg* loaded = [] {
-        auto* table = new Ffmpeg;
-        bool ok = true;
-        for (int i = 0; ok && i < FfmpegLibraries; ++i)
-            ok = table->libraries[i].open(FfmpegNames[i], reason);
-#define VEL_FIND(library, name) ok = ok && table->libraries[library].find(table->name, #name, reason);
-        VEL_FFMPEG_FUNCTIONS(VEL_FIND)
-#undef VEL_FIND
-        if (!ok) {
-            delete table;
-            return static_cast<const Ffmpeg*>(nullptr);
-        }
-        // The movie layer reports failures in its own words; FFmpeg's console chatter would only
-        // duplicate them on standard error. What it says about a picture still tells whether it was whole.
-        table->av_log_set_callback(logMessage);
-        return static_cast<const Ffmpeg*>(table);
-    }();
-    if (!loaded)
-        failure = reason;
-    return loaded;
 }
 
 } // namespace
@@ -235,9 +137,8 @@ void VideoDecoder::fail(VideoError code, int ffmpegCode)
     std::string ignored;
     const Ffmpeg* ff = loadFfmpeg(ignored);
     if (ffmpegCode < 0 && ff) {
-        char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        if (ff->av_strerror(ffmpegCode, text, sizeof text) == 0 && text[0])
-            errorText_ += std::string(" (") + text + ")";
+        if (const std::string text = ff->describe(ffmpegCode); !text.empty())
+            errorText_ += " (" + text + ")";
     }
 }
 
@@ -373,13 +274,13 @@ bool VideoDecoder::open(const std::string& path, std::string_view acceptedContai
     info_ = std::move(info);
     // A file none of whose pictures decode is no movie: the first is decoded now, and waits. It
     // must decode whole; a picture the decoder patched up from a cut or damaged start does not count.
-    watchedDecoder = state_->video;
-    watchedComplaints = 0;
+    watchFfmpegComplaints(state_->video);
     Step step = Step::Pending;
     while (step == Step::Pending)
         step = decodeNext();
-    watchedDecoder = nullptr;
-    if (step != Step::Frame || watchedComplaints > 0) {
+    const int complaints = ffmpegComplaints();
+    watchFfmpegComplaints(nullptr);
+    if (step != Step::Frame || complaints > 0) {
         close();
         fail(VideoError::NoVideoStream);
         return false;

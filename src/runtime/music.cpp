@@ -108,15 +108,8 @@ std::vector<std::string> MusicPlayer::soundFontPlaces() const
 {
     if (!places_.empty())
         return places_;
-    std::vector<std::string> places;
     Value configured = configuration_.get("SoundFont");
-    if (configured.is(Tag::String) && !textOf(configured).empty())
-        places.push_back(platform::configuredPath(textOf(configured)));
-    for (const char* place : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
-                              "/usr/share/soundfonts/default.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-                              "/usr/share/soundfonts/FluidR3_GM.sf2"})
-        places.emplace_back(place);
-    return places;
+    return platform::soundFontPlaces(configured.is(Tag::String) ? std::string(textOf(configured)) : std::string());
 }
 
 std::string MusicPlayer::findSoundFont() const

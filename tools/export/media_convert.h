@@ -14,17 +14,21 @@ namespace vel::exporter {
 bool writePictureAsPng(const std::string& in, const std::string& out, std::string& error);
 
 // A movie the title plays (AVI, MPEG ...) written as WebM: VP8 pictures at the movie's size and rate,
-// its sound (when it has any) as Vorbis. False, the reason in error, when FFmpeg is missing, the
-// movie does not decode or the file cannot be written; no partial file is left behind.
+// its sound (when it has any) as Vorbis, 44 100 Hz stereo. False, the reason in error, when FFmpeg or
+// its encoders are missing, the movie does not decode or the file cannot be written; the file is
+// written under a temporary name and renamed, so no partial file is left behind.
 bool convertMovie(const std::string& in, const std::string& out, std::string& error);
 
-// A Standard MIDI File rendered through FluidSynth with the soundfont the title uses, to a 16-bit
-// stereo wave file at 44 100 Hz, until the tune ends and its last notes die away (at most ten
-// minutes). False, the reason in error, without FluidSynth or a soundfont, or for a damaged tune.
+// A Standard MIDI File rendered through FluidSynth with the soundfont the title uses (the usual
+// places; the title's setting is not read here), to a 16-bit stereo wave file at 44 100 Hz: until
+// the tune's end (at most ten minutes), then its notes released until they fall silent (at most
+// three seconds). False, the reason in error, without FluidSynth or a soundfont, or for a damaged tune.
 bool renderMidiToWav(const std::string& in, const std::string& out, std::string& error);
 
-// A wave sound the title plays, checked (RIFF WAVE with PCM data) and written as a wave file a
-// browser plays (16-bit PCM; 8-bit sound widened). False, the reason in error, when it is not one.
+// A wave sound the title plays, checked by the title's own reader (RIFF WAVE, one or two channels,
+// PCM of 8 to 32 bits, float or IMA ADPCM) and written as a wave file a browser plays: 16-bit PCM at
+// the sound's rate (8-bit sound widened). False, the reason in error, when it is not one, or when its
+// data chunk ends before the size it declares (a copy cut short).
 bool convertSound(const std::string& in, const std::string& out, std::string& error);
 
 } // namespace vel::exporter
