@@ -87,11 +87,15 @@ std::string resourcePathProblem(const EpubResource& resource)
             break;
         start = slash + 1;
     }
-    if (path.find('\\') != std::string::npos || !platform::isValidUtf8(path))
-        return quoted + " is not a UTF-8 path with '/' between folders";
+    if (!platform::isValidUtf8(path))
+        return quoted + " is not UTF-8";
+    // The characters the container format forbids in file names, which readers may refuse.
+    const std::string_view forbidden = "\"*:<>?\\|\x7F";
     for (char c : path)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            return quoted + " has a control character in its path";
+        if (static_cast<unsigned char>(c) < 0x20 || forbidden.find(c) != std::string_view::npos)
+            return quoted + " has a character file names in a book cannot have";
+    if (path.back() == '.')
+        return quoted + " ends with '.'";
     if (resource.mediaType.empty())
         return quoted + " has no media type";
     return {};

@@ -31,6 +31,8 @@ constexpr uint32_t regularFileReadable = 0100644u << 16;
 // writer does not make.
 constexpr uint64_t largestClassicValue = 0xFFFFFFFEu;
 constexpr std::size_t mostClassicEntries = 0xFFFE;
+// Deflated in one call, an entry's worst-case output must fit zlib's 32-bit counts; larger ones are stored.
+constexpr std::size_t largestDeflatedEntry = 0xF0000000u;
 
 void put16(std::string& out, uint16_t value)
 {
@@ -163,7 +165,7 @@ bool ZipWriter::add(std::string_view name, std::string_view bytes, Method method
     std::string deflated;
     std::string_view data = bytes;
     entry.method = methodStored;
-    if (method == Method::Deflated && !bytes.empty()) {
+    if (method == Method::Deflated && !bytes.empty() && bytes.size() <= largestDeflatedEntry) {
         if (!deflateRaw(bytes, deflated))
             return fail("cannot compress \"" + entry.name + "\"", error);
         if (deflated.size() < bytes.size()) {
