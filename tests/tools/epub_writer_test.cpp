@@ -310,6 +310,7 @@ TEST_F(EpubWriterTest, RefusedBooksLeaveNoFile)
         {"resource over the style sheet", [](EpubBook& b) { b.resources[0].path = "style.css"; }, "another file"},
         {"resource with a colon", [](EpubBook& b) { b.resources[0].path = "images/a:b.png"; }, "cannot have"},
         {"resource ending in a dot", [](EpubBook& b) { b.resources[0].path = "images/mapa."; }, "ends with"},
+        {"resource inside a chapter", [](EpubBook& b) { b.resources[0].path = "clima.xhtml/mapa.png"; }, "folder"},
         {"resource without a type", [](EpubBook& b) { b.resources[0].mediaType.clear(); }, "media type"},
         {"no modification time", [](EpubBook& b) { b.modified.clear(); }, "modification time"},
         {"local modification time", [](EpubBook& b) { b.modified = "2026-12-07T00:00:00"; }, "modification time"},

@@ -145,6 +145,12 @@ std::string bookProblem(const EpubBook& book)
         if (!files.insert(lowerAscii(resource.path)).second)
             return "the resource \"" + resource.path + "\" has the path of another file of the book";
     }
+    // A file and a folder of the same name cannot both be unpacked.
+    for (const EpubResource& resource : book.resources)
+        for (std::size_t slash = resource.path.find('/'); slash != std::string::npos;
+             slash = resource.path.find('/', slash + 1))
+            if (files.count(lowerAscii(resource.path.substr(0, slash))))
+                return "the resource \"" + resource.path + "\" lies in a folder that is also a file of the book";
     return {};
 }
 
