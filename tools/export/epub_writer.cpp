@@ -242,6 +242,13 @@ std::string chapterProperties(const EpubChapter& chapter)
     return out;
 }
 
+// Pictures, sound and video already compressed: deflating them again costs time and gains nothing.
+bool isCompressedMedia(std::string_view mediaType)
+{
+    const bool picture = mediaType.starts_with("image/") && mediaType != "image/svg+xml" && mediaType != "image/bmp";
+    return picture || mediaType.starts_with("audio/") || mediaType.starts_with("video/");
+}
+
 // --- The table of contents ------------------------------------------------------------------------
 
 // One line of the table: a category with its chapters, or a chapter that has no category.
@@ -424,7 +431,8 @@ bool writeEpub(const EpubBook& book, const std::string& path, std::string& error
         if (!add(contentFolder + chapterFile(chapter), chapterDocument(book, chapter)))
             return false;
     for (const EpubResource& resource : book.resources)
-        if (!add(contentFolder + resource.path, resource.bytes))
+        if (!zip.add(contentFolder + resource.path, resource.bytes,
+                     isCompressedMedia(resource.mediaType) ? Method::Stored : Method::Deflated, error))
             return false;
     return zip.finish(error);
 }
