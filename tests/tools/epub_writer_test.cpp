@@ -278,6 +278,21 @@ TEST_F(EpubWriterTest, LooseChaptersAndPlainBooks)
     expectInOrder(contents["OEBPS/anexo.xhtml"], {"<title>anexo</title>"});
 }
 
+TEST_F(EpubWriterTest, PicturesAreStoredAndTextDeflated)
+{
+    EpubBook book = sampleBook();
+    const std::string repetitive(5000, 'x');
+    book.resources = {{"a.jpg", "image/jpeg", repetitive}, {"b.svg", "image/svg+xml", repetitive},
+                      {"c.mp3", "audio/mpeg", repetitive}, {"d.css", "text/css", repetitive}};
+    std::map<std::string, uint32_t> methods;
+    for (const ZipEntry& entry : readZip(write(book)))
+        methods[entry.name] = entry.method;
+    EXPECT_EQ(methods["OEBPS/a.jpg"], 0u);
+    EXPECT_EQ(methods["OEBPS/b.svg"], 8u);
+    EXPECT_EQ(methods["OEBPS/c.mp3"], 0u);
+    EXPECT_EQ(methods["OEBPS/d.css"], 8u);
+}
+
 TEST_F(EpubWriterTest, SameBookGivesSameBytes)
 {
     const std::string first = write(sampleBook(), "first.epub");
