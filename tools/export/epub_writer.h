@@ -25,16 +25,22 @@ struct EpubResource {
 struct EpubBook {
     std::string title;      // UTF-8
     std::string language = "pt-BR";
-    std::string identifier; // unique and stable for the same content (a urn:uuid made from it is fine)
-    std::string modified;   // "2026-12-07T00:00:00Z"
+    std::string identifier; // stable for the same content: the book's urn:uuid is a hash of it
+                            // (without one, of the title and the chapter ids)
+    std::string modified;   // UTC, exactly "2026-12-07T00:00:00Z" in form
     std::string creator;
     std::string styleSheet; // CSS linked from every chapter as "style.css"; none when empty
     std::vector<EpubChapter> chapters;
     std::vector<EpubResource> resources;
 };
 
-// Writes the book; false, the reason in error, when it cannot (no chapter, a duplicate id, the file
-// cannot be written). A half-written book is never left at path.
+// Writes the book; false, the reason in error, when it cannot. The book is checked whole before any
+// file is made: it needs a chapter, a title, a language and a modification time of the form above;
+// chapter ids must be XML names without colons, unique even ignoring ASCII case, and not "nav"; resource
+// paths relative, without "." or ".." folders or characters file names in a book cannot have, each
+// with a media type and none over another file of the book; all text UTF-8. A chapter without a
+// title shows its id; chapters without a category stand alone in the table of contents. The book is
+// written beside path and renamed over it when complete, so a failure never leaves a half-written book.
 bool writeEpub(const EpubBook& book, const std::string& path, std::string& error);
 
 } // namespace vel::exporter
