@@ -166,16 +166,20 @@ std::string bookUuid(const EpubBook& book)
         for (const EpubChapter& chapter : book.chapters)
             source += '\0' + chapter.id;
     }
-    using u128 = unsigned __int128;
-    const u128 prime = (u128(1) << 88) | 0x13B;
-    u128 hash = (u128(0x6C62272E07BB0142ull) << 64) | 0x62B821756295C58Dull;
+    // FNV-1a over 128 bits kept as two halves; the prime is 2^88 + 0x13B.
+    uint64_t high = 0x6C62272E07BB0142ull, low = 0x62B821756295C58Dull;
     for (char c : source) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= prime;
+        low ^= static_cast<unsigned char>(c);
+        const uint64_t lowPart = (low & 0xFFFFFFFFu) * 0x13B, highPart = (low >> 32) * 0x13B;
+        const uint64_t product = lowPart + (highPart << 32);
+        high = high * 0x13B + (highPart >> 32) + (product < lowPart ? 1 : 0) + (low << 24);
+        low = product;
     }
     uint8_t bytes[16];
-    for (int i = 15; i >= 0; --i, hash >>= 8)
-        bytes[i] = static_cast<uint8_t>(hash);
+    for (int i = 0; i < 8; ++i) {
+        bytes[i] = static_cast<uint8_t>(high >> (56 - 8 * i));
+        bytes[8 + i] = static_cast<uint8_t>(low >> (56 - 8 * i));
+    }
     bytes[6] = static_cast<uint8_t>((bytes[6] & 0x0F) | 0x40);
     bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3F) | 0x80);
     static const char* hex = "0123456789abcdef";
