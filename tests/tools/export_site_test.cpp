@@ -119,7 +119,8 @@ std::string ExportSite::output_;
 TEST_F(ExportSite, EveryRecordHasItsPageAndNothingIsSkipped)
 {
     EXPECT_EQ(status_, 0) << output_;
-    EXPECT_EQ(output_.find("skipped"), std::string::npos) << output_;
+    EXPECT_NE(output_.find("done; 0 skipped"), std::string::npos) << output_;
+    EXPECT_EQ(output_.find("skipped "), std::string::npos) << output_;
     vel::exporter::DiscContent disc;
     std::string error;
     ASSERT_TRUE(disc.open(kDisc, error)) << error;
@@ -163,6 +164,29 @@ TEST_F(ExportSite, PagesParseAndEveryLinkLeadsToAFileOfTheExport)
         }
     }
     EXPECT_GT(links, 1000);
+}
+
+TEST(ExportBook, TheSampleDiscsArticlesPassEpubcheck)
+{
+    ScratchDirectory scratch;
+    const std::string book = scratch.path() + "/orva.epub";
+    const auto made = runProcess({"sh", "-c", kVel + " export --epub " + kDisc + " " + book + " 2>&1"});
+    ASSERT_EQ(made.status, 0) << made.output;
+    // One chapter an article, every article's picture packed.
+    const auto listed = runProcess({"python3", "-m", "zipfile", "-l", book});
+    vel::exporter::DiscContent disc;
+    std::string error;
+    ASSERT_TRUE(disc.open(kDisc, error));
+    std::size_t chapters = 0;
+    for (std::size_t at = 0; (at = listed.output.find(".xhtml ", at)) != std::string::npos; ++at)
+        ++chapters;
+    EXPECT_EQ(chapters, static_cast<std::size_t>(disc.count("Verbetes")) + 1); // and the navigation
+    EXPECT_NE(listed.output.find("OEBPS/imagens/band_bra.png"), std::string::npos);
+    if (!fs::exists("/usr/bin/epubcheck") || !vel::testing_support::haveProgram("java"))
+        GTEST_SKIP() << "epubcheck or java is not installed";
+    const auto checked = runProcess({"sh", "-c", "java -jar /usr/bin/epubcheck " + book + " 2>&1"});
+    EXPECT_EQ(checked.status, 0) << checked.output;
+    EXPECT_NE(checked.output.find("0 fatals / 0 errors"), std::string::npos) << checked.output;
 }
 
 // A copy of the disc (links to its files) with a damaged article record, a truncated map picture and

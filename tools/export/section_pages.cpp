@@ -91,7 +91,7 @@ void writeDatabank(const SiteContext& site, std::string_view dbase2use, std::vec
         return;
     }
     if (!bank.load(dat, idx, dtt)) {
-        site.run.skip(what, bank.error());
+        site.run.skip(what, utf8(bank.error()));
         site.run.step(what);
         return;
     }
@@ -241,7 +241,7 @@ void writeRetroPage(const SiteContext& site)
         for (const Value* a : byCategory[category]) {
             const int32_t number = recordInteger(*a, 0, -1);
             body += "<article id=\"n" + std::to_string(number) + "\"><h3>" + escapeDisc(recordText(*a, 1)) + "</h3>\n";
-            body += recordHtml(site, page, *a, 3, "not\xEDcia " + std::to_string(number));
+            body += recordHtml(site, page, *a, 3, "not\xC3\xAD" "cia " + std::to_string(number));
             const Value note = archiveItem(notes, number);
             if (note.is(Tag::String) && !textOf(note).empty())
                 body += "<aside class=\"caixa\">" +
@@ -257,7 +257,7 @@ void writeRetroPage(const SiteContext& site)
 void writeQuizPage(const SiteContext& site)
 {
     const std::vector<Value> questions = rootRecords(site, "DBTestes.dat", "testes");
-    const std::vector<Value> facts = rootRecords(site, "DBVSabia.dat", "voc\xEA sabia");
+    const std::vector<Value> facts = rootRecords(site, "DBVSabia.dat", "voc\xC3\xAA sabia");
     std::string body = "<h1>Testes</h1>\n<p>Escolha uma resposta e abra \xE2\x80\x9CResposta\xE2\x80\x9D para "
                        "conferir.</p>\n";
     std::string category;

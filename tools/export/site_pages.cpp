@@ -1,5 +1,6 @@
 #include "export/site_pages.h"
 
+#include <filesystem>
 #include <map>
 
 #include "export/disc_content.h"
@@ -126,7 +127,7 @@ std::string richHtml(const SiteContext& site, const std::string& page, std::stri
     std::string html;
     QuietErrors quiet;
     if (!richTextToHtml(rich, links, html) || quiet.any()) {
-        site.run.skip(page + " (" + std::string(what) + ")", quiet.any() ? QuietErrors::lastReport() : "not rich text");
+        site.run.skip(page + " (" + std::string(what) + ")", quiet.any() ? utf8(QuietErrors::lastReport()) : "not rich text");
         return {};
     }
     return html;
@@ -141,7 +142,7 @@ SitePlan planSite(const SiteContext& site)
             std::string damage;
             Value record = site.disc.record(archive, n, &damage);
             if (record.isNil()) {
-                site.run.skip(std::string(what) + " " + std::to_string(n), damage);
+                site.run.skip(std::string(what) + " " + std::to_string(n), utf8(damage));
                 continue;
             }
             place(n, record);
@@ -160,10 +161,10 @@ SitePlan planSite(const SiteContext& site)
             return site.run.skip("mapa " + std::to_string(n), "the record has no name");
         plan.maps.push_back({n, record, site.map.addMap(name), name, recordInteger(record, kMapCategory, 0)});
     });
-    read("Midias", "m\xEDdia", [&](int32_t n, const Value& record) {
+    read("Midias", "m\xC3\xAD" "dia", [&](int32_t n, const Value& record) {
         const std::string name = recordText(record, kMediaName);
         if (name.empty())
-            return site.run.skip("m\xEDdia " + std::to_string(n), "the record has no name");
+            return site.run.skip("m\xC3\xAD" "dia " + std::to_string(n), "the record has no name");
         std::string title = recordText(record, kMediaTitle);
         plan.media.push_back({n, record, site.map.addMedia(name, recordText(record, kMediaFile)),
                               title.empty() ? name : title, recordInteger(record, kMediaType, -1)});
@@ -197,9 +198,9 @@ std::string articleBody(const SiteContext& site, const SitePlan& plan, const Pla
             }
     }
     body += recordHtml(site, from, r, kArticleText, "texto");
-    body += section("Dados do pa\xC3\xADs", recordHtml(site, from, r, kArticleCountry, "dados do pa\xEDs"),
+    body += section("Dados do pa\xC3\xADs", recordHtml(site, from, r, kArticleCountry, "dados do pa\xC3\xADs"),
                     "dados-pais");
-    body += section("Veja tamb\xC3\xA9m", recordHtml(site, from, r, kArticleSeeAlso, "veja tamb\xE9m"));
+    body += section("Veja tamb\xC3\xA9m", recordHtml(site, from, r, kArticleSeeAlso, "veja tamb\xC3\xA9m"));
     return body;
 }
 
@@ -242,6 +243,8 @@ std::string convertedMedia(const SiteContext& site, const PlannedPage& media, co
     const std::string made = site.map.uniquePath("midias/arquivos", recordText(media.record, kMediaFile), extension);
     std::string error;
     const std::string target = site.out + "/" + made;
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(target).parent_path(), ec);
     const std::string_view kind = platform::extensionOf(file);
     bool written;
     if (extension == ".webm")
