@@ -308,7 +308,7 @@ void writeMediaPage(const SiteContext& site, const PlannedPage& media)
                     (caption.empty() ? std::string() : "<figcaption>" + escapeHtml(caption) + "</figcaption>") +
                     "</figure>\n";
     } else if (type == kChronology || type == kBook || type == kTable) {
-        if (const std::string heading = recordText(r, kMediaHeading); !heading.empty())
+        if (const std::string heading = recordText(r, kMediaHeading); !heading.empty() && heading != media.title)
             body += "<h2>" + escapeDisc(heading) + "</h2>\n";
         if (!caption.empty())
             body += "<p class=\"caminho\">" + escapeHtml(caption) + "</p>\n";
