@@ -32,26 +32,35 @@ std::string scratch(const char* name)
     return path.string();
 }
 
+// Opens the disc, plans the site into out and gives every article to `each`; false when the disc
+// does not open.
+template <typename Each>
+bool eachArticle(const std::string& out, benchmark::State& state, Each&& each)
+{
+    DiscContent disc;
+    std::string error;
+    if (!disc.open(kDisc, error)) {
+        state.SkipWithError(error.c_str());
+        return false;
+    }
+    ExportRun run(nullptr);
+    SiteMap map;
+    PictureStore pictures(disc, out, run);
+    SiteContext site{disc, map, pictures, run, out, false};
+    const SitePlan plan = planSite(site);
+    for (const PlannedPage& article : plan.articles)
+        each(site, plan, article);
+    state.counters["pages"] = static_cast<double>(plan.articles.size());
+    return true;
+}
+
 void BM_ArticlePages(benchmark::State& state)
 {
     QuietErrors quiet;
     const std::string out = scratch("articles");
-    for (auto _ : state) {
-        DiscContent disc;
-        std::string error;
-        if (!disc.open(kDisc, error)) {
-            state.SkipWithError(error.c_str());
-            return;
-        }
-        ExportRun run(nullptr);
-        SiteMap map;
-        PictureStore pictures(disc, out, run);
-        SiteContext site{disc, map, pictures, run, out, false};
-        const SitePlan plan = planSite(site);
-        for (const PlannedPage& article : plan.articles)
-            writeArticlePage(site, plan, article);
-        state.counters["pages"] = static_cast<double>(plan.articles.size());
-    }
+    for (auto _ : state)
+        if (!eachArticle(out, state, writeArticlePage))
+            break;
     fs::remove_all(out);
 }
 BENCHMARK(BM_ArticlePages)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -60,22 +69,13 @@ void BM_ArticleTextsCopiedPeer(benchmark::State& state)
 {
     QuietErrors quiet;
     const std::string out = scratch("copies");
-    for (auto _ : state) {
-        DiscContent disc;
+    const auto copy = [&](const SiteContext&, const SitePlan&, const PlannedPage& article) {
         std::string error;
-        if (!disc.open(kDisc, error)) {
-            state.SkipWithError(error.c_str());
-            return;
-        }
-        ExportRun run(nullptr);
-        SiteMap map;
-        PictureStore pictures(disc, out, run);
-        SiteContext site{disc, map, pictures, run, out, false};
-        const SitePlan plan = planSite(site);
-        for (const PlannedPage& article : plan.articles)
-            writeFile(out + "/" + article.page, recordText(article.record, 4), error);
-        state.counters["pages"] = static_cast<double>(plan.articles.size());
-    }
+        writeFile(out + "/" + article.page, recordText(article.record, 4), error);
+    };
+    for (auto _ : state)
+        if (!eachArticle(out, state, copy))
+            break;
     fs::remove_all(out);
 }
 BENCHMARK(BM_ArticleTextsCopiedPeer)->Unit(benchmark::kMillisecond)->UseRealTime();

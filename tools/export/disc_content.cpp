@@ -88,7 +88,7 @@ Value DiscContent::record(std::string_view name, int32_t number, std::string* da
     Value item = a->get(number);
     if (quiet.any() || !asList(item)) {
         if (damage)
-            *damage = quiet.any() ? QuietErrors::lastReport() : std::string("the record is not a list");
+            *damage = quiet.any() ? quiet.firstReport() : std::string("the record is not a list");
         return Value();
     }
     return item;

@@ -26,6 +26,7 @@
 #include "value/error.h"
 #include "value/file_replacement.h"
 #include "value/string.h"
+#include "title/quiet_errors.h"
 
 namespace vel::exporter {
 
@@ -46,50 +47,6 @@ constexpr int MaxReleaseSeconds = 3;
 constexpr float SilenceLevel = 1.0f / 8192;
 // Highest rate a wave sound may declare: above it the output's byte rate would not fit its field.
 constexpr uint32_t MaxWaveRate = 384000;
-
-// What the value model reports while one of these lives is kept instead of shown; the first report
-// becomes the conversion's reason. The handler is a plain function, so the report lives in static
-// storage; conversions run on one thread.
-class KeptReports {
-public:
-    KeptReports() : previous_(setErrorHandler(&KeptReports::keep)), outerCount_(count()), outerFirst_(first())
-    {
-        count() = 0;
-        first().clear();
-    }
-    ~KeptReports()
-    {
-        setErrorHandler(previous_);
-        count() = outerCount_;
-        first() = outerFirst_;
-    }
-    KeptReports(const KeptReports&) = delete;
-    KeptReports& operator=(const KeptReports&) = delete;
-
-    bool any() const { return count() > 0; }
-    const std::string& message() const { return first(); }
-
-private:
-    static int& count()
-    {
-        static int n = 0;
-        return n;
-    }
-    static std::string& first()
-    {
-        static std::string text;
-        return text;
-    }
-    static int keep(const Value& message)
-    {
-        if (count()++ == 0)
-            first() = std::string(textOf(message));
-        return 0;
-    }
-    ErrorHandler previous_;
-    int outerCount_;
-    std::string outerFirst_;
-};
 
 // The file's bytes; nothing, the reason in error, when it is missing, not a file, empty or too large.
 std::optional<std::string> readInput(const std::string& path, std::string& error)
@@ -188,12 +145,12 @@ bool writePictureAsPng(const std::string& in, const std::string& out, std::strin
     const auto bytes = readInput(in, error);
     if (!bytes)
         return false;
-    KeptReports reports;
+    QuietErrors reports;
     // The title's own rule: the extension decides between photograph and bitmap.
     Value image = imageFromBuffer(Buffer::over(bytes->data(), static_cast<int32_t>(bytes->size()), true),
                                   std::string(platform::extensionOf(in)));
     if (image.isNil() || !asImage(image)) {
-        error = in + ": " + (reports.any() ? reports.message() : std::string("not a picture"));
+        error = in + ": " + (reports.any() ? reports.firstReport() : std::string("not a picture"));
         return false;
     }
     const int32_t width = asImage(image)->width(), height = asImage(image)->height();
@@ -218,7 +175,7 @@ bool writePictureAsPng(const std::string& in, const std::string& out, std::strin
     // The program draws what a damaged picture holds; a conversion says what it lacks.
     std::string defect = asImage(image)->defect();
     if (defect.empty() && reports.any())
-        defect = reports.message();
+        defect = reports.firstReport();
     if (!defect.empty()) {
         cairo_surface_destroy(surface);
         error = in + ": " + defect;

@@ -127,7 +127,7 @@ std::string richHtml(const SiteContext& site, const std::string& page, std::stri
     std::string html;
     QuietErrors quiet;
     if (!richTextToHtml(rich, links, html) || quiet.any()) {
-        site.run.skip(page + " (" + std::string(what) + ")", quiet.any() ? utf8(QuietErrors::lastReport()) : "not rich text");
+        site.run.skip(page + " (" + std::string(what) + ")", quiet.any() ? utf8(quiet.firstReport()) : "not rich text");
         return {};
     }
     return html;
