@@ -139,6 +139,22 @@ bool ZipWriter::write(std::string_view bytes, std::string& error)
     return true;
 }
 
+
+// The fields the local header and the central directory share, from "version needed" to the
+// name's length.
+void ZipWriter::putEntryFields(std::string& out, const CentralEntry& entry)
+{
+    put16(out, versionNeeded(entry.method));
+    put16(out, entry.flags);
+    put16(out, entry.method);
+    put16(out, dosTime);
+    put16(out, dosDate);
+    put32(out, entry.crc);
+    put32(out, entry.compressedSize);
+    put32(out, entry.size);
+    put16(out, static_cast<uint16_t>(entry.name.size()));
+}
+
 bool ZipWriter::add(std::string_view name, std::string_view bytes, Method method, std::string& error)
 {
     if (failed_ || finished_)
@@ -177,15 +193,7 @@ bool ZipWriter::add(std::string_view name, std::string_view bytes, Method method
 
     std::string header;
     put32(header, localHeaderSignature);
-    put16(header, versionNeeded(entry.method));
-    put16(header, entry.flags);
-    put16(header, entry.method);
-    put16(header, dosTime);
-    put16(header, dosDate);
-    put32(header, entry.crc);
-    put32(header, entry.compressedSize);
-    put32(header, entry.size);
-    put16(header, static_cast<uint16_t>(entry.name.size()));
+    putEntryFields(header, entry);
     put16(header, 0); // no extra field: readers of "mimetype" look for its content at offset 38
     header += entry.name;
     if (!write(header, error) || !write(data, error))
@@ -205,15 +213,7 @@ bool ZipWriter::finish(std::string& error)
     for (const CentralEntry& entry : entries_) {
         put32(directory, centralHeaderSignature);
         put16(directory, versionMadeBy);
-        put16(directory, versionNeeded(entry.method));
-        put16(directory, entry.flags);
-        put16(directory, entry.method);
-        put16(directory, dosTime);
-        put16(directory, dosDate);
-        put32(directory, entry.crc);
-        put32(directory, entry.compressedSize);
-        put32(directory, entry.size);
-        put16(directory, static_cast<uint16_t>(entry.name.size()));
+        putEntryFields(directory, entry);
         put16(directory, 0); // extra field
         put16(directory, 0); // comment
         put16(directory, 0); // disk where the entry starts

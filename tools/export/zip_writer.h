@@ -40,6 +40,7 @@ private:
         uint32_t localHeaderOffset = 0;
     };
 
+    static void putEntryFields(std::string& out, const CentralEntry& entry);
     bool open(std::string& error);
     bool fail(std::string reason, std::string& error);
     bool write(std::string_view bytes, std::string& error);
