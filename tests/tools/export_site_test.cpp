@@ -239,10 +239,12 @@ TEST(ExportCommand, RefusesWhatItCannotUse)
     for (const std::string& arguments :
          {std::string("export"), "export " + kDisc, "export --bogus " + kDisc + " " + scratch.path() + "/o",
           "export " + scratch.path() + " " + scratch.path() + "/o", "export /no/such/disc " + scratch.path() + "/o",
-          "export " + kDisc + " " + file + "/o", "export --epub --no-media " + kDisc + " " + scratch.path() + "/b.epub"}) {
+          "export " + kDisc + " " + file + "/o", "export --epub --no-media " + kDisc + " " + scratch.path() + "/b.epub",
+          "export --epub " + kDisc + " " + scratch.path(), "export --epub " + kDisc + " " + scratch.path() + "/no/b.epub"}) {
         const auto run = runProcess({"sh", "-c", kVel + " " + arguments + " 2>&1"});
         EXPECT_EQ(run.status, 2) << arguments << "\n" << run.output;
         EXPECT_NE(run.output.find("vel: "), std::string::npos) << arguments;
+        EXPECT_EQ(run.output.find("done;"), std::string::npos) << arguments; // refused before any work
     }
 }
 

@@ -78,11 +78,18 @@ std::string today()
 
 bool exportEpub(const std::string& disc, const std::string& path, ExportRun& run, std::string& error)
 {
+    // A book that could never be written is refused before any work.
+    std::error_code ec;
+    const std::filesystem::path target(path);
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    if (std::filesystem::is_directory(target, ec) || !std::filesystem::is_directory(folder, ec)) {
+        error = path + (std::filesystem::is_directory(target, ec) ? ": is a folder" : ": its folder does not exist");
+        return false;
+    }
     DiscContent content;
     if (!content.open(disc, error))
         return false;
     // The pictures are converted into a folder of their own, then packed.
-    std::error_code ec;
     const std::filesystem::path work =
         std::filesystem::temp_directory_path(ec) / ("vel-epub-" + std::to_string(::getpid()));
     std::filesystem::remove_all(work, ec);
@@ -120,8 +127,10 @@ bool exportEpub(const std::string& disc, const std::string& path, ExportRun& run
                                   fileBytes(work.string() + "/" + made)});
     const bool written = writeEpub(book, path, error);
     std::filesystem::remove_all(work, ec);
-    run.step(path);
-    run.finish();
+    if (written) {
+        run.step(path);
+        run.finish();
+    }
     return written;
 }
 
