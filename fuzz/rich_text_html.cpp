@@ -10,6 +10,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include "export/html_text.h"
 #include "export/rich_text_html.h"
 #include "fuzz_support.h"
 
@@ -17,12 +18,16 @@ namespace {
 
 class EveryLink final : public vel::exporter::RichTextLinks {
 public:
-    // Half the targets lead somewhere, with characters that need escaping in an attribute.
+    // Half the targets lead somewhere, with characters that need escaping in an attribute (the
+    // pages give UTF-8 addresses).
     std::string linkFor(std::string_view target) override
     {
-        return target.size() % 2 ? "a\"<&'" + std::string(target) : std::string();
+        return target.size() % 2 ? "a\"<&'" + vel::exporter::utf8(target) : std::string();
     }
-    std::string pictureFor(std::string_view name) override { return name.empty() ? std::string() : "p<" + std::string(name); }
+    std::string pictureFor(std::string_view name) override
+    {
+        return name.empty() ? std::string() : "p<" + vel::exporter::utf8(name);
+    }
 };
 
 void quiet(void*, const char*, ...) {}

@@ -24,10 +24,10 @@ namespace vel::exporter {
 class RichTextLinks {
 public:
     virtual ~RichTextLinks() = default;
-    // The href of hot text whose target (Windows-1252) is this; empty when it leads nowhere the
+    // The href (UTF-8) of hot text whose target (Windows-1252) is this; empty when it leads nowhere the
     // export holds: the text is then shown plain.
     virtual std::string linkFor(std::string_view target) = 0;
-    // The src of the bitmap named so; empty when there is none: the picture is left out.
+    // The src (UTF-8) of the bitmap named so; empty when there is none: the picture is left out.
     virtual std::string pictureFor(std::string_view name) = 0;
 };
 
