@@ -26,6 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace vel::image_test;
 using vel::exporter::convertMovie;
+using vel::exporter::copyPhotograph;
 using vel::exporter::convertSound;
 using vel::exporter::renderMidiToWav;
 using vel::exporter::writePictureAsPng;
@@ -170,6 +171,14 @@ TEST_F(ExportMediaTest, RefusedPicturesGiveTheirReasonAndNoFile)
         EXPECT_NE(error.find(reason), std::string::npos) << error;
     }
     EXPECT_EQ(names(), before);
+
+    // A photograph goes as it is once it decodes whole; a damaged one is refused like a bitmap.
+    std::string copied;
+    EXPECT_TRUE(copyPhotograph(write("whole.jpg", jpeg), path("copy.jpg"), copied)) << copied;
+    EXPECT_EQ(dir.read("copy.jpg"), std::string(jpeg.begin(), jpeg.end()));
+    EXPECT_FALSE(copyPhotograph(path("cut.jpg"), path("cut-copy.jpg"), copied));
+    EXPECT_NE(copied.find("ends before the end-of-picture mark"), std::string::npos) << copied;
+    EXPECT_FALSE(fs::exists(path("cut-copy.jpg")));
 
     // A picture that cannot be converted leaves an earlier result as it was.
     dir.write("kept.png", "earlier");

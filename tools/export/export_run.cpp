@@ -85,8 +85,11 @@ std::string PictureStore::picture(std::string_view discName)
         run_.skip(what, "not on the disc");
         return path;
     }
-    const std::string_view extension = platform::extensionOf(file);
-    const bool photograph = extension == "jpg" || extension == "jpeg" || extension == "JPG" || extension == "JPEG";
+    // As in the title, a ".jpg" is a photograph and anything else a bitmap.
+    std::string extension(platform::extensionOf(file));
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    const bool photograph = extension == "jpg";
     std::string stem = std::filesystem::path(file).stem().string();
     std::string made = "imagens/" + fileNameFor(stem);
     if (int& uses = taken_[made]; ++uses > 1)
@@ -96,15 +99,7 @@ std::string PictureStore::picture(std::string_view discName)
     const std::string target = outRoot_ + "/" + made;
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(target).parent_path(), ec);
-    bool written;
-    if (photograph) {
-        std::filesystem::copy_file(file, target, std::filesystem::copy_options::overwrite_existing, ec);
-        written = !ec;
-        if (ec)
-            error = ec.message();
-    } else {
-        written = writePictureAsPng(file, target, error);
-    }
+    const bool written = photograph ? copyPhotograph(file, target, error) : writePictureAsPng(file, target, error);
     if (!written) {
         run_.skip(what, error);
         return path;

@@ -140,29 +140,30 @@ int16_t toSample(float v) { return static_cast<int16_t>(std::lround(std::clamp(v
 
 } // namespace
 
-bool writePictureAsPng(const std::string& in, const std::string& out, std::string& error)
+namespace {
+
+// The picture drawn as the title draws it, onto black: an RGB24 surface, or null with the reason.
+// A picture the title would show damaged (its data ends early, its header lies) is refused.
+cairo_surface_t* drawnPicture(const std::string& in, const std::string& bytes, std::string& error)
 {
-    const auto bytes = readInput(in, error);
-    if (!bytes)
-        return false;
     QuietErrors reports;
     // The title's own rule: the extension decides between photograph and bitmap.
-    Value image = imageFromBuffer(Buffer::over(bytes->data(), static_cast<int32_t>(bytes->size()), true),
+    Value image = imageFromBuffer(Buffer::over(bytes.data(), static_cast<int32_t>(bytes.size()), true),
                                   std::string(platform::extensionOf(in)));
     if (image.isNil() || !asImage(image)) {
         error = in + ": " + (reports.any() ? reports.firstReport() : std::string("not a picture"));
-        return false;
+        return nullptr;
     }
     const int32_t width = asImage(image)->width(), height = asImage(image)->height();
     if (width <= 0 || height <= 0 || int64_t(width) * height > MaxPicturePixels) {
         error = in + ": cannot write a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
-        return false;
+        return nullptr;
     }
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         error = "cannot make a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
-        return false;
+        return nullptr;
     }
     // What the bitmap does not hold stays black, as on an empty screen.
     cairo_surface_flush(surface);
@@ -179,8 +180,21 @@ bool writePictureAsPng(const std::string& in, const std::string& out, std::strin
     if (!defect.empty()) {
         cairo_surface_destroy(surface);
         error = in + ": " + defect;
-        return false;
+        return nullptr;
     }
+    return surface;
+}
+
+} // namespace
+
+bool writePictureAsPng(const std::string& in, const std::string& out, std::string& error)
+{
+    const auto bytes = readInput(in, error);
+    if (!bytes)
+        return false;
+    cairo_surface_t* surface = drawnPicture(in, *bytes, error);
+    if (!surface)
+        return false;
     std::string png;
     const cairo_status_t status = cairo_surface_write_to_png_stream(surface, appendBytes, &png);
     cairo_surface_destroy(surface);
@@ -189,6 +203,18 @@ bool writePictureAsPng(const std::string& in, const std::string& out, std::strin
         return false;
     }
     return replaceFile(out, png, &error);
+}
+
+bool copyPhotograph(const std::string& in, const std::string& out, std::string& error)
+{
+    const auto bytes = readInput(in, error);
+    if (!bytes)
+        return false;
+    cairo_surface_t* surface = drawnPicture(in, *bytes, error);
+    if (!surface)
+        return false;
+    cairo_surface_destroy(surface);
+    return replaceFile(out, *bytes, &error);
 }
 
 bool convertMovie(const std::string& in, const std::string& out, std::string& error)

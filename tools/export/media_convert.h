@@ -13,6 +13,10 @@ namespace vel::exporter {
 // file is missing, refused or damaged.
 bool writePictureAsPng(const std::string& in, const std::string& out, std::string& error);
 
+// A JPEG photograph copied as it is, once it has decoded whole as the title decodes it (a browser
+// shows JPEG itself). False, the reason in error, when it is missing or damaged.
+bool copyPhotograph(const std::string& in, const std::string& out, std::string& error);
+
 // A movie the title plays (AVI, MPEG ...) written as WebM: VP8 pictures at the movie's size and rate,
 // its sound (when it has any) as Vorbis, 44 100 Hz stereo. False, the reason in error, when FFmpeg or
 // its encoders are missing, the movie does not decode or the file cannot be written; the file is
