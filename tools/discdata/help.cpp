@@ -7,9 +7,15 @@
 #include <algorithm>
 #include <sstream>
 
+#include "controls/rtf_parser.h"
 #include "discdata/section_blocks.h"
 #include "discdata/sections.h"
+#include "discgen/discgen.h"
+#include "platform/canvas.h"
+#include "runtime/surface.h"
+#include "value/data_objects.h"
 #include "value/list.h"
+#include "value/string.h"
 #include "value/table.h"
 
 namespace vel::discdata {
@@ -76,6 +82,64 @@ private:
     Value lines_;
 };
 
+// The picture the credits screen rolls ("creditos_rolo.bmp"), painted from the lines of Creditos.dat
+// so that the roll on screen and the list the export shows are one list: the title large, headings
+// in gold, lines in the panel's light ink, each wrapped to the screen's window.
+void paintRoll(const Context& context, const Value& lines)
+{
+    constexpr int kWidth = 520, kMargin = 24, kIndent = 16;
+    struct Style {
+        int32_t size, style, gapBefore, advance;
+        uint32_t ink;
+    };
+    static const Style kStyles[] = {{28, kStyleBold, 0, 44, 0xFAF7EE},
+                                    {16, kStyleBold, 16, 28, 0xD8A838},
+                                    {11, 0, 0, 20, 0xE6ECFA}};
+    const List* list = asList(lines);
+    // First the lines as they will stand (wrapped), then the picture of their height.
+    struct Placed {
+        const Style* style;
+        std::string text;
+        int x, y;
+    };
+    std::vector<Placed> placed;
+    platform::Canvas measuring(1, 1);
+    int y = 16;
+    for (int32_t i = 0; list && i < list->count(); ++i) {
+        const List* line = asList(list->get(i));
+        if (!line || line->count() < 2)
+            continue;
+        const Style& style = kStyles[std::clamp(line->getInt(0), 0, 2)];
+        measuring.setFont(DrawingSurface::fontSpecFor(
+            Font::make(Value::string("Times New Roman"), style.size, style.style)));
+        y += style.gapBefore;
+        std::string rest(textOf(line->get(1)));
+        int x = kMargin;
+        while (!rest.empty()) {
+            std::size_t cut = rest.size();
+            while (measuring.measure(rest.substr(0, cut)).width > kWidth - x - kMargin) {
+                const std::size_t space = rest.rfind(' ', cut - 1);
+                if (space == std::string::npos || space == 0)
+                    break;
+                cut = space;
+            }
+            placed.push_back({&style, rest.substr(0, cut), x, y});
+            y += style.advance;
+            rest = cut < rest.size() ? rest.substr(cut + 1) : std::string();
+            x = kMargin + kIndent;
+        }
+    }
+    platform::Canvas canvas(kWidth, y + 16);
+    canvas.fill({0, 0, kWidth, y + 16}, 0x0E1A2A);
+    for (const Placed& p : placed) {
+        canvas.setFont(DrawingSurface::fontSpecFor(
+            Font::make(Value::string("Times New Roman"), p.style->size, p.style->style)));
+        canvas.drawText(p.x, p.y, p.text, p.style->ink, -1);
+    }
+    if (!discgen::writeBitmap(context.disc / "creditos_rolo.bmp", canvas.pixels()))
+        fail((context.disc / "creditos_rolo.bmp").string() + ": cannot be written");
+}
+
 void makeCredits(const Context& context)
 {
     const SourceFile file(context.source / "ajuda" / "creditos.txt",
@@ -125,6 +189,7 @@ void makeCredits(const Context& context)
             }
         }
     writeArchiveSource(context, "Creditos.dat", listOf({roll.lines()}));
+    paintRoll(context, roll.lines());
 }
 
 } // namespace
