@@ -139,8 +139,9 @@ AVCodecContext* openPictureEncoder(const Ffmpeg& ff, const AVCodec* codec, const
     c->bit_rate = std::clamp<int64_t>(
         static_cast<int64_t>(double(format.width) * format.height * format.frameRate * BitsPerPixel), MinPictureBitRate,
         MaxPictureBitRate);
-    // One thread: the machine is shared with the rest of the program, and the pictures are small.
-    c->thread_count = 1;
+    // As many threads as FFmpeg finds worth it, as the ffmpeg program does: a movie is converted
+    // while nothing else waits for the processor.
+    c->thread_count = 0;
     if (globalHeader)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* options = nullptr;
