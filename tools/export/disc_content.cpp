@@ -75,23 +75,43 @@ Value DiscContent::archive(std::string_view name) const
 
 int32_t DiscContent::count(std::string_view name) const
 {
-    const Archive* a = asArchive(archive(name));
-    return a ? a->count() : 0;
+    return archiveCount(archive(name));
 }
 
 Value DiscContent::record(std::string_view name, int32_t number, std::string* damage) const
 {
-    const Archive* a = asArchive(archive(name));
+    return archiveRecord(archive(name), number, damage);
+}
+
+int32_t archiveCount(const Value& archive)
+{
+    const Archive* a = asArchive(archive);
+    return a ? a->count() : 0;
+}
+
+Value archiveItem(const Value& archive, int32_t number, std::string* damage)
+{
+    const Archive* a = asArchive(archive);
     if (!a || number < 0 || number >= a->count())
         return Value();
     QuietErrors quiet;
     Value item = a->get(number);
-    if (quiet.any() || !asList(item)) {
-        if (damage)
-            *damage = quiet.any() ? quiet.firstReport() : std::string("the record is not a list");
-        return Value();
-    }
-    return item;
+    if (!quiet.any())
+        return item;
+    if (damage)
+        *damage = quiet.firstReport();
+    return Value();
+}
+
+Value archiveRecord(const Value& archive, int32_t number, std::string* damage)
+{
+    std::string reported;
+    Value item = archiveItem(archive, number, &reported);
+    if (asList(item))
+        return item;
+    if (damage && number >= 0 && number < archiveCount(archive))
+        *damage = reported.empty() ? std::string("the record is not a list") : reported;
+    return Value();
 }
 
 Value DiscContent::rootArchive(std::string_view name) const

@@ -51,6 +51,12 @@ private:
     mutable std::vector<std::pair<std::string, Value>> categoryTables_;
 };
 
+// The archive's item count (0 for nil); its item n read with reports kept, nil when there is none or
+// it does not decode (the report in *damage); the same when the item must be a list (a record).
+int32_t archiveCount(const Value& archive);
+Value archiveItem(const Value& archive, int32_t number, std::string* damage = nullptr);
+Value archiveRecord(const Value& archive, int32_t number, std::string* damage = nullptr);
+
 // Item i of a record as text (Windows-1252); empty when it is missing or not a string.
 std::string recordText(const Value& record, int32_t item);
 // Item i of a record as an integer; `otherwise` when it is missing or not a number.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <set>
 
+#include "platform/media_path.h"
 #include "export/html_text.h"
 #include "export/zip_writer.h"
 #include "platform/text_encoding.h"
@@ -101,14 +102,6 @@ std::string resourcePathProblem(const EpubResource& resource)
     return {};
 }
 
-std::string lowerAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // Why the book cannot be written, or "" when it can. Checked whole before the file is created.
 std::string bookProblem(const EpubBook& book)
 {
@@ -125,9 +118,9 @@ std::string bookProblem(const EpubBook& book)
             return "the book's metadata or style sheet is not UTF-8";
 
     // Every file of the book, compared the way a case-blind file system would see them.
-    std::set<std::string> files = {lowerAscii(packageFile), lowerAscii(navigationFile), lowerAscii(ncxFile)};
+    std::set<std::string> files = {platform::lowerAscii(packageFile), platform::lowerAscii(navigationFile), platform::lowerAscii(ncxFile)};
     if (!book.styleSheet.empty())
-        files.insert(lowerAscii(styleSheetFile));
+        files.insert(platform::lowerAscii(styleSheetFile));
     for (const EpubChapter& chapter : book.chapters) {
         if (chapter.id.empty())
             return "a chapter has no id";
@@ -136,20 +129,20 @@ std::string bookProblem(const EpubBook& book)
         if (!platform::isValidUtf8(chapter.title) || !platform::isValidUtf8(chapter.category) ||
             !platform::isValidUtf8(chapter.body))
             return "the chapter \"" + chapter.id + "\" is not UTF-8";
-        if (!files.insert(lowerAscii(chapter.id + ".xhtml")).second)
+        if (!files.insert(platform::lowerAscii(chapter.id + ".xhtml")).second)
             return "the chapter id \"" + chapter.id + "\" is repeated or names one of the book's own files";
     }
     for (const EpubResource& resource : book.resources) {
         if (std::string problem = resourcePathProblem(resource); !problem.empty())
             return problem;
-        if (!files.insert(lowerAscii(resource.path)).second)
+        if (!files.insert(platform::lowerAscii(resource.path)).second)
             return "the resource \"" + resource.path + "\" has the path of another file of the book";
     }
     // A file and a folder of the same name cannot both be unpacked.
     for (const EpubResource& resource : book.resources)
         for (std::size_t slash = resource.path.find('/'); slash != std::string::npos;
              slash = resource.path.find('/', slash + 1))
-            if (files.count(lowerAscii(resource.path.substr(0, slash))))
+            if (files.count(platform::lowerAscii(resource.path.substr(0, slash))))
                 return "the resource \"" + resource.path + "\" lies in a folder that is also a file of the book";
     return {};
 }

@@ -72,10 +72,7 @@ PictureStore::PictureStore(const DiscContent& disc, std::string outRoot, ExportR
 
 std::string PictureStore::picture(std::string_view discName)
 {
-    std::string key(discName);
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    const std::string key = platform::lowerAscii(discName);
     if (const auto it = byName_.find(key); it != byName_.end())
         return it->second;
     std::string& path = byName_[key];
@@ -86,15 +83,9 @@ std::string PictureStore::picture(std::string_view discName)
         return path;
     }
     // As in the title, a ".jpg" is a photograph and anything else a bitmap.
-    std::string extension(platform::extensionOf(file));
-    for (char& c : extension)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    const bool photograph = extension == "jpg";
-    std::string stem = std::filesystem::path(file).stem().string();
-    std::string made = "imagens/" + fileNameFor(stem);
-    if (int& uses = taken_[made]; ++uses > 1)
-        made += "-" + std::to_string(uses);
-    made += photograph ? ".jpg" : ".png";
+    const bool photograph = platform::lowerAscii(platform::extensionOf(file)) == "jpg";
+    const std::string made =
+        paths_.take("imagens", std::filesystem::path(file).stem().string(), photograph ? ".jpg" : ".png");
     std::string error;
     const std::string target = outRoot_ + "/" + made;
     std::error_code ec;

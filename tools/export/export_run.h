@@ -5,11 +5,12 @@
 
 #include <chrono>
 #include <cstdio>
-#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "export/site_map.h"
 
 namespace vel::exporter {
 
@@ -60,7 +61,7 @@ private:
     ExportRun& run_;
     std::map<std::string, std::string> byName_; // disc name (lower case) -> path, "" when it failed
     std::map<std::string, std::string> byFile_; // path -> the disc file it came from
-    std::map<std::string, int> taken_;
+    UniquePaths paths_;
 };
 
 } // namespace vel::exporter

@@ -1,10 +1,9 @@
 #include "export/html_page.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "export/html_text.h"
+#include "value/file_replacement.h"
 
 namespace vel::exporter {
 namespace {
@@ -103,29 +102,11 @@ std::string_view styleSheet()
 
 bool writeFile(const std::string& path, std::string_view bytes, std::string& error)
 {
-    namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path target(path);
+    const std::filesystem::path target(path);
     if (target.has_parent_path())
-        fs::create_directories(target.parent_path(), ec);
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::remove(temporary.c_str());
-            error = "cannot write " + path;
-            return false;
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+        std::filesystem::create_directories(target.parent_path(), ec);
+    return replaceFile(path, bytes, &error);
 }
 
 } // namespace vel::exporter

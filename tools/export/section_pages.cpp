@@ -95,11 +95,12 @@ void writeDatabank(const SiteContext& site, std::string_view dbase2use, std::vec
         site.run.step(what);
         return;
     }
-    const std::string page = "dados/" + fileNameFor(base) + ".html", csv = "dados/" + fileNameFor(base) + ".csv";
+    // File names are made of letters, digits, '-' and '_': safe in an address as they are.
+    const std::string file = fileNameFor(base), page = "dados/" + file + ".html", csv = "dados/" + file + ".csv";
     const std::string name = bank.name().empty() ? utf8(dbase2use) : utf8(bank.name());
     std::string body = "<h1>" + escapeHtml(name) + "</h1>\n<p class=\"caminho\"><a href=\"index.html\">Banco de "
                        "dados</a> \xE2\x80\xBA " + escapeHtml(name) + " \xE2\x80\x94 " +
-                       std::to_string(bank.records().size()) + " registros; <a href=\"" + escapeUrl(fileNameFor(base)) +
+                       std::to_string(bank.records().size()) + " registros; <a href=\"" + file +
                        ".csv\">os mesmos dados em CSV</a></p>\n";
     body += "<div class=\"rolagem\"><table class=\"dados\"><thead><tr>";
     std::string table = "\xEF\xBB\xBF"; // a mark spreadsheets read as UTF-8
@@ -136,22 +137,10 @@ void writeDatabank(const SiteContext& site, std::string_view dbase2use, std::vec
     if (!writeFile(site.out + "/" + csv, table, error))
         site.run.skip(csv, error);
     if (site.writePage(page, {name, "../", Section::Databank, "ordenar.js"}, body))
-        written.push_back("<li><a href=\"" + escapeUrl(fileNameFor(base)) + ".html\">" + escapeHtml(name) +
+        written.push_back("<li><a href=\"" + file + ".html\">" + escapeHtml(name) +
                           "</a> (" + std::to_string(bank.records().size()) + " registros, <a href=\"" +
-                          escapeUrl(fileNameFor(base)) + ".csv\">CSV</a>)</li>\n");
+                          file + ".csv\">CSV</a>)</li>\n");
     site.run.step(page);
-}
-
-Value archiveItem(const Value& archive, int32_t n)
-{
-    const Archive* a = asArchive(archive);
-    return a && n >= 0 && n < a->count() ? a->get(n) : Value();
-}
-
-int32_t archiveCount(const Value& archive)
-{
-    const Archive* a = asArchive(archive);
-    return a ? a->count() : 0;
 }
 
 // Reads every record of a root archive, reporting the ones that do not read.
@@ -164,11 +153,11 @@ std::vector<Value> rootRecords(const SiteContext& site, std::string_view file, s
         return records;
     }
     for (int32_t n = 0; n < archiveCount(archive); ++n) {
-        Value record = archiveItem(archive, n);
-        if (asList(record))
+        std::string damage;
+        if (Value record = archiveRecord(archive, n, &damage); !record.isNil())
             records.push_back(record);
         else
-            site.run.skip(std::string(what) + " " + std::to_string(n), "the record is not a list");
+            site.run.skip(std::string(what) + " " + std::to_string(n), utf8(damage));
     }
     return records;
 }

@@ -1,6 +1,7 @@
 #include "export/site_map.h"
 
 #include "export/html_text.h"
+#include "platform/media_path.h"
 
 namespace vel::exporter {
 namespace {
@@ -17,21 +18,21 @@ std::string found(const std::map<std::string, std::string>& pages, std::string_v
 // File names are matched as the title matches them on disc: without regard to case.
 std::string fileKey(std::string_view name)
 {
-    std::string key(name);
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return key;
+    return platform::lowerAscii(name);
 }
 
 } // namespace
 
-std::string SiteMap::uniquePath(std::string_view folder, std::string_view windows1252, std::string_view extension)
+std::string UniquePaths::take(std::string_view folder, std::string_view windows1252, std::string_view extension)
 {
     const std::string stem = std::string(folder) + "/" + fileNameFor(windows1252);
-    int& uses = taken_[stem];
-    ++uses;
+    const int uses = ++taken_[stem];
     return uses == 1 ? stem + std::string(extension) : stem + "-" + std::to_string(uses) + std::string(extension);
+}
+
+std::string SiteMap::uniquePath(std::string_view folder, std::string_view windows1252, std::string_view extension)
+{
+    return paths_.take(folder, windows1252, extension);
 }
 
 std::string SiteMap::addArticle(std::string_view name)

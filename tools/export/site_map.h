@@ -11,6 +11,16 @@
 
 namespace vel::exporter {
 
+// Paths made from a disc's names, unique in their folder: folder + "/" + fileNameFor(name), with
+// "-2", "-3" ... before the extension after the first.
+class UniquePaths {
+public:
+    std::string take(std::string_view folder, std::string_view windows1252, std::string_view extension);
+
+private:
+    std::map<std::string, int> taken_;
+};
+
 class SiteMap {
 public:
     // Registers a page; gives its path from the site's root ("artigos/brasil.html").
@@ -36,7 +46,7 @@ public:
 
 private:
     std::map<std::string, std::string> articles_, maps_, mediaFiles_, mediaNames_;
-    std::map<std::string, int> taken_;
+    UniquePaths paths_;
 };
 
 // The way from a page at `from` (a path from the root) to `to` (also from the root).

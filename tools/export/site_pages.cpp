@@ -29,7 +29,7 @@ std::string link(const std::string& from, const std::string& to, std::string_vie
     return "<a href=\"" + escapeHtml(relativeLink(from, to)) + "\">" + std::string(textHtml) + "</a>";
 }
 
-std::string trail(const SiteContext& site, const std::string& from, const std::string& indexPage,
+std::string trail(const std::string& from, const std::string& indexPage,
                   std::string_view sectionName, std::pair<std::string, std::string> category)
 {
     std::string html = "<p class=\"caminho\">" + link(from, indexPage, sectionName);
@@ -38,6 +38,14 @@ std::string trail(const SiteContext& site, const std::string& from, const std::s
     if (!category.second.empty())
         html += " \xE2\x80\xBA " + escapeDisc(category.second);
     return html + "</p>\n";
+}
+
+// The name of a media type ("Tipo<n>" in the media's category list, Windows-1252); empty without one.
+std::string mediaTypeName(const SiteContext& site, int32_t type)
+{
+    const auto* table = site.disc.categoryTable("IDMidLst").as<Table>();
+    const Value name = table ? table->get(Value::string("Tipo" + std::to_string(type))) : Value();
+    return name.is(Tag::String) ? std::string(textOf(name)) : std::string();
 }
 
 std::string section(std::string_view headingHtml, const std::string& html, std::string_view css = {})
@@ -207,7 +215,7 @@ std::string articleBody(const SiteContext& site, const SitePlan& plan, const Pla
 void writeArticlePage(const SiteContext& site, const SitePlan& plan, const PlannedPage& article)
 {
     const std::string& page = article.page;
-    const std::string body = trail(site, page, "artigos/index.html", "Verbetes",
+    const std::string body = trail(page, "artigos/index.html", "Verbetes",
                                    site.disc.categoryNames("IDCatLst", article.group)) +
                              articleBody(site, plan, article);
     site.writePage(page, {utf8(article.title), "../", Section::Articles, {}}, body);
@@ -218,7 +226,7 @@ void writeMapPage(const SiteContext& site, const PlannedPage& map)
 {
     const Value& r = map.record;
     const std::string& page = map.page;
-    std::string body = trail(site, page, "mapas/index.html", "Atlas", site.disc.categoryNames("ATCatLst", map.group));
+    std::string body = trail(page, "mapas/index.html", "Atlas", site.disc.categoryNames("ATCatLst", map.group));
     body += "<h1>" + escapeDisc(map.title) + "</h1>\n";
     if (const std::string pictureName = recordText(r, kMapPicture); !pictureName.empty())
         if (const std::string picture = site.pictures.picture(pictureName); !picture.empty())
@@ -275,10 +283,7 @@ void writeMediaPage(const SiteContext& site, const PlannedPage& media)
     const Value& r = media.record;
     const std::string& page = media.page;
     const int32_t type = media.group;
-    const auto* table = site.disc.categoryTable("IDMidLst").as<Table>();
-    const Value typeName = table ? table->get(Value::string("Tipo" + std::to_string(type))) : Value();
-    std::string body = trail(site, page, "midias/index.html", "M\xC3\xAD" "dias",
-                             {typeName.is(Tag::String) ? std::string(textOf(typeName)) : std::string(), {}});
+    std::string body = trail(page, "midias/index.html", "M\xC3\xAD" "dias", {mediaTypeName(site, type), {}});
     body += "<h1>" + escapeDisc(media.title) + "</h1>\n";
     const std::string caption = utf8(recordText(r, kMediaCaption));
     const std::string fileName = recordText(r, kMediaFile);
@@ -349,11 +354,8 @@ void writeCollectionIndexes(const SiteContext& site, const SitePlan& plan)
     };
     write(plan.articles, "artigos/index.html", "Verbetes", Section::Articles, categoryName("IDCatLst"));
     write(plan.maps, "mapas/index.html", "Atlas", Section::Atlas, categoryName("ATCatLst"));
-    write(plan.media, "midias/index.html", "M\xC3\xAD" "dias", Section::Media, [&](int32_t type) {
-        const auto* table = site.disc.categoryTable("IDMidLst").as<Table>();
-        const Value name = table ? table->get(Value::string("Tipo" + std::to_string(type))) : Value();
-        return name.is(Tag::String) ? utf8(textOf(name)) : std::string();
-    });
+    write(plan.media, "midias/index.html", "M\xC3\xAD" "dias", Section::Media,
+          [&](int32_t type) { return utf8(mediaTypeName(site, type)); });
 }
 
 } // namespace vel::exporter
