@@ -95,6 +95,9 @@ void paintRoll(const Context& context, const Value& lines)
     static const Style kStyles[] = {{28, kStyleBold, 0, 44, 0xFAF7EE},
                                     {16, kStyleBold, 16, 28, 0xD8A838},
                                     {11, 0, 0, 20, 0xE6ECFA}};
+    const auto fontOf = [](const Style& style) {
+        return DrawingSurface::fontSpecFor(Font::make(Value::string("Times New Roman"), style.size, style.style));
+    };
     const List* list = asList(lines);
     // First the lines as they will stand (wrapped), then the picture of their height.
     struct Placed {
@@ -110,8 +113,7 @@ void paintRoll(const Context& context, const Value& lines)
         if (!line || line->count() < 2)
             continue;
         const Style& style = kStyles[std::clamp(line->getInt(0), 0, 2)];
-        measuring.setFont(DrawingSurface::fontSpecFor(
-            Font::make(Value::string("Times New Roman"), style.size, style.style)));
+        measuring.setFont(fontOf(style));
         y += style.gapBefore;
         std::string rest(textOf(line->get(1)));
         int x = kMargin;
@@ -132,8 +134,7 @@ void paintRoll(const Context& context, const Value& lines)
     platform::Canvas canvas(kWidth, y + 16);
     canvas.fill({0, 0, kWidth, y + 16}, 0x0E1A2A);
     for (const Placed& p : placed) {
-        canvas.setFont(DrawingSurface::fontSpecFor(
-            Font::make(Value::string("Times New Roman"), p.style->size, p.style->style)));
+        canvas.setFont(fontOf(*p.style));
         canvas.drawText(p.x, p.y, p.text, p.style->ink, -1);
     }
     if (!discgen::writeBitmap(context.disc / "creditos_rolo.bmp", canvas.pixels()))
