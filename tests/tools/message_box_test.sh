@@ -7,12 +7,11 @@ set -u
 build=$1
 command -v Xvfb >/dev/null || { echo "skipped: no Xvfb"; exit 77; }
 dir=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" 2>/dev/null &
-server=$!
-trap 'kill $server; rm -rf "$dir"' EXIT
-for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
-[ -s "$dir/display" ] || { echo "skipped: Xvfb cannot start"; exit 77; }
-export DISPLAY=":$(cat "$dir/display")" XDG_RUNTIME_DIR="$dir"  # lock files of the killed copies stay in here
+. "$(dirname "$0")/../support/x_display.sh"
+x_server=
+trap 'kill $x_server 2>/dev/null; rm -rf "$dir"' EXIT
+start_x_display "$dir" 1024x768x24 || { echo "skipped: $x_failure"; exit 77; }
+export XDG_RUNTIME_DIR="$dir"  # lock files of the killed copies stay in here
 fail() { echo "$*"; kill -KILL "$program" ${box:-} 2>/dev/null; exit 1; }
 # Gone, or a zombie; read once, since the process may vanish between two looks.
 ended() { stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0; echo "$stat" | grep -q '^[0-9]* ([^)]*) Z'; }
