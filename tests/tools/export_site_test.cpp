@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "export/disc_content.h"
+#include "value/list.h"
+#include "value/table.h"
 #include "support/scratch_dir.h"
 #include "support/subprocess.h"
 
@@ -36,8 +38,9 @@ void countError(void* errors, const char*, ...)
 struct Page {
     bool wellFormed = false;
     std::string lang;
-    std::vector<std::string> links; // every href and src
+    std::vector<std::string> links; // every href, src, poster and usemap
     std::set<std::string> ids;
+    int areas = 0; // hot areas of image maps
 };
 
 void walk(xmlNode* node, Page& page)
@@ -45,7 +48,8 @@ void walk(xmlNode* node, Page& page)
     for (; node; node = node->next) {
         if (node->type != XML_ELEMENT_NODE)
             continue;
-        for (const char* attribute : {"href", "src", "poster", "id"})
+        page.areas += xmlStrEqual(node->name, reinterpret_cast<const xmlChar*>("area"));
+        for (const char* attribute : {"href", "src", "poster", "usemap", "id"})
             if (xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(attribute))) {
                 const std::string text = reinterpret_cast<const char*>(value);
                 xmlFree(value);
@@ -164,6 +168,24 @@ TEST_F(ExportSite, PagesParseAndEveryLinkLeadsToAFileOfTheExport)
         }
     }
     EXPECT_GT(links, 1000);
+}
+
+// The political maps' names lead to their maps, as on the screen: one hot area a place of the disc's
+// list (every place has its map on the sample disc), checked above like any other link.
+TEST_F(ExportSite, PoliticalMapsHaveTheirHotAreas)
+{
+    vel::exporter::DiscContent disc;
+    std::string error;
+    ASSERT_TRUE(disc.open(kDisc, error)) << error;
+    const auto* table = disc.categoryTable("ATCatLst").as<vel::Table>();
+    ASSERT_NE(table, nullptr);
+    for (const auto& [file, page] : {std::pair{"brpolit", "midias/brasil_divisao_politica.html"},
+                                     {"mupolit", "midias/mundo_divisao_politica.html"}}) {
+        const vel::List* areas = vel::asList(table->get(vel::Value::string(std::string("Areas ") + file)));
+        ASSERT_NE(areas, nullptr) << file;
+        EXPECT_GT(areas->count(), 20) << file;
+        EXPECT_EQ(readPage(site() + "/" + page).areas, areas->count()) << page;
+    }
 }
 
 TEST(ExportBook, TheSampleDiscsArticlesPassEpubcheck)

@@ -90,13 +90,22 @@ std::string PictureStore::picture(std::string_view discName)
     const std::string target = outRoot_ + "/" + made;
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(target).parent_path(), ec);
-    const bool written = photograph ? copyPhotograph(file, target, error) : writePictureAsPng(file, target, error);
+    PictureSize size;
+    const bool written =
+        photograph ? copyPhotograph(file, target, error, &size) : writePictureAsPng(file, target, error, &size);
     if (!written) {
         run_.skip(what, error);
         return path;
     }
     byFile_[made] = file;
+    sizes_[made] = size;
     return path = made;
+}
+
+PictureSize PictureStore::size(const std::string& path) const
+{
+    const auto it = sizes_.find(path);
+    return it == sizes_.end() ? PictureSize{} : it->second;
 }
 
 } // namespace vel::exporter

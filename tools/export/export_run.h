@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "export/media_convert.h"
 #include "export/site_map.h"
 
 namespace vel::exporter {
@@ -54,6 +55,8 @@ public:
     std::string picture(std::string_view discName);
     // Every picture converted, by its path from the out folder.
     const std::map<std::string, std::string>& converted() const { return byFile_; }
+    // The size of a picture converted, by its path from the out folder; 0 x 0 for any other.
+    PictureSize size(const std::string& path) const;
 
 private:
     const DiscContent& disc_;
@@ -61,6 +64,7 @@ private:
     ExportRun& run_;
     std::map<std::string, std::string> byName_; // disc name (lower case) -> path, "" when it failed
     std::map<std::string, std::string> byFile_; // path -> the disc file it came from
+    std::map<std::string, PictureSize> sizes_;  // path -> its size
     UniquePaths paths_;
 };
 

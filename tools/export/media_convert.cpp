@@ -142,9 +142,10 @@ int16_t toSample(float v) { return static_cast<int16_t>(std::lround(std::clamp(v
 
 namespace {
 
-// The picture drawn as the title draws it, onto black: an RGB24 surface, or null with the reason.
-// A picture the title would show damaged (its data ends early, its header lies) is refused.
-cairo_surface_t* drawnPicture(const std::string& in, const std::string& bytes, std::string& error)
+// The picture drawn as the title draws it, onto black: an RGB24 surface (its size in `size` when
+// given), or null with the reason. A picture the title would show damaged (its data ends early, its
+// header lies) is refused.
+cairo_surface_t* drawnPicture(const std::string& in, const std::string& bytes, std::string& error, PictureSize* size)
 {
     QuietErrors reports;
     // The title's own rule: the extension decides between photograph and bitmap.
@@ -182,17 +183,19 @@ cairo_surface_t* drawnPicture(const std::string& in, const std::string& bytes, s
         error = in + ": " + defect;
         return nullptr;
     }
+    if (size)
+        *size = {width, height};
     return surface;
 }
 
 } // namespace
 
-bool writePictureAsPng(const std::string& in, const std::string& out, std::string& error)
+bool writePictureAsPng(const std::string& in, const std::string& out, std::string& error, PictureSize* size)
 {
     const auto bytes = readInput(in, error);
     if (!bytes)
         return false;
-    cairo_surface_t* surface = drawnPicture(in, *bytes, error);
+    cairo_surface_t* surface = drawnPicture(in, *bytes, error, size);
     if (!surface)
         return false;
     std::string png;
@@ -205,12 +208,12 @@ bool writePictureAsPng(const std::string& in, const std::string& out, std::strin
     return replaceFile(out, png, &error);
 }
 
-bool copyPhotograph(const std::string& in, const std::string& out, std::string& error)
+bool copyPhotograph(const std::string& in, const std::string& out, std::string& error, PictureSize* size)
 {
     const auto bytes = readInput(in, error);
     if (!bytes)
         return false;
-    cairo_surface_t* surface = drawnPicture(in, *bytes, error);
+    cairo_surface_t* surface = drawnPicture(in, *bytes, error, size);
     if (!surface)
         return false;
     cairo_surface_destroy(surface);

@@ -8,14 +8,20 @@
 
 namespace vel::exporter {
 
+// A picture's size in pixels, as it was written.
+struct PictureSize {
+    int width = 0, height = 0;
+};
+
 // A picture as the title shows it (bitmap, RLE bitmap or JPEG photograph; the extension decides, as
 // in the title) written as an 8-bit RGB PNG of the same size. False, the reason in error, when the
-// file is missing, refused or damaged.
-bool writePictureAsPng(const std::string& in, const std::string& out, std::string& error);
+// file is missing, refused or damaged. The size, when asked for, is the picture's.
+bool writePictureAsPng(const std::string& in, const std::string& out, std::string& error,
+                       PictureSize* size = nullptr);
 
 // A JPEG photograph copied as it is, once it has decoded whole as the title decodes it (a browser
 // shows JPEG itself). False, the reason in error, when it is missing or damaged.
-bool copyPhotograph(const std::string& in, const std::string& out, std::string& error);
+bool copyPhotograph(const std::string& in, const std::string& out, std::string& error, PictureSize* size = nullptr);
 
 // A movie the title plays (AVI, MPEG ...) written as WebM: VP8 pictures at the movie's size and rate,
 // its sound (when it has any) as Vorbis, 44 100 Hz stereo. False, the reason in error, when FFmpeg or

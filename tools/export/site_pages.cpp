@@ -1,5 +1,6 @@
 #include "export/site_pages.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -9,6 +10,7 @@
 #include "export/media_convert.h"
 #include "platform/media_path.h"
 #include "title/quiet_errors.h"
+#include "value/list.h"
 #include "value/string.h"
 #include "value/table.h"
 
@@ -56,13 +58,17 @@ std::string section(std::string_view headingHtml, const std::string& html, std::
     return out + "<h2>" + std::string(headingHtml) + "</h2>\n" + html + "</section>\n";
 }
 
+// A picture with its caption; linked to a page when `linkTo` is given, or with the hot areas of
+// `areasHtml` (the <area> elements of an image map) over it.
 std::string figure(const std::string& from, const std::string& picture, std::string_view caption,
-                   const std::string& linkTo = {})
+                   const std::string& linkTo = {}, const std::string& areasHtml = {})
 {
     std::string img = "<img src=\"" + escapeHtml(relativeLink(from, picture)) + "\" alt=\"" +
-                      escapeHtml(caption) + "\"/>";
+                      escapeHtml(caption) + "\"" + (areasHtml.empty() ? "" : " usemap=\"#areas\"") + "/>";
     if (!linkTo.empty())
         img = "<a href=\"" + escapeHtml(relativeLink(from, linkTo)) + "\">" + img + "</a>";
+    if (!areasHtml.empty())
+        img += "<map name=\"areas\" id=\"areas\">" + areasHtml + "</map>";
     std::string html = "<figure>" + img;
     if (!caption.empty())
         html += "<figcaption>" + escapeHtml(caption) + "</figcaption>";
@@ -85,6 +91,32 @@ std::string mediaPictureName(const Value& record)
         return recordText(record, kMediaFile) + ".bmp";
     const std::string still = recordText(record, kMediaStill);
     return still;
+}
+
+// The hot areas of an infographic whose names lead to maps (a political map's states or countries):
+// "Areas <file>" of the atlas's category list gives (map name, x, y, width, height) in screen
+// pixels, where the screen shows the picture centred across and 40 pixels down. Each area whose
+// map the site has becomes an <area> over the picture; empty when none does.
+std::string infographicAreas(const SiteContext& site, const std::string& from, std::string_view file,
+                             const std::string& picture)
+{
+    const auto* table = site.disc.categoryTable("ATCatLst").as<Table>();
+    const List* areas = table ? asList(table->get(Value::string("Areas " + std::string(file)))) : nullptr;
+    const PictureSize size = site.pictures.size(picture);
+    const int left = std::max(0, (640 - size.width) / 2), top = 40;
+    std::string html;
+    for (int32_t i = 0; areas && i < areas->count(); ++i) {
+        const Value area = areas->get(i);
+        const std::string name = recordText(area, 0), to = site.map.map(name);
+        const int x = recordInteger(area, 1, 0) - left, y = recordInteger(area, 2, 0) - top;
+        const int width = recordInteger(area, 3, 0), height = recordInteger(area, 4, 0);
+        if (to.empty() || width <= 0 || height <= 0)
+            continue;
+        html += "<area shape=\"rect\" coords=\"" + std::to_string(x) + "," + std::to_string(y) + "," +
+                std::to_string(x + width) + "," + std::to_string(y + height) + "\" href=\"" +
+                escapeHtml(relativeLink(from, to)) + "\" alt=\"" + escapeDisc(name) + "\"/>";
+    }
+    return html;
 }
 
 } // namespace
@@ -320,7 +352,8 @@ void writeMediaPage(const SiteContext& site, const PlannedPage& media)
         body += recordHtml(site, page, r, kMediaViewer, "texto");
     } else if (const std::string pictureName = mediaPictureName(r); !pictureName.empty()) {
         if (const std::string picture = site.pictures.picture(pictureName); !picture.empty())
-            body += figure(page, picture, caption);
+            body += figure(page, picture, caption, {},
+                           type == kInfographic ? infographicAreas(site, page, fileName, picture) : std::string());
     }
     body += section("Verbetes que a usam", recordHtml(site, page, r, kMediaArticles, "verbetes"));
     site.writePage(page, {utf8(media.title), "../", Section::Media, {}}, body);
