@@ -140,6 +140,7 @@ void JMidiaForm::refresh()
     screen::setText(*this, "MidiaCaption", Value::string(caption));
     const Value articles = usingArticlesText(recordItem(record_, 9));
     screen::show(*this, "VerbsQUsam", !articles.isNil());
+    screen::show(*this, "UsamTitulo", !articles.isNil());
     if (!articles.isNil())
         screen::setText(*this, "VerbsQUsam", articles);
 }

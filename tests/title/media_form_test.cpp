@@ -43,7 +43,7 @@ protected:
         config().putGlobal("LoopingAnims", read("(list \"sistema\")"));
         config().putGlobal("Tipo2", Value::string("Bandeiras"));
         define("JMidiaForm", "JMidiaForm",
-               "(\"Control List\" (list " + button("NextMidia") + button("MidiaZoom") + button("VerbsQUsam") +
+               "(\"Control List\" (list " + button("NextMidia") + button("MidiaZoom") + button("VerbsQUsam") + button("UsamTitulo") +
                    "(control (\"Class\" \"VideoView\") (\"Name\" \"VideoControl\") (\"Hot Spot\" (rect 0 0 32 32)))"
                    "(control (\"Class\" \"VideoView\") (\"Name\" \"AnimControl\") (\"Hot Spot\" (rect 0 0 32 32)))))");
     }
@@ -106,6 +106,7 @@ TEST_F(MediaFormTest, ArticlesUsingTheItemShowOnlyWhenThereAreAny)
     for (auto [item, shown] : {std::pair{"Bandeira do Chile", true}, {"Filme", true}, {"Cronologia", false}}) {
         open(item);
         EXPECT_EQ(hidden("VerbsQUsam"), !shown) << item;
+        EXPECT_EQ(hidden("UsamTitulo"), !shown) << item; // and its heading with it
     }
     EXPECT_EQ(textOf(usingArticlesText(read("(list \"Chile\" \"Peru\")"))),
               "{\\uldb Chile}!\\{jump:VerbForm;Chile\\}\\par {\\uldb Peru}!\\{jump:VerbForm;Peru\\}\\par ");

@@ -168,12 +168,9 @@ TEST_F(ExportSite, PagesParseAndEveryLinkLeadsToAFileOfTheExport)
         }
     }
     EXPECT_GT(links, 1000);
-}
 
-// The political maps' names lead to their maps, as on the screen: one hot area a place of the disc's
-// list (every place has its map on the sample disc), checked above like any other link.
-TEST_F(ExportSite, PoliticalMapsHaveTheirHotAreas)
-{
+    // The political maps' names lead to their maps, as on the screen: one hot area a place of the
+    // disc's list (every place has its map on the sample disc), each checked above as a link.
     vel::exporter::DiscContent disc;
     std::string error;
     ASSERT_TRUE(disc.open(kDisc, error)) << error;
@@ -184,9 +181,10 @@ TEST_F(ExportSite, PoliticalMapsHaveTheirHotAreas)
         const vel::List* areas = vel::asList(table->get(vel::Value::string(std::string("Areas ") + file)));
         ASSERT_NE(areas, nullptr) << file;
         EXPECT_GT(areas->count(), 20) << file;
-        EXPECT_EQ(readPage(site() + "/" + page).areas, areas->count()) << page;
+        EXPECT_EQ(pages[page].areas, areas->count()) << page;
     }
 }
+
 
 TEST(ExportBook, TheSampleDiscsArticlesPassEpubcheck)
 {

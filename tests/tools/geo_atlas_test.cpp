@@ -140,9 +140,14 @@ TEST(GeoMedia, EveryRecordsFilesAreOnTheDiscAndFoundByName)
         if (type == 0 || type == 9) {
             EXPECT_TRUE(std::filesystem::is_regular_file(kDisc + "/Movies/" + file + ".avi"));
         }
+        // A sound is played from Sounds/ by the hot text its caption ends with.
+        if (type == 1) {
+            EXPECT_TRUE(std::filesystem::is_regular_file(kDisc + "/Sounds/" + file));
+            EXPECT_NE(std::string(textOf(velGet(record, 4))).find("!\\{audio:" + file + "\\}"), std::string::npos);
+        }
     }
-    // Animations, flags, infographics, maps and videos at least.
-    EXPECT_EQ(typesSeen & 0b1010100101, 0b1010100101);
+    // Animations, sounds, flags, infographics, maps and videos at least.
+    EXPECT_EQ(typesSeen & 0b1010100111, 0b1010100111);
 }
 
 } // namespace

@@ -28,11 +28,6 @@ std::vector<std::string> lines(std::string_view text)
     return out;
 }
 
-std::string hotText(const std::string& shown, const std::string& target)
-{
-    return "{\\uldb " + shown + "}!\\{" + target + "\\}";
-}
-
 // One [[...]] link's hot text.
 std::string link(const ArticleSource& article, const std::string& inside, const ArticleExists& exists)
 {
@@ -117,6 +112,11 @@ std::vector<std::string> cells(const std::string& line)
 }
 
 } // namespace
+
+std::string hotText(const std::string& shown, const std::string& target)
+{
+    return "{\\uldb " + shown + "}!\\{" + target + "\\}";
+}
 
 ArticleSource parseArticleSource(const std::string& file, std::string_view text)
 {

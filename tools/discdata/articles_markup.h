@@ -22,6 +22,9 @@ struct ArticleSource {
     std::string body;      // the body markup
 };
 
+// Hot text: `shown` underlined, leading to `target` ("jump:VerbForm;Nome", "audio:SOM_la440.wav" ...).
+std::string hotText(const std::string& shown, const std::string& target);
+
 // Reads the header and keeps the body; fails naming the file for an unknown or missing header.
 ArticleSource parseArticleSource(const std::string& file, std::string_view text);
 

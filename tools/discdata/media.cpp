@@ -15,6 +15,10 @@
 #include "discdata/infographics.h"
 #include "discdata/media_movies.h"
 #include "discdata/sections.h"
+#include "discgen/art_kinds.h"
+#include "platform/text_encoding.h"
+#include "value/reader.h"
+#include "value/string.h"
 #include "value/list.h"
 #include "value/table.h"
 
@@ -111,6 +115,44 @@ void addTexts(const Context& context, const ArticleExists& exists, std::vector<M
     }
 }
 
+// The sounds of midias/sons.tbl, made into the disc's Sounds/ (where the title's "audio" hot text plays
+// from), each with a record of type 1 whose caption ends with the hot text that plays it and whose
+// still is the loudspeaker of atlas.media.tbl.
+void addSounds(const Context& context, std::vector<Media>& all)
+{
+    const fs::path path = context.source / "midias" / "sons.tbl";
+    if (!fs::is_regular_file(path))
+        return;
+    const Value table = parseText(readText(path));
+    const Table* sounds = asTable(table);
+    if (!sounds)
+        fail(path.string() + ": does not hold a table of sounds");
+    const fs::path folder = context.disc / "Sounds";
+    std::error_code error;
+    fs::create_directories(folder, error);
+    for (int32_t slot = sounds->firstIndex(); slot >= 0; slot = sounds->nextIndex(slot)) {
+        const std::string file(textOf(sounds->keyRef(slot)));
+        const Value& entry = sounds->valueRef(slot);
+        const Table* fields = asTable(entry);
+        auto field = [&](const char* key) {
+            const Value value = fields ? fields->get(Value::string(key)) : Value();
+            return value.is(Tag::String) ? platform::utf8FromWindows1252(textOf(value)) : std::string();
+        };
+        const std::string where = path.string() + ": " + file, kind = field("Kind");
+        const std::string title = field("Title"), caption = field("Caption");
+        if (title.empty() || caption.empty())
+            fail(where + ": a sound has a \"Title\" and a \"Caption\"");
+        const bool made = kind == "tone"     ? discgen::makeTone(folder / file, entry)
+                          : kind == "tune"   ? discgen::makeTune(folder / file, entry)
+                          : kind == "speech" ? discgen::makeSpeech(folder / file, entry)
+                                             : false;
+        if (!made)
+            fail(where + ": cannot make the sound (its \"Kind\" is \"tone\", \"tune\" or \"speech\")");
+        all.push_back({title, title, 1, caption + "\\par " + hotText("Ouvir", "audio:" + file), file, "som_imagem.bmp",
+                       "", ""});
+    }
+}
+
 Value text(const std::string& utf8, const std::string& where)
 {
     return utf8.empty() ? Value() : text1252(utf8, where);
@@ -147,6 +189,7 @@ void makeMedia(const Context& context)
     for (const auto* list : {&thematicMaps(), &charts()})
         for (const Infographic& info : *list)
             all.push_back({info.title, info.title, 5, info.caption, info.name, info.name + ".bmp", "", ""});
+    addSounds(context, all);
     for (const Movie& movie : makeMovies(context))
         all.push_back({movie.title, movie.title, movie.animation ? 0 : 9, movie.caption, movie.file, movie.file + ".bmp", "", ""});
     const std::vector<ArticleSource> articles = readArticles(context);

@@ -17,6 +17,20 @@ namespace {
 
 constexpr std::string_view kArchives[] = {"Verbetes", "Midias", "Atlas"};
 
+// A name the disc's records give for a file: one name in one folder, never a path.
+bool plainName(std::string_view name)
+{
+    return !name.empty() && name.find('/') == std::string_view::npos && name.find('\\') == std::string_view::npos &&
+           name != "." && name != "..";
+}
+
+// The file `name` in the disc's folder `folder` (both found without regard to case); empty when absent.
+std::string fileIn(const std::string& root, std::string_view folder, std::string_view name)
+{
+    const std::string path = findFileIgnoringCase(findFileIgnoringCase(root, folder), name);
+    return platform::isFile(path) ? path : std::string();
+}
+
 } // namespace
 
 bool DiscContent::open(const std::string& disc, std::string& error)
@@ -40,8 +54,7 @@ bool DiscContent::open(const std::string& disc, std::string& error)
 
 std::string DiscContent::rootFile(std::string_view name) const
 {
-    if (name.empty() || name.find('/') != std::string_view::npos || name.find('\\') != std::string_view::npos ||
-        name == "." || name == "..")
+    if (!plainName(name))
         return {};
     for (const std::string& directory : {root_, data_}) {
         std::string path = findFileIgnoringCase(directory, name);
@@ -58,11 +71,25 @@ std::string DiscContent::rootFile(std::string_view name) const
 
 std::string DiscContent::movieFile(std::string_view name) const
 {
-    if (name.empty() || name.find('/') != std::string_view::npos || name.find('\\') != std::string_view::npos)
+    if (!plainName(name))
         return {};
     const std::string file = platform::extensionOf(name).empty() ? std::string(name) + ".avi" : std::string(name);
-    const std::string path = findFileIgnoringCase(findFileIgnoringCase(root_, "Movies"), file);
-    return platform::isFile(path) ? path : rootFile(file);
+    const std::string path = fileIn(root_, "Movies", file);
+    return path.empty() ? rootFile(file) : path;
+}
+
+std::string DiscContent::soundFile(std::string_view name) const
+{
+    if (!plainName(name))
+        return {};
+    for (const char* extension : {"", ".wav", ".mid", ".rmi"}) {
+        const std::string file = std::string(name) + extension;
+        if (std::string path = fileIn(root_, "Sounds", file); !path.empty())
+            return path;
+        if (std::string path = rootFile(file); !path.empty())
+            return path;
+    }
+    return {};
 }
 
 Value DiscContent::archive(std::string_view name) const

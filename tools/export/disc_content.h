@@ -25,6 +25,9 @@ public:
     // empty when there is none. Pictures named without an extension are looked for as ".bmp" too.
     std::string rootFile(std::string_view name) const;
     std::string movieFile(std::string_view name) const;
+    // A sound by the name its hot text gives: in "Sounds/", where the title plays it from, then at
+    // the root; tried as given, then with ".wav", ".mid" and ".rmi".
+    std::string soundFile(std::string_view name) const;
 
     // The archives' sizes and their records: a list, or nil for a missing or damaged record (the
     // report, if any, in damage()).

@@ -48,7 +48,8 @@ a { color: #234b8c; }
 p.caminho { font-family: "Liberation Sans", Arial, sans-serif; font-size: 13px; color: #555; }
 figure { margin: 1em 0; }
 figure img, figure video { border: 1px solid #333; padding: 6px; background: #d2def0; max-width: 100%; height: auto; }
-figcaption { font-size: 14px; color: #444; }
+figcaption, .legenda { font-size: 14px; color: #444; }
+figcaption p, .legenda p { margin: 0.2em 0; }
 img { max-width: 100%; height: auto; }
 table { border-collapse: collapse; margin: 0.8em 0; }
 td, th { padding: 0.15em 0.6em; vertical-align: top; text-align: left; }

@@ -58,20 +58,21 @@ std::string section(std::string_view headingHtml, const std::string& html, std::
     return out + "<h2>" + std::string(headingHtml) + "</h2>\n" + html + "</section>\n";
 }
 
-// A picture with its caption; linked to a page when `linkTo` is given, or with the hot areas of
-// `areasHtml` (the <area> elements of an image map) over it.
-std::string figure(const std::string& from, const std::string& picture, std::string_view caption,
-                   const std::string& linkTo = {}, const std::string& areasHtml = {})
+// A picture: `alt` its text for who cannot see it, `captionHtml` under it (none when empty); linked
+// to a page when `linkTo` is given, or with the hot areas of `areasHtml` (the <area> elements of an
+// image map) over it.
+std::string figure(const std::string& from, const std::string& picture, std::string_view alt,
+                   const std::string& captionHtml, const std::string& linkTo = {}, const std::string& areasHtml = {})
 {
-    std::string img = "<img src=\"" + escapeHtml(relativeLink(from, picture)) + "\" alt=\"" +
-                      escapeHtml(caption) + "\"" + (areasHtml.empty() ? "" : " usemap=\"#areas\"") + "/>";
+    std::string img = "<img src=\"" + escapeHtml(relativeLink(from, picture)) + "\" alt=\"" + escapeHtml(alt) +
+                      "\"" + (areasHtml.empty() ? "" : " usemap=\"#areas\"") + "/>";
     if (!linkTo.empty())
         img = "<a href=\"" + escapeHtml(relativeLink(from, linkTo)) + "\">" + img + "</a>";
     if (!areasHtml.empty())
         img += "<map name=\"areas\" id=\"areas\">" + areasHtml + "</map>";
     std::string html = "<figure>" + img;
-    if (!caption.empty())
-        html += "<figcaption>" + escapeHtml(caption) + "</figcaption>";
+    if (!captionHtml.empty())
+        html += "<figcaption>" + captionHtml + "</figcaption>";
     return html + "</figure>\n";
 }
 
@@ -135,7 +136,8 @@ std::string PageLinks::linkFor(std::string_view target)
     const std::string to = site_.map.target(target);
     if (site_.book)
         return to.rfind("artigos/", 0) == 0 ? chapterId(to) + ".xhtml" : std::string();
-    return to.empty() ? std::string() : relativeLink(from_, to);
+    // Hot text that leads to the page it is on (a sound's "Ouvir" under its own player) stays text.
+    return to.empty() || to == from_ ? std::string() : relativeLink(from_, to);
 }
 
 std::string PageLinks::pictureFor(std::string_view name)
@@ -233,7 +235,7 @@ std::string articleBody(const SiteContext& site, const SitePlan& plan, const Pla
                 const std::string pictureName = mediaPictureName(m.record);
                 const std::string picture = pictureName.empty() ? std::string() : site.pictures.picture(pictureName);
                 if (!picture.empty())
-                    body += figure(from, picture, utf8(m.title), site.book ? std::string() : mediaPage);
+                    body += figure(from, picture, utf8(m.title), escapeDisc(m.title), site.book ? std::string() : mediaPage);
                 break;
             }
     }
@@ -262,7 +264,7 @@ void writeMapPage(const SiteContext& site, const PlannedPage& map)
     body += "<h1>" + escapeDisc(map.title) + "</h1>\n";
     if (const std::string pictureName = recordText(r, kMapPicture); !pictureName.empty())
         if (const std::string picture = site.pictures.picture(pictureName); !picture.empty())
-            body += figure(page, picture, utf8(map.title));
+            body += figure(page, picture, utf8(map.title), escapeDisc(map.title));
     body += section("Dados", recordHtml(site, page, r, kMapCountry, "dados"), "dados-pais");
     body += recordHtml(site, page, r, kMapText, "texto");
     site.writePage(page, {utf8(map.title), "../", Section::Atlas, {}}, body);
@@ -280,7 +282,9 @@ std::string convertedMedia(const SiteContext& site, const PlannedPage& media, co
         site.run.skip(what, "its file is not on the disc");
         return {};
     }
-    const std::string made = site.map.uniquePath("midias/arquivos", recordText(media.record, kMediaFile), extension);
+    // Named after the disc's file, whose own extension ("SOM_la440.wav") gives way to the new one.
+    const std::string made = site.map.uniquePath(
+        "midias/arquivos", std::filesystem::path(recordText(media.record, kMediaFile)).stem().string(), extension);
     std::string error;
     const std::string target = site.out + "/" + made;
     std::error_code ec;
@@ -300,14 +304,6 @@ std::string convertedMedia(const SiteContext& site, const PlannedPage& media, co
     return made;
 }
 
-std::string soundFile(const SiteContext& site, const std::string& name)
-{
-    for (const char* extension : {"", ".wav", ".mid", ".rmi"})
-        if (std::string file = site.disc.rootFile(name + extension); !file.empty())
-            return file;
-    return {};
-}
-
 } // namespace
 
 void writeMediaPage(const SiteContext& site, const PlannedPage& media)
@@ -317,7 +313,14 @@ void writeMediaPage(const SiteContext& site, const PlannedPage& media)
     const int32_t type = media.group;
     std::string body = trail(page, "midias/index.html", "M\xC3\xAD" "dias", {mediaTypeName(site, type), {}});
     body += "<h1>" + escapeDisc(media.title) + "</h1>\n";
-    const std::string caption = utf8(recordText(r, kMediaCaption));
+    // The caption is rich text; shown under the medium, or on its own when the medium shows nothing.
+    const std::string alt = utf8(media.title);
+    const std::string caption = richHtml(site, page, recordText(r, kMediaCaption), "legenda");
+    bool captionShown = false;
+    const auto figcaption = [&] {
+        captionShown = true;
+        return caption.empty() ? std::string() : "<figcaption>" + caption + "</figcaption>";
+    };
     const std::string fileName = recordText(r, kMediaFile);
     if (type == kAnimation || type == kVideo) {
         const std::string still = recordText(r, kMediaStill);
@@ -329,32 +332,31 @@ void writeMediaPage(const SiteContext& site, const PlannedPage& media)
                     escapeHtml(relativeLink(page, movie)) + "\"";
             if (!poster.empty())
                 body += " poster=\"" + escapeHtml(relativeLink(page, poster)) + "\"";
-            body += ">O navegador n\xC3\xA3o mostra v\xC3\xAD" "deos.</video>";
-            if (!caption.empty())
-                body += "<figcaption>" + escapeHtml(caption) + "</figcaption>";
-            body += "</figure>\n";
+            body += ">O navegador n\xC3\xA3o mostra v\xC3\xAD" "deos.</video>" + figcaption() + "</figure>\n";
         } else if (!poster.empty()) {
-            body += figure(page, poster, caption);
+            captionShown = true;
+            body += figure(page, poster, alt, caption);
         }
     } else if (type == kSound) {
         const std::string sound =
-            site.convertMedia ? convertedMedia(site, media, soundFile(site, fileName), ".wav") : std::string();
+            site.convertMedia ? convertedMedia(site, media, site.disc.soundFile(fileName), ".wav") : std::string();
         if (!sound.empty())
             body += "<figure><audio controls=\"controls\" src=\"" + escapeHtml(relativeLink(page, sound)) +
-                    "\">O navegador n\xC3\xA3o toca sons.</audio>" +
-                    (caption.empty() ? std::string() : "<figcaption>" + escapeHtml(caption) + "</figcaption>") +
-                    "</figure>\n";
+                    "\">O navegador n\xC3\xA3o toca sons.</audio>" + figcaption() + "</figure>\n";
     } else if (type == kChronology || type == kBook || type == kTable) {
         if (const std::string heading = recordText(r, kMediaHeading); !heading.empty() && heading != media.title)
             body += "<h2>" + escapeDisc(heading) + "</h2>\n";
-        if (!caption.empty())
-            body += "<p class=\"caminho\">" + escapeHtml(caption) + "</p>\n";
-        body += recordHtml(site, page, r, kMediaViewer, "texto");
     } else if (const std::string pictureName = mediaPictureName(r); !pictureName.empty()) {
-        if (const std::string picture = site.pictures.picture(pictureName); !picture.empty())
-            body += figure(page, picture, caption, {},
+        if (const std::string picture = site.pictures.picture(pictureName); !picture.empty()) {
+            captionShown = true;
+            body += figure(page, picture, alt, caption, {},
                            type == kInfographic ? infographicAreas(site, page, fileName, picture) : std::string());
+        }
     }
+    if (!captionShown && !caption.empty())
+        body += "<div class=\"legenda\">" + caption + "</div>\n";
+    if (type == kChronology || type == kBook || type == kTable)
+        body += recordHtml(site, page, r, kMediaViewer, "texto");
     body += section("Verbetes que a usam", recordHtml(site, page, r, kMediaArticles, "verbetes"));
     site.writePage(page, {utf8(media.title), "../", Section::Media, {}}, body);
     site.run.step(page);
