@@ -3,6 +3,7 @@
 #include "controls/history.h"
 #include "runtime/engine.h"
 #include "title/category_lists.h"
+#include "title/quiet_errors.h"
 #include "value/archive.h"
 #include "value/builtins.h"
 #include "value/list.h"
@@ -32,6 +33,14 @@ bool sameText(const Value& a, const Value& b)
 
 int32_t RetroForm::recordOf(const Value& headline) const
 {
+    // The headline index gives the record; a disc without one is searched record by record.
+    if (!headlineIndex_.isNil() && headline.is(Tag::String)) {
+        QuietErrors quiet;
+        const Value number = velGet(headlineIndex_, headline);
+        const Archive* a = asArchive(articles_);
+        const int32_t n = !quiet.any() && number.is(Tag::Int) ? velIntValue(number) : -1;
+        return a && n >= 0 && n < a->count() ? n : -1;
+    }
     Archive* a = asArchive(articles_);
     for (int32_t i = 0; a && i < a->count(); ++i)
         if (sameText(recordItem(a->get(i), 1), headline))
@@ -75,6 +84,7 @@ void RetroForm::findArticle(const Value& data)
 void RetroForm::open(const Value& data)
 {
     articles_ = openDataArchive(engine(), "RTArtigo", "dat");
+    headlineIndex_ = openDataIndex(engine(), "RTTitulo");
     findArticle(data);
     Named::open(data);
     showArticle();

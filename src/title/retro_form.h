@@ -38,6 +38,7 @@ private:
     int32_t recordOf(const Value& headline) const;
 
     Value articles_;
+    Value headlineIndex_; // "RTTitulo": headline -> record number
     Value headlines_; // the category's
     Value category_;
     Value headline_;

@@ -1,5 +1,6 @@
 #include "title/title_form.h"
 
+#include "index/value_index.h"
 #include "platform/media_path.h"
 #include "runtime/control.h"
 #include "runtime/cursor.h"
@@ -128,17 +129,38 @@ void showControlText(const velFormObject& form, std::string_view control, const 
     performOnControl(form, control, "Draw");
 }
 
-Value openDataArchive(Engine& engine, std::string_view name, std::string_view extension)
+namespace {
+
+// A data file found through the media search, else in the disc's DAT folder, where the title keeps
+// its databases; empty when it is in neither.
+std::string dataFilePath(Engine& engine, std::string_view name, std::string_view extension)
 {
     std::string path = engine.configuration().findFile(name, extension);
-    // The title keeps its databases in the disc's DAT folder.
     if (!platform::isFile(path))
         path = platform::pathUnder(engine.configuration().mediaRoot(), "DAT/" + std::string(name) + "." + std::string(extension));
-    if (!platform::isFile(path))
+    return platform::isFile(path) ? path : std::string();
+}
+
+} // namespace
+
+Value openDataArchive(Engine& engine, std::string_view name, std::string_view extension)
+{
+    const std::string path = dataFilePath(engine, name, extension);
+    if (path.empty())
         return Value();
     QuietErrors quiet;
     Value archive = Archive::open(Value::string(path), false);
     return quiet.any() || !asArchive(archive) ? Value() : archive;
+}
+
+Value openDataIndex(Engine& engine, std::string_view name)
+{
+    const std::string path = dataFilePath(engine, name, "idx");
+    if (path.empty() || !ValueIndex::isIndexFile(path))
+        return Value();
+    QuietErrors quiet;
+    Value index = ValueIndex::make(path, false, false, engine.pageCache());
+    return quiet.any() ? Value() : index;
 }
 
 } // namespace vel

@@ -116,5 +116,8 @@ void showControlText(const velFormObject& form, std::string_view control, const 
 // A data archive found through the media search ("dat", "dtt" ...), else in the disc's DAT folder;
 // nil when it is missing or will not open, without a report: the screens then show nothing.
 Value openDataArchive(Engine& engine, std::string_view name, std::string_view extension);
+// An index file found the same way (extension "idx"), opened for reading; nil when it is missing or
+// is not an index.
+Value openDataIndex(Engine& engine, std::string_view name);
 
 } // namespace vel

@@ -46,18 +46,21 @@ TEST_F(RetroRunTest, StepsWrapAroundTheCategoryAndPrintTheArticleShown)
 {
     if (!vel::testing_support::haveProgram("pdftotext"))
         GTEST_SKIP() << "pdftotext is not installed";
+    // The headline comes from the category's list, the text from the record the headline index gives.
     const struct {
         const char* steps;
         const char* headline;
+        const char* inText;
     } cases[] = {
-        {"", "Argentina vence a Copa do Mundo no Catar"},
-        {"click 164 446\nwait 300\n", "Brasil cai nas quartas de final"},
+        {"", "Argentina vence a Copa do Mundo no Catar", "Messi"},
+        {"click 164 446\nwait 300\n", "Brasil cai nas quartas de final", "Neymar"},
         {"click 164 446\nwait 300\nclick 64 446\nwait 300\nclick 64 446\nwait 300\n",
-         "Pequim recebe os Jogos Ol\xC3\xADmpicos de Inverno"},
+         "Pequim recebe os Jogos Ol\xC3\xADmpicos de Inverno", "2008"},
     };
     for (const auto& c : cases) {
         const std::string text = printedAfter(c.steps);
         EXPECT_NE(text.find(c.headline), std::string::npos) << c.steps << "\n" << text.substr(0, 300);
+        EXPECT_NE(text.find(c.inText), std::string::npos) << c.steps << "\n" << text.substr(0, 300);
     }
 }
 
