@@ -81,8 +81,9 @@ Value defaultFont()
 }
 
 // The parse of a view's text: a string is wrapped as one paragraph group unless it is given
-// stripped; a buffer is parsed as it is. No records for anything else.
-RichText parseArticle(const Value& text, const Value& font, bool stripped)
+// stripped; a buffer is parsed as it is. No records for anything else. Text the rich text does not
+// colour takes the view's colour.
+RichText parseArticle(const Value& text, const Value& font, bool stripped, int32_t foreColor)
 {
     RichText parse;
     if (!text.is(Tag::String) && !text.is(Tag::Buffer))
@@ -94,6 +95,7 @@ RichText parseArticle(const Value& text, const Value& font, bool stripped)
                                            ? Value::string("{\\par \\pard " + std::string(textOf(text)) + "}")
                                            : text);
     r->put(std::string_view("Font"), font);
+    r->put(std::string_view("ForeColor"), Value::integer(foreColor));
     parseRichText(request, parse);
     return parse;
 }
@@ -185,7 +187,8 @@ TextView::ScrollBar TextView::scrollBar() const
 
 void TextView::setText(const Value& text)
 {
-    if (!text_.isNil() && text.tag() == text_.tag() && text == text_)
+    // The same text again is left as it is, unless the view's colour changed since it was laid out.
+    if (!text_.isNil() && text.tag() == text_.tag() && text == text_ && integer("ForegroundColor", 1) == layoutColor_)
         return;
     text_ = text;
     layOut();
@@ -198,9 +201,10 @@ void TextView::layOut()
     if (!initialized_)
         readProperties();
     Value font = property("Font");
-    const RichText parse = parseArticle(text_, font.is(Tag::Font) ? font : defaultFont(), truth("StrippedRTF", false));
     LayoutOptions options;
-    options.foreColor = integer("ForegroundColor", 1);
+    options.foreColor = layoutColor_ = integer("ForegroundColor", 1);
+    const RichText parse =
+        parseArticle(text_, font.is(Tag::Font) ? font : defaultFont(), truth("StrippedRTF", false), options.foreColor);
     options.backColor = integer("BackgroundColor", -1);
     options.hotColor = integer("HotSpotColor", 0x008000);
     layout_ = layoutText(parse, region_.width(), scrollMode_ ? kEndlessPage : region_.height(), options, measure_);
@@ -519,7 +523,8 @@ int32_t TextView::print(const Value& data)
     options.dotsPerInch = dpi;
     options.foreColor = integer("ForegroundColor", options.foreColor);
     options.hotColor = integer("HotSpotColor", 0x008000);
-    const TextLayout paged = layoutText(parseArticle(text, font, truth("StrippedRTF", false)), body.width(), body.height(), options, paper);
+    const TextLayout paged = layoutText(parseArticle(text, font, truth("StrippedRTF", false), options.foreColor),
+                                        body.width(), body.height(), options, paper);
 
     const int32_t savedX = surface->originX(), savedY = surface->originY();
     surface->setOrigin(0, 0);

@@ -62,6 +62,7 @@ private:
 
     SurfaceMeasure measure_;
     TextLayout layout_;
+    int32_t layoutColor_ = 1; // the "ForegroundColor" the layout was made with
     Value text_;
     Value context_;
     Value background_; // what lay under the text region before the view drew there

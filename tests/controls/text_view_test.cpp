@@ -72,6 +72,26 @@ TEST_F(TextViewTest, ScrollValueStaysWithinItsBounds)
     EXPECT_EQ(act("GetValue"), Value::integer(4));
 }
 
+// Text the rich text leaves uncoloured takes the view's "ForegroundColor", and the same text set
+// again after the colour changed is drawn in the new one (the quiz colours an answer so).
+TEST_F(TextViewTest, UncolouredTextTakesTheViewsColourWhenItChanges)
+{
+    make("{\\b\\fs48 MMMM}");
+    const auto count = [&](uint32_t rgb) {
+        int n = 0;
+        for (uint32_t p : area(20, 30, 220, 130))
+            n += p == rgb;
+        return n;
+    };
+    for (const auto& [colorRef, rgb] : {std::pair{0x0000FF, 0xFF0000u}, {0xFF0000, 0x0000FFu}}) {
+        velPut(view_, Value::string("ForegroundColor"), Value::integer(colorRef));
+        act("SetText", Value::string("{\\b\\fs48 MMMM}"));
+        act("Draw");
+        EXPECT_GT(count(rgb), 10) << std::hex << colorRef;
+        EXPECT_EQ(count(rgb == 0xFF0000u ? 0x0000FFu : 0xFF0000u), 0) << std::hex << colorRef;
+    }
+}
+
 TEST_F(TextViewTest, PageBreaksMakePagesOnlyWithoutScrolling)
 {
     make("a\\page b\\page c\\page d");
