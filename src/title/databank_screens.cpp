@@ -495,7 +495,14 @@ void BDadosForm::showPanel(const char* panel, const char* textControl, const Val
                Value::string(richTextOf(textOf(text))));
     velPerform(findControl(Value::string(panel)), Value::string("Show"), Value::boolean(true));
     openPanel_ = panel;
+    holdScrollers(true);
     engine().updateScreen();
+}
+
+void BDadosForm::holdScrollers(bool held)
+{
+    for (const char* name : {"VerticalScroller", "HorizontalScroller"})
+        putOnControl(*this, name, "Disabled", Value::boolean(held));
 }
 
 void BDadosForm::closePanel()
@@ -504,6 +511,7 @@ void BDadosForm::closePanel()
         return;
     velPerform(findControl(Value::string(openPanel_)), Value::string("Show"), Value::boolean(false));
     openPanel_.clear();
+    holdScrollers(false);
     draw();
     engine().updateScreen();
 }

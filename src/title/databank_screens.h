@@ -146,6 +146,8 @@ private:
     void setUpScrollers();
     void showPanel(const char* panel, const char* textControl, const Value& text);
     void closePanel();
+    // While a panel covers the table its scrollers take no clicks: the table under it stands still.
+    void holdScrollers(bool held);
     bool states() const;
 
     Databank databank_;

@@ -147,5 +147,41 @@ TEST_F(DatabankScreens, TableScrollsByKeysAndRedrawsOnlyWhatMoves)
     EXPECT_EQ(view.firstColumn(), 1);
 }
 
+// An open notes panel covers the table: a press on a scroller under it moves nothing, until the
+// panel is closed.
+TEST_F(DatabankScreens, AnOpenPanelHoldsTheScrollersUnderIt)
+{
+    writeDatabase(40);
+    define("BDadosForm", "BDadosForm",
+           "(\"TableRect\" (rect 10 10 500 200)) (\"RowHeight\" 20)"
+           " (\"Control List\" (list (control (\"Class\" \"Scroller\") (\"Name\" \"VerticalScroller\")"
+           " (\"Hot Spot\" (rect 600 10 16 200)) (\"ButtHeight\" 16) (\"KnobHeight\" 20))"
+           " (control (\"Class\" \"Scroller\") (\"Name\" \"HorizontalScroller\") (\"Hot Spot\" (rect 10 300 500 16))"
+           " (\"ButtHeight\" 16) (\"KnobHeight\" 20) (\"Horizontal\" true))"
+           " (control (\"Class\" \"TextView\") (\"Name\" \"NotasEstados\") (\"Hot Spot\" (rect 20 20 560 150)))"
+           " (control (\"Class\" \"Group\") (\"Name\" \"Notas Estado\") (\"List\" (list \"NotasEstados\")))"
+           " (control (\"Class\" \"Button\") (\"Name\" \"Notas\") (\"Hot Spot\" (rect 10 400 60 20)))"
+           " (control (\"Class\" \"Button\") (\"Name\" \"CloseNF\") (\"Hot Spot\" (rect 80 400 60 20)))))");
+    engine.navigation().goTo(Value::string("BDadosForm"),
+                             read("(table (\"DBase2Use\" \"Estados do Brasil\") (\"FieldsUsed\" (list 0 1 2))"
+                                  " (\"DataRecs\" (list 0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20)))"),
+                             true);
+    auto* form = dynamic_cast<BDadosForm*>(current());
+    ASSERT_TRUE(form);
+    const auto* scroller = dynamic_cast<Scroller*>(asControl(form->findControl(Value::string("VerticalScroller"))));
+    const auto pressDownArrow = [&] {
+        host.feed(testing_support::pointerEvent(event_kind::MouseUp, 608, 202));
+        form->mouseDown(608, 202);
+    };
+    click("Notas");
+    pressDownArrow();
+    EXPECT_EQ(scroller->value(), 0);
+    EXPECT_EQ(form->table().firstRow(), 0);
+    click("CloseNF");
+    pressDownArrow();
+    EXPECT_EQ(scroller->value(), 1);
+    EXPECT_EQ(form->table().firstRow(), 1);
+}
+
 } // namespace
 } // namespace vel
