@@ -7,7 +7,7 @@
       ("Background Image" "dlg_bdados.bmp")
       ("Origin X" 40) ("Origin Y" 50)
       ("Drag Rect" (rect 0 0 560 22))
-      ("Narrator" "narr_bdados")
+      ("Narrator" "narr_livre")
       ("TabStopList" (list "FieldsListBox" "ScopeListBox" "Valor" "Adicionar" "SelectedListBox" "Ok" "Cancelar" "Limpar"))
       ("Control List"
        (list (control ("Class" "StaticText") ("Name" "Titulo") ("Text Region" (rect 10 3 540 18))
@@ -44,7 +44,8 @@
                       ("SelectedImage" "bd_inf_on.bmp") ("DeselectedImage" "bd_inf_off.bmp") ("Sound" "clique"))
              (control ("Class" "RadioGroup") ("Name" "NumberGroup") ("List" (list "SupIgual" "Igual" "InfIgual")))
              (control ("Class" "TextField") ("Name" "Valor") ("Hot Spot" (rect 282 282 162 22)) ("MaxLength" 40)
-                      ("Font" (font "Arial" 10)) ("BackgroundColor" (rgb 250 247 238)) ("Help" "O n\xfamero, com v\xedrgula antes dos decimais"))
+                      ("Font" (font "Arial" 10)) ("BackgroundColor" (rgb 255 255 255)) ("Border" true) ("ForegroundColor" (rgb 25 25 25))
+                      ("Help" "O n\xfamero, com v\xedrgula antes dos decimais"))
              (control ("Class" "Button") ("Name" "Adicionar") ("Hot Spot" (rect 456 280 88 26))
                       ("UpImage" "bd_adicionar_up.bmp") ("DownImage" "bd_adicionar_down.bmp") ("Sound" "clique") ("Help" "Junta o campo e a condi\xe7\xe3o \xe0 consulta"))
              (control ("Class" "Group") ("Name" "NumericFieldGroup") ("List" (list "NumericFieldBG" "SupIgual" "Igual" "InfIgual" "Valor")))
