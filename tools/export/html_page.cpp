@@ -51,6 +51,8 @@ figure img, figure video { border: 1px solid #333; padding: 6px; background: #d2
 figcaption, .legenda { font-size: 14px; color: #444; }
 figcaption p, .legenda p { margin: 0.2em 0; }
 img { max-width: 100%; height: auto; }
+figure.com-areas { overflow-x: auto; }
+figure.com-areas img { max-width: none; }
 table { border-collapse: collapse; margin: 0.8em 0; }
 td, th { padding: 0.15em 0.6em; vertical-align: top; text-align: left; }
 td.num, th.num { text-align: right; }

@@ -70,7 +70,8 @@ std::string figure(const std::string& from, const std::string& picture, std::str
         img = "<a href=\"" + escapeHtml(relativeLink(from, linkTo)) + "\">" + img + "</a>";
     if (!areasHtml.empty())
         img += "<map name=\"areas\" id=\"areas\">" + areasHtml + "</map>";
-    std::string html = "<figure>" + img;
+    // An image map's areas are in the picture's pixels: that picture is never scaled down.
+    std::string html = (areasHtml.empty() ? "<figure>" : "<figure class=\"com-areas\">") + img;
     if (!captionHtml.empty())
         html += "<figcaption>" + captionHtml + "</figcaption>";
     return html + "</figure>\n";
