@@ -276,7 +276,9 @@ void TitleApp::start()
 void TitleApp::installPalette()
 {
     Value image = engine().resources().loadImage(Value::string("indeo41.dib"));
-    if (Palette* palette = asPalette(imagePalette(image)))
+    // The palette value is kept while it is realized: it may be made for this call alone.
+    const Value colours = imagePalette(image);
+    if (Palette* palette = asPalette(colours))
         realizeInSystemPalette(*palette);
 }
 
