@@ -83,6 +83,10 @@ std::string DiscContent::soundFile(std::string_view name) const
     if (!plainName(name))
         return {};
     for (const char* extension : {"", ".wav", ".mid", ".rmi"}) {
+        // A name without an extension is not tried as it is: the root's look-up would take a picture
+        // of that name ("<name>.bmp") for it.
+        if (!*extension && platform::extensionOf(name).empty())
+            continue;
         const std::string file = std::string(name) + extension;
         if (std::string path = fileIn(root_, "Sounds", file); !path.empty())
             return path;

@@ -26,7 +26,7 @@ public:
     std::string rootFile(std::string_view name) const;
     std::string movieFile(std::string_view name) const;
     // A sound by the name its hot text gives: in "Sounds/", where the title plays it from, then at
-    // the root; tried as given, then with ".wav", ".mid" and ".rmi".
+    // the root; tried as given (when it has an extension), then with ".wav", ".mid" and ".rmi".
     std::string soundFile(std::string_view name) const;
 
     // The archives' sizes and their records: a list, or nil for a missing or damaged record (the
