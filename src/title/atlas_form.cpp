@@ -392,9 +392,8 @@ void InfosForm::open(const Value& data)
     }
     Value view = findControl(Value::string("Infografico"));
     if (const Image* image = asImage(picture); image && view.is(Tag::Control)) {
-        // Centred across, under the menu band (where the listed places are measured from).
-        velPut(view, Value::string("X"), Value::integer(std::max(0, (640 - image->width()) / 2)));
-        velPut(view, Value::string("Y"), Value::integer(40));
+        velPut(view, Value::string("X"), Value::integer(pictureLeft(image->width())));
+        velPut(view, Value::string("Y"), Value::integer(kPictureTop));
         velPut(view, Value::string("Image"), picture);
     }
     screen::show(*this, "Infografico", !picture.isNil());

@@ -10,6 +10,7 @@
 // "ValidInfos") or play a video; any other entry is a map's name.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -98,6 +99,11 @@ public:
     void open(const Value& data) override;
     // A click on a place the category file lists for this screen opens its map.
     void mouseDown(int32_t x, int32_t y) override;
+
+    // Where the screen puts its picture: centred across, under the menu band. The hot areas of the
+    // category file are measured in screen pixels from there.
+    static int32_t pictureLeft(int32_t pictureWidth) { return std::max(0, (640 - pictureWidth) / 2); }
+    static constexpr int32_t kPictureTop = 40;
 
 protected:
     bool handleAction(std::string_view name, const Value& control) override;

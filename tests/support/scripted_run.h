@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/subprocess.h"
@@ -52,6 +53,24 @@ protected:
 
     std::filesystem::path dir_;
     std::string mediaRoot_;
+};
+
+// A scripted run on the title's sample disc (build/disc): skipped when the disc lacks the file
+// `probe`, which the section under test needs (the disc is not built).
+class SampleDiscRunTest : public ScriptedRunTest {
+protected:
+    explicit SampleDiscRunTest(std::string probe) : probe_(std::move(probe)) {}
+    void SetUp() override
+    {
+        ScriptedRunTest::SetUp();
+        const std::string disc = (std::filesystem::path(VEL_BIN_DIR).parent_path() / "disc").string();
+        if (!std::filesystem::exists(disc + "/" + probe_))
+            GTEST_SKIP() << "the title's disc is not built";
+        mediaRoot_ = disc;
+    }
+
+private:
+    std::string probe_;
 };
 
 // The share of pixels whose channels all lie within the tolerance of the stored picture's.

@@ -10,17 +10,9 @@
 
 namespace {
 
-const std::string kDisc = (std::filesystem::path(VEL_BIN_DIR).parent_path() / "disc").string();
-
-class DatabankRunTest : public vel::testing_support::ScriptedRunTest {
+class DatabankRunTest : public vel::testing_support::SampleDiscRunTest {
 protected:
-    void SetUp() override
-    {
-        ScriptedRunTest::SetUp();
-        if (!std::filesystem::exists(kDisc + "/DBPaises.dat"))
-            GTEST_SKIP() << "the title's disc is not built";
-        mediaRoot_ = kDisc;
-    }
+    DatabankRunTest() : SampleDiscRunTest("DBPaises.dat") {}
 };
 
 TEST_F(DatabankRunTest, ProgramEndingWithAQueryDialogOpenEndsCleanly)

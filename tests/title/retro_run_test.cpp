@@ -10,17 +10,9 @@
 
 namespace {
 
-const std::string kDisc = (std::filesystem::path(VEL_BIN_DIR).parent_path() / "disc").string();
-
-class RetroRunTest : public vel::testing_support::ScriptedRunTest {
+class RetroRunTest : public vel::testing_support::SampleDiscRunTest {
 protected:
-    void SetUp() override
-    {
-        ScriptedRunTest::SetUp();
-        if (!std::filesystem::exists(kDisc + "/RTArtigo.dat"))
-            GTEST_SKIP() << "the title's disc is not built";
-        mediaRoot_ = kDisc;
-    }
+    RetroRunTest() : SampleDiscRunTest("RTArtigo.dat") {}
 
     // The text of the page printed from the retrospective after the clicks given.
     std::string printedAfter(const std::string& steps)

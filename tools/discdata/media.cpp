@@ -16,6 +16,7 @@
 #include "discdata/media_movies.h"
 #include "discdata/sections.h"
 #include "discgen/art_kinds.h"
+#include "discgen/discgen.h"
 #include "platform/text_encoding.h"
 #include "value/reader.h"
 #include "value/string.h"
@@ -133,13 +134,9 @@ void addSounds(const Context& context, std::vector<Media>& all)
     for (int32_t slot = sounds->firstIndex(); slot >= 0; slot = sounds->nextIndex(slot)) {
         const std::string file(textOf(sounds->keyRef(slot)));
         const Value& entry = sounds->valueRef(slot);
-        const Table* fields = asTable(entry);
-        auto field = [&](const char* key) {
-            const Value value = fields ? fields->get(Value::string(key)) : Value();
-            return value.is(Tag::String) ? platform::utf8FromWindows1252(textOf(value)) : std::string();
-        };
-        const std::string where = path.string() + ": " + file, kind = field("Kind");
-        const std::string title = field("Title"), caption = field("Caption");
+        const std::string where = path.string() + ": " + file, kind = discgen::textField(entry, "Kind");
+        const std::string title = platform::utf8FromWindows1252(discgen::textField(entry, "Title"));
+        const std::string caption = platform::utf8FromWindows1252(discgen::textField(entry, "Caption"));
         if (title.empty() || caption.empty())
             fail(where + ": a sound has a \"Title\" and a \"Caption\"");
         const bool made = kind == "tone"     ? discgen::makeTone(folder / file, entry)

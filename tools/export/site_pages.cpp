@@ -1,6 +1,5 @@
 #include "export/site_pages.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -9,6 +8,7 @@
 #include "export/html_text.h"
 #include "export/media_convert.h"
 #include "platform/media_path.h"
+#include "title/atlas_form.h"
 #include "title/quiet_errors.h"
 #include "value/list.h"
 #include "value/string.h"
@@ -97,15 +97,14 @@ std::string mediaPictureName(const Value& record)
 
 // The hot areas of an infographic whose names lead to maps (a political map's states or countries):
 // "Areas <file>" of the atlas's category list gives (map name, x, y, width, height) in screen
-// pixels, where the screen shows the picture centred across and 40 pixels down. Each area whose
+// pixels, from where the screen shows the picture (InfosForm). Each area whose
 // map the site has becomes an <area> over the picture; empty when none does.
 std::string infographicAreas(const SiteContext& site, const std::string& from, std::string_view file,
                              const std::string& picture)
 {
     const auto* table = site.disc.categoryTable("ATCatLst").as<Table>();
     const List* areas = table ? asList(table->get(Value::string("Areas " + std::string(file)))) : nullptr;
-    const PictureSize size = site.pictures.size(picture);
-    const int left = std::max(0, (640 - size.width) / 2), top = 40;
+    const int left = InfosForm::pictureLeft(site.pictures.size(picture).width), top = InfosForm::kPictureTop;
     std::string html;
     for (int32_t i = 0; areas && i < areas->count(); ++i) {
         const Value area = areas->get(i);
